@@ -1,0 +1,59 @@
+#include "proto/upload_block.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+namespace proto {
+
+UploadOutcome classifyUploadBlock(std::string_view block)
+{
+    std::string_view text = block.substr(0, block.find('\0'));
+    // Only zero padding may follow the marker text.
+    bool paddedOnly = std::all_of(block.begin() + static_cast<std::ptrdiff_t>(text.size()), block.end(),
+        [](char c) { return c == '\0'; });
+    if (!paddedOnly)
+        return UploadOutcome::Data;
+    if (text == kMarkerComplete)
+        return UploadOutcome::Complete;
+    if (text == kMarkerCancel)
+        return UploadOutcome::Cancel;
+    if (text == kMarkerError)
+        return UploadOutcome::Error;
+    return UploadOutcome::Data;
+}
+
+UploadBlock makeUploadBlock(std::string_view received)
+{
+    UploadBlock block;
+    received = received.substr(0, kUploadBlockBytes);
+    std::memcpy(block.buffer.data(), received.data(), received.size());
+    block.count = static_cast<std::int32_t>(received.size());
+    block.outcome = classifyUploadBlock(received);
+    return block;
+}
+
+UploadAck formatUploadAck(std::int32_t receivedTotal)
+{
+    UploadAck ack {};
+    std::snprintf(ack.data(), ack.size(), "0xx0: %d 0xx1: %d", static_cast<int>(UploadOutcome::Data),
+        receivedTotal);
+    return ack;
+}
+
+std::optional<std::int32_t> parseUploadAck(std::string_view block)
+{
+    std::string_view text = block.substr(0, block.find('\0'));
+    constexpr std::string_view prefix = "0xx0: 1001 0xx1: ";
+    if (text.substr(0, prefix.size()) != prefix)
+        return std::nullopt;
+    text.remove_prefix(prefix.size());
+    std::int32_t total = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), total);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return total;
+}
+
+} // namespace proto
