@@ -1,0 +1,118 @@
+#include "pocket/ink/ink_paths.h"
+
+#include <cstdio>
+
+namespace pocket::ink {
+
+namespace {
+
+// Cuts at a byte limit without splitting a UTF-8 sequence.
+std::string cutUtf8(std::string text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    text.resize(end);
+    return text;
+}
+
+std::string joinHandheld(std::string_view folder, std::string_view name)
+{
+    std::string path(folder);
+    path += '\\';
+    path += name;
+    return path;
+}
+
+} // namespace
+
+std::string_view networkName(Network network)
+{
+    switch (network) {
+    case Network::Msn:
+        return "MSN";
+    case Network::Icq:
+        return "ICQ";
+    case Network::Yahoo:
+        return "YAHOO";
+    }
+    return "MSN";
+}
+
+std::string sentFolder(Network network, std::string_view peerId)
+{
+    std::string folder = joinHandheld(kServiceHome, networkName(network));
+    return joinHandheld(folder, safeComponent("Ink_Send_" + std::string(peerId)));
+}
+
+std::string timedInkPath(std::string_view folder, std::string_view id, const LocalTime& time)
+{
+    char stamp[96];
+    std::snprintf(stamp, sizeof stamp, " %d.%d.%d %d시%d분%d초.ink", time.year, time.month, time.day,
+        time.hour, time.minute, time.second);
+    // The id is cut, not the stamp, so the ".ink" ending and the time stay.
+    const std::string idPart = cutUtf8(safeComponent(id), kMaxComponentBytes - std::string_view(stamp).size());
+    return joinHandheld(folder, idPart + stamp);
+}
+
+std::string receiveFolder(Network network)
+{
+    std::string name(networkName(network));
+    return joinHandheld(joinHandheld(kServiceHome, name), name + "Ink_Recv");
+}
+
+std::string indexPath(Network network)
+{
+    return joinHandheld(receiveFolder(network), "index");
+}
+
+std::string announcedInkPath(Network network, std::string_view announcedName)
+{
+    std::string name = safeComponent(announcedName);
+    // The receive folder's own index must not be overwritten by a sender.
+    if (name == "index")
+        name = "_index";
+    return joinHandheld(receiveFolder(network), name);
+}
+
+std::string safeComponent(std::string_view name)
+{
+    const auto cut = name.find_last_of("/\\");
+    if (cut != std::string_view::npos)
+        name.remove_prefix(cut + 1);
+    std::string safe;
+    safe.reserve(name.size());
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        safe.push_back(byte < 0x20 || byte == 0x7F ? '_' : c);
+    }
+    safe = cutUtf8(std::move(safe), kMaxComponentBytes);
+    if (safe.empty() || safe == "." || safe == "..")
+        return "_";
+    return safe;
+}
+
+std::string_view fileNameOf(std::string_view handheldPath)
+{
+    const auto cut = handheldPath.find_last_of('\\');
+    return cut == std::string_view::npos ? handheldPath : handheldPath.substr(cut + 1);
+}
+
+std::filesystem::path hostPath(const std::filesystem::path& deviceRoot, std::string_view handheldPath)
+{
+    std::filesystem::path path = deviceRoot;
+    while (!handheldPath.empty()) {
+        const auto cut = handheldPath.find_first_of("\\/");
+        const auto part = handheldPath.substr(0, cut);
+        if (!part.empty() && part != "." && part != "..")
+            path /= std::string(part);
+        if (cut == std::string_view::npos)
+            break;
+        handheldPath.remove_prefix(cut + 1);
+    }
+    return path;
+}
+
+} // namespace pocket::ink

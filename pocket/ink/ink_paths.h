@@ -1,0 +1,64 @@
+#pragma once
+
+// File: pocket/ink/ink_paths.h
+// Where pen messages live on the handheld. Paths are handheld paths with
+// backslashes ("\Program Files\Quillon\MSN\MSNInk_Recv\index"), as the index
+// files store them; hostPath() maps one into the device root folder.
+// Every part that comes from outside (peer ids, announced file names) is
+// reduced to a single safe path component first.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace pocket::ink {
+
+enum class Network { Msn = 1, Icq = 2, Yahoo = 3 };
+
+// The handheld's service folder.
+constexpr std::string_view kServiceHome = "\\Program Files\\Quillon";
+
+// Local wall-clock time, as printed into file names without zero padding.
+struct LocalTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// "MSN", "ICQ" or "YAHOO".
+std::string_view networkName(Network network);
+
+// "\Program Files\Quillon\MSN\Ink_Send_<peer>".
+std::string sentFolder(Network network, std::string_view peerId);
+
+// "<folder>\<id> <y>.<m>.<d> <h>시<m>분<s>초.ink": the sent file (own id)
+// and, over ICQ and YAHOO, the received file (sender's id).
+std::string timedInkPath(std::string_view folder, std::string_view id, const LocalTime& time);
+
+// "\Program Files\Quillon\MSN\MSNInk_Recv" (likewise ICQInk_Recv, YAHOOInk_Recv).
+std::string receiveFolder(Network network);
+
+// The receive folder's "index" file.
+std::string indexPath(Network network);
+
+// The received file over MSN: the name the sender announced, made safe.
+std::string announcedInkPath(Network network, std::string_view announcedName);
+
+// Reduces a name from outside to one path component: the part after the
+// last slash or backslash, control bytes replaced, "." and ".." and empty
+// names refused (replaced by "_"), at most kMaxComponentBytes bytes.
+std::string safeComponent(std::string_view name);
+
+constexpr std::size_t kMaxComponentBytes = 200;
+
+// The part of a handheld path after its last backslash.
+std::string_view fileNameOf(std::string_view handheldPath);
+
+// Maps a handheld path into the device root. Empty, "." and ".." parts are
+// dropped, so the result never leaves the root.
+std::filesystem::path hostPath(const std::filesystem::path& deviceRoot, std::string_view handheldPath);
+
+} // namespace pocket::ink

@@ -1,0 +1,42 @@
+#pragma once
+
+// File: pocket/ink/testing/recording_canvas.h
+// An InkCanvas for tests that records every call in order.
+
+#include "pocket/ink/ink_canvas.h"
+
+#include <vector>
+
+namespace pocket::ink::testing {
+
+struct CanvasCall {
+    enum class Kind { Line, Clear } kind = Kind::Line;
+    InkPoint from;
+    InkPoint to;
+    int width = 0;
+    Rgb colour;
+    friend bool operator==(const CanvasCall&, const CanvasCall&) = default;
+};
+
+inline CanvasCall lineCall(InkPoint from, InkPoint to, int width, Rgb colour)
+{
+    return CanvasCall { CanvasCall::Kind::Line, from, to, width, colour };
+}
+
+inline CanvasCall clearCall()
+{
+    return CanvasCall { CanvasCall::Kind::Clear, {}, {}, 0, {} };
+}
+
+class RecordingCanvas final : public InkCanvas {
+public:
+    void drawLine(InkPoint from, InkPoint to, int width, Rgb colour) override
+    {
+        calls.push_back(lineCall(from, to, width, colour));
+    }
+    void clear() override { calls.push_back(clearCall()); }
+
+    std::vector<CanvasCall> calls;
+};
+
+} // namespace pocket::ink::testing
