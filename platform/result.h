@@ -107,6 +107,8 @@ public:
 
     bool hasValue() const { return !m_failed; }
     explicit operator bool() const { return hasValue(); }
+    // Lets TRY() pass up the error of a Result<void, E> as a statement.
+    void value() const { assert(hasValue()); }
     const E& error() const { assert(m_failed); return m_error; }
 
 private:

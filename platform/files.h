@@ -1,0 +1,33 @@
+#pragma once
+
+// File: platform/files.h
+// Small file helpers shared by the stores that hold passwords and mail: whole
+// files read and written at once, written atomically (a temporary file in the
+// same folder, then rename) and readable by their owner only.
+
+#include "platform/result.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace platform {
+
+constexpr mode_t kPrivateFileMode = 0600;
+constexpr mode_t kPrivateFolderMode = 0700;
+
+// Reads a whole file. A missing file is ErrorCode::NotFound.
+IoResult<std::string> readWholeFile(const std::filesystem::path& file);
+
+// Replaces the file's contents in one step: readers see the old or the new
+// contents, never a mix, and a crash leaves one of the two. Missing parent
+// folders are created with kPrivateFolderMode.
+IoResult<void> writeFileAtomically(const std::filesystem::path& file, std::string_view contents,
+    mode_t mode = kPrivateFileMode);
+
+// Creates a folder and its missing parents; each created folder gets `mode`.
+// Folders that exist are left as they are.
+IoResult<void> createFolders(const std::filesystem::path& folder, mode_t mode = kPrivateFolderMode);
+
+} // namespace platform

@@ -1,0 +1,421 @@
+#include "platform/poll_event_loop.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// A round of processPending() that keeps finding work (a handler that posts to
+// itself, a socket nobody reads) still has to end.
+constexpr int kMaxPendingRounds = 1000;
+
+} // namespace
+
+PollEventLoop::PollEventLoop(Clock& clock)
+    : m_clock(clock)
+    , m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+    , m_loopThread(std::this_thread::get_id())
+{
+    m_clock.addListener(*this);
+}
+
+PollEventLoop::~PollEventLoop()
+{
+    m_clock.removeListener(*this);
+    std::lock_guard lock(m_mutex);
+    // Senders waiting on other threads get 0 instead of waiting forever.
+    for (auto& message : m_posted) {
+        if (message.reply)
+            message.reply->set_value(0);
+    }
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+}
+
+bool PollEventLoop::onLoopThread() const
+{
+    return m_loopThread.load() == std::this_thread::get_id();
+}
+
+void PollEventLoop::becomeLoopThread()
+{
+    m_loopThread.store(std::this_thread::get_id());
+}
+
+void PollEventLoop::wake()
+{
+    std::uint64_t one = 1;
+    [[maybe_unused]] auto written = ::write(m_wakeFd, &one, sizeof one);
+}
+
+void PollEventLoop::post(MessageTarget* target, int msg, WParam wParam, LParam lParam)
+{
+    auto serial = MessageTarget::serialIfAlive(target);
+    if (serial == 0)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_posted.push_back(Message { target, serial, msg, wParam, lParam, nullptr });
+    }
+    if (!onLoopThread())
+        wake();
+}
+
+LResult PollEventLoop::send(MessageTarget* target, int msg, WParam wParam, LParam lParam)
+{
+    auto serial = MessageTarget::serialIfAlive(target);
+    if (serial == 0)
+        return 0;
+    if (onLoopThread())
+        return target->onMessage(msg, wParam, lParam);
+    auto reply = std::make_shared<std::promise<LResult>>();
+    auto answer = reply->get_future();
+    {
+        std::lock_guard lock(m_mutex);
+        m_posted.push_back(Message { target, serial, msg, wParam, lParam, reply });
+    }
+    wake();
+    return answer.get();
+}
+
+void PollEventLoop::setTimer(MessageTarget& target, int id, unsigned ms)
+{
+    // A zero period would fire on every round; Windows also raises tiny periods.
+    Ticks period { std::max(1u, ms) };
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase_if(m_timers, [&](const Timer& t) { return t.oneShot == 0 && t.target == &target && t.id == id; });
+        Timer timer;
+        timer.target = &target;
+        timer.serial = target.serial();
+        timer.id = id;
+        timer.period = period;
+        timer.due = m_clock.ticks() + period;
+        timer.order = m_nextOrder++;
+        m_timers.push_back(timer);
+    }
+    if (!onLoopThread())
+        wake();
+}
+
+void PollEventLoop::killTimer(MessageTarget& target, int id)
+{
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_timers, [&](const Timer& t) { return t.oneShot == 0 && t.target == &target && t.id == id; });
+}
+
+OneShotId PollEventLoop::setOneShot(MessageTarget* target, unsigned ms, int msg, WParam wParam, LParam lParam)
+{
+    auto serial = MessageTarget::serialIfAlive(target);
+    OneShotId id = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        id = m_nextOneShot++;
+        if (serial == 0)
+            return id;
+        Timer timer;
+        timer.target = target;
+        timer.serial = serial;
+        timer.oneShot = id;
+        timer.due = m_clock.ticks() + Ticks(ms);
+        timer.order = m_nextOrder++;
+        timer.message = Message { target, serial, msg, wParam, lParam, nullptr };
+        m_timers.push_back(timer);
+    }
+    if (!onLoopThread())
+        wake();
+    return id;
+}
+
+void PollEventLoop::cancelOneShot(OneShotId id)
+{
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_timers, [&](const Timer& t) { return t.oneShot == id; });
+}
+
+void PollEventLoop::watchSocket(int fd, SocketCallbacks callbacks)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_watches[fd] = std::make_shared<Watch>(Watch { fd, std::move(callbacks) });
+    }
+    if (!onLoopThread())
+        wake();
+}
+
+void PollEventLoop::unwatchSocket(int fd)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_watches.erase(fd);
+    }
+    if (!onLoopThread())
+        wake();
+}
+
+std::size_t PollEventLoop::pendingCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_posted.size();
+}
+
+void PollEventLoop::quit()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    wake();
+}
+
+void PollEventLoop::run()
+{
+    becomeLoopThread();
+    for (;;) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_quit) {
+                m_quit = false;
+                return;
+            }
+        }
+        iterate(std::chrono::milliseconds(-1));
+    }
+}
+
+std::size_t PollEventLoop::processPending()
+{
+    becomeLoopThread();
+    std::size_t total = 0;
+    for (int round = 0; round < kMaxPendingRounds; ++round) {
+        auto delivered = iterate(std::chrono::milliseconds(0));
+        total += delivered;
+        if (delivered == 0)
+            break;
+    }
+    return total;
+}
+
+bool PollEventLoop::runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    becomeLoopThread();
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_quit) {
+                m_quit = false;
+                return false;
+            }
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return done();
+        iterate(left);
+    }
+    return true;
+}
+
+std::size_t PollEventLoop::iterate(std::chrono::milliseconds maxWait)
+{
+    std::size_t delivered = dispatchPosted();
+    delivered += runDueTimers();
+
+    int timeoutMs = static_cast<int>(std::min<long long>(maxWait.count(), 1 << 30));
+    {
+        std::lock_guard lock(m_mutex);
+        if (delivered > 0 || !m_posted.empty() || m_quit)
+            timeoutMs = 0;
+    }
+    if (timeoutMs != 0) {
+        if (auto due = nextDue()) {
+            auto untilDue = std::max<long long>(0, (*due - m_clock.ticks()).count());
+            timeoutMs = timeoutMs < 0 ? static_cast<int>(std::min<long long>(untilDue, 1 << 30))
+                                      : static_cast<int>(std::min<long long>(untilDue, timeoutMs));
+        }
+    }
+    delivered += pollSockets(timeoutMs);
+    return delivered;
+}
+
+std::size_t PollEventLoop::dispatchPosted()
+{
+    std::deque<Message> batch;
+    {
+        std::lock_guard lock(m_mutex);
+        batch.swap(m_posted);
+    }
+    // Messages posted while this batch runs wait for the next round, so a
+    // target that posts to itself cannot starve timers and sockets.
+    std::size_t delivered = 0;
+    while (!batch.empty()) {
+        Message message = std::move(batch.front());
+        batch.pop_front();
+        deliver(message);
+        ++delivered;
+    }
+    return delivered;
+}
+
+void PollEventLoop::deliver(Message& message)
+{
+    LResult result = 0;
+    if (MessageTarget::isAlive(message.target, message.serial))
+        result = message.target->onMessage(message.msg, message.wParam, message.lParam);
+    if (message.reply)
+        message.reply->set_value(result);
+}
+
+std::optional<Ticks> PollEventLoop::nextDue()
+{
+    std::lock_guard lock(m_mutex);
+    std::optional<Ticks> earliest;
+    for (const auto& timer : m_timers) {
+        if (!earliest || timer.due < *earliest)
+            earliest = timer.due;
+    }
+    return earliest;
+}
+
+std::size_t PollEventLoop::runDueTimers()
+{
+    std::size_t fired = 0;
+    auto now = m_clock.ticks();
+    // Each periodic timer fires at most once per call; a late one is moved to
+    // a full period after now instead of firing a burst to catch up.
+    std::vector<std::uint64_t> firedOrders;
+    for (;;) {
+        Timer timer;
+        {
+            std::lock_guard lock(m_mutex);
+            auto next = m_timers.end();
+            for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+                if (it->due > now)
+                    continue;
+                if (std::find(firedOrders.begin(), firedOrders.end(), it->order) != firedOrders.end())
+                    continue;
+                if (next == m_timers.end() || it->due < next->due || (it->due == next->due && it->order < next->order))
+                    next = it;
+            }
+            if (next == m_timers.end())
+                break;
+            timer = *next;
+            if (timer.oneShot != 0 || !MessageTarget::isAlive(timer.target, timer.serial)) {
+                m_timers.erase(next);
+            } else {
+                next->due = next->due + next->period;
+                if (next->due <= now)
+                    next->due = now + next->period;
+                firedOrders.push_back(timer.order);
+            }
+            if (timer.oneShot != 0)
+                m_posted.push_back(timer.message);
+        }
+        if (timer.oneShot != 0) {
+            ++fired;
+        } else if (MessageTarget::isAlive(timer.target, timer.serial)) {
+            timer.target->onTimer(timer.id);
+            ++fired;
+        }
+    }
+    return fired;
+}
+
+std::size_t PollEventLoop::pollSockets(int timeoutMs)
+{
+    std::vector<pollfd> fds;
+    fds.push_back(pollfd { m_wakeFd, POLLIN, 0 });
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [fd, watch] : m_watches)
+            fds.push_back(pollfd { fd, POLLIN, 0 });
+    }
+    int ready = ::poll(fds.data(), fds.size(), timeoutMs);
+    if (ready <= 0)
+        return 0;
+    if (fds[0].revents & POLLIN) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] auto got = ::read(m_wakeFd, &count, sizeof count);
+    }
+    std::size_t delivered = 0;
+    for (std::size_t i = 1; i < fds.size(); ++i) {
+        if (fds[i].revents != 0)
+            delivered += dispatchWatch(fds[i].fd, fds[i].revents);
+    }
+    return delivered;
+}
+
+std::size_t PollEventLoop::dispatchWatch(int fd, short revents)
+{
+    std::shared_ptr<Watch> watch;
+    {
+        std::lock_guard lock(m_mutex);
+        auto found = m_watches.find(fd);
+        if (found == m_watches.end())
+            return 0; // Unwatched by an earlier callback of this round.
+        watch = found->second;
+    }
+    auto closeWatch = [&] {
+        {
+            std::lock_guard lock(m_mutex);
+            auto found = m_watches.find(fd);
+            if (found != m_watches.end() && found->second == watch)
+                m_watches.erase(found);
+        }
+        if (watch->callbacks.onClosed)
+            watch->callbacks.onClosed();
+        return std::size_t(1);
+    };
+    if (revents & POLLNVAL) {
+        // Closed without unwatching: forget it quietly.
+        std::lock_guard lock(m_mutex);
+        m_watches.erase(fd);
+        return 0;
+    }
+    if (revents & POLLIN) {
+        if (watch->callbacks.onAccept) {
+            watch->callbacks.onAccept();
+            return 1;
+        }
+        // A stream socket whose peer has closed is readable with nothing to
+        // read; data still queued before the close is delivered first.
+        char probe;
+        ssize_t peeked = ::recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (peeked < 0 && errno == ENOTSOCK) {
+            // A pipe or terminal: at its end it reports a hang-up with nothing queued.
+            int queued = 0;
+            if ((revents & POLLHUP) && ::ioctl(fd, FIONREAD, &queued) == 0 && queued == 0)
+                return closeWatch();
+            peeked = 1;
+        }
+        if (peeked > 0) {
+            if (watch->callbacks.onReadable)
+                watch->callbacks.onReadable();
+            return 1;
+        }
+        if (peeked < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            return 0;
+        return closeWatch();
+    }
+    if (revents & (POLLHUP | POLLERR))
+        return closeWatch();
+    return 0;
+}
+
+void PollEventLoop::onClockAdvanced()
+{
+    if (!onLoopThread()) {
+        wake();
+        return;
+    }
+    runDueTimers();
+    dispatchPosted();
+}
+
+} // namespace platform
