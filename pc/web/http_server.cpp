@@ -1,0 +1,219 @@
+#include "pc/web/http_server.h"
+
+#include "pc/web/my_http_client.h"
+#include "pc/web/web_trace.h"
+
+#include <cerrno>
+#include <csignal>
+#include <future>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace pc::web {
+namespace {
+
+constexpr int kAcceptWaitMs = 1000;
+
+// The folder of the running program, as the default folder table serves it.
+std::string programFolder()
+{
+    char path[4096];
+    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return ".";
+    std::string text(path, static_cast<std::size_t>(length));
+    return text.substr(0, text.rfind('/') + 1);
+}
+
+// A peer that closes mid-send must not end the program: SIGPIPE is held
+// back on the listener thread and sends fail with EPIPE instead.
+void blockBrokenPipeSignal()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+} // namespace
+
+CHttpServerConfig CHttpServerConfig::defaults()
+{
+    CHttpServerConfig config;
+    config.folders.push_back({ "/", programFolder(), "default.htm", 0 });
+    return config;
+}
+
+CHttpServerConfig CHttpServerConfig::forServiceFolder(const std::string& serviceRoot, std::uint16_t port)
+{
+    CHttpServerConfig config;
+    config.port = port;
+    config.folders.push_back({ "\\", serviceRoot, "404.htm", 0 });
+    config.handlerFactory = [](CHttpServer& server) { return std::make_unique<CMyHttpClient>(server); };
+    return config;
+}
+
+CHttpServer::CHttpServer(
+    platform::Clock& clock, LogonCheck& logonCheck, std::ostream& accessLog, const ContentTypeSource& contentTypes)
+    : m_clock(clock)
+    , m_logonCheck(logonCheck)
+    , m_accessLog(accessLog)
+    , m_contentTypes(contentTypes)
+{
+}
+
+CHttpServer::~CHttpServer()
+{
+    stop();
+}
+
+bool CHttpServer::start(const CHttpServerConfig& config)
+{
+    std::lock_guard lifecycle(m_lifecycleMutex);
+    if (m_thread.joinable()) {
+        if (isRunning())
+            return false;
+        m_thread.join();
+    }
+    m_config = config;
+    m_stopRequested = false;
+    m_boundPort = 0;
+    if (m_wakeHandle < 0)
+        m_wakeHandle = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    {
+        std::lock_guard lock(m_endedMutex);
+        m_ended = false;
+    }
+    std::promise<bool> started;
+    auto startedResult = started.get_future();
+    try {
+        m_thread = std::thread([this, &started] { run([&started](bool ok) { started.set_value(ok); }); });
+    } catch (const std::system_error&) {
+        webTrace("Failed to call to create listener thread, please check settings\n");
+        markEnded();
+        return false;
+    }
+    return startedResult.get();
+}
+
+bool CHttpServer::wait()
+{
+    {
+        std::lock_guard lifecycle(m_lifecycleMutex);
+        if (!m_thread.joinable()) {
+            webTrace("Http server is not running, so no need to wait\n");
+            return false;
+        }
+    }
+    std::unique_lock lock(m_endedMutex);
+    m_endedChanged.wait(lock, [this] { return m_ended; });
+    return true;
+}
+
+void CHttpServer::stop()
+{
+    std::lock_guard lifecycle(m_lifecycleMutex);
+    if (!m_thread.joinable())
+        return;
+    m_stopRequested = true;
+    if (m_wakeHandle >= 0) {
+        std::uint64_t one = 1;
+        (void)!::write(m_wakeHandle, &one, sizeof one);
+    }
+    m_thread.join();
+    if (m_wakeHandle >= 0) {
+        ::close(m_wakeHandle);
+        m_wakeHandle = -1;
+    }
+}
+
+bool CHttpServer::isRunning() const
+{
+    std::lock_guard lock(m_endedMutex);
+    return !m_ended;
+}
+
+void CHttpServer::setClientFilter(ClientFilter filter)
+{
+    std::lock_guard lock(m_filterMutex);
+    m_clientFilter = std::move(filter);
+}
+
+bool CHttpServer::isClientAllowed(const in_addr& address) const
+{
+    std::lock_guard lock(m_filterMutex);
+    return !m_clientFilter || m_clientFilter(address);
+}
+
+void CHttpServer::markEnded()
+{
+    std::lock_guard lock(m_endedMutex);
+    m_ended = true;
+    m_endedChanged.notify_all();
+}
+
+void CHttpServer::run(std::function<void(bool)> signalStarted)
+{
+    blockBrokenPipeSignal();
+    auto fail = [&](const std::string& trace) {
+        webTrace(trace);
+        markEnded();
+        signalStarted(false);
+    };
+    CRawSocket listener;
+    if (auto created = listener.create(); !created)
+        return fail(traceText("Failed to create server socket, GetLastError:%d\n", created.error().systemError));
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(m_config.port);
+    address.sin_addr.s_addr = m_config.bindToAddress ? m_config.bindAddress.s_addr : htonl(INADDR_ANY);
+    if (auto bound = listener.bind(address); !bound)
+        return fail(traceText("Failed to bind server socket, GetLastError:%d\n", bound.error().systemError));
+    if (auto listening = listener.listen(); !listening)
+        return fail(traceText("Failed to listen on server socket, GetLastError:%d\n", listening.error().systemError));
+    if (!m_config.logonUser.empty()) {
+        bool loggedOn = m_logonCheck.logon(m_config.logonUser, m_config.logonPassword);
+        m_config.logonPassword.clear();
+        if (!loggedOn) {
+            webTrace(traceText("Failed to logon using user name: %s, GetLastError:%d\n", m_config.logonUser.c_str(), 1326));
+            return fail("Failed to impersonate using supplied user credentials\n");
+        }
+    }
+    std::unique_ptr<CHttpClient> handler
+        = m_config.handlerFactory ? m_config.handlerFactory(*this) : std::make_unique<CHttpClient>(*this);
+    if (auto local = listener.localAddress())
+        m_boundPort = ntohs(local->sin_port);
+    signalStarted(true);
+    serveUntilStopped(listener, *handler);
+    handler.reset();
+    listener.close();
+    markEnded();
+}
+
+void CHttpServer::serveUntilStopped(CRawSocket& listener, CHttpClient& handler)
+{
+    while (!m_stopRequested) {
+        pollfd waits[2] = { { listener.handle(), POLLIN, 0 }, { m_wakeHandle, POLLIN, 0 } };
+        int ready = ::poll(waits, 2, kAcceptWaitMs);
+        if (ready < 0) {
+            if (errno != EINTR) {
+                webTrace(traceText(
+                    "An error occurred checking the readibility of the listening socket, GetLastError:%d\n", errno));
+            }
+            continue;
+        }
+        if (m_stopRequested || !(waits[0].revents & POLLIN))
+            continue;
+        sockaddr_in peer {};
+        auto connection = listener.accept(peer);
+        if (!connection) {
+            webTrace(traceText("An error occurred accepting a client connection, GetLastError:%d\n",
+                connection.error().systemError));
+            continue;
+        }
+        handler.handleConnection(std::move(*connection), peer);
+    }
+}
+
+} // namespace pc::web
