@@ -1,0 +1,26 @@
+// quillon-pocket: the handheld client. main() only picks the front end from
+// the command line; each front end lives in its own file.
+
+#include "apps/quillon-pocket/render_ink_command.h"
+
+#include <iostream>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kUsage = "usage: quillon-pocket [--home DIR] [--console]\n"
+                                    "       quillon-pocket --render-ink FILE.ink OUT.png\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == apps::pocket::kRenderInkOption)
+        return apps::pocket::runRenderInk(std::span(args).subspan(1), std::cout, std::cerr);
+
+    std::cerr << kUsage;
+    return 2;
+}
