@@ -1,0 +1,123 @@
+#include "pocket/core/testing/loopback.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace pocket::core::testing {
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+int listenOnLoopback(std::uint16_t& port)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+bool waitReadable(int fd)
+{
+    pollfd entry { fd, POLLIN, 0 };
+    return ::poll(&entry, 1, kWaitMs) == 1;
+}
+
+} // namespace
+
+LoopbackListener::LoopbackListener()
+{
+    m_fd = listenOnLoopback(m_port);
+    ::listen(m_fd, 8);
+}
+
+LoopbackListener::~LoopbackListener()
+{
+    ::close(m_fd);
+}
+
+int LoopbackListener::accept()
+{
+    if (!waitReadable(m_fd))
+        return -1;
+    return ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+}
+
+std::uint16_t closedLoopbackPort()
+{
+    // Bound but never listening: connections to it are refused.
+    static std::uint16_t port = 0;
+    static int fd = listenOnLoopback(port);
+    (void)fd;
+    return port;
+}
+
+bool sendAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+std::string receiveExactly(int fd, std::size_t count)
+{
+    std::string data;
+    char buffer[4096];
+    while (data.size() < count && waitReadable(fd)) {
+        ssize_t received = ::recv(fd, buffer, std::min(sizeof buffer, count - data.size()), 0);
+        if (received <= 0)
+            break;
+        data.append(buffer, static_cast<std::size_t>(received));
+    }
+    return data;
+}
+
+std::string receiveUntilNul(int fd)
+{
+    std::string data;
+    char byte = 0;
+    while (waitReadable(fd) && ::recv(fd, &byte, 1, 0) == 1) {
+        data.push_back(byte);
+        if (byte == '\0')
+            break;
+    }
+    return data;
+}
+
+platform::LResult RecordingTarget::onMessage(int msg, platform::WParam wParam, platform::LParam lParam)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_messages.push_back({ msg, wParam, lParam });
+    }
+    return handler ? handler(msg, wParam, lParam) : 0;
+}
+
+std::vector<Posted> RecordingTarget::messages() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_messages;
+}
+
+std::size_t RecordingTarget::count(int msg) const
+{
+    std::lock_guard lock(m_mutex);
+    std::size_t n = 0;
+    for (const auto& m : m_messages)
+        n += m.msg == msg ? 1 : 0;
+    return n;
+}
+
+} // namespace pocket::core::testing
