@@ -1,0 +1,49 @@
+#include "pc/service/list_text.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace pc::service {
+
+void ListText::add(std::string_view entry)
+{
+    m_content.append(entry);
+    m_content.push_back('\n');
+}
+
+std::string inlineOrFileName(const std::string& content, std::string_view fileName)
+{
+    if (content.size() < kInlineListLimit)
+        return "." + content;
+    return std::string(fileName);
+}
+
+bool writeListFile(const std::filesystem::path& file, std::string_view content)
+{
+    std::filesystem::path temporary = file;
+    temporary += ".part";
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const char* data = content.data();
+    std::size_t left = content.size();
+    bool ok = true;
+    while (left > 0) {
+        ssize_t written = ::write(fd, data, left);
+        if (written <= 0) {
+            ok = false;
+            break;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    ok = (::close(fd) == 0) && ok;
+    if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace pc::service

@@ -1,0 +1,145 @@
+#pragma once
+
+// File: pc/service/remote_service.h
+// The handheld-facing service of the PC: the command and upload listeners,
+// their connections, the dispatch of commands to their handlers, the session
+// with its keep-alive probe, and start/stop of the web server. The shell
+// builds one, hands it its ports and folders, and calls start() and stop().
+// Everything runs on the window thread that owns the EventLoop.
+//
+//     RemoteService service(loop, deps, config);
+//     service.start();   // listeners, web server, log lines
+//     ...
+//     service.stop();    // 312 to every handheld, then everything closes
+
+#include "pc/service/browse_handlers.h"
+#include "pc/service/command_connection.h"
+#include "pc/service/dispatch_table.h"
+#include "pc/service/mail_commands.h"
+#include "pc/service/mail_piece_assembler.h"
+#include "pc/service/pc_paths.h"
+#include "pc/service/pending_request_stack.h"
+#include "pc/service/service_folders.h"
+#include "pc/service/service_ports.h"
+#include "pc/service/session.h"
+#include "pc/service/transfer_handlers.h"
+#include "pc/service/upload_connection.h"
+#include "pc/service/upload_receiver.h"
+#include "pc/service/web_access.h"
+#include "platform/event_loop.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pc::service {
+
+struct ServiceConfig {
+    std::string bindAddress = "0.0.0.0";
+    std::uint16_t commandPort = 4000;
+    std::uint16_t uploadPort = 4040;
+};
+
+// What the service is built from; everything referenced outlives it.
+struct ServiceDependencies {
+    ServiceLog* log = nullptr;
+    ProgressView* progress = nullptr;
+    const PcPaths* paths = nullptr;
+    ServiceFolders folders;
+    std::function<Credentials()> credentials;
+    std::function<int()> mailClientKind;
+    std::function<std::string()> lookUpPcAddress;
+    WebService* web = nullptr; // Optional.
+};
+
+class RemoteService final : public platform::MessageTarget, private AnswerSink, private ProbeTimer {
+public:
+    // Window messages of the service.
+    static constexpr int kMsgKeepAliveExpired = 5101;
+    static constexpr int kMsgCollectClosed = 5102;
+
+    RemoteService(platform::EventLoop& loop, ServiceDependencies dependencies, ServiceConfig config);
+    ~RemoteService() override;
+
+    void start();
+    void stop();
+    bool isRunning() const { return m_running; }
+
+    // Ports actually bound (0 when the listener could not be created).
+    std::uint16_t commandPort() const;
+    std::uint16_t uploadPort() const;
+
+    // The mail relay's handlers; null restores the silent stubs.
+    void setMailCommands(MailCommands* mail);
+    DispatchTable& dispatchTable() { return m_table; }
+    const SessionState& session() const { return m_session.state(); }
+    const WebAccessGate& webAccess() const { return m_webAccess; }
+    std::size_t commandConnectionCount() const { return m_commandConnections.size(); }
+    std::size_t uploadConnectionCount() const { return m_uploadConnections.size(); }
+
+    // Send answer: to the logged-in handheld's connections (see the .cpp).
+    void sendAnswer(const proto::PcAnswer& answer) override;
+    // To every open command connection.
+    void broadcast(const proto::PcAnswer& answer);
+
+    platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
+
+private:
+    void registerHandlers();
+    void listen();
+    void onCommandAccept();
+    void onUploadAccept();
+    void onRequestText(CommandConnection& connection, const std::string& unit);
+    void dispatchPending(CommandConnection& connection);
+    bool isGated(std::int32_t code) const;
+    void onCommandClosed(CommandConnection& connection);
+    void onUploadBlock(UploadConnection& connection, std::optional<std::string_view> block);
+    void onUploadClosed(UploadConnection& connection);
+    void logIn(const CommandContext& context);
+    void logOut(const CommandContext& context);
+    void onMailPiece(const CommandContext& context);
+    void onProbeExpired();
+    void closeAllConnections();
+    void resetSession();
+    void retire(CommandConnection& connection);
+    void retire(UploadConnection& connection);
+    void publishSession();
+    CommandConnection* findConnection(const std::string& address) const;
+    void sendTo(const proto::PcAnswer& answer, const std::string* address);
+
+    void startProbeTimer(unsigned ms) override;
+    void killProbeTimer() override;
+
+    platform::EventLoop& m_loop;
+    ServiceDependencies m_deps;
+    ServiceConfig m_config;
+    NullProgressView m_noProgress;
+    NoMailCommands m_noMail;
+    MailCommands* m_mail;
+    DispatchTable m_table;
+    PendingRequestStack m_pending;
+    Session m_session;
+    UploadReceiver m_uploads;
+    BrowseHandlers m_browse;
+    TransferHandlers m_transfer;
+    MailPieceAssembler m_mailPieces;
+    WebAccessGate m_webAccess;
+
+    bool m_running = false;
+    int m_commandListener = -1;
+    int m_uploadListener = -1;
+    std::vector<std::unique_ptr<CommandConnection>> m_commandConnections;
+    std::vector<std::unique_ptr<UploadConnection>> m_uploadConnections;
+    // Connections closed inside their own notification, deleted later.
+    std::vector<std::unique_ptr<CommandConnection>> m_closedCommands;
+    std::vector<std::unique_ptr<UploadConnection>> m_closedUploads;
+    bool m_collectPosted = false;
+    platform::OneShotId m_probeTimer = 0;
+    platform::WParam m_probeGeneration = 0;
+    std::optional<std::string> m_audience; // Set while a log-in is handled.
+};
+
+} // namespace pc::service

@@ -1,0 +1,81 @@
+#include "pc/service/transfer_handlers.h"
+
+#include "pc/service/folder_reader.h"
+#include "pc/service/safe_name.h"
+#include "proto/command_codes.h"
+
+#include <algorithm>
+#include <climits>
+#include <sys/stat.h>
+
+namespace pc::service {
+
+namespace {
+
+std::int32_t clampedSize(std::uint64_t size)
+{
+    return static_cast<std::int32_t>(std::min<std::uint64_t>(size, INT32_MAX));
+}
+
+} // namespace
+
+std::string fileNameOfPcPath(std::string_view pcPath)
+{
+    std::size_t slash = pcPath.rfind('\\');
+    return std::string(slash == std::string_view::npos ? pcPath : pcPath.substr(slash + 1));
+}
+
+TransferHandlers::TransferHandlers(std::filesystem::path downloadFolder, const PcPaths& paths,
+    AnswerSink& answers, UploadReceiver& uploads)
+    : m_folder(std::move(downloadFolder))
+    , m_paths(paths)
+    , m_answers(answers)
+    , m_uploads(uploads)
+{
+}
+
+void TransferHandlers::registerIn(DispatchTable& table)
+{
+    table.add(proto::kCodeDownload, [this](const CommandContext& c) { prepareDownload(c); });
+    table.add(proto::kCodeDownloadWithPath, [this](const CommandContext& c) { prepareDownloadWithPath(c); });
+    table.add(proto::kCodeUpload, [this](const CommandContext& c) { m_uploads.onRequest(c.first, c.text); });
+}
+
+bool TransferHandlers::copyForDownload(std::string_view pcPath, const std::string& name) const
+{
+    auto source = m_paths.toLocal(pcPath);
+    if (!source)
+        return false;
+    struct stat info {};
+    if (::stat(source->c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    std::error_code error;
+    std::filesystem::copy_file(*source, m_folder / name, std::filesystem::copy_options::overwrite_existing, error);
+    return !error;
+}
+
+void TransferHandlers::prepareDownload(const CommandContext& context)
+{
+    std::string name = safeFileName(fileNameOfPcPath(context.text));
+    // A failed copy has no answer; the handheld's request times out.
+    if (!copyForDownload(context.text, name))
+        return;
+    std::int32_t size = clampedSize(fileSizeOf(m_folder / name));
+    m_answers.sendAnswer({ size, proto::kCodeDownload, name });
+}
+
+void TransferHandlers::prepareDownloadWithPath(const CommandContext& context)
+{
+    std::string name = safeFileName(fileNameOfPcPath(context.text));
+    (void)copyForDownload(context.text, name);
+    auto source = m_paths.toLocal(context.text);
+    struct stat info {};
+    if (!source || ::stat(source->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        m_answers.sendAnswer({ 0, proto::kCodeDownloadWithPath, "" });
+        return;
+    }
+    std::string text = context.text + "[_F_I_]" + name;
+    m_answers.sendAnswer({ clampedSize(static_cast<std::uint64_t>(info.st_size)), proto::kCodeDownloadWithPath, text });
+}
+
+} // namespace pc::service
