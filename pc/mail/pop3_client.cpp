@@ -1,0 +1,179 @@
+#include "pc/mail/pop3_client.h"
+
+#include "pc/mail/private_files.h"
+#include "pc/mail/raw_message.h"
+
+#include <system_error>
+
+namespace pc::mail {
+
+Pop3Client::Pop3Client(std::string server, unsigned port, std::string user, std::string password)
+    : m_server(std::move(server))
+    , m_port(port)
+    , m_user(std::move(user))
+    , m_password(std::move(password))
+{
+    // Linux needs no socket-layer start-up.
+}
+
+Pop3Client::~Pop3Client()
+{
+    if (m_connected)
+        quit();
+}
+
+void Pop3Client::setCredentials(std::optional<std::string_view> user, std::optional<std::string_view> password)
+{
+    if (!user || !password)
+        return;
+    m_user = std::string(*user);
+    m_password = std::string(*password);
+}
+
+void Pop3Client::dropConnection()
+{
+    m_socket.close();
+    m_connected = false;
+}
+
+void Pop3Client::sendCommand(const std::string& command)
+{
+    // Send failures of single-line commands are left to the answer check.
+    (void)m_socket.sendAll(command);
+}
+
+bool Pop3Client::checkAnswer(std::string_view failureText)
+{
+    auto answer = m_socket.receiveSome(kSingleLineBufferBytes, m_timeout);
+    if (!answer || answer->empty()) {
+        m_lastError = kPop3SocketError;
+        // The dialogue is out of step after a lost answer: end it.
+        dropConnection();
+        return false;
+    }
+    m_lastResponse = std::move(*answer);
+    if (!passesSingleLineCheck(m_lastResponse)) {
+        m_lastError = failureText;
+        return false;
+    }
+    return true;
+}
+
+bool Pop3Client::connect()
+{
+    if (m_connected)
+        return true;
+    auto socket = TcpStream::connect(m_server, static_cast<std::uint16_t>(m_port), m_timeout);
+    if (!socket) {
+        m_lastError = socket.error() == ConnectError::CreateFailed ? kPop3NoSocket : kPop3NoConnection;
+        return false;
+    }
+    m_socket = std::move(*socket);
+    bool ok = checkAnswer(kPop3NoGreeting);
+    if (ok) {
+        sendCommand("USER " + m_user + "\r\n");
+        ok = checkAnswer(kPop3BadUser);
+    }
+    if (ok) {
+        sendCommand("PASS " + m_password + "\r\n");
+        ok = checkAnswer(kPop3BadPassword);
+    }
+    if (!ok) {
+        dropConnection();
+        return false;
+    }
+    m_connected = true;
+    return true;
+}
+
+int Pop3Client::stat()
+{
+    sendCommand("STAT\r\n");
+    if (!checkAnswer(kPop3StatFailed))
+        return -1;
+    return parseStatCount(m_lastResponse);
+}
+
+bool Pop3Client::readMultiLine(std::string& text, std::string_view errFailureText)
+{
+    MultiLineAnswer answer(m_maxAnswerBytes);
+    while (true) {
+        auto chunk = m_socket.receiveSome(kMultiLineChunkBytes, m_timeout);
+        if (!chunk) {
+            m_lastError = kPop3SocketError;
+            dropConnection();
+            return false;
+        }
+        if (chunk->empty()) {
+            // Closed before the terminator: what came is not a whole answer.
+            m_lastError = answer.closed() == MultiLineError::ErrAnswer ? errFailureText : kPop3SocketError;
+            dropConnection();
+            return false;
+        }
+        auto progress = answer.feed(*chunk);
+        if (!progress) {
+            if (progress.error() == MultiLineError::ErrAnswer) {
+                m_lastError = errFailureText;
+                return false;
+            }
+            m_lastError = kPop3AnswerTooLarge;
+            dropConnection();
+            return false;
+        }
+        if (*progress == MultiLineAnswer::Progress::Complete) {
+            text = answer.takeText();
+            return true;
+        }
+    }
+}
+
+bool Pop3Client::uidl(int expectedCount)
+{
+    if (!m_socket.sendAll("UIDL\r\n"))
+        return false;
+    // No failure text belongs to UIDL: a "-ERR" keeps the last one.
+    std::string keptError = m_lastError;
+    std::string text;
+    if (!readMultiLine(text, keptError))
+        return false;
+    m_uids = parseUidlAnswer(text);
+    if (expectedCount > 0)
+        m_uids.reserve(static_cast<std::size_t>(expectedCount));
+    return true;
+}
+
+bool Pop3Client::retrieve(int number, MailRecord& record, const std::filesystem::path& rawFilePath)
+{
+    if (!m_socket.sendAll("RETR " + std::to_string(number) + "\r\n"))
+        return false;
+    std::string text;
+    if (!readMultiLine(text, kPop3RetrFailed))
+        return false;
+    if (!writePrivateFile(rawFilePath, text)) {
+        std::error_code ignored;
+        std::filesystem::remove(rawFilePath, ignored);
+        m_lastError = kPop3RetrFailed;
+        return false;
+    }
+    RawParts parts = splitRawMessage(text);
+    record.fill(std::move(parts.header), std::move(parts.body));
+    return true;
+}
+
+bool Pop3Client::dele(int number)
+{
+    sendCommand("DELE " + std::to_string(number) + "\r\n");
+    return checkAnswer(kPop3DeleFailed);
+}
+
+bool Pop3Client::quit()
+{
+    if (!m_connected)
+        return true;
+    sendCommand("QUIT\r\n");
+    bool ok = checkAnswer(kPop3QuitFailed);
+    dropConnection();
+    return ok;
+}
+
+} // namespace pc::mail

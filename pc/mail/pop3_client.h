@@ -1,0 +1,102 @@
+#pragma once
+
+// File: pc/mail/pop3_client.h
+// The one class that speaks POP3 (RFC 1939): a blocking client for one
+// connection to one server. Every operation sends one command and waits for
+// the answer on the calling thread (a mail-check worker or a command
+// handler); callers make it on the stack, run a few commands and let it go,
+// and it says QUIT on destruction when still connected. Failures are told by
+// the results and by lastError(), which holds one of the texts below.
+//
+//     Pop3Client client(server, 110, "", "");
+//     client.setCredentials(user, password);
+//     if (client.connect() && client.stat() > 0 && client.uidl(n)) ...
+
+#include "pc/mail/mail_record.h"
+#include "pc/mail/pop3_answer.h"
+#include "pc/mail/tcp_stream.h"
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pc::mail {
+
+inline constexpr std::string_view kPop3Ok = "OK";
+inline constexpr std::string_view kPop3NoGreeting = "Server didn't connect";
+inline constexpr std::string_view kPop3BadUser = "Bad user name";
+inline constexpr std::string_view kPop3BadPassword = "Invalid username/password combination";
+inline constexpr std::string_view kPop3StatFailed = "STATus couldn't be retrieved";
+inline constexpr std::string_view kPop3RetrFailed = "RETRieve failed";
+inline constexpr std::string_view kPop3DeleFailed = "Could not DELEte message";
+inline constexpr std::string_view kPop3QuitFailed = "Error while QUITting";
+inline constexpr std::string_view kPop3NoSocket = "Unable to create the socket.";
+inline constexpr std::string_view kPop3NoConnection = "Unable to connect to server";
+inline constexpr std::string_view kPop3SocketError = "Socket Error";
+inline constexpr std::string_view kPop3AnswerTooLarge = "Answer too large";
+
+inline constexpr unsigned kPop3Port = 110;
+inline constexpr std::chrono::milliseconds kDefaultPop3Timeout { 60000 };
+
+class Pop3Client {
+public:
+    Pop3Client(std::string server, unsigned port, std::string user, std::string password);
+    ~Pop3Client();
+    Pop3Client(const Pop3Client&) = delete;
+    Pop3Client& operator=(const Pop3Client&) = delete;
+
+    // Replaces both credentials; does nothing when either is absent.
+    void setCredentials(std::optional<std::string_view> user, std::optional<std::string_view> password);
+
+    // Guards: every receive waits at most `timeout` ("Socket Error" after
+    // it), and a multi-line answer may not grow beyond `maxBytes`.
+    void setReceiveTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    void setMaxAnswerBytes(std::size_t maxBytes) { m_maxAnswerBytes = maxBytes; }
+
+    // Greeting, USER and PASS. Succeeds at once when already connected.
+    [[nodiscard]] bool connect();
+    // The message count, or -1.
+    [[nodiscard]] int stat();
+    // Fills uids(); `expectedCount` is a size hint only.
+    [[nodiscard]] bool uidl(int expectedCount);
+    // Fetches message `number` (1-based) into `rawFilePath` (the whole
+    // answer, mode 0600) and fills `record` from it. On failure no file is
+    // left behind.
+    [[nodiscard]] bool retrieve(int number, MailRecord& record, const std::filesystem::path& rawFilePath);
+    [[nodiscard]] bool dele(int number);
+    // Says QUIT and closes; succeeds at once when not connected.
+    bool quit();
+
+    [[nodiscard]] const std::string& lastError() const { return m_lastError; }
+    [[nodiscard]] const std::string& lastResponse() const { return m_lastResponse; }
+    [[nodiscard]] const std::vector<std::string>& uids() const { return m_uids; }
+    [[nodiscard]] const std::string& server() const { return m_server; }
+    [[nodiscard]] const std::string& user() const { return m_user; }
+    [[nodiscard]] const std::string& password() const { return m_password; }
+    [[nodiscard]] bool isConnected() const { return m_connected; }
+
+private:
+    // One receive of at most 1024 bytes; fails with `failureText` on "-ERR".
+    bool checkAnswer(std::string_view failureText);
+    // Collects a multi-line answer into `text`.
+    bool readMultiLine(std::string& text, std::string_view errFailureText);
+    void sendCommand(const std::string& command);
+    void dropConnection();
+
+    std::string m_server;
+    unsigned m_port;
+    std::string m_user;
+    std::string m_password;
+    bool m_connected = false;
+    std::string m_lastError { kPop3Ok };
+    std::string m_lastResponse;
+    std::vector<std::string> m_uids;
+    TcpStream m_socket;
+    std::chrono::milliseconds m_timeout = kDefaultPop3Timeout;
+    std::size_t m_maxAnswerBytes = kDefaultMaxAnswerBytes;
+};
+
+} // namespace pc::mail
