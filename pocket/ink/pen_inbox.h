@@ -1,0 +1,94 @@
+#pragma once
+
+// File: pocket/ink/pen_inbox.h
+// Received pen messages. PenReceptions keeps the files being received
+// (at most kMaxReceptions at once, one per sender); PenInbox files a
+// complete one: it checks the file, adds its line to the receive folder's
+// index and opens a viewer. The messengers call both on the window thread.
+
+#include "platform/result.h"
+#include "platform/ui.h"
+#include "pocket/ink/ink_paths.h"
+#include "pocket/ink/ink_viewer.h"
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pocket::ink {
+
+namespace inbox_text {
+constexpr std::string_view kNoMoreViewers = "더 시상 펜 메세지를 표현할 수 없습니다.";
+constexpr std::string_view kDamaged = "Pen MSG data was damaged!(converting)";
+} // namespace inbox_text
+
+enum class ReceptionError {
+    Full, // Every reception slot is taken.
+    Unknown, // No reception from this sender is running.
+    CannotWrite, // The receive file could not be created or appended to.
+};
+
+class PenReceptions {
+public:
+    static constexpr int kMaxReceptions = 20;
+
+    explicit PenReceptions(std::filesystem::path deviceRoot);
+
+    // Starts receiving into a new empty file at `handheldPath` (in the
+    // network's receive folder, which is created). A running reception from
+    // the same sender is replaced and its partial file removed.
+    [[nodiscard]] platform::Result<void, ReceptionError> begin(Network network, std::string_view sender,
+        std::string handheldPath);
+
+    // Appends a chunk to the sender's file.
+    [[nodiscard]] platform::Result<void, ReceptionError> append(Network network, std::string_view sender,
+        std::string_view bytes);
+
+    // Ends the reception and returns the file's handheld path.
+    [[nodiscard]] platform::Result<std::string, ReceptionError> finish(Network network, std::string_view sender);
+
+    // Drops the reception and removes its partial file.
+    void cancel(Network network, std::string_view sender);
+
+    std::optional<std::string> pathOf(Network network, std::string_view sender) const;
+    int runningCount() const;
+
+private:
+    struct Entry {
+        bool inUse = false;
+        Network network = Network::Msn;
+        std::string sender;
+        std::string handheldPath;
+    };
+
+    Entry* find(Network network, std::string_view sender);
+    const Entry* find(Network network, std::string_view sender) const;
+
+    std::filesystem::path m_deviceRoot;
+    std::array<Entry, kMaxReceptions> m_entries;
+};
+
+enum class InboxError {
+    Damaged, // The file failed the reader's checks; it stays without index line.
+    NoViewer, // Filed, but every viewer is open.
+};
+
+class PenInbox {
+public:
+    PenInbox(std::filesystem::path deviceRoot, platform::Ui& ui, InkViewers& viewers);
+
+    // A complete ink file has been stored at `handheldPath`: read it, add its
+    // index line, show it in a viewer titled "From : <network> - <sender>".
+    // Failures are reported here, titled with the network's name.
+    [[nodiscard]] platform::Result<void, InboxError> received(Network network, std::string_view sender,
+        std::string_view handheldPath);
+
+private:
+    std::filesystem::path m_deviceRoot;
+    platform::Ui& m_ui;
+    InkViewers& m_viewers;
+};
+
+} // namespace pocket::ink
