@@ -94,7 +94,10 @@ bool CHttpServer::start(const CHttpServerConfig& config)
         markEnded();
         return false;
     }
-    return startedResult.get();
+    if (startedResult.get())
+        return true;
+    m_thread.join();
+    return false;
 }
 
 bool CHttpServer::wait()

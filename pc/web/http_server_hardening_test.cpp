@@ -1,0 +1,172 @@
+#include "pc/web/head_buffer.h"
+#include "pc/web/web_server_fixture.h"
+
+#include <thread>
+
+namespace pc::web::testing {
+namespace {
+
+class WebServerHardeningTest : public WebServerTest {
+protected:
+    // Outside the served folder, next to it.
+    void plantOutsideFiles()
+    {
+        std::ofstream(m_base / "secret.txt") << "secret";
+        fs::create_directories(fs::path(m_root) / "sub");
+        std::ofstream(fs::path(m_root) / "sub" / "inside.txt") << "inside";
+        fs::create_symlink(m_base / "secret.txt", fs::path(m_root) / "link.txt");
+        fs::create_directory_symlink(m_base, fs::path(m_root) / "up");
+    }
+};
+
+const std::string_view kEscapes[] = {
+    "/../secret.txt",
+    "/sub/../../secret.txt",
+    "/%2e%2e/secret.txt",
+    "/%2E%2E%2Fsecret.txt",
+    "/%252e%252e/secret.txt",
+    "/%c0%ae%c0%ae/secret.txt",
+    "/..\\secret.txt",
+    "/..%5csecret.txt",
+    "/sub\\..\\..\\secret.txt",
+    "/sub/..%2f..%2fsecret.txt",
+    "/.../secret.txt",
+    "/%2e%2e%20/secret.txt",
+    "/sub./inside.txt",
+    "/link.txt",
+    "/up/secret.txt",
+    "/sub/inside.txt%00.zip",
+};
+
+TEST_F(WebServerHardeningTest, TraversalAttemptsEndIn404AndTouchNothing)
+{
+    plantOutsideFiles();
+    m_logon.setCredentials("user", "pass");
+    startServer(10000, 1);
+    for (std::string_view target : kEscapes) {
+        SCOPED_TRACE(target);
+        for (std::string_view verb : { "GET", "HEAD", "DELETE" }) {
+            std::string response = exchange(std::string(verb) + " " + std::string(target)
+                + " HTTP/1.0\r\nAuthorization: Basic dXNlcjpwYXNz\r\n\r\n");
+            EXPECT_TRUE(response.starts_with("HTTP/1.0 404 Not Found\r\n")) << verb << ": " << response.substr(0, 40);
+            EXPECT_EQ(response.find("secret"), std::string::npos);
+        }
+    }
+    EXPECT_TRUE(fs::exists(m_base / "secret.txt"));
+    EXPECT_TRUE(fs::exists(fs::path(m_root) / "sub" / "inside.txt"));
+    EXPECT_TRUE(fs::is_symlink(fs::path(m_root) / "link.txt"));
+    // The real inside file is still served.
+    EXPECT_EQ(bodyOf(exchange("GET /sub/inside.txt HTTP/1.0\r\n\r\n")), "inside");
+}
+
+TEST_F(WebServerHardeningTest, ListingDoesNotFollowLinksOut)
+{
+    plantOutsideFiles();
+    startServer(10000, 1);
+    std::string listing = exchange("GET /up/ HTTP/1.0\r\n\r\n");
+    EXPECT_TRUE(listing.starts_with("HTTP/1.0 404")) << listing.substr(0, 40);
+}
+
+TEST_F(WebServerHardeningTest, FifoIsNotOpenedForReading)
+{
+    ASSERT_EQ(::mkfifo((fs::path(m_root) / "pipe").c_str(), 0600), 0);
+    startServer();
+    EXPECT_TRUE(exchange("GET /pipe HTTP/1.0\r\n\r\n").starts_with("HTTP/1.0 404"));
+}
+
+TEST_F(WebServerHardeningTest, HeadLargerThanTheLimitIs400)
+{
+    startServer();
+    std::string head = "GET /x HTTP/1.0\r\nX-Big: " + std::string(kMaxHeadBytes, 'a') + "\r\n\r\n";
+    std::string response = exchange(head);
+    EXPECT_TRUE(response.starts_with("HTTP/1.0 400 Bad Request\r\n")) << response.substr(0, 40);
+    EXPECT_NE(m_log.waitForLines(1).find("\"GET /x HTTP/1.0\" 400"), std::string::npos);
+}
+
+TEST_F(WebServerHardeningTest, HeadPastTheFirstKilobyteIsReadWhole)
+{
+    writeFile("a.txt", "A");
+    startServer();
+    std::string head = "GET /a.txt HTTP/1.0\r\nX-Pad: " + std::string(5000, 'p') + "\r\n\r\n";
+    EXPECT_EQ(bodyOf(exchange(head)), "A");
+}
+
+TEST_F(WebServerHardeningTest, HeadSentByteByByteIsServed)
+{
+    writeFile("a.txt", "A");
+    startServer();
+    int handle = connectClient();
+    for (char c : std::string_view("GET /a.txt HTTP/1.0\r\nHost: x\r\n\r\n"))
+        ASSERT_EQ(::send(handle, &c, 1, MSG_NOSIGNAL), 1);
+    EXPECT_EQ(bodyOf(readToEnd(handle)), "A");
+    ::close(handle);
+}
+
+TEST_F(WebServerHardeningTest, SilentClientIsDroppedAfterTheTimeOut)
+{
+    writeFile("a.txt", "A");
+    startServer(200);
+    int silent = connectClient();
+    EXPECT_EQ(readToEnd(silent), ""); // Closed with no answer.
+    ::close(silent);
+    EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
+}
+
+TEST_F(WebServerHardeningTest, ClientClosingEarlyIsDroppedAtOnce)
+{
+    writeFile("a.txt", "A");
+    // With a time-out far beyond the client's patience, the next request is
+    // answered only if the half-sent one was dropped as soon as it closed.
+    startServer(600000);
+    int early = connectClient();
+    ::send(early, "GET /a.t", 8, MSG_NOSIGNAL);
+    ::close(early);
+    EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
+}
+
+TEST_F(WebServerHardeningTest, StopWaitsForTheConnectionBeingServed)
+{
+    startServer(300);
+    int pending = connectClient();
+    ::send(pending, "GET /", 5, MSG_NOSIGNAL);
+    // Make sure the listener has taken the connection: a second client is
+    // answered only after the first one has been dealt with.
+    std::thread stopper([&] { m_server.stop(); });
+    EXPECT_EQ(readToEnd(pending), "");
+    stopper.join();
+    EXPECT_FALSE(m_server.isRunning());
+    ::close(pending);
+}
+
+TEST_F(WebServerHardeningTest, RefusedClientAddressesGet400)
+{
+    writeFile("a.txt", "A");
+    startServer();
+    m_server.setClientFilter([](const in_addr& address) { return address.s_addr != htonl(INADDR_LOOPBACK); });
+    EXPECT_TRUE(exchange("GET /a.txt HTTP/1.0\r\n\r\n").starts_with("HTTP/1.0 400 Bad Request"));
+    m_server.setClientFilter([](const in_addr& address) { return address.s_addr == htonl(INADDR_LOOPBACK); });
+    EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
+}
+
+TEST_F(WebServerHardeningTest, ClientFilterMayChangeWhileServing)
+{
+    writeFile("a.txt", "A");
+    startServer();
+    std::atomic<bool> done { false };
+    std::thread flipper([&] {
+        bool allow = true;
+        while (!done) {
+            m_server.setClientFilter([allow](const in_addr&) { return allow; });
+            allow = !allow;
+        }
+    });
+    for (int i = 0; i < 20; ++i) {
+        std::string response = exchange("GET /a.txt HTTP/1.0\r\n\r\n");
+        EXPECT_TRUE(response.starts_with("HTTP/1.0 200") || response.starts_with("HTTP/1.0 400"));
+    }
+    done = true;
+    flipper.join();
+}
+
+} // namespace
+} // namespace pc::web::testing
