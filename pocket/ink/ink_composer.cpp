@@ -11,12 +11,28 @@ namespace {
 constexpr std::string_view kTitle = "Quillon";
 } // namespace
 
-InkComposer::InkComposer(ComposerSetup setup, InkComposerView& view, platform::Ui& ui, PenCarriage& carriage)
+InkComposer::InkComposer(ComposerSetup setup, InkComposerView& view, platform::Ui& ui, PenCarriage& carriage,
+    platform::EventLoop& loop)
     : m_setup(std::move(setup))
     , m_view(view)
     , m_ui(ui)
     , m_carriage(carriage)
+    , m_loop(loop)
 {
+}
+
+InkComposer::~InkComposer()
+{
+    m_loop.killTimer(*this, kCheckTimer);
+    m_loop.killTimer(*this, kAnswerTimer);
+}
+
+void InkComposer::onTimer(int id)
+{
+    if (id == kCheckTimer)
+        onCheckTick();
+    else if (id == kAnswerTimer)
+        onAnswerTimeout();
 }
 
 void InkComposer::open()
@@ -30,6 +46,7 @@ void InkComposer::open()
     m_view.setProgress(0);
     m_view.canvas().clear();
     m_view.showToolbar(toolbarLook(m_recorder.colour(), m_recorder.thickness()));
+    m_loop.setTimer(*this, kCheckTimer, kCheckIntervalMs);
     m_carriage.probe(m_setup.peerId);
 }
 
@@ -99,9 +116,24 @@ void InkComposer::onPeerReady(std::string_view status)
 {
     if (m_state != State::Checking)
         return;
+    m_loop.killTimer(*this, kCheckTimer);
     m_state = State::Ready;
     m_view.setStatus(status);
     setEditable(true);
+}
+
+void InkComposer::restartAnswerTimer()
+{
+    if (m_state == State::Sending)
+        m_loop.setTimer(*this, kAnswerTimer, kAnswerTimeoutMs);
+}
+
+void InkComposer::onTransferAccepted()
+{
+    if (m_state != State::Sending)
+        return;
+    m_loop.killTimer(*this, kAnswerTimer);
+    m_view.setStatus(composer_text::kWrite);
 }
 
 void InkComposer::onSend(const LocalTime& now)
@@ -126,6 +158,7 @@ void InkComposer::onSend(const LocalTime& now)
     }
     m_stored = ink;
     m_state = State::Sending;
+    m_loop.setTimer(*this, kAnswerTimer, kAnswerTimeoutMs);
     if (m_setup.network == Network::Icq)
         m_view.setStatus(composer_text::kWaitingForPeer);
     m_carriage.send(m_setup.peerId, ink);
@@ -133,6 +166,7 @@ void InkComposer::onSend(const LocalTime& now)
 
 void InkComposer::onAnswerTimeout()
 {
+    m_loop.killTimer(*this, kAnswerTimer);
     if (m_state != State::Sending)
         return;
     m_state = State::Ready;
@@ -162,6 +196,7 @@ void InkComposer::onFileUnopenable(std::string_view title)
 
 void InkComposer::reportFileTrouble(std::string_view title, std::string_view text)
 {
+    m_loop.killTimer(*this, kAnswerTimer);
     m_ui.messageBox(title, text, platform::Icon::Warning);
     m_state = State::Ready;
     m_view.setProgressVisible(false);
@@ -172,6 +207,7 @@ bool InkComposer::askResend(std::string_view title)
 {
     if (m_ui.question(title, composer_text::kResend, platform::Buttons::OkCancel) == platform::Answer::Ok)
         return true;
+    m_loop.killTimer(*this, kAnswerTimer);
     m_state = State::Ready;
     m_view.setProgressVisible(false);
     setEditable(true);
@@ -203,6 +239,8 @@ void InkComposer::close()
     if (isClosed())
         return;
     m_state = State::Closed;
+    m_loop.killTimer(*this, kCheckTimer);
+    m_loop.killTimer(*this, kAnswerTimer);
     m_recorder.clear();
     m_view.close();
 }

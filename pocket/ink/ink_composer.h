@@ -4,9 +4,13 @@
 // The pen-message window's logic: checking that the peer can take pen
 // messages, drawing, "New", "Send", "Quit", the status line and the
 // progress bar. Toolkit-free: the window implements InkComposerView and
-// passes pen events and button presses in. Lives on the window thread; the
-// view, Ui and carriage must outlive it.
+// passes pen events and button presses in. It keeps the window's two timers:
+// the check timer (kCheckTimer, every 2 s until the peer answers) and the
+// answer timer (kAnswerTimer, 20 s, restarted by the carriage with every
+// message it sends). Lives on the window thread; the view, Ui, carriage and
+// event loop must outlive it.
 
+#include "platform/event_loop.h"
 #include "platform/ui.h"
 #include "pocket/ink/ink_canvas.h"
 #include "pocket/ink/ink_paths.h"
@@ -56,13 +60,21 @@ struct ComposerSetup {
     std::filesystem::path deviceRoot;
 };
 
-class InkComposer {
+class InkComposer final : public platform::MessageTarget {
 public:
     // Check ticks that blink before giving up, and the tick that closes.
     static constexpr int kGiveUpTick = 5;
     static constexpr int kCloseTick = 6;
 
-    InkComposer(ComposerSetup setup, InkComposerView& view, platform::Ui& ui, PenCarriage& carriage);
+    // Timer ids of the pen-message window, as the messengers know them.
+    static constexpr int kAnswerTimer = 1;
+    static constexpr int kCheckTimer = 2;
+    static constexpr unsigned kAnswerTimeoutMs = 20000;
+    static constexpr unsigned kCheckIntervalMs = 2000;
+
+    InkComposer(ComposerSetup setup, InkComposerView& view, platform::Ui& ui, PenCarriage& carriage,
+        platform::EventLoop& loop);
+    ~InkComposer() override;
 
     // Shows the window in its checking state and asks the peer.
     void open();
@@ -77,9 +89,13 @@ public:
     void onQuit();
     void repaint();
 
-    // From the carriage.
+    // From the carriage. onCheckTick() and onAnswerTimeout() also come from
+    // the composer's own timers.
     void onCheckTick();
     void onPeerReady(std::string_view status = composer_text::kWrite);
+    void restartAnswerTimer();
+    // The peer took the transfer's start: stop waiting and show kWrite.
+    void onTransferAccepted();
     void onAnswerTimeout();
     void onProgress(std::uint64_t bytesSent, std::uint64_t fileSize);
     void onSent();
@@ -89,6 +105,8 @@ public:
     void onFileUnopenable(std::string_view title = composer_text::kSendFailedTitle);
     bool askResend(std::string_view title = composer_text::kSendFailedTitle);
     void onReopenFailed(std::string_view title = composer_text::kSendFailedTitle);
+
+    void onTimer(int id) override;
 
     bool isClosed() const { return m_state == State::Closed; }
     const InkMessage& message() const { return m_recorder.message(); }
@@ -106,6 +124,7 @@ private:
     InkComposerView& m_view;
     platform::Ui& m_ui;
     PenCarriage& m_carriage;
+    platform::EventLoop& m_loop;
     InkRecorder m_recorder;
     State m_state = State::Idle;
     int m_ticks = 0;

@@ -1,6 +1,8 @@
 #include "pocket/ink/ink_composer.h"
 
+#include "platform/poll_event_loop.h"
 #include "platform/testing/fake_ui.h"
+#include "platform/testing/manual_clock.h"
 #include "pocket/ink/ink_file.h"
 #include "pocket/ink/testing/recording_canvas.h"
 #include "pocket/ink/testing/temp_folder.h"
@@ -15,6 +17,7 @@ namespace {
 
 using platform::Answer;
 using platform::testing::FakeUi;
+using std::chrono::milliseconds;
 
 struct FakeComposerView final : InkComposerView {
     InkCanvas& canvas() override { return drawn; }
@@ -57,7 +60,7 @@ protected:
     InkComposer& make(Network network)
     {
         m_composer = std::make_unique<InkComposer>(
-            ComposerSetup { network, "peer@example.com", "me", m_root.path() }, m_view, m_ui, m_carriage);
+            ComposerSetup { network, "peer@example.com", "me", m_root.path() }, m_view, m_ui, m_carriage, m_loop);
         m_composer->open();
         return *m_composer;
     }
@@ -68,6 +71,10 @@ protected:
         composer.onPen({ PenAction::Up, 100, 200 });
     }
 
+    void wait(unsigned ms) { m_clock.advance(milliseconds(ms)); }
+
+    platform::testing::ManualClock m_clock;
+    platform::PollEventLoop m_loop { m_clock };
     testing::TempFolder m_root;
     FakeComposerView m_view;
     FakeUi m_ui;
@@ -89,12 +96,13 @@ TEST_F(InkComposerTest, CheckTicksBlinkThenGiveUpAndCloseOnTheSixth)
 {
     auto& composer = make(Network::Icq);
     m_view.statuses.clear();
-    for (int tick = 1; tick <= 5; ++tick)
-        composer.onCheckTick();
+    wait(1999);
+    EXPECT_TRUE(m_view.statuses.empty());
+    wait(1 + 4 * InkComposer::kCheckIntervalMs);
     EXPECT_EQ(m_view.statuses, (std::vector<std::string> { "펜 메세지 수신 가능 체크중..", "",
                                    "펜 메세지 수신 가능 체크중..", "", "펜 메세지를 보낼 수 없습니다." }));
     EXPECT_FALSE(m_view.closed);
-    composer.onCheckTick();
+    wait(InkComposer::kCheckIntervalMs);
     EXPECT_TRUE(m_view.closed);
     EXPECT_TRUE(composer.isClosed());
     EXPECT_EQ(m_carriage.probeCancels, 1);
@@ -103,13 +111,13 @@ TEST_F(InkComposerTest, CheckTicksBlinkThenGiveUpAndCloseOnTheSixth)
 TEST_F(InkComposerTest, PeerAnswerEnablesSendAndStopsTheCheck)
 {
     auto& composer = make(Network::Msn);
-    composer.onCheckTick();
+    wait(InkComposer::kCheckIntervalMs);
     composer.onPeerReady();
     EXPECT_EQ(m_view.statuses.back(), "펜 메세지를 작성해주세요.");
     EXPECT_TRUE(m_view.sendEnabled);
     EXPECT_TRUE(m_view.newEnabled);
-    for (int tick = 0; tick < 10; ++tick)
-        composer.onCheckTick();
+    wait(10 * InkComposer::kCheckIntervalMs);
+    EXPECT_EQ(m_view.statuses.back(), "펜 메세지를 작성해주세요.");
     EXPECT_FALSE(m_view.closed);
 }
 
@@ -147,13 +155,22 @@ TEST_F(InkComposerTest, NoAnswerLetsTheUserSendAgain)
     drawStroke(composer);
     composer.onSend(kNow);
     EXPECT_NE(m_view.statuses.back(), "상대방의 응답을 기다리는중..");
-    composer.onAnswerTimeout();
+    // Each message of the carriage restarts the wait.
+    wait(15000);
+    composer.restartAnswerTimer();
+    wait(15000);
+    EXPECT_TRUE(m_view.progressVisible);
+    wait(5000);
     EXPECT_EQ(m_view.statuses.back(), "응답이 없습니다. 다시시도해주세요.");
     EXPECT_FALSE(m_view.progressVisible);
     EXPECT_TRUE(m_view.sendEnabled);
     EXPECT_TRUE(m_view.newEnabled);
     composer.onSend(kNow);
     EXPECT_EQ(m_carriage.sends.size(), 2u);
+    composer.onTransferAccepted();
+    EXPECT_EQ(m_view.statuses.back(), "펜 메세지를 작성해주세요.");
+    wait(60000);
+    EXPECT_EQ(m_view.statuses.back(), "펜 메세지를 작성해주세요.");
 }
 
 TEST_F(InkComposerTest, UncreatableFileKeepsTheDrawing)

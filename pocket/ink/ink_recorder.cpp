@@ -29,6 +29,8 @@ RecordOutcome InkRecorder::penDown(InkPoint at)
     m_message.append(at);
     m_drawing = true;
     m_last = at;
+    // The stroke keeps the pen it started with, whatever is chosen meanwhile.
+    m_strokePen = LiveLine { at, at, penWidth(m_thickness), *colourOf(m_colour) };
     return {};
 }
 
@@ -42,7 +44,7 @@ RecordOutcome InkRecorder::penMove(InkPoint at)
     }
     m_message.append(at);
     RecordOutcome outcome;
-    outcome.line = LiveLine { m_last, at, penWidth(m_thickness), *colourOf(m_colour) };
+    outcome.line = LiveLine { m_last, at, m_strokePen.width, m_strokePen.colour };
     m_last = at;
     return outcome;
 }

@@ -69,6 +69,7 @@ private:
     InkToken m_colour = InkToken::Black;
     bool m_drawing = false;
     InkPoint m_last;
+    LiveLine m_strokePen;
     bool m_colourPaletteOpen = false;
     bool m_thicknessPaletteOpen = false;
 };

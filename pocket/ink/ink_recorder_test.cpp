@@ -69,6 +69,14 @@ TEST(InkRecorder, ReportsLiveSegmentsWithThePen)
     EXPECT_EQ(outcome.line->width, 7);
     EXPECT_EQ(outcome.line->colour, (Rgb { 0, 255, 0 }));
     EXPECT_EQ(encodeInk(recorder.message()).substr(0, 3), "eu}");
+
+    // A choice made while the pen is down applies from the next stroke on.
+    recorder.chooseThickness(InkToken::Thickness1);
+    recorder.chooseColour(InkToken::Red);
+    outcome = recorder.handle(move(14, 35));
+    ASSERT_TRUE(outcome.line);
+    EXPECT_EQ(outcome.line->width, 7);
+    EXPECT_EQ(outcome.line->colour, (Rgb { 0, 255, 0 }));
 }
 
 TEST(InkRecorder, OpensPalettesFromTheToolbarRowOnce)

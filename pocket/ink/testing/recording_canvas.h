@@ -5,6 +5,7 @@
 
 #include "pocket/ink/ink_canvas.h"
 
+#include <ostream>
 #include <vector>
 
 namespace pocket::ink::testing {
@@ -17,6 +18,18 @@ struct CanvasCall {
     Rgb colour;
     friend bool operator==(const CanvasCall&, const CanvasCall&) = default;
 };
+
+// Readable failure output in tests.
+inline void PrintTo(const CanvasCall& call, std::ostream* out)
+{
+    if (call.kind == CanvasCall::Kind::Clear) {
+        *out << "clear";
+        return;
+    }
+    *out << "line (" << call.from.x << "," << call.from.y << ")-(" << call.to.x << "," << call.to.y << ") w"
+         << call.width << " rgb(" << int(call.colour.red) << "," << int(call.colour.green) << ","
+         << int(call.colour.blue) << ")";
+}
 
 inline CanvasCall lineCall(InkPoint from, InkPoint to, int width, Rgb colour)
 {
