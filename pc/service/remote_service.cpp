@@ -77,8 +77,8 @@ void RemoteService::start()
         return;
     m_session.setPcAddress(m_deps.lookUpPcAddress ? m_deps.lookUpPcAddress() : std::string());
     listen();
-    if (m_deps.web)
-        m_deps.web->startWeb();
+    if (m_web)
+        m_web->startWeb();
     m_running = true;
     std::string addressLine = "This Computer IP : " + m_session.state().pcAddress + "\n";
     m_deps.log->appendLog(m_deps.log->hasText() ? "\n" + addressLine : addressLine);
@@ -100,8 +100,8 @@ void RemoteService::stop()
     m_uploads.reset();
     m_session.reset();
     publishSession();
-    if (m_deps.web)
-        m_deps.web->stopWeb();
+    if (m_web)
+        m_web->stopWeb();
     m_running = false;
     m_deps.log->appendLog("PC 서버를 종료합니다..\n");
 }

@@ -52,7 +52,6 @@ struct ServiceDependencies {
     std::function<Credentials()> credentials;
     std::function<int()> mailClientKind;
     std::function<std::string()> lookUpPcAddress;
-    WebService* web = nullptr; // Optional.
 };
 
 class RemoteService final : public platform::MessageTarget, private AnswerSink, private ProbeTimer {
@@ -72,6 +71,9 @@ public:
     std::uint16_t commandPort() const;
     std::uint16_t uploadPort() const;
 
+    // The web server started and stopped with the service (optional; it
+    // takes its access rule from webAccess()).
+    void setWebService(WebService* web) { m_web = web; }
     // The mail relay's handlers; null restores the silent stubs.
     void setMailCommands(MailCommands* mail);
     DispatchTable& dispatchTable() { return m_table; }
@@ -119,6 +121,7 @@ private:
     NullProgressView m_noProgress;
     NoMailCommands m_noMail;
     MailCommands* m_mail;
+    WebService* m_web = nullptr;
     DispatchTable m_table;
     PendingRequestStack m_pending;
     Session m_session;

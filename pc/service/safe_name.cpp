@@ -17,10 +17,15 @@ std::string safeFileName(std::string_view name)
     if (safe.size() > kMaxNameBytes) {
         safe.resize(kMaxNameBytes);
         // Do not leave half of a UTF-8 sequence at the end.
-        while (!safe.empty() && (static_cast<unsigned char>(safe.back()) & 0xC0) == 0x80)
-            safe.pop_back();
-        if (!safe.empty() && (static_cast<unsigned char>(safe.back()) & 0x80))
-            safe.pop_back();
+        std::size_t lead = safe.size();
+        while (lead > 0 && (static_cast<unsigned char>(safe[lead - 1]) & 0xC0) == 0x80)
+            --lead;
+        if (lead > 0) {
+            auto first = static_cast<unsigned char>(safe[lead - 1]);
+            std::size_t expected = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+            if (safe.size() - (lead - 1) < expected)
+                safe.resize(lead - 1);
+        }
     }
     if (safe.empty() || safe == "." || safe == "..")
         return "_";

@@ -6,6 +6,7 @@
 // drive C: mapped onto a temporary "disk" folder. Tests drive the loop with
 // pumpUntil() while scripted handhelds talk to it.
 
+#include "pc/service/http_web_service.h"
 #include "pc/service/remote_service.h"
 #include "pc/service/testing/scripted_handheld.h"
 #include "platform/poll_event_loop.h"
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -104,11 +106,16 @@ protected:
         config.commandPort = 0;
         config.uploadPort = 0;
         service = std::make_unique<RemoteService>(loop, deps, config);
+        WebConfig webConfig { folders.root, 0, "127.0.0.1" };
+        web = std::make_unique<HttpWebService>(clock, service->webAccess(), accessLog, webConfig);
+        web->setCredentials(credentials);
+        service->setWebService(web.get());
     }
 
     ~ServiceFixture() override
     {
         service.reset();
+        web.reset();
         std::error_code ignored;
         std::filesystem::remove_all(m_home, ignored);
     }
@@ -190,7 +197,9 @@ protected:
     FolderDrivePaths paths;
     platform::testing::ManualClock clock;
     platform::PollEventLoop loop;
+    std::ostringstream accessLog;
     std::unique_ptr<RemoteService> service;
+    std::unique_ptr<HttpWebService> web;
 };
 
 } // namespace pc::service::testing

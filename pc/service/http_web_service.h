@@ -1,0 +1,49 @@
+#pragma once
+
+// File: pc/service/http_web_service.h
+// The web server of the service: serves the service root on the web port,
+// only to loopback and the logged-in handheld (others are refused before
+// their request is handled), and checks DELETE credentials against the PC
+// login id and password. Started and stopped by RemoteService.
+
+#include "pc/service/session.h"
+#include "pc/service/web_access.h"
+#include "pc/web/content_type_cache.h"
+#include "pc/web/http_server.h"
+#include "pc/web/logon_check.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace pc::service {
+
+struct WebConfig {
+    std::filesystem::path root;
+    std::uint16_t port = 91;
+    std::string bindAddress; // Empty: all addresses.
+};
+
+class HttpWebService final : public WebService {
+public:
+    // The gate and the streams outlive this object.
+    HttpWebService(platform::Clock& clock, const WebAccessGate& gate, std::ostream& accessLog, WebConfig config);
+    ~HttpWebService() override;
+
+    // The credentials a DELETE must present (the PC login id and password).
+    void setCredentials(const Credentials& credentials);
+
+    bool startWeb() override;
+    void stopWeb() override;
+    std::uint16_t webPort() const override;
+
+private:
+    const WebAccessGate& m_gate;
+    WebConfig m_config;
+    web::MimeTypesFile m_types;
+    web::CredentialsLogonCheck m_logon;
+    web::CHttpServer m_server;
+};
+
+} // namespace pc::service

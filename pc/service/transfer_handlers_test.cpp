@@ -1,0 +1,210 @@
+#include "pc/service/safe_name.h"
+#include "pc/service/testing/service_fixture.h"
+
+namespace pc::service::testing {
+namespace {
+
+class TransferTest : public ServiceFixture {
+protected:
+    void SetUp() override
+    {
+        service->start();
+        handheld = loggedInHandheld();
+    }
+
+    std::optional<proto::PcAnswer> request(std::int32_t code, const std::string& text, std::int32_t first = 0)
+    {
+        return ask(*handheld, { first, code, text });
+    }
+
+    // Connects to the upload port and waits until the service holds it.
+    std::unique_ptr<ScriptedUpload> openUpload(const std::string& from = "127.0.0.1")
+    {
+        auto upload = ScriptedUpload::connect(service->uploadPort(), from);
+        EXPECT_TRUE(upload);
+        pumpUntil([&] { return service->uploadConnectionCount() > 0; });
+        return upload;
+    }
+
+    void sendBlockAndWaitAck(ScriptedUpload& upload, std::string_view block)
+    {
+        std::size_t before = upload.acks().size();
+        upload.sendBlock(block);
+        pumpUntil([&] { return upload.pump(), upload.acks().size() > before; });
+    }
+
+    std::unique_ptr<ScriptedHandheld> handheld;
+};
+
+TEST_F(TransferTest, DownloadCopiesTheFileAndTheWebServerServesIt)
+{
+    writeFile(disk() / "a" / "b.txt", "0123456789");
+    auto answer = request(308, "C:\\a\\b.txt");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, (proto::PcAnswer { 10, 308, "b.txt" }));
+    EXPECT_EQ(readFile(root() / "pda_Download" / "b.txt"), "0123456789");
+
+    auto reply = httpGet(web->webPort(), "/pda_Download/b.txt");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 200);
+    EXPECT_EQ(reply->body, "0123456789");
+
+    auto withPath = request(323, "C:\\a\\b.txt");
+    ASSERT_TRUE(withPath);
+    EXPECT_EQ(*withPath, (proto::PcAnswer { 10, 323, "C:\\a\\b.txt[_F_I_]b.txt" }));
+}
+
+TEST_F(TransferTest, MissingFileHasNoAnswerFor308AndAnEmptyOneFor323)
+{
+    auto missing = request(323, "C:\\nope.txt");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(*missing, (proto::PcAnswer { 0, 323, "" }));
+    handheld->send({ 0, 308, "C:\\nope.txt" });
+    // The next request's answer is the first to arrive.
+    auto next = request(306, "C:\\", 44);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->first, 44);
+}
+
+TEST_F(TransferTest, WebServerRefusesAddressesOtherThanTheHandheldAndLoopback)
+{
+    writeFile(root() / "serverfolder", "1x\n\n");
+    // 127.0.0.1 is loopback and always served.
+    EXPECT_EQ(httpGet(web->webPort(), "/serverfolder")->status, 200);
+    // The gate itself decides by address.
+    EXPECT_TRUE(service->webAccess().allows("127.0.0.1"));
+    EXPECT_FALSE(service->webAccess().allows("192.168.1.7"));
+}
+
+TEST_F(TransferTest, UploadOf2500BytesIsAcknowledgedBlockByBlock)
+{
+    auto upload = openUpload();
+    auto accepted = request(309, "2500\nphoto.jpg\nowner");
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(*accepted, (proto::PcAnswer { 0, 309, "" }));
+    std::string content;
+    for (int i = 0; i < 2500; ++i)
+        content.push_back(static_cast<char>('a' + i % 26));
+    sendBlockAndWaitAck(*upload, std::string_view(content).substr(0, 1024));
+    sendBlockAndWaitAck(*upload, std::string_view(content).substr(1024, 1024));
+    sendBlockAndWaitAck(*upload, std::string_view(content).substr(2048));
+    EXPECT_EQ(upload->acks(), (std::vector<std::int32_t> { 1024, 2048, 2500 }));
+    upload->sendBlock("FILE_SEND_COMPLETE");
+    auto done = awaitAnswer(*handheld);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(*done, (proto::PcAnswer { 1, 309, "" }));
+    EXPECT_EQ(readFile(root() / "pda_Upload" / "photo.jpg"), content);
+    EXPECT_EQ(progress.positions, (std::vector<int> { 40, 81, 100 }));
+}
+
+TEST_F(TransferTest, MailAttachmentUploadEndsWith331)
+{
+    auto upload = openUpload();
+    request(309, "3\nnote.txt\nowner", 1);
+    sendBlockAndWaitAck(*upload, "abc");
+    upload->sendBlock("FILE_SEND_COMPLETE");
+    auto done = awaitAnswer(*handheld);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(*done, (proto::PcAnswer { 0, 331, "" }));
+}
+
+TEST_F(TransferTest, CancelWordRemovesThePartialFile)
+{
+    auto upload = openUpload();
+    request(309, "5000\nbig.bin\nowner");
+    sendBlockAndWaitAck(*upload, std::string(1024, 'x'));
+    ASSERT_TRUE(std::filesystem::exists(root() / "pda_Upload" / "big.bin"));
+    handheld->send({ 0, 309, "0xffff_f" });
+    pumpUntil([&] { return !std::filesystem::exists(root() / "pda_Upload" / "big.bin"); });
+    EXPECT_FALSE(std::filesystem::exists(root() / "pda_Upload" / "big.bin"));
+}
+
+TEST_F(TransferTest, BrokenUploadConnectionRemovesThePartialFile)
+{
+    auto upload = openUpload();
+    request(309, "5000\nbroken.bin\nowner");
+    sendBlockAndWaitAck(*upload, std::string(1024, 'x'));
+    upload->close();
+    pumpUntil([&] { return service->uploadConnectionCount() == 0; });
+    EXPECT_FALSE(std::filesystem::exists(root() / "pda_Upload" / "broken.bin"));
+}
+
+TEST_F(TransferTest, CancelMarkerKeepsThePartialFile)
+{
+    auto upload = openUpload();
+    request(309, "5000\nkept.bin\nowner");
+    sendBlockAndWaitAck(*upload, std::string(100, 'x'));
+    upload->sendBlock("FILE_SEND_CANCEL");
+    upload->close();
+    pumpUntil([&] { return service->uploadConnectionCount() == 0; });
+    EXPECT_EQ(readFile(root() / "pda_Upload" / "kept.bin"), std::string(100, 'x'));
+}
+
+TEST_F(TransferTest, HostileUploadNameStaysInsideTheUploadFolder)
+{
+    auto upload = openUpload();
+    auto accepted = request(309, "4\n..\\..\\..\\evil.txt\nowner");
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(accepted->first, 0);
+    sendBlockAndWaitAck(*upload, "evil");
+    upload->sendBlock("FILE_SEND_COMPLETE");
+    awaitAnswer(*handheld);
+    EXPECT_EQ(readFile(root() / "pda_Upload" / "evil.txt"), "evil");
+    EXPECT_FALSE(std::filesystem::exists(home() / "evil.txt"));
+    EXPECT_FALSE(std::filesystem::exists(root() / "evil.txt"));
+}
+
+TEST_F(TransferTest, ZeroAnnouncedSizeDoesNotDivide)
+{
+    auto upload = openUpload();
+    request(309, "0\nempty.txt\nowner");
+    sendBlockAndWaitAck(*upload, "surprise");
+    EXPECT_TRUE(progress.positions.empty());
+    upload->sendBlock("FILE_SEND_COMPLETE");
+    auto done = awaitAnswer(*handheld);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->code, 309);
+}
+
+TEST_F(TransferTest, UploadConnectionFromAnotherAddressIsClosed)
+{
+    auto stranger = ScriptedUpload::connect(service->uploadPort(), "127.0.0.9");
+    ASSERT_TRUE(stranger);
+    pumpUntil([&] { return stranger->pump(), stranger->isClosed(); });
+    EXPECT_TRUE(stranger->isClosed());
+    EXPECT_EQ(service->uploadConnectionCount(), 0u);
+}
+
+TEST(SafeFileName, KeepsOneComponent)
+{
+    struct Case {
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        { "photo.jpg", "photo.jpg" },
+        { "..\\..\\evil.txt", "evil.txt" },
+        { "/etc/passwd", "passwd" },
+        { "a/b\\c", "c" },
+        { "..", "_" },
+        { ".", "_" },
+        { "", "_" },
+        { "dir\\", "_" },
+        { "new\nline.txt", "newline.txt" },
+        { "사진.jpg", "사진.jpg" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(safeFileName(c.in), c.out);
+    }
+    std::string longName(300, 'n');
+    EXPECT_EQ(safeFileName(longName).size(), 255u);
+    std::string korean;
+    for (int i = 0; i < 100; ++i)
+        korean += "가"; // Three bytes each.
+    korean = "x" + korean; // The cut at 255 would split the last one.
+    EXPECT_EQ(safeFileName(korean).size(), 253u);
+}
+
+} // namespace
+} // namespace pc::service::testing
