@@ -1,6 +1,5 @@
 #include "pocket/core/device_root.h"
 
-#include <cstdlib>
 #include <system_error>
 
 namespace pocket::core {
@@ -32,18 +31,6 @@ void DeviceRoot::prepare() const
     std::filesystem::create_directories(m_root, ignored);
     for (const char* folder : { "Program Files", "My Documents", "Windows" })
         std::filesystem::create_directory(m_root / folder, ignored);
-}
-
-std::filesystem::path pocketHomeFolder(std::string_view homeOption)
-{
-    if (!homeOption.empty())
-        return std::filesystem::path(std::string(homeOption));
-    if (const char* home = std::getenv("QUILLON_POCKET_HOME"); home && *home)
-        return home;
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
-        return std::filesystem::path(data) / "quillon-pocket";
-    const char* user = std::getenv("HOME");
-    return std::filesystem::path(user ? user : ".") / ".local" / "share" / "quillon-pocket";
 }
 
 } // namespace pocket::core

@@ -31,8 +31,4 @@ private:
     std::filesystem::path m_root;
 };
 
-// The home folder of the handheld program: --home, else $QUILLON_POCKET_HOME,
-// else $XDG_DATA_HOME/quillon-pocket (or ~/.local/share/quillon-pocket).
-std::filesystem::path pocketHomeFolder(std::string_view homeOption);
-
 } // namespace pocket::core

@@ -36,6 +36,7 @@ struct SocketClient::Shared {
     std::mutex pauseMutex;
     std::condition_variable pauseChanged;
     bool pauseReading = false;
+    std::atomic<int> runningReaders { 0 };
 };
 
 // The start record handed to a reader thread.
@@ -99,9 +100,21 @@ LineBlockQueue& SocketClient::blocks()
     return m_shared->queue;
 }
 
+std::shared_ptr<SocketClient::Connection> SocketClient::connection() const
+{
+    std::lock_guard lock(m_connectionMutex);
+    return m_connection;
+}
+
+bool SocketClient::isOpen() const
+{
+    return connection() != nullptr;
+}
+
 int SocketClient::socketFd() const
 {
-    return m_connection ? m_connection->fd : -1;
+    auto current = connection();
+    return current ? current->fd : -1;
 }
 
 bool SocketClient::open()
@@ -114,18 +127,25 @@ bool SocketClient::open()
     int fd = connectWithRetries(address);
     if (fd < 0)
         return false;
-    m_connection = std::make_shared<Connection>(fd);
+    {
+        std::lock_guard lock(m_connectionMutex);
+        m_connection = std::make_shared<Connection>(fd);
+    }
     startReader();
     return true;
 }
 
 void SocketClient::close()
 {
-    if (!m_connection)
+    std::shared_ptr<Connection> closing;
+    {
+        std::lock_guard lock(m_connectionMutex);
+        closing = std::move(m_connection);
+    }
+    if (!closing)
         return;
-    m_connection->closing = true;
-    ::shutdown(m_connection->fd, SHUT_RDWR);
-    m_connection.reset();
+    closing->closing = true;
+    ::shutdown(closing->fd, SHUT_RDWR);
     // Wake a reader that waits while reading is paused.
     m_shared->pauseChanged.notify_all();
 }
@@ -197,9 +217,15 @@ int SocketClient::connectWithRetries(const std::string& address)
     return -1;
 }
 
+bool SocketClient::isReaderRunning() const
+{
+    return m_shared->runningReaders > 0;
+}
+
 void SocketClient::startReader()
 {
-    ReaderStart start { m_connection, m_shared, &m_loop, m_window, m_kind, m_notifyOnClose, m_recordSink };
+    ++m_shared->runningReaders;
+    ReaderStart start { connection(), m_shared, &m_loop, m_window, m_kind, m_notifyOnClose, m_recordSink };
     m_readerMode = m_mode;
     switch (m_mode) {
     case ReceiveMode::Line:
@@ -216,7 +242,7 @@ void SocketClient::startReader()
 
 bool SocketClient::sendBytes(std::string_view bytes)
 {
-    auto connection = m_connection;
+    auto connection = this->connection();
     if (!connection)
         return false;
     ssize_t sent = ::send(connection->fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
@@ -225,7 +251,7 @@ bool SocketClient::sendBytes(std::string_view bytes)
 
 bool SocketClient::sendText(std::string_view text)
 {
-    if (!m_connection) {
+    if (!isOpen()) {
         m_ui.messageBox(m_title, "메신저 서버와 연결이 종료되었습니다. 다시 접속해주세요.",
             platform::Icon::Warning);
         close();
@@ -249,8 +275,19 @@ void SocketClient::postClosedForKind()
         m_loop.post(m_window, msg);
 }
 
+namespace {
+
+// Counts a reader out when it ends, however it ends.
+struct RunningGuard {
+    std::atomic<int>& count;
+    ~RunningGuard() { --count; }
+};
+
+} // namespace
+
 void SocketClient::readLines(ReaderStart start)
 {
+    RunningGuard running { start.shared->runningReaders };
     auto& shared = *start.shared;
     auto& connection = *start.connection;
     char buffer[kReceiveBytes];
@@ -285,6 +322,7 @@ void SocketClient::readLines(ReaderStart start)
 
 void SocketClient::readRecords(ReaderStart start)
 {
+    RunningGuard running { start.shared->runningReaders };
     // The PC sends every answer as one 1032-byte record; TCP may still split
     // or join them, so records are cut from the stream by their fixed size.
     proto::AnswerRecord record {};
@@ -309,6 +347,7 @@ void SocketClient::readRecords(ReaderStart start)
 
 void SocketClient::readReadiness(ReaderStart start)
 {
+    RunningGuard running { start.shared->runningReaders };
     int fd = start.connection->fd;
     int readable = readableMessageForKind(start.kind);
     for (;;) {

@@ -12,6 +12,7 @@
 //
 // The link object belongs to the window thread; the reader thread shares only
 // the block queue, the pause-reading flag and the record sink with it.
+// sendBytes() may also be called from worker threads.
 
 #include "pocket/core/line_block_queue.h"
 #include "pocket/core/link_messages.h"
@@ -22,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -79,7 +81,7 @@ public:
     const std::string& host() const { return m_host; }
     std::uint16_t port() const { return m_port; }
     const std::string& title() const { return m_title; }
-    bool isOpen() const { return m_connection != nullptr; }
+    bool isOpen() const;
     // The socket, for a readiness-mode window that reads it itself; -1 when closed.
     int socketFd() const;
 
@@ -95,6 +97,9 @@ public:
     // One send call of the bytes, without any message; false when there is
     // no socket or the send failed.
     bool sendBytes(std::string_view bytes);
+
+    // Whether a reader thread is still receiving.
+    bool isReaderRunning() const;
 
     // Line mode: the reader's blocks and pending tail.
     LineBlockQueue& blocks();
@@ -118,6 +123,9 @@ private:
     SleepFunction m_sleep;
 
     std::shared_ptr<Shared> m_shared;
+    std::shared_ptr<Connection> connection() const;
+
+    mutable std::mutex m_connectionMutex; // Guards m_connection: workers send too.
     std::shared_ptr<Connection> m_connection;
     std::thread m_reader;
     ReceiveMode m_readerMode = ReceiveMode::Line;

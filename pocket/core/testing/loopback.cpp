@@ -60,6 +60,12 @@ std::uint16_t closedLoopbackPort()
     return port;
 }
 
+bool isReadable(int fd)
+{
+    pollfd entry { fd, POLLIN, 0 };
+    return ::poll(&entry, 1, 0) == 1;
+}
+
 bool sendAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {

@@ -32,6 +32,8 @@ private:
 std::uint16_t closedLoopbackPort();
 
 bool sendAll(int fd, std::string_view bytes);
+// Whether data (or the end) waits on the descriptor now.
+bool isReadable(int fd);
 // Reads exactly `count` bytes, waiting at most a few seconds.
 std::string receiveExactly(int fd, std::size_t count);
 // Reads up to and including the next NUL byte.
