@@ -23,7 +23,9 @@ std::string readValue(std::string_view text, std::size_t at)
     std::string out;
     if (at < text.size() && text[at] == '"') {
         for (++at; at < text.size() && text[at] != '"'; ++at) {
-            if (text[at] == '\\' && at + 1 < text.size())
+            // A backslash quotes only '"' and itself: old mailers put
+            // Windows paths in quoted strings unescaped.
+            if (text[at] == '\\' && at + 1 < text.size() && (text[at + 1] == '"' || text[at + 1] == '\\'))
                 ++at;
             out.push_back(text[at]);
         }
