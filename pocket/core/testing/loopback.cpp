@@ -102,6 +102,38 @@ std::string receiveUntilNul(int fd)
     return data;
 }
 
+OneShotHttpServer::OneShotHttpServer(int status, std::string body)
+{
+    m_thread = std::thread([this, status, body = std::move(body)] {
+        int peer = m_listener.accept();
+        if (peer < 0)
+            return;
+        std::string head;
+        char byte = 0;
+        while (head.find("\r\n\r\n") == std::string::npos && waitReadable(peer) && ::recv(peer, &byte, 1, 0) == 1)
+            head.push_back(byte);
+        {
+            std::lock_guard lock(m_mutex);
+            m_head = head;
+        }
+        std::string reply = "HTTP/1.0 " + std::to_string(status) + (status == 200 ? " OK" : " Not Found")
+            + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+        sendAll(peer, reply);
+        ::close(peer);
+    });
+}
+
+OneShotHttpServer::~OneShotHttpServer()
+{
+    m_thread.join();
+}
+
+std::string OneShotHttpServer::requestHead()
+{
+    std::lock_guard lock(m_mutex);
+    return m_head;
+}
+
 platform::LResult RecordingTarget::onMessage(int msg, platform::WParam wParam, platform::LParam lParam)
 {
     {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,23 @@ bool isReadable(int fd);
 std::string receiveExactly(int fd, std::size_t count);
 // Reads up to and including the next NUL byte.
 std::string receiveUntilNul(int fd);
+
+// Serves one HTTP request on its own thread with the given status and body,
+// and keeps the request head it received.
+class OneShotHttpServer {
+public:
+    OneShotHttpServer(int status, std::string body);
+    ~OneShotHttpServer();
+    std::uint16_t port() const { return m_listener.port(); }
+    // The request head; valid once the fetch has returned.
+    std::string requestHead();
+
+private:
+    LoopbackListener m_listener;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::string m_head;
+};
 
 struct Posted {
     int msg = 0;
