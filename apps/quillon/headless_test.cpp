@@ -1,0 +1,144 @@
+#include "apps/quillon/headless.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <fcntl.h>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace apps::quillon {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A port that was free a moment ago (the kernel hands out ephemeral ports in
+// turn, so it stays free for the few milliseconds a test needs).
+std::uint16_t freePort()
+{
+    int handle = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(handle);
+    return ntohs(address.sin_port);
+}
+
+// Sends one request to 127.0.0.1:port and reads to the end; "" when nothing
+// listens there.
+std::string httpGet(std::uint16_t port, std::string_view path)
+{
+    int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string response;
+    if (::connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        std::string request = "GET " + std::string(path) + " HTTP/1.0\r\n\r\n";
+        ::send(handle, request.data(), request.size(), MSG_NOSIGNAL);
+        char buffer[4096];
+        ssize_t received;
+        while ((received = ::recv(handle, buffer, sizeof buffer, 0)) > 0)
+            response.append(buffer, static_cast<std::size_t>(received));
+    }
+    ::close(handle);
+    return response;
+}
+
+class HeadlessTest : public ::testing::Test {
+protected:
+    HeadlessTest()
+        : m_home(fs::temp_directory_path() / ("quillon_headless_" + std::to_string(::getpid())))
+    {
+        fs::remove_all(m_home);
+    }
+    ~HeadlessTest() override { fs::remove_all(m_home); }
+
+    fs::path m_home;
+};
+
+TEST_F(HeadlessTest, CreatesTheFoldersAndServesTheServiceRoot)
+{
+    PcOptions options;
+    options.start = true;
+    options.home = m_home.string();
+    options.webPort = freePort();
+    std::ostringstream out, err;
+    std::string response;
+    int status = runHeadless(options, out, err, [&] {
+        std::ofstream(m_home / "Quillon" / "pda_Download" / "serverfolder") << "C:\\\n";
+        response = httpGet(options.webPort, "/pda_Download/serverfolder");
+    });
+    EXPECT_EQ(status, 0) << err.str();
+    for (const char* folder : { "Quillon/pda_ReqDoc", "Quillon/pda_Download", "Quillon/pda_Upload", "Quillon/pda_Mail" })
+        EXPECT_TRUE(fs::is_directory(m_home / folder)) << folder;
+    EXPECT_TRUE(response.starts_with("HTTP/1.0 200 OK\r\n")) << response;
+    EXPECT_TRUE(response.ends_with("\r\n\r\nC:\\\n"));
+    EXPECT_NE(out.str().find("\"GET /pda_Download/serverfolder HTTP/1.0\" 200 4\n"), std::string::npos) << out.str();
+}
+
+TEST_F(HeadlessTest, TellsTheUserWhenTheWebServerCannotStart)
+{
+    int blocker = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(blocker, 1), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length);
+
+    PcOptions options;
+    options.start = true;
+    options.home = m_home.string();
+    options.webPort = ntohs(address.sin_port);
+    std::ostringstream out, err;
+    bool waited = false;
+    EXPECT_NE(runHeadless(options, out, err, [&] { waited = true; }), 0);
+    EXPECT_FALSE(waited);
+    EXPECT_EQ(out.str(), "[Quillon] Failed to start the web server\n");
+    ::close(blocker);
+}
+
+TEST_F(HeadlessTest, ProgramStopsOnSigterm)
+{
+    const std::uint16_t port = freePort();
+    const std::string portText = std::to_string(port);
+    const std::string home = m_home.string();
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int devnull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devnull, 1);
+        ::execl(QUILLON_BINARY, "quillon", "--headless", "--start", "--home", home.c_str(), "--web-port",
+            portText.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Wait until the server answers (or give up after a generous deadline).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::string response;
+    while (response.empty() && std::chrono::steady_clock::now() < deadline) {
+        response = httpGet(port, "/");
+        if (response.empty())
+            ::poll(nullptr, 0, 10);
+    }
+    EXPECT_TRUE(response.starts_with("HTTP/1.0 404 Not Found\r\n")) << response;
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+} // namespace
+} // namespace apps::quillon

@@ -1,0 +1,23 @@
+// The PC program. Without a display (or with --headless) it runs in the
+// terminal; the Qt window joins later.
+
+#include "apps/quillon/headless.h"
+#include "apps/quillon/options.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    using namespace apps::quillon;
+    holdStopSignals();
+    auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options) {
+        std::cerr << "quillon: " << options.error() << "\n" << usageText();
+        return 2;
+    }
+    if (options->help) {
+        std::cout << usageText();
+        return 0;
+    }
+    return runHeadless(*options, std::cout, std::cerr, waitForStopSignal);
+}

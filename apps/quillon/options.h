@@ -1,0 +1,40 @@
+#pragma once
+
+// File: apps/quillon/options.h
+// The command line of the PC program:
+//   quillon [--headless] [--home DIR] [--id ID] [--start] [--command-port N]
+//           [--upload-port N] [--web-port N] [--trace]
+// Options take their value as the next word or after "=" (--web-port=8091).
+
+#include "platform/result.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace apps::quillon {
+
+struct PcOptions {
+    static constexpr std::uint16_t kDefaultCommandPort = 4000;
+    static constexpr std::uint16_t kDefaultUploadPort = 4040;
+    static constexpr std::uint16_t kDefaultWebPort = 91;
+
+    bool headless = false;
+    bool start = false; // Start the server at once.
+    bool trace = false; // Debug trace on standard error.
+    bool help = false;
+    std::string home; // Empty: QUILLON_HOME, then the XDG data folder.
+    std::string id;
+    std::uint16_t commandPort = kDefaultCommandPort;
+    std::uint16_t uploadPort = kDefaultUploadPort;
+    std::uint16_t webPort = kDefaultWebPort;
+};
+
+// Fails with a message for the user ("unknown option --x", "--web-port needs a port number").
+[[nodiscard]] platform::Result<PcOptions, std::string> parseOptions(const std::vector<std::string>& arguments);
+
+// The usage text printed for --help and after a bad command line.
+[[nodiscard]] std::string usageText();
+
+} // namespace apps::quillon
