@@ -1,10 +1,10 @@
 #include "gui/ink/ink_image.h"
 
 #include "gui/ink/ink_canvas_widget.h"
+#include "gui/testing/offscreen_app.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QMouseEvent>
 
 #include <fstream>
@@ -70,16 +70,6 @@ TEST_F(InkImageTest, ReportsTheReadersAndDrawersMessages)
     EXPECT_EQ(renderInkFile(put("eq\x82\x00\x01\x00\x01" "fg"sv)).error(), "Color data was damaged!");
 }
 
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "quillon_gui_tests";
-    static char* argv[] = { name, nullptr };
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
-
 void mouse(QWidget& widget, QEvent::Type type, int x, int y)
 {
     const QPointF at(x, y);
@@ -90,7 +80,7 @@ void mouse(QWidget& widget, QEvent::Type type, int x, int y)
 
 TEST(InkCanvasWidget, PenEventsRecordAndPaintInCanvasPixels)
 {
-    application();
+    testing::offscreenApp();
     InkCanvasWidget widget;
     widget.resize(480, 550); // Shown at twice the canvas size.
     pocket::ink::InkRecorder recorder;

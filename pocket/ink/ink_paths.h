@@ -7,6 +7,8 @@
 // Every part that comes from outside (peer ids, announced file names) is
 // reduced to a single safe path component first.
 
+#include "platform/clock.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,15 +20,8 @@ enum class Network { Msn = 1, Icq = 2, Yahoo = 3 };
 // The handheld's service folder.
 constexpr std::string_view kServiceHome = "\\Program Files\\Quillon";
 
-// Local wall-clock time, as printed into file names without zero padding.
-struct LocalTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
+// Local wall-clock time, printed into file names without zero padding.
+using LocalTime = platform::LocalTime;
 
 // "MSN", "ICQ" or "YAHOO".
 std::string_view networkName(Network network);
