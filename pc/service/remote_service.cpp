@@ -71,18 +71,18 @@ void RemoteService::listen()
     }
 }
 
-void RemoteService::start()
+bool RemoteService::start()
 {
     if (m_running)
-        return;
+        return true;
     m_session.setPcAddress(m_deps.lookUpPcAddress ? m_deps.lookUpPcAddress() : std::string());
     listen();
-    if (m_web)
-        m_web->startWeb();
+    bool webStarted = !m_web || m_web->startWeb();
     m_running = true;
     std::string addressLine = "This Computer IP : " + m_session.state().pcAddress + "\n";
     m_deps.log->appendLog(m_deps.log->hasText() ? "\n" + addressLine : addressLine);
     m_deps.log->appendLog("PC 서버를 시작합니다..\n");
+    return webStarted;
 }
 
 void RemoteService::stop()

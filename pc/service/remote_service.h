@@ -63,7 +63,8 @@ public:
     RemoteService(platform::EventLoop& loop, ServiceDependencies dependencies, ServiceConfig config);
     ~RemoteService() override;
 
-    void start();
+    // False when the web server could not start (the listeners run anyway).
+    bool start();
     void stop();
     bool isRunning() const { return m_running; }
 

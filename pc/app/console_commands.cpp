@@ -1,0 +1,184 @@
+#include "pc/app/console_commands.h"
+
+#include <cstdlib>
+#include <ostream>
+
+namespace pc::app {
+
+namespace {
+
+// The account editor of the console: the new values come with the command.
+class FixedAccountEditor final : public AccountEditor {
+public:
+    explicit FixedAccountEditor(MailAccount account)
+        : m_account(std::move(account))
+    {
+    }
+    std::optional<MailAccount> editAccount(const std::string&, const MailAccount&) override { return m_account; }
+
+private:
+    MailAccount m_account;
+};
+
+// Row numbers as typed (1-based) to table indices; bad words are skipped.
+std::vector<std::size_t> rowsOf(const std::vector<std::string>& words, std::size_t from)
+{
+    std::vector<std::size_t> rows;
+    for (std::size_t i = from; i < words.size(); ++i) {
+        char* end = nullptr;
+        long number = std::strtol(words[i].c_str(), &end, 10);
+        if (end && *end == '\0' && number >= 1)
+            rows.push_back(static_cast<std::size_t>(number - 1));
+    }
+    return rows;
+}
+
+} // namespace
+
+std::vector<std::string> splitCommandWords(std::string_view line)
+{
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    for (char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (!quoted && (c == ' ' || c == '\t' || c == '\r' || c == '\n')) {
+            if (inWord)
+                words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+        } else {
+            word.push_back(c);
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words.push_back(std::move(word));
+    return words;
+}
+
+ConsoleCommands::ConsoleCommands(PcShell& shell, platform::Ui& ui, std::ostream& out)
+    : m_shell(shell)
+    , m_ui(ui)
+    , m_out(out)
+{
+}
+
+void ConsoleCommands::printHelp()
+{
+    m_out << "commands:\n"
+             "  start                              서버시작: start the server\n"
+             "  stop                               서버중지: stop the server\n"
+             "  accounts                           list the mail accounts\n"
+             "  add SERVER USER PASSWORD           add a mail account\n"
+             "  modify N SERVER USER PASSWORD      change mail account N\n"
+             "  delete N [N...]                    delete mail accounts\n"
+             "  autostart on|off                   윈도우 시작시 자동으로 실행합니다.\n"
+             "  startserver on|off                 프로그램 실행시 Quillon 서버를 시작합니다.\n"
+             "  help                               this list\n"
+             "  exit                               stop the server and end the program\n"
+          << std::flush;
+}
+
+bool ConsoleCommands::handleLine(std::string_view line)
+{
+    auto words = splitCommandWords(line);
+    if (words.empty())
+        return true;
+    const std::string& command = words.front();
+    if (command == "exit" || command == "quit") {
+        m_shell.stopServer();
+        return false;
+    }
+    if (command == "help" || command == "?")
+        printHelp();
+    else if (command == "start")
+        m_shell.startServer();
+    else if (command == "stop")
+        m_shell.stopServer();
+    else if (command == "accounts")
+        listAccounts();
+    else if (command == "add")
+        addAccount(words);
+    else if (command == "modify")
+        modifyAccount(words);
+    else if (command == "delete")
+        deleteAccounts(words);
+    else if (command == "autostart")
+        setStartOption(words, true);
+    else if (command == "startserver")
+        setStartOption(words, false);
+    else
+        m_out << "unknown command: " << command << " (help lists the commands)\n" << std::flush;
+    return true;
+}
+
+void ConsoleCommands::listAccounts()
+{
+    const auto& settings = m_shell.userSettings();
+    m_out << "    메일서버\t아이디\n";
+    for (std::size_t i = 0; i < settings.accounts.size(); ++i)
+        m_out << (i + 1) << ". " << settings.accounts[i].server << "\t" << settings.accounts[i].user << "\n";
+    m_out << "autostart " << (settings.startWithSystem ? "on" : "off") << ", startserver "
+          << (settings.startServerAfterLogin ? "on" : "off") << "\n"
+          << std::flush;
+}
+
+void ConsoleCommands::applyDialog(SettingsDialog& dialog)
+{
+    m_shell.onSettingsApplied(dialog.apply());
+}
+
+void ConsoleCommands::addAccount(const std::vector<std::string>& words)
+{
+    MailAccount account;
+    account.server = words.size() > 1 ? words[1] : "";
+    account.user = words.size() > 2 ? words[2] : "";
+    account.password = words.size() > 3 ? words[3] : "";
+    auto dialog = m_shell.openSettingsDialog();
+    if (dialog->addAccount(account))
+        applyDialog(*dialog);
+}
+
+void ConsoleCommands::modifyAccount(const std::vector<std::string>& words)
+{
+    auto dialog = m_shell.openSettingsDialog();
+    std::vector<std::size_t> rows = rowsOf(std::vector<std::string>(words.begin(), words.begin() + std::min<std::size_t>(words.size(), 2)), 1);
+    MailAccount edited;
+    edited.server = words.size() > 2 ? words[2] : "";
+    edited.user = words.size() > 3 ? words[3] : "";
+    edited.password = words.size() > 4 ? words[4] : "";
+    // The account dialog refuses empty fields before it closes.
+    if (!rows.empty() && rows.front() < dialog->accounts().size() && !checkAccountEntry(edited, m_ui))
+        return;
+    FixedAccountEditor editor(edited);
+    if (dialog->modifySelected(rows, editor))
+        applyDialog(*dialog);
+}
+
+void ConsoleCommands::deleteAccounts(const std::vector<std::string>& words)
+{
+    auto dialog = m_shell.openSettingsDialog();
+    if (dialog->deleteSelected(rowsOf(words, 1)))
+        applyDialog(*dialog);
+}
+
+void ConsoleCommands::setStartOption(const std::vector<std::string>& words, bool withSystem)
+{
+    if (words.size() != 2 || (words[1] != "on" && words[1] != "off")) {
+        m_out << words.front() << " on|off\n" << std::flush;
+        return;
+    }
+    bool on = words[1] == "on";
+    auto dialog = m_shell.openSettingsDialog();
+    if (withSystem)
+        dialog->setStartWithSystem(on);
+    else
+        dialog->setStartServerAfterLogin(on);
+    applyDialog(*dialog);
+}
+
+} // namespace pc::app

@@ -1,0 +1,42 @@
+#pragma once
+
+// File: pc/app/console_commands.h
+// The console commands of the headless program: starting and stopping the
+// server, and the settings dialog's work (list, add, modify and delete mail
+// accounts; the two start options) with the dialog's checks and messages.
+// One command per line; words may be quoted with double quotes.
+
+#include "pc/app/pc_shell.h"
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pc::app {
+
+// Splits a command line into words; "a b" in double quotes is one word.
+std::vector<std::string> splitCommandWords(std::string_view line);
+
+class ConsoleCommands {
+public:
+    ConsoleCommands(PcShell& shell, platform::Ui& ui, std::ostream& out);
+
+    // Runs one line; false when the program is to end.
+    bool handleLine(std::string_view line);
+    void printHelp();
+
+private:
+    void listAccounts();
+    void addAccount(const std::vector<std::string>& words);
+    void modifyAccount(const std::vector<std::string>& words);
+    void deleteAccounts(const std::vector<std::string>& words);
+    void setStartOption(const std::vector<std::string>& words, bool withSystem);
+    void applyDialog(SettingsDialog& dialog);
+
+    PcShell& m_shell;
+    platform::Ui& m_ui;
+    std::ostream& m_out;
+};
+
+} // namespace pc::app

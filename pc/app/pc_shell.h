@@ -1,0 +1,92 @@
+#pragma once
+
+// File: pc/app/pc_shell.h
+// The toolkit-free core of the PC program's shell: the profile and registry
+// stores, the login and the user's settings, and the remote service with its
+// web server. The Qt window and the console front end both drive it. Built
+// by main(); lives on the window thread.
+
+#include "pc/app/autostart.h"
+#include "pc/app/login_dialog.h"
+#include "pc/app/settings_dialog.h"
+#include "pc/app/user_settings.h"
+#include "pc/service/drive_paths.h"
+#include "pc/service/http_web_service.h"
+#include "pc/service/remote_service.h"
+#include "platform/drive_map.h"
+#include "platform/event_loop.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
+#include "platform/ui.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace pc::app {
+
+struct ShellConfig {
+    std::filesystem::path home;
+    std::string autostartCommand; // What the desktop session runs at log-in.
+    std::filesystem::path autostartFolder;
+    std::string bindAddress = "0.0.0.0";
+    std::uint16_t commandPort = 4000;
+    std::uint16_t uploadPort = 4040;
+    std::uint16_t webPort = 91;
+};
+
+class PcShell {
+public:
+    // Opens the stores in the home folder and creates the service folders.
+    static platform::IoResult<std::unique_ptr<PcShell>> create(platform::EventLoop& loop, service::ServiceLog& log,
+        platform::Ui& ui, std::ostream& accessLog, ShellConfig config);
+    ~PcShell();
+
+    LoginDialog& loginDialog() { return m_loginDialog; }
+    SettingsStore& settingsStore() { return m_store; }
+
+    // After a successful login: the credentials of this run and the user's
+    // settings (loadUserSettings).
+    void onLoggedIn(const service::Credentials& credentials);
+    const std::string& loginId() const { return m_credentials.id; }
+    const UserSettings& userSettings() const { return m_userSettings; }
+
+    // A settings dialog over the current settings; apply() it, then call
+    // onSettingsApplied() with the result.
+    std::unique_ptr<SettingsDialog> openSettingsDialog();
+    void onSettingsApplied(const UserSettings& settings) { m_userSettings = settings; }
+
+    // Starts the service; tells the user when the web server could not start
+    // and returns false then.
+    bool startServer();
+    void stopServer();
+    bool isServerRunning() const { return m_service->isRunning(); }
+
+    service::RemoteService& service() { return *m_service; }
+    std::uint16_t webPort() const { return m_web->webPort(); }
+    const service::ServiceFolders& folders() const { return m_folders; }
+
+private:
+    PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::Ui& ui, std::ostream& accessLog,
+        ShellConfig config, std::unique_ptr<platform::Registry> registry);
+
+    ShellConfig m_config;
+    platform::Ui& m_ui;
+    platform::Profile m_profile;
+    std::unique_ptr<platform::Registry> m_registry;
+    SettingsStore m_store;
+    LoginDialog m_loginDialog;
+    Autostart m_autostart;
+    platform::DriveMap m_drives;
+    service::DrivePaths m_paths;
+    service::ServiceFolders m_folders;
+    service::NullProgressView m_progress;
+    std::unique_ptr<service::RemoteService> m_service;
+    std::unique_ptr<service::HttpWebService> m_web;
+    service::Credentials m_credentials;
+    UserSettings m_userSettings;
+};
+
+} // namespace pc::app

@@ -1,0 +1,249 @@
+#include "pc/app/console_log.h"
+#include "pc/app/login_dialog.h"
+#include "pc/app/settings_dialog.h"
+#include "platform/testing/fake_ui.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace pc::app {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::FakeUi;
+
+fs::path makeTempHome()
+{
+    std::string pattern = (fs::temp_directory_path() / "quillon-app-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    return ::mkdtemp(buffer.data());
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    SettingsTest()
+        : home(makeTempHome())
+        , profile(home / "Quillon.ini")
+        , registry(platform::Registry::inMemory())
+        , store(profile)
+        , autostart(*registry, "/usr/bin/quillon --headless", home / "config" / "autostart")
+    {
+    }
+    ~SettingsTest() override { fs::remove_all(home); }
+
+    std::string value(const std::string& key) { return profile.getString("Quillon", key, "<missing>"); }
+
+    std::unique_ptr<SettingsDialog> dialogFor(const std::string& id)
+    {
+        settings = store.loadUserSettings(id);
+        return std::make_unique<SettingsDialog>(store, autostart, ui, id, settings);
+    }
+
+    fs::path home;
+    platform::Profile profile;
+    std::unique_ptr<platform::Registry> registry;
+    SettingsStore store;
+    Autostart autostart;
+    FakeUi ui;
+    UserSettings settings;
+};
+
+TEST_F(SettingsTest, FirstStartWritesTheDefaultsAndOpensEmpty)
+{
+    LoginDialog dialog(store, ui);
+    LoginEntry entry = dialog.open();
+    EXPECT_EQ(entry.id, "");
+    EXPECT_EQ(entry.password, "");
+    EXPECT_FALSE(entry.rememberId);
+    EXPECT_EQ(value("savedid"), "");
+    EXPECT_EQ(value("savedpw"), "");
+    EXPECT_EQ(value("idsaved"), "false");
+    EXPECT_EQ(value("pwsaved"), "false");
+
+    UserSettings user = store.loadUserSettings("kim");
+    EXPECT_FALSE(user.startWithSystem);
+    EXPECT_TRUE(user.accounts.empty());
+    EXPECT_EQ(value("kim_check1"), "false");
+    EXPECT_EQ(value("kim_check2"), "false");
+    EXPECT_EQ(value("kim_pop3cnt"), "0");
+}
+
+TEST_F(SettingsTest, RememberedIdWithoutPassword)
+{
+    LoginDialog first(store, ui);
+    first.open();
+    ASSERT_TRUE(first.accept({ "kim", "pw1", true, false }));
+    EXPECT_EQ(value("savedpw"), "pw1"); // Always written, as the dialog does.
+
+    LoginDialog second(store, ui);
+    LoginEntry entry = second.open();
+    EXPECT_EQ(entry.id, "kim");
+    EXPECT_TRUE(entry.rememberId);
+    EXPECT_EQ(entry.password, "");
+    EXPECT_FALSE(entry.rememberPassword);
+}
+
+TEST_F(SettingsTest, LoginDialogRefusesEmptyFields)
+{
+    LoginDialog dialog(store, ui);
+    dialog.open();
+    EXPECT_FALSE(dialog.accept({ "", "pw", false, false }));
+    EXPECT_EQ(ui.lastText(), "아이디를 입력해주세요.");
+    EXPECT_FALSE(dialog.accept({ "kim", "", false, false }));
+    EXPECT_EQ(ui.lastText(), "패스워드를 입력해주세요.");
+    EXPECT_EQ(ui.calls().back().title, "Quillon");
+    EXPECT_FALSE(dialog.credentials());
+}
+
+TEST_F(SettingsTest, AccountTableRoundTripsThroughTheBackquoteFormat)
+{
+    EXPECT_EQ(encodeMailAccounts({ { "a", "b", "c" }, { "d", "e", "f" } }), "a`b`c`d`e`f`");
+    auto decoded = decodeMailAccounts("a`b`c`d`e`f`", 2);
+    EXPECT_EQ(decoded, (std::vector<MailAccount> { { "a", "b", "c" }, { "d", "e", "f" } }));
+    // A shorter text than the count promises yields empty fields.
+    EXPECT_EQ(decodeMailAccounts("a`b`", 2), (std::vector<MailAccount> { { "a", "b", "" }, { "", "", "" } }));
+    EXPECT_TRUE(decodeMailAccounts("a`b`c`", -1).empty());
+
+    auto dialog = dialogFor("kim");
+    ASSERT_TRUE(dialog->addAccount({ "pop.example.org", "kim", "p w" }));
+    ASSERT_TRUE(dialog->addAccount({ "mail.example.net", "kim2", "x" }));
+    dialog->apply();
+    EXPECT_EQ(value("kim_pop3cnt"), "2");
+    EXPECT_EQ(value("kim_pop3info"), "pop.example.org`kim`p w`mail.example.net`kim2`x`");
+    platform::Profile reread(home / "Quillon.ini");
+    SettingsStore again(reread);
+    EXPECT_EQ(again.loadUserSettings("kim").accounts.size(), 2u);
+    EXPECT_TRUE(again.loadUserSettings("lee").accounts.empty());
+}
+
+TEST_F(SettingsTest, DeletingTwoOfThreeAccountsAfterConfirmation)
+{
+    auto dialog = dialogFor("kim");
+    for (const char* server : { "s1", "s2", "s3" })
+        ASSERT_TRUE(dialog->addAccount({ server, "u", "p" }));
+    EXPECT_FALSE(dialog->deleteSelected({}));
+    EXPECT_EQ(ui.lastText(), "선택된 설정이 없습니다");
+
+    ui.pushAnswer(platform::Answer::No);
+    EXPECT_FALSE(dialog->deleteSelected({ 0, 2 }));
+    EXPECT_EQ(dialog->accounts().size(), 3u);
+
+    ui.pushAnswer(platform::Answer::Yes);
+    EXPECT_TRUE(dialog->deleteSelected({ 0, 2 }));
+    EXPECT_EQ(ui.lastText(), "선택된 2개의 설정을 삭제하시겠습니까?");
+    ASSERT_EQ(dialog->accounts().size(), 1u);
+    EXPECT_EQ(dialog->accounts()[0].server, "s2");
+    dialog->apply();
+    EXPECT_EQ(value("kim_pop3cnt"), "1");
+    EXPECT_EQ(value("kim_pop3info"), "s2`u`p`");
+}
+
+TEST_F(SettingsTest, ModifyChecksSelectionAndFields)
+{
+    struct Editor final : AccountEditor {
+        std::optional<MailAccount> result;
+        std::string title;
+        std::optional<MailAccount> editAccount(const std::string& t, const MailAccount&) override
+        {
+            title = t;
+            return result;
+        }
+    } editor;
+    auto dialog = dialogFor("kim");
+    dialog->addAccount({ "s1", "u1", "p1" });
+    dialog->addAccount({ "s2", "u2", "p2" });
+    struct Case {
+        std::vector<std::size_t> rows;
+        MailAccount edited;
+        const char* message;
+    };
+    const Case cases[] = {
+        { {}, { "x", "y", "z" }, "선택된 설정이 없습니다" },
+        { { 0, 1 }, { "x", "y", "z" }, "한개만 선택하십시오" },
+        { { 1 }, { "x", "", "z" }, "아이디를 입력하지 않으셨습니다" },
+        { { 1 }, { "x", "y", "" }, "비밀번호를 입력하지 않으셨습니다" },
+        { { 1 }, { "", "y", "z" }, "메일서버를 입력하지 않으셨습니다" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        editor.result = c.edited;
+        EXPECT_FALSE(dialog->modifySelected(c.rows, editor));
+        EXPECT_EQ(ui.lastText(), c.message);
+        EXPECT_EQ(dialog->accounts()[1], (MailAccount { "s2", "u2", "p2" }));
+    }
+    editor.result = MailAccount { "x", "y", "z" };
+    EXPECT_TRUE(dialog->modifySelected({ 1 }, editor));
+    EXPECT_EQ(editor.title, "메일서버 수정");
+    EXPECT_EQ(dialog->accounts()[1], (MailAccount { "x", "y", "z" }));
+}
+
+TEST_F(SettingsTest, AccountDialogRefusesEmptyFieldsAndTheTableHoldsThirty)
+{
+    auto dialog = dialogFor("kim");
+    EXPECT_FALSE(dialog->addAccount({ "", "u", "p" }));
+    EXPECT_EQ(ui.lastText(), "메일서버를 입력해주십시오.");
+    EXPECT_FALSE(dialog->addAccount({ "s", "", "p" }));
+    EXPECT_EQ(ui.lastText(), "아이디를 입력해주십시오.");
+    EXPECT_FALSE(dialog->addAccount({ "s", "u", "" }));
+    EXPECT_EQ(ui.lastText(), "비밀번호를 입력해주십시오.");
+    EXPECT_FALSE(dialog->addAccount({ "s`x", "u", "p" }));
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(dialog->addAccount({ "s" + std::to_string(i), "u", "p" }));
+    EXPECT_FALSE(dialog->addAccount({ "s31", "u", "p" }));
+    EXPECT_EQ(dialog->accounts().size(), 30u);
+}
+
+TEST_F(SettingsTest, StartWithSystemWritesAndRemovesTheAutostartEntry)
+{
+    auto dialog = dialogFor("kim");
+    dialog->setStartWithSystem(true);
+    dialog->setStartServerAfterLogin(true);
+    UserSettings applied = dialog->apply();
+    EXPECT_TRUE(applied.startServerAfterLogin);
+    EXPECT_EQ(value("kim_check1"), "true");
+    EXPECT_EQ(value("kim_check2"), "true");
+    EXPECT_EQ(registry->getString(Autostart::kRunKey, "Brenwick Quillon"), "/usr/bin/quillon --headless");
+    std::ifstream desktop(autostart.desktopFile());
+    std::string content((std::istreambuf_iterator<char>(desktop)), {});
+    EXPECT_NE(content.find("Exec=/usr/bin/quillon --headless\n"), std::string::npos);
+
+    auto off = dialogFor("kim");
+    EXPECT_TRUE(settings.startWithSystem);
+    off->setStartWithSystem(false);
+    off->apply();
+    EXPECT_EQ(value("kim_check1"), "false");
+    EXPECT_FALSE(registry->getString(Autostart::kRunKey, "Brenwick Quillon"));
+    EXPECT_FALSE(fs::exists(autostart.desktopFile()));
+
+    auto on = dialogFor("kim");
+    on->setStartWithSystem(true);
+    on->apply();
+    EXPECT_TRUE(autostart.isEnabled());
+    EXPECT_TRUE(fs::exists(autostart.desktopFile()));
+}
+
+TEST(ConsoleLog, StampsEveryEntry)
+{
+    EXPECT_EQ(formatLogStamp({ 2026, 1, 5, 9, 3, 7, 0, 1 }), "2026/1/5 9시3분7초   ");
+    struct FixedClock final : platform::Clock {
+        platform::WallTime now() const override { return platform::WallTime {}; }
+        platform::Ticks ticks() const override { return platform::Ticks { 0 }; }
+    } clock;
+    std::ostringstream out;
+    ConsoleLog log(clock, out);
+    EXPECT_FALSE(log.hasText());
+    log.appendLog("PC 서버를 시작합니다..\n");
+    log.appendLog("\nThis Computer IP : 1.2.3.4\n");
+    log.append("plain", ConsoleLog::kPlain);
+    log.append("nothing", 7);
+    std::string stamp = formatLogStamp(platform::toLocalTime(platform::WallTime {}));
+    EXPECT_EQ(out.str(), stamp + "PC 서버를 시작합니다..\n\n" + stamp + "This Computer IP : 1.2.3.4\nplain\n");
+    EXPECT_EQ(log.text(), out.str());
+}
+
+} // namespace
+} // namespace pc::app

@@ -1,0 +1,83 @@
+#include "pc/app/user_settings.h"
+
+namespace pc::app {
+
+namespace {
+
+const char* textOf(bool on)
+{
+    return on ? "true" : "false";
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(platform::Profile& profile)
+    : m_profile(profile)
+{
+}
+
+std::string SettingsStore::value(const std::string& key, const char* defaultValue)
+{
+    return m_profile.getOrWriteDefault(kSection, key, defaultValue);
+}
+
+bool SettingsStore::flag(const std::string& key)
+{
+    return value(key, "false") == "true";
+}
+
+LoginValues SettingsStore::readLogin()
+{
+    LoginValues values;
+    values.savedId = value("savedid", "");
+    values.savedPassword = value("savedpw", "");
+    values.isIdSaved = value("idsaved", "false") != "false";
+    values.isPasswordSaved = value("pwsaved", "false") != "false";
+    return values;
+}
+
+void SettingsStore::writeLogin(const std::string& id, const std::string& password, bool rememberId,
+    bool rememberPassword)
+{
+    // Profile writes are not verified.
+    (void)m_profile.writeString(kSection, "savedid", id);
+    (void)m_profile.writeString(kSection, "savedpw", password);
+    (void)m_profile.writeString(kSection, "idsaved", textOf(rememberId));
+    (void)m_profile.writeString(kSection, "pwsaved", textOf(rememberPassword));
+}
+
+UserSettings SettingsStore::loadUserSettings(const std::string& id)
+{
+    UserSettings settings;
+    settings.startWithSystem = flag(id + "_check1");
+    settings.startServerAfterLogin = flag(id + "_check2");
+    std::string countKey = id + "_pop3cnt";
+    if (!m_profile.hasKey(kSection, countKey)) {
+        (void)m_profile.writeString(kSection, countKey, "0");
+        return settings;
+    }
+    int count = m_profile.getInt(kSection, countKey, 0);
+    std::string info = value(id + "_pop3info", "");
+    settings.accounts = decodeMailAccounts(info, count);
+    return settings;
+}
+
+void SettingsStore::storeAccounts(const std::string& id, const std::vector<MailAccount>& accounts)
+{
+    (void)m_profile.writeString(kSection, id + "_pop3cnt", std::to_string(accounts.size()));
+    // With no accounts the old list stays and is ignored.
+    if (!accounts.empty())
+        (void)m_profile.writeString(kSection, id + "_pop3info", encodeMailAccounts(accounts));
+}
+
+void SettingsStore::storeStartWithSystem(const std::string& id, bool on)
+{
+    (void)m_profile.writeString(kSection, id + "_check1", textOf(on));
+}
+
+void SettingsStore::storeStartServerAfterLogin(const std::string& id, bool on)
+{
+    (void)m_profile.writeString(kSection, id + "_check2", textOf(on));
+}
+
+} // namespace pc::app
