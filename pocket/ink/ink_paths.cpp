@@ -1,5 +1,7 @@
 #include "pocket/ink/ink_paths.h"
 
+#include "pocket/core/device_root.h"
+
 #include <cstdio>
 
 namespace pocket::ink {
@@ -102,17 +104,7 @@ std::string_view fileNameOf(std::string_view handheldPath)
 
 std::filesystem::path hostPath(const std::filesystem::path& deviceRoot, std::string_view handheldPath)
 {
-    std::filesystem::path path = deviceRoot;
-    while (!handheldPath.empty()) {
-        const auto cut = handheldPath.find_first_of("\\/");
-        const auto part = handheldPath.substr(0, cut);
-        if (!part.empty() && part != "." && part != "..")
-            path /= std::string(part);
-        if (cut == std::string_view::npos)
-            break;
-        handheldPath.remove_prefix(cut + 1);
-    }
-    return path;
+    return core::DeviceRoot(deviceRoot).toLocal(handheldPath);
 }
 
 } // namespace pocket::ink
