@@ -33,16 +33,19 @@ platform::Result<void, ReceptionError> PenReceptions::begin(Network network, std
     std::ofstream created(file, std::ios::binary | std::ios::trunc);
     if (!created)
         return platform::unexpected(ReceptionError::CannotWrite);
-    *entry = Entry { true, network, std::string(sender), std::move(handheldPath) };
+    *entry = Entry { true, network, std::string(sender), std::move(handheldPath), 0 };
     return {};
 }
 
 platform::Result<void, ReceptionError> PenReceptions::append(Network network, std::string_view sender,
     std::string_view bytes)
 {
-    const Entry* entry = find(network, sender);
+    Entry* entry = find(network, sender);
     if (!entry)
         return platform::unexpected(ReceptionError::Unknown);
+    if (entry->bytes + bytes.size() > kMaxInkFileBytes)
+        return platform::unexpected(ReceptionError::TooLarge);
+    entry->bytes += bytes.size();
     std::ofstream out(hostPath(m_deviceRoot, entry->handheldPath), std::ios::binary | std::ios::app);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();

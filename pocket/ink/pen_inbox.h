@@ -12,6 +12,7 @@
 #include "pocket/ink/ink_viewer.h"
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,6 +29,7 @@ enum class ReceptionError {
     Full, // Every reception slot is taken.
     Unknown, // No reception from this sender is running.
     CannotWrite, // The receive file could not be created or appended to.
+    TooLarge, // The file would outgrow what a reader looks at (kMaxInkFileBytes).
 };
 
 class PenReceptions {
@@ -42,7 +44,8 @@ public:
     [[nodiscard]] platform::Result<void, ReceptionError> begin(Network network, std::string_view sender,
         std::string handheldPath);
 
-    // Appends a chunk to the sender's file.
+    // Appends a chunk to the sender's file. A peer that keeps sending past
+    // kMaxInkFileBytes is refused instead of filling the device.
     [[nodiscard]] platform::Result<void, ReceptionError> append(Network network, std::string_view sender,
         std::string_view bytes);
 
@@ -61,6 +64,7 @@ private:
         Network network = Network::Msn;
         std::string sender;
         std::string handheldPath;
+        std::uint64_t bytes = 0;
     };
 
     Entry* find(Network network, std::string_view sender);

@@ -94,6 +94,11 @@ TEST_F(PenInboxTest, TwentyReceptionsAtOnceAndASecondFromTheSameSenderReplaces)
     EXPECT_FALSE(std::filesystem::exists(local(first)));
     EXPECT_EQ(contents(local(second)), "");
 
+    const std::string chunk(300, '\0');
+    for (std::size_t sent = 0; sent + chunk.size() <= kMaxInkFileBytes; sent += chunk.size())
+        ASSERT_TRUE(m_receptions.append(Network::Icq, "7", chunk));
+    EXPECT_EQ(m_receptions.append(Network::Icq, "7", chunk).error(), ReceptionError::TooLarge);
+
     m_receptions.cancel(Network::Icq, "7");
     EXPECT_FALSE(std::filesystem::exists(local(second)));
     EXPECT_EQ(m_receptions.append(Network::Icq, "7", "x").error(), ReceptionError::Unknown);
