@@ -1,5 +1,7 @@
 #include "pc/web/web_server_fixture.h"
 
+#include "platform/trace.h"
+
 #include <thread>
 
 namespace pc::web::testing {
@@ -187,7 +189,13 @@ TEST_F(WebServerTest, StartFailsOnAPortInUse)
     ASSERT_TRUE(blocker.bind(address));
     ASSERT_TRUE(blocker.listen());
     CHttpServerConfig config = CHttpServerConfig::forServiceFolder(m_root, ntohs(blocker.localAddress()->sin_port));
+    std::ostringstream trace;
+    platform::setTraceStream(&trace);
+    platform::setTraceEnabled(true);
     EXPECT_FALSE(m_server.start(config));
+    platform::setTraceEnabled(false);
+    platform::setTraceStream(nullptr);
+    EXPECT_EQ(trace.str(), "Failed to bind server socket, GetLastError:" + std::to_string(EADDRINUSE) + "\n");
     EXPECT_FALSE(m_server.isRunning());
     EXPECT_FALSE(m_server.wait());
 }

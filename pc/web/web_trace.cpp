@@ -1,28 +1,15 @@
 #include "pc/web/web_trace.h"
 
+#include "platform/trace.h"
+
 #include <cstdarg>
 #include <cstdio>
-#include <mutex>
 
 namespace pc::web {
-namespace {
-
-std::mutex g_sinkMutex;
-TraceSink g_sink;
-
-} // namespace
-
-void setWebTraceSink(TraceSink sink)
-{
-    std::lock_guard lock(g_sinkMutex);
-    g_sink = std::move(sink);
-}
 
 void webTrace(const std::string& text)
 {
-    std::lock_guard lock(g_sinkMutex);
-    if (g_sink)
-        g_sink(text);
+    platform::trace(text);
 }
 
 std::string traceText(const char* format, ...)
