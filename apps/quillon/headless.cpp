@@ -1,13 +1,20 @@
 #include "apps/quillon/headless.h"
 
-#include "apps/quillon/service_root.h"
 #include "apps/quillon/web_server_runner.h"
+#include "pc/app/console_front_end.h"
 #include "platform/console_ui.h"
 #include "platform/home.h"
+#include "platform/poll_event_loop.h"
+#include "platform/single_instance.h"
 #include "platform/trace.h"
 
+#include <atomic>
+#include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
+#include <thread>
+#include <unistd.h>
 
 namespace apps::quillon {
 namespace {
@@ -19,6 +26,17 @@ sigset_t stopSignals()
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     return signals;
+}
+
+// What the desktop session runs when the program starts with it: this
+// program, headless, with the same home folder.
+std::string autostartCommand(const std::filesystem::path& home)
+{
+    char self[PATH_MAX] = {};
+    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string program = length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "quillon";
+    auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
+    return quoted(program) + " --headless --home " + quoted(home.string());
 }
 
 } // namespace
@@ -48,17 +66,64 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
         err << "quillon: " << platform::describe(home.error()) << "\n";
         return 1;
     }
-    auto serviceRoot = prepareServiceRoot(*home);
-    if (!serviceRoot) {
-        err << "quillon: " << platform::describe(serviceRoot.error()) << "\n";
+    platform::ConsoleUi ui(std::cin, out);
+    platform::SingleInstance instance(*home, "quillon");
+    if (auto held = instance.tryAcquire(); held && !*held) {
+        (void)instance.requestActivation();
+        ui.messageBox(kProgramTitle, "Quillon is already running!", platform::Icon::Warning);
         return 1;
     }
-    platform::ConsoleUi ui(std::cin, out);
-    WebServerRunner web(out, ui);
-    if (options.start && !web.start(*serviceRoot, options.webPort))
+
+    platform::SystemClock clock;
+    platform::PollEventLoop loop(clock);
+    pc::app::ConsoleLog log(clock, out);
+    pc::app::ShellConfig config;
+    config.home = *home;
+    config.autostartCommand = autostartCommand(*home);
+    config.autostartFolder = pc::app::Autostart::defaultFolder();
+    config.commandPort = options.commandPort;
+    config.uploadPort = options.uploadPort;
+    config.webPort = options.webPort;
+    auto shell = pc::app::PcShell::create(loop, log, ui, out, config);
+    if (!shell) {
+        err << "quillon: " << platform::describe(shell.error()) << "\n";
         return 1;
-    waitForStop();
-    web.stop();
+    }
+
+    bool exitTyped = false;
+    pc::app::ConsoleFrontEnd front(**shell, loop, ui, log, std::cin, STDIN_FILENO, out, [&] {
+        exitTyped = true;
+        loop.quit();
+    });
+    pc::app::ConsoleStart start;
+    if (!options.id.empty())
+        start.login.idOption = options.id;
+    if (const char* password = std::getenv("QUILLON_PASSWORD"))
+        start.login.environmentPassword = std::string(password);
+    start.login.hasTerminal = ::isatty(STDIN_FILENO) == 1;
+    start.login.prompt = pc::app::promptOnTerminal;
+    start.startNow = options.start;
+    if (auto begun = front.begin(start); !begun) {
+        err << begun.error();
+        (*shell)->stopServer();
+        return 1;
+    }
+    front.watchInput();
+
+    // The window thread is this one; the stop request (a signal) is awaited
+    // on another and ends the loop.
+    std::atomic<bool> stopArrived = false;
+    std::thread waiter([&] {
+        waitForStop();
+        stopArrived = true;
+        loop.quit();
+    });
+    loop.run();
+    (*shell)->stopServer();
+    if (exitTyped && !stopArrived)
+        waiter.detach(); // Still waiting for a signal that will not come.
+    else
+        waiter.join();
     return 0;
 }
 

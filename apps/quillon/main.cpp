@@ -9,6 +9,10 @@
 int main(int argc, char** argv)
 {
     using namespace apps::quillon;
+    // Console commands are read as standard input becomes readable; the
+    // stream must keep its own buffer so that lines already read ahead are
+    // seen (std::cin's in_avail()).
+    std::ios::sync_with_stdio(false);
     holdStopSignals();
     auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {
