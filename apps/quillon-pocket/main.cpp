@@ -1,6 +1,7 @@
 // quillon-pocket: the handheld client. main() only picks the front end from
 // the command line; each front end lives in its own file.
 
+#include "apps/quillon-pocket/console_front_end.h"
 #include "apps/quillon-pocket/render_ink_command.h"
 
 #include <iostream>
@@ -20,6 +21,8 @@ int main(int argc, char** argv)
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == apps::pocket::kRenderInkOption)
         return apps::pocket::runRenderInk(std::span(args).subspan(1), std::cout, std::cerr);
+    if (apps::pocket::wantsConsole(args))
+        return apps::pocket::runConsoleCommand(args, std::cin, std::cout, std::cerr);
 
     std::cerr << kUsage;
     return 2;
