@@ -54,6 +54,23 @@ TEST_F(TransferTest, DownloadCopiesTheFileAndTheWebServerServesIt)
     EXPECT_EQ(*withPath, (proto::PcAnswer { 10, 323, "C:\\a\\b.txt[_F_I_]b.txt" }));
 }
 
+TEST_F(TransferTest, WebDeleteNeedsThePcLoginCredentials)
+{
+    writeFile(root() / "pda_Download" / "old.txt", "x");
+    auto anonymous = httpRequest(web->webPort(), "DELETE", "/pda_Download/old.txt");
+    ASSERT_TRUE(anonymous);
+    EXPECT_EQ(anonymous->status, 401);
+    // "owner:wrong" and "owner:secret" in base64.
+    auto wrong = httpRequest(web->webPort(), "DELETE", "/pda_Download/old.txt", "Authorization: Basic b3duZXI6d3Jvbmc=\r\n");
+    ASSERT_TRUE(wrong);
+    EXPECT_NE(wrong->status, 200);
+    EXPECT_TRUE(std::filesystem::exists(root() / "pda_Download" / "old.txt"));
+    auto right = httpRequest(web->webPort(), "DELETE", "/pda_Download/old.txt", "Authorization: Basic b3duZXI6c2VjcmV0\r\n");
+    ASSERT_TRUE(right);
+    EXPECT_EQ(right->status, 200);
+    EXPECT_FALSE(std::filesystem::exists(root() / "pda_Download" / "old.txt"));
+}
+
 TEST_F(TransferTest, MissingFileHasNoAnswerFor308AndAnEmptyOneFor323)
 {
     auto missing = request(323, "C:\\nope.txt");

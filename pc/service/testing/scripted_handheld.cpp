@@ -242,10 +242,16 @@ bool ScriptedUpload::waitClosed(std::chrono::milliseconds timeout)
 
 std::optional<HttpReply> httpGet(std::uint16_t port, const std::string& path, const std::string& from)
 {
+    return httpRequest(port, "GET", path, "", from);
+}
+
+std::optional<HttpReply> httpRequest(std::uint16_t port, const std::string& method, const std::string& path,
+    const std::string& headers, const std::string& from)
+{
     int fd = connectFrom(port, from);
     if (fd < 0)
         return std::nullopt;
-    std::string request = "GET " + path + " HTTP/1.0\r\n\r\n";
+    std::string request = method + " " + path + " HTTP/1.0\r\n" + headers + "\r\n";
     sendAllBytes(fd, request);
     std::string reply;
     auto deadline = Clock::now() + std::chrono::seconds(10);

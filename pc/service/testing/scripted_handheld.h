@@ -87,4 +87,9 @@ struct HttpReply {
 // the connection fails.
 std::optional<HttpReply> httpGet(std::uint16_t port, const std::string& path, const std::string& from = "127.0.0.1");
 
+// Any request: `head` is everything after the request line's path, e.g.
+// " HTTP/1.0\r\nAuthorization: Basic ...\r\n\r\n".
+std::optional<HttpReply> httpRequest(std::uint16_t port, const std::string& method, const std::string& path,
+    const std::string& headers = "", const std::string& from = "127.0.0.1");
+
 } // namespace pc::service::testing

@@ -120,6 +120,7 @@ protected:
         std::filesystem::remove_all(m_home, ignored);
     }
 
+public:
     static std::filesystem::path makeHome()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "quillon-service-XXXXXX").string();
@@ -127,6 +128,8 @@ protected:
         buffer.push_back('\0');
         return ::mkdtemp(buffer.data());
     }
+
+protected:
 
     std::filesystem::path home() const { return m_home; }
     std::filesystem::path disk() const { return m_home / "disk"; }
