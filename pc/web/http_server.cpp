@@ -66,6 +66,8 @@ CHttpServer::CHttpServer(
 CHttpServer::~CHttpServer()
 {
     stop();
+    if (m_wakeHandle >= 0)
+        ::close(m_wakeHandle);
 }
 
 bool CHttpServer::start(const CHttpServerConfig& config)
@@ -125,10 +127,9 @@ void CHttpServer::stop()
         (void)!::write(m_wakeHandle, &one, sizeof one);
     }
     m_thread.join();
-    if (m_wakeHandle >= 0) {
-        ::close(m_wakeHandle);
-        m_wakeHandle = -1;
-    }
+    // Drain the wake-up so that the next run does not see a stale stop.
+    std::uint64_t count = 0;
+    (void)!::read(m_wakeHandle, &count, sizeof count);
 }
 
 bool CHttpServer::isRunning() const
