@@ -257,9 +257,8 @@ bool SocketClient::sendText(std::string_view text)
         close();
         return false;
     }
-    std::string wire(text.substr(0, text.find('\0')));
-    wire.push_back('\0');
-    if (!sendBytes(wire)) {
+    // The text ends at its terminator, which the server does not get.
+    if (!sendBytes(text.substr(0, text.find('\0')))) {
         m_ui.messageBox(m_title,
             "네트웍 문제나 " + m_title + " 서버와 연결이 종료되어 메세지를 보낼 수 없습니다.",
             platform::Icon::Warning);

@@ -91,8 +91,8 @@ public:
     // Shuts down the receive side and releases the socket.
     void close();
 
-    // The MSN notification session's send: the text in one send call, with
-    // the message boxes of a missing or broken connection.
+    // The MSN notification session's send: the text (up to a NUL) in one
+    // send call, with the message boxes of a missing or broken connection.
     bool sendText(std::string_view text);
     // One send call of the bytes, without any message; false when there is
     // no socket or the send failed.

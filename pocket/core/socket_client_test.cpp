@@ -223,13 +223,14 @@ TEST_F(SocketClientTest, SendTextReportsAMissingConnectionUnderTheLinkTitle)
     EXPECT_EQ(call.icon, platform::Icon::Warning);
 }
 
-TEST_F(SocketClientTest, SendTextSendsTheTextWithItsNul)
+TEST_F(SocketClientTest, SendTextSendsTheTextUpToItsTerminator)
 {
     auto& client = makeClient(kLinkKindMsn, ReceiveMode::Line);
     ASSERT_TRUE(client.open());
     m_peer = m_listener.accept();
-    EXPECT_TRUE(client.sendText("OUT\r\n"));
-    EXPECT_EQ(testing::receiveExactly(m_peer, 6), std::string("OUT\r\n\0", 6));
+    EXPECT_TRUE(client.sendText(std::string_view("OUT\r\n\0junk", 10)));
+    EXPECT_TRUE(client.sendText("VER 1\r\n"));
+    EXPECT_EQ(testing::receiveExactly(m_peer, 12), "OUT\r\nVER 1\r\n");
 }
 
 TEST(ResolutionErrorText, NamesEachKnownError)
