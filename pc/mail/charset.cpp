@@ -125,6 +125,13 @@ std::string toPcCodePage(std::string_view bytes, std::string_view charset)
     return out;
 }
 
+std::string toPcCodePage(std::string&& bytes, std::string_view charset)
+{
+    if (iconvCharsetName(charset).empty())
+        return std::move(bytes);
+    return toPcCodePage(std::string_view(bytes), charset);
+}
+
 std::string_view cutUtf8(std::string_view text, std::size_t maxBytes)
 {
     if (text.size() <= maxBytes)

@@ -25,6 +25,9 @@ inline constexpr std::string_view kPcCodePage = "UTF-8";
 // that is invalid in the source charset becomes U+FFFD and conversion goes on
 // behind it; an unknown charset returns the bytes unchanged.
 [[nodiscard]] std::string toPcCodePage(std::string_view bytes, std::string_view charset);
+// The same for a decoded buffer that is no longer needed: text that passes
+// through is moved, not copied.
+[[nodiscard]] std::string toPcCodePage(std::string&& bytes, std::string_view charset);
 
 // Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 sequence.
 [[nodiscard]] std::string_view cutUtf8(std::string_view text, std::size_t maxBytes);

@@ -69,7 +69,7 @@ void decodeMultipart(DecodedMail& mail)
         if (part.isAttachment) {
             std::string name = safeAttachmentName(part.fileName.empty() ? part.name : part.fileName);
             if (!name.empty())
-                mail.attachments.push_back({ name, part.data });
+                mail.attachments.push_back({ name, i });
         } else if (index == main) {
             message.body += part.text;
         } else if (index == report || isInlineText(part)) {
@@ -88,7 +88,7 @@ std::string decodeTextBody(std::string_view rawBody, std::string_view encoding, 
         bytes = platform::codec::decodeQuotedPrintable(rawBody);
     else
         bytes = std::string(rawBody);
-    return toPcCodePage(bytes, charset);
+    return toPcCodePage(std::move(bytes), charset);
 }
 
 } // namespace
@@ -97,8 +97,9 @@ platform::Result<DecodedMail, DecodeError> decodeMessageText(std::string_view ra
     std::string_view uid)
 {
     RawParts raw = splitRawMessage(rawText);
+    // The record reads header fields only; the body stays with the message.
     MailRecord record;
-    record.fill(raw.header, raw.body);
+    record.fill(raw.header, {});
 
     DecodedMail mail;
     MimeMessage& message = mail.message;

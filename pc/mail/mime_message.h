@@ -54,15 +54,21 @@ struct MimeMessage {
     std::vector<MimePart> parts;
 };
 
-// An attachment to be saved in the mail folder under a safe file name.
+// An attachment to be saved in the mail folder under a safe file name; its
+// bytes stay in the part they were decoded into.
 struct Attachment {
     std::string fileName;
-    std::string data;
+    std::size_t partIndex = 0; // Into message.parts.
 };
 
 struct DecodedMail {
     MimeMessage message;
     std::vector<Attachment> attachments; // In part order.
+
+    [[nodiscard]] std::string_view data(const Attachment& attachment) const
+    {
+        return message.parts[attachment.partIndex].data;
+    }
 };
 
 enum class DecodeError {

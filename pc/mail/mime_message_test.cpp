@@ -89,7 +89,7 @@ TEST(MimeMessage, MixedWithABase64Attachment)
     EXPECT_EQ(mail.message.body, "한국");
     ASSERT_EQ(mail.attachments.size(), 1u);
     EXPECT_EQ(mail.attachments[0].fileName, "a.doc");
-    EXPECT_EQ(mail.attachments[0].data, std::string("\x00\x01\x02\xff", 4));
+    EXPECT_EQ(mail.data(mail.attachments[0]), std::string("\x00\x01\x02\xff", 4));
     EXPECT_EQ(mail.message.parts[1].dataLength(), 4u);
     EXPECT_TRUE(mail.message.parts[1].isAttachment);
 }
@@ -106,9 +106,9 @@ TEST(MimeMessage, NestedRelatedInMixedIsFlattened)
     EXPECT_EQ(mail.message.body, "<img src=cid:1>\r\n");
     ASSERT_EQ(mail.attachments.size(), 2u);
     EXPECT_EQ(mail.attachments[0].fileName, "logo.gif");
-    EXPECT_EQ(mail.attachments[0].data, "GIF89a");
+    EXPECT_EQ(mail.data(mail.attachments[0]), "GIF89a");
     EXPECT_EQ(mail.attachments[1].fileName, "notes.txt");
-    EXPECT_EQ(mail.attachments[1].data, "notes");
+    EXPECT_EQ(mail.data(mail.attachments[1]), "notes");
 }
 
 TEST(MimeMessage, MultipartWithoutBoundaryFails)
@@ -186,8 +186,8 @@ TEST(MimeMessage, AttachmentBytesLoseOnlyTheDelimiterLineBreak)
         "Content-Type: application/octet-stream; name=q.bin\nContent-Transfer-Encoding: quoted-printable\n\n"
         "caf=C3=A9\n--b--");
     ASSERT_EQ(mail.attachments.size(), 2u);
-    EXPECT_EQ(mail.attachments[0].data, "line1\r\nline2\r\n");
-    EXPECT_EQ(mail.attachments[1].data, "caf\xC3\xA9");
+    EXPECT_EQ(mail.data(mail.attachments[0]), "line1\r\nline2\r\n");
+    EXPECT_EQ(mail.data(mail.attachments[1]), "caf\xC3\xA9");
 }
 
 TEST(MimeMessage, ForwardedMessageIsFlattenedIntoItsParts)

@@ -8,16 +8,22 @@ std::string undoDotStuffing(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    bool lineStart = true;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (lineStart && c == '.' && i + 1 < text.size() && text[i + 1] == '.') {
-            lineStart = false;
-            continue;
-        }
-        out.push_back(c);
-        lineStart = c == '\n';
+    std::size_t copied = 0;
+    // A stuffed line starts with "..": at the very start or behind a "\n".
+    if (text.starts_with("..")) {
+        out += '.';
+        copied = 2;
     }
+    std::size_t at = copied;
+    while (true) {
+        std::size_t stuffed = text.find("\n..", at);
+        if (stuffed == std::string_view::npos)
+            break;
+        out.append(text.substr(copied, stuffed + 2 - copied));
+        copied = stuffed + 3;
+        at = copied;
+    }
+    out.append(text.substr(copied));
     return out;
 }
 
@@ -32,11 +38,11 @@ RawParts splitRawMessage(std::string_view rawText)
     std::size_t terminator = rest.find("\r\n.\r\n");
     if (terminator != std::string_view::npos)
         rest = rest.substr(0, terminator + 2);
-    std::string text = undoDotStuffing(rest);
-    std::size_t separator = text.find("\r\n\r\n");
-    if (separator == std::string::npos)
-        return { std::string(rtrim(text)), {} };
-    return { text.substr(0, separator), text.substr(separator + 4) };
+    std::size_t separator = rest.find("\r\n\r\n");
+    if (separator == std::string_view::npos)
+        return { undoDotStuffing(rtrim(rest)), {} };
+    // No line starts inside "\r\n\r\n", so both halves unstuff on their own.
+    return { undoDotStuffing(rest.substr(0, separator)), undoDotStuffing(rest.substr(separator + 4)) };
 }
 
 } // namespace pc::mail

@@ -20,14 +20,14 @@ platform::Result<StoredMessage, StoredMessageError> decodeStoredMessage(const Ma
         return platform::unexpected(StoredMessageError::MissingBoundary);
 
     StoredMessage result;
-    result.message = std::move(decoded->message);
-    result.message.mailFolder = folder.string();
     for (const Attachment& attachment : decoded->attachments) {
         // An attachment that cannot be written is left out of the list, so
         // the handheld never asks for a file that is not there.
-        if (store.writeAttachment(folder, attachment.fileName, attachment.data))
+        if (store.writeAttachment(folder, attachment.fileName, decoded->data(attachment)))
             result.attachmentList += "/" + attachment.fileName;
     }
+    result.message = std::move(decoded->message);
+    result.message.mailFolder = folder.string();
     (void)store.writeMailFiles(result.message, result.attachmentList, result.message.body);
     return result;
 }
