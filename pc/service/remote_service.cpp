@@ -1,6 +1,7 @@
 #include "pc/service/remote_service.h"
 
 #include "pc/service/tcp_socket.h"
+#include "platform/codepage.h"
 #include "proto/command_codes.h"
 
 #include <algorithm>
@@ -161,7 +162,10 @@ void RemoteService::dispatchPending(CommandConnection& connection)
         m_deps.log->appendLog("접속 IP: " + context.senderAddress + "\n로그인하지 않은 주소의 요청(" + std::to_string(context.code) + ")을 무시합니다..\n");
         return;
     }
-    m_session.onCommand();
+    // Only the logged-in handheld keeps its session alive; a keep-alive
+    // reply from another address does not.
+    if (m_session.isLoggedInAddress(context.senderAddress))
+        m_session.onCommand();
     m_table.dispatch(context);
     publishSession();
 }
@@ -246,7 +250,10 @@ void RemoteService::broadcast(const proto::PcAnswer& answer)
 
 void RemoteService::sendTo(const proto::PcAnswer& answer, const std::string* address)
 {
-    proto::AnswerRecord record = proto::encodePcAnswer(answer);
+    proto::PcAnswer whole = answer;
+    // The record holds 1023 bytes of text; never cut a character in two.
+    whole.text = std::string(platform::cutBytes(answer.text, proto::kAnswerTextBytes - 1));
+    proto::AnswerRecord record = proto::encodePcAnswer(whole);
     std::vector<CommandConnection*> targets;
     for (const auto& connection : m_commandConnections) {
         if (!address || connection->peerAddress() == *address)

@@ -144,6 +144,20 @@ TEST_F(RemoteServiceTest, HandheldAnsweringProbesStaysConnected)
     EXPECT_EQ(service->commandConnectionCount(), 1u);
 }
 
+TEST_F(RemoteServiceTest, KeepAliveRepliesFromAnotherAddressDoNotCount)
+{
+    auto handheld = loggedInHandheld("127.0.0.1");
+    auto stranger = connectHandheld("127.0.0.6");
+    stranger->send({ 0, 328, "" });
+    // A gated request behind it leaves a log line once both are handled.
+    stranger->send({ 0, 306, "C:\\" });
+    pumpUntil([&] { return log.entries.back().find("(306)") != std::string::npos; });
+    EXPECT_FALSE(service->session().isActive);
+    clock.advance(std::chrono::seconds(181));
+    pumpUntil([&] { return !service->session().isLoggedIn; });
+    EXPECT_FALSE(service->session().isLoggedIn);
+}
+
 TEST_F(RemoteServiceTest, StopSendsServiceStoppingToEveryHandheld)
 {
     auto first = loggedInHandheld("127.0.0.1");
