@@ -2,6 +2,7 @@
 
 #include "apps/quillon/web_server_runner.h"
 #include "pc/app/console_front_end.h"
+#include "pc/app/locked_stream.h"
 #include "platform/console_ui.h"
 #include "platform/home.h"
 #include "platform/poll_event_loop.h"
@@ -66,7 +67,9 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
         err << "quillon: " << platform::describe(home.error()) << "\n";
         return 1;
     }
-    platform::ConsoleUi ui(std::cin, out);
+    // The log, the questions and the web server's access log share the output.
+    pc::app::LockedStream shared(out);
+    platform::ConsoleUi ui(std::cin, shared);
     platform::SingleInstance instance(*home, "quillon");
     if (auto held = instance.tryAcquire(); held && !*held) {
         (void)instance.requestActivation();
@@ -76,7 +79,7 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
 
     platform::SystemClock clock;
     platform::PollEventLoop loop(clock);
-    pc::app::ConsoleLog log(clock, out);
+    pc::app::ConsoleLog log(clock, shared);
     pc::app::ShellConfig config;
     config.home = *home;
     config.autostartCommand = autostartCommand(*home);
@@ -84,14 +87,14 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
     config.commandPort = options.commandPort;
     config.uploadPort = options.uploadPort;
     config.webPort = options.webPort;
-    auto shell = pc::app::PcShell::create(loop, log, ui, out, config);
+    auto shell = pc::app::PcShell::create(loop, log, ui, shared, config);
     if (!shell) {
         err << "quillon: " << platform::describe(shell.error()) << "\n";
         return 1;
     }
 
     bool exitTyped = false;
-    pc::app::ConsoleFrontEnd front(**shell, loop, ui, log, std::cin, STDIN_FILENO, out, [&] {
+    pc::app::ConsoleFrontEnd front(**shell, loop, ui, log, std::cin, STDIN_FILENO, shared, [&] {
         exitTyped = true;
         loop.quit();
     });
