@@ -5,7 +5,7 @@
 // PC's code page (UTF-8). Labels are matched with the aliases Korean mail
 // uses: "ks_c_5601-1987" and EUC-KR are read as CP949 (its superset), and
 // ISO-2022-KR is decoded as itself. Undeclared and unknown charsets pass
-// through unchanged.
+// through unchanged. The conversion itself is platform/codepage's.
 //
 //     toPcCodePage("\xC7\xD1", "ks_c_5601-1987"); // "한"
 
@@ -21,18 +21,12 @@ inline constexpr std::string_view kPcCodePage = "UTF-8";
 // result means "pass through" (no label, US-ASCII, or the PC's own code page).
 [[nodiscard]] std::string iconvCharsetName(std::string_view label);
 
-// Converts `bytes` from `charset` into the PC's code page. A byte sequence
-// that is invalid in the source charset becomes U+FFFD and conversion goes on
-// behind it; an unknown charset returns the bytes unchanged.
+// Converts `bytes` from `charset` into the PC's code page. A byte that is
+// invalid in the source charset becomes U+FFFD and conversion goes on behind
+// it; an unknown charset returns the bytes unchanged.
 [[nodiscard]] std::string toPcCodePage(std::string_view bytes, std::string_view charset);
 // The same for a decoded buffer that is no longer needed: text that passes
 // through is moved, not copied.
 [[nodiscard]] std::string toPcCodePage(std::string&& bytes, std::string_view charset);
-
-// Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 sequence.
-[[nodiscard]] std::string_view cutUtf8(std::string_view text, std::size_t maxBytes);
-
-// Counts the code points of UTF-8 text.
-[[nodiscard]] std::size_t countCodePoints(std::string_view text);
 
 } // namespace pc::mail

@@ -1,6 +1,7 @@
 #include "pc/mail/mail_record.h"
 
 #include "pc/mail/charset.h"
+#include "platform/codepage.h"
 #include "pc/mail/encoded_words.h"
 #include "pc/mail/text_util.h"
 
@@ -60,7 +61,7 @@ std::string decodeAddress(std::string_view value)
     std::string_view name = rtrim(value.substr(0, angle));
     std::string_view rest = angle == std::string_view::npos ? std::string_view() : value.substr(angle);
     std::string decoded = stripEnclosingQuotes(trim(flattenControls(decodeEncodedWords(name).text)));
-    std::string result = countCodePoints(decoded) < 2 ? std::string(rest) : decoded + " " + std::string(rest);
+    std::string result = platform::countCodePoints(decoded) < 2 ? std::string(rest) : decoded + " " + std::string(rest);
     return std::string(trim(result));
 }
 

@@ -1,6 +1,7 @@
 #include "pc/mail/mail_store.h"
 
 #include "pc/mail/charset.h"
+#include "platform/codepage.h"
 #include "pc/mail/mail_file.h"
 #include "pc/mail/plain_text.h"
 #include "pc/mail/private_files.h"
@@ -93,7 +94,7 @@ platform::IoResult<void> MailStore::writeMailFiles(const MimeMessage& message, s
     std::string stored = toCrLf(reduceToPlainText(body));
     keepFirst(writePrivateFile(folder / (base + ".temp"), stored));
     std::string preview = fromCrLf(stored, kPreviewBodyBytes);
-    preview.resize(cutUtf8(preview, kPreviewBodyBytes).size());
+    preview.resize(platform::cutBytes(preview, kPreviewBodyBytes).size());
     keepFirst(writePrivateFile(folder / (base + ".txt"), buildMailFile(header, preview)));
     return first;
 }

@@ -1,6 +1,7 @@
 #include "pc/mail/plain_text.h"
 
 #include "pc/mail/charset.h"
+#include "platform/codepage.h"
 #include "pc/mail/text_util.h"
 
 #include <array>
@@ -100,7 +101,7 @@ std::string reduceToPlainText(std::string_view body)
         std::size_t end = lineEnd == std::string::npos ? text.size() : lineEnd + 1;
         std::string_view piece = std::string_view(text).substr(at, end - at);
         if (piece.size() > kPlainTextPieceBytes) {
-            piece = cutUtf8(piece, kPlainTextPieceBytes);
+            piece = platform::cutBytes(piece, kPlainTextPieceBytes);
             if (piece.empty())
                 piece = std::string_view(text).substr(at, kPlainTextPieceBytes);
         }
@@ -108,7 +109,7 @@ std::string reduceToPlainText(std::string_view body)
         if (isKeptPiece(piece)) {
             output += piece;
         } else if (working.size() < kPlainTextWorkingLimit) {
-            working += cutUtf8(piece, kPlainTextWorkingLimit - working.size());
+            working += platform::cutBytes(piece, kPlainTextWorkingLimit - working.size());
         }
     }
     // Line breaks go: a CR that stood before a line feed goes with it.

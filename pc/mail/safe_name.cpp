@@ -1,6 +1,7 @@
 #include "pc/mail/safe_name.h"
 
 #include "pc/mail/charset.h"
+#include "platform/codepage.h"
 
 namespace pc::mail {
 
@@ -8,7 +9,7 @@ std::string safePathComponent(std::string_view name)
 {
     std::string out;
     out.reserve(name.size());
-    for (char c : cutUtf8(name, kMaxComponentBytes)) {
+    for (char c : platform::cutBytes(name, kMaxComponentBytes)) {
         auto byte = static_cast<unsigned char>(c);
         bool unsafe = c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F;
         out.push_back(unsafe ? '_' : c);
