@@ -173,9 +173,18 @@ void RemoteService::dispatchPending(CommandConnection& connection)
 void RemoteService::logIn(const CommandContext& context)
 {
     bool connected = findConnection(context.senderAddress) != nullptr;
+    // A handheld logging in again on the same connection replaces nobody.
+    bool olderSessionOpen = false;
+    if (m_session.state().isLoggedIn) {
+        for (const auto& connection : m_commandConnections) {
+            if (connection.get() != context.connection && connection->isOpen()
+                && connection->peerAddress() == m_session.state().loggedInAddress)
+                olderSessionOpen = true;
+        }
+    }
     // The log-in answer, and the first probe, go to the handheld that asked.
     m_audience = context.senderAddress;
-    m_session.logIn(context.text, context.senderAddress, connected);
+    m_session.logIn(context.text, context.senderAddress, connected, olderSessionOpen);
     m_audience.reset();
 }
 

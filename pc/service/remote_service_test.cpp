@@ -87,6 +87,17 @@ TEST_F(RemoteServiceTest, ReconnectFromTheSameAddressKeepsTheNewerLogIn)
     EXPECT_FALSE(service->session().isLoggedIn);
 }
 
+TEST_F(RemoteServiceTest, LoggingInTwiceOnOneConnectionReplacesNobody)
+{
+    auto handheld = loggedInHandheld();
+    auto again = ask(*handheld, { 0, 310, "owner\nsecret" });
+    ASSERT_TRUE(again);
+    EXPECT_FALSE(service->session().isReplaced);
+    handheld->close();
+    pumpUntil([&] { return service->commandConnectionCount() == 0; });
+    EXPECT_FALSE(service->session().isLoggedIn);
+}
+
 TEST_F(RemoteServiceTest, LogOutNeedsThePcAddress)
 {
     auto handheld = loggedInHandheld();

@@ -17,7 +17,7 @@ bool Session::isLoggedInAddress(std::string_view address) const
     return m_state.isLoggedIn && m_state.loggedInAddress == address;
 }
 
-void Session::logIn(std::string_view text, const std::string& sender, bool senderConnected)
+void Session::logIn(std::string_view text, const std::string& sender, bool senderConnected, bool olderSessionOpen)
 {
     std::size_t newline = text.find('\n');
     std::string_view id = text.substr(0, newline);
@@ -31,7 +31,7 @@ void Session::logIn(std::string_view text, const std::string& sender, bool sende
     }
     if (!senderConnected)
         return;
-    if (m_state.isLoggedIn)
+    if (m_state.isLoggedIn && olderSessionOpen)
         m_state.isReplaced = true;
     m_state.loggedInAddress = sender;
     m_state.isLoggedIn = true;
