@@ -46,20 +46,31 @@ TEST_F(BrowseTest, EmptyOrMissingFolderGivesASingleLineBreak)
     EXPECT_EQ(readFile(root() / "serverfoldersize"), "\n");
 }
 
-TEST_F(BrowseTest, LongListingTravelsAsAFile)
+TEST_F(BrowseTest, ListingOf900BytesTravelsAsAFileFetchedOverHttp)
 {
-    // Each entry "0" + 20-character name + "\n" is 22 bytes: 41 entries and
-    // the closing "\n" make 903 bytes.
-    for (int i = 0; i < 41; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "file-%011d.txt", i);
-        writeFile(disk() / "big" / name, "");
-    }
-    auto answer = request(306, "C:\\big\\");
-    EXPECT_EQ(answer.text, "serverfolder");
-    std::string content = readFile(root() / "serverfolder");
-    EXPECT_EQ(content.size(), 41u * 22 + 1);
-    // The handheld fetches it over HTTP from the web server.
+    // Four files whose entry lines ("0" + name + "\n") and the closing "\n"
+    // add up to `total` bytes.
+    auto makeFolder = [&](const std::string& folder, std::size_t total) {
+        std::size_t names = total - 1 - 4 * 2;
+        for (int i = 0; i < 4; ++i) {
+            std::size_t length = names / 4 + (i == 3 ? names % 4 : 0);
+            std::string name = std::to_string(i) + std::string(length - 1, 'n');
+            writeFile(disk() / folder / name, "");
+        }
+    };
+    makeFolder("just", 899);
+    makeFolder("over", 900);
+    auto inlined = request(306, "C:\\just\\");
+    EXPECT_EQ(inlined.text.size(), 900u);
+    EXPECT_EQ(inlined.text.front(), '.');
+
+    auto named = request(306, "C:\\over\\");
+    EXPECT_EQ(named, (proto::PcAnswer { 11, 306, "serverfolder" }));
+    auto fetched = httpGet(web->webPort(), "/serverfolder");
+    ASSERT_TRUE(fetched);
+    EXPECT_EQ(fetched->status, 200);
+    EXPECT_EQ(fetched->body.size(), 900u);
+    EXPECT_EQ(fetched->body, readFile(root() / "serverfolder"));
 }
 
 TEST_F(BrowseTest, HiddenAndSystemEntriesIn306And302)
