@@ -1,0 +1,161 @@
+#include "platform/http_fetch.h"
+
+#include <curl/curl.h>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+void initialiseCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// What the write callback needs: the caller's handler and the unfinished block.
+struct Transfer {
+    const HttpFetch::BlockHandler* onBlock = nullptr;
+    std::atomic<bool>* cancel = nullptr;
+    std::string pending;
+    std::uint64_t delivered = 0;
+    bool stopped = false; // The handler returned false or cancel() came.
+
+    bool deliver(std::string_view block)
+    {
+        if (cancel->load() || !(*onBlock)(block)) {
+            stopped = true;
+            return false;
+        }
+        delivered += block.size();
+        return true;
+    }
+};
+
+std::size_t onData(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto& transfer = *static_cast<Transfer*>(user);
+    std::size_t length = size * count;
+    transfer.pending.append(data, length);
+    std::size_t used = 0;
+    while (transfer.pending.size() - used >= HttpFetch::kBlockSize) {
+        if (!transfer.deliver(std::string_view(transfer.pending).substr(used, HttpFetch::kBlockSize)))
+            return 0; // Makes curl end the transfer.
+        used += HttpFetch::kBlockSize;
+    }
+    transfer.pending.erase(0, used);
+    return length;
+}
+
+Error curlError(CURLcode code, const std::string& url)
+{
+    ErrorCode kind = ErrorCode::IoError;
+    switch (code) {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+        kind = ErrorCode::InvalidArgument;
+        break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+        kind = ErrorCode::Unavailable;
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        kind = ErrorCode::Timeout;
+        break;
+    default:
+        break;
+    }
+    return Error { kind, "fetch " + url + ": " + curl_easy_strerror(code), 0 };
+}
+
+} // namespace
+
+HttpFetch::HttpFetch(HttpFetchOptions options)
+    : m_options(std::move(options))
+{
+    initialiseCurlOnce();
+    m_multi = curl_multi_init();
+}
+
+HttpFetch::~HttpFetch()
+{
+    if (m_multi)
+        curl_multi_cleanup(static_cast<CURLM*>(m_multi));
+}
+
+void HttpFetch::cancel()
+{
+    m_cancel = true;
+    if (m_multi)
+        curl_multi_wakeup(static_cast<CURLM*>(m_multi));
+}
+
+IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler& onBlock)
+{
+    m_cancel = false;
+    auto* multi = static_cast<CURLM*>(m_multi);
+    CURL* easy = curl_easy_init();
+    if (!multi || !easy) {
+        if (easy)
+            curl_easy_cleanup(easy);
+        return Error { ErrorCode::IoError, "fetch " + url + ": cannot set up a transfer", 0 };
+    }
+    Transfer transfer;
+    transfer.onBlock = &onBlock;
+    transfer.cancel = &m_cancel;
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, m_options.userAgent.c_str());
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, m_options.followRedirects ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectTimeout.count()));
+    if (m_options.idleTimeout.count() > 0) {
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, std::max(1L, static_cast<long>(m_options.idleTimeout.count() / 1000)));
+    }
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &onData);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl_multi_add_handle(multi, easy);
+
+    CURLcode outcome = CURLE_OK;
+    bool finished = false;
+    while (!finished && !m_cancel.load()) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
+            break;
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                outcome = message->data.result;
+                finished = true;
+            }
+        }
+        if (!finished && !m_cancel.load())
+            curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    }
+    // The last, shorter block once the body is complete.
+    if (finished && outcome == CURLE_OK && !transfer.pending.empty())
+        transfer.deliver(transfer.pending);
+
+    HttpResponse response;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &response.status);
+    char* contentType = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
+        response.contentType = contentType;
+    response.bodyBytes = transfer.delivered;
+    response.cancelled = transfer.stopped || m_cancel.load();
+    curl_multi_remove_handle(multi, easy);
+    curl_easy_cleanup(easy);
+
+    if (response.cancelled)
+        return response;
+    if (!finished)
+        return Error { ErrorCode::IoError, "fetch " + url + ": transfer failed", 0 };
+    if (outcome != CURLE_OK)
+        return curlError(outcome, url);
+    return response;
+}
+
+} // namespace platform

@@ -1,0 +1,70 @@
+#pragma once
+
+// File: platform/http_fetch.h
+// HTTP GET of a URL, with the body handed over in blocks of 512 bytes (the
+// last may be shorter), as the handheld reads result files from the PC's web
+// server and the PC reads the update server's version file. The caller may
+// stop between blocks by returning false, or from another thread with
+// cancel(); either way the fetch ends at once with `cancelled` set, which is
+// an outcome, not an error. A status such as 404 is reported, not refused:
+// the body (the error page) is delivered like any other.
+//
+//     platform::HttpFetch fetch;
+//     auto response = fetch.get("http://127.0.0.1:91/serverfolder", [&](std::string_view block) {
+//         return file.write(block);
+//     });
+//
+// Only http and https URLs are fetched. One fetch at a time per object; the
+// object may be used again afterwards.
+
+#include "platform/result.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct HttpResponse {
+    long status = 0; // 0 when no response head arrived (cancelled early).
+    std::string contentType;
+    std::uint64_t bodyBytes = 0; // Bytes handed to the block handler.
+    bool cancelled = false;
+};
+
+struct HttpFetchOptions {
+    std::chrono::milliseconds connectTimeout { 30000 };
+    // Ends a transfer that delivers nothing for this long; zero waits forever.
+    std::chrono::milliseconds idleTimeout { 60000 };
+    std::string userAgent = "WebClient";
+    bool followRedirects = true;
+};
+
+class HttpFetch {
+public:
+    static constexpr std::size_t kBlockSize = 512;
+    using BlockHandler = std::function<bool(std::string_view block)>;
+
+    explicit HttpFetch(HttpFetchOptions options = {});
+    ~HttpFetch();
+    HttpFetch(const HttpFetch&) = delete;
+    HttpFetch& operator=(const HttpFetch&) = delete;
+
+    // Errors: InvalidArgument (a URL curl refuses or another scheme),
+    // Unavailable (no connection), Timeout, IoError (the transfer broke).
+    IoResult<HttpResponse> get(const std::string& url, const BlockHandler& onBlock);
+
+    // Safe from any thread: ends a running fetch. A cancel that arrives
+    // between fetches is forgotten when the next one starts.
+    void cancel();
+
+private:
+    HttpFetchOptions m_options;
+    void* m_multi = nullptr; // CURLM*, kept so that cancel() can wake it.
+    std::atomic<bool> m_cancel { false };
+};
+
+} // namespace platform
