@@ -5,7 +5,7 @@
 // 305, delete one mail 332) and the assembled text of a long mail (329),
 // implemented by the mail relay. Until one is installed, NoMailCommands
 // answers nothing. Called on the window thread; an implementation that
-// answers from a worker thread posts to the window thread first.
+// answers from a worker thread uses RemoteService::postAnswer().
 
 #include "pc/service/dispatch_table.h"
 

@@ -252,6 +252,15 @@ void RemoteService::sendAnswer(const proto::PcAnswer& answer)
     sendTo(answer, &audience);
 }
 
+void RemoteService::postAnswer(proto::PcAnswer answer)
+{
+    {
+        std::lock_guard lock(m_postedMutex);
+        m_postedAnswers.push_back(std::move(answer));
+    }
+    m_loop.post(this, kMsgPostedAnswer);
+}
+
 void RemoteService::broadcast(const proto::PcAnswer& answer)
 {
     sendTo(answer, nullptr);
@@ -360,6 +369,16 @@ platform::LResult RemoteService::onMessage(int msg, platform::WParam wParam, pla
         m_probeTimer = 0;
         onProbeExpired();
         return 1;
+    case kMsgPostedAnswer: {
+        std::vector<proto::PcAnswer> answers;
+        {
+            std::lock_guard lock(m_postedMutex);
+            answers.swap(m_postedAnswers);
+        }
+        for (const auto& answer : answers)
+            sendAnswer(answer);
+        return 1;
+    }
     case kMsgCollectClosed:
         m_collectPosted = false;
         m_closedCommands.clear();

@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +60,7 @@ public:
     // Window messages of the service.
     static constexpr int kMsgKeepAliveExpired = 5101;
     static constexpr int kMsgCollectClosed = 5102;
+    static constexpr int kMsgPostedAnswer = 5103;
 
     RemoteService(platform::EventLoop& loop, ServiceDependencies dependencies, ServiceConfig config);
     ~RemoteService() override;
@@ -87,6 +89,9 @@ public:
     void sendAnswer(const proto::PcAnswer& answer) override;
     // To every open command connection.
     void broadcast(const proto::PcAnswer& answer);
+    // sendAnswer() from any thread (a mail check answers from its worker):
+    // the answer is queued and sent on the window thread.
+    void postAnswer(proto::PcAnswer answer);
 
     platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
 
@@ -144,6 +149,8 @@ private:
     platform::OneShotId m_probeTimer = 0;
     platform::WParam m_probeGeneration = 0;
     std::optional<std::string> m_audience; // Set while a log-in is handled.
+    std::mutex m_postedMutex;
+    std::vector<proto::PcAnswer> m_postedAnswers; // Guarded by m_postedMutex.
 };
 
 } // namespace pc::service

@@ -1,5 +1,7 @@
 #include "pc/service/testing/service_fixture.h"
 
+#include <thread>
+
 using namespace std::chrono_literals;
 
 namespace pc::service::testing {
@@ -167,6 +169,16 @@ TEST_F(RemoteServiceTest, KeepAliveRepliesFromAnotherAddressDoNotCount)
     clock.advance(std::chrono::seconds(181));
     pumpUntil([&] { return !service->session().isLoggedIn; });
     EXPECT_FALSE(service->session().isLoggedIn);
+}
+
+TEST_F(RemoteServiceTest, AnswersPostedFromAWorkerThreadArrive)
+{
+    auto handheld = loggedInHandheld();
+    std::thread worker([&] { service->postAnswer({ 3, 304, "done" }); });
+    worker.join();
+    auto answer = awaitAnswer(*handheld);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, (proto::PcAnswer { 3, 304, "done" }));
 }
 
 TEST_F(RemoteServiceTest, StopSendsServiceStoppingToEveryHandheld)
