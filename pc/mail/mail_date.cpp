@@ -139,10 +139,12 @@ std::string formatMailDate(std::string_view value)
     if (!weekday && dayNumber >= 1 && dayNumber <= 31)
         weekday = weekdayOf(fullYear(year), *month, dayNumber);
     std::string seconds = hasSecond && !second.empty() ? twoDigits(toNumber(second.substr(0, 2))) : "00";
-    std::string out = std::string(year) + "." + twoDigits(*month) + "." + twoDigits(dayNumber) + " ";
-    out += weekday ? kWeekdaysKo[static_cast<std::size_t>(*weekday)] : std::string_view();
-    out += " " + twoDigits(toNumber(hour.substr(0, 2))) + ":" + twoDigits(toNumber(minute.substr(0, 2))) + ":"
-        + seconds;
+    // The "%s.%s.%s %s %s" display form.
+    std::string out(year);
+    out.append(".").append(twoDigits(*month)).append(".").append(twoDigits(dayNumber)).append(" ");
+    out.append(weekday ? kWeekdaysKo[static_cast<std::size_t>(*weekday)] : std::string_view());
+    out.append(" ").append(twoDigits(toNumber(hour.substr(0, 2)))).append(":");
+    out.append(twoDigits(toNumber(minute.substr(0, 2)))).append(":").append(seconds);
     return out;
 }
 

@@ -91,6 +91,7 @@ void MailRecord::fill(std::string header, std::string body)
     to = decodeAddressList(field("To"));
     cc = decodeAddressList(field("Cc"));
     date = formatMailDate(field("Date"));
+    messageId = field("Message-ID");
 }
 
 } // namespace pc::mail

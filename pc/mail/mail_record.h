@@ -26,11 +26,12 @@ struct MailRecord {
     std::string cc;
     std::string subject;
     std::string date; // "YYYY.MM.DD W HH:MM:SS" with a Korean weekday.
+    std::string messageId; // The Message-ID field as it stands.
 
     // The unfolded, trimmed value of one header field ("" when missing).
     [[nodiscard]] std::string field(std::string_view name) const;
 
-    // Stores both texts and derives from, to, cc, subject and date.
+    // Stores both texts and derives from, to, cc, subject, date and messageId.
     void fill(std::string header, std::string body);
 };
 

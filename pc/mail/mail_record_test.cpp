@@ -107,6 +107,7 @@ TEST(MailRecord, FillDerivesAllFields)
 {
     MailRecord record;
     record.fill("From: =?euc-kr?B?yKux5rW/?= <hong@example.com>\r\nTo: a@b, c@d\r\nSubject:\r\n"
+                "Message-ID: <1.2@x>\r\n"
                 "Date: Tue, 05 Mar 2002 10:11:12 +0900",
         "body\r\n");
     EXPECT_EQ(record.from, "홍길동 <hong@example.com>");
@@ -115,6 +116,7 @@ TEST(MailRecord, FillDerivesAllFields)
     EXPECT_EQ(record.subject, "제목없음");
     EXPECT_EQ(record.date, "2002.03.05 화요일 10:11:12");
     EXPECT_EQ(record.bodyText, "body\r\n");
+    EXPECT_EQ(record.messageId, "<1.2@x>");
 }
 
 } // namespace

@@ -80,6 +80,8 @@ platform::IoResult<void> MailStore::writeMailFiles(const MimeMessage& message, s
     std::string_view body) const
 {
     std::filesystem::path folder = message.mailFolder;
+    if (folder.empty())
+        return platform::Error { platform::ErrorCode::InvalidArgument, "no mail folder for " + message.uid };
     std::string base = safePathComponent(message.uid);
     std::string header = buildMailHeaderBlock({ std::string(attachmentList), message.from, message.to, message.cc,
         message.subject, message.time, message.server });
