@@ -52,6 +52,27 @@ TEST(MimeMessage, TopLevelTypesGiveTheirBodies)
     }
 }
 
+TEST(MimeMessage, MediaTypeAndSubtypeCodes)
+{
+    EXPECT_EQ(mediaTypeCode("text"), MediaType::Text);
+    EXPECT_EQ(mediaTypeCode("multipart"), MediaType::Multipart);
+    EXPECT_EQ(mediaTypeCode("message"), MediaType::Message);
+    EXPECT_EQ(mediaTypeCode(""), MediaType::Other);
+    EXPECT_EQ(mediaTypeCode("model"), MediaType::Other);
+    const std::pair<std::string_view, int> subtypes[] = {
+        { "alternative", 0 }, { "htm", 6 }, { "html", 6 }, { "jpg", 7 }, { "mixed", 8 }, { "plain", 11 },
+        { "related", 16 }, { "external-body", 20 }, { "delivery-status", -1 }, { "signed", -1 }, { "", -1 },
+        { "HTML", -1 },
+    };
+    for (const auto& [subtype, code] : subtypes) {
+        SCOPED_TRACE(subtype);
+        EXPECT_EQ(subtypeCode(subtype), code);
+    }
+    EXPECT_EQ(ContentType::parse(" Text/HTML ; charset=x").subtype, "html");
+    EXPECT_EQ(ContentType::parse("text/html").subtype, "html");
+    EXPECT_EQ(ContentType::parse("text").type, "");
+}
+
 TEST(MimeMessage, ReadsTopLevelFields)
 {
     auto mail = decode("Subject: =?euc-kr?B?x9GxuQ==?=\nFrom: a@b\nDate: Tue, 05 Mar 2002 10:11:12 +0900\n"
