@@ -64,7 +64,10 @@ wait_for_port() {
 
 # --- quillon
 quillon_port="$(free_port)"
-"$quillon" --headless --start --home "$home" --web-port "$quillon_port" > "$work/quillon-access.log" &
+# The program asks for a login id and password; give them without a terminal.
+QUILLON_PASSWORD=bench "$quillon" --headless --start --home "$home" --id bench \
+    --web-port "$quillon_port" --command-port "$(free_port)" --upload-port "$(free_port)" \
+    < /dev/null > "$work/quillon-access.log" 2>&1 &
 pids+=($!)
 
 # --- nginx: one worker, sendfile, an access log like quillon's.
