@@ -1,11 +1,11 @@
 #include "platform/poll_event_loop.h"
 
+#include "platform/socket_event.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace platform {
@@ -86,19 +86,9 @@ LResult PollEventLoop::send(MessageTarget* target, int msg, WParam wParam, LPara
 
 void PollEventLoop::setTimer(MessageTarget& target, int id, unsigned ms)
 {
-    // A zero period would fire on every round; Windows also raises tiny periods.
-    Ticks period { std::max(1u, ms) };
     {
         std::lock_guard lock(m_mutex);
-        std::erase_if(m_timers, [&](const Timer& t) { return t.oneShot == 0 && t.target == &target && t.id == id; });
-        Timer timer;
-        timer.target = &target;
-        timer.serial = target.serial();
-        timer.id = id;
-        timer.period = period;
-        timer.due = m_clock.ticks() + period;
-        timer.order = m_nextOrder++;
-        m_timers.push_back(timer);
+        m_timers.setTimer(target, id, Ticks(ms), m_clock.ticks());
     }
     if (!onLoopThread())
         wake();
@@ -107,26 +97,15 @@ void PollEventLoop::setTimer(MessageTarget& target, int id, unsigned ms)
 void PollEventLoop::killTimer(MessageTarget& target, int id)
 {
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_timers, [&](const Timer& t) { return t.oneShot == 0 && t.target == &target && t.id == id; });
+    m_timers.killTimer(target, id);
 }
 
 OneShotId PollEventLoop::setOneShot(MessageTarget* target, unsigned ms, int msg, WParam wParam, LParam lParam)
 {
-    auto serial = MessageTarget::serialIfAlive(target);
     OneShotId id = 0;
     {
         std::lock_guard lock(m_mutex);
-        id = m_nextOneShot++;
-        if (serial == 0)
-            return id;
-        Timer timer;
-        timer.target = target;
-        timer.serial = serial;
-        timer.oneShot = id;
-        timer.due = m_clock.ticks() + Ticks(ms);
-        timer.order = m_nextOrder++;
-        timer.message = Message { target, serial, msg, wParam, lParam, nullptr };
-        m_timers.push_back(timer);
+        id = m_timers.setOneShot(target, Ticks(ms), m_clock.ticks(), msg, wParam, lParam);
     }
     if (!onLoopThread())
         wake();
@@ -136,7 +115,7 @@ OneShotId PollEventLoop::setOneShot(MessageTarget* target, unsigned ms, int msg,
 void PollEventLoop::cancelOneShot(OneShotId id)
 {
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_timers, [&](const Timer& t) { return t.oneShot == id; });
+    m_timers.cancelOneShot(id);
 }
 
 void PollEventLoop::watchSocket(int fd, SocketCallbacks callbacks)
@@ -275,54 +254,29 @@ void PollEventLoop::deliver(Message& message)
 std::optional<Ticks> PollEventLoop::nextDue()
 {
     std::lock_guard lock(m_mutex);
-    std::optional<Ticks> earliest;
-    for (const auto& timer : m_timers) {
-        if (!earliest || timer.due < *earliest)
-            earliest = timer.due;
-    }
-    return earliest;
+    return m_timers.nextDue();
 }
 
 std::size_t PollEventLoop::runDueTimers()
 {
     std::size_t fired = 0;
     auto now = m_clock.ticks();
-    // Each periodic timer fires at most once per call; a late one is moved to
-    // a full period after now instead of firing a burst to catch up.
-    std::vector<std::uint64_t> firedOrders;
     for (;;) {
-        Timer timer;
+        std::optional<TimerQueue::Fired> due;
         {
             std::lock_guard lock(m_mutex);
-            auto next = m_timers.end();
-            for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
-                if (it->due > now)
-                    continue;
-                if (std::find(firedOrders.begin(), firedOrders.end(), it->order) != firedOrders.end())
-                    continue;
-                if (next == m_timers.end() || it->due < next->due || (it->due == next->due && it->order < next->order))
-                    next = it;
+            due = m_timers.takeDue(now);
+            if (due && due->oneShot != 0) {
+                // One-shots post, as the timer thread of the original did.
+                auto serial = MessageTarget::serialIfAlive(due->target);
+                m_posted.push_back(Message { due->target, serial, due->msg, due->wParam, due->lParam, nullptr });
             }
-            if (next == m_timers.end())
-                break;
-            timer = *next;
-            if (timer.oneShot != 0 || !MessageTarget::isAlive(timer.target, timer.serial)) {
-                m_timers.erase(next);
-            } else {
-                next->due = next->due + next->period;
-                if (next->due <= now)
-                    next->due = now + next->period;
-                firedOrders.push_back(timer.order);
-            }
-            if (timer.oneShot != 0)
-                m_posted.push_back(timer.message);
         }
-        if (timer.oneShot != 0) {
-            ++fired;
-        } else if (MessageTarget::isAlive(timer.target, timer.serial)) {
-            timer.target->onTimer(timer.id);
-            ++fired;
-        }
+        if (!due)
+            break;
+        ++fired;
+        if (due->oneShot == 0)
+            due->target->onTimer(due->timerId);
     }
     return fired;
 }
@@ -360,52 +314,38 @@ std::size_t PollEventLoop::dispatchWatch(int fd, short revents)
         if (found == m_watches.end())
             return 0; // Unwatched by an earlier callback of this round.
         watch = found->second;
-    }
-    auto closeWatch = [&] {
-        {
-            std::lock_guard lock(m_mutex);
-            auto found = m_watches.find(fd);
-            if (found != m_watches.end() && found->second == watch)
-                m_watches.erase(found);
-        }
-        if (watch->callbacks.onClosed)
-            watch->callbacks.onClosed();
-        return std::size_t(1);
-    };
-    if (revents & POLLNVAL) {
-        // Closed without unwatching: forget it quietly.
-        std::lock_guard lock(m_mutex);
-        m_watches.erase(fd);
-        return 0;
-    }
-    if (revents & POLLIN) {
-        if (watch->callbacks.onAccept) {
-            watch->callbacks.onAccept();
-            return 1;
-        }
-        // A stream socket whose peer has closed is readable with nothing to
-        // read; data still queued before the close is delivered first.
-        char probe;
-        ssize_t peeked = ::recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
-        if (peeked < 0 && errno == ENOTSOCK) {
-            // A pipe or terminal: at its end it reports a hang-up with nothing queued.
-            int queued = 0;
-            if ((revents & POLLHUP) && ::ioctl(fd, FIONREAD, &queued) == 0 && queued == 0)
-                return closeWatch();
-            peeked = 1;
-        }
-        if (peeked > 0) {
-            if (watch->callbacks.onReadable)
-                watch->callbacks.onReadable();
-            return 1;
-        }
-        if (peeked < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        if (revents & POLLNVAL) {
+            // Closed without unwatching: forget it quietly.
+            m_watches.erase(found);
             return 0;
-        return closeWatch();
+        }
     }
-    if (revents & (POLLHUP | POLLERR))
-        return closeWatch();
-    return 0;
+    const auto& callbacks = watch->callbacks;
+    bool readable = revents & POLLIN;
+    if (readable && callbacks.onAccept) {
+        callbacks.onAccept();
+        return 1;
+    }
+    switch (classifySocketEvent(fd, readable, revents & (POLLHUP | POLLERR))) {
+    case SocketEvent::None:
+        return 0;
+    case SocketEvent::Readable:
+        if (callbacks.onReadable)
+            callbacks.onReadable();
+        return 1;
+    case SocketEvent::Closed:
+        break;
+    }
+    // A close is reported once; the watch ends with it.
+    {
+        std::lock_guard lock(m_mutex);
+        auto found = m_watches.find(fd);
+        if (found != m_watches.end() && found->second == watch)
+            m_watches.erase(found);
+    }
+    if (callbacks.onClosed)
+        callbacks.onClosed();
+    return 1;
 }
 
 void PollEventLoop::onClockAdvanced()

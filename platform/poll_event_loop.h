@@ -9,6 +9,7 @@
 
 #include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "platform/timer_queue.h"
 
 #include <atomic>
 #include <deque>
@@ -17,7 +18,6 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace platform {
 
@@ -55,16 +55,6 @@ private:
         LParam lParam = 0;
         std::shared_ptr<std::promise<LResult>> reply; // Set for send() from another thread.
     };
-    struct Timer {
-        MessageTarget* target = nullptr;
-        std::uint64_t serial = 0;
-        int id = 0; // Timer id, or 0 for a one-shot.
-        OneShotId oneShot = 0;
-        Ticks period { 0 };
-        Ticks due { 0 };
-        std::uint64_t order = 0; // Breaks ties between timers due together.
-        Message message; // What a one-shot posts.
-    };
     struct Watch {
         int fd = -1;
         SocketCallbacks callbacks;
@@ -89,10 +79,8 @@ private:
     int m_wakeFd = -1;
     mutable std::mutex m_mutex;
     std::deque<Message> m_posted;
-    std::vector<Timer> m_timers;
+    TimerQueue m_timers;
     std::map<int, std::shared_ptr<Watch>> m_watches;
-    std::uint64_t m_nextOrder = 1;
-    OneShotId m_nextOneShot = 1;
     bool m_quit = false;
     std::atomic<std::thread::id> m_loopThread;
 };

@@ -1,6 +1,9 @@
 #include "platform/poll_event_loop.h"
 
+#include "platform/net_address.h"
 #include "platform/testing/manual_clock.h"
+
+#include <fcntl.h>
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -199,6 +202,43 @@ TEST_F(PollEventLoopTest, SocketWatchDeliversReadableThenClosed)
     EXPECT_EQ(received, "hellobye");
     EXPECT_EQ(loop.processPending(), 0u); // The watch ended with the close.
     ::close(pair[0]);
+}
+
+TEST_F(PollEventLoopTest, PipeEndIsReportedAsClosedAfterItsData)
+{
+    int pipeFds[2];
+    ASSERT_EQ(pipe2(pipeFds, O_CLOEXEC), 0);
+    std::string received;
+    bool closed = false;
+    loop.watchSocket(pipeFds[0], SocketCallbacks { nullptr, [&] {
+        char buffer[16];
+        auto got = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (got > 0)
+            received.append(buffer, static_cast<std::size_t>(got));
+    }, [&] { closed = true; } });
+    ASSERT_EQ(::write(pipeFds[1], "line\n", 5), 5);
+    ::close(pipeFds[1]);
+    EXPECT_TRUE(loop.runUntil([&] { return closed; }, 5s));
+    EXPECT_EQ(received, "line\n");
+    ::close(pipeFds[0]);
+}
+
+TEST_F(PollEventLoopTest, ListenersReportAcceptsOnRealLoopbackSockets)
+{
+    auto listener = listenTcp("127.0.0.1", 0);
+    ASSERT_TRUE(listener);
+    auto port = localPort(listener->fd());
+    ASSERT_TRUE(port);
+    int accepted = 0;
+    std::vector<SocketFd> peers;
+    loop.watchSocket(listener->fd(), SocketCallbacks { [&] {
+        peers.emplace_back(::accept(listener->fd(), nullptr, nullptr));
+        ++accepted;
+    }, nullptr, nullptr });
+    auto client = connectTcp("127.0.0.1", *port);
+    ASSERT_TRUE(client);
+    EXPECT_TRUE(loop.runUntil([&] { return accepted == 1; }, 5s));
+    loop.unwatchSocket(listener->fd());
 }
 
 TEST_F(PollEventLoopTest, UnwatchedSocketsAreSilent)
