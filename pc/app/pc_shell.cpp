@@ -77,7 +77,13 @@ bool PcShell::startServer()
 {
     if (m_service->isRunning())
         return true;
-    if (m_service->start())
+    bool webStarted = m_service->start();
+    // The service runs without a listener it could not open; say so.
+    if (m_service->commandPort() == 0)
+        m_ui.messageBox("Quillon", "Failed to open the command port " + std::to_string(m_config.commandPort), platform::Icon::Warning);
+    if (m_service->uploadPort() == 0)
+        m_ui.messageBox("Quillon", "Failed to open the upload port " + std::to_string(m_config.uploadPort), platform::Icon::Warning);
+    if (webStarted)
         return true;
     m_ui.messageBox("Quillon", "Failed to start the web server", platform::Icon::Warning);
     return false;

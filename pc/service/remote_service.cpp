@@ -2,6 +2,7 @@
 
 #include "pc/service/tcp_socket.h"
 #include "platform/codepage.h"
+#include "platform/trace.h"
 #include "proto/command_codes.h"
 
 #include <algorithm>
@@ -61,14 +62,19 @@ std::uint16_t RemoteService::uploadPort() const
 
 void RemoteService::listen()
 {
-    // A listener that cannot be created is not reported; the service runs without it.
+    // A listener that cannot be created leaves the service running without
+    // it; the trace says why, and the shell may tell the user (port 0).
     if (auto fd = listenTcp(m_config.bindAddress, m_config.commandPort)) {
         m_commandListener = *fd;
         m_loop.watchSocket(m_commandListener, { [this] { onCommandAccept(); }, {}, {} });
+    } else {
+        platform::trace("command listener: " + platform::describe(fd.error()));
     }
     if (auto fd = listenTcp(m_config.bindAddress, m_config.uploadPort)) {
         m_uploadListener = *fd;
         m_loop.watchSocket(m_uploadListener, { [this] { onUploadAccept(); }, {}, {} });
+    } else {
+        platform::trace("upload listener: " + platform::describe(fd.error()));
     }
 }
 
