@@ -1,0 +1,72 @@
+#pragma once
+
+// File: pc/mail/mail_check.h
+// The work of one mail check (command 304), run on the check worker: every
+// account of the user in table order gets a log-in test and then a fetch of
+// its new messages into the fetch area; the new mail of all accounts becomes
+// MailList, and the outcome one answer text.
+//
+//     CheckResult result = runMailCheck(store, user, options);
+//     answer.text = checkAnswerText(result);   // "nothing", ".<list>", ...
+
+#include "pc/mail/mail_store.h"
+#include "pc/mail/pop3_account.h"
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pc::mail {
+
+// Answer words of command 304.
+inline constexpr std::string_view kCheckVersionFail = "version fail";
+inline constexpr std::string_view kCheckFail = "fail";
+inline constexpr std::string_view kCheckNothing = "nothing";
+inline constexpr std::string_view kCheckNothingButAnyFail = "nothingbutanyfail";
+inline constexpr std::string_view kCheckSuccess = "success";
+inline constexpr std::string_view kCheckSuccessAny = "successany";
+
+// Lists shorter than this many bytes travel inside the answer; bytes rather
+// than characters, so that the list always fits the answer text.
+inline constexpr std::size_t kInlineMailListLimit = 900;
+
+struct Pop3Options {
+    // A server that stops answering fails its account after this long
+    // instead of holding the check for ever.
+    std::chrono::milliseconds timeout { 60000 };
+};
+
+// What MailList keeps of one fetched message.
+struct FetchedMail {
+    std::string subject;
+    std::string from;
+    std::string server;
+    std::string uid;
+};
+
+// Fetches the account's messages that its seen index does not list, in UIDL
+// order, appending them to `fetched`. False when the server could not be
+// reached, refused the log-in or could not list its messages; a failed
+// retrieve ends the fetch early but keeps it successful.
+[[nodiscard]] bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account& account,
+    const Pop3Options& options, std::vector<FetchedMail>& fetched);
+
+// A MailList field: a TAB or line break inside it would split the line for
+// the reader, so each becomes a space.
+[[nodiscard]] std::string mailListField(std::string_view text);
+
+struct CheckResult {
+    std::string mailList; // As written: the lines and one more LF.
+    bool allAccountsOk = true;
+    bool listWritten = true;
+};
+
+[[nodiscard]] CheckResult runMailCheck(const MailStore& store, const MailUser& user, const Pop3Options& options);
+
+// "nothing" / "nothingbutanyfail" when nothing is new, "." or "," and the
+// list when it is short, else "success" / "successany"; "fail" when MailList
+// could not be written.
+[[nodiscard]] std::string checkAnswerText(const CheckResult& result);
+
+} // namespace pc::mail

@@ -1,0 +1,154 @@
+// Sending the handheld's mail through a real SMTP relay: aiosmtpd on
+// loopback, started by the fixture, which stores what it accepts.
+
+#include "pc/mail/mail_sender.h"
+
+#include "platform/codec/base64.h"
+#include "tests/fixtures/mail/smtp_sink.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace pc::mail {
+namespace {
+
+namespace fs = std::filesystem;
+using tests::fixtures::SmtpSink;
+using namespace std::chrono_literals;
+
+class MailSenderTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        auto started = SmtpSink::start();
+        ASSERT_TRUE(started) << started.error();
+        s_sink = std::move(*started).release();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_sink;
+        s_sink = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_NE(s_sink, nullptr) << "the SMTP sink did not start";
+        char pattern[] = "/tmp/mail_sender_test.XXXXXX";
+        m_home = ::mkdtemp(pattern);
+        fs::create_directories(m_home / "pda_Upload");
+        fs::create_directories(m_home / "disk");
+        m_setup.winIni = m_home / "win.ini";
+        m_setup.uploads = m_home / "pda_Upload";
+        m_setup.pcPathToLocal = [this](std::string_view pcPath) -> std::optional<fs::path> {
+            if (!pcPath.starts_with("C:\\"))
+                return std::nullopt;
+            return m_home / "disk" / std::string(pcPath.substr(3));
+        };
+        m_setup.timeout = 10s;
+        useRelay(s_sink->port());
+        m_before = s_sink->messages().size();
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(m_home, ignored);
+    }
+
+    void useRelay(unsigned port)
+    {
+        platform::Profile winIni(m_setup.winIni);
+        ASSERT_TRUE(winIni.writeString("MAIL", "host", "127.0.0.1"));
+        ASSERT_TRUE(winIni.writeInt("MAIL", "port", static_cast<int>(port)));
+        ASSERT_TRUE(winIni.writeString("MAIL", "from", "pc@quillon.test"));
+    }
+    void writeFile(const fs::path& file, std::string_view bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+    std::string send(std::string_view text) { return sendHandheldMail(text, m_setup); }
+    std::vector<tests::fixtures::ReceivedMail> newMessages(std::size_t count)
+    {
+        auto all = s_sink->waitForMessages(m_before + count, 10s);
+        return std::vector<tests::fixtures::ReceivedMail>(all.begin() + static_cast<long>(std::min(m_before, all.size())), all.end());
+    }
+
+    static SmtpSink* s_sink;
+    fs::path m_home;
+    SendSetup m_setup;
+    std::size_t m_before = 0;
+};
+
+SmtpSink* MailSenderTest::s_sink = nullptr;
+
+TEST_F(MailSenderTest, DeliversTextAndAttachmentsToTheRelay)
+{
+    writeFile(m_home / "pda_Upload" / "photo.jpg", std::string("\xff\xd8\xff\x00jpeg", 8));
+    writeFile(m_home / "disk" / "report.txt", "quarterly");
+    EXPECT_EQ(send("kim@example.com, lee@example.com\n회의\n\\My Documents\\photo.jpg;C:\\report.txt;\n안녕\n둘째 줄"),
+        "success");
+    auto mails = newMessages(1);
+    ASSERT_EQ(mails.size(), 1u) << s_sink->log();
+    const auto& mail = mails.front();
+    EXPECT_EQ(mail.from, "pc@quillon.test");
+    EXPECT_EQ(mail.to, (std::vector<std::string> { "kim@example.com", "lee@example.com" }));
+    EXPECT_NE(mail.content.find("Subject: " + encodeHeaderText("회의")), std::string::npos);
+    // The note text keeps one space per attachment.
+    EXPECT_NE(mail.content.find(platform::codec::encodeBase64("안녕\r\n둘째 줄  ").substr(0, 20)), std::string::npos);
+    EXPECT_NE(mail.content.find("filename=\"photo.jpg\""), std::string::npos);
+    EXPECT_NE(mail.content.find(platform::codec::encodeBase64(std::string("\xff\xd8\xff\x00jpeg", 8))),
+        std::string::npos);
+    EXPECT_NE(mail.content.find("filename=\"report.txt\""), std::string::npos);
+    EXPECT_NE(mail.content.find(platform::codec::encodeBase64("quarterly")), std::string::npos);
+}
+
+TEST_F(MailSenderTest, AnswerWordsForTheFailures)
+{
+    EXPECT_EQ(send("\nsubject\n\nbody"), "not user");
+    EXPECT_EQ(send("kim, lee\nsubject\n\nbody"), "not realuser");
+    // An attachment that is not there makes the mail system refuse the call.
+    EXPECT_EQ(send("kim@example.com\ns\n\\x\\missing.doc;\nbody"), "fail1");
+    EXPECT_EQ(send("kim@example.com\ns\nD:\\nodrive.doc;\nbody"), "fail1");
+    // The relay refuses some recipients, or all of them.
+    EXPECT_EQ(send("refuse-me@example.com,kim@example.com\ns\n\nbody"), "fail3");
+    EXPECT_EQ(send("refuse-me@example.com\ns\n\nbody"), "fail3");
+    // The relay refuses the sender.
+    platform::Profile winIni(m_setup.winIni);
+    ASSERT_TRUE(winIni.writeString("MAIL", "from", "blocked@quillon.test"));
+    EXPECT_EQ(send("kim@example.com\ns\n\nbody"), "fail1");
+
+    // Only the partly refused mail went out, to the accepted recipient.
+    auto mails = newMessages(1);
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails.front().to, (std::vector<std::string> { "kim@example.com" }));
+}
+
+TEST_F(MailSenderTest, NoMailSystemAnswersError)
+{
+    platform::Profile winIni(m_setup.winIni);
+    ASSERT_TRUE(winIni.writeString("MAIL", "MAPI", "0"));
+    EXPECT_EQ(send("kim@example.com\ns\n\nbody"), "error");
+    // Still "not user" first: the recipients are looked at before the mail system.
+    EXPECT_EQ(send("\ns\n\nbody"), "not user");
+    ASSERT_TRUE(winIni.deleteSection("MAIL"));
+    EXPECT_EQ(send("kim@example.com\ns\n\nbody"), "error");
+}
+
+TEST_F(MailSenderTest, UnreachableRelayAnswersFail1)
+{
+    // A port whose listener has gone: nothing answers there.
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    useRelay(ntohs(address.sin_port));
+    EXPECT_EQ(send("kim@example.com\ns\n\nbody"), "fail1");
+}
+
+} // namespace
+} // namespace pc::mail

@@ -1,0 +1,46 @@
+#include "pc/mail/pop3_account.h"
+
+#include <charconv>
+
+namespace pc::mail {
+
+namespace {
+
+bool readPort(std::string_view text, unsigned& port)
+{
+    if (text.empty() || text.size() > 5)
+        return false;
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value == 0 || value > 65535)
+        return false;
+    port = value;
+    return true;
+}
+
+} // namespace
+
+Pop3Address pop3AddressOf(std::string_view server)
+{
+    Pop3Address address { std::string(server), 110 };
+    if (server.starts_with('[')) {
+        auto close = server.find(']');
+        if (close == std::string_view::npos)
+            return address;
+        std::string_view rest = server.substr(close + 1);
+        unsigned port = 110;
+        if (rest.empty() || (rest.front() == ':' && readPort(rest.substr(1), port)))
+            return { std::string(server.substr(1, close - 1)), port };
+        return address;
+    }
+    auto colon = server.find(':');
+    // More than one colon: a bare IPv6 address, which has no port.
+    if (colon == std::string_view::npos || server.find(':', colon + 1) != std::string_view::npos)
+        return address;
+    unsigned port = 110;
+    if (readPort(server.substr(colon + 1), port))
+        return { std::string(server.substr(0, colon)), port };
+    return address;
+}
+
+} // namespace pc::mail

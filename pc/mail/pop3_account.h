@@ -1,0 +1,39 @@
+#pragma once
+
+// File: pc/mail/pop3_account.h
+// One POP3 account that the handheld's mail is checked from, and where its
+// server is reached. The server text is kept as the user typed it: it names
+// the account's folder, appears in MailList and is what commands 305 and 332
+// name the account by. It may carry a port ("mail.example.com:1110",
+// "[::1]:1110"); without one the POP3 port 110 is used.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pc::mail {
+
+struct Pop3Account {
+    std::string server;
+    std::string user;
+    std::string password;
+};
+
+// The mail user of a check: the logged-in handheld user's id and accounts.
+struct MailUser {
+    std::string id;
+    std::vector<Pop3Account> accounts;
+};
+
+struct Pop3Address {
+    std::string host;
+    unsigned port = 110;
+
+    bool operator==(const Pop3Address&) const = default;
+};
+
+// "host", "host:port" or "[v6]:port"; a port that is not a number from 1 to
+// 65535 leaves the whole text as the host name.
+[[nodiscard]] Pop3Address pop3AddressOf(std::string_view server);
+
+} // namespace pc::mail

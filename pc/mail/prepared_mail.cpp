@@ -1,0 +1,101 @@
+#include "pc/mail/prepared_mail.h"
+
+#include "pc/mail/pop3_client.h"
+#include "pc/mail/private_files.h"
+#include "pc/mail/safe_name.h"
+#include "pc/mail/stored_message.h"
+#include "proto/command_codes.h"
+
+#include <charconv>
+
+namespace pc::mail {
+
+namespace {
+
+std::int32_t leadingNumber(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+} // namespace
+
+proto::PcAnswer prepareMail(const MailStore& store, std::string_view id, std::string_view text)
+{
+    proto::PcAnswer answer { 0, proto::kCodePrepareMail, std::string(kPrepareFail) };
+    auto firstBreak = text.find('\n');
+    answer.first = leadingNumber(text.substr(0, firstBreak));
+    if (firstBreak == std::string_view::npos)
+        return answer;
+    auto secondBreak = text.find('\n', firstBreak + 1);
+    if (secondBreak == std::string_view::npos)
+        return answer;
+    std::string_view server = text.substr(firstBreak + 1, secondBreak - firstBreak - 1);
+    std::string_view uid = text.substr(secondBreak + 1);
+    if (server.empty() || uid.empty())
+        return answer;
+
+    auto stored = decodeStoredMessage(store, id, store.rawMessagePath(id, server, uid), server, uid);
+    if (!stored)
+        return answer;
+    std::filesystem::path mailFolder = store.mailFolder(id, uid);
+    auto content = readFileBytes(mailFolder / safePathComponent(uid));
+    if (!content)
+        return answer;
+    if (content->size() < kInlineMailListLimit)
+        answer.text = std::string(uid) + "/" + *content;
+    else
+        answer.text = std::string(kPreparedInFile) + std::string(uid);
+    return answer;
+}
+
+DeleteOutcome deleteMail(const MailUser& user, std::string_view text, const Pop3Options& options)
+{
+    auto lineBreak = text.find('\n');
+    if (lineBreak == std::string_view::npos)
+        return DeleteOutcome::NoSuchAccount;
+    std::string_view uid = text.substr(0, lineBreak);
+    std::string_view server = text.substr(lineBreak + 1);
+    const Pop3Account* account = nullptr;
+    for (const Pop3Account& candidate : user.accounts) {
+        if (candidate.server == server) {
+            account = &candidate;
+            break;
+        }
+    }
+    if (!account)
+        return DeleteOutcome::NoSuchAccount;
+
+    Pop3Address address = pop3AddressOf(account->server);
+    Pop3Client client(address.host, address.port, account->user, account->password);
+    client.setReceiveTimeout(options.timeout);
+    if (!client.connect())
+        return DeleteOutcome::ServerFailed;
+    int count = client.stat();
+    if (count <= 0) {
+        (void)client.quit();
+        return count == 0 ? DeleteOutcome::NoSuchMessage : DeleteOutcome::ServerFailed;
+    }
+    if (!client.uidl(count)) {
+        (void)client.quit();
+        return DeleteOutcome::ServerFailed;
+    }
+    DeleteOutcome outcome = DeleteOutcome::NoSuchMessage;
+    const auto& uids = client.uids();
+    for (std::size_t i = 0; i < uids.size(); ++i) {
+        if (uids[i] == uid) {
+            // The deletion takes effect with the QUIT below.
+            if (client.dele(static_cast<int>(i + 1)))
+                outcome = DeleteOutcome::Deleted;
+            break;
+        }
+    }
+    if (!client.quit() && outcome == DeleteOutcome::Deleted)
+        outcome = DeleteOutcome::ServerFailed;
+    return outcome;
+}
+
+} // namespace pc::mail
