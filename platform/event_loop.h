@@ -14,7 +14,12 @@
 //
 // PollEventLoop (platform/poll_event_loop.h) implements this interface with
 // poll(); the GUI implements it over Qt so that the GUI thread is the window
-// thread. Message numbers are plain ints named by the code that routes them.
+// thread. Another implementation keeps the same behaviour by reusing the
+// pieces PollEventLoop is built from: MessageTarget::isAlive() before every
+// delivery, a TimerQueue (platform/timer_queue.h) armed on the injected
+// Clock, and classifySocketEvent() (platform/socket_event.h) to tell a
+// readable socket from a closed one. Message numbers are plain ints named by
+// the code that routes them.
 
 #include "platform/clock.h"
 

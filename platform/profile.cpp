@@ -10,6 +10,8 @@
 namespace platform {
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
+
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -102,12 +104,20 @@ void Profile::refresh() const
     m_stamp = stamp;
     // Slot 0 holds the lines before the first section, even when there are none.
     m_sections.assign(1, Section {});
+    m_hasByteOrderMark = false;
     if (!stamp.exists)
         return;
     // An unreadable file reads as empty, as a missing one does.
     auto text = readWholeFile(m_file);
-    if (text)
-        m_sections = parse(*text);
+    if (!text)
+        return;
+    // Editors that save with a byte-order mark would otherwise hide the first
+    // section; the mark is written back as it was found.
+    std::string_view body = *text;
+    m_hasByteOrderMark = body.starts_with(kByteOrderMark);
+    if (m_hasByteOrderMark)
+        body.remove_prefix(kByteOrderMark.size());
+    m_sections = parse(body);
 }
 
 std::vector<Profile::Section> Profile::parse(std::string_view text)
@@ -141,7 +151,7 @@ std::vector<Profile::Section> Profile::parse(std::string_view text)
 
 std::string Profile::serialise() const
 {
-    std::string text;
+    std::string text(m_hasByteOrderMark ? kByteOrderMark : std::string_view());
     for (std::size_t i = 0; i < m_sections.size(); ++i) {
         if (i > 0) {
             text += m_sections[i].header;

@@ -92,6 +92,7 @@ private:
     mutable std::vector<Section> m_sections;
     mutable FileStamp m_stamp;
     mutable bool m_loaded = false;
+    mutable bool m_hasByteOrderMark = false;
 };
 
 // Whether two names are equal without regard to ASCII case.

@@ -107,6 +107,15 @@ TEST_F(ProfileTest, KeepsCommentsAndOtherSectionsWhenWriting)
     EXPECT_EQ(readText(), "; settings\n[A]\nx=1\nz=3\n\n[B]\ny=2\n[C]\nw=4\n");
 }
 
+TEST_F(ProfileTest, ReadsPastAByteOrderMarkAndKeepsIt)
+{
+    writeText("\xef\xbb\xbf[Quillon]\nsavedid=kim\n");
+    Profile profile(file());
+    EXPECT_EQ(profile.getString("Quillon", "savedid", ""), "kim");
+    ASSERT_TRUE(profile.writeString("Quillon", "savedid", "lee"));
+    EXPECT_EQ(readText(), "\xef\xbb\xbf[Quillon]\nsavedid=lee\n");
+}
+
 TEST_F(ProfileTest, SeesChangesMadeByAnotherWriter)
 {
     Profile first(file());
