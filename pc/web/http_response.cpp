@@ -66,6 +66,24 @@ std::string page(std::string_view title, std::string_view heading, std::string_v
     return html;
 }
 
+// Header values come partly from the request (the realm is its URL). A CR or
+// LF there would end the header early and let the client write headers of
+// its own into the response, so control bytes go out %-encoded instead.
+void appendHeaderValue(std::string& text, std::string_view value)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (char c : value) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            text.push_back('%');
+            text.push_back(kHex[byte >> 4]);
+            text.push_back(kHex[byte & 0x0F]);
+        } else {
+            text.push_back(c);
+        }
+    }
+}
+
 } // namespace
 
 std::string statusLine(int status)
@@ -91,7 +109,7 @@ HeaderBlock& HeaderBlock::date(std::time_t now)
 HeaderBlock& HeaderBlock::server(std::string_view name)
 {
     m_text += "Server: ";
-    m_text += name;
+    appendHeaderValue(m_text, name);
     m_text += "\r\n";
     return *this;
 }
@@ -117,7 +135,7 @@ HeaderBlock& HeaderBlock::contentLength(std::uint64_t length)
 HeaderBlock& HeaderBlock::contentType(std::string_view type)
 {
     m_text += "Content-Type: ";
-    m_text += type;
+    appendHeaderValue(m_text, type);
     m_text += "\r\n";
     return *this;
 }
@@ -126,7 +144,7 @@ HeaderBlock& HeaderBlock::wwwAuthenticate(std::string_view realm)
 {
     // The realm goes out unquoted, as clients of this server expect.
     m_text += "WWW-Authenticate: Basic realm=";
-    m_text += realm;
+    appendHeaderValue(m_text, realm);
     m_text += "\r\n";
     return *this;
 }
@@ -134,7 +152,7 @@ HeaderBlock& HeaderBlock::wwwAuthenticate(std::string_view realm)
 HeaderBlock& HeaderBlock::location(std::string_view url)
 {
     m_text += "Location: ";
-    m_text += url;
+    appendHeaderValue(m_text, url);
     m_text += "\r\n";
     return *this;
 }

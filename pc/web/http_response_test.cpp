@@ -39,6 +39,27 @@ TEST(HttpResponse, HeaderBlockKeepsOrderAndEndsWithBlankLine)
         "\r\n");
 }
 
+TEST(HttpResponse, ControlBytesInHeaderValuesCannotStartNewHeaders)
+{
+    struct Case {
+        std::string_view realm;
+        std::string_view line;
+    };
+    const Case cases[] = {
+        { "/a b.txt", "WWW-Authenticate: Basic realm=/a b.txt\r\n" },
+        { "/x\r\nSet-Cookie: k=v", "WWW-Authenticate: Basic realm=/x%0D%0ASet-Cookie: k=v\r\n" },
+        { "/x\nLocation: /y", "WWW-Authenticate: Basic realm=/x%0ALocation: /y\r\n" },
+        { std::string_view("/n\0\x7f\xed\x95\x9c", 7), "WWW-Authenticate: Basic realm=/n%00%7F\xed\x95\x9c\r\n" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::string block = HeaderBlock(401).wwwAuthenticate(c.realm).finish();
+        EXPECT_EQ(block, "HTTP/1.0 401 Unauthorized\r\n" + std::string(c.line) + "\r\n");
+    }
+    EXPECT_EQ(HeaderBlock(301).location("/a\r\n\r\n<p>").finish(),
+        "HTTP/1.0 301 Moved Permanently\r\nLocation: /a%0D%0A%0D%0A<p>\r\n\r\n");
+}
+
 TEST(HttpResponse, PagesCarryTheirTexts)
 {
     std::string notFound = errorPage(404);
@@ -111,6 +132,22 @@ TEST_F(LocalTimeZone, AccessLogLineInLocalTimeWithBias)
     useZone("America/New_York"); // Standard-time bias, as always.
     EXPECT_EQ(formatAccessLogLine(entry),
         "192.168.0.5 - kim [02/Jan/2002:05:00:00 0300] \"GET /serverfolder HTTP/1.0\" 200 1234\n");
+}
+
+TEST_F(LocalTimeZone, AccessLogLineCannotBeSplitByTheClient)
+{
+    useZone("UTC");
+    AccessLogEntry entry;
+    ::inet_pton(AF_INET, "10.0.0.7", &entry.client);
+    entry.moment = 1009965600;
+    // A user name decoded from credentials and a request line with a bare CR.
+    entry.user = "kim\n10.0.0.1 - admin [02/Jan/2002:10:00:00 0000] \"GET /x HTTP/1.0\" 200 1";
+    entry.requestLine = "GET /a\rb\x7f HTTP/1.0";
+    entry.status = 404;
+    entry.bodyLength = 12;
+    EXPECT_EQ(formatAccessLogLine(entry),
+        "10.0.0.7 - kim\\x0A10.0.0.1 - admin [02/Jan/2002:10:00:00 0000] \"GET /x HTTP/1.0\" 200 1"
+        " [02/Jan/2002:10:00:00 0000] \"GET /a\\x0Db\\x7F HTTP/1.0\" 404 12\n");
 }
 
 TEST_F(LocalTimeZone, ListingRowRoundsSizesUpToKilobytes)

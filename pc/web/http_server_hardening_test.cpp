@@ -148,6 +148,20 @@ TEST_F(WebServerHardeningTest, RefusedClientAddressesGet400)
     EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
 }
 
+TEST_F(WebServerHardeningTest, RequestTextCannotSplitResponseOrAccessLog)
+{
+    startServer();
+    // The realm repeats the decoded URL; its CR LF must not end the header.
+    std::string response = exchange("DELETE /x%0d%0aSet-Cookie:%20a=b HTTP/1.0\r\n\r\n");
+    EXPECT_NE(response.find("WWW-Authenticate: Basic realm=/x%0D%0ASet-Cookie: a=b\r\n"), std::string::npos);
+    EXPECT_EQ(response.find("\r\nSet-Cookie"), std::string::npos);
+    // A user name with a line break stays on its one access-log line.
+    exchange("GET /kim%0a1.2.3.4@/y HTTP/1.0\r\n\r\n");
+    std::string log = m_log.waitForLines(2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+    EXPECT_NE(log.find(" - /kim\\x0A1.2.3.4 ["), std::string::npos) << log;
+}
+
 TEST_F(WebServerHardeningTest, ClientFilterMayChangeWhileServing)
 {
     writeFile("a.txt", "A");
