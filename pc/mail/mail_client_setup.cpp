@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view kDefaultValue = "";
 constexpr std::string_view kSeededClient = "Outlook Express";
-constexpr std::string_view kSeededVersion = "6,00,2900,5512";
+constexpr std::string_view kSeededVersion = "6,0,2900,5512";
 constexpr std::string_view kSeededIdentity = "{8DB7E1A0-3C29-4E4B-9F57-5175A11B0001}";
 
 platform::IoResult<void> seedString(platform::Registry& registry, std::string_view key, std::string_view name,

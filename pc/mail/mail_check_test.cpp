@@ -1,0 +1,229 @@
+// The mail check, prepare and delete against a real POP3 server: Dovecot on
+// loopback, started by the fixture.
+
+#include "pc/mail/mail_check.h"
+
+#include "pc/mail/prepared_mail.h"
+#include "pc/mail/private_files.h"
+#include "pc/mail/seen_index.h"
+#include "pc/mail/pop3_client.h"
+#include "tests/fixtures/mail/dovecot_server.h"
+
+#include <gtest/gtest.h>
+
+namespace pc::mail {
+namespace {
+
+namespace fs = std::filesystem;
+using tests::fixtures::DovecotServer;
+using namespace std::chrono_literals;
+
+class MailCheckTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        auto started = DovecotServer::start({ { "kim", "secret" }, { "lee", "pw" } });
+        ASSERT_TRUE(started) << started.error();
+        s_server = std::move(*started).release();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        s_server = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_NE(s_server, nullptr) << "Dovecot did not start";
+        s_server->clearMailbox("kim");
+        s_server->clearMailbox("lee");
+        char pattern[] = "/tmp/mail_check_test.XXXXXX";
+        m_root = ::mkdtemp(pattern);
+        m_options.timeout = 10s;
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(m_root, ignored);
+    }
+
+    MailStore store() const { return MailStore(m_root / "boxes", m_root / "Quillon"); }
+    std::string server() const { return "127.0.0.1:" + std::to_string(s_server->port()); }
+    Pop3Account account(std::string user, std::string password) const { return { server(), user, password }; }
+    void deliver(const std::string& user, const std::string& subject, const std::string& body = "hello\r\n")
+    {
+        auto delivered = s_server->deliver(user,
+            "From: Sender <s@example.com>\r\nTo: " + user + "@example.com\r\nSubject: " + subject
+                + "\r\nDate: Tue, 05 Mar 2002 10:11:12 +0900\r\n\r\n" + body);
+        ASSERT_TRUE(delivered) << delivered.error();
+    }
+    std::string mailList() const { return readFileBytes(store().mailListPath()).valueOr(std::string("<missing>")); }
+    std::vector<std::string> uidsOf(const std::string& user, const std::string& password)
+    {
+        Pop3Client client("127.0.0.1", s_server->port(), user, password);
+        if (!client.connect())
+            return {};
+        int count = client.stat();
+        if (count > 0 && !client.uidl(count))
+            return {};
+        return client.uids();
+    }
+
+    static DovecotServer* s_server;
+    fs::path m_root;
+    Pop3Options m_options;
+};
+
+DovecotServer* MailCheckTest::s_server = nullptr;
+
+TEST_F(MailCheckTest, NoAccountsWritesAnEmptyListAndAnswersNothing)
+{
+    CheckResult result = runMailCheck(store(), { "owner", {} }, m_options);
+    EXPECT_EQ(result.mailList, "\n");
+    EXPECT_EQ(mailList(), "\n");
+    EXPECT_EQ(checkAnswerText(result), "nothing");
+}
+
+TEST_F(MailCheckTest, FailedAccountGivesTheCommaFormAndTheOthersAreFetched)
+{
+    deliver("lee", "first");
+    deliver("lee", "second");
+    MailUser user { "owner", { account("kim", "wrong"), account("lee", "pw") } };
+    CheckResult result = runMailCheck(store(), user, m_options);
+    EXPECT_FALSE(result.allAccountsOk);
+    auto uids = uidsOf("lee", "pw");
+    ASSERT_EQ(uids.size(), 2u);
+    std::string expected = "first\tSender <s@example.com>\t" + server() + "\t" + uids[0] + "\n"
+        + "second\tSender <s@example.com>\t" + server() + "\t" + uids[1] + "\n\n";
+    EXPECT_EQ(result.mailList, expected);
+    EXPECT_EQ(mailList(), expected);
+    EXPECT_EQ(checkAnswerText(result), "," + expected);
+    // The raw messages and the seen index are in the fetch area; nothing
+    // was deleted on the server.
+    EXPECT_TRUE(fs::exists(store().rawMessagePath("owner", server(), uids[0])));
+    EXPECT_EQ(readSeenIndex(store().seenIndexPath("owner", server())), uids);
+
+    // Checked again at once, nothing is new, but the failed account still counts.
+    CheckResult again = runMailCheck(store(), user, m_options);
+    EXPECT_EQ(checkAnswerText(again), "nothingbutanyfail");
+    EXPECT_EQ(mailList(), "\n");
+}
+
+TEST_F(MailCheckTest, RepeatedCheckAnswersNothingAndNewMailOnlyTheNew)
+{
+    deliver("kim", "one");
+    MailUser user { "owner", { account("kim", "secret") } };
+    EXPECT_EQ(checkAnswerText(runMailCheck(store(), user, m_options)).substr(0, 4), ".one");
+    EXPECT_EQ(checkAnswerText(runMailCheck(store(), user, m_options)), "nothing");
+    deliver("kim", "two");
+    std::string answer = checkAnswerText(runMailCheck(store(), user, m_options));
+    EXPECT_EQ(answer.substr(0, 4), ".two");
+    EXPECT_EQ(answer.find("one"), std::string::npos);
+}
+
+TEST_F(MailCheckTest, ListOfNineHundredBytesGoesIntoTheFileOnly)
+{
+    MailUser user { "owner", { account("kim", "secret") } };
+    for (int i = 0; i < 9; ++i)
+        deliver("kim", std::string(80, static_cast<char>('a' + i)));
+    CheckResult result = runMailCheck(store(), user, m_options);
+    ASSERT_GE(result.mailList.size(), kInlineMailListLimit);
+    EXPECT_EQ(checkAnswerText(result), "success");
+    EXPECT_EQ(mailList(), result.mailList);
+    EXPECT_EQ(std::count(result.mailList.begin(), result.mailList.end(), '\n'), 10);
+
+    result.allAccountsOk = false;
+    EXPECT_EQ(checkAnswerText(result), "successany");
+}
+
+TEST_F(MailCheckTest, AnswerTextTable)
+{
+    const struct {
+        std::string list;
+        bool ok;
+        bool written;
+        std::string answer;
+    } cases[] = {
+        { "\n", true, true, "nothing" },
+        { "\n", false, true, "nothingbutanyfail" },
+        { "a\n\n", true, true, ".a\n\n" },
+        { "a\n\n", false, true, ",a\n\n" },
+        { std::string(899, 'x'), true, true, "." + std::string(899, 'x') },
+        { std::string(900, 'x'), true, true, "success" },
+        { "a\n\n", false, false, "fail" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(checkAnswerText({ c.list, c.ok, c.written }), c.answer) << c.list.size();
+}
+
+TEST_F(MailCheckTest, FieldsThatWouldSplitTheListLineBecomeSpaces)
+{
+    EXPECT_EQ(mailListField("a\tb\r\nc"), "a b  c");
+}
+
+TEST_F(MailCheckTest, PreparedMailIsAnsweredInlineOrThroughThePreview)
+{
+    deliver("kim", "short", "hi\r\n");
+    deliver("kim", "long", std::string(5000, 'z') + "\r\n");
+    MailUser user { "owner", { account("kim", "secret") } };
+    (void)runMailCheck(store(), user, m_options);
+    auto uids = uidsOf("kim", "secret");
+    ASSERT_EQ(uids.size(), 2u);
+
+    proto::PcAnswer small = prepareMail(store(), "owner", "17\n" + server() + "\n" + uids[0]);
+    EXPECT_EQ(small.first, 17);
+    EXPECT_EQ(small.code, 305);
+    fs::path folder = store().mailFolder("owner", uids[0]);
+    std::string file = readFileBytes(folder / uids[0]).valueOr(std::string());
+    ASSERT_FALSE(file.empty());
+    EXPECT_LT(file.size(), 900u);
+    EXPECT_EQ(small.text, uids[0] + "/" + file);
+    EXPECT_TRUE(file.starts_with("//From : "));
+
+    proto::PcAnswer large = prepareMail(store(), "owner", "18\n" + server() + "\n" + uids[1]);
+    EXPECT_EQ(large, (proto::PcAnswer { 18, 305, "_success/" + uids[1] }));
+    EXPECT_TRUE(fs::exists(store().mailFolder("owner", uids[1]) / (uids[1] + ".txt")));
+
+    const std::string failing[] = { "19\n" + server() + "\nno-such-uid", "20\nother-server\n" + uids[0], "21",
+        "22\n" + server() };
+    for (const auto& text : failing)
+        EXPECT_EQ(prepareMail(store(), "owner", text).text, "fail") << text;
+    EXPECT_EQ(prepareMail(store(), "owner", failing[0]).first, 19);
+}
+
+TEST_F(MailCheckTest, DeleteRemovesOnlyTheNamedMessageOfTheNamedServer)
+{
+    deliver("kim", "keep");
+    deliver("kim", "drop");
+    MailUser user { "owner", { account("kim", "secret") } };
+    auto uids = uidsOf("kim", "secret");
+    ASSERT_EQ(uids.size(), 2u);
+
+    EXPECT_EQ(deleteMail(user, uids[1] + "\nunknown.example.com", m_options), DeleteOutcome::NoSuchAccount);
+    EXPECT_EQ(deleteMail(user, "no-such-uid\n" + server(), m_options), DeleteOutcome::NoSuchMessage);
+    EXPECT_EQ(uidsOf("kim", "secret").size(), 2u);
+    EXPECT_EQ(deleteMail({ "owner", { account("kim", "bad") } }, uids[1] + "\n" + server(), m_options),
+        DeleteOutcome::ServerFailed);
+
+    EXPECT_EQ(deleteMail(user, uids[1] + "\n" + server(), m_options), DeleteOutcome::Deleted);
+    EXPECT_EQ(uidsOf("kim", "secret"), (std::vector<std::string> { uids[0] }));
+}
+
+TEST(Pop3AddressTest, ServerTextsWithAndWithoutPort)
+{
+    const std::pair<const char*, Pop3Address> cases[] = {
+        { "mail.example.com", { "mail.example.com", 110 } },
+        { "mail.example.com:1110", { "mail.example.com", 1110 } },
+        { "127.0.0.1:0", { "127.0.0.1:0", 110 } },
+        { "host:99999", { "host:99999", 110 } },
+        { "host:pop", { "host:pop", 110 } },
+        { "[::1]:2110", { "::1", 2110 } },
+        { "[::1]", { "::1", 110 } },
+        { "::1", { "::1", 110 } },
+    };
+    for (const auto& [text, address] : cases)
+        EXPECT_EQ(pop3AddressOf(text), address) << text;
+}
+
+} // namespace
+} // namespace pc::mail
