@@ -6,7 +6,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <sys/select.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -121,6 +121,9 @@ bool SocketClient::open()
 {
     close();
     stopReader();
+    // The unterminated tail of the previous connection belongs to no line of
+    // the next one.
+    m_shared->queue.clearPendingTail();
     std::string address = addressText();
     if (address.empty())
         return false;
@@ -144,7 +147,12 @@ void SocketClient::close()
     }
     if (!closing)
         return;
-    closing->closing = true;
+    {
+        // Set under the pause lock, so that a paused reader cannot test the
+        // flag just before it is set and then sleep through the wake-up.
+        std::lock_guard lock(m_shared->pauseMutex);
+        closing->closing = true;
+    }
     ::shutdown(closing->fd, SHUT_RDWR);
     // Wake a reader that waits while reading is paused.
     m_shared->pauseChanged.notify_all();
@@ -350,10 +358,10 @@ void SocketClient::readReadiness(ReaderStart start)
     int fd = start.connection->fd;
     int readable = readableMessageForKind(start.kind);
     for (;;) {
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(fd, &set);
-        int ready = ::select(fd + 1, &set, nullptr, nullptr, nullptr);
+        // poll() rather than select(): an fd_set holds no descriptor number
+        // at or above FD_SETSIZE.
+        pollfd watched { fd, POLLIN, 0 };
+        int ready = ::poll(&watched, 1, -1);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0 || start.connection->closing)

@@ -9,6 +9,8 @@
 
 #include <netdb.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -231,6 +233,103 @@ TEST_F(SocketClientTest, SendTextSendsTheTextUpToItsTerminator)
     EXPECT_TRUE(client.sendText(std::string_view("OUT\r\n\0junk", 10)));
     EXPECT_TRUE(client.sendText("VER 1\r\n"));
     EXPECT_EQ(testing::receiveExactly(m_peer, 12), "OUT\r\nVER 1\r\n");
+}
+
+TEST_F(SocketClientTest, BrokenConnectionReportsTheSendFailureAndPostsTheCloseMessage)
+{
+    auto& client = makeClient(kLinkKindMsn, ReceiveMode::Line);
+    client.setNotifyOnClose(true);
+    ASSERT_TRUE(client.open());
+    m_peer = m_listener.accept();
+    // An abortive close: the peer answers with a reset, so sends fail.
+    linger abort { 1, 0 };
+    ::setsockopt(m_peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(m_peer);
+    m_peer = -1;
+    ASSERT_TRUE(waitFor([&] { return m_target.count(kMsgMsnClosed) == 1; })); // From the reader.
+
+    bool sent = true;
+    for (int i = 0; i < 3 && sent; ++i)
+        sent = client.sendText("PNG\r\n");
+    EXPECT_FALSE(sent);
+    ASSERT_EQ(m_ui.callCount(), 1u);
+    EXPECT_EQ(m_ui.calls()[0].title, "MSN");
+    EXPECT_EQ(m_ui.calls()[0].text, "네트웍 문제나 MSN 서버와 연결이 종료되어 메세지를 보낼 수 없습니다.");
+    EXPECT_EQ(m_ui.calls()[0].icon, platform::Icon::Warning);
+    EXPECT_TRUE(waitFor([&] { return m_target.count(kMsgMsnClosed) == 2; })); // From the failed send.
+}
+
+TEST_F(SocketClientTest, ReopeningForgetsTheTailOfTheOldConnection)
+{
+    auto& client = makeClient(kLinkKindMsn, ReceiveMode::Line);
+    ASSERT_TRUE(client.open());
+    int first = m_listener.accept();
+    testing::sendAll(first, "XFR 2 NS 127.0.0.1:1863\r\nUNFINISHED");
+    ASSERT_TRUE(waitFor([&] { return client.blocks().pendingTail() == "UNFINISHED"; }));
+    ::close(first);
+
+    ASSERT_TRUE(client.open());
+    m_peer = m_listener.accept();
+    EXPECT_EQ(client.blocks().pendingTail(), "");
+    testing::sendAll(m_peer, "VER 3 MSNP5\r\n");
+    ASSERT_TRUE(waitFor([&] { return client.blocks().queuedCount() == 2; }));
+    EXPECT_EQ(client.blocks().take(), "XFR 2 NS 127.0.0.1:1863\r");
+    EXPECT_EQ(client.blocks().take(), "VER 3 MSNP5\r");
+}
+
+TEST_F(SocketClientTest, ClosingEndsAPausedReader)
+{
+    for (int round = 0; round < 20; ++round) {
+        auto& client = makeClient(kLinkKindMsn, ReceiveMode::Line);
+        client.setNotifyOnClose(true);
+        client.setPauseReading(true);
+        ASSERT_TRUE(client.open());
+        int peer = m_listener.accept();
+        std::size_t before = m_target.count(kMsgMsnClosed);
+        client.close();
+        // The reader ends and says so; it would wait for ever had it missed
+        // the wake-up.
+        EXPECT_TRUE(waitFor([&] { return m_target.count(kMsgMsnClosed) == before + 1; })) << round;
+        EXPECT_FALSE(client.isReaderRunning());
+        ::close(peer);
+    }
+}
+
+TEST_F(SocketClientTest, ReadinessModeWatchesDescriptorsPastTheSelectLimit)
+{
+    // Occupy the low descriptor numbers so that the link's socket lands
+    // above FD_SETSIZE.
+    rlimit limit {};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    rlimit raised = limit;
+    raised.rlim_cur = std::min<rlim_t>(limit.rlim_max, FD_SETSIZE + 64);
+    if (raised.rlim_cur < FD_SETSIZE + 16 || ::setrlimit(RLIMIT_NOFILE, &raised) != 0)
+        GTEST_SKIP() << "the descriptor limit cannot be raised past FD_SETSIZE";
+    std::vector<int> fillers;
+    for (int fd = ::dup(0); fd >= 0 && fd < FD_SETSIZE + 2; fd = ::dup(0))
+        fillers.push_back(fd);
+
+    auto& client = makeClient(kLinkKindIcq, ReceiveMode::Readiness);
+    m_target.handler = [&](int msg, platform::WParam, platform::LParam) -> platform::LResult {
+        char buffer[64];
+        return msg == kMsgIcqReadable && ::recv(client.socketFd(), buffer, sizeof buffer, 0) <= 0 ? -1 : 0;
+    };
+    bool opened = client.open();
+    int fd = client.socketFd();
+    m_peer = m_listener.accept();
+    if (m_peer >= 0) {
+        testing::sendAll(m_peer, "*\x02x");
+        ::close(m_peer);
+        m_peer = -1;
+    }
+    bool closed = waitFor([&] { return m_target.count(kMsgIcqClosed) == 1; });
+    m_client.reset();
+    for (int filler : fillers)
+        ::close(filler);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    ASSERT_TRUE(opened);
+    EXPECT_GE(fd, FD_SETSIZE);
+    EXPECT_TRUE(closed);
 }
 
 TEST(ResolutionErrorText, NamesEachKnownError)
