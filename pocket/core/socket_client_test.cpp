@@ -290,7 +290,6 @@ TEST_F(SocketClientTest, ClosingEndsAPausedReader)
         // The reader ends and says so; it would wait for ever had it missed
         // the wake-up.
         EXPECT_TRUE(waitFor([&] { return m_target.count(kMsgMsnClosed) == before + 1; })) << round;
-        EXPECT_FALSE(client.isReaderRunning());
         ::close(peer);
     }
 }
