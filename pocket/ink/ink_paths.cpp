@@ -20,6 +20,19 @@ std::string cutUtf8(std::string text, std::size_t limit)
     return text;
 }
 
+// An id (peer or own) as part of one name: its separators become "_"
+// instead of cutting the id, so a folder keeps its "Ink_Send_" prefix and a
+// file name its sender.
+std::string idPart(std::string_view id)
+{
+    std::string part(id);
+    for (char& c : part) {
+        if (c == '/' || c == '\\')
+            c = '_';
+    }
+    return part;
+}
+
 std::string joinHandheld(std::string_view folder, std::string_view name)
 {
     std::string path(folder);
@@ -46,7 +59,7 @@ std::string_view networkName(Network network)
 std::string sentFolder(Network network, std::string_view peerId)
 {
     std::string folder = joinHandheld(kServiceHome, networkName(network));
-    return joinHandheld(folder, safeComponent("Ink_Send_" + std::string(peerId)));
+    return joinHandheld(folder, safeComponent("Ink_Send_" + idPart(peerId)));
 }
 
 std::string timedInkPath(std::string_view folder, std::string_view id, const LocalTime& time)
@@ -55,8 +68,8 @@ std::string timedInkPath(std::string_view folder, std::string_view id, const Loc
     std::snprintf(stamp, sizeof stamp, " %d.%d.%d %d시%d분%d초.ink", time.year, time.month, time.day,
         time.hour, time.minute, time.second);
     // The id is cut, not the stamp, so the ".ink" ending and the time stay.
-    const std::string idPart = cutUtf8(safeComponent(id), kMaxComponentBytes - std::string_view(stamp).size());
-    return joinHandheld(folder, idPart + stamp);
+    const std::string sender = cutUtf8(safeComponent(idPart(id)), kMaxComponentBytes - std::string_view(stamp).size());
+    return joinHandheld(folder, sender + stamp);
 }
 
 std::string receiveFolder(Network network)

@@ -26,7 +26,8 @@ using LocalTime = platform::LocalTime;
 // "MSN", "ICQ" or "YAHOO".
 std::string_view networkName(Network network);
 
-// "\Program Files\Quillon\MSN\Ink_Send_<peer>".
+// "\Program Files\Quillon\MSN\Ink_Send_<peer>". Slashes and backslashes
+// in ids (peer's or own) become "_", so an id never moves a file elsewhere.
 std::string sentFolder(Network network, std::string_view peerId);
 
 // "<folder>\<id> <y>.<m>.<d> <h>시<m>분<s>초.ink": the sent file (own id)

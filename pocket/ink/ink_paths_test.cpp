@@ -45,7 +45,11 @@ TEST(InkPaths, NamesFromOutsideStayOneComponent)
         EXPECT_EQ(safeComponent(c.in), c.out);
     }
     EXPECT_EQ(announcedInkPath(Network::Msn, "index"), "\\Program Files\\Quillon\\MSN\\MSNInk_Recv\\_index");
-    EXPECT_EQ(sentFolder(Network::Msn, "../x"), "\\Program Files\\Quillon\\MSN\\x");
+    // Ids keep their place in the name: a separator in a peer id must not
+    // drop the "Ink_Send_" prefix (the folder "MSNInk_Recv" is one step away).
+    EXPECT_EQ(sentFolder(Network::Msn, "../x"), "\\Program Files\\Quillon\\MSN\\Ink_Send_.._x");
+    EXPECT_EQ(sentFolder(Network::Msn, "a/MSNInk_Recv"), "\\Program Files\\Quillon\\MSN\\Ink_Send_a_MSNInk_Recv");
+    EXPECT_EQ(timedInkPath("\\f", "a\\b", kTime), "\\f\\a_b 2003.4.5 6시7분8초.ink");
 }
 
 TEST(InkPaths, LongNamesAreCutOnCharacterBoundaries)

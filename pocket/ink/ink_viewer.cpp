@@ -13,11 +13,23 @@ std::string viewerTitle(Network network, std::string_view sender)
     return title;
 }
 
-InkViewer::InkViewer(InkViewerView& view, platform::Ui& ui, std::string title, InkMessage message)
+std::optional<DamageNotice> receivedNotice(Network network, std::string_view sender)
+{
+    if (network != Network::Msn)
+        return std::nullopt;
+    std::string text = "네트웍 상의 오류로 펜메세지(From:";
+    text += sender;
+    text += ")를 받지 못했습니다.";
+    return DamageNotice { std::string(networkName(network)), std::move(text) };
+}
+
+InkViewer::InkViewer(InkViewerView& view, platform::Ui& ui, std::string title, InkMessage message,
+    std::optional<DamageNotice> notice)
     : m_view(view)
     , m_ui(ui)
     , m_title(std::move(title))
     , m_message(std::move(message))
+    , m_notice(std::move(notice))
 {
 }
 
@@ -37,6 +49,10 @@ void InkViewer::paint()
     if (auto drawn = drawInk(m_message, m_view.canvas()); !drawn) {
         m_message.clear();
         m_ui.messageBox("Quillon", drawErrorText(drawn.error()), platform::Icon::Warning);
+        if (m_notice) {
+            m_ui.messageBox(m_notice->title, m_notice->text, platform::Icon::Warning);
+            onOk();
+        }
     }
 }
 
@@ -55,7 +71,7 @@ InkViewers::InkViewers(InkViewerHost& host, platform::Ui& ui)
 {
 }
 
-std::optional<int> InkViewers::open(std::string title, InkMessage message)
+std::optional<int> InkViewers::open(std::string title, InkMessage message, std::optional<DamageNotice> notice)
 {
     for (int slot = 0; slot < kMaxViewers; ++slot) {
         auto& entry = m_slots[static_cast<std::size_t>(slot)];
@@ -64,8 +80,13 @@ std::optional<int> InkViewers::open(std::string title, InkMessage message)
         entry.view = m_host.createViewerView(slot);
         if (!entry.view)
             return std::nullopt;
-        entry.viewer = std::make_unique<InkViewer>(*entry.view, m_ui, std::move(title), std::move(message));
+        entry.viewer = std::make_unique<InkViewer>(*entry.view, m_ui, std::move(title), std::move(message),
+            std::move(notice));
         entry.viewer->show();
+        if (!entry.viewer->isOpen()) {
+            dropIfClosed(slot);
+            return std::nullopt;
+        }
         return slot;
     }
     return std::nullopt;
@@ -73,8 +94,19 @@ std::optional<int> InkViewers::open(std::string title, InkMessage message)
 
 void InkViewers::paint(int slot)
 {
-    if (auto* shown = viewer(slot))
+    if (auto* shown = viewer(slot)) {
         shown->paint();
+        dropIfClosed(slot);
+    }
+}
+
+void InkViewers::dropIfClosed(int slot)
+{
+    auto& entry = m_slots[static_cast<std::size_t>(slot)];
+    if (entry.viewer && !entry.viewer->isOpen()) {
+        entry.viewer.reset();
+        entry.view.reset();
+    }
 }
 
 void InkViewers::onOk(int slot)

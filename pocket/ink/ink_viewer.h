@@ -21,6 +21,18 @@ namespace pocket::ink {
 // "From : MSN - <sender>" (likewise ICQ, YAHOO).
 std::string viewerTitle(Network network, std::string_view sender);
 
+// A message box shown after the drawer's own when a viewer's message cannot
+// be drawn; the viewer then closes. Viewers of messages received over MSN
+// have one (receivedNotice()).
+struct DamageNotice {
+    std::string title;
+    std::string text;
+};
+
+// "네트웍 상의 오류로 펜메세지(From:<sender>)를 받지 못했습니다." titled "MSN"
+// for MSN; nothing for the other networks.
+std::optional<DamageNotice> receivedNotice(Network network, std::string_view sender);
+
 class InkViewerView {
 public:
     virtual ~InkViewerView() = default;
@@ -32,12 +44,14 @@ public:
 
 class InkViewer {
 public:
-    InkViewer(InkViewerView& view, platform::Ui& ui, std::string title, InkMessage message);
+    InkViewer(InkViewerView& view, platform::Ui& ui, std::string title, InkMessage message,
+        std::optional<DamageNotice> notice = std::nullopt);
 
     // Shows the window and draws the message.
     void show();
     // Paints the canvas and draws the message again. A damaged message is
-    // reported once, freed, and leaves the canvas white.
+    // reported once, freed, and leaves the canvas white; with a damage
+    // notice, the notice follows and the viewer closes.
     void paint();
     // "OK": frees the message and closes the window.
     void onOk();
@@ -50,6 +64,7 @@ private:
     platform::Ui& m_ui;
     std::string m_title;
     InkMessage m_message;
+    std::optional<DamageNotice> m_notice;
     bool m_open = false;
 };
 
@@ -67,8 +82,10 @@ public:
 
     InkViewers(InkViewerHost& host, platform::Ui& ui);
 
-    // Opens a viewer; nothing when all slots are taken.
-    std::optional<int> open(std::string title, InkMessage message);
+    // Opens a viewer; nothing when all slots are taken, or when the message
+    // could not be drawn and its damage notice closed the viewer again.
+    std::optional<int> open(std::string title, InkMessage message,
+        std::optional<DamageNotice> notice = std::nullopt);
     void paint(int slot);
     void onOk(int slot);
 
@@ -80,6 +97,9 @@ private:
         std::unique_ptr<InkViewerView> view;
         std::unique_ptr<InkViewer> viewer;
     };
+
+    // Frees the slot of a viewer that closed itself.
+    void dropIfClosed(int slot);
 
     InkViewerHost& m_host;
     platform::Ui& m_ui;

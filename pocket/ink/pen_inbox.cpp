@@ -117,7 +117,10 @@ platform::Result<void, InboxError> PenInbox::received(Network network, std::stri
     const auto title = networkName(network);
     auto message = readInkFile(hostPath(m_deviceRoot, handheldPath));
     if (!message) {
-        m_ui.messageBox(title, inbox_text::kDamaged, platform::Icon::Warning);
+        // The reader reports its own errors; the MSN carriage adds its own.
+        m_ui.messageBox("Quillon", readErrorText(message.error()), platform::Icon::Warning);
+        if (network == Network::Msn)
+            m_ui.messageBox(title, inbox_text::kDamaged, platform::Icon::Warning);
         return platform::unexpected(InboxError::Damaged);
     }
     // The index line is written even when no viewer is free, so the message
@@ -126,10 +129,12 @@ platform::Result<void, InboxError> PenInbox::received(Network network, std::stri
     std::error_code ignored;
     std::filesystem::create_directories(index.parent_path(), ignored);
     (void)appendIndexLine(index, handheldPath);
-    if (!m_viewers.open(viewerTitle(network, sender), std::move(*message))) {
+    if (m_viewers.openCount() >= InkViewers::kMaxViewers) {
         m_ui.messageBox(title, inbox_text::kNoMoreViewers, platform::Icon::Warning);
         return platform::unexpected(InboxError::NoViewer);
     }
+    if (!m_viewers.open(viewerTitle(network, sender), std::move(*message), receivedNotice(network, sender)))
+        return platform::unexpected(InboxError::Undrawable);
     return {};
 }
 

@@ -77,6 +77,7 @@ private:
 enum class InboxError {
     Damaged, // The file failed the reader's checks; it stays without index line.
     NoViewer, // Filed, but every viewer is open.
+    Undrawable, // Filed, but its strokes are damaged; the viewer closed again.
 };
 
 class PenInbox {
@@ -85,7 +86,9 @@ public:
 
     // A complete ink file has been stored at `handheldPath`: read it, add its
     // index line, show it in a viewer titled "From : <network> - <sender>".
-    // Failures are reported here, titled with the network's name.
+    // A file that fails the reader's checks gets the reader's message (title
+    // "Quillon") and, over MSN, "Pen MSG data was damaged!(converting)"
+    // titled "MSN". Other failures are titled with the network's name.
     [[nodiscard]] platform::Result<void, InboxError> received(Network network, std::string_view sender,
         std::string_view handheldPath);
 

@@ -59,18 +59,75 @@ TEST_F(PenInboxTest, ChunksBecomeAFiledMessageInAViewer)
 
 TEST_F(PenInboxTest, ADamagedFileStaysWithoutIndexLine)
 {
-    const auto path = announcedInkPath(Network::Msn, "x.ink");
-    ASSERT_TRUE(m_receptions.begin(Network::Msn, "a@b.c", path));
-    ASSERT_TRUE(m_receptions.append(Network::Msn, "a@b.c", kSample.substr(0, 12)));
-    auto finished = m_receptions.finish(Network::Msn, "a@b.c");
-    ASSERT_TRUE(finished);
-    auto filed = m_inbox.received(Network::Msn, "a@b.c", *finished);
-    ASSERT_FALSE(filed);
-    EXPECT_EQ(filed.error(), InboxError::Damaged);
-    EXPECT_EQ(m_ui.calls().back().title, "MSN");
-    EXPECT_EQ(m_ui.lastText(), "Pen MSG data was damaged!(converting)");
-    EXPECT_TRUE(std::filesystem::exists(local(path)));
-    EXPECT_FALSE(std::filesystem::exists(local(indexPath(Network::Msn))));
+    struct Case {
+        Network network;
+        std::string_view sender;
+        std::string_view bytes;
+        std::vector<std::pair<std::string, std::string>> boxes; // {title, text} in order
+    };
+    const Case cases[] = {
+        { Network::Msn, "a@b.c", kSample.substr(0, 12),
+            { { "Quillon", "Invalid end of Message File.." }, { "MSN", "Pen MSG data was damaged!(converting)" } } },
+        { Network::Icq, "1234", kSample.substr(0, 5), { { "Quillon", "Invalid end of Message File.." } } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(networkName(c.network));
+        m_ui.clear();
+        const auto path = c.network == Network::Msn ? announcedInkPath(c.network, "x.ink")
+                                                    : timedInkPath(receiveFolder(c.network), c.sender, kArrival);
+        ASSERT_TRUE(m_receptions.begin(c.network, c.sender, path));
+        ASSERT_TRUE(m_receptions.append(c.network, c.sender, c.bytes));
+        auto finished = m_receptions.finish(c.network, c.sender);
+        ASSERT_TRUE(finished);
+        auto filed = m_inbox.received(c.network, c.sender, *finished);
+        ASSERT_FALSE(filed);
+        EXPECT_EQ(filed.error(), InboxError::Damaged);
+        std::vector<std::pair<std::string, std::string>> boxes;
+        for (const auto& call : m_ui.calls())
+            boxes.emplace_back(call.title, call.text);
+        EXPECT_EQ(boxes, c.boxes);
+        EXPECT_TRUE(std::filesystem::exists(local(path)));
+        EXPECT_FALSE(std::filesystem::exists(local(indexPath(c.network))));
+        EXPECT_EQ(m_viewers.openCount(), 0);
+    }
+}
+
+// A file that reads but whose strokes are damaged: the drawer's message, and
+// over MSN the network notice, after which the viewer closes again.
+TEST_F(PenInboxTest, UndrawableStrokesCloseTheMsnViewerWithANotice)
+{
+    struct Case {
+        Network network;
+        std::string_view sender;
+        std::vector<std::pair<std::string, std::string>> boxes;
+        int viewersLeft;
+    };
+    const Case cases[] = {
+        { Network::Msn, "a@b.c",
+            { { "Quillon", "Line start data was damaged!!" },
+                { "MSN", "네트웍 상의 오류로 펜메세지(From:a@b.c)를 받지 못했습니다." } },
+            0 },
+        { Network::Icq, "1234", { { "Quillon", "Line start data was damaged!!" } }, 1 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(networkName(c.network));
+        m_ui.clear();
+        const auto path = announcedInkPath(c.network, "z.ink");
+        std::filesystem::create_directories(local(receiveFolder(c.network)));
+        std::ofstream(local(path), std::ios::binary) << "zg";
+        auto filed = m_inbox.received(c.network, c.sender, path);
+        // Without a notice the viewer stays, white.
+        EXPECT_EQ(filed.hasValue(), c.viewersLeft == 1);
+        if (!filed)
+            EXPECT_EQ(filed.error(), InboxError::Undrawable);
+        std::vector<std::pair<std::string, std::string>> boxes;
+        for (const auto& call : m_ui.calls())
+            boxes.emplace_back(call.title, call.text);
+        EXPECT_EQ(boxes, c.boxes);
+        EXPECT_EQ(m_viewers.openCount(), c.viewersLeft);
+        // The file read, so it is filed and the message box lists it.
+        EXPECT_EQ(readIndexLines(local(indexPath(c.network))), std::vector<std::string> { path });
+    }
 }
 
 TEST_F(PenInboxTest, TwentyReceptionsAtOnceAndASecondFromTheSameSenderReplaces)
