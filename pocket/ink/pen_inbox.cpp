@@ -1,5 +1,6 @@
 #include "pocket/ink/pen_inbox.h"
 
+#include "platform/codepage.h"
 #include "pocket/ink/ink_file.h"
 
 #include <fstream>
@@ -128,7 +129,7 @@ platform::Result<void, InboxError> PenInbox::received(Network network, std::stri
     const auto index = hostPath(m_deviceRoot, indexPath(network));
     std::error_code ignored;
     std::filesystem::create_directories(index.parent_path(), ignored);
-    (void)appendIndexLine(index, handheldPath);
+    (void)appendIndexLine(index, platform::fromUtf8(handheldPath, m_codePage));
     if (m_viewers.openCount() >= InkViewers::kMaxViewers) {
         m_ui.messageBox(title, inbox_text::kNoMoreViewers, platform::Icon::Warning);
         return platform::unexpected(InboxError::NoViewer);

@@ -92,7 +92,11 @@ public:
     [[nodiscard]] platform::Result<void, InboxError> received(Network network, std::string_view sender,
         std::string_view handheldPath);
 
+    // Index lines are kept in the handheld's ANSI code page (UTF-8 unless set).
+    void setCodePage(std::string codePage) { m_codePage = std::move(codePage); }
+
 private:
+    std::string m_codePage = "UTF-8";
     std::filesystem::path m_deviceRoot;
     platform::Ui& m_ui;
     InkViewers& m_viewers;

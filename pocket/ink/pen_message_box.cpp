@@ -1,5 +1,6 @@
 #include "pocket/ink/pen_message_box.h"
 
+#include "platform/codepage.h"
 #include "pocket/ink/ink_file.h"
 
 #include <algorithm>
@@ -51,7 +52,7 @@ void PenMessageBox::load(Network network)
     rows.clear();
     // Each line goes in at the top, so the newest message comes first.
     for (const auto& line : readIndexLines(hostPath(m_deviceRoot, indexPath(network))))
-        rows.insert(rows.begin(), rowFromIndexLine(line));
+        rows.insert(rows.begin(), rowFromIndexLine(platform::toUtf8(line, m_codePage)));
     m_view.setRows(network, rows);
 }
 
@@ -78,7 +79,7 @@ void PenMessageBox::remove(Network network, std::size_t row)
     rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(row));
     std::vector<std::string> oldestFirst;
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        oldestFirst.push_back(it->path);
+        oldestFirst.push_back(platform::fromUtf8(it->path, m_codePage));
     (void)rewriteIndex(hostPath(m_deviceRoot, indexPath(network)), oldestFirst);
     m_view.setRows(network, rows);
 }

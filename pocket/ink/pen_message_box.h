@@ -66,6 +66,10 @@ public:
 
     const std::vector<PenMessageRow>& rows(Network network) const;
 
+    // The ANSI code page of the index files (UTF-8 unless set); rows hold
+    // UTF-8 text.
+    void setCodePage(std::string codePage) { m_codePage = std::move(codePage); }
+
 private:
     std::vector<PenMessageRow>& rowsOf(Network network);
     void load(Network network);
@@ -76,6 +80,7 @@ private:
     InkViewers& m_viewers;
     std::vector<PenMessageRow> m_msnRows;
     std::vector<PenMessageRow> m_icqRows;
+    std::string m_codePage = "UTF-8";
 };
 
 } // namespace pocket::ink

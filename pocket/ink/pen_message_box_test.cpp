@@ -2,6 +2,7 @@
 
 #include "platform/testing/fake_ui.h"
 #include "pocket/ink/ink_file.h"
+#include "pocket/ink/pen_inbox.h"
 #include "pocket/ink/testing/fake_viewer_host.h"
 #include "pocket/ink/testing/temp_folder.h"
 
@@ -131,6 +132,34 @@ TEST_F(PenMessageBoxTest, DeletingTheOnlyRowEmptiesTheIndex)
 
     m_box.quit();
     EXPECT_TRUE(m_view.closed);
+}
+
+// Index lines are in the handheld's ANSI code page: with CP949 the Korean
+// time units are two bytes each on disk and UTF-8 in the rows.
+TEST_F(PenMessageBoxTest, IndexLinesFollowTheCodePage)
+{
+    const auto path = timedInkPath(receiveFolder(Network::Icq), "77", LocalTime { 2004, 2, 3, 14, 5, 9 });
+    std::filesystem::create_directories(local(receiveFolder(Network::Icq)));
+    std::ofstream(local(path), std::ios::binary) << kSample;
+    PenInbox inbox(m_root.path(), m_ui, m_viewers);
+    inbox.setCodePage("CP949");
+    ASSERT_TRUE(inbox.received(Network::Icq, "77", path));
+    const std::string onDisk = "\\Program Files\\Quillon\\ICQ\\ICQInk_Recv\\77 2004.2.3 14\xBD\xC3"
+                               "5\xBA\xD0" "9\xC3\xCA.ink\n";
+    EXPECT_EQ(index(Network::Icq), onDisk);
+
+    m_box.setCodePage("CP949");
+    m_box.open();
+    ASSERT_EQ(m_box.rows(Network::Icq).size(), 1u);
+    EXPECT_EQ(m_box.rows(Network::Icq)[0], (PenMessageRow { "2004.2.3 14시5분9초", "77", path }));
+    m_box.view(Network::Icq, 0);
+    EXPECT_EQ(m_viewers.openCount(), 2);
+
+    file(Network::Icq, "78 x.ink");
+    m_box.open();
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.remove(Network::Icq, 0); // The newest, "78 x.ink".
+    EXPECT_EQ(index(Network::Icq), onDisk);
 }
 
 } // namespace
