@@ -33,7 +33,12 @@ std::optional<RunResult> runProgram(const std::vector<std::string>& arguments, b
         return std::nullopt;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    // A dialler left running writes into nothing rather than into a pipe
+    // whose reader is gone (which would end it by SIGPIPE).
+    if (wait)
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
     for (const auto& argument : arguments)

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 
 namespace pocket::core {
@@ -29,12 +30,13 @@ public:
     bool hangUp(const std::string& entry) override
     {
         hungUp.push_back(entry);
-        return true;
+        return canHangUp;
     }
 
     std::vector<std::string> entries;
     std::optional<std::vector<std::string>> active;
     bool canDial = true;
+    bool canHangUp = true;
     std::vector<std::string> dialled;
     std::vector<std::string> hungUp;
 };
@@ -244,6 +246,49 @@ TEST_F(OptionsSheetTest, DialFollowsTheActiveConnections)
         EXPECT_EQ(m_dialUp.dialled.size(), c.dials);
         EXPECT_EQ(m_ui.lastText(), c.message);
     }
+}
+
+TEST_F(OptionsSheetTest, HangUpEndsTheConfiguredEntryAndStopsAtAFailure)
+{
+    m_settings.myConnection = "modem";
+    m_dialUp.active = std::vector<std::string> { "wired", "modem", "modem" };
+    hangUp(m_dialUp, m_settings);
+    EXPECT_EQ(m_dialUp.hungUp, (std::vector<std::string> { "modem", "modem" }));
+
+    m_dialUp.hungUp.clear();
+    m_dialUp.canHangUp = false;
+    hangUp(m_dialUp, m_settings);
+    EXPECT_EQ(m_dialUp.hungUp, (std::vector<std::string> { "modem" }));
+    EXPECT_EQ(m_ui.callCount(), 0u); // Failures are silent.
+}
+
+TEST(NmcliDialUp, DiallerRunsOnWithItsOutputDiscarded)
+{
+    // The dialler outlives the call: its output must not go into a pipe
+    // that nobody reads, where its first line would end it by SIGPIPE.
+    auto base = std::filesystem::temp_directory_path() / ("fake-nmcli-up-" + std::to_string(::getpid()));
+    auto script = base;
+    script += ".sh";
+    auto marker = base;
+    marker += ".done";
+    {
+        std::ofstream out(script);
+        out << "#!/bin/sh\nif [ -p /dev/stdout ]; then kind=pipe; else kind=other; fi\n"
+            << "echo \"$kind $*\" > '" << marker.string() << ".tmp'\n"
+            << "mv '" << marker.string() << ".tmp' '" << marker.string() << "'\n";
+    }
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    NmcliDialUp nmcli(script.string());
+    ASSERT_TRUE(nmcli.startDial("modem"));
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!std::filesystem::exists(marker) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    std::ifstream in(marker);
+    std::string seen;
+    std::getline(in, seen);
+    EXPECT_EQ(seen, "other connection up id modem");
+    std::filesystem::remove(script);
+    std::filesystem::remove(marker);
 }
 
 TEST(NmcliDialUp, WithoutNmcliTheDialFails)
