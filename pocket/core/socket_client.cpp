@@ -4,6 +4,7 @@
 #include "platform/ui.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -57,6 +58,29 @@ constexpr const char* kQuillonTitle = "Quillon";
 void realSleep(std::chrono::milliseconds duration)
 {
     std::this_thread::sleep_for(duration);
+}
+
+// Connects the blocking socket, giving up after `timeout`: a PC that drops
+// the connection request would otherwise hold the window thread for the
+// system's full retry time (minutes) on every attempt.
+bool connectWithin(int fd, const sockaddr_in& peer, std::chrono::milliseconds timeout)
+{
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0)
+        return false;
+    int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+    if (result != 0 && errno == EINPROGRESS) {
+        pollfd watched { fd, POLLOUT, 0 };
+        int ready = 0;
+        do
+            ready = ::poll(&watched, 1, static_cast<int>(timeout.count()));
+        while (ready < 0 && errno == EINTR);
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (ready == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
+            result = 0;
+    }
+    return result == 0 && ::fcntl(fd, F_SETFL, flags) == 0;
 }
 
 } // namespace
@@ -217,7 +241,7 @@ int SocketClient::connectWithRetries(const std::string& address)
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd < 0)
             continue;
-        if (valid && ::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0)
+        if (valid && connectWithin(fd, peer, m_connectTimeout))
             return fd;
         ::shutdown(fd, SHUT_RDWR);
         ::close(fd);

@@ -4,7 +4,8 @@
 // The handheld's TCP client, one per connection: the MSN notification session
 // and chats (kind 1, line mode), the ICQ session (kind 2, readiness mode) and
 // the PC command connection (kind 100, record mode). Open resolves and
-// connects (at most 5 attempts, one second apart) and starts one reader
+// connects (at most 5 attempts, one second apart, each waiting at most 20
+// seconds for the peer) and starts one reader
 // thread; the reader only receives and reports to the link's window target
 // through the event loop: line mode queues blocks of whole lines and posts
 // 4025, readiness mode sends 5025 and lets the window read, record mode hands
@@ -56,6 +57,8 @@ class SocketClient {
 public:
     static constexpr int kMaxAttempts = 5;
     static constexpr std::chrono::milliseconds kRetryPause { 1000 };
+    // How long one connection attempt may wait for the peer's answer.
+    static constexpr std::chrono::milliseconds kDefaultConnectTimeout { 20000 };
 
     SocketClient(platform::EventLoop& loop, platform::Ui& ui, SleepFunction sleep = {});
     virtual ~SocketClient();
@@ -74,6 +77,7 @@ public:
     void setWindow(platform::MessageTarget* window) { m_window = window; }
     void setNotifyOnClose(bool notify) { m_notifyOnClose = notify; }
     void setRecordSink(RecordSink sink) { m_recordSink = std::move(sink); }
+    void setConnectTimeout(std::chrono::milliseconds timeout) { m_connectTimeout = timeout; }
     // While set, the line-mode reader leaves the socket alone.
     void setPauseReading(bool pause);
 
@@ -137,6 +141,7 @@ private:
     bool m_hostIsAddress = false;
     bool m_notifyOnClose = false;
     ReceiveMode m_mode = ReceiveMode::Line;
+    std::chrono::milliseconds m_connectTimeout = kDefaultConnectTimeout;
     std::string m_title;
     RecordSink m_recordSink;
 };

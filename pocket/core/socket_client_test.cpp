@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/select.h>
@@ -212,6 +214,36 @@ TEST_F(SocketClientTest, RefusedConnectionFailsAfterFiveAttemptsOneSecondApart)
     EXPECT_EQ(client.socketFd(), -1);
     EXPECT_EQ(m_pauses, std::vector<std::chrono::milliseconds>(4, 1000ms));
     EXPECT_EQ(m_ui.callCount(), 0u); // Reporting is the caller's.
+}
+
+TEST_F(SocketClientTest, UnansweredConnectionAttemptsGiveUpAfterTheirTimeOut)
+{
+    // A listener whose accept queue is full drops further connection
+    // requests unanswered, as a vanished PC would.
+    int full = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(full, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(full, reinterpret_cast<sockaddr*>(&address), &length);
+    ASSERT_EQ(::listen(full, 0), 0);
+    std::vector<int> waiting;
+    for (int i = 0; i < 2; ++i) {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        waiting.push_back(fd);
+    }
+
+    auto& client = makeClient(kLinkKindPc, ReceiveMode::Record);
+    client.setPort(ntohs(address.sin_port));
+    client.setConnectTimeout(20ms);
+    EXPECT_FALSE(client.open());
+    EXPECT_EQ(client.socketFd(), -1);
+    EXPECT_EQ(m_pauses.size(), 4u);
+    for (int fd : waiting)
+        ::close(fd);
+    ::close(full);
 }
 
 TEST_F(SocketClientTest, SendTextReportsAMissingConnectionUnderTheLinkTitle)
