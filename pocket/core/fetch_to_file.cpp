@@ -13,6 +13,7 @@ namespace pocket::core {
 namespace {
 
 constexpr std::string_view kHttpPrefix = "http://";
+constexpr const char* kPartialSuffix = ".part";
 
 char lower(char c)
 {
@@ -60,7 +61,12 @@ bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view 
     auto fixed = fixUpUrl(ui, lowerCaseSchemeAndHost(url));
     if (!fixed)
         return false;
-    std::ofstream file(localPath, std::ios::binary | std::ios::trunc);
+    // The body goes into a file beside the destination, which replaces the
+    // destination only once the whole body has arrived: a failed fetch
+    // leaves an earlier copy as it was.
+    std::filesystem::path partial = localPath;
+    partial += kPartialSuffix;
+    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
     if (!file)
         return false;
     auto response = fetch.get(*fixed, [&](std::string_view block) {
@@ -69,7 +75,13 @@ bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view 
     });
     file.close();
     // An error page is no result file: only a 2xx answer counts.
-    return response && !response->cancelled && response->status >= 200 && response->status < 300 && file.good();
+    bool ok = response && !response->cancelled && response->status >= 200 && response->status < 300 && file.good();
+    std::error_code error;
+    if (ok)
+        std::filesystem::rename(partial, localPath, error);
+    if (!ok || error)
+        std::filesystem::remove(partial, error);
+    return ok && !error;
 }
 
 } // namespace pocket::core

@@ -30,9 +30,10 @@ std::string lowerCaseSchemeAndHost(std::string_view url);
 // "%s:%d\name" for a file in the PC's service root.
 std::string pcFileUrl(std::string_view pcAddress, int webPort, std::string_view name);
 
-// Fetches the URL into the local file (created or truncated). Fails on an
+// Fetches the URL into the local file (created or replaced). Fails on an
 // empty URL, when the PC cannot be reached, on an answer other than 2xx and
-// when the transfer or a write breaks. Safe on any thread (uses only `fetch`
+// when the transfer or a write breaks; a failure leaves the local file as it
+// was. The body is written to "<local file>.part" first. Safe on any thread (uses only `fetch`
 // and, for the fix-up message, `ui`).
 bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view url,
     const std::filesystem::path& localPath);

@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <unistd.h>
 
 namespace pocket::core {
@@ -169,6 +170,45 @@ TEST(FixUpUrl, MakesHttpUrlsWithSlashes)
     EXPECT_EQ(ui.lastText(), "You must enter a URL.");
     EXPECT_EQ(lowerCaseSchemeAndHost("HTTP://Host:91/Searchfilelist"), "http://host:91/Searchfilelist");
     EXPECT_EQ(pcFileUrl("1.2.3.4", 91, "serverfolder"), "1.2.3.4:91\\serverfolder");
+}
+
+TEST(FetchToFile, ReplacesTheFileOnlyWithAWholeSuccessfulBody)
+{
+    auto folder = std::filesystem::temp_directory_path() / ("fetch-to-file-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    auto local = folder / "report.txt";
+    auto contents = [&] {
+        std::ifstream in(local, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    std::ofstream(local) << "earlier copy";
+    platform::HttpFetch fetch;
+    platform::testing::FakeUi ui;
+
+    struct Case {
+        const char* name;
+        int status; // 0: nothing listens.
+        bool ok;
+        const char* after;
+    };
+    const Case cases[] = {
+        { "error page", 404, false, "earlier copy" },
+        { "PC not reachable", 0, false, "earlier copy" },
+        { "whole body", 200, true, "new body" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<testing::OneShotHttpServer> web;
+        std::uint16_t port = testing::closedLoopbackPort();
+        if (c.status != 0) {
+            web.emplace(c.status, "new body");
+            port = web->port();
+        }
+        EXPECT_EQ(fetchToFile(fetch, ui, pcFileUrl("127.0.0.1", port, "report.txt"), local), c.ok);
+        EXPECT_EQ(contents(), c.after);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
