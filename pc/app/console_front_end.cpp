@@ -1,21 +1,31 @@
 #include "pc/app/console_front_end.h"
 
+#include "platform/net_address.h"
+
 #include <istream>
+#include <ostream>
 
 namespace pc::app {
 
-const char* const kLoginTip = "Tip)\n1.메뉴의 \"연결-서버시작\"을 선택하면, PDA를 이용한 Quillon기능을 이용할 수 있습니다.\n"
-                              "2.PC의 IP주소를 확인한 후 PDA프로그램의 환경설정 - Connections탭 - PC IP를 설정해주십시오.\n"
-                              "3.PDA로 PC에 연결하려면, PC에서 설정한 아이디 및 비밀번호를 입력해야 합니다.\n";
-
-ConsoleFrontEnd::ConsoleFrontEnd(PcShell& shell, platform::EventLoop& loop, platform::Ui& ui, ConsoleLog& log,
+ConsoleFrontEnd::ConsoleFrontEnd(PcShell& shell, platform::EventLoop& loop, platform::Ui& ui, LogSink& log,
     std::istream& in, int inFd, std::ostream& out, std::function<void()> onExit)
     : m_shell(shell)
     , m_loop(loop)
-    , m_log(log)
     , m_in(in)
     , m_inFd(inFd)
+    , m_out(out)
     , m_onExit(std::move(onExit))
+    , m_view([this] {
+        // Closing during the start-up is reported by begin() instead.
+        if (m_begun && m_onExit)
+            m_onExit();
+    })
+    , m_updateCheck(shell.profile(), ui, m_launcher, shell.home())
+    , m_window(shell, loop,
+          MainWindowPorts { &m_view, &m_dialogs, &m_launcher, &ui, &log, [this] { return m_updateCheck.run(); },
+              [] { return platform::pcAddress(); } },
+          shell.home())
+    , m_windowCommands(m_window, m_view, out)
     , m_commands(shell, ui, out)
 {
 }
@@ -27,16 +37,22 @@ ConsoleFrontEnd::~ConsoleFrontEnd()
 
 platform::Result<void, std::string> ConsoleFrontEnd::begin(const ConsoleStart& start)
 {
-    auto credentials = runConsoleLogin(m_shell.loginDialog(), start.login);
-    if (!credentials)
-        return platform::unexpected(consoleLoginMessage(credentials.error()));
-    m_shell.onLoggedIn(*credentials);
-    std::string tip = kLoginTip;
-    m_log.append(m_log.hasText() ? "\n" + tip : tip, ConsoleLog::kStamped);
-    if (start.startNow || m_shell.userSettings().startServerAfterLogin) {
-        if (!m_shell.startServer() && start.startNow)
+    m_dialogs.setLoginInput(start.login);
+    m_window.open(false);
+    auto outcome = m_window.runStartup(start.startNow);
+    switch (outcome) {
+    case StartupOutcome::LoginCancelled:
+        return platform::unexpected(consoleLoginMessage(m_dialogs.loginError()));
+    case StartupOutcome::UpdateChosen:
+        return platform::unexpected(std::string("quillon: the update program was started\n"));
+    case StartupOutcome::ServerFailed:
+        if (start.startNow)
             return platform::unexpected(std::string());
+        break;
+    case StartupOutcome::Ready:
+        break;
     }
+    m_begun = true;
     return {};
 }
 
@@ -59,6 +75,23 @@ void ConsoleFrontEnd::stopWatching()
     }
 }
 
+bool ConsoleFrontEnd::handleLine(const std::string& line)
+{
+    auto words = splitCommandWords(line);
+    switch (m_windowCommands.handle(words)) {
+    case ConsoleWindowCommands::Handled::Closed:
+        return false;
+    case ConsoleWindowCommands::Handled::Yes:
+        return true;
+    case ConsoleWindowCommands::Handled::No:
+        break;
+    }
+    bool goOn = m_commands.handleLine(line);
+    if (!words.empty() && (words.front() == "help" || words.front() == "?"))
+        m_windowCommands.printHelp();
+    return goOn;
+}
+
 void ConsoleFrontEnd::onInputReadable()
 {
     // Handle every line already buffered, so that none waits for the next
@@ -70,10 +103,8 @@ void ConsoleFrontEnd::onInputReadable()
             stopWatching();
             return;
         }
-        if (!m_commands.handleLine(line)) {
+        if (!handleLine(line)) {
             stopWatching();
-            if (m_onExit)
-                m_onExit();
             return;
         }
     } while (m_in.rdbuf()->in_avail() > 0);

@@ -1,21 +1,22 @@
 #include "pc/app/console_log.h"
 
-#include <cstdio>
 #include <ostream>
 
 namespace pc::app {
 
-std::string formatLogStamp(const platform::LocalTime& time)
-{
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%d/%d/%d %d시%d분%d초   ", time.year, time.month, time.day, time.hour,
-        time.minute, time.second);
-    return stamp;
-}
+namespace {
 
-ConsoleLog::ConsoleLog(platform::Clock& clock, std::ostream& out)
+constexpr std::string_view kBoldBlue = "\x1b[1;34m";
+constexpr std::string_view kBoldRed = "\x1b[1;31m";
+constexpr std::string_view kReset = "\x1b[0m";
+constexpr std::string_view kAlertPrefix = "!! ";
+
+} // namespace
+
+ConsoleLog::ConsoleLog(platform::Clock& clock, std::ostream& out, Marking marking)
     : m_clock(clock)
     , m_out(out)
+    , m_marking(marking)
 {
 }
 
@@ -25,24 +26,42 @@ bool ConsoleLog::hasText() const
     return !m_text.empty();
 }
 
+std::string ConsoleLog::render(const std::vector<LogRun>& runs) const
+{
+    std::string out;
+    for (const auto& run : runs) {
+        if (run.style == LogStyle::Text || m_marking == Marking::None) {
+            out += run.text;
+        } else if (m_marking == Marking::Prefix) {
+            if (run.style == LogStyle::Alert)
+                out += kAlertPrefix;
+            out += run.text;
+        } else {
+            // Colour the text but not its line break, so that a pager or the
+            // next line does not inherit the colour.
+            std::string_view text = run.text;
+            bool endsLine = !text.empty() && text.back() == '\n';
+            if (endsLine)
+                text.remove_suffix(1);
+            out += run.style == LogStyle::Stamp ? kBoldBlue : kBoldRed;
+            out += text;
+            out += kReset;
+            if (endsLine)
+                out += '\n';
+        }
+    }
+    return out;
+}
+
 void ConsoleLog::append(std::string_view text, int kind)
 {
-    if (kind != kStamped && kind != kPlain)
+    auto runs = formatLogEntry(text, kind, platform::toLocalTime(m_clock.now()));
+    if (runs.empty())
         return;
-    std::string entry;
-    // Leading line breaks separate entries; they go before the stamp.
-    std::size_t breaks = 0;
-    while (breaks < text.size() && text[breaks] == '\n')
-        ++breaks;
-    entry.append(breaks, '\n');
-    if (kind == kStamped)
-        entry += formatLogStamp(platform::toLocalTime(m_clock.now()));
-    entry.append(text.substr(breaks));
-    if (entry.empty() || entry.back() != '\n')
-        entry.push_back('\n');
+    std::string shown = render(runs);
     std::lock_guard lock(m_mutex);
-    m_text += entry;
-    m_out << entry << std::flush;
+    m_text += joinLogRuns(runs);
+    m_out << shown << std::flush;
 }
 
 std::string ConsoleLog::text() const

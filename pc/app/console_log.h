@@ -2,11 +2,13 @@
 
 // File: pc/app/console_log.h
 // The log pane of the headless program: every entry is written to a stream
-// as the time stamp "%d/%d/%d %d시%d분%d초   " (local time) followed by the
-// text, ending with a line break. The pane also keeps the whole text, as the
-// window's pane does, for saving. Thread-safe.
+// as log_entry.h formats it, one line per entry. On a terminal the styles
+// show as colours (bold blue stamp, bold red kind-0 text); elsewhere a kind-0
+// entry is marked with "!! " so that it stands out in a file. The pane also
+// keeps the whole text, as the window's pane does, for saving. Thread-safe.
 
-#include "pc/service/service_ports.h"
+#include "pc/app/log_entry.h"
+#include "pc/app/log_sink.h"
 #include "platform/clock.h"
 
 #include <iosfwd>
@@ -16,27 +18,27 @@
 
 namespace pc::app {
 
-// "2026/1/5 9시3분7초   "
-std::string formatLogStamp(const platform::LocalTime& time);
-
-class ConsoleLog final : public service::ServiceLog {
+class ConsoleLog final : public LogSink {
 public:
-    // Kinds as the window's pane has them: 1 stamp and text, 0 text alone;
-    // anything else writes nothing.
-    static constexpr int kStamped = 1;
-    static constexpr int kPlain = 0;
+    enum class Marking {
+        None, // The text exactly as the pane holds it.
+        Colour, // ANSI colours, for a terminal.
+        Prefix, // "!! " before kind-0 entries.
+    };
 
-    ConsoleLog(platform::Clock& clock, std::ostream& out);
+    ConsoleLog(platform::Clock& clock, std::ostream& out, Marking marking = Marking::None);
 
-    void appendLog(std::string_view text) override { append(text, kStamped); }
     bool hasText() const override;
-    void append(std::string_view text, int kind);
-    std::string text() const;
-    void clear();
+    void append(std::string_view text, int kind) override;
+    std::string text() const override;
+    void clear() override;
 
 private:
+    std::string render(const std::vector<LogRun>& runs) const;
+
     platform::Clock& m_clock;
     std::ostream& m_out;
+    Marking m_marking;
     mutable std::mutex m_mutex;
     std::string m_text;
 };

@@ -46,6 +46,10 @@ public:
 
     LoginDialog& loginDialog() { return m_loginDialog; }
     SettingsStore& settingsStore() { return m_store; }
+    platform::Profile& profile() { return m_profile; }
+    platform::Registry& registry() { return *m_registry; }
+    // The program's own folder: profile, registry store, "boxes", "QLVER.txt".
+    const std::filesystem::path& home() const { return m_config.home; }
 
     // After a successful login: the credentials of this run and the user's
     // settings (loadUserSettings).
