@@ -18,6 +18,7 @@ enum class HeadReadError {
     PollFailed, // Testing the socket for readability failed.
     ReceiveFailed,
     TooLarge, // Longer than kMaxHeadBytes; answered 400.
+    Cancelled, // The server is stopping; the client is dropped unanswered.
 };
 
 struct HeadReadFailure {
@@ -26,7 +27,11 @@ struct HeadReadFailure {
 };
 
 // The whole head must arrive within timeoutMs of the call: a client that
-// trickles bytes cannot hold the one listener longer than that.
-[[nodiscard]] platform::Result<std::string, HeadReadFailure> readHead(CRawSocket& socket, int timeoutMs);
+// trickles bytes cannot hold the one listener longer than that. When
+// `cancelHandle` (a descriptor, or -1 for none) becomes readable, waiting
+// ends at once: a stopping server need not sit out a silent client's
+// time-out, and the client loses nothing it had been promised.
+[[nodiscard]] platform::Result<std::string, HeadReadFailure> readHead(
+    CRawSocket& socket, int timeoutMs, int cancelHandle = -1);
 
 } // namespace pc::web

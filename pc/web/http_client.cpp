@@ -56,6 +56,8 @@ const char* headFailureText(HeadReadError error)
         return "An error occurred checking the readibility of the socket, Response:%s\n";
     case HeadReadError::Closed:
         return "The client closed the connection before its request was complete, Response:%s\n";
+    case HeadReadError::Cancelled:
+        return "The server stopped before the request was complete, Response:%s\n";
     case HeadReadError::ReceiveFailed:
     case HeadReadError::TooLarge:
         break;
@@ -88,7 +90,7 @@ void CHttpClient::handleConnection(CRawSocket connection, const sockaddr_in& pee
     const int timeoutMs = m_server.config().timeoutMs;
     (void)m_socket.setSendTimeout(timeoutMs);
 
-    auto head = readHead(m_socket, timeoutMs);
+    auto head = readHead(m_socket, timeoutMs, m_server.stopHandle());
     if (head) {
         if (!parseRequest(*head, m_request) || !preHandle())
             returnError(400);

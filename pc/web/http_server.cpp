@@ -216,6 +216,7 @@ void CHttpServer::serveUntilStopped(CRawSocket& listener, CHttpClient& handler)
                 connection.error().systemError));
             continue;
         }
+        ++m_accepted;
         handler.handleConnection(std::move(*connection), peer);
     }
 }

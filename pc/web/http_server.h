@@ -71,13 +71,15 @@ public:
     bool start(const CHttpServerConfig& config);
     // Blocks until the listener thread has ended; false when none runs.
     bool wait();
-    // Asks the listener to end and waits for it; the connection being served
-    // is finished first.
+    // Asks the listener to end and waits for it. A response under way is
+    // finished first; a client still to complete its request is dropped.
     void stop();
 
     bool isRunning() const;
     // The port actually bound (differs from the configuration for port 0).
     std::uint16_t port() const { return m_boundPort.load(); }
+    // Connections accepted since the server was created.
+    std::uint64_t connectionsAccepted() const { return m_accepted.load(); }
 
     // Decides which client addresses are served; others are answered 400.
     // May be replaced at any time from any thread. Without one, all are served.
@@ -90,6 +92,8 @@ public:
     platform::Clock& clock() { return m_clock; }
     LogonCheck& logonCheck() { return m_logonCheck; }
     std::ostream& accessLog() { return m_accessLog; }
+    // Becomes readable once a stop has been asked for; -1 before the first start.
+    int stopHandle() const { return m_wakeHandle; }
 
 private:
     void run(std::function<void(bool)> signalStarted);
@@ -106,6 +110,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stopRequested { false };
     std::atomic<std::uint16_t> m_boundPort { 0 };
+    std::atomic<std::uint64_t> m_accepted { 0 };
     int m_wakeHandle = -1; // eventfd that interrupts the listener's wait.
 
     mutable std::mutex m_endedMutex;

@@ -1,6 +1,7 @@
 #include "pc/web/head_buffer.h"
 #include "pc/web/web_server_fixture.h"
 
+#include <future>
 #include <thread>
 
 namespace pc::web::testing {
@@ -136,6 +137,28 @@ TEST_F(WebServerHardeningTest, StopWaitsForTheConnectionBeingServed)
     stopper.join();
     EXPECT_FALSE(m_server.isRunning());
     ::close(pending);
+}
+
+TEST_F(WebServerHardeningTest, StopDropsAClientThatHasNotCompletedItsRequest)
+{
+    // A time-out far beyond any test: stop returns only because the wait
+    // for the rest of the head ends when the stop is asked for.
+    startServer(600000);
+    int pending = connectClient();
+    ::send(pending, "GET /", 5, MSG_NOSIGNAL);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (m_server.connectionsAccepted() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    ASSERT_EQ(m_server.connectionsAccepted(), 1u);
+    auto stopped = std::async(std::launch::async, [&] { m_server.stop(); });
+    ASSERT_EQ(stopped.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_EQ(readToEnd(pending), "");
+    EXPECT_FALSE(m_server.isRunning());
+    ::close(pending);
+    // The next run is not stopped by the wake-up of the last one.
+    writeFile("a.txt", "A");
+    startServer(600000);
+    EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
 }
 
 TEST_F(WebServerHardeningTest, RefusedClientAddressesGet400)
