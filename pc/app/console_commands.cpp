@@ -1,5 +1,7 @@
 #include "pc/app/console_commands.h"
 
+#include "pc/mail/relay_console_commands.h"
+
 #include <cstdlib>
 #include <ostream>
 
@@ -78,7 +80,8 @@ void ConsoleCommands::printHelp()
              "  delete N [N...]                    delete mail accounts\n"
              "  autostart on|off                   윈도우 시작시 자동으로 실행합니다.\n"
              "  startserver on|off                 프로그램 실행시 Quillon 서버를 시작합니다.\n"
-             "  help                               this list\n"
+          << mail::kRelayCommandHelp
+          << "  help                               this list\n"
              "  exit                               stop the server and end the program\n"
           << std::flush;
 }
@@ -111,6 +114,8 @@ bool ConsoleCommands::handleLine(std::string_view line)
         setStartOption(words, true);
     else if (command == "startserver")
         setStartOption(words, false);
+    else if (command == "relay")
+        mail::RelayConsoleCommands(m_shell.winIni(), m_out).handle(words);
     else
         m_out << "unknown command: " << command << " (help lists the commands)\n" << std::flush;
     return true;

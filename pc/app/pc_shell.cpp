@@ -1,14 +1,21 @@
 #include "pc/app/pc_shell.h"
 
+#include "pc/mail/mail_client_setup.h"
 #include "platform/net_address.h"
+#include "platform/trace.h"
 
 namespace pc::app {
 
 namespace {
 
-// The mail program of this system is of the Outlook Express kind: nothing to
-// start after sending, no wait on the handheld.
-constexpr int kMailClientKind = 1;
+std::vector<mail::Pop3Account> pop3Accounts(const std::vector<MailAccount>& accounts)
+{
+    std::vector<mail::Pop3Account> out;
+    out.reserve(accounts.size());
+    for (const auto& account : accounts)
+        out.push_back({ account.server, account.user, account.password });
+    return out;
+}
 
 } // namespace
 
@@ -33,8 +40,15 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     , m_drives(platform::DriveMap::fromProfile(m_profile))
     , m_paths(m_drives)
     , m_folders(service::ServiceFolders::under(m_config.home))
+    , m_winIni(m_config.home / "win.ini")
 {
     m_folders.create();
+    // The Linux mail setup counts as a mail program of the Outlook Express
+    // kind (nothing to start after sending, no wait on the handheld); the
+    // registry store says so from the first run on.
+    if (auto seeded = mail::seedMailRegistry(*m_registry); !seeded)
+        platform::trace("mail registry: " + platform::describe(seeded.error()));
+    int mailClientKind = mail::readMailClientKind(*m_registry);
     // The login values exist from the first start on.
     (void)m_store.readLogin();
 
@@ -44,7 +58,7 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     deps.paths = &m_paths;
     deps.folders = m_folders;
     deps.credentials = [this] { return m_credentials; };
-    deps.mailClientKind = [] { return kMailClientKind; };
+    deps.mailClientKind = [mailClientKind] { return mailClientKind; };
     deps.lookUpPcAddress = [] { return platform::pcAddress(); };
     service::ServiceConfig serviceConfig { m_config.bindAddress, m_config.commandPort, m_config.uploadPort };
     m_service = std::make_unique<service::RemoteService>(loop, deps, serviceConfig);
@@ -53,10 +67,26 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     service::WebConfig webConfig { m_folders.root, m_config.webPort, webBind };
     m_web = std::make_unique<service::HttpWebService>(loop.clock(), m_service->webAccess(), accessLog, webConfig);
     m_service->setWebService(m_web.get());
+
+    mail::MailRelayConfig mailConfig;
+    mailConfig.mailBoxes = m_folders.boxes;
+    mailConfig.serviceRoot = m_folders.root;
+    mailConfig.winIni = m_winIni.file();
+    mail::MailRelayHooks mailHooks;
+    mailHooks.currentUser = [this] { return mail::MailUser { m_credentials.id, pop3Accounts(m_userSettings.accounts) }; };
+    mailHooks.postAnswer = [this](proto::PcAnswer answer) { m_service->postAnswer(std::move(answer)); };
+    mailHooks.sendAnswer = [this](const proto::PcAnswer& answer) { m_service->sendAnswer(answer); };
+    mailHooks.pcPathToLocal = [this](std::string_view pcPath) { return m_paths.toLocal(pcPath); };
+    mailHooks.trace = [](std::string_view text) { platform::trace(std::string(text)); };
+    m_mail = std::make_unique<mail::MailRelay>(mailConfig, mailHooks);
+    m_mail->setMailClientReady(mail::setUpMailClient(*m_registry, mailClientKind, m_ui));
+    m_service->setMailCommands(m_mail.get());
 }
 
 PcShell::~PcShell()
 {
+    m_service->setMailCommands(nullptr);
+    m_mail.reset();
     m_service.reset();
     m_web.reset();
 }

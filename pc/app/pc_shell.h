@@ -10,6 +10,7 @@
 #include "pc/app/login_dialog.h"
 #include "pc/app/settings_dialog.h"
 #include "pc/app/user_settings.h"
+#include "pc/mail/mail_relay.h"
 #include "pc/service/drive_paths.h"
 #include "pc/service/http_web_service.h"
 #include "pc/service/remote_service.h"
@@ -71,6 +72,10 @@ public:
     service::RemoteService& service() { return *m_service; }
     std::uint16_t webPort() const { return m_web->webPort(); }
     const service::ServiceFolders& folders() const { return m_folders; }
+    // The mail relay of commands 304, 305, 332 and 329, and the WIN.INI
+    // stand-in whose [MAIL] section names its SMTP relay.
+    mail::MailRelay& mailRelay() { return *m_mail; }
+    platform::Profile& winIni() { return m_winIni; }
 
 private:
     PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::Ui& ui, std::ostream& accessLog,
@@ -89,6 +94,8 @@ private:
     service::NullProgressView m_progress;
     std::unique_ptr<service::RemoteService> m_service;
     std::unique_ptr<service::HttpWebService> m_web;
+    platform::Profile m_winIni;
+    std::unique_ptr<mail::MailRelay> m_mail; // Destroyed before the service.
     service::Credentials m_credentials;
     UserSettings m_userSettings;
 };
