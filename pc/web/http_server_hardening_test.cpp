@@ -161,6 +161,32 @@ TEST_F(WebServerHardeningTest, StopDropsAClientThatHasNotCompletedItsRequest)
     EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
 }
 
+TEST_F(WebServerHardeningTest, ConnectionsAreServedOneAfterAnother)
+{
+    writeFile("first.txt", "1");
+    writeFile("second.txt", "2");
+    startServer();
+    int first = connectClient();
+    ::send(first, "GET /first.txt", 14, MSG_NOSIGNAL);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (m_server.connectionsAccepted() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    ASSERT_EQ(m_server.connectionsAccepted(), 1u);
+    // The second request is complete before the first one is, yet it is
+    // answered (and logged) only after the first connection was closed.
+    int second = connectClient();
+    const std::string_view request = "GET /second.txt HTTP/1.0\r\n\r\n";
+    ::send(second, request.data(), request.size(), MSG_NOSIGNAL);
+    const std::string_view rest = " HTTP/1.0\r\n\r\n";
+    ::send(first, rest.data(), rest.size(), MSG_NOSIGNAL);
+    EXPECT_EQ(bodyOf(readToEnd(first)), "1");
+    EXPECT_EQ(bodyOf(readToEnd(second)), "2");
+    std::string log = m_log.waitForLines(2);
+    EXPECT_LT(log.find("GET /first.txt"), log.find("GET /second.txt")) << log;
+    ::close(first);
+    ::close(second);
+}
+
 TEST_F(WebServerHardeningTest, RefusedClientAddressesGet400)
 {
     writeFile("a.txt", "A");
