@@ -236,19 +236,21 @@ std::size_t PollEventLoop::dispatchPosted()
     while (!batch.empty()) {
         Message message = std::move(batch.front());
         batch.pop_front();
-        deliver(message);
-        ++delivered;
+        if (deliver(message))
+            ++delivered;
     }
     return delivered;
 }
 
-void PollEventLoop::deliver(Message& message)
+bool PollEventLoop::deliver(Message& message)
 {
     LResult result = 0;
-    if (MessageTarget::isAlive(message.target, message.serial))
+    bool alive = MessageTarget::isAlive(message.target, message.serial);
+    if (alive)
         result = message.target->onMessage(message.msg, message.wParam, message.lParam);
     if (message.reply)
         message.reply->set_value(result);
+    return alive;
 }
 
 std::optional<Ticks> PollEventLoop::nextDue()

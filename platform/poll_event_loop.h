@@ -70,7 +70,7 @@ private:
     std::size_t runDueTimers();
     std::size_t pollSockets(int timeoutMs);
     std::size_t dispatchWatch(int fd, short revents);
-    void deliver(Message& message);
+    bool deliver(Message& message); // False when the target was gone.
     void wake();
     bool onLoopThread() const;
     void becomeLoopThread();

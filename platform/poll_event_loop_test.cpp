@@ -172,6 +172,7 @@ TEST_F(PollEventLoopTest, MessagesAndTimersForADestroyedTargetVanish)
     loop.setOneShot(raw, 50, 2);
     doomed.reset();
     loop.post(raw, 3);
+    EXPECT_EQ(loop.processPending(), 0u);
     clock.advance(1s);
     EXPECT_EQ(loop.processPending(), 0u);
     EXPECT_EQ(loop.send(raw, 4), 0);
