@@ -51,14 +51,14 @@ std::string formatPcRequest(const PcRequest& request)
 platform::Result<PcRequest, RequestError> parsePcRequest(std::string_view received)
 {
     received = received.substr(0, received.find('\0'));
+    // Each marker is looked for from the start; the first of each must come
+    // in the order "0xx0:", "0xx1:", "0xx2:" without overlapping.
     std::size_t firstAt = received.find(kMarkerFirst);
-    if (firstAt == std::string_view::npos)
+    std::size_t codeAt = received.find(kMarkerCode);
+    std::size_t textAt = received.find(kMarkerText);
+    if (firstAt == std::string_view::npos || codeAt == std::string_view::npos || textAt == std::string_view::npos)
         return platform::unexpected(RequestError::MissingMarker);
-    std::size_t codeAt = received.find(kMarkerCode, firstAt + kMarkerFirst.size());
-    if (codeAt == std::string_view::npos)
-        return platform::unexpected(RequestError::MissingMarker);
-    std::size_t textAt = received.find(kMarkerText, codeAt + kMarkerCode.size());
-    if (textAt == std::string_view::npos)
+    if (codeAt < firstAt + kMarkerFirst.size() || textAt < codeAt + kMarkerCode.size())
         return platform::unexpected(RequestError::MissingMarker);
 
     std::size_t firstStart = firstAt + kMarkerFirst.size();

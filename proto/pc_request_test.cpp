@@ -51,6 +51,8 @@ TEST(PcRequest, ParsesTable)
         { "missing first", "0xx1:306 0xx2:C:\\", false, {}, RequestError::MissingMarker },
         { "missing text", "0xx0:1 0xx1:306", false, {}, RequestError::MissingMarker },
         { "out of order", "0xx1:306 0xx0:1 0xx2:C:\\", false, {}, RequestError::MissingMarker },
+        { "text marker first", "0xx2:a 0xx0:1 0xx1:306 0xx2:b", false, {}, RequestError::MissingMarker },
+        { "code marker in the text", "0xx0:1 0xx1:2 0xx2:a0xx1:b", true, { 1, 2, "a0xx1:b" }, {} },
         { "empty", "", false, {}, RequestError::MissingMarker },
         { "bad code", "0xx0:1 0xx1:abc 0xx2:x", false, {}, RequestError::BadNumber },
         { "empty first", "0xx0: 0xx1:306 0xx2:x", false, {}, RequestError::BadNumber },
