@@ -2,17 +2,21 @@
 
 #include "pc/service/folder_reader.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 namespace pc::service {
 
 namespace {
 
-// Leading decimal number as the C library reads it; 0 when there is none.
+// Leading decimal number as the C library reads it, kept within the range
+// of int; 0 when there is none.
 int leadingNumber(std::string_view text)
 {
     std::string copy(text.substr(0, 32));
-    return std::atoi(copy.c_str());
+    long long value = std::strtoll(copy.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 } // namespace
@@ -86,7 +90,7 @@ bool FileSearch::onMatch(const std::filesystem::path& file, const std::string& n
     if (m_seen <= m_query->skip)
         return true;
     ++m_result->listed;
-    if (m_result->listed == m_query->count + 1)
+    if (m_result->listed == static_cast<long long>(m_query->count) + 1)
         return false;
     m_progress.stepProgress();
     m_result->names.add(name);

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pc::service {
 
@@ -15,6 +18,20 @@ namespace {
 std::int32_t clampedSize(std::uint64_t size)
 {
     return static_cast<std::int32_t>(std::min<std::uint64_t>(size, INT32_MAX));
+}
+
+// The size of a regular file that can be opened for reading.
+std::optional<std::uint64_t> readableFileSize(const std::filesystem::path& file)
+{
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);
+    if (!regular)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
 }
 
 } // namespace
@@ -68,14 +85,15 @@ void TransferHandlers::prepareDownloadWithPath(const CommandContext& context)
 {
     std::string name = safeFileName(fileNameOfPcPath(context.text));
     (void)copyForDownload(context.text, name);
+    // The size is the source's, as far as it can be opened for reading.
     auto source = m_paths.toLocal(context.text);
-    struct stat info {};
-    if (!source || ::stat(source->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    auto size = source ? readableFileSize(*source) : std::nullopt;
+    if (!size) {
         m_answers.sendAnswer({ 0, proto::kCodeDownloadWithPath, "" });
         return;
     }
     std::string text = context.text + "[_F_I_]" + name;
-    m_answers.sendAnswer({ clampedSize(static_cast<std::uint64_t>(info.st_size)), proto::kCodeDownloadWithPath, text });
+    m_answers.sendAnswer({ clampedSize(*size), proto::kCodeDownloadWithPath, text });
 }
 
 } // namespace pc::service

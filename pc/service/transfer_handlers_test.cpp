@@ -1,6 +1,8 @@
 #include "pc/service/safe_name.h"
 #include "pc/service/testing/service_fixture.h"
 
+#include <unistd.h>
+
 namespace pc::service::testing {
 namespace {
 
@@ -81,6 +83,17 @@ TEST_F(TransferTest, MissingFileHasNoAnswerFor308AndAnEmptyOneFor323)
     auto next = request(306, "C:\\", 44);
     ASSERT_TRUE(next);
     EXPECT_EQ(next->first, 44);
+}
+
+TEST_F(TransferTest, UnreadableFileAnswersAnEmpty323)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser reads every file";
+    writeFile(disk() / "locked.txt", "secret");
+    std::filesystem::permissions(disk() / "locked.txt", std::filesystem::perms::none);
+    auto answer = request(323, "C:\\locked.txt");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, (proto::PcAnswer { 0, 323, "" }));
 }
 
 TEST_F(TransferTest, WebServerRefusesAddressesOtherThanTheHandheldAndLoopback)

@@ -3,6 +3,8 @@
 #include "pc/service/safe_name.h"
 #include "proto/command_codes.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,6 +16,23 @@ namespace {
 constexpr std::int32_t kAnnounceAccepted = 0;
 constexpr std::int32_t kAnnounceFileNotCreated = 7;
 constexpr std::int32_t kPurposeMailAttachment = 1;
+
+// The leading decimal number of the text, as the C library reads it, kept
+// within the signed 32-bit range.
+std::int32_t leadingInt32(std::string_view text)
+{
+    std::string copy(text.substr(0, 32));
+    long long value = std::strtoll(copy.c_str(), nullptr, 10);
+    return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+}
+
+// The last component of an announced name, as the handheld means it.
+bool namesAFile(std::string_view name)
+{
+    std::size_t slash = name.find_last_of("\\/");
+    std::string_view last = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    return !last.empty() && last != "." && last != "..";
+}
 
 } // namespace
 
@@ -35,18 +54,24 @@ void UploadReceiver::onRequest(std::int32_t purpose, std::string_view text)
         cancel();
         return;
     }
-    closeFile(); // An earlier announcement that never completed.
+    // A new announcement ends an earlier one that never completed, so that a
+    // failed announcement leaves no upload running (whose connection loss
+    // would delete the file just refused).
+    finish();
     m_receivedTotal = 0;
     std::size_t first = text.find('\n');
-    std::string sizeText(text.substr(0, std::min<std::size_t>(first, 32)));
-    m_announcedSize = static_cast<std::int32_t>(std::atoi(sizeText.c_str()));
+    m_announcedSize = leadingInt32(text.substr(0, first));
     std::string_view rest = first == std::string_view::npos ? std::string_view() : text.substr(first + 1);
-    m_fileName = safeFileName(rest.substr(0, rest.find('\n')));
+    std::string_view name = rest.substr(0, rest.find('\n'));
+    m_fileName = safeFileName(name);
     m_purpose = purpose;
 
+    // A name that is no file name (empty, "." or "..") names the folder
+    // itself, which cannot be created as a file.
     std::filesystem::path target = m_folder / m_fileName;
-    m_fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+    m_fd = namesAFile(name) ? ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644) : -1;
     if (m_fd < 0) {
+        m_fileName.clear();
         m_answers.sendAnswer({ kAnnounceFileNotCreated, proto::kCodeUpload, "" });
         return;
     }
@@ -57,8 +82,11 @@ void UploadReceiver::onRequest(std::int32_t purpose, std::string_view text)
 
 void UploadReceiver::cancel()
 {
+    // Only the file of a running upload is partial; a finished upload, or one
+    // ended by a cancel or error marker, keeps its file.
+    bool wasRunning = m_inProgress;
     closeFile();
-    if (!m_fileName.empty()) {
+    if (wasRunning && !m_fileName.empty()) {
         std::error_code ignored;
         std::filesystem::remove(m_folder / m_fileName, ignored);
     }
@@ -105,11 +133,13 @@ std::optional<proto::UploadAck> UploadReceiver::onData(std::string_view bytes)
             left -= static_cast<std::size_t>(written);
         }
     }
-    m_receivedTotal += static_cast<std::int32_t>(bytes.size());
+    // The total is a signed 32-bit number on the wire; past 2 GiB it wraps
+    // as it always did, without overflowing here.
+    m_receivedTotal = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_receivedTotal) + bytes.size());
     // An announced size of 0 (or a false one) gives no percentage.
     if (m_announcedSize > 0) {
         std::int64_t percent = static_cast<std::int64_t>(m_receivedTotal) * 100 / m_announcedSize;
-        m_progress.setProgress(static_cast<int>(std::min<std::int64_t>(percent, 100)));
+        m_progress.setProgress(static_cast<int>(std::clamp<std::int64_t>(percent, 0, 100)));
     }
     return proto::formatUploadAck(m_receivedTotal);
 }

@@ -65,6 +65,47 @@ TEST_F(UploadReceiverTest, NewAnnouncementRestartsTheTotal)
     EXPECT_EQ(proto::parseUploadAck(std::string_view(ack->data(), ack->size())), 2);
 }
 
+TEST_F(UploadReceiverTest, NamesThatAreNoFileNameAnswerSeven)
+{
+    for (const char* text : { "10\n\nowner", "10", "10\n.\n", "10\n..\n", "10\nsub\\\n" }) {
+        SCOPED_TRACE(text);
+        answers.sent.clear();
+        receiver.onRequest(0, text);
+        ASSERT_EQ(answers.sent.size(), 1u);
+        EXPECT_EQ(answers.sent[0], (proto::PcAnswer { 7, 309, "" }));
+        EXPECT_FALSE(receiver.isInProgress());
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+TEST_F(UploadReceiverTest, CancelWordDeletesOnlyTheFileOfARunningUpload)
+{
+    receiver.onRequest(0, "3\ndone.txt\n");
+    (void)receiver.onReceived(std::string_view("abc"));
+    (void)receiver.onReceived(std::string_view("FILE_SEND_COMPLETE"));
+    receiver.onRequest(0, "0xffff_f");
+    EXPECT_TRUE(std::filesystem::exists(folder / "done.txt"));
+
+    receiver.onRequest(0, "9\nhalf.txt\n");
+    (void)receiver.onReceived(std::string_view("abc"));
+    receiver.onRequest(0, "0xffff_f");
+    EXPECT_FALSE(std::filesystem::exists(folder / "half.txt"));
+    EXPECT_FALSE(receiver.isInProgress());
+}
+
+TEST_F(UploadReceiverTest, RefusedAnnouncementEndsTheEarlierUploadAndDeletesNothing)
+{
+    receiver.onRequest(0, "9\nfirst.txt\n");
+    (void)receiver.onReceived(std::string_view("abc"));
+    std::filesystem::create_directories(folder / "busy.txt");
+    receiver.onRequest(0, "10\nbusy.txt\n");
+    EXPECT_EQ(answers.sent.back(), (proto::PcAnswer { 7, 309, "" }));
+    EXPECT_FALSE(receiver.isInProgress());
+    receiver.onConnectionClosed();
+    EXPECT_TRUE(std::filesystem::exists(folder / "first.txt"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "busy.txt"));
+}
+
 TEST(MailPieceAssembler, FollowsThePieceNumbers)
 {
     MailPieceAssembler assembler;
