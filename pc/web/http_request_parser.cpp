@@ -28,6 +28,7 @@ constexpr std::array<VerbName, 7> kVerbs = { {
 
 constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 constexpr std::string_view kVersionPrefix = "HTTP/";
+constexpr std::string_view kSeparators = "/\\";
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -106,13 +107,20 @@ std::optional<std::uint32_t> parseVersion(std::string_view token)
     return httpVersion(*major, *minor);
 }
 
-// user-info "name:password@" before the path.
+// user-info "name:password@" before the path. The "@" counts only where it
+// can end user-info: nothing but a leading separator comes before it, and a
+// path follows it. Otherwise it is part of a name, as in the mail folders
+// named after unique ids like "<12@host>", which must stay reachable.
 void takeUserInfo(CHttpRequestInfo& info)
 {
     std::size_t at = info.url.find('@');
     if (at == std::string::npos)
         return;
     std::string_view userInfo = std::string_view(info.url).substr(0, at);
+    std::string_view path = std::string_view(info.url).substr(at + 1);
+    bool pathFollows = !path.empty() && kSeparators.find(path.front()) != std::string_view::npos;
+    if (!pathFollows || userInfo.find_first_of(kSeparators, 1) != std::string_view::npos)
+        return;
     std::size_t colon = userInfo.find(':');
     if (colon == std::string_view::npos) {
         info.user = std::string(userInfo);

@@ -43,6 +43,15 @@ const LineCase kLines[] = {
         AuthorizationType::Basic, "/u", "p" },
     { "query after user-info", "GET /u:p@/f?q HTTP/1.0", true, HttpVerb::Get, "/f", "q", 0x10000,
         AuthorizationType::Basic, "/u", "p" },
+    { "@ inside a folder name", "GET /pda_Mail/kim/<12@host>/<12@host> HTTP/1.0", true, HttpVerb::Get,
+        "/pda_Mail/kim/<12@host>/<12@host>", "", 0x10000 },
+    { "@ in a file name", "GET /pda_Download/a@b.zip HTTP/1.0", true, HttpVerb::Get, "/pda_Download/a@b.zip", "",
+        0x10000 },
+    { "@ not followed by a path", "GET /mail@home.txt HTTP/1.0", true, HttpVerb::Get, "/mail@home.txt", "", 0x10000 },
+    { "user-info, then @ in the path", "GET /u:p@/d/a@b HTTP/1.0", true, HttpVerb::Get, "/d/a@b", "", 0x10000,
+        AuthorizationType::Basic, "/u", "p" },
+    { "user-info before a backslash path", "GET /u@\\d\\f HTTP/1.0", true, HttpVerb::Get, "\\d\\f", "", 0x10000,
+        AuthorizationType::Basic, "/u", "" },
 };
 
 TEST(RequestLineParser, ParsesTable)

@@ -63,6 +63,16 @@ TEST_F(WebServerTest, RootServesTheDefaultFileOr404)
     EXPECT_EQ(bodyOf(found), "<html>nothing here</html>");
 }
 
+TEST_F(WebServerTest, NamesWithAnAtSignAreServed)
+{
+    writeFile("pda_Mail/kim/<12@host>/<12@host>.txt", "mail");
+    writeFile("pda_Mail/kim/<12@host>/a@b.doc", "doc");
+    startServer();
+    EXPECT_EQ(bodyOf(exchange("GET /pda_Mail/kim/<12@host>/<12@host>.txt HTTP/1.0\r\n\r\n")), "mail");
+    EXPECT_EQ(bodyOf(exchange("GET /pda_Mail/kim/%3C12%40host%3E/a@b.doc HTTP/1.0\r\n\r\n")), "doc");
+    EXPECT_NE(m_log.waitForLines(2).find(" - - ["), std::string::npos);
+}
+
 TEST_F(WebServerTest, FutureFileIsAnnouncedAsModifiedNow)
 {
     writeFile("future.txt", "later", kFixedNow + 86400 * 365);
