@@ -179,9 +179,14 @@ void RemoteService::dispatchPending(CommandConnection& connection)
 void RemoteService::logIn(const CommandContext& context)
 {
     bool connected = findConnection(context.senderAddress) != nullptr;
-    // A handheld logging in again on the same connection replaces nobody.
+    // The session is marked replaced only when the older log-in's connection
+    // is still open and has the same address as the new one: only then could
+    // its closing log the newer handheld out. A handheld logging in again on
+    // the same connection replaces nobody, and a handheld at another address
+    // leaves no mark that would keep the newer log-in alive after its own
+    // connection has gone.
     bool olderSessionOpen = false;
-    if (m_session.state().isLoggedIn) {
+    if (m_session.state().isLoggedIn && m_session.state().loggedInAddress == context.senderAddress) {
         for (const auto& connection : m_commandConnections) {
             if (connection.get() != context.connection && connection->isOpen()
                 && connection->peerAddress() == m_session.state().loggedInAddress)

@@ -55,7 +55,9 @@ TEST_F(RemoteServiceTest, SecondHandheldReplacesFirstAndSurvivesItsClose)
     auto first = loggedInHandheld("127.0.0.1");
     auto second = loggedInHandheld("127.0.0.2");
     EXPECT_EQ(service->session().loggedInAddress, "127.0.0.2");
-    EXPECT_TRUE(service->session().isReplaced);
+    // The older handheld's address differs: its closing cannot touch the new
+    // session, so nothing needs marking.
+    EXPECT_FALSE(service->session().isReplaced);
 
     first->close();
     pumpUntil([&] { return service->commandConnectionCount() == 1; });
@@ -69,6 +71,13 @@ TEST_F(RemoteServiceTest, SecondHandheldReplacesFirstAndSurvivesItsClose)
     auto list = ask(*second, { 12, 306, "C:\\" });
     ASSERT_TRUE(list);
     EXPECT_EQ(list->code, 306);
+
+    // Its own closing logs it out: no stale log-in keeps its address open.
+    second->close();
+    pumpUntil([&] { return service->commandConnectionCount() == 0; });
+    EXPECT_TRUE(log.contains("PDA 사용자 로그아웃\n"));
+    EXPECT_FALSE(service->session().isLoggedIn);
+    EXPECT_TRUE(service->session().loggedInAddress.empty());
 }
 
 TEST_F(RemoteServiceTest, ReconnectFromTheSameAddressKeepsTheNewerLogIn)

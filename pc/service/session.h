@@ -58,9 +58,9 @@ public:
     // Code 310. `senderConnected` tells whether an open command connection
     // has the sender's address; a matching log-in without one is dropped.
     // `olderSessionOpen` tells whether the logged-in handheld still has a
-    // connection other than the one this log-in came on: only then is the
-    // session marked replaced, so that closing that older connection keeps
-    // the newer log-in.
+    // connection, at the sender's address, other than the one this log-in
+    // came on: only then is the session marked replaced, so that closing
+    // that older connection keeps the newer log-in.
     void logIn(std::string_view text, const std::string& sender, bool senderConnected, bool olderSessionOpen = true);
 
     // Code 311: true when the text names this PC (its address, or the local
