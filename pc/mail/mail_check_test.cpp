@@ -11,6 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace pc::mail {
 namespace {
 
@@ -202,7 +207,17 @@ TEST_F(MailCheckTest, DeleteRemovesOnlyTheNamedMessageOfTheNamedServer)
     EXPECT_EQ(deleteMail(user, uids[1] + "\nunknown.example.com", m_options), DeleteOutcome::NoSuchAccount);
     EXPECT_EQ(deleteMail(user, "no-such-uid\n" + server(), m_options), DeleteOutcome::NoSuchMessage);
     EXPECT_EQ(uidsOf("kim", "secret").size(), 2u);
-    EXPECT_EQ(deleteMail({ "owner", { account("kim", "bad") } }, uids[1] + "\n" + server(), m_options),
+    // An account whose server cannot be reached (a port nobody listens on).
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    std::string gone = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    EXPECT_EQ(deleteMail({ "owner", { { gone, "kim", "secret" } } }, uids[1] + "\n" + gone, m_options),
         DeleteOutcome::ServerFailed);
 
     EXPECT_EQ(deleteMail(user, uids[1] + "\n" + server(), m_options), DeleteOutcome::Deleted);
