@@ -135,6 +135,15 @@ TEST_F(MailSenderTest, NoMailSystemAnswersError)
     EXPECT_EQ(send("kim@example.com\ns\n\nbody"), "error");
 }
 
+TEST_F(MailSenderTest, RequiredStartTlsIsNeverSkipped)
+{
+    // The sink offers no STARTTLS: with it required, nothing goes out in clear.
+    platform::Profile winIni(m_setup.winIni);
+    ASSERT_TRUE(winIni.writeString("MAIL", "starttls", "1"));
+    EXPECT_EQ(send("kim@example.com\ns\n\nbody"), "fail1");
+    EXPECT_EQ(s_sink->messages().size(), m_before);
+}
+
 TEST_F(MailSenderTest, UnreachableRelayAnswersFail1)
 {
     // A port whose listener has gone: nothing answers there.
