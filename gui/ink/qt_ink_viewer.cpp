@@ -53,10 +53,15 @@ QtInkViewerWindow::QtInkViewerWindow(QWidget* parent)
     layout->addWidget(m_title);
     layout->addWidget(m_canvas, 1);
     layout->addWidget(ok);
-    connect(ok, &QPushButton::clicked, this, [this] {
-        if (onOk)
-            onOk();
-    });
+    connect(ok, &QPushButton::clicked, this, [this] { runOk(); });
+}
+
+void QtInkViewerWindow::runOk()
+{
+    // "OK" destroys the viewer, which clears onOk: run a copy, so the
+    // function being called is not the one being destroyed.
+    if (auto handler = onOk)
+        handler();
 }
 
 void QtInkViewerWindow::closeEvent(QCloseEvent* event)
@@ -64,7 +69,7 @@ void QtInkViewerWindow::closeEvent(QCloseEvent* event)
     // Closing by the frame is the same as "OK".
     if (onOk) {
         event->ignore();
-        onOk();
+        runOk();
         return;
     }
     event->accept();

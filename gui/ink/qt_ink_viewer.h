@@ -31,6 +31,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void runOk();
+
     QLabel* m_title = nullptr;
     InkCanvasWidget* m_canvas = nullptr;
 };

@@ -103,6 +103,19 @@ TEST_F(QtInkWindowsTest, ViewerWindowsCloseThroughOk)
     EXPECT_EQ(window->canvasWidget()->image().pixel(55, 115), qRgb(255, 0, 0));
     window->findChild<QPushButton*>()->click();
     EXPECT_EQ(viewers.openCount(), 0);
+    EXPECT_FALSE(window->isVisible());
+
+    // Closing by the frame is "OK" too.
+    ASSERT_TRUE(viewers.open("From : MSN - a@b.c", message));
+    window = nullptr;
+    for (auto* widget : QApplication::topLevelWidgets()) {
+        if (auto* viewer = dynamic_cast<QtInkViewerWindow*>(widget); viewer && viewer->isVisible())
+            window = viewer;
+    }
+    ASSERT_NE(window, nullptr);
+    window->close();
+    EXPECT_EQ(viewers.openCount(), 0);
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(QtInkWindowsTest, MessageBoxListsAndDeletes)
