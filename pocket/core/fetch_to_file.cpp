@@ -3,6 +3,9 @@
 #include "platform/http_fetch.h"
 #include "platform/ui.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -13,7 +16,7 @@ namespace pocket::core {
 namespace {
 
 constexpr std::string_view kHttpPrefix = "http://";
-constexpr const char* kPartialSuffix = ".part";
+constexpr const char* kPartialPattern = ".fetching-XXXXXX";
 
 char lower(char c)
 {
@@ -64,11 +67,20 @@ bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view 
     // The body goes into a file beside the destination, which replaces the
     // destination only once the whole body has arrived: a failed fetch
     // leaves an earlier copy as it was.
-    std::filesystem::path partial = localPath;
-    partial += kPartialSuffix;
-    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-    if (!file)
+    // A short name of its own, so that a destination name near the length
+    // limit still fits.
+    std::string pattern = (localPath.parent_path() / kPartialPattern).string();
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
         return false;
+    ::close(fd);
+    std::filesystem::path partial = pattern;
+    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        return false;
+    }
     auto response = fetch.get(*fixed, [&](std::string_view block) {
         file.write(block.data(), static_cast<std::streamsize>(block.size()));
         return static_cast<bool>(file);

@@ -33,7 +33,7 @@ std::string pcFileUrl(std::string_view pcAddress, int webPort, std::string_view 
 // Fetches the URL into the local file (created or replaced). Fails on an
 // empty URL, when the PC cannot be reached, on an answer other than 2xx and
 // when the transfer or a write breaks; a failure leaves the local file as it
-// was. The body is written to "<local file>.part" first. Safe on any thread (uses only `fetch`
+// was. The body is written to a ".fetching-XXXXXX" file beside it first. Safe on any thread (uses only `fetch`
 // and, for the fix-up message, `ui`).
 bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view url,
     const std::filesystem::path& localPath);

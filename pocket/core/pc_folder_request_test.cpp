@@ -208,6 +208,14 @@ TEST(FetchToFile, ReplacesTheFileOnlyWithAWholeSuccessfulBody)
         EXPECT_EQ(contents(), c.after);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
     }
+
+    // A name at the length limit (84 Korean characters, 252 bytes) fits.
+    std::string longName;
+    for (int i = 0; i < 84; ++i)
+        longName += "받";
+    testing::OneShotHttpServer web(200, "long");
+    EXPECT_TRUE(fetchToFile(fetch, ui, pcFileUrl("127.0.0.1", web.port(), "x"), folder / longName));
+    EXPECT_TRUE(std::filesystem::exists(folder / longName));
     std::filesystem::remove_all(folder);
 }
 
