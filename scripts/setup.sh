@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev libcurl4-openssl-dev fonts-nanum curl
     dovecot-core dovecot-pop3d python3-aiosmtpd
+    libreoffice-core libreoffice-writer libreoffice-calc libreoffice-impress poppler-utils
 )
 # Extra packages a caller may need (benchmarks): scripts/setup.sh nginx-light lighttpd
 packages+=("$@")
