@@ -16,6 +16,7 @@ std::unique_ptr<Pop3Client> makeClient(const Pop3Account& account, const Pop3Opt
     Pop3Address address = pop3AddressOf(account.server);
     auto client = std::make_unique<Pop3Client>(address.host, address.port, account.user, account.password);
     client->setReceiveTimeout(options.timeout);
+    client->setMaxAnswerBytes(options.maxAnswerBytes);
     return client;
 }
 
@@ -75,8 +76,11 @@ bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account
         if (seen.contains(uid))
             continue;
         MailRecord record;
-        if (!client.retrieve(static_cast<int>(i + 1), record, store.rawMessagePath(id, account.server, uid)))
+        if (!client.retrieve(static_cast<int>(i + 1), record, store.rawMessagePath(id, account.server, uid))) {
+            if (client.lastError() == kPop3AnswerTooLarge)
+                (void)markSeen(indexPath, uid);
             break;
+        }
         fetched.push_back({ mailListField(record.subject), mailListField(record.from), account.server, uid });
         seen.insert(uid);
         (void)markSeen(indexPath, uid);

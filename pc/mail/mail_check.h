@@ -10,6 +10,7 @@
 //     answer.text = checkAnswerText(result);   // "nothing", ".<list>", ...
 
 #include "pc/mail/mail_store.h"
+#include "pc/mail/pop3_answer.h"
 #include "pc/mail/pop3_account.h"
 
 #include <chrono>
@@ -35,6 +36,8 @@ struct Pop3Options {
     // A server that stops answering fails its account after this long
     // instead of holding the check for ever.
     std::chrono::milliseconds timeout { 60000 };
+    // A message whose answer would grow beyond this is not fetched.
+    std::size_t maxAnswerBytes = kDefaultMaxAnswerBytes;
 };
 
 // What MailList keeps of one fetched message.
@@ -48,7 +51,9 @@ struct FetchedMail {
 // Fetches the account's messages that its seen index does not list, in UIDL
 // order, appending them to `fetched`. False when the server could not be
 // reached, refused the log-in or could not list its messages; a failed
-// retrieve ends the fetch early but keeps it successful.
+// retrieve ends the fetch early but keeps it successful. A message too large
+// to fetch is entered in the seen index, so that it does not stop every
+// later check at the same place (it stays on the server).
 [[nodiscard]] bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account& account,
     const Pop3Options& options, std::vector<FetchedMail>& fetched);
 

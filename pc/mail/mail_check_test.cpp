@@ -126,6 +126,21 @@ TEST_F(MailCheckTest, RepeatedCheckAnswersNothingAndNewMailOnlyTheNew)
     EXPECT_EQ(answer.find("one"), std::string::npos);
 }
 
+TEST_F(MailCheckTest, MessageTooLargeToFetchDoesNotHoldBackLaterMail)
+{
+    deliver("kim", "small");
+    deliver("kim", "huge", std::string(20000, 'h') + "\r\n");
+    deliver("kim", "later");
+    m_options.maxAnswerBytes = 10000;
+    MailUser user { "owner", { account("kim", "secret") } };
+    std::string first = checkAnswerText(runMailCheck(store(), user, m_options));
+    EXPECT_TRUE(first.starts_with(".small\t")) << first;
+    EXPECT_EQ(first.find("later"), std::string::npos);
+    std::string second = checkAnswerText(runMailCheck(store(), user, m_options));
+    EXPECT_TRUE(second.starts_with(".later\t")) << second;
+    EXPECT_EQ(uidsOf("kim", "secret").size(), 3u); // Nothing left the server.
+}
+
 TEST_F(MailCheckTest, ListOfNineHundredBytesGoesIntoTheFileOnly)
 {
     MailUser user { "owner", { account("kim", "secret") } };
