@@ -18,13 +18,13 @@ namespace {
 // Random text rich in the bytes the parsers look for.
 std::string randomBytes(std::mt19937& random, std::size_t maxLength)
 {
-    static const char kSpecial[] = { '\n', '\r', '\\', ':', '.', '0', '\0', 'C', ' ' };
+    static const char kMarkers[] = { '\n', '\r', '\\', ':', '.', '0', '\0', 'C', ' ' };
     std::uniform_int_distribution<std::size_t> length(0, maxLength);
     std::uniform_int_distribution<int> byte(0, 255);
     std::string text(length(random), '\0');
     for (char& c : text) {
         int value = byte(random);
-        c = value < 96 ? kSpecial[static_cast<std::size_t>(value) % sizeof kSpecial] : static_cast<char>(value);
+        c = value < 96 ? kMarkers[static_cast<std::size_t>(value) % sizeof kMarkers] : static_cast<char>(value);
     }
     return text;
 }
