@@ -20,6 +20,7 @@ RemoteService::RemoteService(platform::EventLoop& loop, ServiceDependencies depe
     , m_uploads(m_deps.folders.uploads, *this, m_deps.progress ? *m_deps.progress : m_noProgress)
     , m_browse(m_deps.folders.root, *m_deps.paths, *this, m_deps.progress ? *m_deps.progress : m_noProgress)
     , m_transfer(m_deps.folders.downloads, *m_deps.paths, *this, m_uploads)
+    , m_view(loop, m_deps.folders, *m_deps.paths, *this, [this] { return webHost(); })
 {
     registerHandlers();
 }
@@ -35,6 +36,7 @@ void RemoteService::registerHandlers()
 {
     m_browse.registerIn(m_table);
     m_transfer.registerIn(m_table);
+    m_view.registerIn(m_table);
     m_table.add(proto::kCodeLogIn, [this](const CommandContext& c) { logIn(c); });
     m_table.add(proto::kCodeLogOut, [this](const CommandContext& c) { logOut(c); });
     // The keep-alive reply only sets the activity flag, which every dispatch does.
@@ -247,6 +249,14 @@ CommandConnection* RemoteService::findConnection(const std::string& address) con
             return connection.get();
     }
     return nullptr;
+}
+
+std::string RemoteService::webHost() const
+{
+    // The handheld reaches the web server on its configured port (91 unless
+    // changed).
+    std::uint16_t port = m_web && m_web->webPort() != 0 ? m_web->webPort() : 91;
+    return m_session.state().pcAddress + ":" + std::to_string(port);
 }
 
 void RemoteService::sendAnswer(const proto::PcAnswer& answer)

@@ -25,6 +25,7 @@
 #include "pc/service/transfer_handlers.h"
 #include "pc/service/upload_connection.h"
 #include "pc/service/upload_receiver.h"
+#include "pc/service/view_handlers.h"
 #include "pc/service/web_access.h"
 #include "platform/event_loop.h"
 
@@ -79,6 +80,9 @@ public:
     void setWebService(WebService* web) { m_web = web; }
     // The mail relay's handlers; null restores the silent stubs.
     void setMailCommands(MailCommands* mail);
+    // The document converters of the view requests; null makes documents
+    // that need one fail. Set while no view is running.
+    void setDocumentConverters(DocumentConverters* converters) { m_view.setConverters(converters); }
     DispatchTable& dispatchTable() { return m_table; }
     const SessionState& session() const { return m_session.state(); }
     const WebAccessGate& webAccess() const { return m_webAccess; }
@@ -117,6 +121,7 @@ private:
     void publishSession();
     CommandConnection* findConnection(const std::string& address) const;
     void sendTo(const proto::PcAnswer& answer, const std::string* address);
+    std::string webHost() const;
 
     void startProbeTimer(unsigned ms) override;
     void killProbeTimer() override;
@@ -135,6 +140,7 @@ private:
     BrowseHandlers m_browse;
     TransferHandlers m_transfer;
     MailPieceAssembler m_mailPieces;
+    ViewHandlers m_view;
     WebAccessGate m_webAccess;
 
     bool m_running = false;

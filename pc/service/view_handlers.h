@@ -1,0 +1,78 @@
+#pragma once
+
+// File: pc/service/view_handlers.h
+// Codes 303 (view a PC document: convert or copy it under the service root
+// and answer the URL the handheld opens) and 313 (wrap an image address in a
+// small page). A document view runs its converter or copy on a worker
+// thread and answers on the window thread when it is done; a second 303
+// meanwhile is answered "prev". Lives on the window thread.
+
+#include "pc/service/dispatch_table.h"
+#include "pc/service/document_converters.h"
+#include "pc/service/pc_paths.h"
+#include "pc/service/service_folders.h"
+#include "pc/service/service_ports.h"
+#include "pc/service/view_request.h"
+#include "platform/event_loop.h"
+
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace pc::service {
+
+class ViewHandlers final : public platform::MessageTarget {
+public:
+    static constexpr int kMsgViewDone = 5111;
+
+    // `webHost` gives the PC address with the web port ("10.0.0.5:91").
+    // Everything referenced outlives this object.
+    ViewHandlers(platform::EventLoop& loop, ServiceFolders folders, const PcPaths& paths, AnswerSink& answers,
+        std::function<std::string()> webHost);
+    // Waits for a running conversion to end; its answer is dropped.
+    ~ViewHandlers() override;
+
+    // Null: documents that need a converter fail. Change only while idle.
+    void setConverters(DocumentConverters* converters) { m_converters = converters; }
+    void registerIn(DispatchTable& table);
+    bool isBusy() const { return m_busy; }
+
+    void viewDocument(const CommandContext& context); // 303
+    void viewPage(const CommandContext& context); // 313
+
+    platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
+
+private:
+    struct Job {
+        std::int32_t first = 0;
+        ViewGroup group = ViewGroup::Unsupported;
+        std::filesystem::path source;
+        std::string fileName;
+    };
+
+    // The result path under the service root, or nullopt on failure. Runs
+    // on the worker thread.
+    std::optional<std::string> runJob(const Job& job) const;
+    std::optional<std::string> copyIntoRequestFolder(const Job& job) const;
+    std::optional<std::filesystem::path> sourceOf(const CommandContext& context) const;
+    void finish(std::int32_t first, const std::optional<std::string>& resultPath);
+    void answerDocument(std::int32_t first, std::string_view text);
+
+    platform::EventLoop& m_loop;
+    ServiceFolders m_folders;
+    const PcPaths& m_paths;
+    AnswerSink& m_answers;
+    std::function<std::string()> m_webHost;
+    DocumentConverters* m_converters = nullptr;
+
+    bool m_busy = false;
+    std::int32_t m_jobFirst = 0;
+    std::thread m_worker;
+    std::mutex m_outcomeMutex;
+    std::optional<std::string> m_outcome; // Guarded by m_outcomeMutex.
+};
+
+} // namespace pc::service

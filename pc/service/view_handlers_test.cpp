@@ -1,0 +1,264 @@
+#include "pc/service/testing/service_fixture.h"
+#include "pc/service/view_request.h"
+
+#include <condition_variable>
+#include <mutex>
+
+namespace pc::service::testing {
+namespace {
+
+// Converters that write what a real one would, or fail, as told; one of them
+// can be held until the test lets it go.
+class FakeConverters final : public DocumentConverters {
+public:
+    explicit FakeConverters(std::filesystem::path root)
+        : m_root(std::move(root))
+    {
+    }
+    bool convertWord(const std::filesystem::path& source, const std::string& name) override
+    {
+        return record("word", source, name, baseOf(name) + ".htm");
+    }
+    bool convertExcel(const std::filesystem::path& source, const std::string& name) override
+    {
+        excelSawStaleResult = std::filesystem::exists(m_root / (baseOf(name) + ".htm"));
+        return record("excel", source, name, baseOf(name) + ".htm");
+    }
+    bool convertPowerPoint(const std::filesystem::path& source, const std::string& name) override
+    {
+        return record("ppt", source, name, baseOf(name) + "/슬라이드1.jpg");
+    }
+    bool convertHwp(const std::filesystem::path& source, const std::string& name) override
+    {
+        return record("hwp", source, name, baseOf(name) + "/" + baseOf(name) + "0.gif");
+    }
+
+    std::size_t callCount()
+    {
+        std::lock_guard lock(m_mutex);
+        return calls.size();
+    }
+
+    void hold()
+    {
+        std::lock_guard lock(m_mutex);
+        m_held = true;
+    }
+    void release()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_held = false;
+        }
+        m_changed.notify_all();
+    }
+
+    bool succeed = true;
+    bool writeResult = true;
+    bool excelSawStaleResult = false;
+    std::vector<std::string> calls;
+
+private:
+    static std::string baseOf(const std::string& name) { return name.substr(0, name.rfind('.')); }
+
+    bool record(const std::string& kind, const std::filesystem::path& source, const std::string& name,
+        const std::string& result)
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            calls.push_back(kind + " " + source.filename().string() + " " + name);
+            m_changed.wait(lock, [this] { return !m_held; });
+        }
+        if (succeed && writeResult) {
+            std::filesystem::create_directories((m_root / result).parent_path());
+            std::ofstream(m_root / result) << "converted";
+        }
+        return succeed;
+    }
+
+    std::filesystem::path m_root;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_held = false;
+};
+
+class ViewHandlersTest : public ServiceFixture {
+protected:
+    void SetUp() override
+    {
+        service->start();
+        service->setDocumentConverters(&converters);
+        handheld = loggedInHandheld();
+        host = "10.0.0.5:" + std::to_string(web->webPort());
+    }
+
+    std::optional<proto::PcAnswer> view(std::int32_t first, const std::string& path)
+    {
+        return ask(*handheld, { first, 303, path });
+    }
+
+    std::string url(const std::string& path) const { return "http://" + host + "/" + path; }
+
+    FakeConverters converters { root() };
+    std::unique_ptr<ScriptedHandheld> handheld;
+    std::string host;
+};
+
+TEST_F(ViewHandlersTest, TextFileIsCopiedAndItsUrlAnswered)
+{
+    writeFile(disk() / "docs/report.txt", "hello");
+    auto answer = view(7, "C:\\docs\\report.txt");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, (proto::PcAnswer { 7, 303, url("pda_ReqDoc/report.txt") }));
+    EXPECT_EQ(readFile(root() / "pda_ReqDoc/report.txt"), "hello");
+}
+
+TEST_F(ViewHandlersTest, ImageIsCopiedAndWrappedInPage)
+{
+    writeFile(disk() / "pics/cat.JPG", "jpeg bytes");
+    auto answer = view(3, "C:\\pics\\cat.JPG");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, (proto::PcAnswer { 3, 303, url("pda_ReqDoc/imageparsing.html") }));
+    EXPECT_EQ(readFile(root() / "pda_ReqDoc/imageparsing.html"),
+        "<html><body><img src=\"" + url("pda_ReqDoc/cat.JPG") + "\"></body></html>");
+    EXPECT_EQ(readFile(root() / "pda_ReqDoc/cat.JPG"), "jpeg bytes");
+}
+
+TEST_F(ViewHandlersTest, FailuresAnswerFail)
+{
+    writeFile(disk() / "a/paper.pdf", "%PDF");
+    struct Case {
+        const char* name;
+        std::string path;
+    } cases[] = {
+        { "unknown extension", "C:\\a\\paper.pdf" },
+        { "missing copied file", "C:\\a\\absent.txt" },
+        { "unknown drive", "Q:\\a\\note.txt" },
+        { "folder with a copied extension", "C:\\a" + std::string(".txt") },
+    };
+    std::filesystem::create_directories(disk() / "a.txt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto answer = view(5, c.path);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(*answer, (proto::PcAnswer { 5, 303, "fail" }));
+    }
+    EXPECT_TRUE(converters.calls.empty());
+}
+
+TEST_F(ViewHandlersTest, ConvertersProduceTheirResultUrls)
+{
+    struct Case {
+        std::string file;
+        std::string answer;
+        std::string wrappedImage; // Empty when the answer is the result itself.
+    } cases[] = {
+        { "report.doc", "report.htm", "" },
+        { "sheet.XLS", "sheet.htm", "" },
+        { "slides.ppt", "pda_ReqDoc/imageparsing.html", "slides/슬라이드1.jpg" },
+        { "memo.hwp", "pda_ReqDoc/imageparsing.html", "memo/memo0.gif" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        writeFile(disk() / "docs" / c.file, "source");
+        auto answer = view(2, "C:\\docs\\" + c.file);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(*answer, (proto::PcAnswer { 2, 303, url(c.answer) }));
+        if (!c.wrappedImage.empty()) {
+            EXPECT_EQ(readFile(root() / "pda_ReqDoc/imageparsing.html"),
+                "<html><body><img src=\"" + url(c.wrappedImage) + "\"></body></html>");
+        }
+    }
+    EXPECT_EQ(converters.calls,
+        (std::vector<std::string> { "word report.doc report.doc", "excel sheet.XLS sheet.XLS",
+            "ppt slides.ppt slides.ppt", "hwp memo.hwp memo.hwp" }));
+}
+
+TEST_F(ViewHandlersTest, ConverterWithoutResultFails)
+{
+    writeFile(disk() / "docs/report.doc", "source");
+    writeFile(root() / "sheet.htm", "stale");
+    writeFile(disk() / "docs/sheet.xls", "source");
+    converters.writeResult = false;
+    EXPECT_EQ(view(2, "C:\\docs\\report.doc")->text, "fail");
+    // The Excel result of an earlier view is removed first, so it cannot
+    // stand in for a conversion that wrote nothing.
+    EXPECT_EQ(view(2, "C:\\docs\\sheet.xls")->text, "fail");
+    EXPECT_FALSE(converters.excelSawStaleResult);
+    converters.writeResult = true;
+    converters.succeed = false;
+    EXPECT_EQ(view(2, "C:\\docs\\report.doc")->text, "fail");
+
+    service->setDocumentConverters(nullptr);
+    EXPECT_EQ(view(2, "C:\\docs\\report.doc")->text, "fail");
+}
+
+TEST_F(ViewHandlersTest, PathRelativeToServiceRootWhenFirstIsOne)
+{
+    writeFile(root() / "pda_Upload/notes.txt", "uploaded");
+    auto answer = view(1, "pda_Upload/notes.txt");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, (proto::PcAnswer { 1, 303, url("pda_ReqDoc/notes.txt") }));
+    EXPECT_EQ(readFile(root() / "pda_ReqDoc/notes.txt"), "uploaded");
+
+    // A file already in the request folder is served where it is.
+    auto again = view(1, "pda_ReqDoc\\notes.txt");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->text, url("pda_ReqDoc/notes.txt"));
+    auto bare = view(1, "pda_ReqDoc\\README");
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->text, url("pda_ReqDoc/README"));
+}
+
+TEST_F(ViewHandlersTest, SecondViewWhileConvertingAnswersPrev)
+{
+    writeFile(disk() / "docs/report.doc", "source");
+    converters.hold();
+    // Both arrive while the first conversion is held on its worker.
+    handheld->send({ 11, 303, "C:\\docs\\report.doc" });
+    auto busy = view(12, "C:\\docs\\report.doc");
+    ASSERT_TRUE(busy);
+    EXPECT_EQ(*busy, (proto::PcAnswer { 12, 303, "prev" }));
+    converters.release();
+    auto done = awaitAnswer(*handheld);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(*done, (proto::PcAnswer { 11, 303, url("report.htm") }));
+    EXPECT_EQ(converters.calls.size(), 1u);
+}
+
+TEST_F(ViewHandlersTest, ImageAddressIsWrappedOthersEchoed)
+{
+    auto image = ask(*handheld, { 4, 313, "http://example.test/pics/a.PNG" });
+    ASSERT_TRUE(image);
+    EXPECT_EQ(*image, (proto::PcAnswer { 0, 313, url("imageparsing.html") }));
+    EXPECT_EQ(readFile(root() / "imageparsing.html"),
+        "<html><body><img src=\"http://example.test/pics/a.PNG\"></body></html>");
+
+    auto page = ask(*handheld, { 4, 313, "http:\\\\example.test\\index.html" });
+    ASSERT_TRUE(page);
+    EXPECT_EQ(*page, (proto::PcAnswer { 0, 313, "http://example.test/index.html" }));
+}
+
+TEST(ViewRequest, ExtensionsSelectGroups)
+{
+    struct Case {
+        const char* name;
+        ViewGroup group;
+        bool image;
+    } cases[] = {
+        { "a.DOC", ViewGroup::Word, false }, { "a.xls", ViewGroup::Excel, false },
+        { "a.Ppt", ViewGroup::PowerPoint, false }, { "a.hwp", ViewGroup::Hwp, false },
+        { "a.tiff", ViewGroup::Copied, true }, { "a.b.c", ViewGroup::Copied, false },
+        { "a.htm", ViewGroup::Copied, false }, { "README", ViewGroup::NoExtension, false },
+        { "a.png", ViewGroup::Unsupported, true }, { "a.docx", ViewGroup::Unsupported, false },
+        { "a.", ViewGroup::NoExtension, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(viewGroupOf(extensionOf(c.name)), c.group);
+        EXPECT_EQ(isViewImageExtension(extensionOf(c.name)), c.image);
+    }
+}
+
+} // namespace
+} // namespace pc::service::testing
