@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +24,16 @@ using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// CPU seconds of this process (user and system), steadier than wall time on
+// a shared machine.
+double cpuSeconds()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 fs::path temporaryFolder()
@@ -75,12 +86,15 @@ int main(int argc, char** argv)
     pc::mail::MailUser user { "owner", { { "127.0.0.1:" + std::to_string((*server)->port()), "kim", "secret" } } };
     pc::mail::Pop3Options options;
     auto start = Clock::now();
+    double cpuStart = cpuSeconds();
     auto result = pc::mail::runMailCheck(store, user, options);
     double check = secondsSince(start);
+    double checkCpu = cpuSeconds() - cpuStart;
     std::size_t lines = 0;
     for (char c : result.mailList)
         lines += c == '\n';
-    std::printf("quillon check:        %.3f s  (%zu new, answer \"%.12s\", %.1f MB stored)\n", check, lines - 1,
+    std::printf("quillon check:        %.3f s, %.3f s CPU  (%zu new, answer \"%.12s\", %.1f MB stored)\n", check,
+        checkCpu, lines - 1,
         pc::mail::checkAnswerText(result).c_str(), static_cast<double>(folderBytes(folder / "boxes")) / 1e6);
 
     start = Clock::now();
@@ -93,9 +107,15 @@ int main(int argc, char** argv)
     std::string command = "curl -s -u kim:secret \"pop3://127.0.0.1:" + std::to_string((*server)->port()) + "/[1-"
         + std::to_string(count) + "]\" -o \"" + curlFolder.string() + "/#1\"";
     start = Clock::now();
+    rusage before {};
+    ::getrusage(RUSAGE_CHILDREN, &before);
     int status = std::system(command.c_str());
     double curl = secondsSince(start);
-    std::printf("curl pop3:// RETR:    %.3f s  (exit %d, %.1f MB stored)\n", curl, status,
+    rusage after {};
+    ::getrusage(RUSAGE_CHILDREN, &after);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    double curlCpu = seconds(after.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_utime) - seconds(before.ru_stime);
+    std::printf("curl pop3:// RETR:    %.3f s, %.3f s CPU  (exit %d, %.1f MB stored)\n", curl, curlCpu, status,
         static_cast<double>(folderBytes(curlFolder)) / 1e6);
     std::printf("quillon / curl:       %.2f\n", curl > 0 ? check / curl : 0.0);
     fs::remove_all(folder);

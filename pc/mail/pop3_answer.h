@@ -20,7 +20,7 @@
 namespace pc::mail {
 
 inline constexpr std::size_t kSingleLineBufferBytes = 1024;
-inline constexpr std::size_t kMultiLineChunkBytes = 8192;
+inline constexpr std::size_t kMultiLineChunkBytes = 64 * 1024;
 inline constexpr std::size_t kDefaultMaxAnswerBytes = 64 * 1024 * 1024;
 
 // The single-line check of one received answer.
