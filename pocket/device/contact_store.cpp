@@ -57,8 +57,12 @@ VCard cardFor(const ContactValues& values, std::string_view network)
     VCard card;
     card.email = values.email;
     card.category = network;
-    if (!values.displayFirst.empty() || !values.displayLast.empty())
+    // "%s %s" of the two parts; with one part alone, that part, without a
+    // stray blank.
+    if (!values.displayFirst.empty() && !values.displayLast.empty())
         card.formattedName = values.displayFirst + " " + values.displayLast;
+    else
+        card.formattedName = values.displayFirst + values.displayLast;
     card.givenName = values.firstName;
     card.familyName = values.lastName;
     return card;
