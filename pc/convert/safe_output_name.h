@@ -1,0 +1,17 @@
+#pragma once
+
+// File: pc/convert/safe_output_name.h
+// Names of converter outputs come from the handheld's request; they are
+// reduced to one safe path component before anything is written, so that no
+// output lands outside the service root.
+
+#include <string>
+#include <string_view>
+
+namespace pc::convert {
+
+// The text after the last "\" or "/", without control characters; "", "."
+// and ".." become "_".
+std::string safeOutputName(std::string_view name);
+
+} // namespace pc::convert
