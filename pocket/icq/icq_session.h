@@ -13,6 +13,7 @@
 #include "platform/ui.h"
 #include "pocket/icq/flap.h"
 #include "pocket/icq/icq_link.h"
+#include "pocket/icq/icq_title.h"
 #include "pocket/icq/request_pacer.h"
 #include "pocket/icq/sign_on.h"
 
@@ -23,8 +24,6 @@
 #include <vector>
 
 namespace pocket::icq {
-
-constexpr std::string_view kIcqTitle = "ICQ";
 
 namespace session_text {
 constexpr std::string_view kEnterAccount = "환경설정의 Accounts탭에 ICQ정보를 입력해주십시오.";

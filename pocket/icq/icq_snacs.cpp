@@ -312,7 +312,8 @@ std::optional<MetaAnswer> readMetaAnswer(std::string_view data)
     auto chunk = fields.u16le();
     auto own = fields.u32le();
     auto type = fields.u16le();
-    auto sequence = fields.u16le();
+    // The request sequence comes back as this client wrote it, high byte first.
+    auto sequence = fields.u16();
     if (!sequence)
         return std::nullopt;
     (void)chunk;
