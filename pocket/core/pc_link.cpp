@@ -110,7 +110,12 @@ void PcLink::onRecord(const proto::AnswerRecord& record, std::uint64_t generatio
 
 bool PcLink::sendRequest(int first, int code, std::string_view text)
 {
-    std::string wire = proto::formatPcRequest({ first, code, platform::fromUtf8(text, m_codePage) });
+    return sendAnsiRequest(first, code, platform::fromUtf8(text, m_codePage));
+}
+
+bool PcLink::sendAnsiRequest(int first, int code, std::string_view ansiText)
+{
+    std::string wire = proto::formatPcRequest({ first, code, std::string(ansiText) });
     if (!m_client.isOpen()) {
         failSend(kNotConnectedText);
         return false;

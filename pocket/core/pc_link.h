@@ -83,6 +83,9 @@ public:
     // connection, or when the send fails, shows why, resets the link and
     // returns false.
     bool sendRequest(int first, int code, std::string_view text);
+    // The same for a text already in the link's code page (mail pieces cut
+    // on character boundaries of that code page).
+    bool sendAnsiRequest(int first, int code, std::string_view ansiText);
 
     // The log-in request (first 0, code 310, "id\npassword").
     bool sendLogin(std::string_view id, std::string_view password);
@@ -109,6 +112,7 @@ public:
 
     // The ANSI code page of the PC link (UTF-8 unless set).
     void setCodePage(std::string codePage) { m_codePage = std::move(codePage); }
+    const std::string& codePage() const { return m_codePage; }
 
     // The connection-lost reset; `showMessage` when the connection ended
     // under us rather than after a failed send.
