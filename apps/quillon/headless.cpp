@@ -79,7 +79,10 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
 
     platform::SystemClock clock;
     platform::PollEventLoop loop(clock);
-    pc::app::ConsoleLog log(clock, shared);
+    // Log kinds show as colours on a terminal and as a mark elsewhere.
+    bool terminal = &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
+    pc::app::ConsoleLog log(clock, shared,
+        terminal ? pc::app::ConsoleLog::Marking::Colour : pc::app::ConsoleLog::Marking::Prefix);
     pc::app::ShellConfig config;
     config.home = *home;
     config.autostartCommand = autostartCommand(*home);

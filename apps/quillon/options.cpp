@@ -105,7 +105,8 @@ platform::Result<PcOptions, std::string> parseOptions(const std::vector<std::str
 std::string usageText()
 {
     return "usage: quillon [--headless] [--home DIR] [--id ID] [--start] [--command-port N]\n"
-           "               [--upload-port N] [--web-port N] [--trace]\n";
+           "               [--upload-port N] [--web-port N] [--trace]\n"
+           "       quillon [--home DIR] RegServer | UnregServer\n";
 }
 
 } // namespace apps::quillon

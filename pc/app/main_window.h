@@ -136,6 +136,8 @@ public:
     void onDateLabelClicked();
     // The window's close button and 종료: asks first. True when it closed.
     bool requestClose();
+    // The program is asked to end (SIGTERM): closes without asking.
+    void closeForShutdown() { closeNow(); }
 
     bool startServer();
     void stopServer();

@@ -1,0 +1,128 @@
+#include "apps/quillon/gui_mode.h"
+
+#include "apps/quillon/headless.h"
+#include "gui/pc/qt_main_window.h"
+#include "gui/pc/qt_shell_dialogs.h"
+#include "gui/qt_event_loop.h"
+#include "gui/qt_ui.h"
+#include "pc/app/desktop_launcher.h"
+#include "pc/app/log_pane.h"
+#include "pc/app/locked_stream.h"
+#include "pc/app/program_start.h"
+#include "platform/home.h"
+#include "platform/net_address.h"
+#include "platform/trace.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+#include <thread>
+#include <unistd.h>
+
+namespace apps::quillon {
+namespace {
+
+std::string selfPath()
+{
+    char self[PATH_MAX] = {};
+    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    return length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "quillon";
+}
+
+void useKoreanFont(QApplication& app)
+{
+    // Korean text needs a font that has it; Debian's fonts-nanum does.
+    for (const char* family : { "NanumGothic", "NanumBarunGothic", "Noto Sans CJK KR" }) {
+        if (QFontDatabase::hasFamily(family)) {
+            QFont font(family);
+            font.setPointSize(10);
+            app.setFont(font);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+bool hasDisplay()
+{
+    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+int runGui(const PcOptions& options, int& argc, char** argv, std::ostream& err)
+{
+    if (options.trace)
+        platform::setTraceEnabled(true);
+    auto home = platform::prepareHome(platform::Program::Pc, options.home);
+    if (!home) {
+        err << "quillon: " << platform::describe(home.error()) << "\n";
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quillon");
+    QApplication::setQuitOnLastWindowClosed(false); // The tray keeps it running.
+    useKoreanFont(app);
+
+    // The loop outlives everything that watches through it.
+    platform::SystemClock clock;
+    gui::QtEventLoop loop(clock);
+    gui::QtUi ui;
+    pc::app::ProgramStart start(*home, ui);
+    if (start.run(pc::app::StartSwitch::None, selfPath()) != pc::app::StartOutcome::OpenWindow)
+        return 1;
+
+    gui::pc::QtMainWindow view;
+    ui.setParent(&view);
+    pc::app::LogPane log(loop, view);
+    // The web server's access log goes to standard output, one line each.
+    pc::app::LockedStream accessLog(std::cout);
+    pc::app::ShellConfig config;
+    config.home = *home;
+    config.autostartCommand = "\"" + selfPath() + "\" --home \"" + home->string() + "\"";
+    config.autostartFolder = pc::app::Autostart::defaultFolder();
+    config.commandPort = options.commandPort;
+    config.uploadPort = options.uploadPort;
+    config.webPort = options.webPort;
+    auto shell = pc::app::PcShell::create(loop, log, ui, accessLog, config);
+    if (!shell) {
+        err << "quillon: " << platform::describe(shell.error()) << "\n";
+        return 1;
+    }
+
+    pc::app::XdgLauncher launcher;
+    pc::app::UpdateCheck updateCheck((*shell)->profile(), ui, launcher, *home);
+    gui::pc::QtShellDialogs dialogs(ui, &view);
+    pc::app::MainWindowPorts ports { &view, &dialogs, &launcher, &ui, &log, [&] { return updateCheck.run(); },
+        [] { return platform::pcAddress(); } };
+    pc::app::MainWindow window(**shell, loop, ports, *home);
+    view.setController(&window);
+    // exit() rather than quit(): the windows are not asked again.
+    view.setOnClosed([] { QCoreApplication::exit(0); });
+    window.setStartNow(options.start);
+    (void)start.instance().listenForActivation(loop, [&] { window.activate(); });
+
+    // SIGINT and SIGTERM stop the server and end the program.
+    std::thread waiter([&] {
+        waitForStopSignal();
+        QMetaObject::invokeMethod(&app, [&] { window.closeForShutdown(); });
+    });
+
+    window.open();
+    view.show();
+    int status = app.exec();
+    (*shell)->stopServer();
+    view.setController(nullptr);
+    // The waiter still waits for a signal that will not come.
+    waiter.detach();
+    return status;
+}
+
+} // namespace apps::quillon

@@ -1,0 +1,74 @@
+#include "gui/qt_ui.h"
+
+#include "gui/qt_string.h"
+
+#include <QMessageBox>
+
+namespace gui {
+
+namespace {
+
+QMessageBox::Icon qtIcon(platform::Icon icon)
+{
+    switch (icon) {
+    case platform::Icon::Information:
+        return QMessageBox::Information;
+    case platform::Icon::Warning:
+        return QMessageBox::Warning;
+    case platform::Icon::Question:
+        return QMessageBox::Question;
+    case platform::Icon::Error:
+        return QMessageBox::Critical;
+    case platform::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons qtButtons(platform::Buttons buttons)
+{
+    switch (buttons) {
+    case platform::Buttons::Ok:
+        return QMessageBox::Ok;
+    case platform::Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case platform::Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case platform::Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+QtUi::QtUi(QWidget* parent)
+    : m_parent(parent)
+{
+}
+
+void QtUi::messageBox(std::string_view title, std::string_view text, platform::Icon icon)
+{
+    QMessageBox box(qtIcon(icon), toQString(title), toQString(text), QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+platform::Answer QtUi::question(std::string_view title, std::string_view text, platform::Buttons buttons,
+    platform::Icon icon)
+{
+    QMessageBox box(qtIcon(icon), toQString(title), toQString(text), qtButtons(buttons), m_parent);
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return platform::Answer::Ok;
+    case QMessageBox::Yes:
+        return platform::Answer::Yes;
+    case QMessageBox::No:
+        return platform::Answer::No;
+    case QMessageBox::Cancel:
+        return platform::Answer::Cancel;
+    default:
+        return platform::dismissAnswer(buttons);
+    }
+}
+
+} // namespace gui
