@@ -4,7 +4,7 @@
 #include "platform/poll_event_loop.h"
 #include "platform/testing/manual_clock.h"
 #include "pocket/msn/msn_pen_codec.h"
-#include "pocket/msn/testing/handheld.h"
+#include "pocket/msn/testing/chat_pair.h"
 
 #include <gtest/gtest.h>
 
@@ -12,48 +12,7 @@ namespace pocket::msn {
 namespace {
 
 using testing::Handheld;
-
-// Carries what one chat sends to the other as the switchboard would:
-// every MSG command arrives at the other side with the sender's address.
-class Relay {
-public:
-    Relay(Handheld& a, Handheld& b)
-        : m_a(a)
-        , m_b(b)
-    {
-    }
-    // Moves messages both ways until neither side has anything new.
-    void pump()
-    {
-        while (move(m_a, m_b, m_fromA) + move(m_b, m_a, m_fromB) > 0) { }
-    }
-    std::vector<std::string> messagesFrom(Handheld& side) const { return &side == &m_a ? m_sentA : m_sentB; }
-
-private:
-    int move(Handheld& from, Handheld& to, std::size_t& cursor)
-    {
-        int moved = 0;
-        auto& sent = from.chatLink(0).sent;
-        for (; cursor < sent.size(); ++cursor) {
-            const std::string& command = sent[cursor];
-            if (command.rfind("MSG ", 0) != 0)
-                continue;
-            std::size_t end = command.find("\r\n");
-            std::string payload = command.substr(end + 2);
-            auto fields = splitFields(command.substr(0, end));
-            EXPECT_EQ(fields.at(3), std::to_string(payload.size()));
-            (&from == &m_a ? m_sentA : m_sentB).push_back(payload);
-            to.chatLink(0).deliver("MSG " + from.id + " " + from.friendlyName + " " + fields.at(3) + "\r\n" + payload);
-            ++moved;
-        }
-        return moved;
-    }
-    Handheld& m_a;
-    Handheld& m_b;
-    std::size_t m_fromA = 0;
-    std::size_t m_fromB = 0;
-    std::vector<std::string> m_sentA, m_sentB;
-};
+using testing::Relay;
 
 class MsnChatTest : public ::testing::Test {
 protected:
@@ -63,16 +22,10 @@ protected:
         bob.logIn({ { "alice@example.com", "Alice" } });
     }
 
-    // Alice opens a chat with Bob; Bob is invited and answers.
     void openChat()
     {
-        alice.chats.openChatWith(0);
-        ASSERT_EQ(alice.notification().sent.back(), "XFR 2 SB\r\n");
-        alice.notification().deliver("XFR 2 SB 127.0.0.1:1863 CKI 17262740.1050826919.32308\r\n");
-        alice.chatLink(0).deliver("USR 1 OK alice@example.com Alice\r\n");
-        bob.notification().deliver("RNG 11752013 127.0.0.1:1863 CKI 849102291.52 alice@example.com Alice\r\n");
-        bob.chatLink(0).deliver("IRO 1 1 1 alice@example.com Alice\r\nANS 1 OK\r\n");
-        alice.chatLink(0).deliver("JOI bob@example.com Bob\r\n");
+        ASSERT_EQ(alice.session.transactionId(), 2);
+        testing::openChat(alice, bob);
     }
 
     // Strokes enough for a file of several chunks.
@@ -237,6 +190,7 @@ TEST_F(MsnChatTest, PenMessageTravelsFromOneHandheldToTheOther)
     EXPECT_EQ(chunks, (size + kChunkBytes - 1) / kChunkBytes);
     EXPECT_EQ(relay.messagesFrom(alice).back(), penPayload(pen_digit::kEnd));
     EXPECT_TRUE(alice.editors.latestView()->closed);
+    EXPECT_EQ(alice.editors.latestView()->progress.back(), 100);
     EXPECT_FALSE(alice.carriage.isPenMode());
 
     EXPECT_NE(bob.window(0).log.find("\r\n펜 메세지 수신 시작.."), std::string::npos);
