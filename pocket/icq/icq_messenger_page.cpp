@@ -43,6 +43,12 @@ void IcqMessenger::setOwnStatus(std::uint32_t status)
 
 void IcqMessenger::addContact(std::string_view number)
 {
+    // A sender's number from the network goes into the local file only as
+    // digits, so it can never break the file's "number/" layout.
+    if (!isIcqNumber(number)) {
+        m_ui.messageBox(kIcqTitle, add_text::kWrongNumber, platform::Icon::Warning);
+        return;
+    }
     if (m_contacts.find(number)) {
         m_ui.messageBox(kIcqTitle, messenger_text::kAlreadyListed, platform::Icon::Information);
         return;

@@ -162,6 +162,9 @@ TEST_F(IcqMessengerTest, AddingSendsServerListAndBuddyThenInformationAndAFailedA
 
     messenger.addContact("1234567890");
     EXPECT_EQ(ui.lastText(), messenger_text::kAlreadyListed);
+    messenger.addContact("12/34"); // A sender's "number" from the network.
+    EXPECT_EQ(ui.lastText(), add_text::kWrongNumber);
+    EXPECT_EQ(fileContent(), "1234567890/");
 
     receive(0x15, 0x03, metaAnswer(0x07DA, 2, le16(0x01AE) + "\x32"s));
     EXPECT_EQ(messenger.contacts().size(), 0u);

@@ -161,7 +161,8 @@ std::string buildSetStatus(FlapSequence& sequence, std::uint32_t status)
 std::string buildTextMessage(FlapSequence& sequence, std::uint32_t ownUin, std::string_view number,
     std::string_view text)
 {
-    text = text.substr(0, 0xFFFE);
+    // Keeps the frame well inside its 16-bit length; every caller sends far less.
+    text = text.substr(0, kMaxMessageBytes);
     std::string inner = littleEndian32(ownUin);
     inner += '\x01'; // Type: plain text.
     inner += '\0'; // Flags.

@@ -32,6 +32,7 @@ std::string buildSetStatus(FlapSequence& sequence, std::uint32_t status);
 // A type-1 message on channel 4 (04,06): the text and its NUL travel with
 // an explicit length, so any bytes may be carried. TLV 6 asks the server
 // to store the message while the peer is offline.
+constexpr std::size_t kMaxMessageBytes = 8000;
 std::string buildTextMessage(FlapSequence& sequence, std::uint32_t ownUin, std::string_view number,
     std::string_view text);
 
