@@ -26,7 +26,7 @@ namespace pocket::core {
 
 class DeviceRoot;
 class PcLink;
-class TransferRunner;
+class BackgroundDownload;
 struct PdaSettings;
 
 class MailView {
@@ -48,7 +48,7 @@ struct MailContext {
     PcLink& link;
     PdaSettings& settings;
     const DeviceRoot& device;
-    TransferRunner& transfer;
+    BackgroundDownload& transfer;
     MailView& view;
     // Opens the login dialog (the steps need a logged-in link).
     std::function<void()> openLogin;

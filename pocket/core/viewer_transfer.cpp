@@ -4,26 +4,26 @@
 
 namespace pocket::core {
 
-ThreadTransfer::ThreadTransfer(platform::EventLoop& loop, platform::Ui& ui)
+ThreadDownload::ThreadDownload(platform::EventLoop& loop, platform::Ui& ui)
     : m_loop(loop)
     , m_ui(ui)
 {
 }
 
-ThreadTransfer::~ThreadTransfer()
+ThreadDownload::~ThreadDownload()
 {
     ++m_generation;
     m_fetch.cancel();
     join();
 }
 
-void ThreadTransfer::join()
+void ThreadDownload::join()
 {
     if (m_thread.joinable())
         m_thread.join();
 }
 
-void ThreadTransfer::cancel()
+void ThreadDownload::cancel()
 {
     if (!m_running)
         return;
@@ -34,7 +34,7 @@ void ThreadTransfer::cancel()
     m_done = nullptr;
 }
 
-bool ThreadTransfer::start(std::string url, std::filesystem::path destination, std::string activity,
+bool ThreadDownload::start(std::string url, std::filesystem::path destination, std::string activity,
     std::function<void(bool ok)> done)
 {
     if (m_running)
@@ -47,7 +47,7 @@ bool ThreadTransfer::start(std::string url, std::filesystem::path destination, s
     try {
         m_thread = std::thread([this, url = std::move(url), destination = std::move(destination), generation] {
             bool ok = fetchToFile(m_fetch, m_ui, url, destination);
-            m_loop.post(this, kMsgTransferDone, ok ? 1 : 0, generation);
+            m_loop.post(this, kMsgDownloadDone, ok ? 1 : 0, generation);
         });
     } catch (const std::system_error&) {
         m_running = false;
@@ -57,9 +57,9 @@ bool ThreadTransfer::start(std::string url, std::filesystem::path destination, s
     return true;
 }
 
-platform::LResult ThreadTransfer::onMessage(int msg, platform::WParam wParam, platform::LParam lParam)
+platform::LResult ThreadDownload::onMessage(int msg, platform::WParam wParam, platform::LParam lParam)
 {
-    if (msg != kMsgTransferDone || lParam != m_generation)
+    if (msg != kMsgDownloadDone || lParam != m_generation)
         return 0;
     join();
     m_running = false;

@@ -4,8 +4,8 @@
 // One download at a time from the PC or the web into a local file, on a
 // worker thread: mail contents, mail attachments and saved web pages. The
 // running activity's name ("웹 페이지 저장", "메일 내용 다운중") is what the
-// "현재 [%s]을 하는 중입니다" questions name. TransferRunner is the face the
-// mail client and the web view use; ThreadTransfer runs it with fetchToFile.
+// "현재 [%s]을 하는 중입니다" questions name. BackgroundDownload is the face the
+// mail client and the web view use; ThreadDownload runs it with fetchToFile.
 // Both live on the window thread; only the fetch runs on the worker.
 
 #include "platform/event_loop.h"
@@ -23,9 +23,9 @@ class Ui;
 
 namespace pocket::core {
 
-class TransferRunner {
+class BackgroundDownload {
 public:
-    virtual ~TransferRunner() = default;
+    virtual ~BackgroundDownload() = default;
     virtual bool isRunning() const = 0;
     virtual std::string activity() const = 0;
     // Ends the running download; its completion is not reported.
@@ -38,12 +38,12 @@ public:
         = 0;
 };
 
-class ThreadTransfer final : public TransferRunner, public platform::MessageTarget {
+class ThreadDownload final : public BackgroundDownload, public platform::MessageTarget {
 public:
-    static constexpr int kMsgTransferDone = 1541; // wParam: ok, lParam: generation.
+    static constexpr int kMsgDownloadDone = 1541; // wParam: ok, lParam: generation.
 
-    ThreadTransfer(platform::EventLoop& loop, platform::Ui& ui);
-    ~ThreadTransfer() override;
+    ThreadDownload(platform::EventLoop& loop, platform::Ui& ui);
+    ~ThreadDownload() override;
 
     bool isRunning() const override { return m_running; }
     std::string activity() const override { return m_running ? m_activity : std::string(); }

@@ -54,7 +54,7 @@ void navigateView(HtmlView& view, const std::string& url)
 }
 
 WebViewer::WebViewer(PcLink& link, const PdaSettings& settings, const DeviceRoot& device, platform::Ui& ui,
-    TransferRunner& transfer, WebTabView& tab, HtmlView& web, HtmlView& mail)
+    BackgroundDownload& transfer, WebTabView& tab, HtmlView& web, HtmlView& mail)
     : m_link(link)
     , m_settings(settings)
     , m_device(device)

@@ -25,7 +25,7 @@ namespace pocket::core {
 
 class DeviceRoot;
 class PcLink;
-class TransferRunner;
+class BackgroundDownload;
 struct PdaSettings;
 
 // The HTML control: the three operations the program uses, and the address
@@ -66,7 +66,7 @@ public:
     static constexpr int kFirstAttachment = 1;
 
     WebViewer(PcLink& link, const PdaSettings& settings, const DeviceRoot& device, platform::Ui& ui,
-        TransferRunner& transfer, WebTabView& tab, HtmlView& web, HtmlView& mail);
+        BackgroundDownload& transfer, WebTabView& tab, HtmlView& web, HtmlView& mail);
 
     // The view could not be set up: "QueryControl Failed".
     static void reportViewFailed(platform::Ui& ui);
@@ -102,7 +102,7 @@ private:
     const PdaSettings& m_settings;
     const DeviceRoot& m_device;
     platform::Ui& m_ui;
-    TransferRunner& m_transfer;
+    BackgroundDownload& m_transfer;
     WebTabView& m_tab;
     HtmlView& m_web;
     HtmlView& m_mail;

@@ -1,0 +1,339 @@
+// The mail client and the web view against a scripted PC on loopback: the
+// commands they send, the answers they take, the files they leave.
+
+#include "platform/poll_event_loop.h"
+#include "platform/testing/fake_ui.h"
+#include "platform/testing/manual_clock.h"
+#include "pocket/core/device_root.h"
+#include "pocket/core/mail_box.h"
+#include "pocket/core/mail_composer.h"
+#include "pocket/core/mail_inbox.h"
+#include "pocket/core/mail_reader.h"
+#include "pocket/core/mail_sender.h"
+#include "pocket/core/pc_link.h"
+#include "pocket/core/pda_settings.h"
+#include "pocket/core/testing/fake_views.h"
+#include "pocket/core/testing/loopback.h"
+#include "pocket/core/viewer_transfer.h"
+#include "pocket/core/web_viewer.h"
+#include "proto/pc_answer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace pocket::core {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::Answer;
+
+std::string record(int first, int code, std::string text)
+{
+    auto encoded = proto::encodePcAnswer({ first, code, std::move(text) });
+    return std::string(encoded.data(), encoded.size());
+}
+
+std::string request(int first, int code, std::string_view text)
+{
+    return "0xx0:" + std::to_string(first) + " 0xx1:" + std::to_string(code) + " 0xx2:" + std::string(text)
+        + std::string(1, '\0');
+}
+
+class RecordingMailView final : public MailView {
+public:
+    void clearList() override { rows.clear(); }
+    void insertRow(const MailListEntry& entry, bool) override { rows.insert(rows.begin(), entry.name); }
+    void setRowRead(const std::string& name) override { read.push_back(name); }
+    void removeRow(const std::string& name) override { std::erase(rows, name); }
+    void showMail(const std::string& h, bool attachments, const std::string& t) override
+    {
+        header = h;
+        hasAttachments = attachments;
+        title = t;
+    }
+    std::vector<std::string> rows;
+    std::vector<std::string> read;
+    std::string header;
+    bool hasAttachments = false;
+    std::string title;
+};
+
+class RecordingHtmlView final : public HtmlView {
+public:
+    void navigate(const std::string& url) override { address = url; }
+    void refresh() override { }
+    void stop() override { ++stops; }
+    std::string currentAddress() const override { return address; }
+    std::string address;
+    int stops = 0;
+};
+
+class RecordingTab final : public WebTabView {
+public:
+    void addAddress(const std::string& a) override { addresses.push_back(a); }
+    void setAddressText(const std::string& a) override { text = a; }
+    std::string addressText() const override { return text; }
+    void focusAddress() override { focused = true; }
+    void showWebTab() override { webTab = true; }
+    void setWaitCursor(bool) override { }
+    std::vector<std::string> addresses;
+    std::string text;
+    bool focused = false;
+    bool webTab = false;
+};
+
+class MailClientTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::remove_all(m_root);
+        m_device.prepare();
+        std::filesystem::create_directories(m_root / "Program Files" / "Quillon");
+        m_settings.serverIp = "127.0.0.1";
+        m_settings.pcPort = m_pc.port();
+        m_settings.myId = "kim";
+        m_settings.saveMailPath = "\\Program Files\\Quillon\\MailCheck";
+        m_settings.sndMailPath = "\\Program Files\\Quillon\\send";
+        m_settings.saveFilePath = "\\Program Files\\Quillon\\files";
+        m_link.prepare();
+        ASSERT_TRUE(m_link.connect());
+        m_peer = m_pc.accept();
+        ASSERT_GE(m_peer, 0);
+        answer(0, 310, "YES\\C:");
+        ASSERT_TRUE(m_loop.runUntil([&] { return m_link.isLoggedIn(); }, 5s));
+        m_ui.clear();
+    }
+    void TearDown() override
+    {
+        ::close(m_peer);
+        std::filesystem::remove_all(m_root);
+    }
+
+    void answer(int first, int code, std::string text) { testing::sendAll(m_peer, record(first, code, std::move(text))); }
+    std::string received() { return testing::receiveUntilNul(m_peer); }
+    void waitForMessage()
+    {
+        std::size_t before = m_ui.callCount();
+        ASSERT_TRUE(m_loop.runUntil([&] { return m_ui.callCount() > before; }, 5s));
+    }
+    std::string localFile(std::string_view handheld)
+    {
+        return readLocalFile(m_device.toLocal(handheld)).value_or("<missing>");
+    }
+
+    std::filesystem::path m_root = std::filesystem::temp_directory_path() / ("pocket-mail-" + std::to_string(::getpid()));
+    platform::testing::ManualClock m_clock;
+    platform::PollEventLoop m_loop { m_clock };
+    platform::testing::FakeUi m_ui;
+    testing::LoopbackListener m_pc;
+    testing::FakePcLinkView m_linkView;
+    DeviceRoot m_device { m_root };
+    PdaSettings m_settings;
+    PcLink m_link { m_loop, m_ui, m_settings, m_linkView };
+    ThreadDownload m_transfer { m_loop, m_ui };
+    RecordingMailView m_view;
+    RecordingTab m_tab;
+    RecordingHtmlView m_web;
+    RecordingHtmlView m_mailBody;
+    int m_logins = 0;
+    MailContext m_context { m_loop, m_ui, m_link, m_settings, m_device, m_transfer, m_view, [this] { ++m_logins; } };
+    platform::HttpFetch m_fetch;
+    WebViewer m_viewer { m_link, m_settings, m_device, m_ui, m_transfer, m_tab, m_web, m_mailBody };
+    MailBox m_box { m_context, m_fetch };
+    MailReader m_reader { m_context, m_viewer };
+    MailSender m_sender { m_context };
+    int m_peer = -1;
+};
+
+TEST_F(MailClientTest, InlineCheckAnswerBecomesTheListWithoutAFetch)
+{
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.check();
+    EXPECT_EQ(received(), request(0, 304, ""));
+    answer(0, 304, "serveranyfail");
+    waitForMessage();
+    EXPECT_TRUE(m_box.isChecking());
+    answer(0, 304, ".hi\ta@x\tpop\tu1\nyo\tb@x\tpop\tu2\n\n");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_box.isChecking(); }, 5s));
+    EXPECT_EQ(m_view.rows, (std::vector<std::string> { "u2", "u1" }));
+    EXPECT_EQ(localFile(kMailListFile), "hi\ta@x\tpop\tu1\nyo\tb@x\tpop\tu2\n\n");
+}
+
+TEST_F(MailClientTest, LateCheckAnswerAsksBeforeShowing)
+{
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.check();
+    (void)received();
+    m_clock.advance(120s);
+    EXPECT_FALSE(m_box.isChecking());
+    EXPECT_EQ(m_ui.lastText(), "[MAIL]메일 체크 - TIME OUT(timeout val: 2분) \n다시 요청해주십시오.");
+    m_ui.pushAnswer(Answer::Cancel);
+    answer(0, 304, ".late\ta\tp\tu9\n\n");
+    waitForMessage();
+    EXPECT_TRUE(m_view.rows.empty());
+}
+
+TEST_F(MailClientTest, ReadsAnInlineMailAndWritesItsFiles)
+{
+    MailListEntry entry { "hi", "a@x", "pop.x", "u1" };
+    m_reader.read(&entry);
+    EXPECT_EQ(received(), request(1, 305, "10\npop.x\nu1"));
+    answer(10, 305, "u1/a.jpg//From : a@x \r\nTo : kim \r\nCc :  \r\nTitle : hi \r\nTime : t \r\nPop3 : pop.x \r\n"
+                    "Body : <pre>hello</pre>[END]");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_view.title.empty(); }, 5s));
+    std::string mailFile = "\\Program Files\\Quillon\\MailCheck\\kim\\u1\\u1";
+    EXPECT_EQ(localFile(mailFile + ".ah"), "a.jpg//");
+    EXPECT_EQ(localFile(mailFile + ".body"), "<pre>hello</pre>");
+    EXPECT_TRUE(m_view.hasAttachments);
+    EXPECT_TRUE(m_view.header.starts_with("From : a@x"));
+    EXPECT_EQ(m_mailBody.address, mailFile + ".body");
+    EXPECT_EQ(m_reader.attachments(), std::vector<std::string> { "a.jpg" });
+
+    m_reader.openAttachment("a.zip");
+    EXPECT_EQ(m_ui.lastText(), "볼 수 없는 파일 형식입니다.");
+    m_reader.openAttachment("a.jpg");
+    EXPECT_EQ(received(), request(1, 303, "pda_Mail/kim/u1/a.jpg"));
+    answer(1, 303, "fail");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "파일변환에 실패하였습니다");
+    EXPECT_EQ(m_mailBody.address, mailFile + ".body");
+
+    m_reader.storeInInbox();
+    EXPECT_EQ(m_ui.lastText(), "Inbox의 Quillon 폴더에 저장되었습니다. \n첨부파일은 저장되지 않습니다.");
+    auto stored = std::filesystem::directory_iterator(m_root / "Inbox" / ".Quillon" / "new");
+    ASSERT_NE(stored, std::filesystem::directory_iterator());
+    auto message = readLocalFile(stored->path()).value_or("");
+    EXPECT_NE(message.find("Subject: hi\n"), std::string::npos) << message;
+    EXPECT_TRUE(message.ends_with("\n\n<pre>hello</pre>\n")) << message;
+}
+
+TEST_F(MailClientTest, FetchesAPreparedMailFromTheWebServer)
+{
+    testing::OneShotHttpServer web(200, "//From : b \r\nTo : kim \r\nCc :  \r\nTitle : long \r\nTime : t \r\n"
+                                        "Pop3 : p \r\nBody : <pre>text</pre>[END]");
+    m_settings.pcWebPort = web.port();
+    m_settings.mailFormat = 0;
+    MailListEntry entry { "long", "b", "p", "u#2" };
+    m_reader.read(&entry);
+    EXPECT_EQ(received(), request(0, 305, "10\np\nu#2"));
+    answer(10, 305, "_success/u#2");
+    ASSERT_TRUE(m_loop.runUntil([&] { return m_view.title == "u#2"; }, 5s));
+    EXPECT_NE(web.requestHead().find("GET /pda_Mail/kim/u%232/u%232.txt "), std::string::npos);
+    EXPECT_FALSE(m_view.hasAttachments);
+}
+
+TEST_F(MailClientTest, ContentAnswerWithoutSlashShowsTheFormatMessage)
+{
+    MailListEntry entry { "s", "f", "p", "u1" };
+    m_reader.read(&entry);
+    (void)received();
+    answer(9, 305, "u1/ignored: another number");
+    answer(10, 305, "garbage");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "선택하신 메일은 정확한 형식에 맞지 않아서 볼 수 없습니다.");
+    EXPECT_FALSE(m_reader.isFetching());
+}
+
+TEST_F(MailClientTest, SendsShortMailsWholeAndLongOnesInPieces)
+{
+    MailComposer composer(m_ui, m_settings, m_device);
+    // "to@x\nsub\n\n" is 10 bytes; a body of 890 makes exactly 900.
+    composer.draft() = { "to@x", "sub", std::string(890, 'b') };
+    m_sender.send(composer);
+    EXPECT_EQ(received(), request(4, 329, "to@x\nsub\n\n" + std::string(890, 'b')));
+    EXPECT_TRUE(composer.draft().to.empty());
+
+    // 901 bytes, whose last character would straddle the 900-byte mark.
+    composer.draft() = { "to@x", "sub", std::string(888, 'b') + "한" };
+    std::string text = "to@x\nsub\n\n" + std::string(888, 'b') + "한";
+    m_sender.send(composer);
+    EXPECT_EQ(received(), request(3, 329, text.substr(0, 898)));
+    answer(898, 330, "NEXT");
+    ASSERT_TRUE(m_loop.runUntil([&] { return testing::isReadable(m_peer); }, 5s));
+    EXPECT_EQ(received(), request(0, 329, text.substr(898)));
+    answer(901, 330, "NEXT");
+    ASSERT_TRUE(m_loop.runUntil([&] { return testing::isReadable(m_peer); }, 5s));
+    EXPECT_EQ(received(), request(1, 329, ""));
+    answer(0, 329, "success");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "이메일 전송을 완료하였습니다.");
+}
+
+TEST_F(MailClientTest, WebViewShowsConvertedDocumentsUnderTheLoginId)
+{
+    m_settings.pcWebPort = 91;
+    ASSERT_TRUE(m_viewer.viewPcFile("C:\\docs\\a.doc"));
+    EXPECT_EQ(received(), request(0, 303, "C:\\docs\\a.doc"));
+    answer(0, 303, "prev");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "이전에 요청한 파일 변환 중입니다.");
+    EXPECT_TRUE(m_web.address.empty());
+    ASSERT_TRUE(m_viewer.viewPcFile("C:\\docs\\a.doc"));
+    (void)received();
+    answer(0, 303, "http://127.0.0.1:91/a.htm");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_web.address.empty(); }, 5s));
+    EXPECT_EQ(m_tab.addresses, std::vector<std::string> { "http://kim/a.htm" });
+    EXPECT_EQ(m_web.address, "http://127.0.0.1:91/a.htm");
+    EXPECT_TRUE(m_tab.webTab);
+
+    m_tab.text = "";
+    m_viewer.go();
+    EXPECT_TRUE(m_tab.focused);
+}
+
+TEST_F(MailClientTest, SavesTheShownPageIntoTheWebFolder)
+{
+    testing::OneShotHttpServer web(200, "<html>page</html>");
+    m_settings.webFolderPath = "\\web";
+    m_web.address = "http://127.0.0.1:" + std::to_string(web.port()) + "/a/page.asp";
+    m_ui.pushAnswer(Answer::Ok);
+    m_viewer.savePage();
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_transfer.isRunning(); }, 5s));
+    EXPECT_EQ(m_ui.lastText(), "웹파일다운로드 폴더에 저장되었습니다.");
+    EXPECT_EQ(localFile("\\web\\page.html"), "<html>page</html>");
+}
+
+TEST_F(MailClientTest, ComposerKeepsItsLimits)
+{
+    MailComposer composer(m_ui, m_settings, m_device);
+    composer.draft().to = "1,2,3,4,5,6,7,8,9";
+    EXPECT_FALSE(composer.addContacts({ { "a", "a@x" }, { "b", "b@x" } }));
+    EXPECT_EQ(m_ui.lastText(), "최대 10명까지 동시에 보내실 수 있습니다.");
+    EXPECT_TRUE(composer.addContacts({ { "a", "a@x" } }));
+    EXPECT_FALSE(composer.canPickContacts());
+
+    composer.draft().to += ",11";
+    m_sender.send(composer);
+    EXPECT_EQ(m_ui.lastText(), "받는 사람은 10명까지 가능합니다.");
+
+    EXPECT_TRUE(composer.addAttachment("\\My Documents\\a.txt"));
+    EXPECT_FALSE(composer.addAttachment("\\My Documents\\b.txt"));
+    EXPECT_EQ(m_ui.lastText(), "PDA파일은 하나만 첨부하실 수 있습니다.");
+    for (const char* path : { "C:\\1", "C:\\2", "C:\\3", "C:\\4" })
+        EXPECT_TRUE(composer.addAttachment(path));
+    EXPECT_FALSE(composer.addAttachment("C:\\6"));
+    EXPECT_EQ(m_ui.lastText(), "첨부파일은 5개까지 보내실 수 있습니다.");
+}
+
+TEST_F(MailClientTest, SavedMailWithEmptySubjectKeepsBothMarkers)
+{
+    struct Dialogs final : ComposerDialogs {
+        std::optional<std::string> askFileName() override { return std::string(" my mail "); }
+        void openOptions() override { }
+    } dialogs;
+    MailComposer composer(m_ui, m_settings, m_device);
+    composer.draft() = { "a@x", "", "body" };
+    m_ui.pushAnswer(Answer::Ok);
+    auto path = composer.save(dialogs);
+    ASSERT_TRUE(path);
+    EXPECT_EQ(*path, "\\Program Files\\Quillon\\send\\mymail.m");
+    EXPECT_EQ(localFile(*path), "a@x [MSGBR] [MSGBR]body [MSGEND]");
+    MailComposer loaded(m_ui, m_settings, m_device);
+    ASSERT_TRUE(loaded.load(*path));
+    EXPECT_EQ(loaded.draft(), (MailDraft { "a@x", "", "body" }));
+}
+
+} // namespace
+} // namespace pocket::core
