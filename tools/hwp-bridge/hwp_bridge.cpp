@@ -53,12 +53,13 @@ bool HwpBridge::acceptTopic(std::string_view topic)
 bool HwpBridge::execute(const pc::convert::DdeConversationInfo& conversation, std::string_view command)
 {
     Client& client = m_clients[conversation.id];
+    // Each command's own result replaces the last one; until it has one, it
+    // failed.
+    client.returnValue = returnValueData(kStatusFailed, 0);
     auto call = parseMacroCommand(command);
     // "FX" alone, or anything that is not a macro call, is refused.
-    if (!call) {
-        client.returnValue = returnValueData(kStatusFailed, 0);
+    if (!call)
         return false;
-    }
     return run(client, conversation.id, *call);
 }
 
@@ -87,13 +88,11 @@ bool HwpBridge::run(Client& client, std::uint64_t conversation, const MacroCall&
         m_quit();
         return true;
     }
-    client.returnValue = returnValueData(kStatusFailed, 0);
     return false;
 }
 
 bool HwpBridge::openDocument(Client& client, std::uint64_t conversation, const MacroCall& call)
 {
-    client.returnValue = returnValueData(kStatusFailed, 0);
     if (call.arguments.size() < 2 || !call.arguments[1].quoted)
         return false;
     std::filesystem::path source = localPathOf(call.arguments[1].text);
@@ -116,7 +115,6 @@ bool HwpBridge::openDocument(Client& client, std::uint64_t conversation, const M
 
 bool HwpBridge::documentInfo(Client& client, const MacroCall& call)
 {
-    client.returnValue = returnValueData(kStatusFailed, 0);
     auto id = call.arguments.empty() ? std::nullopt : call.arguments[0].number();
     auto document = id ? m_documents.find(static_cast<std::int32_t>(*id)) : m_documents.end();
     if (document == m_documents.end())
@@ -132,7 +130,6 @@ bool HwpBridge::documentInfo(Client& client, const MacroCall& call)
 
 bool HwpBridge::createPageImage(Client& client, const MacroCall& call)
 {
-    client.returnValue = returnValueData(kStatusFailed, 0);
     if (call.arguments.size() < 4 || !call.arguments[1].quoted)
         return false;
     auto id = call.arguments[0].number();
