@@ -1,6 +1,7 @@
 #include "apps/quillon-pocket/console_front_end.h"
 
 #include "apps/quillon-pocket/console_input.h"
+#include "apps/quillon-pocket/console_mail.h"
 #include "apps/quillon-pocket/console_mypc.h"
 #include "apps/quillon-pocket/console_option_command.h"
 #include "platform/clock.h"
@@ -143,7 +144,7 @@ private:
         if (command == "exit" || command == "quit")
             return false;
         if (command == "help")
-            m_out << kHelp << ConsoleMyPc::help() << std::flush;
+            m_out << kHelp << ConsoleMyPc::help() << ConsoleMail::help() << std::flush;
         else if (command == "option")
             (void)runOptionCommand(parseOptionArguments(arguments), m_sheet, m_store, m_settings, m_ui, m_err);
         else if (command == "login")
@@ -156,6 +157,8 @@ private:
             dial(m_dialUp, m_settings, m_ui);
         else if (command == "settings")
             showSettings();
+        else if (m_mail.execute(command, arguments))
+            ;
         else if (!m_mypc.execute(command, arguments))
             m_err << command << ": unknown command (try help)" << std::endl;
         return true;
@@ -244,6 +247,8 @@ private:
     OptionsSheet m_sheet;
     PcFolderRequest m_folders;
     ConsoleMyPc m_mypc { m_loop, m_ui, m_link, m_settings, m_device, m_fetch, m_out, m_err };
+    ConsoleMail m_mail { m_loop, m_ui, m_link, m_settings, m_device, m_fetch, m_out, m_err,
+        [this](const std::function<bool()>& done) { waitFor(done); } };
 };
 
 } // namespace
