@@ -49,7 +49,7 @@ void useKoreanFont(QApplication& app)
 
 bool hasDisplay()
 {
-    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }) {
+    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY" }) {
         const char* value = std::getenv(name);
         if (value && *value)
             return true;

@@ -11,8 +11,7 @@
 
 namespace apps::quillon {
 
-// Whether a display is there to show windows on ($DISPLAY, $WAYLAND_DISPLAY,
-// or a Qt platform named in $QT_QPA_PLATFORM).
+// Whether a display is there to show windows on ($DISPLAY or $WAYLAND_DISPLAY).
 bool hasDisplay();
 
 // Returns the process exit status. `argc`/`argv` go to QApplication.
