@@ -2,6 +2,7 @@
 // the command line; each front end lives in its own file.
 
 #include "apps/quillon-pocket/console_front_end.h"
+#include "apps/quillon-pocket/msn_console.h"
 #include "apps/quillon-pocket/render_ink_command.h"
 
 #include <iostream>
@@ -12,6 +13,7 @@
 namespace {
 
 constexpr std::string_view kUsage = "usage: quillon-pocket [--home DIR] [--console]\n"
+                                    "       quillon-pocket [--home DIR] --msn-console [--msn-server HOST[:PORT]]\n"
                                     "       quillon-pocket --render-ink FILE.ink OUT.png\n";
 
 } // namespace
@@ -21,6 +23,8 @@ int main(int argc, char** argv)
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == apps::pocket::kRenderInkOption)
         return apps::pocket::runRenderInk(std::span(args).subspan(1), std::cout, std::cerr);
+    if (apps::pocket::wantsMsnConsole(args))
+        return apps::pocket::runMsnConsoleCommand(args, std::cin, std::cout, std::cerr);
     if (apps::pocket::wantsConsole(args))
         return apps::pocket::runConsoleCommand(args, std::cin, std::cout, std::cerr);
 

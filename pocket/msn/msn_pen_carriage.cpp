@@ -55,8 +55,12 @@ void MsnPenCarriage::openEditor()
 {
     ink::ComposerSetup setup { Network::Msn, m_target, m_session.account().loginId, m_setup.deviceRoot };
     m_composer = m_editors.createPenEditor(setup, *this);
-    if (m_composer)
-        m_composer->open(); // Asks probe() at once.
+    if (!m_composer) {
+        // A front end without a pen editor.
+        leavePenMode();
+        return;
+    }
+    m_composer->open(); // Asks probe() at once.
 }
 
 void MsnPenCarriage::abandon()
