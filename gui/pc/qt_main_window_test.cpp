@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -198,6 +200,35 @@ TEST_F(QtMainWindowTest, LogLinesLandWithTheirFormats)
     view.action(command::kClearLog)->trigger();
     EXPECT_TRUE(document->isEmpty());
     EXPECT_EQ(ui.lastText(), "접속 로그를 지웁니다.");
+}
+
+TEST_F(QtMainWindowTest, EscapeHidesAndTheCloseButtonAsksFirst)
+{
+    build();
+    view.show();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&view, &escape);
+    EXPECT_FALSE(view.isVisible());
+    view.action(command::kTrayActivate)->trigger();
+    EXPECT_TRUE(view.isVisible());
+    QKeyEvent f4(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
+    QApplication::sendEvent(&view, &f4);
+    EXPECT_FALSE(view.isVisible());
+    view.show();
+
+    int closed = 0;
+    view.setOnClosed([&] { ++closed; });
+    window->startServer();
+    ui.pushAnswer(platform::Answer::Cancel);
+    EXPECT_FALSE(view.close());
+    EXPECT_TRUE(view.isVisible());
+    EXPECT_TRUE(shell->isServerRunning());
+    ui.pushAnswer(platform::Answer::Ok);
+    EXPECT_TRUE(view.close());
+    EXPECT_FALSE(view.isVisible());
+    EXPECT_FALSE(shell->isServerRunning());
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(ui.lastText(), "종료하시겠습니까?");
 }
 
 TEST_F(QtMainWindowTest, LoginDialogPassesTheEntriesToTheLogic)

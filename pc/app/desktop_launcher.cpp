@@ -1,5 +1,6 @@
 #include "pc/app/desktop_launcher.h"
 
+#include "platform/process.h"
 #include "platform/trace.h"
 
 #include <cerrno>
@@ -86,7 +87,10 @@ bool XdgLauncher::runCommand(const std::string& commandLine)
 
 bool XdgLauncher::openFile(const std::filesystem::path& file)
 {
-    return runCommand("xdg-open " + shellQuote(file.string()));
+    auto opened = platform::openWithDesktop(file.string());
+    if (!opened)
+        platform::trace("launcher: " + platform::describe(opened.error()));
+    return static_cast<bool>(opened);
 }
 
 bool XdgLauncher::openDateTimeSettings()
@@ -95,7 +99,10 @@ bool XdgLauncher::openDateTimeSettings()
         std::string program = findOnPath({ panel.program });
         if (program.empty())
             continue;
-        return runCommand(shellQuote(program) + " " + panel.arguments);
+        std::vector<std::string> argv { program };
+        if (*panel.arguments)
+            argv.push_back(panel.arguments);
+        return static_cast<bool>(platform::launchDetached(argv));
     }
     platform::trace("launcher: no date and time settings panel found");
     return false;

@@ -21,7 +21,9 @@ public:
     virtual bool runCommand(const std::string& commandLine) = 0;
 };
 
-// The desktop's programs, started through /bin/sh in the background.
+// The desktop's programs: files open with xdg-open and the date and time
+// panel starts directly; a command line (the update command, which the user
+// configured) runs through /bin/sh in the background.
 class XdgLauncher final : public DesktopLauncher {
 public:
     bool openFile(const std::filesystem::path& file) override;
