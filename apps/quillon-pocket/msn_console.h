@@ -29,7 +29,7 @@ int runMsnConsoleCommand(std::span<const std::string_view> args, std::istream& i
     std::ostream& err);
 
 struct MsnConsoleOptions {
-    std::string server = "messenger.hotmail.com";
+    std::string server = "localhost";
     std::uint16_t port = 1863;
 };
 

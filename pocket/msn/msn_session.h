@@ -58,7 +58,8 @@ struct MsnAccount {
 };
 
 struct MsnConfig {
-    std::string dispatchHost = "messenger.hotmail.com";
+    // A setting; without one, a server on this machine.
+    std::string dispatchHost = "localhost";
     std::uint16_t port = kMsnPort;
 };
 
