@@ -1,0 +1,315 @@
+#include "gui/pocket/pocket_gui.h"
+
+#include "gui/ink/qt_ink_viewer.h"
+#include "gui/ink/qt_pen_message_box.h"
+#include "gui/pocket/qt_main_dialog.h"
+#include "gui/pocket/qt_options_sheet.h"
+#include "gui/pocket/qt_pocket_login_dialog.h"
+#include "gui/pocket/qt_pocket_window.h"
+#include "gui/pocket/qt_title_band.h"
+#include "gui/qt_event_loop.h"
+#include "gui/qt_string.h"
+#include "gui/qt_ui.h"
+#include "platform/clock.h"
+#include "platform/home.h"
+#include "platform/registry.h"
+#include "platform/single_instance.h"
+#include "pocket/core/device_root.h"
+#include "pocket/core/dial_up.h"
+#include "pocket/core/login_dialog.h"
+#include "pocket/core/settings_store.h"
+#include "pocket/device/title_band.h"
+#include "pocket/ink/ink_viewer.h"
+#include "pocket/ink/pen_inbox.h"
+#include "pocket/ink/pen_message_box.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace gui::handheld {
+
+namespace frame = ::pocket::core::frame;
+namespace core = ::pocket::core;
+
+namespace {
+
+constexpr const char* kAboutText = "Quillon for Pocket PC\n내 PC와 메신저를 손안에서.";
+
+// Shown when the device has no start page of its own.
+constexpr const char* kWelcomePage = "<html><body style='font-family: NanumGothic'>"
+                                     "<h3 style='color:#1c4aa8'>Quillon</h3>"
+                                     "<p>PC에 접속하려면 <b>Tools → 접속하기</b>를 누르세요.</p>"
+                                     "<p>메신저 계정과 PC IP는 <b>Tools → 환경설정</b>에서 "
+                                     "등록합니다.</p></body></html>";
+
+} // namespace
+
+// Everything that is not a widget, in the order it is built.
+struct PocketGui::Parts {
+    Parts(const PocketGuiOptions& options, platform::Registry& registry)
+        : clock(options.clock ? *options.clock : systemClock)
+        , loop(clock)
+        , ui(options.ui ? *options.ui : qtUi)
+        , registry(registry)
+        , device(options.home / "device")
+        , store(registry, device)
+        , dialUp(options.dialUp ? *options.dialUp : nmcli)
+    {
+        if (options.singleInstance)
+            instance = std::make_unique<platform::SingleInstance>(options.home, "quillon-pocket");
+    }
+
+    platform::SystemClock systemClock;
+    platform::Clock& clock;
+    gui::QtEventLoop loop;
+    gui::QtUi qtUi;
+    platform::Ui& ui;
+    platform::Registry& registry;
+    core::DeviceRoot device;
+    core::SettingsStore store;
+    core::PdaSettings settings;
+    core::NmcliDialUp nmcli;
+    core::DialUp& dialUp;
+    gui::ink::QtInkViewerHost viewerHost;
+    std::unique_ptr<::pocket::ink::InkViewers> viewers;
+    std::unique_ptr<::pocket::ink::PenInbox> inbox;
+    std::unique_ptr<::pocket::ink::PenMessageBox> penBox;
+    std::unique_ptr<core::PcLink> link;
+    std::unique_ptr<core::LoginDialog> login;
+    std::unique_ptr<core::OptionsSheet> sheet;
+    std::unique_ptr<::pocket::device::TitleBand> titleBand;
+    std::unique_ptr<platform::SingleInstance> instance;
+};
+
+PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
+    : m_parts(std::make_unique<Parts>(options, registry))
+{
+    Parts& p = *m_parts;
+    m_window = std::make_unique<QtPocketWindow>(options.screen);
+    p.qtUi.setParent(m_window.get());
+    m_settings = &p.settings;
+
+    p.viewers = std::make_unique<::pocket::ink::InkViewers>(p.viewerHost, p.ui);
+    p.viewerHost.setViewers(p.viewers.get());
+    p.inbox = std::make_unique<::pocket::ink::PenInbox>(p.device.root(), p.ui, *p.viewers);
+    m_penBoxView = std::make_unique<gui::ink::QtPenMessageBox>();
+    p.penBox = std::make_unique<::pocket::ink::PenMessageBox>(p.device.root(), *m_penBoxView, p.ui, *p.viewers);
+    m_penBoxView->setBox(p.penBox.get());
+
+    p.link = std::make_unique<core::PcLink>(p.loop, p.ui, p.settings, *this);
+    m_link = p.link.get();
+    m_loginView = std::make_unique<QtPocketLoginDialog>(options.screen, m_window.get());
+    p.login = std::make_unique<core::LoginDialog>(*p.link, p.store, p.settings, p.ui, *m_loginView);
+    m_loginView->setLogic(p.login.get());
+    p.sheet = std::make_unique<core::OptionsSheet>(p.store, p.settings, p.ui, p.dialUp, *this);
+    m_sheetView = std::make_unique<QtOptionsSheet>(*p.sheet, p.store, p.settings, p.ui, options.screen, m_window.get());
+
+    p.titleBand = std::make_unique<::pocket::device::TitleBand>(*m_window->titleBand(), *m_window->titleBand(), p.loop,
+        p.clock);
+    m_frame = std::make_unique<frame::HandheldFrame>(
+        frame::FrameParts { p.loop, p.ui, p.registry, p.store, p.settings, *p.link, p.dialUp }, *m_window, *this);
+
+    m_window->onCommand = [this](int id) { (void)m_frame->onCommand(id); };
+    m_window->onButton = [this](int id) { onButton(id); };
+    m_window->onCloseRequested = [this] { m_frame->askExit(); };
+}
+
+PocketGui::~PocketGui()
+{
+    m_frame.reset();
+    m_parts->titleBand.reset();
+}
+
+frame::StartResult PocketGui::start()
+{
+    const auto result = m_frame->start(m_parts->instance.get());
+    if (result == frame::StartResult::Running) {
+        m_parts->titleBand->create();
+        m_parts->titleBand->updateClock();
+        m_window->titleBand()->raise();
+    }
+    return result;
+}
+
+platform::EventLoop& PocketGui::loop()
+{
+    return m_parts->loop;
+}
+
+::pocket::ink::PenInbox& PocketGui::penInbox()
+{
+    return *m_parts->inbox;
+}
+
+void PocketGui::onButton(int id)
+{
+    if (frame::viewOfButton(id) != 0) {
+        m_frame->onViewButton(id);
+        return;
+    }
+    switch (id) {
+    case frame::kScreenChangePc:
+    case frame::kScreenChangeMail:
+        m_frame->toggleScreen();
+        break;
+    case frame::kHomeButton:
+        openStartPage(frame::kStartPage);
+        break;
+    case frame::kGoButton: {
+        const QString text = m_window->mainDialog()->addressBox()->currentText().trimmed();
+        if (!text.isEmpty())
+            showWebPage(toUtf8(text));
+        break;
+    }
+    default:
+        // FIXME: the My PC, e-mail and web buttons reach their parts once
+        // those views are hooked in here.
+        break;
+    }
+}
+
+bool PocketGui::registerContactStore()
+{
+    // The contact store lives in the device root; without a device root
+    // there is no store to register.
+    m_parts->device.prepare();
+    std::error_code error;
+    return std::filesystem::is_directory(m_parts->device.root(), error);
+}
+
+void PocketGui::setCodePage(const std::string& codePage)
+{
+    m_parts->inbox->setCodePage(codePage);
+    m_parts->penBox->setCodePage(codePage);
+}
+
+void PocketGui::openStartPage(const std::string& page)
+{
+    QtMainDialog* dialog = m_window->mainDialog();
+    if (!dialog)
+        return;
+    dialog->showAddress(page);
+    const auto local = m_parts->device.toLocal(page);
+    std::error_code error;
+    if (std::filesystem::is_regular_file(local, error))
+        dialog->webView()->setSource(QUrl::fromLocalFile(QString::fromStdString(local.string())));
+    else
+        dialog->webView()->setHtml(QString::fromUtf8(kWelcomePage));
+}
+
+void PocketGui::showWebPage(const std::string& url)
+{
+    QtMainDialog* dialog = m_window->mainDialog();
+    if (!dialog)
+        return;
+    // FIXME: pages load through the web viewer of the core once it is hooked
+    // in; until then the address shows and the page says where it points.
+    dialog->showAddress(url);
+    dialog->webView()->setHtml(QStringLiteral("<p><a href='%1'>%1</a></p>").arg(toQString(url).toHtmlEscaped()));
+}
+
+void PocketGui::showAbout()
+{
+    m_parts->ui.messageBox(frame::text::kTitle, kAboutText, platform::Icon::Information);
+}
+
+void PocketGui::openPenMessageBox()
+{
+    m_parts->penBox->open();
+    m_penBoxView->show();
+    m_penBoxView->raise();
+}
+
+void PocketGui::openLoginDialog()
+{
+    m_parts->login->show();
+    m_loginView->open();
+}
+
+void PocketGui::openOptions()
+{
+    m_sheetView->openSheet();
+}
+
+void PocketGui::setConnectedMenu(bool connected)
+{
+    m_frame->setConnected(connected);
+}
+
+void PocketGui::resetPcTree()
+{
+    if (QtMainDialog* dialog = m_window->mainDialog())
+        dialog->resetPcTree();
+}
+
+void PocketGui::addDriveItems(const std::vector<std::string>& drives)
+{
+    if (QtMainDialog* dialog = m_window->mainDialog())
+        dialog->addDriveItems(drives);
+}
+
+void PocketGui::setMsnStatusLine(const std::string& text)
+{
+    if (QtMainDialog* dialog = m_window->mainDialog())
+        dialog->setMsnStatusLine(text);
+}
+
+void PocketGui::rebuildMessengerTabs()
+{
+    m_frame->relayOut();
+}
+
+bool hasDisplay()
+{
+    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+int runPocketGui(std::span<const std::string_view> args, int argc, char** argv)
+{
+    std::string_view homeOption;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--home" && i + 1 < args.size())
+            homeOption = args[++i];
+        else if (args[i].starts_with("--home="))
+            homeOption = args[i].substr(7);
+        else {
+            std::cerr << "quillon-pocket: unknown option " << args[i] << std::endl;
+            return 2;
+        }
+    }
+    auto home = platform::prepareHome(platform::Program::Pocket, homeOption);
+    if (!home) {
+        std::cerr << "quillon-pocket: " << platform::describe(home.error()) << std::endl;
+        return 1;
+    }
+    auto registry = platform::Registry::open(*home / "registry.txt");
+    if (!registry) {
+        std::cerr << "quillon-pocket: " << platform::describe(registry.error()) << std::endl;
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillon"));
+    PocketGui gui({ .home = *home }, **registry);
+    switch (gui.start()) {
+    case frame::StartResult::AlreadyRunning:
+        return 0;
+    case frame::StartResult::Failed:
+        return 1;
+    case frame::StartResult::Running:
+        break;
+    }
+    gui.window().show();
+    return app.exec();
+}
+
+} // namespace gui::handheld

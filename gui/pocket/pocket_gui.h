@@ -1,0 +1,128 @@
+#pragma once
+
+// File: gui/pocket/pocket_gui.h
+// The handheld program with its Qt front end: builds the object graph (the
+// Qt event loop as the window thread, the settings, the PC link, the log-in
+// dialog, the options sheet, the pen-message windows, the title band, the
+// frame) and provides the frame's services and the views the core reports
+// to. Build it on the GUI thread after the QApplication.
+//
+//     gui::handheld::PocketGui gui({ .home = home }, registry);
+//     if (gui.start() != StartResult::Running) return ...;
+//     gui.window().show();
+//     return app.exec();
+
+#include "gui/pocket/pocket_screen.h"
+#include "pocket/core/frame_app.h"
+#include "pocket/core/options_sheet.h"
+#include "pocket/core/pc_link.h"
+
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string_view>
+
+namespace platform {
+class Clock;
+class Registry;
+class SingleInstance;
+class Ui;
+}
+
+namespace pocket::core {
+class DialUp;
+class LoginDialog;
+class SettingsStore;
+struct PdaSettings;
+}
+
+namespace pocket::ink {
+class PenInbox;
+class PenMessageBox;
+}
+
+namespace gui::ink {
+class QtPenMessageBox;
+}
+
+namespace gui::handheld {
+
+class QtOptionsSheet;
+class QtPocketLoginDialog;
+class QtPocketWindow;
+
+struct PocketGuiOptions {
+    std::filesystem::path home;
+    PocketScreen screen {};
+    // Stand-ins for tests and the screenshot tool; the real ones otherwise.
+    platform::Clock* clock = nullptr;
+    platform::Ui* ui = nullptr;
+    ::pocket::core::DialUp* dialUp = nullptr;
+    // One instance per home folder.
+    bool singleInstance = true;
+};
+
+class PocketGui final : public ::pocket::core::frame::FrameServices,
+                        public ::pocket::core::PcLinkView,
+                        public ::pocket::core::MessengerHost {
+public:
+    PocketGui(PocketGuiOptions options, platform::Registry& registry);
+    ~PocketGui() override;
+
+    ::pocket::core::frame::StartResult start();
+
+    QtPocketWindow& window() { return *m_window; }
+    ::pocket::core::frame::HandheldFrame& frame() { return *m_frame; }
+    platform::EventLoop& loop();
+    ::pocket::core::PdaSettings& settings() { return *m_settings; }
+    ::pocket::core::PcLink& link() { return *m_link; }
+    QtPocketLoginDialog& loginDialog() { return *m_loginView; }
+    QtOptionsSheet& optionsSheet() { return *m_sheetView; }
+    gui::ink::QtPenMessageBox& penMessageBox() { return *m_penBoxView; }
+    // Where the messengers file received pen messages.
+    ::pocket::ink::PenInbox& penInbox();
+
+    // FrameServices.
+    bool registerContactStore() override;
+    void setCodePage(const std::string& codePage) override;
+    void openStartPage(const std::string& page) override;
+    void showWebPage(const std::string& url) override;
+    void showAbout() override;
+    void openPenMessageBox() override;
+    void openLoginDialog() override;
+    void openOptions() override;
+
+    // PcLinkView.
+    void setConnectedMenu(bool connected) override;
+    void resetPcTree() override;
+    void addDriveItems(const std::vector<std::string>& drives) override;
+
+    // MessengerHost. The sessions are hooked in by their own parts.
+    void setMsnStatusLine(const std::string& text) override;
+    void signOutMsn() override { }
+    void resetIcq(const std::string&) override { }
+    void closeIcq() override { }
+    void rebuildMessengerTabs() override;
+
+private:
+    struct Parts;
+    void onButton(int id);
+
+    std::unique_ptr<Parts> m_parts;
+    std::unique_ptr<QtPocketWindow> m_window;
+    std::unique_ptr<QtPocketLoginDialog> m_loginView;
+    std::unique_ptr<QtOptionsSheet> m_sheetView;
+    std::unique_ptr<gui::ink::QtPenMessageBox> m_penBoxView;
+    ::pocket::core::PdaSettings* m_settings = nullptr;
+    ::pocket::core::PcLink* m_link = nullptr;
+    std::unique_ptr<::pocket::core::frame::HandheldFrame> m_frame;
+};
+
+// Whether Qt can open a window here (an X11 or Wayland display, or a
+// platform named in QT_QPA_PLATFORM).
+bool hasDisplay();
+
+// "quillon-pocket [--home DIR]": the handheld program with its window.
+int runPocketGui(std::span<const std::string_view> args, int argc, char** argv);
+
+} // namespace gui::handheld

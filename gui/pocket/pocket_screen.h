@@ -1,0 +1,35 @@
+#pragma once
+
+// File: gui/pocket/pocket_screen.h
+// (The namespace is gui::handheld: a gui::pocket would hide ::pocket from
+// the other views inside gui.)
+// The handheld's screen: 240×320 Pocket PC pixels, drawn `scale` times larger
+// on the desktop. Every widget of the handheld window takes its geometry and
+// font sizes in device pixels through this.
+
+#include <QFont>
+#include <QRect>
+
+namespace gui::handheld {
+
+constexpr int kScreenWidth = 240;
+constexpr int kScreenHeight = 320;
+constexpr int kMenuBarHeight = 26;
+constexpr int kDefaultScale = 2;
+
+struct PocketScreen {
+    int scale = kDefaultScale;
+
+    int px(int devicePixels) const { return devicePixels * scale; }
+    QRect rect(int x, int y, int width, int height) const { return QRect(px(x), px(y), px(width), px(height)); }
+    // A font `height` device pixels high, in the Korean face when there is one.
+    QFont font(int height, bool bold = false) const
+    {
+        QFont font(QStringLiteral("NanumGothic"));
+        font.setPixelSize(px(height));
+        font.setBold(bold);
+        return font;
+    }
+};
+
+} // namespace gui::handheld

@@ -1,0 +1,344 @@
+#include "gui/pocket/qt_options_sheet.h"
+
+#include "gui/qt_string.h"
+#include "platform/ui.h"
+#include "pocket/core/file_options_dialog.h"
+#include "pocket/core/frame_layout.h"
+#include "pocket/core/pda_settings.h"
+#include "pocket/core/settings_store.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace gui::handheld {
+
+using ::pocket::core::OptionsPage;
+
+namespace {
+
+constexpr int kSheetHeight = kScreenHeight - ::pocket::core::frame::kTitleBandHeight - kMenuBarHeight;
+
+QLineEdit* lineEdit(QWidget* parent, std::size_t maxChars, bool masked = false)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setMaxLength(static_cast<int>(maxChars));
+    if (masked)
+        edit->setEchoMode(QLineEdit::Password);
+    return edit;
+}
+
+} // namespace
+
+QtOptionsSheet::QtOptionsSheet(::pocket::core::OptionsSheet& sheet, ::pocket::core::SettingsStore& store,
+    ::pocket::core::PdaSettings& settings, platform::Ui& ui, PocketScreen screen, QWidget* parent)
+    : QDialog(parent)
+    , m_sheet(sheet)
+    , m_store(store)
+    , m_settings(settings)
+    , m_ui(ui)
+    , m_screen(screen)
+{
+    setWindowTitle(QStringLiteral("환경설정"));
+    setObjectName(QStringLiteral("optionsSheet"));
+    setFixedSize(screen.px(kScreenWidth), screen.px(kSheetHeight));
+    setFont(screen.font(11));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_tabs = new QTabWidget(this);
+    m_tabs->setTabPosition(QTabWidget::South);
+    m_tabs->addTab(page(buildAccounts(), OptionsPage::Accounts), QStringLiteral("Accounts"));
+    m_tabs->addTab(page(buildConnections(), OptionsPage::Connections), QStringLiteral("Connections"));
+    m_tabs->addTab(page(buildFolders(), OptionsPage::Folders), QStringLiteral("Folder setup"));
+    layout->addWidget(m_tabs);
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) { onPageShown(index); });
+}
+
+QWidget* QtOptionsSheet::page(QWidget* content, OptionsPage which)
+{
+    auto* pageWidget = new QWidget(this);
+    auto* layout = new QVBoxLayout(pageWidget);
+    layout->setContentsMargins(m_screen.px(4), m_screen.px(4), m_screen.px(4), m_screen.px(4));
+    layout->addWidget(content);
+    layout->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* apply = new QPushButton(QStringLiteral("적용"), pageWidget);
+    auto* cancel = new QPushButton(QStringLiteral("취소"), pageWidget);
+    buttons->addWidget(apply);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(apply, &QPushButton::clicked, this, [this, which] { applyPage(which); });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    return pageWidget;
+}
+
+QWidget* QtOptionsSheet::buildAccounts()
+{
+    auto* box = new QWidget(this);
+    auto* layout = new QFormLayout(box);
+    m_accounts.msn = new QCheckBox(QStringLiteral(" MSN 메신저"), box);
+    m_accounts.msnId = lineEdit(box, ::pocket::core::kMsnTextBytes);
+    m_accounts.msnPassword = lineEdit(box, ::pocket::core::kMsnTextBytes, true);
+    m_accounts.icq = new QCheckBox(QStringLiteral(" ICQ 메신저"), box);
+    m_accounts.icqId = lineEdit(box, ::pocket::core::kAccountChars);
+    m_accounts.icqId->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+    m_accounts.icqPassword = lineEdit(box, ::pocket::core::kAccountChars, true);
+    layout->addRow(m_accounts.msn);
+    layout->addRow(QStringLiteral("E-mail"), m_accounts.msnId);
+    layout->addRow(QStringLiteral("Password"), m_accounts.msnPassword);
+    layout->addRow(m_accounts.icq);
+    layout->addRow(QStringLiteral("Icq #"), m_accounts.icqId);
+    layout->addRow(QStringLiteral("Password"), m_accounts.icqPassword);
+    // The YAHOO controls exist on the page but stay hidden.
+    return box;
+}
+
+QWidget* QtOptionsSheet::buildConnections()
+{
+    auto* box = new QWidget(this);
+    auto* layout = new QFormLayout(box);
+    m_connections.pcIp = lineEdit(box, ::pocket::core::kPcFieldChars);
+    layout->addRow(QStringLiteral("PC IP :"), m_connections.pcIp);
+    auto* fileOptions = new QPushButton(QStringLiteral("파일 옵션"), box);
+    layout->addRow(fileOptions);
+    m_connections.autoDial = new QCheckBox(QStringLiteral("자동연결(using connection below)"), box);
+    m_connections.autoDisconnection = new QCheckBox(QStringLiteral("프로그램 종료시 자동연결해제"), box);
+    layout->addRow(m_connections.autoDial);
+    layout->addRow(m_connections.autoDisconnection);
+    m_connections.connection = new QComboBox(box);
+    layout->addRow(QStringLiteral("연      결 :"), m_connections.connection);
+
+    connect(fileOptions, &QPushButton::clicked, this, [this] { openFileOptions(); });
+    connect(m_connections.connection, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (m_filling || !m_connectionFields)
+            return;
+        m_sheet.selectConnection(index < 0 ? std::nullopt : std::optional<std::size_t>(index));
+        m_connections.autoDial->setEnabled(m_connectionFields->checksEnabled);
+        m_connections.autoDisconnection->setEnabled(m_connectionFields->checksEnabled);
+    });
+    connect(m_connections.autoDial, &QCheckBox::toggled, this, [this](bool checked) {
+        if (!m_filling)
+            (void)m_sheet.setAutoDial(checked);
+    });
+    connect(m_connections.autoDisconnection, &QCheckBox::toggled, this, [this](bool checked) {
+        if (!m_filling)
+            (void)m_sheet.setAutoDisconnection(checked);
+    });
+    return box;
+}
+
+QWidget* QtOptionsSheet::buildFolders()
+{
+    auto* box = new QWidget(this);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* mail = new QGroupBox(QStringLiteral("메일"), box);
+    auto* mailLayout = new QFormLayout(mail);
+    m_folders.inbox = lineEdit(mail, ::pocket::core::kInboxChars);
+    m_folders.period = new QComboBox(mail);
+    for (const char* item : { "1일", "5일", "10일", "30일", "모두보기" })
+        m_folders.period->addItem(QString::fromUtf8(item));
+    mailLayout->addRow(QStringLiteral("메일 저장 폴더"), m_folders.inbox);
+    mailLayout->addRow(QStringLiteral("지난 메일 보기"), m_folders.period);
+    layout->addWidget(mail);
+
+    auto* folders = new QGroupBox(QStringLiteral("폴더"), box);
+    auto* folderLayout = new QFormLayout(folders);
+    for (QLineEdit** edit : { &m_folders.web, &m_folders.file, &m_folders.sendMail }) {
+        *edit = lineEdit(folders, ::pocket::core::kPathChars);
+        auto* chooser = new QToolButton(folders);
+        chooser->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
+        QLineEdit* target = *edit;
+        connect(chooser, &QToolButton::clicked, this, [this, target] { chooseFolder(target); });
+        folderLayout->addRow(chooser, target);
+    }
+    layout->addWidget(folders);
+    return box;
+}
+
+void QtOptionsSheet::openSheet()
+{
+    m_accountFields = nullptr;
+    m_connectionFields = nullptr;
+    m_folderFields = nullptr;
+    m_sheet.open();
+    m_filling = true;
+    m_tabs->setCurrentIndex(0);
+    m_filling = false;
+    onPageShown(0);
+    show();
+}
+
+void QtOptionsSheet::onPageShown(int index)
+{
+    if (m_filling || !m_sheet.isOpen())
+        return;
+    if (index == 0 && !m_accountFields)
+        fillAccounts();
+    else if (index == 1 && !m_connectionFields)
+        fillConnections();
+    else if (index == 2 && !m_folderFields)
+        fillFolders();
+}
+
+void QtOptionsSheet::fillAccounts()
+{
+    m_accountFields = &m_sheet.showAccounts();
+    const auto& f = *m_accountFields;
+    m_accounts.msn->setChecked(f.msn);
+    m_accounts.msnId->setText(toQString(f.msnId));
+    m_accounts.msnPassword->setText(toQString(f.msnPassword));
+    m_accounts.icq->setChecked(f.icq);
+    m_accounts.icqId->setText(toQString(f.icqId));
+    m_accounts.icqPassword->setText(toQString(f.icqPassword));
+}
+
+void QtOptionsSheet::fillConnections()
+{
+    m_filling = true;
+    m_connectionFields = &m_sheet.showConnections();
+    const auto& f = *m_connectionFields;
+    m_connections.pcIp->setText(toQString(f.pcIp));
+    m_connections.connection->clear();
+    int selected = -1;
+    for (std::size_t i = 0; i < f.entries.size(); ++i) {
+        m_connections.connection->addItem(toQString(f.entries[i]));
+        if (selected < 0 && f.entries[i] == f.connection)
+            selected = static_cast<int>(i);
+    }
+    m_connections.connection->setCurrentIndex(selected);
+    m_connections.autoDial->setChecked(f.autoDial);
+    m_connections.autoDisconnection->setChecked(f.autoDisconnection);
+    m_connections.autoDial->setEnabled(f.checksEnabled);
+    m_connections.autoDisconnection->setEnabled(f.checksEnabled);
+    m_filling = false;
+}
+
+void QtOptionsSheet::fillFolders()
+{
+    m_folderFields = &m_sheet.showFolders();
+    const auto& f = *m_folderFields;
+    m_folders.inbox->setText(toQString(f.inbox));
+    m_folders.period->setCurrentText(toQString(f.period));
+    m_folders.web->setText(toQString(f.webFolderPath));
+    m_folders.file->setText(toQString(f.saveFilePath));
+    m_folders.sendMail->setText(toQString(f.sndMailPath));
+}
+
+void QtOptionsSheet::collect()
+{
+    if (m_accountFields) {
+        auto& f = *m_accountFields;
+        f.msn = m_accounts.msn->isChecked();
+        f.msnId = toUtf8(m_accounts.msnId->text());
+        f.msnPassword = toUtf8(m_accounts.msnPassword->text());
+        f.icq = m_accounts.icq->isChecked();
+        f.icqId = toUtf8(m_accounts.icqId->text());
+        f.icqPassword = toUtf8(m_accounts.icqPassword->text());
+    }
+    if (m_connectionFields) {
+        auto& f = *m_connectionFields;
+        f.pcIp = toUtf8(m_connections.pcIp->text());
+        f.connection = toUtf8(m_connections.connection->currentText());
+        f.autoDial = m_connections.autoDial->isChecked();
+        f.autoDisconnection = m_connections.autoDisconnection->isChecked();
+    }
+    if (m_folderFields) {
+        auto& f = *m_folderFields;
+        f.inbox = toUtf8(m_folders.inbox->text());
+        f.period = toUtf8(m_folders.period->currentText());
+        f.webFolderPath = toUtf8(m_folders.web->text());
+        f.saveFilePath = toUtf8(m_folders.file->text());
+        f.sndMailPath = toUtf8(m_folders.sendMail->text());
+    }
+}
+
+void QtOptionsSheet::applyPage(OptionsPage page)
+{
+    collect();
+    if (m_sheet.apply(page))
+        QDialog::accept();
+}
+
+void QtOptionsSheet::reject()
+{
+    if (m_sheet.isOpen())
+        m_sheet.cancel();
+    QDialog::reject();
+}
+
+void QtOptionsSheet::chooseFolder(QLineEdit* edit)
+{
+    if (!m_folderFields)
+        return;
+    // The device's folders are the folders under the device root.
+    const auto root = m_store.device().root();
+    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("첨부파일"),
+        QString::fromStdString(root.string()));
+    if (chosen.isEmpty())
+        return;
+    std::error_code error;
+    auto relative = std::filesystem::relative(std::filesystem::path(chosen.toStdString()), root, error);
+    if (error || relative.empty() || relative.native().starts_with(".."))
+        return;
+    std::string handheld;
+    for (const auto& part : relative) {
+        if (part != ".")
+            handheld += "\\" + part.string();
+    }
+    collect();
+    std::string* field = edit == m_folders.web ? &m_folderFields->webFolderPath
+        : edit == m_folders.file              ? &m_folderFields->saveFilePath
+                                              : &m_folderFields->sndMailPath;
+    m_sheet.chooseFolder(*field, handheld);
+    edit->setText(toQString(*field));
+}
+
+void QtOptionsSheet::openFileOptions()
+{
+    ::pocket::core::FileOptionsDialog logic(m_store, m_settings, m_ui);
+    const auto fields = logic.show();
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Option"));
+    dialog.setFont(font());
+    auto* layout = new QFormLayout(&dialog);
+    auto* list = new QComboBox(&dialog);
+    auto* size = new QComboBox(&dialog);
+    for (const auto& item : ::pocket::core::FileOptionsDialog::fileListItems())
+        list->addItem(toQString(item));
+    for (const auto& item : ::pocket::core::FileOptionsDialog::fileSizeItems())
+        size->addItem(toQString(item));
+    list->setCurrentText(toQString(fields.maxFileList));
+    size->setCurrentText(toQString(fields.maxFileSize));
+    layout->addRow(QStringLiteral("한번에 검색할 파일 갯수"), list);
+    layout->addRow(QStringLiteral("이하"), new QWidget(&dialog));
+    layout->addRow(QStringLiteral("전송 가능한 파일 크기"), size);
+    layout->addRow(QStringLiteral("K 이하"), new QWidget(&dialog));
+    auto* note = new QLabel(QStringLiteral("한번에 검색할 파일 갯수나 전송 가능한 파일 크기를  크게 할 경우,  시간이 많이 "
+                                           "소요 될 수 있습니다."),
+        &dialog);
+    note->setWordWrap(true);
+    layout->addRow(note);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("확 인"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("취 소"), QDialogButtonBox::RejectRole);
+    layout->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() == QDialog::Accepted)
+        logic.accept({ toUtf8(list->currentText()), toUtf8(size->currentText()) });
+}
+
+} // namespace gui::handheld

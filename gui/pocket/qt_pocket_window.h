@@ -1,0 +1,69 @@
+#pragma once
+
+// File: gui/pocket/qt_pocket_window.h
+// The frame window of the handheld, drawn as a 240×320 Pocket PC screen
+// (scaled): the title band with the clock at the top, the main dialog, and
+// the menu bar at the bottom, of which two are made (disconnected and
+// connected) and one shows. It implements the frame's window port. Menu
+// commands, taps on the
+// main dialog's buttons and the window's close button are passed on through
+// the callbacks. GUI thread only.
+
+#include "gui/pocket/pocket_screen.h"
+#include "pocket/core/frame_view.h"
+
+#include <QMap>
+#include <QWidget>
+
+#include <functional>
+
+namespace gui::handheld {
+
+class QtMainDialog;
+
+class QtTitleBand;
+
+class QtPocketWindow final : public QWidget, public ::pocket::core::frame::FrameView {
+public:
+    explicit QtPocketWindow(PocketScreen screen = {}, QWidget* parent = nullptr);
+
+    std::function<void(int)> onCommand;
+    std::function<void(int)> onButton;
+    // The close button: the frame asks before anything closes.
+    std::function<void()> onCloseRequested;
+
+    QtMainDialog* mainDialog() const { return m_dialog; }
+    // The menu bar shown now (105 or 204), or 0.
+    int shownMenuBar() const { return m_shownMenuBar; }
+    QWidget* menuBarWidget(int resource) const { return m_menuBars.value(resource); }
+    QtTitleBand* titleBand() const { return m_band; }
+    const PocketScreen& screen() const { return m_screen; }
+
+    // FrameView.
+    void loadViewBitmaps() override { }
+    void freeViewBitmaps() override { }
+    bool createMenuBar(int resource, const std::vector<::pocket::core::frame::Menu>& menus) override;
+    void showMenuBar(int resource) override;
+    void sizeToScreen() override;
+    void createMainDialog(int top) override;
+    void createTitleBand() override;
+    void layOut(int messengerLayoutCode) override;
+    void drawViewButtons(int currentView) override;
+    void setControlVisible(int id, bool visible) override;
+    void bringToFront() override;
+    void destroyMainDialog() override;
+    void destroyFrame() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    PocketScreen m_screen;
+    QtTitleBand* m_band = nullptr;
+    QtMainDialog* m_dialog = nullptr;
+    QMap<int, QWidget*> m_menuBars;
+    int m_shownMenuBar = 0;
+    bool m_destroying = false;
+};
+
+} // namespace gui::handheld
