@@ -88,14 +88,26 @@ TEST_F(ContactStoreTest, UnreadableStoreIsReportedAndNeverOverwritten)
     EXPECT_NE(platform::readWholeFile(m_store.file())->find("FN:keep"), std::string::npos);
 }
 
+TEST_F(ContactStoreTest, StoreThatIsNoFileIsNotUsed)
+{
+    // The store's place is taken by a folder: it cannot be read.
+    std::filesystem::create_directories(m_store.file() / "x");
+    EXPECT_FALSE(m_store.addContact({ "a@example.com", "A", "", "", "" }, "MSN"));
+    EXPECT_FALSE(m_store.listContacts());
+    ASSERT_EQ(m_ui.callCount(), 2u);
+    EXPECT_EQ(m_ui.calls()[0].text, "Failure to obtain Calendar folder.");
+}
+
 TEST_F(ContactStoreTest, WriteFailureSaysTheContactCouldNotBeCreated)
 {
-    // The store's place is taken by a folder, so the file cannot be written.
-    std::filesystem::create_directories(m_store.file() / "x");
-    ContactStore store(m_root.path(), m_ui);
-    // Reading a folder fails too; either way the user is told and nothing is added.
+    // No store yet, and its folder cannot be made (not even by root).
+    ContactStore store("/proc/self/no-such-device", m_ui);
     EXPECT_FALSE(store.addContact({ "a@example.com", "A", "", "", "" }, "MSN"));
-    EXPECT_EQ(m_ui.callCount(), 1u);
+    ASSERT_EQ(m_ui.callCount(), 1u);
+    EXPECT_EQ(m_ui.calls()[0].title, "Quillon");
+    EXPECT_EQ(m_ui.calls()[0].text, "Error creating a new Contact.");
+    // Nothing to add is no failure.
+    EXPECT_EQ(store.addContacts({}, "MSN"), 0);
 }
 
 } // namespace
