@@ -152,6 +152,10 @@ void MsnPenCarriage::sendChunk(bool first)
     if (!m_penMode || !m_ink || m_finished)
         return;
     auto* editor = composer();
+    // A stray "chunk taken" after a failed or abandoned transfer finds no
+    // file; it must not end the message early.
+    if (!first && !m_file.is_open())
+        return;
     if (first) {
         m_file.close();
         m_file.clear();

@@ -137,6 +137,9 @@ TEST_F(MsnPenCarriageTest, UnopenableFileAtTheFirstChunkLetsTheUserSendAgain)
     EXPECT_EQ(alice.ui.lastText(), "잉크 메시지 파일 손상!");
     EXPECT_EQ(alice.ui.calls().back().title, "전송 실패!!");
     EXPECT_TRUE(alice.editors.latestView()->sendEnabled);
+    std::size_t sent = alice.chatLink(0).sent.size();
+    deliverPen(alice, bob, pen_digit::kChunkTaken);
+    EXPECT_EQ(alice.chatLink(0).sent.size(), sent);
 }
 
 TEST_F(MsnPenCarriageTest, AnswerTimeoutReenablesSend)
