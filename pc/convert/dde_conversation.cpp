@@ -131,7 +131,8 @@ void DdeConversation::dropConnection()
 
 bool DdeConversation::readSome(std::chrono::steady_clock::time_point deadline)
 {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto left
+        = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd fd { m_fd, POLLIN, 0 };
     int ready = ::poll(&fd, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
     if (ready < 0 && errno == EINTR)
@@ -153,7 +154,8 @@ bool DdeConversation::readSome(std::chrono::steady_clock::time_point deadline)
     }
 }
 
-bool DdeConversation::awaitReply(std::uint32_t transaction, DdeFrame& reply, std::chrono::milliseconds timeout)
+bool DdeConversation::awaitReply(
+    std::uint32_t transaction, DdeFrame& reply, std::chrono::milliseconds timeout)
 {
     auto deadline = std::chrono::steady_clock::now() + timeout;
     while (true) {
@@ -197,8 +199,8 @@ bool DdeConversation::transact(DdeFrame frame, const char* failure, DdeFrame* re
         return false;
     std::uint32_t transaction = 0;
     DdeFrame reply;
-    bool ok = sendFrame(std::move(frame), transaction) && isConnected() && awaitReply(transaction, reply, m_timeout)
-        && reply.flag;
+    bool ok = sendFrame(std::move(frame), transaction) && isConnected()
+        && awaitReply(transaction, reply, m_timeout) && reply.flag;
     if (!ok) {
         report(failure, true);
         return false;

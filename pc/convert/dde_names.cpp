@@ -20,7 +20,8 @@ platform::IoResult<sockaddr_un> addressOf(std::string_view service)
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path)
-        return platform::Error { platform::ErrorCode::InvalidArgument, "DDE service name too long: " + path, 0 };
+        return platform::Error { platform::ErrorCode::InvalidArgument, "DDE service name too long: " + path,
+            0 };
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return address;
 }
@@ -43,12 +44,13 @@ platform::IoResult<std::filesystem::path> ddeServiceFolder()
         : std::filesystem::path("/tmp") / ("quillon-dde-" + std::to_string(::getuid()));
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return platform::errorFromErrno("mkdir " + folder.string(), errno);
-    struct stat info {};
+    struct stat info { };
     if (::lstat(folder.c_str(), &info) != 0)
         return platform::errorFromErrno("stat " + folder.string(), errno);
     // Another user's folder (or a link planted in /tmp) is not ours to use.
     if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid() || (info.st_mode & 077) != 0)
-        return platform::Error { platform::ErrorCode::PermissionDenied, "not a private folder: " + folder.string(), 0 };
+        return platform::Error { platform::ErrorCode::PermissionDenied,
+            "not a private folder: " + folder.string(), 0 };
     return folder;
 }
 
@@ -57,7 +59,8 @@ std::string ddeSocketName(std::string_view service)
     static const char* hex = "0123456789ABCDEF";
     std::string name;
     for (unsigned char c : service) {
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
+            || c == '_';
         if (plain) {
             name.push_back(static_cast<char>(c));
         } else {
@@ -77,7 +80,8 @@ platform::IoResult<int> connectDdeService(std::string_view service)
         int error = errno;
         ::close(fd);
         if (error == ENOENT || error == ECONNREFUSED)
-            return platform::Error { platform::ErrorCode::NotFound, "no DDE server for " + std::string(service), error };
+            return platform::Error { platform::ErrorCode::NotFound,
+                "no DDE server for " + std::string(service), error };
         return platform::errorFromErrno("connect " + std::string(service), error);
     }
     return fd;
@@ -88,7 +92,8 @@ platform::IoResult<int> listenDdeService(std::string_view service, std::filesyst
     auto address = TRY(addressOf(service));
     if (auto live = connectDdeService(service)) {
         ::close(*live);
-        return platform::Error { platform::ErrorCode::Unavailable, "DDE service registered already: " + std::string(service), 0 };
+        return platform::Error { platform::ErrorCode::Unavailable,
+            "DDE service registered already: " + std::string(service), 0 };
     }
     ::unlink(address.sun_path);
     int fd = TRY(newSocket());

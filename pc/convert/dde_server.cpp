@@ -31,7 +31,8 @@ bool sendAllBytes(int fd, std::string_view bytes)
     return true;
 }
 
-platform::IoResult<std::unique_ptr<DdeServer>> DdeServer::start(std::string service, DdeServerHandler& handler)
+platform::IoResult<std::unique_ptr<DdeServer>> DdeServer::start(
+    std::string service, DdeServerHandler& handler)
 {
     std::filesystem::path socketPath;
     int listener = TRY(listenDdeService(service, socketPath));
@@ -41,11 +42,12 @@ platform::IoResult<std::unique_ptr<DdeServer>> DdeServer::start(std::string serv
         ::close(listener);
         return platform::errorFromErrno("pipe", error);
     }
-    return std::unique_ptr<DdeServer>(new DdeServer(std::move(service), handler, listener, wake[0], wake[1], socketPath));
+    return std::unique_ptr<DdeServer>(
+        new DdeServer(std::move(service), handler, listener, wake[0], wake[1], socketPath));
 }
 
-DdeServer::DdeServer(std::string service, DdeServerHandler& handler, int listener, int wakeRead, int wakeWrite,
-    std::filesystem::path socketPath)
+DdeServer::DdeServer(std::string service, DdeServerHandler& handler, int listener, int wakeRead,
+    int wakeWrite, std::filesystem::path socketPath)
     : m_service(std::move(service))
     , m_handler(handler)
     , m_listener(listener)
@@ -59,8 +61,7 @@ DdeServer::DdeServer(std::string service, DdeServerHandler& handler, int listene
 DdeServer::~DdeServer()
 {
     char byte = 0;
-    while (::write(m_wakeWrite, &byte, 1) < 0 && errno == EINTR) {
-    }
+    while (::write(m_wakeWrite, &byte, 1) < 0 && errno == EINTR) { }
     m_thread.join();
     // Unregister: a later server of the same name finds no leftover socket.
     ::unlink(m_socketPath.c_str());

@@ -37,7 +37,10 @@ public:
     {
         return std::nullopt;
     }
-    virtual bool poke(const DdeConversationInfo&, std::string_view, std::uint32_t, std::string_view) { return false; }
+    virtual bool poke(const DdeConversationInfo&, std::string_view, std::uint32_t, std::string_view)
+    {
+        return false;
+    }
     // The conversation has ended (either side closed it).
     virtual void disconnected(const DdeConversationInfo&) { }
 };
@@ -46,7 +49,8 @@ class DdeServer {
 public:
     // Registers the service; Unavailable when another live server has it.
     // The handler outlives the server.
-    static platform::IoResult<std::unique_ptr<DdeServer>> start(std::string service, DdeServerHandler& handler);
+    static platform::IoResult<std::unique_ptr<DdeServer>> start(
+        std::string service, DdeServerHandler& handler);
     ~DdeServer();
     DdeServer(const DdeServer&) = delete;
     DdeServer& operator=(const DdeServer&) = delete;

@@ -56,7 +56,8 @@ TEST(DdeWire, RefusesOversizedAndMalformedFrames)
         { "unknown type", withByte(4, 9), DdeWireError::Malformed },
         { "flag not 0 or 1", withByte(13, 2), DdeWireError::Malformed },
         { "name longer than the frame", withByte(14, 100), DdeWireError::Malformed },
-        { "frame shorter than its fields", std::string("\x02\x00\x00\x00\x01\x00", 6), DdeWireError::Malformed },
+        { "frame shorter than its fields", std::string("\x02\x00\x00\x00\x01\x00", 6),
+            DdeWireError::Malformed },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,13 +85,15 @@ public:
         executed.emplace_back(command);
         return command != "refuse";
     }
-    std::optional<std::string> request(const DdeConversationInfo&, std::string_view item, std::uint32_t format) override
+    std::optional<std::string> request(
+        const DdeConversationInfo&, std::string_view item, std::uint32_t format) override
     {
         if (item == "missing")
             return std::nullopt;
         return std::string(item) + "#" + std::to_string(format);
     }
-    bool poke(const DdeConversationInfo&, std::string_view item, std::uint32_t, std::string_view data) override
+    bool poke(
+        const DdeConversationInfo&, std::string_view item, std::uint32_t, std::string_view data) override
     {
         poked.push_back(std::string(item) + "=" + std::string(data));
         return true;
@@ -147,7 +150,8 @@ TEST_F(DdeConversationTest, FailuresReportTheirTransaction)
     EXPECT_FALSE(conversation.execute("refuse"));
     EXPECT_FALSE(conversation.request("missing", kDdeTextFormat, data));
     EXPECT_EQ(data, "kept");
-    EXPECT_EQ(conversation.reports, (std::vector<std::string> { "XTYP_EXECUTE failure", "XTYP_REQUEST failure" }));
+    EXPECT_EQ(
+        conversation.reports, (std::vector<std::string> { "XTYP_EXECUTE failure", "XTYP_REQUEST failure" }));
 
     // A second connect fails and leaves the conversation as it was.
     EXPECT_FALSE(conversation.connect("service", "topic"));
@@ -216,7 +220,8 @@ TEST_F(DdeConversationTest, ServerProgramThatCannotStartOrNeverRegisters)
     missing.setServerCommand({ (folder() / "no-such-program").string(), "/n", "/o" });
     EXPECT_FALSE(missing.connect("absent", "topic"));
     EXPECT_EQ(missing.reports,
-        (std::vector<std::string> { "Cannot execute server: " + (folder() / "no-such-program").string() + " /n /o" }));
+        (std::vector<std::string> {
+            "Cannot execute server: " + (folder() / "no-such-program").string() + " /n /o" }));
 
     RecordingConversation silent;
     silent.setServerCommand({ "true" });

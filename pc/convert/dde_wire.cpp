@@ -71,8 +71,9 @@ platform::Result<std::optional<DdeFrame>, DdeWireError> DdeFrameSplitter::next()
     std::string_view body = std::string_view(m_buffer).substr(4, length);
     DdeFrame frame;
     std::size_t at = kFixedBytes;
-    if (body.size() < kFixedBytes || !isKnownType(static_cast<std::uint8_t>(body[0])) || static_cast<unsigned char>(body[9]) > 1
-        || !getString(body, at, frame.name) || !getString(body, at, frame.data) || at != body.size())
+    if (body.size() < kFixedBytes || !isKnownType(static_cast<std::uint8_t>(body[0]))
+        || static_cast<unsigned char>(body[9]) > 1 || !getString(body, at, frame.name)
+        || !getString(body, at, frame.data) || at != body.size())
         return DdeWireError::Malformed;
     frame.type = static_cast<DdeFrameType>(body[0]);
     frame.transaction = getU32(body, 1);

@@ -71,14 +71,17 @@ DispatchResult<std::shared_ptr<DispatchObject>> DispatchRegistry::create(std::st
 {
     auto it = m_factories.find(lowerAscii(name));
     if (it == m_factories.end())
-        return DispatchError { DispatchErrorCode::ClassNotRegistered, "class not registered: " + std::string(name) };
+        return DispatchError { DispatchErrorCode::ClassNotRegistered,
+            "class not registered: " + std::string(name) };
     return it->second();
 }
 
 DispatchError memberNotFound(DispId id, InvokeKind kind)
 {
     char text[64];
-    const char* kindName = kind == InvokeKind::Method ? "method" : kind == InvokeKind::PropertyGet ? "get" : "put";
+    const char* kindName = kind == InvokeKind::Method ? "method"
+        : kind == InvokeKind::PropertyGet             ? "get"
+                                                      : "put";
     std::snprintf(text, sizeof text, "member not found: %s 0x%X", kindName, static_cast<unsigned>(id));
     return { DispatchErrorCode::MemberNotFound, text };
 }

@@ -71,7 +71,7 @@ public:
     std::string describe() const;
 
 private:
-    template<typename T>
+    template <typename T>
     explicit Variant(T value)
         : m_value(std::move(value))
     {
@@ -94,8 +94,7 @@ struct DispatchError {
     std::string text;
 };
 
-template<typename T>
-using DispatchResult = platform::Result<T, DispatchError>;
+template <typename T> using DispatchResult = platform::Result<T, DispatchError>;
 
 class DispatchObject {
 public:

@@ -5,11 +5,12 @@
 
 namespace pc::convert {
 
-DocumentConverterSet::DocumentConverterSet(std::filesystem::path serviceRoot, const platform::Profile& winIni,
-    LibreOfficeConfig office)
+DocumentConverterSet::DocumentConverterSet(
+    std::filesystem::path serviceRoot, const platform::Profile& winIni, LibreOfficeConfig office)
     : m_winIni(winIni)
     , m_office(std::make_shared<LibreOffice>(std::move(office)))
-    , m_officeConverter(m_registry, serviceRoot, [](std::string_view text) { platform::trace(std::string(text)); })
+    , m_officeConverter(
+          m_registry, serviceRoot, [](std::string_view text) { platform::trace(std::string(text)); })
     , m_hwpLink(winIni)
     , m_hwpImaging(m_hwpLink, serviceRoot)
     , m_hwpControl(m_registry, serviceRoot)

@@ -28,7 +28,8 @@ namespace pc::convert {
 class DocumentConverterSet {
 public:
     // The profile (the WIN.INI stand-in) outlives the set.
-    DocumentConverterSet(std::filesystem::path serviceRoot, const platform::Profile& winIni, LibreOfficeConfig office);
+    DocumentConverterSet(
+        std::filesystem::path serviceRoot, const platform::Profile& winIni, LibreOfficeConfig office);
 
     bool convertWord(const std::filesystem::path& source, const std::string& fileName);
     bool convertExcel(const std::filesystem::path& source, const std::string& fileName);

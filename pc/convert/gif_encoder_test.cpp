@@ -103,10 +103,12 @@ TEST(GifEncoder, DecodesToThePaletteIndicesOfEveryPixel)
         { "one pixel", makeImage(1, 1, [](int, int) { return std::tuple(255, 0, 0); }) },
         { "white page", makeImage(300, 400, [](int, int) { return std::tuple(255, 255, 255); }) },
         // Many distinct runs fill the string table and force clear codes.
-        { "noise", makeImage(257, 199, [](int x, int y) {
-              unsigned v = (x * 7919u + y * 104729u) * 2654435761u;
-              return std::tuple(int(v >> 24), int((v >> 16) & 255), int((v >> 8) & 255));
-          }) },
+        { "noise",
+            makeImage(257, 199,
+                [](int x, int y) {
+                    unsigned v = (x * 7919u + y * 104729u) * 2654435761u;
+                    return std::tuple(int(v >> 24), int((v >> 16) & 255), int((v >> 8) & 255));
+                }) },
         { "greys", makeImage(256, 3, [](int x, int) { return std::tuple(x, x, x); }) },
     };
     for (const auto& c : cases) {
@@ -129,7 +131,8 @@ TEST(GifEncoder, PaletteKeepsGreysAndPrimaries)
     ASSERT_EQ(palette.size(), 768u);
     struct Case {
         int r, g, b;
-    } cases[] = { { 0, 0, 0 }, { 255, 255, 255 }, { 255, 0, 0 }, { 0, 0, 255 }, { 128, 128, 128 }, { 200, 40, 90 } };
+    } cases[] = { { 0, 0, 0 }, { 255, 255, 255 }, { 255, 0, 0 }, { 0, 0, 255 }, { 128, 128, 128 },
+        { 200, 40, 90 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b));
         int index = paletteIndex(c.r, c.g, c.b);

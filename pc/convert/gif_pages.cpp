@@ -6,8 +6,8 @@
 
 namespace pc::convert {
 
-platform::IoResult<void> renderPageAsGif(const LibreOffice& office, const std::filesystem::path& pdf, int page, int dpi,
-    const std::filesystem::path& file)
+platform::IoResult<void> renderPageAsGif(const LibreOffice& office, const std::filesystem::path& pdf,
+    int page, int dpi, const std::filesystem::path& file)
 {
     auto work = TRY(TempFolder::create("quillon-page"));
     std::filesystem::path ppm = work.path() / "page.ppm";

@@ -11,7 +11,7 @@
 namespace pc::convert {
 
 // Page from 1.
-platform::IoResult<void> renderPageAsGif(const LibreOffice& office, const std::filesystem::path& pdf, int page, int dpi,
-    const std::filesystem::path& file);
+platform::IoResult<void> renderPageAsGif(const LibreOffice& office, const std::filesystem::path& pdf,
+    int page, int dpi, const std::filesystem::path& file);
 
 } // namespace pc::convert

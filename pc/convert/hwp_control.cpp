@@ -43,7 +43,8 @@ public:
 private:
     DispatchResult<Variant> open(const Arguments& arguments)
     {
-        auto* paths = arguments.empty() ? nullptr : std::get_if<std::vector<std::string>>(&arguments[0].value());
+        auto* paths
+            = arguments.empty() ? nullptr : std::get_if<std::vector<std::string>>(&arguments[0].value());
         if (!paths || paths->empty())
             return badArguments("open takes an array with the document path");
         m_pdf.reset();
@@ -60,7 +61,8 @@ private:
 
     DispatchResult<Variant> createPageImages(const Arguments& arguments)
     {
-        if (arguments.size() < 4 || !arguments[0].isString() || !arguments[1].isString() || !arguments[3].isInteger())
+        if (arguments.size() < 4 || !arguments[0].isString() || !arguments[1].isString()
+            || !arguments[3].isInteger())
             return badArguments("page images take a path, a format and numbers");
         if (!m_pdf || arguments[1].string() != "gif")
             return Variant::i2(0);
@@ -109,18 +111,21 @@ bool HwpControlConverter::convert(const std::filesystem::path& fullPath, const s
         return false;
     DispatchObject& object = **control;
     (void)object.invoke(kHwpControlPrepare, InvokeKind::Method, { Variant::i2(1) });
-    if (!succeeded(object.invoke(kHwpControlOpen, InvokeKind::Method, { Variant::strings({ fullPath.string() }) })))
+    if (!succeeded(
+            object.invoke(kHwpControlOpen, InvokeKind::Method, { Variant::strings({ fullPath.string() }) })))
         return false;
     std::string imagePath = (folder / name).string() + "0";
     return succeeded(object.invoke(kHwpControlCreatePageImage, InvokeKind::Method,
-        { Variant::string(imagePath), Variant::string("gif"), Variant::i2(24), Variant::i2(96), Variant::i2(3) }));
+        { Variant::string(imagePath), Variant::string("gif"), Variant::i2(24), Variant::i2(96),
+            Variant::i2(3) }));
 }
 
 void registerLibreOfficeHwpControl(DispatchRegistry& registry, std::shared_ptr<const LibreOffice> office)
 {
     registry.add(kHwpControlClassId, [office]() -> DispatchResult<std::shared_ptr<DispatchObject>> {
         if (!office->isAvailable())
-            return DispatchError { DispatchErrorCode::ServerUnavailable, "cannot run " + office->config().soffice };
+            return DispatchError { DispatchErrorCode::ServerUnavailable,
+                "cannot run " + office->config().soffice };
         return std::shared_ptr<DispatchObject>(std::make_shared<HwpControlObject>(office));
     });
 }

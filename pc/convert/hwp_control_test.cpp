@@ -31,9 +31,10 @@ class HwpControlTest : public ::testing::Test {
 protected:
     void provide(int openResult)
     {
-        registry.add(kHwpControlClassId, [this, openResult]() -> DispatchResult<std::shared_ptr<DispatchObject>> {
-            return std::shared_ptr<DispatchObject>(std::make_shared<RecordingControl>(log, openResult));
-        });
+        registry.add(
+            kHwpControlClassId, [this, openResult]() -> DispatchResult<std::shared_ptr<DispatchObject>> {
+                return std::shared_ptr<DispatchObject>(std::make_shared<RecordingControl>(log, openResult));
+            });
     }
 
     DispatchRegistry registry;

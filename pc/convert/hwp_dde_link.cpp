@@ -55,8 +55,8 @@ std::optional<std::array<std::uint32_t, 5>> parseHwpCallback(std::string_view da
     }
     std::string text(data.substr(0, data.find('\0')));
     int consumed = 0;
-    if (std::sscanf(text.c_str(), "%8x/%8x/%8x/%8x/%8x%n", &values[0], &values[1], &values[2], &values[3], &values[4],
-            &consumed)
+    if (std::sscanf(text.c_str(), "%8x/%8x/%8x/%8x/%8x%n", &values[0], &values[1], &values[2], &values[3],
+            &values[4], &consumed)
             != 5
         || static_cast<std::size_t>(consumed) != text.size())
         return std::nullopt;
@@ -67,7 +67,8 @@ std::string formatHwpCallback(const std::array<std::uint32_t, 5>& values, bool a
 {
     if (asText) {
         char text[64];
-        std::snprintf(text, sizeof text, "%08x/%08x/%08x/%08x/%08x", values[0], values[1], values[2], values[3], values[4]);
+        std::snprintf(text, sizeof text, "%08x/%08x/%08x/%08x/%08x", values[0], values[1], values[2],
+            values[3], values[4]);
         return text;
     }
     std::string data;
@@ -200,7 +201,8 @@ std::optional<HwpReturnValue> HwpDdeLink::hwpReturnValue()
     auto data = hwpReturnData();
     if (!data || data->size() < 8)
         return std::nullopt;
-    return HwpReturnValue { static_cast<std::int32_t>(readU32(*data, 0)), static_cast<std::int32_t>(readU32(*data, 4)) };
+    return HwpReturnValue { static_cast<std::int32_t>(readU32(*data, 0)),
+        static_cast<std::int32_t>(readU32(*data, 4)) };
 }
 
 } // namespace pc::convert

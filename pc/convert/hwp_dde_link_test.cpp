@@ -58,10 +58,10 @@ TEST_F(HwpDdeLinkTest, ConnectsAndNamesItsServiceForTextCallbacks)
     EXPECT_TRUE(link.textCallbacks());
     EXPECT_EQ(link.clientService(), serviceName());
     EXPECT_EQ(hwp.commands(),
-        (std::vector<std::string> { "FXGetVersion",
-            "FXSetServiceName(\"" + serviceName() + "\",\"" + serviceName() + "\",text)" }));
-    EXPECT_EQ(link.notifications(),
-        (std::vector<std::array<std::uint32_t, 5>> { { 1, 42, 0, 0, 0xFFFFFFFF } }));
+        (std::vector<std::string> {
+            "FXGetVersion", "FXSetServiceName(\"" + serviceName() + "\",\"" + serviceName() + "\",text)" }));
+    EXPECT_EQ(
+        link.notifications(), (std::vector<std::array<std::uint32_t, 5>> { { 1, 42, 0, 0, 0xFFFFFFFF } }));
 }
 
 TEST_F(HwpDdeLinkTest, BinaryCallbacksWhenVersionIsZeroAndNoneWithoutCallbacks)

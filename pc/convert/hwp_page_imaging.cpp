@@ -63,10 +63,11 @@ std::string hwpOpenDocumentMacro(std::string_view folder, std::string_view fileN
         + "\",,\"clientedit\",,,,0,)";
 }
 
-std::string hwpPageImageMacro(std::int32_t documentId, std::string_view folder, std::string_view imageName, int page)
+std::string hwpPageImageMacro(
+    std::int32_t documentId, std::string_view folder, std::string_view imageName, int page)
 {
-    return "CreatePageImage(" + std::to_string(documentId) + ",\"" + std::string(folder) + std::string(imageName) + "\","
-        + std::to_string(page) + ",90,100)";
+    return "CreatePageImage(" + std::to_string(documentId) + ",\"" + std::string(folder)
+        + std::string(imageName) + "\"," + std::to_string(page) + ",90,100)";
 }
 
 HwpPageImaging::HwpPageImaging(HwpDdeLink& link, std::filesystem::path serviceRoot)

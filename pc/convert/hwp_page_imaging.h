@@ -36,7 +36,8 @@ std::string hwpOutputName(std::string_view fileName);
 
 // The macro that opens a document: folder part and file name joined by "\".
 std::string hwpOpenDocumentMacro(std::string_view folder, std::string_view fileName);
-std::string hwpPageImageMacro(std::int32_t documentId, std::string_view folder, std::string_view imageName, int page);
+std::string hwpPageImageMacro(
+    std::int32_t documentId, std::string_view folder, std::string_view imageName, int page);
 
 class HwpPageImaging {
 public:

@@ -62,8 +62,8 @@ TEST_F(HwpPageImagingTest, OpensTheDocumentAndAsksForEveryPage)
 {
     EXPECT_TRUE(imaging.convertHwp(folder() / "docs/report.hwp", "report.hwp"));
     EXPECT_EQ(conversionCommands(),
-        (std::vector<std::string> {
-            "FXOpenDocument(\"한글 문서 뷰어\",\"" + (folder() / "docs").string() + "\\report.hwp\",,\"clientedit\",,,,0,)",
+        (std::vector<std::string> { "FXOpenDocument(\"한글 문서 뷰어\",\"" + (folder() / "docs").string()
+                + "\\report.hwp\",,\"clientedit\",,,,0,)",
             "FXGetDocumentInfo(7,detail)", pageMacro(0), pageMacro(1), pageMacro(2) }));
     EXPECT_TRUE(std::filesystem::is_directory(root() / "report"));
     // Closed afterwards: no document stays open between requests.
@@ -111,7 +111,8 @@ TEST_F(HwpPageImagingTest, FailedDocumentInfoStillLeavesTheLinkFree)
 TEST_F(HwpPageImagingTest, NamesThatCannotBeUsedSendNothing)
 {
     std::ofstream(folder() / "docs/a\"b.hwp") << "document";
-    EXPECT_FALSE(imaging.convertHwp(folder() / "docs/a\"b.hwp", "a\"b.hwp")) << "a quote would end the macro text";
+    EXPECT_FALSE(imaging.convertHwp(folder() / "docs/a\"b.hwp", "a\"b.hwp"))
+        << "a quote would end the macro text";
     EXPECT_FALSE(imaging.convertHwp(folder() / "docs/report.hwp", ".hwp"));
     EXPECT_TRUE(hwp.commands().empty());
 }

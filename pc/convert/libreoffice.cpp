@@ -36,8 +36,8 @@ std::string fileUrl(const std::filesystem::path& folder)
     return url;
 }
 
-platform::IoResult<platform::ProcessResult> run(const std::vector<std::string>& argv,
-    std::chrono::milliseconds timeout)
+platform::IoResult<platform::ProcessResult> run(
+    const std::vector<std::string>& argv, std::chrono::milliseconds timeout)
 {
     platform::ProcessOptions options;
     options.timeout = timeout;
@@ -75,7 +75,8 @@ int renderedPageNumber(std::string_view fileName, std::string_view prefix, std::
     if (fileName.size() <= prefix.size() + 1 + extension.size() || fileName.substr(0, prefix.size()) != prefix
         || fileName[prefix.size()] != '-' || fileName.substr(fileName.size() - extension.size()) != extension)
         return 0;
-    std::string_view digits = fileName.substr(prefix.size() + 1, fileName.size() - prefix.size() - 1 - extension.size());
+    std::string_view digits
+        = fileName.substr(prefix.size() + 1, fileName.size() - prefix.size() - 1 - extension.size());
     int number = 0;
     for (char c : digits) {
         if (c < '0' || c > '9' || number > 100000)
@@ -106,10 +107,10 @@ platform::IoResult<std::filesystem::path> LibreOffice::convert(const std::filesy
         freshProfile.emplace(TRY(TempFolder::create("quillon-office-profile")));
         profile = freshProfile->path();
     }
-    auto result = TRY(run({ m_config.soffice, "-env:UserInstallation=" + fileUrl(profile), "--headless",
-                              "--norestore", "--convert-to", std::string(format), "--outdir",
-                              outputFolder.string(), source.string() },
-        m_config.timeout));
+    auto result = TRY(
+        run({ m_config.soffice, "-env:UserInstallation=" + fileUrl(profile), "--headless", "--norestore",
+                "--convert-to", std::string(format), "--outdir", outputFolder.string(), source.string() },
+            m_config.timeout));
     std::filesystem::path written = outputFolder / source.stem();
     written += "." + std::string(extension);
     std::error_code error;
@@ -139,11 +140,11 @@ platform::IoResult<int> LibreOffice::pageCount(const std::filesystem::path& pdf)
     return pages;
 }
 
-platform::IoResult<void> LibreOffice::renderPages(const std::filesystem::path& pdf, int first, int last, int dpi,
-    PageImageFormat format, const std::filesystem::path& prefix) const
+platform::IoResult<void> LibreOffice::renderPages(const std::filesystem::path& pdf, int first, int last,
+    int dpi, PageImageFormat format, const std::filesystem::path& prefix) const
 {
-    std::vector<std::string> argv { m_config.pdftoppm, "-f", std::to_string(first), "-l", std::to_string(last),
-        "-r", std::to_string(dpi) };
+    std::vector<std::string> argv { m_config.pdftoppm, "-f", std::to_string(first), "-l",
+        std::to_string(last), "-r", std::to_string(dpi) };
     if (format == PageImageFormat::Jpeg)
         argv.push_back("-jpeg");
     argv.push_back(pdf.string());

@@ -44,8 +44,8 @@ public:
     // file, named after the source with `extension`. NotFound when soffice
     // is missing; Protocol when it wrote nothing (it does not fail by exit
     // code).
-    platform::IoResult<std::filesystem::path> convert(const std::filesystem::path& source, std::string_view format,
-        std::string_view extension, const std::filesystem::path& outputFolder) const;
+    platform::IoResult<std::filesystem::path> convert(const std::filesystem::path& source,
+        std::string_view format, std::string_view extension, const std::filesystem::path& outputFolder) const;
 
     // The number of pages of a PDF file.
     platform::IoResult<int> pageCount(const std::filesystem::path& pdf) const;

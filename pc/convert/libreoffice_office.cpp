@@ -43,7 +43,8 @@ DispatchResult<Variant> placeOutputs(const std::filesystem::path& from, const st
     std::error_code error;
     std::filesystem::create_directories(mainTarget.parent_path(), error);
     for (const auto& entry : std::filesystem::directory_iterator(from, error)) {
-        std::filesystem::path target = entry.path() == main ? mainTarget : mainTarget.parent_path() / entry.path().filename();
+        std::filesystem::path target
+            = entry.path() == main ? mainTarget : mainTarget.parent_path() / entry.path().filename();
         std::error_code moveError;
         std::filesystem::remove_all(target, moveError);
         std::filesystem::copy(entry.path(), target, std::filesystem::copy_options::recursive, moveError);
@@ -128,7 +129,8 @@ private:
         std::filesystem::path images = out / "slides";
         std::error_code error;
         std::filesystem::create_directories(images, error);
-        if (auto rendered = m_office->renderPages(*pdf, 1, *pages, kSlideDpi, PageImageFormat::Jpeg, images / "slide");
+        if (auto rendered
+            = m_office->renderPages(*pdf, 1, *pages, kSlideDpi, PageImageFormat::Jpeg, images / "slide");
             !rendered)
             return officeFailure(platform::describe(rendered.error()));
         // The folder holds this presentation's slides only.
@@ -210,7 +212,8 @@ DispatchFactory factoryFor(OfficeKind kind, std::shared_ptr<const LibreOffice> o
 {
     return [kind, office]() -> DispatchResult<std::shared_ptr<DispatchObject>> {
         if (!office->isAvailable())
-            return DispatchError { DispatchErrorCode::ServerUnavailable, "cannot run " + office->config().soffice };
+            return DispatchError { DispatchErrorCode::ServerUnavailable,
+                "cannot run " + office->config().soffice };
         return std::shared_ptr<DispatchObject>(std::make_shared<OfficeApplication>(kind, office));
     };
 }

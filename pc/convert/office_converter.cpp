@@ -28,33 +28,102 @@ Arguments none()
     return {};
 }
 
+Arguments wordOpen(const std::string& path)
+{
+    return withMissing({ text(path) }, 11);
+}
+
+Arguments wordSaveAs(const std::string& base)
+{
+    return withMissing({ text(base), i2(kWordHtmlFormat) }, 9);
+}
+
+// Close and Quit take the same three numbers.
+Arguments wordClose(const std::string&)
+{
+    return { i2(0), i2(0), i2(8) };
+}
+
+Arguments wordQuit()
+{
+    return wordClose({});
+}
+
+Arguments excelOpen(const std::string& path)
+{
+    return withMissing({ text(path), i2(0), i2(0) }, 10);
+}
+
+Arguments excelSaveAs(const std::string& base)
+{
+    Arguments arguments = withMissing({ text(base), i2(kExcelHtmlFormat) }, 4);
+    arguments.push_back(i2(0));
+    return withMissing(std::move(arguments), 4);
+}
+
+Arguments excelClose(const std::string& base)
+{
+    return { i2(0), text(base), i2(0) };
+}
+
+Arguments powerPointOpen(const std::string& path)
+{
+    return { text(path), i2(0), i2(-1), i2(-1) };
+}
+
+Arguments powerPointSaveAs(const std::string& base)
+{
+    return { text(base), i2(kPowerPointJpegFormat), i2(-1) };
+}
+
+Arguments powerPointClose(const std::string&)
+{
+    return {};
+}
+
 const OfficeProgram kWord {
-    "Word.Application", 0x17, 0x5B, 0x6,
-    0xF, [](const std::string& path) { return withMissing({ text(path) }, 11); },
-    0x66, [](const std::string& base) { return withMissing({ text(base), i2(kWordHtmlFormat) }, 9); },
-    0x451, [](const std::string&) { return Arguments { i2(0), i2(0), i2(8) }; },
-    0x451, [] { return Arguments { i2(0), i2(0), i2(8) }; },
+    .progId = "Word.Application",
+    .visible = 0x17,
+    .windowState = 0x5B,
+    .documents = 0x6,
+    .open = 0xF,
+    .openArguments = wordOpen,
+    .saveAs = 0x66,
+    .saveAsArguments = wordSaveAs,
+    .close = 0x451,
+    .closeArguments = wordClose,
+    .quit = 0x451,
+    .quitArguments = wordQuit,
 };
 
 const OfficeProgram kExcel {
-    "Excel.Application", 0x22E, 0x18C, 0x23C,
-    0x2AA, [](const std::string& path) { return withMissing({ text(path), i2(0), i2(0) }, 10); },
-    0x11C,
-    [](const std::string& base) {
-        Arguments arguments = withMissing({ text(base), i2(kExcelHtmlFormat) }, 4);
-        arguments.push_back(i2(0));
-        return withMissing(std::move(arguments), 4);
-    },
-    0x115, [](const std::string& base) { return Arguments { i2(0), text(base), i2(0) }; },
-    0x12E, none,
+    .progId = "Excel.Application",
+    .visible = 0x22E,
+    .windowState = 0x18C,
+    .documents = 0x23C,
+    .open = 0x2AA,
+    .openArguments = excelOpen,
+    .saveAs = 0x11C,
+    .saveAsArguments = excelSaveAs,
+    .close = 0x115,
+    .closeArguments = excelClose,
+    .quit = 0x12E,
+    .quitArguments = none,
 };
 
 const OfficeProgram kPowerPoint {
-    "Powerpoint.Application", 0x7EE, 0x7ED, 0x7D1,
-    0x7D4, [](const std::string& path) { return Arguments { text(path), i2(0), i2(-1), i2(-1) }; },
-    0x7F4, [](const std::string& base) { return Arguments { text(base), i2(kPowerPointJpegFormat), i2(-1) }; },
-    0x7F7, [](const std::string&) { return Arguments {}; },
-    0x7E5, none,
+    .progId = "Powerpoint.Application",
+    .visible = 0x7EE,
+    .windowState = 0x7ED,
+    .documents = 0x7D1,
+    .open = 0x7D4,
+    .openArguments = powerPointOpen,
+    .saveAs = 0x7F4,
+    .saveAsArguments = powerPointSaveAs,
+    .close = 0x7F7,
+    .closeArguments = powerPointClose,
+    .quit = 0x7E5,
+    .quitArguments = none,
 };
 
 } // namespace
@@ -86,7 +155,8 @@ std::string officeOutputBase(const std::filesystem::path& serviceRoot, std::stri
     return (serviceRoot / name).string();
 }
 
-OfficeConverter::OfficeConverter(const DispatchRegistry& registry, std::filesystem::path serviceRoot, Trace trace)
+OfficeConverter::OfficeConverter(
+    const DispatchRegistry& registry, std::filesystem::path serviceRoot, Trace trace)
     : m_registry(registry)
     , m_root(std::move(serviceRoot))
     , m_trace(std::move(trace))
@@ -108,8 +178,8 @@ bool OfficeConverter::convertPowerPoint(const std::filesystem::path& fullPath, c
     return convert(kPowerPoint, fullPath, fileName);
 }
 
-bool OfficeConverter::call(DispatchObject& object, DispId id, InvokeKind kind, const Arguments& arguments,
-    Variant* result)
+bool OfficeConverter::call(
+    DispatchObject& object, DispId id, InvokeKind kind, const Arguments& arguments, Variant* result)
 {
     auto answer = object.invoke(id, kind, arguments);
     if (!answer) {
@@ -123,8 +193,8 @@ bool OfficeConverter::call(DispatchObject& object, DispId id, InvokeKind kind, c
     return true;
 }
 
-bool OfficeConverter::convert(const OfficeProgram& program, const std::filesystem::path& fullPath,
-    const std::string& fileName)
+bool OfficeConverter::convert(
+    const OfficeProgram& program, const std::filesystem::path& fullPath, const std::string& fileName)
 {
     std::string base = officeOutputBase(m_root, fileName);
     if (base.empty())
@@ -150,7 +220,8 @@ void OfficeConverter::saveDocument(DispatchObject& application, const OfficeProg
     if (!call(application, program.documents, InvokeKind::PropertyGet, {}, &documents) || !documents.object())
         return;
     Variant document;
-    if (!call(*documents.object(), program.open, InvokeKind::Method, program.openArguments(fullPath.string()), &document)
+    if (!call(*documents.object(), program.open, InvokeKind::Method, program.openArguments(fullPath.string()),
+            &document)
         || !document.object())
         return;
     (void)call(*document.object(), program.saveAs, InvokeKind::Method, program.saveAsArguments(base));

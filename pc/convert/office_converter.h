@@ -61,12 +61,14 @@ public:
     bool convertExcel(const std::filesystem::path& fullPath, const std::string& fileName);
     bool convertPowerPoint(const std::filesystem::path& fullPath, const std::string& fileName);
 
-    bool convert(const OfficeProgram& program, const std::filesystem::path& fullPath, const std::string& fileName);
+    bool convert(
+        const OfficeProgram& program, const std::filesystem::path& fullPath, const std::string& fileName);
 
 private:
     void saveDocument(DispatchObject& application, const OfficeProgram& program,
         const std::filesystem::path& fullPath, const std::string& base);
-    bool call(DispatchObject& object, DispId id, InvokeKind kind, const Arguments& arguments, Variant* result = nullptr);
+    bool call(DispatchObject& object, DispId id, InvokeKind kind, const Arguments& arguments,
+        Variant* result = nullptr);
 
     const DispatchRegistry& m_registry;
     std::filesystem::path m_root;

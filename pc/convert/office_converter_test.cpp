@@ -32,7 +32,8 @@ public:
         m_log.push_back(line + ")");
         if (failOn == id)
             return DispatchError { DispatchErrorCode::Exception, "refused" };
-        bool handsOutObject = (m_depth == 0 && kind == InvokeKind::PropertyGet) || (m_depth == 1 && kind == InvokeKind::Method);
+        bool handsOutObject = (m_depth == 0 && kind == InvokeKind::PropertyGet)
+            || (m_depth == 1 && kind == InvokeKind::Method);
         if (handsOutObject) {
             auto next = std::make_shared<RecordingObject>(m_log, m_depth == 0 ? "docs" : "doc", m_depth + 1);
             next->failOn = failOn;
@@ -87,9 +88,10 @@ TEST_F(OfficeConverterTest, ExcelCallsAsRecorded)
     std::string m = "missing";
     EXPECT_EQ(log,
         (std::vector<std::string> { "app P 0x22E (I2 1)", "app P 0x18C (I2 2)", "app G 0x23C ()",
-            "docs M 0x2AA (BSTR \"/d/sheet.xls\", I2 0, I2 0, " + m + ", " + m + ", " + m + ", " + m + ", " + m
-                + ", " + m + ", " + m + ", " + m + ", " + m + ", " + m + ")",
-            "doc M 0x11C (BSTR \"/srv/Quillon/sheet\", I2 44, missing, missing, missing, missing, I2 0, missing, "
+            "docs M 0x2AA (BSTR \"/d/sheet.xls\", I2 0, I2 0, " + m + ", " + m + ", " + m + ", " + m + ", "
+                + m + ", " + m + ", " + m + ", " + m + ", " + m + ", " + m + ")",
+            "doc M 0x11C (BSTR \"/srv/Quillon/sheet\", I2 44, missing, missing, missing, missing, I2 0, "
+            "missing, "
             "missing, missing, missing)",
             "doc M 0x115 (I2 0, BSTR \"/srv/Quillon/sheet\", I2 0)", "app M 0x12E ()" }));
 }
@@ -101,7 +103,8 @@ TEST_F(OfficeConverterTest, PowerPointCallsAsRecorded)
     EXPECT_EQ(log,
         (std::vector<std::string> { "app P 0x7EE (I2 1)", "app P 0x7ED (I2 2)", "app G 0x7D1 ()",
             "docs M 0x7D4 (BSTR \"/d/slides.ppt\", I2 0, I2 -1, I2 -1)",
-            "doc M 0x7F4 (BSTR \"/srv/Quillon/slides\", I2 17, I2 -1)", "doc M 0x7F7 ()", "app M 0x7E5 ()" }));
+            "doc M 0x7F4 (BSTR \"/srv/Quillon/slides\", I2 17, I2 -1)", "doc M 0x7F7 ()",
+            "app M 0x7E5 ()" }));
 }
 
 TEST_F(OfficeConverterTest, MissingProgramFailsAtOnce)

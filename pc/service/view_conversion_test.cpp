@@ -39,7 +39,8 @@ TEST_F(ViewConversionTest, PresentationSlidesReachTheHandheld)
     writeFile(disk() / "talks/slides.ppt", convert::testing::flatPresentation(2));
     auto handheld = loggedInHandheld();
     handheld->send({ 21, 303, "C:\\talks\\slides.ppt" });
-    ASSERT_TRUE(pumpUntil([&] { return handheld->pump(), !handheld->answers().empty(); }, std::chrono::seconds(60)));
+    ASSERT_TRUE(
+        pumpUntil([&] { return handheld->pump(), !handheld->answers().empty(); }, std::chrono::seconds(60)));
     auto answer = handheld->takeAnswer();
     std::string host = "http://10.0.0.5:" + std::to_string(web->webPort()) + "/";
     EXPECT_EQ(*answer, (proto::PcAnswer { 21, 303, host + "pda_ReqDoc/imageparsing.html" }));

@@ -17,7 +17,7 @@ constexpr std::string_view kRequestFolderUrl = "pda_ReqDoc/";
 
 bool isRegularFile(const std::filesystem::path& file)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -55,7 +55,8 @@ std::optional<std::filesystem::path> ViewHandlers::sourceOf(const CommandContext
 {
     // First number 1: a path relative to the service root, with "/" or "\".
     if (context.first == 1)
-        return (m_folders.root / std::filesystem::path(forwardSlashes(context.text)).relative_path()).lexically_normal();
+        return (m_folders.root / std::filesystem::path(forwardSlashes(context.text)).relative_path())
+            .lexically_normal();
     return m_paths.toLocal(context.text);
 }
 
@@ -144,7 +145,8 @@ std::optional<std::string> ViewHandlers::copyIntoRequestFolder(const Job& job) c
             return std::nullopt;
         std::filesystem::create_directories(m_folders.requestedDocuments, error);
         error.clear();
-        std::filesystem::copy_file(job.source, target, std::filesystem::copy_options::overwrite_existing, error);
+        std::filesystem::copy_file(
+            job.source, target, std::filesystem::copy_options::overwrite_existing, error);
         if (error)
             return std::nullopt;
     }

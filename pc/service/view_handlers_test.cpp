@@ -246,11 +246,16 @@ TEST(ViewRequest, ExtensionsSelectGroups)
         ViewGroup group;
         bool image;
     } cases[] = {
-        { "a.DOC", ViewGroup::Word, false }, { "a.xls", ViewGroup::Excel, false },
-        { "a.Ppt", ViewGroup::PowerPoint, false }, { "a.hwp", ViewGroup::Hwp, false },
-        { "a.tiff", ViewGroup::Copied, true }, { "a.b.c", ViewGroup::Copied, false },
-        { "a.htm", ViewGroup::Copied, false }, { "README", ViewGroup::NoExtension, false },
-        { "a.png", ViewGroup::Unsupported, true }, { "a.docx", ViewGroup::Unsupported, false },
+        { "a.DOC", ViewGroup::Word, false },
+        { "a.xls", ViewGroup::Excel, false },
+        { "a.Ppt", ViewGroup::PowerPoint, false },
+        { "a.hwp", ViewGroup::Hwp, false },
+        { "a.tiff", ViewGroup::Copied, true },
+        { "a.b.c", ViewGroup::Copied, false },
+        { "a.htm", ViewGroup::Copied, false },
+        { "README", ViewGroup::NoExtension, false },
+        { "a.png", ViewGroup::Unsupported, true },
+        { "a.docx", ViewGroup::Unsupported, false },
         { "a.", ViewGroup::NoExtension, false },
     };
     for (const auto& c : cases) {

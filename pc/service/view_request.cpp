@@ -10,13 +10,12 @@ namespace {
 constexpr std::array<std::string_view, 20> kCopiedExtensions = { "txt", "bmp", "jpg", "gif", "jpeg", "htm",
     "html", "2bp", "bw", "c", "cpp", "h", "inf", "ini", "jpe", "log", "pwd", "pwi", "tif", "tiff" };
 
-constexpr std::array<std::string_view, 10> kViewImageExtensions = { "gif", "jpg", "bmp", "png", "jpeg", "2bp",
-    "bw", "jpe", "tif", "tiff" };
+constexpr std::array<std::string_view, 10> kViewImageExtensions
+    = { "gif", "jpg", "bmp", "png", "jpeg", "2bp", "bw", "jpe", "tif", "tiff" };
 
 constexpr std::array<std::string_view, 5> kPageImageExtensions = { "gif", "jpg", "bmp", "png", "jpeg" };
 
-template<std::size_t N>
-bool contains(const std::array<std::string_view, N>& list, std::string_view value)
+template <std::size_t N> bool contains(const std::array<std::string_view, N>& list, std::string_view value)
 {
     return std::find(list.begin(), list.end(), value) != list.end();
 }

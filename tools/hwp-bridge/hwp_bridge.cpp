@@ -38,7 +38,8 @@ std::string returnValueData(std::int32_t status, std::int32_t value)
     return pc::convert::encodeHwpDocumentInfo(info).substr(0, 8);
 }
 
-HwpBridge::HwpBridge(pc::convert::LibreOfficeConfig office, pc::convert::TempFolder work, std::function<void()> quit)
+HwpBridge::HwpBridge(
+    pc::convert::LibreOfficeConfig office, pc::convert::TempFolder work, std::function<void()> quit)
     : m_office(std::move(office))
     , m_work(std::move(work))
     , m_quit(std::move(quit))
@@ -140,10 +141,12 @@ bool HwpBridge::createPageImage(Client& client, const MacroCall& call)
         return false;
     std::filesystem::path image = localPathOf(call.arguments[1].text);
     int resolution = static_cast<int>(std::clamp<long>(*dpi, 24, 300));
-    if (!pc::convert::renderPageAsGif(m_office, document->second.pdf, static_cast<int>(*page) + 1, resolution, image))
+    if (!pc::convert::renderPageAsGif(
+            m_office, document->second.pdf, static_cast<int>(*page) + 1, resolution, image))
         return false;
     client.returnValue = returnValueData(kStatusOk, 0);
-    sendCallback(client, { kCallbackPageImage, static_cast<std::uint32_t>(*id), static_cast<std::uint32_t>(*page), 0, 0 });
+    sendCallback(client,
+        { kCallbackPageImage, static_cast<std::uint32_t>(*id), static_cast<std::uint32_t>(*page), 0, 0 });
     return true;
 }
 
@@ -158,8 +161,8 @@ void HwpBridge::sendCallback(const Client& client, const std::array<std::uint32_
             pc::convert::kDdeTextFormat);
 }
 
-std::optional<std::string> HwpBridge::request(const pc::convert::DdeConversationInfo& conversation,
-    std::string_view item, std::uint32_t)
+std::optional<std::string> HwpBridge::request(
+    const pc::convert::DdeConversationInfo& conversation, std::string_view item, std::uint32_t)
 {
     if (item != "ReturnValue")
         return std::nullopt;

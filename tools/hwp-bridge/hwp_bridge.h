@@ -32,12 +32,13 @@ constexpr std::uint32_t kCallbackPageImage = 1;
 class HwpBridge final : public pc::convert::DdeServerHandler {
 public:
     // `quit` is called (on the server thread) when a client sends Quit.
-    HwpBridge(pc::convert::LibreOfficeConfig office, pc::convert::TempFolder work, std::function<void()> quit);
+    HwpBridge(
+        pc::convert::LibreOfficeConfig office, pc::convert::TempFolder work, std::function<void()> quit);
 
     bool acceptTopic(std::string_view topic) override;
     bool execute(const pc::convert::DdeConversationInfo& conversation, std::string_view command) override;
-    std::optional<std::string> request(const pc::convert::DdeConversationInfo& conversation, std::string_view item,
-        std::uint32_t format) override;
+    std::optional<std::string> request(const pc::convert::DdeConversationInfo& conversation,
+        std::string_view item, std::uint32_t format) override;
     void disconnected(const pc::convert::DdeConversationInfo& conversation) override;
 
 private:

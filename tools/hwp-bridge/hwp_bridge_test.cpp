@@ -14,12 +14,15 @@ using pc::convert::DdeConversationInfo;
 class HwpBridgeCommands : public pc::convert::testing::DdeFixture {
 protected:
     HwpBridgeCommands()
-        : bridge(pc::convert::LibreOfficeConfig {}, std::move(*pc::convert::TempFolder::create("bridge-test")),
-              [this] { ++quits; })
+        : bridge(pc::convert::LibreOfficeConfig {},
+            std::move(*pc::convert::TempFolder::create("bridge-test")), [this] { ++quits; })
     {
     }
 
-    std::string returnValue() { return *bridge.request(conversation, "ReturnValue", pc::convert::kDdeTextFormat); }
+    std::string returnValue()
+    {
+        return *bridge.request(conversation, "ReturnValue", pc::convert::kDdeTextFormat);
+    }
 
     HwpBridge bridge;
     DdeConversationInfo conversation { 1, "HWP/WIN" };
@@ -95,7 +98,8 @@ TEST_F(HwpBridgeProgram, StartsTheBridgeAndRendersEveryPage)
 
     EXPECT_TRUE(imaging.convertHwp(folder() / "docs" / "memo.hwp", "memo.hwp"));
     for (int page = 0; page < 3; ++page) {
-        std::ifstream in(folder() / "Quillon" / "memo" / ("memo" + std::to_string(page) + ".gif"), std::ios::binary);
+        std::ifstream in(
+            folder() / "Quillon" / "memo" / ("memo" + std::to_string(page) + ".gif"), std::ios::binary);
         std::string head(6, '\0');
         in.read(head.data(), 6);
         EXPECT_EQ(head, "GIF89a") << page;

@@ -21,6 +21,14 @@ std::string trimmed(std::string_view text)
     return std::string(text.substr(start, end - start + 1));
 }
 
+// The text from `from` up to the next comma or the end; `comma` is where
+// that comma stands (npos at the end).
+std::string_view upToComma(std::string_view text, std::size_t from, std::size_t& comma)
+{
+    comma = text.find(',', from);
+    return text.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from);
+}
+
 // Splits "a,"b,c",,d" into its arguments; nullopt for an unclosed quote or
 // text after a closing quote.
 std::optional<std::vector<MacroArgument>> splitArguments(std::string_view text)
@@ -31,21 +39,20 @@ std::optional<std::vector<MacroArgument>> splitArguments(std::string_view text)
     std::size_t at = 0;
     while (true) {
         MacroArgument argument;
-        std::size_t comma = text.find(',', at);
-        std::string_view piece = text.substr(at);
-        std::size_t quote = piece.find_first_not_of(" \t");
-        if (quote != std::string_view::npos && piece[quote] == '"') {
-            std::size_t close = piece.find('"', quote + 1);
+        std::size_t comma = 0;
+        std::string_view piece = upToComma(text, at, comma);
+        std::size_t lead = text.find_first_not_of(" \t", at);
+        if (lead != std::string_view::npos && text[lead] == '"') {
+            // A quoted argument may hold commas: it ends at its closing quote.
+            std::size_t close = text.find('"', lead + 1);
             if (close == std::string_view::npos)
                 return std::nullopt;
             argument.quoted = true;
-            argument.text = std::string(piece.substr(quote + 1, close - quote - 1));
-            std::size_t after = at + close + 1;
-            comma = text.find(',', after);
-            if (!trimmed(text.substr(after, comma == std::string_view::npos ? std::string_view::npos : comma - after)).empty())
+            argument.text = std::string(text.substr(lead + 1, close - lead - 1));
+            if (!trimmed(upToComma(text, close + 1, comma)).empty())
                 return std::nullopt;
         } else {
-            argument.text = trimmed(text.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
+            argument.text = trimmed(piece);
         }
         arguments.push_back(std::move(argument));
         if (comma == std::string_view::npos)

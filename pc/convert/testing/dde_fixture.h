@@ -98,7 +98,8 @@ public:
         return answer.acknowledge;
     }
 
-    std::optional<std::string> request(const DdeConversationInfo&, std::string_view item, std::uint32_t) override
+    std::optional<std::string> request(
+        const DdeConversationInfo&, std::string_view item, std::uint32_t) override
     {
         std::lock_guard lock(m_mutex);
         if (item != "ReturnValue")

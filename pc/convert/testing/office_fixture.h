@@ -37,17 +37,19 @@ inline std::string rtfPages(std::initializer_list<const char*> pages)
 // A flat OpenDocument presentation with one text frame per slide.
 inline std::string flatPresentation(int slides)
 {
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                       "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-                       "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
-                       "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-                       "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" office:version=\"1.2\" "
-                       "office:mimetype=\"application/vnd.oasis.opendocument.presentation\">"
-                       "<office:body><office:presentation>";
+    std::string text
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+          "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+          "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+          "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" office:version=\"1.2\" "
+          "office:mimetype=\"application/vnd.oasis.opendocument.presentation\">"
+          "<office:body><office:presentation>";
     for (int i = 1; i <= slides; ++i) {
-        text += "<draw:page draw:name=\"p" + std::to_string(i) + "\"><draw:frame svg:x=\"2cm\" svg:y=\"2cm\" "
-                "svg:width=\"10cm\" svg:height=\"3cm\"><draw:text-box><text:p>Slide " + std::to_string(i)
-            + "</text:p></draw:text-box></draw:frame></draw:page>";
+        text += "<draw:page draw:name=\"p" + std::to_string(i)
+            + "\"><draw:frame svg:x=\"2cm\" svg:y=\"2cm\" "
+              "svg:width=\"10cm\" svg:height=\"3cm\"><draw:text-box><text:p>Slide "
+            + std::to_string(i) + "</text:p></draw:text-box></draw:frame></draw:page>";
     }
     return text + "</office:presentation></office:body></office:document>";
 }
