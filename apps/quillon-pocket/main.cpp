@@ -4,6 +4,7 @@
 #include "apps/quillon-pocket/console_front_end.h"
 #include "apps/quillon-pocket/msn_console.h"
 #include "apps/quillon-pocket/render_ink_command.h"
+#include "gui/pocket/pocket_gui.h"
 
 #include <iostream>
 #include <span>
@@ -28,6 +29,16 @@ int main(int argc, char** argv)
     if (apps::pocket::wantsConsole(args))
         return apps::pocket::runConsoleCommand(args, std::cin, std::cout, std::cerr);
 
-    std::cerr << kUsage;
-    return 2;
+    // The window by default; without a display the same core runs on the
+    // terminal.
+    for (auto arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
+    if (gui::handheld::hasDisplay())
+        return gui::handheld::runPocketGui(args, argc, argv);
+    std::cerr << "quillon-pocket: no display; running on the terminal (--console)\n";
+    return apps::pocket::runConsoleCommand(args, std::cin, std::cout, std::cerr);
 }
