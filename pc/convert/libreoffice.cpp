@@ -4,8 +4,11 @@
 #include "platform/process.h"
 
 #include <cctype>
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -70,6 +73,35 @@ bool programExists(std::string_view program)
     }
 }
 
+int killProgramsWithArgument(std::string_view argument)
+{
+    int killed = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        struct stat info { };
+        if (::stat(entry.path().c_str(), &info) != 0 || info.st_uid != ::getuid())
+            continue;
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        std::string arguments(std::istreambuf_iterator<char>(in), {});
+        std::size_t at = 0;
+        while (at < arguments.size()) {
+            std::size_t end = arguments.find('\0', at);
+            if (end == std::string::npos)
+                end = arguments.size();
+            if (std::string_view(arguments).substr(at, end - at) == argument) {
+                if (::kill(static_cast<pid_t>(std::stol(name)), SIGKILL) == 0)
+                    ++killed;
+                break;
+            }
+            at = end + 1;
+        }
+    }
+    return killed;
+}
+
 int renderedPageNumber(std::string_view fileName, std::string_view prefix, std::string_view extension)
 {
     if (fileName.size() <= prefix.size() + 1 + extension.size() || fileName.substr(0, prefix.size()) != prefix
@@ -107,15 +139,23 @@ platform::IoResult<std::filesystem::path> LibreOffice::convert(const std::filesy
         freshProfile.emplace(TRY(TempFolder::create("quillon-office-profile")));
         profile = freshProfile->path();
     }
-    auto result = TRY(
-        run({ m_config.soffice, "-env:UserInstallation=" + fileUrl(profile), "--headless", "--norestore",
-                "--convert-to", std::string(format), "--outdir", outputFolder.string(), source.string() },
-            m_config.timeout));
+    std::string profileArgument = "-env:UserInstallation=" + fileUrl(profile);
+    auto result = run({ m_config.soffice, profileArgument, "--headless", "--norestore", "--convert-to",
+                          std::string(format), "--outdir", outputFolder.string(), source.string() },
+        m_config.timeout);
+    if (!result) {
+        // soffice hands the work to a program of its own, which the
+        // deadline's kill of soffice leaves running with the profile locked;
+        // every later conversion would then fail.
+        if (result.error().code == platform::ErrorCode::Timeout)
+            killProgramsWithArgument(profileArgument);
+        return result.error();
+    }
     std::filesystem::path written = outputFolder / source.stem();
     written += "." + std::string(extension);
     std::error_code error;
     if (!std::filesystem::is_regular_file(written, error))
-        return failure(platform::ErrorCode::Protocol, "soffice wrote nothing: " + result.output);
+        return failure(platform::ErrorCode::Protocol, "soffice wrote nothing: " + result->output);
     return written;
 }
 

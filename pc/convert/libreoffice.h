@@ -65,6 +65,10 @@ private:
 // Whether a program name (searched on PATH) or path names an executable.
 bool programExists(std::string_view program);
 
+// Kills (SIGKILL) this user's programs that were started with `argument`
+// among their arguments; returns how many.
+int killProgramsWithArgument(std::string_view argument);
+
 // The page number of a file pdftoppm wrote for `prefix` ("page-07.jpg" → 7),
 // or 0 when the name is not one of them.
 int renderedPageNumber(std::string_view fileName, std::string_view prefix, std::string_view extension);
