@@ -25,8 +25,8 @@ constexpr std::string_view kMsnConsoleOption = "--msn-console";
 bool wantsMsnConsole(std::span<const std::string_view> args);
 
 // "--msn-console [--home DIR] [--msn-server HOST[:PORT]]".
-int runMsnConsoleCommand(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
-    std::ostream& err);
+int runMsnConsoleCommand(
+    std::span<const std::string_view> args, std::istream& in, std::ostream& out, std::ostream& err);
 
 struct MsnConsoleOptions {
     std::string server = "localhost";

@@ -11,51 +11,48 @@
 namespace apps::pocket {
 namespace {
 
-using ::pocket::msn::testing::ScriptedPeer;
+    using ::pocket::msn::testing::ScriptedPeer;
 
-TEST(MsnConsole, SignsOnListsContactsChangesStatusAndSignsOff)
-{
-    const std::string digest = platform::codec::md5Hex("4711.42secret");
-    ScriptedPeer peer({
-        { { { "VER 0 MSNP5 MSNP4 CVRO\r\n", "VER 0 MSNP5\r\n" },
-            { "INF 1\r\n", "INF 1 MD5\r\n" },
-            { "USR 2  MD5  I  me@example.com\r\n", "XFR 2 NS 127.0.0.1:1863 0 127.0.0.1:1863\r\n" } } },
-        { { { "VER 3 MSNP5 MSNP4 CVRO\r\n", "VER 3 MSNP5\r\n" },
-              { "INF 4\r\n", "INF 4 MD5\r\n" },
-              { "USR 5  MD5  I  me@example.com\r\n", "USR 5 MD5 S 4711.42\r\n" },
-              { "USR 6 MD5 S " + digest + "\r\n", "USR 6 OK me@example.com My%20Name\r\n" },
-              { "CHG 7 NLN\r\n", "CHG 7 NLN\r\nMSG Hotmail Hotmail 0\r\n" },
-              { "LST 8 FL\r\n", "LST 8 FL 1 1 1 a@example.com Alice\r\n" },
-              { "CHG 9 BSY\r\n", "CHG 9 BSY\r\n" },
-              { "OUT\r\n", "" } },
-            true },
-    });
-    ::pocket::ink::testing::TempFolder home;
-    std::istringstream in("account me@example.com secret\n"
-                          "login\n"
-                          "status BSY\n"
-                          "contacts\n"
-                          "exit\n");
-    std::ostringstream out, err;
-    EXPECT_EQ(runMsnConsole(home.path(), { "127.0.0.1", peer.port() }, in, out, err), 0);
-    EXPECT_TRUE(peer.waitDone()) << peer.failure();
-    EXPECT_EQ(err.str(), "");
-    const std::string text = out.str();
-    EXPECT_NE(text.find("status\tMy Name (온라인)\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("status\tme@example.com (다른 용무 중)\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("contact\ta@example.com\tAlice\t오프라인\n"), std::string::npos) << text;
-}
+    TEST(MsnConsole, SignsOnListsContactsChangesStatusAndSignsOff)
+    {
+        const std::string digest = platform::codec::md5Hex("4711.42secret");
+        ScriptedPeer peer({
+            { { { "VER 0 MSNP5 MSNP4 CVRO\r\n", "VER 0 MSNP5\r\n" }, { "INF 1\r\n", "INF 1 MD5\r\n" },
+                { "USR 2  MD5  I  me@example.com\r\n", "XFR 2 NS 127.0.0.1:1863 0 127.0.0.1:1863\r\n" } } },
+            { { { "VER 3 MSNP5 MSNP4 CVRO\r\n", "VER 3 MSNP5\r\n" }, { "INF 4\r\n", "INF 4 MD5\r\n" },
+                  { "USR 5  MD5  I  me@example.com\r\n", "USR 5 MD5 S 4711.42\r\n" },
+                  { "USR 6 MD5 S " + digest + "\r\n", "USR 6 OK me@example.com My%20Name\r\n" },
+                  { "CHG 7 NLN\r\n", "CHG 7 NLN\r\nMSG Hotmail Hotmail 0\r\n" },
+                  { "LST 8 FL\r\n", "LST 8 FL 1 1 1 a@example.com Alice\r\n" },
+                  { "CHG 9 BSY\r\n", "CHG 9 BSY\r\n" }, { "OUT\r\n", "" } },
+                true },
+        });
+        ::pocket::ink::testing::TempFolder home;
+        std::istringstream in("account me@example.com secret\n"
+                              "login\n"
+                              "status BSY\n"
+                              "contacts\n"
+                              "exit\n");
+        std::ostringstream out, err;
+        EXPECT_EQ(runMsnConsole(home.path(), { "127.0.0.1", peer.port() }, in, out, err), 0);
+        EXPECT_TRUE(peer.waitDone()) << peer.failure();
+        EXPECT_EQ(err.str(), "");
+        const std::string text = out.str();
+        EXPECT_NE(text.find("status\tMy Name (온라인)\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("status\tme@example.com (다른 용무 중)\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("contact\ta@example.com\tAlice\t오프라인\n"), std::string::npos) << text;
+    }
 
-TEST(MsnConsole, RefusesUnknownOptionsAndBadPorts)
-{
-    std::istringstream in;
-    std::ostringstream out, err;
-    const std::string_view bad[] = { "--msn-console", "--msn-server", "x:70000" };
-    EXPECT_EQ(runMsnConsoleCommand(bad, in, out, err), 2);
-    const std::string_view unknown[] = { "--msn-console", "--frobnicate" };
-    EXPECT_EQ(runMsnConsoleCommand(unknown, in, out, err), 2);
-    EXPECT_NE(err.str().find("unknown option --frobnicate"), std::string::npos);
-}
+    TEST(MsnConsole, RefusesUnknownOptionsAndBadPorts)
+    {
+        std::istringstream in;
+        std::ostringstream out, err;
+        const std::string_view bad[] = { "--msn-console", "--msn-server", "x:70000" };
+        EXPECT_EQ(runMsnConsoleCommand(bad, in, out, err), 2);
+        const std::string_view unknown[] = { "--msn-console", "--frobnicate" };
+        EXPECT_EQ(runMsnConsoleCommand(unknown, in, out, err), 2);
+        EXPECT_NE(err.str().find("unknown option --frobnicate"), std::string::npos);
+    }
 
 } // namespace
 } // namespace apps::pocket

@@ -8,74 +8,74 @@ using namespace ::pocket::msn;
 
 namespace {
 
-// One line per log entry: the window's "\r\n" breaks become spaces.
-std::string oneLine(std::string_view text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '\r')
-            continue;
-        out += c == '\n' ? ' ' : c;
-    }
-    std::size_t start = out.find_first_not_of(' ');
-    return start == std::string::npos ? std::string() : out.substr(start);
-}
-
-class ConsoleChatView final : public ChatView {
-public:
-    ConsoleChatView(std::ostream& out, int slot, std::map<int, std::string>& inputs)
-        : m_out(out)
-        , m_slot(slot)
-        , m_inputs(inputs)
+    // One line per log entry: the window's "\r\n" breaks become spaces.
+    std::string oneLine(std::string_view text)
     {
+        std::string out;
+        for (char c : text) {
+            if (c == '\r')
+                continue;
+            out += c == '\n' ? ' ' : c;
+        }
+        std::size_t start = out.find_first_not_of(' ');
+        return start == std::string::npos ? std::string() : out.substr(start);
     }
-    void show() override { }
-    void bringToFront() override { }
-    void setTitle(std::string_view title) override { print("title " + std::string(title)); }
-    void appendLog(std::string_view text) override { print(oneLine(text)); }
-    void clearLog() override { }
-    void setParticipants(const std::vector<std::string>& entries) override
-    {
-        std::string line = "participants";
-        for (const auto& entry : entries)
-            line += " " + entry;
-        print(line);
-    }
-    void setSendEnabled(bool) override { }
-    void setInviteEnabled(bool) override { }
-    void setPenEnabled(bool) override { }
-    std::string takeInput() override { return std::exchange(m_inputs[m_slot], {}); }
 
-private:
-    void print(const std::string& text) { m_out << "chat " << m_slot << "\t" << text << std::endl; }
+    class ConsoleChatView final : public ChatView {
+    public:
+        ConsoleChatView(std::ostream& out, int slot, std::map<int, std::string>& inputs)
+            : m_out(out)
+            , m_slot(slot)
+            , m_inputs(inputs)
+        {
+        }
+        void show() override { }
+        void bringToFront() override { }
+        void setTitle(std::string_view title) override { print("title " + std::string(title)); }
+        void appendLog(std::string_view text) override { print(oneLine(text)); }
+        void clearLog() override { }
+        void setParticipants(const std::vector<std::string>& entries) override
+        {
+            std::string line = "participants";
+            for (const auto& entry : entries)
+                line += " " + entry;
+            print(line);
+        }
+        void setSendEnabled(bool) override { }
+        void setInviteEnabled(bool) override { }
+        void setPenEnabled(bool) override { }
+        std::string takeInput() override { return std::exchange(m_inputs[m_slot], {}); }
 
-    std::ostream& m_out;
-    int m_slot;
-    std::map<int, std::string>& m_inputs;
-};
+    private:
+        void print(const std::string& text) { m_out << "chat " << m_slot << "\t" << text << std::endl; }
 
-class NoCanvas final : public ::pocket::ink::InkCanvas {
-public:
-    void drawLine(::pocket::ink::InkPoint, ::pocket::ink::InkPoint, int, ::pocket::ink::Rgb) override { }
-    void clear() override { }
-};
+        std::ostream& m_out;
+        int m_slot;
+        std::map<int, std::string>& m_inputs;
+    };
 
-class ConsoleViewerView final : public ::pocket::ink::InkViewerView {
-public:
-    explicit ConsoleViewerView(std::ostream& out)
-        : m_out(out)
-    {
-    }
-    ::pocket::ink::InkCanvas& canvas() override { return m_canvas; }
-    void setTitle(std::string_view title) override { m_title = title; }
-    void show() override { m_out << "pen\t" << m_title << std::endl; }
-    void close() override { }
+    class NoCanvas final : public ::pocket::ink::InkCanvas {
+    public:
+        void drawLine(::pocket::ink::InkPoint, ::pocket::ink::InkPoint, int, ::pocket::ink::Rgb) override { }
+        void clear() override { }
+    };
 
-private:
-    std::ostream& m_out;
-    std::string m_title;
-    NoCanvas m_canvas;
-};
+    class ConsoleViewerView final : public ::pocket::ink::InkViewerView {
+    public:
+        explicit ConsoleViewerView(std::ostream& out)
+            : m_out(out)
+        {
+        }
+        ::pocket::ink::InkCanvas& canvas() override { return m_canvas; }
+        void setTitle(std::string_view title) override { m_title = title; }
+        void show() override { m_out << "pen\t" << m_title << std::endl; }
+        void close() override { }
+
+    private:
+        std::ostream& m_out;
+        std::string m_title;
+        NoCanvas m_canvas;
+    };
 
 } // namespace
 

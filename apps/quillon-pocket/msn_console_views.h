@@ -24,7 +24,8 @@ public:
     void setStatusLine(std::string_view text) override;
     void resetTree() override { m_items.clear(); }
     void removePlaceholders() override { }
-    ::pocket::msn::TreeItem insertItem(::pocket::msn::TreeRoot root, std::string_view text, int image) override;
+    ::pocket::msn::TreeItem insertItem(
+        ::pocket::msn::TreeRoot root, std::string_view text, int image) override;
     void updateItem(::pocket::msn::TreeItem item, std::string_view text, int image) override;
     void deleteItem(::pocket::msn::TreeItem item) override { m_items.erase(item); }
     void setStatusBitmap(int) override { }
@@ -43,16 +44,18 @@ private:
     ::pocket::msn::TreeItem m_next = 0;
 };
 
-class MsnConsoleWindows final : public ::pocket::msn::ChatWindowHost, public ::pocket::msn::PenEditorHost,
+class MsnConsoleWindows final : public ::pocket::msn::ChatWindowHost,
+                                public ::pocket::msn::PenEditorHost,
                                 public ::pocket::ink::InkViewerHost {
 public:
     explicit MsnConsoleWindows(std::ostream& out);
 
     std::unique_ptr<::pocket::msn::ChatView> createChatWindow(int slot) override;
-    std::optional<std::string> chooseContact(std::string_view caption,
-        const ::pocket::msn::MsnContactTable& contacts) override;
+    std::optional<std::string> chooseContact(
+        std::string_view caption, const ::pocket::msn::MsnContactTable& contacts) override;
     // The console draws no ink: pen messages can be received, not written.
-    ::pocket::ink::InkComposer* createPenEditor(const ::pocket::ink::ComposerSetup&, ::pocket::ink::PenCarriage&) override
+    ::pocket::ink::InkComposer* createPenEditor(
+        const ::pocket::ink::ComposerSetup&, ::pocket::ink::PenCarriage&) override
     {
         return nullptr;
     }

@@ -44,33 +44,34 @@ bool ContactStore::close(Session& session)
 
 namespace {
 
-bool isListed(const std::vector<VCard>& cards, const ContactValues& values, std::string_view network)
-{
-    for (const auto& card : cards)
-        if (card.email == values.email && card.category == network)
-            return true;
-    return false;
-}
+    bool isListed(const std::vector<VCard>& cards, const ContactValues& values, std::string_view network)
+    {
+        for (const auto& card : cards)
+            if (card.email == values.email && card.category == network)
+                return true;
+        return false;
+    }
 
-VCard cardFor(const ContactValues& values, std::string_view network)
-{
-    VCard card;
-    card.email = values.email;
-    card.category = network;
-    // "%s %s" of the two parts; with one part alone, that part, without a
-    // stray blank.
-    if (!values.displayFirst.empty() && !values.displayLast.empty())
-        card.formattedName = values.displayFirst + " " + values.displayLast;
-    else
-        card.formattedName = values.displayFirst + values.displayLast;
-    card.givenName = values.firstName;
-    card.familyName = values.lastName;
-    return card;
-}
+    VCard cardFor(const ContactValues& values, std::string_view network)
+    {
+        VCard card;
+        card.email = values.email;
+        card.category = network;
+        // "%s %s" of the two parts; with one part alone, that part, without a
+        // stray blank.
+        if (!values.displayFirst.empty() && !values.displayLast.empty())
+            card.formattedName = values.displayFirst + " " + values.displayLast;
+        else
+            card.formattedName = values.displayFirst + values.displayLast;
+        card.givenName = values.firstName;
+        card.familyName = values.lastName;
+        return card;
+    }
 
 } // namespace
 
-std::optional<int> ContactStore::addContacts(const std::vector<ContactValues>& contacts, std::string_view network)
+std::optional<int> ContactStore::addContacts(
+    const std::vector<ContactValues>& contacts, std::string_view network)
 {
     auto session = open();
     if (!session)

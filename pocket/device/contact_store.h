@@ -19,11 +19,11 @@
 namespace pocket::device {
 
 namespace contact_text {
-constexpr std::string_view kTitle = "Quillon";
-constexpr std::string_view kNoFolder = "Failure to obtain Calendar folder.";
-constexpr std::string_view kCannotCreate = "Error creating a new Contact.";
-constexpr std::string_view kAdded = "My Contact에 추가하였습니다.";
-constexpr std::string_view kAddressBookTitle = "Contact AddressBook";
+    constexpr std::string_view kTitle = "Quillon";
+    constexpr std::string_view kNoFolder = "Failure to obtain Calendar folder.";
+    constexpr std::string_view kCannotCreate = "Error creating a new Contact.";
+    constexpr std::string_view kAdded = "My Contact에 추가하였습니다.";
+    constexpr std::string_view kAddressBookTitle = "Contact AddressBook";
 } // namespace contact_text
 
 // The store's file under the device root.

@@ -7,116 +7,117 @@ namespace pocket::device {
 
 namespace {
 
-constexpr std::size_t kFoldOctets = 75;
+    constexpr std::size_t kFoldOctets = 75;
 
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::toupper(c); });
-    return out;
-}
-
-// Joins continuation lines (starting with a space or tab) to the line before.
-std::vector<std::string> unfold(std::string_view text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        start = end == std::string_view::npos ? text.size() : end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (!line.empty() && (line.front() == ' ' || line.front() == '\t') && !lines.empty())
-            lines.back().append(line.substr(1));
-        else if (!line.empty())
-            lines.emplace_back(line);
+    std::string upper(std::string_view text)
+    {
+        std::string out(text);
+        std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::toupper(c); });
+        return out;
     }
-    return lines;
-}
 
-// The position of the colon that ends the name and parameters, skipping
-// quoted parameter values.
-std::size_t valueColon(std::string_view line)
-{
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '"')
-            quoted = !quoted;
-        else if (line[i] == ':' && !quoted)
-            return i;
+    // Joins continuation lines (starting with a space or tab) to the line before.
+    std::vector<std::string> unfold(std::string_view text)
+    {
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find('\n', start);
+            std::string_view line
+                = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+            start = end == std::string_view::npos ? text.size() : end + 1;
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            if (!line.empty() && (line.front() == ' ' || line.front() == '\t') && !lines.empty())
+                lines.back().append(line.substr(1));
+            else if (!line.empty())
+                lines.emplace_back(line);
+        }
+        return lines;
     }
-    return std::string_view::npos;
-}
 
-// Splits a structured value at unescaped separators; components stay escaped.
-std::vector<std::string> splitComponents(std::string_view value, char separator)
-{
-    std::vector<std::string> parts(1);
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '\\' && i + 1 < value.size()) {
-            parts.back() += value.substr(i, 2);
-            ++i;
-        } else if (value[i] == separator) {
-            parts.emplace_back();
+    // The position of the colon that ends the name and parameters, skipping
+    // quoted parameter values.
+    std::size_t valueColon(std::string_view line)
+    {
+        bool quoted = false;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '"')
+                quoted = !quoted;
+            else if (line[i] == ':' && !quoted)
+                return i;
+        }
+        return std::string_view::npos;
+    }
+
+    // Splits a structured value at unescaped separators; components stay escaped.
+    std::vector<std::string> splitComponents(std::string_view value, char separator)
+    {
+        std::vector<std::string> parts(1);
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '\\' && i + 1 < value.size()) {
+                parts.back() += value.substr(i, 2);
+                ++i;
+            } else if (value[i] == separator) {
+                parts.emplace_back();
+            } else {
+                parts.back() += value[i];
+            }
+        }
+        return parts;
+    }
+
+    void applyLine(VCard& card, bool& haveEmail, const std::string& line)
+    {
+        std::size_t colon = valueColon(line);
+        if (colon == std::string::npos)
+            return;
+        std::string_view head = std::string_view(line).substr(0, colon);
+        std::string_view value = std::string_view(line).substr(colon + 1);
+        std::string name = upper(head.substr(0, head.find(';')));
+        // A group prefix ("item1.EMAIL") names the same property.
+        if (auto dot = name.rfind('.'); dot != std::string::npos)
+            name = name.substr(dot + 1);
+        if (name == "VERSION")
+            return;
+        if (name == "N") {
+            auto parts = splitComponents(value, ';');
+            card.familyName = unescapeText(parts[0]);
+            card.givenName = parts.size() > 1 ? unescapeText(parts[1]) : std::string();
+        } else if (name == "FN") {
+            card.formattedName = unescapeText(value);
+        } else if (name == "EMAIL" && !haveEmail) {
+            card.email = unescapeText(value);
+            haveEmail = true;
+        } else if (name == "CATEGORIES" && card.category.empty()) {
+            std::string joined;
+            for (const auto& part : splitComponents(value, ',')) {
+                if (!joined.empty())
+                    joined += ',';
+                joined += unescapeText(part);
+            }
+            card.category = joined;
         } else {
-            parts.back() += value[i];
+            card.otherLines.push_back(line);
         }
     }
-    return parts;
-}
 
-void applyLine(VCard& card, bool& haveEmail, const std::string& line)
-{
-    std::size_t colon = valueColon(line);
-    if (colon == std::string::npos)
-        return;
-    std::string_view head = std::string_view(line).substr(0, colon);
-    std::string_view value = std::string_view(line).substr(colon + 1);
-    std::string name = upper(head.substr(0, head.find(';')));
-    // A group prefix ("item1.EMAIL") names the same property.
-    if (auto dot = name.rfind('.'); dot != std::string::npos)
-        name = name.substr(dot + 1);
-    if (name == "VERSION")
-        return;
-    if (name == "N") {
-        auto parts = splitComponents(value, ';');
-        card.familyName = unescapeText(parts[0]);
-        card.givenName = parts.size() > 1 ? unescapeText(parts[1]) : std::string();
-    } else if (name == "FN") {
-        card.formattedName = unescapeText(value);
-    } else if (name == "EMAIL" && !haveEmail) {
-        card.email = unescapeText(value);
-        haveEmail = true;
-    } else if (name == "CATEGORIES" && card.category.empty()) {
-        std::string joined;
-        for (const auto& part : splitComponents(value, ',')) {
-            if (!joined.empty())
-                joined += ',';
-            joined += unescapeText(part);
+    void appendFolded(std::string& out, std::string_view line)
+    {
+        std::size_t limit = kFoldOctets;
+        while (line.size() > limit) {
+            std::size_t cut = limit;
+            // Never split a UTF-8 sequence: back up over continuation bytes.
+            while (cut > 1 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+                --cut;
+            out.append(line.substr(0, cut));
+            out += "\r\n ";
+            line.remove_prefix(cut);
+            limit = kFoldOctets - 1; // The leading space counts.
         }
-        card.category = joined;
-    } else {
-        card.otherLines.push_back(line);
+        out.append(line);
+        out += "\r\n";
     }
-}
-
-void appendFolded(std::string& out, std::string_view line)
-{
-    std::size_t limit = kFoldOctets;
-    while (line.size() > limit) {
-        std::size_t cut = limit;
-        // Never split a UTF-8 sequence: back up over continuation bytes.
-        while (cut > 1 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-            --cut;
-        out.append(line.substr(0, cut));
-        out += "\r\n ";
-        line.remove_prefix(cut);
-        limit = kFoldOctets - 1; // The leading space counts.
-    }
-    out.append(line);
-    out += "\r\n";
-}
 
 } // namespace
 
@@ -125,12 +126,22 @@ std::string escapeText(std::string_view text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case ',': out += "\\,"; break;
-        case ';': out += "\\;"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case ',':
+            out += "\\,";
+            break;
+        case ';':
+            out += "\\;";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            break;
+        default:
+            out += c;
         }
     }
     return out;

@@ -18,10 +18,10 @@ namespace pocket::device {
 
 struct VCard {
     std::string familyName; // N, first component.
-    std::string givenName;  // N, second component.
+    std::string givenName; // N, second component.
     std::string formattedName; // FN.
-    std::string email;      // The first EMAIL property.
-    std::string category;   // CATEGORIES as one text (the list unescaped, joined by ",").
+    std::string email; // The first EMAIL property.
+    std::string category; // CATEGORIES as one text (the list unescaped, joined by ",").
     // Unfolded lines of other properties, written back unchanged.
     std::vector<std::string> otherLines;
 };

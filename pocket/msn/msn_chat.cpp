@@ -8,12 +8,12 @@ namespace pocket::msn {
 
 namespace {
 
-constexpr std::size_t kMaxCookieBytes = 100;
+    constexpr std::size_t kMaxCookieBytes = 100;
 
-std::string cut(std::string_view text, std::size_t bytes)
-{
-    return std::string(platform::cutBytes(text, bytes));
-}
+    std::string cut(std::string_view text, std::size_t bytes)
+    {
+        return std::string(platform::cutBytes(text, bytes));
+    }
 
 } // namespace
 
@@ -96,10 +96,11 @@ bool MsnChat::connect()
     }
     const std::string& ownId = m_context.session.account().loginId;
     if (!m_initiator)
-        return send("ANS " + std::to_string(m_transactionId) + " " + cut(ownId, kMaxCookieBytes) + " " + m_cookie + " "
-            + m_sessionId + "\r\n");
+        return send("ANS " + std::to_string(m_transactionId) + " " + cut(ownId, kMaxCookieBytes) + " "
+            + m_cookie + " " + m_sessionId + "\r\n");
     showWindow();
-    return send("USR " + std::to_string(m_transactionId) + " " + cut(ownId, kMaxCookieBytes) + " " + m_cookie + "\r\n");
+    return send("USR " + std::to_string(m_transactionId) + " " + cut(ownId, kMaxCookieBytes) + " " + m_cookie
+        + "\r\n");
 }
 
 void MsnChat::showWindow()

@@ -26,13 +26,14 @@ class MsnSession;
 class MsnChat;
 
 namespace chat_text {
-constexpr std::string_view kTitle = "MSN";
-constexpr std::string_view kCannotConnect = "Can't connect..";
-constexpr std::string_view kNetworkTrouble = "네트웍 문제나 MSN 서버와 연결이 종료되어 메세지를 보낼 수 없습니다.";
-constexpr std::string_view kTooMany = "채팅 제한 인원(10명) 초과!";
-constexpr std::string_view kLogFull = "메세지가 꽉 찼습니다.\n지우시겠습니까?";
-constexpr std::string_view kInviteCaption = "MSN - 초대하기";
-constexpr std::string_view kReceiveDelayed = "\r\n펜 메세지 수신 지연";
+    constexpr std::string_view kTitle = "MSN";
+    constexpr std::string_view kCannotConnect = "Can't connect..";
+    constexpr std::string_view kNetworkTrouble
+        = "네트웍 문제나 MSN 서버와 연결이 종료되어 메세지를 보낼 수 없습니다.";
+    constexpr std::string_view kTooMany = "채팅 제한 인원(10명) 초과!";
+    constexpr std::string_view kLogFull = "메세지가 꽉 찼습니다.\n지우시겠습니까?";
+    constexpr std::string_view kInviteCaption = "MSN - 초대하기";
+    constexpr std::string_view kReceiveDelayed = "\r\n펜 메세지 수신 지연";
 } // namespace chat_text
 
 // The chat window (dialog 127).
@@ -60,7 +61,9 @@ public:
     virtual std::unique_ptr<ChatView> createChatWindow(int slot) = 0;
     // The contact chooser (dialog 130) over the MSN contacts: the chosen
     // contact's e-mail, or nothing.
-    virtual std::optional<std::string> chooseContact(std::string_view caption, const MsnContactTable& contacts) = 0;
+    virtual std::optional<std::string> chooseContact(
+        std::string_view caption, const MsnContactTable& contacts)
+        = 0;
 };
 
 // What the pen carriage needs to hear from a chat.

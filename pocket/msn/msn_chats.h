@@ -19,9 +19,10 @@ namespace pocket::msn {
 class MsnPenCarriage;
 
 namespace chats_text {
-constexpr std::string_view kNoFreeSlot = "채팅 창 제한 초과!!";
-constexpr std::string_view kStartFailed = "채팅 시작 실패!";
-constexpr std::string_view kBusyWithPeer = "선택한 사용자가 채팅에 참여 중이거나, 펜 메세지를 송신하고 있는 중 입니다.";
+    constexpr std::string_view kNoFreeSlot = "채팅 창 제한 초과!!";
+    constexpr std::string_view kStartFailed = "채팅 시작 실패!";
+    constexpr std::string_view kBusyWithPeer
+        = "선택한 사용자가 채팅에 참여 중이거나, 펜 메세지를 송신하고 있는 중 입니다.";
 } // namespace chats_text
 
 class MsnChats final : public SwitchboardHandler, public ChatStarter {

@@ -6,20 +6,20 @@ namespace pocket::msn {
 
 namespace {
 
-constexpr std::string_view kTitle = "MSN";
+    constexpr std::string_view kTitle = "MSN";
 
-// A line break typed into an entry would end the command early and start
-// another one of the user's making.
-std::string oneLine(std::string text)
-{
-    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-    return text;
-}
+    // A line break typed into an entry would end the command early and start
+    // another one of the user's making.
+    std::string oneLine(std::string text)
+    {
+        std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+        return text;
+    }
 
-TreeRoot rootFor(MsnStatusCode code)
-{
-    return code > 0 ? TreeRoot::Online : TreeRoot::Offline;
-}
+    TreeRoot rootFor(MsnStatusCode code)
+    {
+        return code > 0 ? TreeRoot::Online : TreeRoot::Offline;
+    }
 
 } // namespace
 
@@ -37,15 +37,30 @@ PageMenuState pageMenuState(MsnStatusCode ownStatus)
     state.logoutEnabled = state.addEnabled = state.renameEnabled = true;
     state.copyAllEnabled = state.statusMenuEnabled = true;
     switch (ownStatus) {
-    case status::kHidden: state.checkedStatusCommand = command::kAppearOffline; break;
-    case status::kOnline: state.checkedStatusCommand = command::kOnline; break;
-    case status::kBeRightBack: state.checkedStatusCommand = command::kBeRightBack; break;
-    case status::kBusy: state.checkedStatusCommand = command::kBusy; break;
+    case status::kHidden:
+        state.checkedStatusCommand = command::kAppearOffline;
+        break;
+    case status::kOnline:
+        state.checkedStatusCommand = command::kOnline;
+        break;
+    case status::kBeRightBack:
+        state.checkedStatusCommand = command::kBeRightBack;
+        break;
+    case status::kBusy:
+        state.checkedStatusCommand = command::kBusy;
+        break;
     case status::kAway:
-    case status::kIdle: state.checkedStatusCommand = command::kAway; break;
-    case status::kOnPhone: state.checkedStatusCommand = command::kOnPhone; break;
-    case status::kAtLunch: state.checkedStatusCommand = command::kAtLunch; break;
-    default: break;
+    case status::kIdle:
+        state.checkedStatusCommand = command::kAway;
+        break;
+    case status::kOnPhone:
+        state.checkedStatusCommand = command::kOnPhone;
+        break;
+    case status::kAtLunch:
+        state.checkedStatusCommand = command::kAtLunch;
+        break;
+    default:
+        break;
     }
     return state;
 }
@@ -177,8 +192,8 @@ int MsnPage::selectedContact() const
 
 void MsnPage::sendStatus(MsnStatusCode code)
 {
-    m_session.sendCommand("CHG " + std::to_string(m_session.transactionId()) + " "
-        + std::string(wordForStatus(code)) + "\r\n");
+    m_session.sendCommand(
+        "CHG " + std::to_string(m_session.transactionId()) + " " + std::string(wordForStatus(code)) + "\r\n");
 }
 
 void MsnPage::onCommand(int commandId)
@@ -189,16 +204,36 @@ void MsnPage::onCommand(int commandId)
         if (m_session.connect())
             m_view.removePlaceholders();
         return;
-    case command::kLogout: m_session.logout(); return;
-    case command::kOnline: sendStatus(status::kOnline); return;
-    case command::kBusy: sendStatus(status::kBusy); return;
-    case command::kBeRightBack: sendStatus(status::kBeRightBack); return;
-    case command::kAway: sendStatus(status::kAway); return;
-    case command::kOnPhone: sendStatus(status::kOnPhone); return;
-    case command::kAtLunch: sendStatus(status::kAtLunch); return;
-    case command::kAppearOffline: sendStatus(status::kHidden); return;
-    case command::kAddContact: addContact(); return;
-    case command::kRename: rename(); return;
+    case command::kLogout:
+        m_session.logout();
+        return;
+    case command::kOnline:
+        sendStatus(status::kOnline);
+        return;
+    case command::kBusy:
+        sendStatus(status::kBusy);
+        return;
+    case command::kBeRightBack:
+        sendStatus(status::kBeRightBack);
+        return;
+    case command::kAway:
+        sendStatus(status::kAway);
+        return;
+    case command::kOnPhone:
+        sendStatus(status::kOnPhone);
+        return;
+    case command::kAtLunch:
+        sendStatus(status::kAtLunch);
+        return;
+    case command::kAppearOffline:
+        sendStatus(status::kHidden);
+        return;
+    case command::kAddContact:
+        addContact();
+        return;
+    case command::kRename:
+        rename();
+        return;
     case command::kCopyAll: {
         std::vector<device::ContactValues> all;
         const auto& table = m_session.contacts();
@@ -209,7 +244,8 @@ void MsnPage::onCommand(int commandId)
             m_ui.messageBox(kTitle, page_text::kCopied, platform::Icon::Information);
         return;
     }
-    default: break;
+    default:
+        break;
     }
 
     // The contact menu's commands need a selected contact.
@@ -234,14 +270,17 @@ void MsnPage::onCommand(int commandId)
         else
             m_mail.composeTo(contact.email);
         return;
-    case command::kDelete: confirmDelete(selected); return;
+    case command::kDelete:
+        confirmDelete(selected);
+        return;
     case command::kInfo:
         m_view.showContactInfo({ contact.name, contact.email, std::string(infoStatusText(contact.status)) });
         return;
     case command::kCopyOne:
         m_loop.post(this, msg::kCopyToContacts, 0, selected);
         return;
-    default: return;
+    default:
+        return;
     }
 }
 
@@ -262,7 +301,8 @@ void MsnPage::addContact()
 
 void MsnPage::rename()
 {
-    auto entered = m_view.askText({ page_text::kRenameCaption, page_text::kRenameLabel, m_session.ownName() });
+    auto entered
+        = m_view.askText({ page_text::kRenameCaption, page_text::kRenameLabel, m_session.ownName() });
     if (!entered)
         return;
     *entered = oneLine(std::move(*entered));
@@ -271,8 +311,9 @@ void MsnPage::rename()
         return;
     }
     // The own name changes when the server confirms it (REA).
-    m_session.postCommand(msg::kRenameCommand, "REA " + std::to_string(m_session.transactionId()) + " "
-            + m_session.account().loginId + " " + encodeName(*entered) + "\r\n");
+    m_session.postCommand(msg::kRenameCommand,
+        "REA " + std::to_string(m_session.transactionId()) + " " + m_session.account().loginId + " "
+            + encodeName(*entered) + "\r\n");
 }
 
 void MsnPage::confirmDelete(int index)
@@ -281,7 +322,8 @@ void MsnPage::confirmDelete(int index)
     std::string text = "\"" + contact.name + "\"\n" + std::string(page_text::kConfirmDelete);
     if (m_ui.question(kTitle, text, platform::Buttons::OkCancel) != platform::Answer::Ok)
         return;
-    m_session.sendCommand("REM " + std::to_string(m_session.transactionId()) + " FL " + contact.email + "\r\n");
+    m_session.sendCommand(
+        "REM " + std::to_string(m_session.transactionId()) + " FL " + contact.email + "\r\n");
 }
 
 } // namespace pocket::msn

@@ -20,42 +20,42 @@
 namespace pocket::msn {
 
 namespace command {
-constexpr int kLogin = 40004;
-constexpr int kLogout = 40005;
-constexpr int kOnline = 40006;
-constexpr int kBusy = 40007;
-constexpr int kBeRightBack = 40008;
-constexpr int kAway = 40009;
-constexpr int kOnPhone = 40010;
-constexpr int kAtLunch = 40011;
-constexpr int kAppearOffline = 40012;
-constexpr int kAddContact = 40013;
-constexpr int kRename = 40014;
-constexpr int kChat = 40018;
-constexpr int kMail = 40019;
-constexpr int kDelete = 40020;
-constexpr int kInfo = 40021;
-constexpr int kPenMessage = 40041;
-constexpr int kCopyAll = 40061;
-constexpr int kCopyOne = 40062;
+    constexpr int kLogin = 40004;
+    constexpr int kLogout = 40005;
+    constexpr int kOnline = 40006;
+    constexpr int kBusy = 40007;
+    constexpr int kBeRightBack = 40008;
+    constexpr int kAway = 40009;
+    constexpr int kOnPhone = 40010;
+    constexpr int kAtLunch = 40011;
+    constexpr int kAppearOffline = 40012;
+    constexpr int kAddContact = 40013;
+    constexpr int kRename = 40014;
+    constexpr int kChat = 40018;
+    constexpr int kMail = 40019;
+    constexpr int kDelete = 40020;
+    constexpr int kInfo = 40021;
+    constexpr int kPenMessage = 40041;
+    constexpr int kCopyAll = 40061;
+    constexpr int kCopyOne = 40062;
 } // namespace command
 
 namespace page_text {
-constexpr std::string_view kOnlineRoot = "온라인 사용자";
-constexpr std::string_view kOfflineRoot = "오프라인 사용자";
-constexpr std::string_view kPlaceholder = "사용자 없음";
-constexpr std::string_view kNoAccount = "사용자 정보를 등록해주세요.";
-constexpr std::string_view kAddCaption = "MSN - 대화상대 추가";
-constexpr std::string_view kAddLabel = "대화상대의 메일주소를  입력하세요.";
-constexpr std::string_view kAddEmpty = "추가할 아이디를 입력해 주세요.";
-constexpr std::string_view kRenameCaption = "대화명 변경";
-constexpr std::string_view kRenameLabel = "대화명을 입력하세요.";
-constexpr std::string_view kRenameEmpty = "대화명을 입력해 주세요.";
-constexpr std::string_view kNoItem = "Can`t find the tree Item handle";
-constexpr std::string_view kNoEmail = "e-mail주소 정보가 없습니다.";
-constexpr std::string_view kConfirmDelete = "님을 삭제하시겠습니까?";
-constexpr std::string_view kInfoCaption = "MSN - 등록정보";
-constexpr std::string_view kCopied = "My Contact에 추가하였습니다.";
+    constexpr std::string_view kOnlineRoot = "온라인 사용자";
+    constexpr std::string_view kOfflineRoot = "오프라인 사용자";
+    constexpr std::string_view kPlaceholder = "사용자 없음";
+    constexpr std::string_view kNoAccount = "사용자 정보를 등록해주세요.";
+    constexpr std::string_view kAddCaption = "MSN - 대화상대 추가";
+    constexpr std::string_view kAddLabel = "대화상대의 메일주소를  입력하세요.";
+    constexpr std::string_view kAddEmpty = "추가할 아이디를 입력해 주세요.";
+    constexpr std::string_view kRenameCaption = "대화명 변경";
+    constexpr std::string_view kRenameLabel = "대화명을 입력하세요.";
+    constexpr std::string_view kRenameEmpty = "대화명을 입력해 주세요.";
+    constexpr std::string_view kNoItem = "Can`t find the tree Item handle";
+    constexpr std::string_view kNoEmail = "e-mail주소 정보가 없습니다.";
+    constexpr std::string_view kConfirmDelete = "님을 삭제하시겠습니까?";
+    constexpr std::string_view kInfoCaption = "MSN - 등록정보";
+    constexpr std::string_view kCopied = "My Contact에 추가하였습니다.";
 } // namespace page_text
 
 enum class TreeRoot { Online, Offline };

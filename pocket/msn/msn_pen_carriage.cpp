@@ -296,7 +296,8 @@ bool MsnPenCarriage::mayClose(MsnChat& chat)
 {
     if (!m_penMode || chat.index() != m_penChatSlot)
         return true;
-    if (m_ui.question(chat_text::kTitle, pen_text::kCancelQuestion, platform::Buttons::OkCancel) != platform::Answer::Ok)
+    if (m_ui.question(chat_text::kTitle, pen_text::kCancelQuestion, platform::Buttons::OkCancel)
+        != platform::Answer::Ok)
         return false;
     if (auto* editor = composer())
         editor->onQuit();

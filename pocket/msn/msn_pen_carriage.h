@@ -26,12 +26,12 @@ namespace pocket::msn {
 class MsnChats;
 
 namespace pen_text {
-constexpr std::string_view kWrite = "펜 메세지를 작성해 주세요.";
-constexpr std::string_view kAlreadyWriting = "이미 잉크메세지를 작성중입니다.";
-constexpr std::string_view kOneToOneOnly = "1:1 채팅일 경우에만 펜메세지가 가능합니다.";
-constexpr std::string_view kCancelQuestion = "지금 채팅을 종료하면, 전송 중인 펜 메세지가 취소 됩니다.";
-constexpr std::string_view kReceiveStarted = "\r\n펜 메세지 수신 시작..";
-constexpr std::string_view kLaterTitle = "Quillon";
+    constexpr std::string_view kWrite = "펜 메세지를 작성해 주세요.";
+    constexpr std::string_view kAlreadyWriting = "이미 잉크메세지를 작성중입니다.";
+    constexpr std::string_view kOneToOneOnly = "1:1 채팅일 경우에만 펜메세지가 가능합니다.";
+    constexpr std::string_view kCancelQuestion = "지금 채팅을 종료하면, 전송 중인 펜 메세지가 취소 됩니다.";
+    constexpr std::string_view kReceiveStarted = "\r\n펜 메세지 수신 시작..";
+    constexpr std::string_view kLaterTitle = "Quillon";
 } // namespace pen_text
 
 // Creates the pen editor (dialog 147) with its composer, not yet opened.
@@ -40,7 +40,8 @@ constexpr std::string_view kLaterTitle = "Quillon";
 class PenEditorHost {
 public:
     virtual ~PenEditorHost() = default;
-    virtual ink::InkComposer* createPenEditor(const ink::ComposerSetup& setup, ink::PenCarriage& carriage) = 0;
+    virtual ink::InkComposer* createPenEditor(const ink::ComposerSetup& setup, ink::PenCarriage& carriage)
+        = 0;
 };
 
 struct PenSetup {
@@ -50,8 +51,8 @@ struct PenSetup {
 
 class MsnPenCarriage final : public ink::PenCarriage, public ChatPenHandler {
 public:
-    MsnPenCarriage(MsnChats& chats, MsnSession& session, PenEditorHost& editors, ink::PenReceptions& receptions,
-        ink::PenInbox& inbox, platform::Ui& ui, PenSetup setup);
+    MsnPenCarriage(MsnChats& chats, MsnSession& session, PenEditorHost& editors,
+        ink::PenReceptions& receptions, ink::PenInbox& inbox, platform::Ui& ui, PenSetup setup);
     ~MsnPenCarriage() override;
 
     // From the contact list: pen mode for `email`, waiting for a switchboard.

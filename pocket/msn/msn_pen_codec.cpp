@@ -7,7 +7,7 @@
 namespace pocket::msn {
 
 namespace {
-constexpr std::size_t kUnescapeBytes = 1024;
+    constexpr std::size_t kUnescapeBytes = 1024;
 } // namespace
 
 std::string probeText(std::string_view visitAddress)

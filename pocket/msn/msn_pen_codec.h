@@ -26,13 +26,13 @@ constexpr char kEndOfInk = 'g';
 constexpr unsigned char kExhausted = 0xB3;
 
 namespace pen_digit {
-constexpr char kStart = '1';
-constexpr char kChunk = '2';
-constexpr char kEnd = '3';
-constexpr char kReady = '4';
-constexpr char kChunkTaken = '5';
-constexpr char kProbe = '7';
-constexpr char kCanTake = '8';
+    constexpr char kStart = '1';
+    constexpr char kChunk = '2';
+    constexpr char kEnd = '3';
+    constexpr char kReady = '4';
+    constexpr char kChunkTaken = '5';
+    constexpr char kProbe = '7';
+    constexpr char kCanTake = '8';
 } // namespace pen_digit
 
 // The advertisement after a probe: 0x07, " Visit ", the web address.

@@ -8,13 +8,13 @@ namespace pocket::msn {
 
 namespace {
 
-constexpr std::size_t kMaxCommandBytes = 1024;
-constexpr std::size_t kMaxHostChars = 100;
+    constexpr std::size_t kMaxCommandBytes = 1024;
+    constexpr std::size_t kMaxHostChars = 100;
 
-std::string id(int transactionId)
-{
-    return std::to_string(transactionId);
-}
+    std::string id(int transactionId)
+    {
+        return std::to_string(transactionId);
+    }
 
 } // namespace
 
@@ -264,8 +264,8 @@ MsnSession::Outcome MsnSession::onAdd(const Fields& fields, const MsnUnit&)
     return addContact(fieldAt(fields, 5), statusFromWord(fieldAt(fields, 3)), fieldAt(fields, 6), false);
 }
 
-MsnSession::Outcome MsnSession::addContact(std::string_view email, MsnStatusCode code, std::string_view name,
-    bool redrawWhenKnown)
+MsnSession::Outcome MsnSession::addContact(
+    std::string_view email, MsnStatusCode code, std::string_view name, bool redrawWhenKnown)
 {
     if (m_contacts.findByEmail(email) >= 0) {
         if (redrawWhenKnown)

@@ -22,38 +22,39 @@
 namespace pocket::msn {
 
 namespace msg {
-constexpr int kRedraw = 4027;          // wParam contact index or kRedrawStatusLine; lParam 1 (or -3 reset).
-constexpr int kRenameCommand = 4028;   // wParam: new std::string* command text.
-constexpr int kAddCommand = 4029;      // wParam: new std::string* command text.
-constexpr int kDeleteContact = 4030;   // wParam: contact index.
-constexpr int kCopyToContacts = 4031;  // lParam: contact index.
-constexpr platform::WParam kRedrawStatusLine = 10000;
-constexpr platform::LParam kRedrawItem = 1;
-constexpr platform::LParam kReset = -3;
+    constexpr int kRedraw = 4027; // wParam contact index or kRedrawStatusLine; lParam 1 (or -3 reset).
+    constexpr int kRenameCommand = 4028; // wParam: new std::string* command text.
+    constexpr int kAddCommand = 4029; // wParam: new std::string* command text.
+    constexpr int kDeleteContact = 4030; // wParam: contact index.
+    constexpr int kCopyToContacts = 4031; // lParam: contact index.
+    constexpr platform::WParam kRedrawStatusLine = 10000;
+    constexpr platform::LParam kRedrawItem = 1;
+    constexpr platform::LParam kReset = -3;
 } // namespace msg
 
 namespace session_text {
-constexpr std::string_view kTitle = "MSN";
-constexpr std::string_view kNoAccount = "환경설정의 Accounts탭에 MSN정보를 입력해주십시오.";
-constexpr std::string_view kConnecting = "Connecting MSN login svr..";
-constexpr std::string_view kConnected = "Connected MSN login svr..";
-constexpr std::string_view kConnected2 = "Connected MSN 2nd login svr..";
-constexpr std::string_view kCannotConnect = "서버에 접속할 수 없습니다.";
-constexpr std::string_view kDownloading = "Downloading friends..";
-constexpr std::string_view kDownloadingList = "Downloading friends";
-constexpr std::string_view kListFull = "리스트 제한 초과!";
-constexpr std::string_view kLoggedOutElsewhere = "다른 컴퓨터에서 접속하여 로그아웃되었습니다.";
-constexpr std::string_view kBadPassword = "아이디와 패스워드가 일치하지 않습니다.";
-constexpr std::string_view kServiceDown = "MSN 메신저 서비스 일시 중지..";
-constexpr std::string_view kLinkGone = "메신저 서버와 연결이 종료되었습니다. 다시 접속해주세요.";
-constexpr std::string_view kNetworkTrouble = "네트웍 문제나 MSN 서버와 연결이 종료되어 메세지를 보낼 수 없습니다.";
+    constexpr std::string_view kTitle = "MSN";
+    constexpr std::string_view kNoAccount = "환경설정의 Accounts탭에 MSN정보를 입력해주십시오.";
+    constexpr std::string_view kConnecting = "Connecting MSN login svr..";
+    constexpr std::string_view kConnected = "Connected MSN login svr..";
+    constexpr std::string_view kConnected2 = "Connected MSN 2nd login svr..";
+    constexpr std::string_view kCannotConnect = "서버에 접속할 수 없습니다.";
+    constexpr std::string_view kDownloading = "Downloading friends..";
+    constexpr std::string_view kDownloadingList = "Downloading friends";
+    constexpr std::string_view kListFull = "리스트 제한 초과!";
+    constexpr std::string_view kLoggedOutElsewhere = "다른 컴퓨터에서 접속하여 로그아웃되었습니다.";
+    constexpr std::string_view kBadPassword = "아이디와 패스워드가 일치하지 않습니다.";
+    constexpr std::string_view kServiceDown = "MSN 메신저 서비스 일시 중지..";
+    constexpr std::string_view kLinkGone = "메신저 서버와 연결이 종료되었습니다. 다시 접속해주세요.";
+    constexpr std::string_view kNetworkTrouble
+        = "네트웍 문제나 MSN 서버와 연결이 종료되어 메세지를 보낼 수 없습니다.";
 } // namespace session_text
 
 // The MSN protocol port, fixed by the service; a redirect's own port is not used.
 constexpr std::uint16_t kMsnPort = 1863;
 
 struct MsnAccount {
-    std::string loginId;  // ANSI code page.
+    std::string loginId; // ANSI code page.
     std::string password; // ANSI code page.
 };
 
@@ -142,7 +143,8 @@ private:
     Outcome on911(const Fields&, const MsnUnit&);
     Outcome on600(const Fields&, const MsnUnit&);
 
-    Outcome addContact(std::string_view email, MsnStatusCode status, std::string_view name, bool redrawWhenKnown);
+    Outcome addContact(
+        std::string_view email, MsnStatusCode status, std::string_view name, bool redrawWhenKnown);
     void redirect(std::string_view address);
     void setStatusLine(std::string_view text);
     void redraw(platform::WParam which, platform::LParam how = msg::kRedrawItem);

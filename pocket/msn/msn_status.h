@@ -13,17 +13,17 @@ namespace pocket::msn {
 using MsnStatusCode = int;
 
 namespace status {
-constexpr MsnStatusCode kOnline = 1;      // NLN
-constexpr MsnStatusCode kBlocked = -2;    // BLK
-constexpr MsnStatusCode kOffline = -1;    // FLN
-constexpr MsnStatusCode kHidden = 0;      // HDN
-constexpr MsnStatusCode kBeRightBack = 2; // BRB
-constexpr MsnStatusCode kBusy = 4;        // BSY
-constexpr MsnStatusCode kAway = 8;        // AWY
-constexpr MsnStatusCode kIdle = 16;       // IDL
-constexpr MsnStatusCode kOnPhone = 32;    // PHN
-constexpr MsnStatusCode kAtLunch = 64;    // LUN
-constexpr MsnStatusCode kUnknown = -4;
+    constexpr MsnStatusCode kOnline = 1; // NLN
+    constexpr MsnStatusCode kBlocked = -2; // BLK
+    constexpr MsnStatusCode kOffline = -1; // FLN
+    constexpr MsnStatusCode kHidden = 0; // HDN
+    constexpr MsnStatusCode kBeRightBack = 2; // BRB
+    constexpr MsnStatusCode kBusy = 4; // BSY
+    constexpr MsnStatusCode kAway = 8; // AWY
+    constexpr MsnStatusCode kIdle = 16; // IDL
+    constexpr MsnStatusCode kOnPhone = 32; // PHN
+    constexpr MsnStatusCode kAtLunch = 64; // LUN
+    constexpr MsnStatusCode kUnknown = -4;
 } // namespace status
 
 // The status-word table: every word above, any other word kUnknown.

@@ -9,16 +9,16 @@ namespace pocket::msn {
 
 namespace {
 
-constexpr std::size_t kMaxChallengeChars = 256;
+    constexpr std::size_t kMaxChallengeChars = 256;
 
-// Drops consumed bytes once they make up most of the buffer.
-void compact(std::string& buffer, std::size_t& start)
-{
-    if (start > 4096 && start * 2 > buffer.size()) {
-        buffer.erase(0, start);
-        start = 0;
+    // Drops consumed bytes once they make up most of the buffer.
+    void compact(std::string& buffer, std::size_t& start)
+    {
+        if (start > 4096 && start * 2 > buffer.size()) {
+            buffer.erase(0, start);
+            start = 0;
+        }
     }
-}
 
 } // namespace
 
@@ -79,7 +79,8 @@ std::vector<std::string> splitFields(std::string_view line)
     std::size_t start = 0;
     for (;;) {
         std::size_t space = line.find(' ', start);
-        fields.emplace_back(line.substr(start, space == std::string_view::npos ? std::string_view::npos : space - start));
+        fields.emplace_back(
+            line.substr(start, space == std::string_view::npos ? std::string_view::npos : space - start));
         if (space == std::string_view::npos)
             break;
         start = space + 1;
@@ -138,7 +139,8 @@ std::optional<std::size_t> messageLength(std::string_view line)
 std::string challengeAnswer(std::string_view challenge, std::string_view password)
 {
     std::size_t cut = 0;
-    while (cut < challenge.size() && cut < kMaxChallengeChars && static_cast<unsigned char>(challenge[cut]) >= 0x2E)
+    while (cut < challenge.size() && cut < kMaxChallengeChars
+        && static_cast<unsigned char>(challenge[cut]) >= 0x2E)
         ++cut;
     std::string input(challenge.substr(0, cut));
     input.append(password);

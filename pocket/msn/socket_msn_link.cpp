@@ -9,9 +9,9 @@
 namespace pocket::msn {
 
 namespace {
-// What readAvailable() returns to the reader thread to make it stop.
-constexpr platform::LResult kStopReading = -1;
-constexpr std::size_t kReadBytes = 1024;
+    // What readAvailable() returns to the reader thread to make it stop.
+    constexpr platform::LResult kStopReading = -1;
+    constexpr std::size_t kReadBytes = 1024;
 } // namespace
 
 SocketMsnLink::SocketMsnLink(platform::EventLoop& loop, platform::Ui& ui, core::SleepFunction sleep)

@@ -41,7 +41,8 @@ private:
             auto fields = splitFields(command.substr(0, end));
             EXPECT_EQ(fields.at(3), std::to_string(payload.size()));
             (&from == &m_a ? m_sentA : m_sentB).push_back(payload);
-            to.chatLink(0).deliver("MSG " + from.id + " " + from.friendlyName + " " + fields.at(3) + "\r\n" + payload);
+            to.chatLink(0).deliver(
+                "MSG " + from.id + " " + from.friendlyName + " " + fields.at(3) + "\r\n" + payload);
             ++moved;
         }
         return moved;
@@ -59,8 +60,8 @@ inline void openChat(Handheld& caller, Handheld& callee)
     caller.chats.openChatWith(0);
     caller.notification().deliver("XFR 2 SB 127.0.0.1:1863 CKI 17262740.1050826919.32308\r\n");
     caller.chatLink(0).deliver("USR 1 OK " + caller.id + " " + caller.friendlyName + "\r\n");
-    callee.notification().deliver("RNG 11752013 127.0.0.1:1863 CKI 849102291.52 " + caller.id + " "
-        + caller.friendlyName + "\r\n");
+    callee.notification().deliver(
+        "RNG 11752013 127.0.0.1:1863 CKI 849102291.52 " + caller.id + " " + caller.friendlyName + "\r\n");
     callee.chatLink(0).deliver("IRO 1 1 1 " + caller.id + " " + caller.friendlyName + "\r\nANS 1 OK\r\n");
     caller.chatLink(0).deliver("JOI " + callee.id + " " + callee.friendlyName + "\r\n");
 }

@@ -27,7 +27,8 @@ struct Handheld {
         , receptions(root.path())
         , viewers(viewerHost, ui)
         , inbox(root.path(), ui, viewers)
-        , carriage(chats, session, editors, receptions, inbox, ui, PenSetup { root.path(), "http://pen.example/" })
+        , carriage(
+              chats, session, editors, receptions, inbox, ui, PenSetup { root.path(), "http://pen.example/" })
     {
         chats.setPenCarriage(&carriage);
         session.setSwitchboardHandler(&chats);

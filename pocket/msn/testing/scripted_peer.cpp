@@ -11,14 +11,14 @@
 namespace pocket::msn::testing {
 
 namespace {
-constexpr int kWaitMs = 5000;
+    constexpr int kWaitMs = 5000;
 
-// Waits for the descriptor or the wake pipe; false on time-out or wake.
-bool waitReadable(int fd, int wake)
-{
-    pollfd watched[2] = { { fd, POLLIN, 0 }, { wake, POLLIN, 0 } };
-    return ::poll(watched, 2, kWaitMs) > 0 && (watched[0].revents != 0) && watched[1].revents == 0;
-}
+    // Waits for the descriptor or the wake pipe; false on time-out or wake.
+    bool waitReadable(int fd, int wake)
+    {
+        pollfd watched[2] = { { fd, POLLIN, 0 }, { wake, POLLIN, 0 } };
+        return ::poll(watched, 2, kWaitMs) > 0 && (watched[0].revents != 0) && watched[1].revents == 0;
+    }
 } // namespace
 
 ScriptedPeer::ScriptedPeer(std::vector<ScriptedConnection> connections)
