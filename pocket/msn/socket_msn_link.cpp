@@ -32,6 +32,7 @@ bool SocketMsnLink::open(const LinkTarget& target)
 {
     m_splitter.clear();
     m_notifyOnClose = target.notifyOnClose;
+    m_peerEnded = false;
     m_client.setHost(target.host);
     m_client.setPort(target.port);
     m_client.setHostIsAddress(target.hostIsAddress);
@@ -60,8 +61,10 @@ platform::LResult SocketMsnLink::onMessage(int msg, platform::WParam, platform::
         return readAvailable();
     // The reader reports the end after readAvailable() has closed the
     // connection; a newer connection opened since then is not affected.
-    if (msg == core::kMsgMsnClosed && !m_client.isOpen())
+    if (msg == core::kMsgMsnClosed && !m_client.isOpen() && m_peerEnded) {
+        m_peerEnded = false;
         endConnection();
+    }
     return 0;
 }
 
@@ -69,13 +72,14 @@ platform::LResult SocketMsnLink::readAvailable()
 {
     int fd = m_client.socketFd();
     if (fd < 0)
-        return kStopReading;
+        return kStopReading; // Closed here: the end is no news.
     char buffer[kReadBytes];
     ssize_t received = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
     if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return 0;
     if (received <= 0) {
         m_client.close();
+        m_peerEnded = true;
         return kStopReading; // The reader then posts the closed message.
     }
     m_splitter.feed({ buffer, static_cast<std::size_t>(received) });
@@ -85,6 +89,7 @@ platform::LResult SocketMsnLink::readAvailable()
         if (!unit) {
             // A peer that breaks the limits gets no more of our attention.
             m_client.close();
+            m_peerEnded = true;
             return kStopReading;
         }
         if (!*unit)

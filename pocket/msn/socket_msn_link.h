@@ -33,6 +33,7 @@ private:
 
     MsnSplitter m_splitter;
     bool m_notifyOnClose = false;
+    bool m_peerEnded = false; // The peer (not this program) ended the connection.
     core::SocketClient m_client;
 };
 

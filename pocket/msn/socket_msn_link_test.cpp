@@ -2,6 +2,7 @@
 
 #include "platform/codec/md5.h"
 #include "platform/poll_event_loop.h"
+#include "pocket/core/link_messages.h"
 #include "platform/testing/fake_ui.h"
 #include "pocket/msn/msn_session.h"
 #include "pocket/msn/testing/scripted_peer.h"
@@ -77,6 +78,24 @@ namespace {
         EXPECT_EQ(units, 0);
         EXPECT_FALSE(link.isOpen());
     }
+
+TEST_F(SocketMsnLinkTest, ClosingHereIsNotReportedAsThePeersEnd)
+{
+    ScriptedPeer peer({ { { { "VER 0 MSNP5 MSNP4 CVRO\r\n", "VER 0 MSNP5\r\n" } }, true } });
+    SocketMsnLink link(m_loop, m_ui, [](std::chrono::milliseconds) { });
+    int units = 0;
+    int closes = 0;
+    link.setHandlers([&](std::vector<MsnUnit> got) { units += static_cast<int>(got.size()); }, [&] { ++closes; });
+    ASSERT_TRUE(link.open({ "127.0.0.1", peer.port(), true, true }));
+    ASSERT_TRUE(link.send("VER 0 MSNP5 MSNP4 CVRO\r\n"));
+    ASSERT_TRUE(m_loop.runUntil([&] { return units == 1; }, 5s));
+    link.close();
+    // A readiness report that was on its way when the link closed, and the
+    // end the reader then posts.
+    EXPECT_EQ(link.onMessage(core::kMsgMsnBlockQueued, 0, 0), -1);
+    link.onMessage(core::kMsgMsnClosed, 0, 0);
+    EXPECT_EQ(closes, 0);
+}
 
 } // namespace
 } // namespace pocket::msn
