@@ -9,6 +9,7 @@
 
 #include <QFont>
 #include <QRect>
+#include <QString>
 
 namespace gui::handheld {
 
@@ -29,6 +30,11 @@ struct PocketScreen {
         font.setPixelSize(px(height));
         font.setBold(bold);
         return font;
+    }
+    // Check box indicators drawn at the screen's scale.
+    QString checkBoxStyle() const
+    {
+        return QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }").arg(px(10));
     }
 };
 

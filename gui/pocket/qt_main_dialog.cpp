@@ -128,11 +128,13 @@ QtMainDialog::QtMainDialog(PocketScreen screen, QWidget* parent)
     setFont(screen.font(11));
 
     buildViewButtons();
-    const QRect body(0, kBodyTop, kScreenWidth, kBottomRowTop - kBodyTop - 2);
-    m_msnTree = tree(frame::kMsnTree, body);
-    m_icqTree = tree(frame::kIcqTree, body);
-    tree(frame::kYahooTree, body);
-    m_pcTree = tree(frame::kMyPcTree, body);
+    // The messenger trees reach the bottom; the My PC tree leaves room for
+    // its "화면변경" button.
+    const QRect full(0, kBodyTop, kScreenWidth, kDialogHeight - kBodyTop);
+    m_msnTree = tree(frame::kMsnTree, full);
+    m_icqTree = tree(frame::kIcqTree, full);
+    tree(frame::kYahooTree, full);
+    m_pcTree = tree(frame::kMyPcTree, QRect(0, kBodyTop, kScreenWidth, kBottomRowTop - kBodyTop - 2));
     setMsnStatusLine("사용자 정보를 등록해주세요.");
     setIcqStatusLine("ICQ");
     resetPcTree();

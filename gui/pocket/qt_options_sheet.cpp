@@ -54,6 +54,7 @@ QtOptionsSheet::QtOptionsSheet(::pocket::core::OptionsSheet& sheet, ::pocket::co
     setObjectName(QStringLiteral("optionsSheet"));
     setFixedSize(screen.px(kScreenWidth), screen.px(kSheetHeight));
     setFont(screen.font(11));
+    setStyleSheet(screen.checkBoxStyle());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_tabs = new QTabWidget(this);

@@ -73,6 +73,7 @@ QtPocketLoginDialog::QtPocketLoginDialog(PocketScreen screen, QWidget* parent)
     setObjectName(QStringLiteral("loginDialog"));
     setFixedSize(screen.px(kScreenWidth), screen.px(kDialogHeight));
     setFont(screen.font(12));
+    setStyleSheet(screen.checkBoxStyle());
     setAutoFillBackground(true);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::white);

@@ -1,0 +1,162 @@
+// quillon-pocket-screenshots OUT_DIR
+//
+// Renders the handheld program's window offscreen into PNG files, so that
+// its look can be reviewed without a display: the main screen on the MSN
+// view, the My PC view after a log-in, the log-in dialog and the accounts
+// page of the options sheet, each on the emulated 240×320 screen at twice
+// its size. The program runs over its real core in a temporary home folder
+// at a fixed time; nothing connects anywhere.
+
+#include "gui/pocket/pocket_gui.h"
+#include "gui/pocket/qt_main_dialog.h"
+#include "gui/pocket/qt_options_sheet.h"
+#include "gui/pocket/qt_pocket_login_dialog.h"
+#include "gui/pocket/qt_pocket_window.h"
+#include "platform/registry.h"
+#include "platform/ui.h"
+#include "platform/testing/manual_clock.h"
+#include "pocket/core/dial_up.h"
+#include "pocket/core/pda_settings.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace frame = pocket::core::frame;
+using gui::handheld::PocketGui;
+
+// Answers every question with OK and shows nothing.
+struct QuietUi final : platform::Ui {
+    void messageBox(std::string_view, std::string_view, platform::Icon) override { }
+    platform::Answer question(std::string_view, std::string_view, platform::Buttons, platform::Icon) override
+    {
+        return platform::Answer::Ok;
+    }
+};
+
+struct NoDialUp final : pocket::core::DialUp {
+    std::vector<std::string> phonebookEntries() override { return { "GPRS" }; }
+    std::optional<std::vector<std::string>> activeConnections() override { return std::nullopt; }
+    bool startDial(const std::string&) override { return false; }
+    bool hangUp(const std::string&) override { return false; }
+};
+
+// 2026-03-14 09:30 local time.
+platform::WallTime fixedTime()
+{
+    std::tm local {};
+    local.tm_year = 2026 - 1900;
+    local.tm_mon = 2;
+    local.tm_mday = 14;
+    local.tm_hour = 9;
+    local.tm_min = 30;
+    local.tm_isdst = -1;
+    return platform::WallTime(std::chrono::seconds(std::mktime(&local)));
+}
+
+void seed(platform::Registry& registry)
+{
+    const char* key = pocket::core::kSettingsKey;
+    (void)registry.createKey(key);
+    (void)registry.setDword(key, "save", 1);
+    (void)registry.setString(key, "SEVER_IP", "192.168.0.10");
+    (void)registry.setString(key, "MY_ID", "kim");
+    (void)registry.setString(key, "MY_PASSWORD", "secret");
+    (void)registry.setString(key, "MSNID", "kim@hotmail.com");
+    (void)registry.setString(key, "MSNPASS", "secret");
+    (void)registry.setString(key, "ICQID", "12345678");
+    (void)registry.setString(key, "ICQPASS", "secret");
+    (void)registry.setString(key, "my-connection", "GPRS");
+}
+
+bool save(const QPixmap& pixmap, const fs::path& file)
+{
+    if (!pixmap.save(QString::fromStdString(file.string()), "PNG")) {
+        std::cerr << "quillon-pocket-screenshots: cannot write " << file << std::endl;
+        return false;
+    }
+    std::cout << file.string() << std::endl;
+    return true;
+}
+
+// A full-screen dialog of the device: drawn over the window below the title
+// band, as the device shows it.
+QPixmap onDevice(QWidget& window, QWidget& dialog, int top)
+{
+    QPixmap screen = window.grab();
+    QPainter painter(&screen);
+    painter.drawPixmap(0, top, dialog.grab());
+    return screen;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: quillon-pocket-screenshots OUT_DIR" << std::endl;
+        return 2;
+    }
+    const fs::path out = argv[1];
+    std::error_code error;
+    fs::create_directories(out, error);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("NanumGothic")));
+
+    const fs::path home = fs::temp_directory_path() / ("quillon-pocket-screenshots-" + std::to_string(::getpid()));
+    fs::create_directories(home, error);
+    auto registry = platform::Registry::inMemory();
+    seed(*registry);
+    platform::testing::ManualClock clock(fixedTime());
+    QuietUi ui;
+    NoDialUp dialUp;
+    bool ok = true;
+    {
+        PocketGui gui({ .home = home, .clock = &clock, .ui = &ui, .dialUp = &dialUp, .singleInstance = false },
+            *registry);
+        if (gui.start() != frame::StartResult::Running) {
+            std::cerr << "quillon-pocket-screenshots: the frame did not start" << std::endl;
+            return 1;
+        }
+        clock.advance(std::chrono::milliseconds(frame::kStartDelayMs));
+        gui.loop().processPending();
+        auto& window = gui.window();
+        gui.setMsnStatusLine("kim@hotmail.com (오프라인)");
+        window.show();
+        app.processEvents();
+        ok &= save(window.grab(), out / "pocket-main.png");
+
+        // My PC after a log-in: the PC's drives under "PDA", the connected menu bar.
+        gui.addDriveItems({ "C:", "D:" });
+        gui.frame().setConnected(true);
+        gui.frame().onViewButton(frame::kButtonMyPc);
+        app.processEvents();
+        ok &= save(window.grab(), out / "pocket-mypc.png");
+        gui.frame().setConnected(false);
+        gui.frame().onViewButton(frame::kButtonMsn);
+
+        const int top = window.screen().px(frame::kTitleBandHeight);
+        gui.frame().onCommand(frame::kCmdConnect);
+        app.processEvents();
+        ok &= save(onDevice(window, gui.loginDialog(), top), out / "pocket-login.png");
+        gui.loginDialog().hide();
+
+        gui.frame().onCommand(frame::kCmdOptions);
+        app.processEvents();
+        ok &= save(onDevice(window, gui.optionsSheet(), top), out / "pocket-options.png");
+        gui.optionsSheet().hide();
+    }
+    fs::remove_all(home, error);
+    return ok ? 0 : 1;
+}
