@@ -5,6 +5,7 @@
 #include "platform/testing/fake_ui.h"
 #include "platform/testing/manual_clock.h"
 #include "pocket/core/device_root.h"
+#include "pocket/core/mail_attachment_tree.h"
 #include "pocket/core/mail_box.h"
 #include "pocket/core/mail_composer.h"
 #include "pocket/core/mail_inbox.h"
@@ -333,6 +334,95 @@ TEST_F(MailClientTest, SavedMailWithEmptySubjectKeepsBothMarkers)
     MailComposer loaded(m_ui, m_settings, m_device);
     ASSERT_TRUE(loaded.load(*path));
     EXPECT_EQ(loaded.draft(), (MailDraft { "a@x", "", "body" }));
+}
+
+class RecordingFolders final : public FolderListView {
+public:
+    void showFolder(const std::string& path, const std::vector<FolderEntry>& list) override
+    {
+        shown = path;
+        entries = list;
+    }
+    void restoreFolder(const std::string& path) override { restored = path; }
+    std::string shown;
+    std::vector<FolderEntry> entries;
+    std::string restored;
+};
+
+TEST_F(MailClientTest, AttachmentTreeListsPcFoldersAndTimesOut)
+{
+    RecordingFolders folders;
+    MailAttachmentTree tree(m_context, m_fetch, folders);
+    ASSERT_TRUE(tree.expand("C:\\docs\\"));
+    EXPECT_EQ(received(), request(10, 302, "1C:\\docs\\"));
+    EXPECT_FALSE(tree.expand("C:\\other"));
+    answer(10, 320, ".1sub\n0a.txt\n\n");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !folders.shown.empty(); }, 5s));
+    EXPECT_EQ(folders.entries, (std::vector<FolderEntry> { { true, "sub" }, { false, "a.txt" } }));
+    EXPECT_EQ(localFile("\\Program Files\\Quillon\\mailmypcFolderlist"), "1sub\n0a.txt\n\n");
+
+    ASSERT_TRUE(tree.expand("C:\\slow"));
+    (void)received();
+    m_clock.advance(60s);
+    EXPECT_EQ(folders.restored, "C:\\slow");
+    EXPECT_EQ(m_ui.lastText(), "[MAIL]메일 내용보기 - TIME OUT(timeout val: 30초) \n다시 요청해주십시오.");
+}
+
+class ScriptedUpload final : public AttachmentUpload {
+public:
+    bool uploadForMail(const std::string& path) override
+    {
+        uploaded.push_back(path);
+        return true;
+    }
+    std::vector<std::string> uploaded;
+};
+
+TEST_F(MailClientTest, HandheldAttachmentIsUploadedBeforeTheMailGoes)
+{
+    ScriptedUpload upload;
+    MailSender sender(m_context, &upload);
+    MailComposer composer(m_ui, m_settings, m_device);
+    composer.draft() = { "to@x", "s", "b" };
+    ASSERT_TRUE(composer.addAttachment("C:\\pc.doc"));
+    ASSERT_TRUE(composer.addAttachment("\\My Documents\\a.txt"));
+    sender.send(composer);
+    EXPECT_EQ(upload.uploaded, std::vector<std::string> { "\\My Documents\\a.txt" });
+    EXPECT_FALSE(testing::isReadable(m_peer));
+    answer(0, 331, "");
+    ASSERT_TRUE(m_loop.runUntil([&] { return testing::isReadable(m_peer); }, 5s));
+    EXPECT_EQ(received(), request(4, 329, "to@x\ns\nC:\\pc.doc;\\My Documents\\a.txt;\nb"));
+}
+
+TEST_F(MailClientTest, StoredMailsAreListedWithinTheViewPeriod)
+{
+    auto store = [&](const std::string& name, const std::string& time) {
+        auto file = m_device.toLocal(mailFilePath(m_settings, name));
+        std::filesystem::create_directories(file.parent_path());
+        ASSERT_TRUE(writeLocalFile(file, "//From : s \r\nTo : t \r\nCc :  \r\nTitle : " + name + " \r\nTime : " + time
+                + " \r\nPop3 : p \r\nBody : <pre>b</pre>[END]"));
+    };
+    store("old", "2026.01.01 목 10:00:00");
+    store("new", "2026.03.09 월 10:00:00");
+    platform::LocalTime today;
+    today.year = 2026;
+    today.month = 3;
+    today.day = 10;
+    m_settings.mailViewPeriod = 5;
+    m_box.loadStoredMails(today);
+    ASSERT_EQ(m_box.rows().size(), 1u);
+    EXPECT_EQ(m_box.rows()[0], (MailListEntry { "new", "s", "p", "new" }));
+
+    // A stored mail opens without asking the PC.
+    m_reader.read(&m_box.rows()[0]);
+    EXPECT_EQ(m_view.title, "new");
+    EXPECT_FALSE(testing::isReadable(m_peer));
+
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.deleteMail(m_box.rows()[0]);
+    EXPECT_EQ(received(), request(0, 332, "new\np"));
+    EXPECT_FALSE(std::filesystem::exists(m_device.toLocal(mailUserFolder(m_settings) + "\\new")));
+    EXPECT_TRUE(m_box.rows().empty());
 }
 
 } // namespace
