@@ -9,6 +9,8 @@ namespace pc::convert {
 
 namespace {
 
+constexpr std::size_t kKeptNotifications = 64;
+
 std::optional<std::filesystem::path> folderHoldingProgram(std::string value)
 {
     while (!value.empty() && (value.back() == '\\' || value.back() == '/'))
@@ -122,6 +124,9 @@ HwpDdeLink::~HwpDdeLink()
 void HwpDdeLink::notify(const std::array<std::uint32_t, 5>& values)
 {
     std::lock_guard lock(m_notifyMutex);
+    // Only the latest are kept: nothing reads the older ones.
+    if (m_notifications.size() >= kKeptNotifications)
+        m_notifications.erase(m_notifications.begin());
     m_notifications.push_back(values);
 }
 

@@ -61,7 +61,7 @@ public:
     std::int32_t documentId() const { return m_documentId; }
     void setDocumentId(std::int32_t id) { m_documentId = id; }
 
-    // The callbacks received so far (thread-safe).
+    // The latest callbacks received (thread-safe).
     std::vector<std::array<std::uint32_t, 5>> notifications() const;
 
 protected:

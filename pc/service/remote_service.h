@@ -81,7 +81,8 @@ public:
     // The mail relay's handlers; null restores the silent stubs.
     void setMailCommands(MailCommands* mail);
     // The document converters of the view requests; null makes documents
-    // that need one fail. Set while no view is running.
+    // that need one fail. They must outlive the service, which waits for a
+    // running conversion when it is destroyed.
     void setDocumentConverters(DocumentConverters* converters) { m_view.setConverters(converters); }
     DispatchTable& dispatchTable() { return m_table; }
     const SessionState& session() const { return m_session.state(); }

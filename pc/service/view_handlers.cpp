@@ -100,7 +100,7 @@ std::optional<std::string> ViewHandlers::runJob(const Job& job) const
     std::string base = baseNameOf(job.fileName);
     std::string resultPath;
     bool converted = false;
-    DocumentConverters* converters = m_converters;
+    DocumentConverters* converters = m_converters.load();
     switch (job.group) {
     case ViewGroup::Word:
         resultPath = base + ".htm";

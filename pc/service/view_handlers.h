@@ -15,6 +15,7 @@
 #include "pc/service/view_request.h"
 #include "platform/event_loop.h"
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -35,8 +36,10 @@ public:
     // Waits for a running conversion to end; its answer is dropped.
     ~ViewHandlers() override;
 
-    // Null: documents that need a converter fail. Change only while idle.
-    void setConverters(DocumentConverters* converters) { m_converters = converters; }
+    // Null: documents that need a converter fail. A conversion already
+    // running keeps the converters it started with, so they must live until
+    // this object is gone (its destructor waits for the conversion).
+    void setConverters(DocumentConverters* converters) { m_converters.store(converters); }
     void registerIn(DispatchTable& table);
     bool isBusy() const { return m_busy; }
 
@@ -66,7 +69,7 @@ private:
     const PcPaths& m_paths;
     AnswerSink& m_answers;
     std::function<std::string()> m_webHost;
-    DocumentConverters* m_converters = nullptr;
+    std::atomic<DocumentConverters*> m_converters { nullptr };
 
     bool m_busy = false;
     std::int32_t m_jobFirst = 0;
