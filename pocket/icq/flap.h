@@ -90,6 +90,8 @@ public:
         : m_data(data)
     {
     }
+    // The reader keeps a view: a temporary string would vanish under it.
+    explicit ByteReader(std::string&&) = delete;
 
     std::optional<std::uint8_t> byte();
     std::optional<std::uint16_t> u16();

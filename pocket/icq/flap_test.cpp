@@ -32,7 +32,8 @@ TEST(FlapWriter, SeveralFramesInOneBufferEachCarryTheirOwnLength)
 
 TEST(ByteReader, ReadsBothByteOrdersAndFailsPastTheEndForGood)
 {
-    ByteReader reader("\x01\x02\x03\x04\x05\x06"s);
+    const auto bytes = "\x01\x02\x03\x04\x05\x06"s;
+    ByteReader reader(bytes);
     EXPECT_EQ(reader.u16(), 0x0102);
     EXPECT_EQ(reader.u16le(), 0x0403);
     EXPECT_FALSE(reader.u32());
@@ -43,9 +44,11 @@ TEST(ByteReader, ReadsBothByteOrdersAndFailsPastTheEndForGood)
 
 TEST(ByteReader, TlvWithLengthBeyondTheBlockIsRefused)
 {
-    ByteReader reader("\x00\x05\x00\x10short"s);
+    const auto shortValue = "\x00\x05\x00\x10short"s;
+    ByteReader reader(shortValue);
     EXPECT_FALSE(reader.tlv());
-    ByteReader list("\x00\x01\x00\x01X\x00\x02\x00\x09cut"s);
+    const auto block = "\x00\x01\x00\x01X\x00\x02\x00\x09cut"s;
+    ByteReader list(block);
     auto tlvs = readTlvs(list);
     ASSERT_EQ(tlvs.size(), 1u);
     EXPECT_EQ(tlvs[0].value, "X");
