@@ -4,6 +4,7 @@
 #include "platform/ui.h"
 #include "pocket/core/device_root.h"
 #include "pocket/core/mail_composer.h"
+#include "pocket/core/mypc_upload.h"
 #include "pocket/core/pc_link.h"
 #include "pocket/core/pda_settings.h"
 #include "proto/command_codes.h"
@@ -47,6 +48,12 @@ constexpr ResultWord kResultWords[] = {
 };
 
 } // namespace
+
+bool MyPcMailUpload::uploadForMail(const std::string& handheldPath)
+{
+    // The upload takes the tree item's path: "PDA" and the handheld path.
+    return m_upload.start("PDA" + handheldPath, kUploadMailAttachment);
+}
 
 MailSender::MailSender(MailContext& context, AttachmentUpload* upload)
     : m_context(context)

@@ -33,6 +33,22 @@ public:
     virtual bool uploadForMail(const std::string& handheldPath) = 0;
 };
 
+class MyPcUpload;
+
+// The My PC upload carrying a mail's handheld attachment (announced with
+// first 1, so that the PC answers 331 when the file is in).
+class MyPcMailUpload final : public AttachmentUpload {
+public:
+    explicit MyPcMailUpload(MyPcUpload& upload)
+        : m_upload(upload)
+    {
+    }
+    bool uploadForMail(const std::string& handheldPath) override;
+
+private:
+    MyPcUpload& m_upload;
+};
+
 class MailSender final : public platform::MessageTarget {
 public:
     static constexpr int kWaitTimer = 1544;
