@@ -82,7 +82,7 @@ void ConsoleCommands::printHelp()
              "  startserver on|off                 프로그램 실행시 Quillon 서버를 시작합니다.\n"
           << mail::kRelayCommandHelp
           << "  help                               this list\n"
-             "  exit                               stop the server and end the program\n"
+             "  exit                               stop the server and end the program (asks first)\n"
           << std::flush;
 }
 
