@@ -9,6 +9,7 @@
 #include "pocket/core/mail_sender.h"
 #include "pocket/core/pc_link.h"
 #include "pocket/core/pda_settings.h"
+#include "pocket/core/viewer_page_loader.h"
 #include "pocket/core/viewer_transfer.h"
 #include "pocket/core/web_viewer.h"
 
@@ -86,19 +87,21 @@ std::pair<std::string, std::string> firstWord(const std::string& text)
 } // namespace
 
 struct ConsoleMail::Parts {
-    Parts(platform::EventLoop& loop, ConsoleLineUi& ui, PcLink& link, PdaSettings& settings, const DeviceRoot& device,
+    Parts(platform::EventLoop& loop_, ConsoleLineUi& ui, PcLink& link, PdaSettings& settings, const DeviceRoot& device,
         platform::HttpFetch& fetch, std::ostream& out, std::ostream& err, WaitFor waitFor)
-        : ui(ui)
+        : loop(loop_)
+        , ui(ui)
         , link(link)
         , settings(settings)
+        , device(device)
         , out(out)
         , err(err)
         , waitFor(std::move(waitFor))
         , views(out)
         , web(out, "web")
         , mailBody(out, "mail")
-        , download(loop, ui)
-        , context { loop, ui, link, settings, device, download, views, [&err] { err << "mail: log in first" << std::endl; } }
+        , download(loop_, ui)
+        , context { loop_, ui, link, settings, device, download, views, [&err] { err << "mail: log in first" << std::endl; } }
         , viewer(link, settings, device, ui, download, views, web, mailBody)
         , box(context, fetch)
         , reader(context, viewer)
@@ -132,9 +135,12 @@ struct ConsoleMail::Parts {
     void mail(const std::string& arguments);
     void view(const std::string& arguments);
 
+    platform::EventLoop& loop;
     ConsoleLineUi& ui;
     PcLink& link;
+    bool storedLoaded = false;
     PdaSettings& settings;
+    const DeviceRoot& device;
     std::ostream& out;
     std::ostream& err;
     WaitFor waitFor;
@@ -153,6 +159,12 @@ struct ConsoleMail::Parts {
 void ConsoleMail::Parts::mail(const std::string& arguments)
 {
     auto [verb, rest] = firstWord(arguments);
+    // The list starts with the mails stored on the handheld, once the
+    // settings (and the login id) are there.
+    if (!storedLoaded) {
+        storedLoaded = true;
+        box.loadStoredMails(platform::toLocalTime(loop.clock().now()));
+    }
     if (verb == "check") {
         std::size_t before = ui.messageCount();
         box.check();
@@ -220,6 +232,7 @@ void ConsoleMail::Parts::view(const std::string& arguments)
         viewer.savePage();
         waitForAnswer([&] { return !download.isRunning(); });
     } else if (verb == "home") {
+        (void)installStartPage(device);
         viewer.home();
     } else if (!verb.empty()) {
         viewer.show(arguments, true);
