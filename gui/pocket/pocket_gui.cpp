@@ -2,6 +2,7 @@
 
 #include "gui/ink/qt_ink_viewer.h"
 #include "gui/ink/qt_pen_message_box.h"
+#include "gui/pocket/pocket_messengers.h"
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/pocket/qt_options_sheet.h"
 #include "gui/pocket/qt_pocket_login_dialog.h"
@@ -122,6 +123,7 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
 PocketGui::~PocketGui()
 {
     m_frame.reset();
+    m_messengers.reset();
     m_parts->titleBand.reset();
 }
 
@@ -182,10 +184,29 @@ bool PocketGui::registerContactStore()
     return std::filesystem::is_directory(m_parts->device.root(), error);
 }
 
+void PocketGui::prepareMessengers(frame::FrameRouter& router)
+{
+    if (m_messengers || !m_window->mainDialog())
+        return;
+    m_messengers = std::make_unique<PocketMessengers>(m_parts->loop, m_parts->ui, m_parts->registry, m_parts->settings,
+        m_parts->device.root(), *m_window->mainDialog());
+    m_messengers->prepare(router);
+    m_messengers->setCodePage(m_codePage);
+}
+
+void PocketGui::closeMessengers()
+{
+    if (m_messengers)
+        m_messengers->close();
+}
+
 void PocketGui::setCodePage(const std::string& codePage)
 {
+    m_codePage = codePage;
     m_parts->inbox->setCodePage(codePage);
     m_parts->penBox->setCodePage(codePage);
+    if (m_messengers)
+        m_messengers->setCodePage(codePage);
 }
 
 void PocketGui::openStartPage(const std::string& page)
@@ -255,8 +276,29 @@ void PocketGui::addDriveItems(const std::vector<std::string>& drives)
 
 void PocketGui::setMsnStatusLine(const std::string& text)
 {
-    if (QtMainDialog* dialog = m_window->mainDialog())
+    if (m_messengers)
+        m_messengers->setMsnStatusLine(text);
+    else if (QtMainDialog* dialog = m_window->mainDialog())
         dialog->setMsnStatusLine(text);
+}
+
+void PocketGui::signOutMsn()
+{
+    if (m_messengers)
+        m_messengers->signOutMsn();
+}
+
+void PocketGui::resetIcq(const std::string&)
+{
+    // The messenger reads the new number from the settings at its next log-in.
+    if (m_messengers)
+        m_messengers->resetIcq();
+}
+
+void PocketGui::closeIcq()
+{
+    if (m_messengers)
+        m_messengers->resetIcq();
 }
 
 void PocketGui::rebuildMessengerTabs()

@@ -47,6 +47,7 @@ class QtPenMessageBox;
 
 namespace gui::handheld {
 
+class PocketMessengers;
 class QtOptionsSheet;
 class QtPocketLoginDialog;
 class QtPocketWindow;
@@ -84,6 +85,8 @@ public:
 
     // FrameServices.
     bool registerContactStore() override;
+    void prepareMessengers(::pocket::core::frame::FrameRouter& router) override;
+    void closeMessengers() override;
     void setCodePage(const std::string& codePage) override;
     void openStartPage(const std::string& page) override;
     void showWebPage(const std::string& url) override;
@@ -97,12 +100,15 @@ public:
     void resetPcTree() override;
     void addDriveItems(const std::vector<std::string>& drives) override;
 
-    // MessengerHost. The sessions are hooked in by their own parts.
+    // MessengerHost.
     void setMsnStatusLine(const std::string& text) override;
-    void signOutMsn() override { }
-    void resetIcq(const std::string&) override { }
-    void closeIcq() override { }
+    void signOutMsn() override;
+    void resetIcq(const std::string& number) override;
+    void closeIcq() override;
     void rebuildMessengerTabs() override;
+
+    // The MSN and ICQ sessions and pages, once the main dialog is up.
+    PocketMessengers* messengers() { return m_messengers.get(); }
 
 private:
     struct Parts;
@@ -115,6 +121,8 @@ private:
     std::unique_ptr<gui::ink::QtPenMessageBox> m_penBoxView;
     ::pocket::core::PdaSettings* m_settings = nullptr;
     ::pocket::core::PcLink* m_link = nullptr;
+    std::unique_ptr<PocketMessengers> m_messengers;
+    std::string m_codePage;
     std::unique_ptr<::pocket::core::frame::HandheldFrame> m_frame;
 };
 

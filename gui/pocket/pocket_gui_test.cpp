@@ -1,5 +1,7 @@
 #include "gui/pocket/pocket_gui.h"
 
+#include "gui/pocket/pocket_messengers.h"
+
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/pocket/qt_options_sheet.h"
 #include "gui/pocket/qt_pocket_login_dialog.h"
@@ -11,6 +13,7 @@
 #include "platform/testing/manual_clock.h"
 #include "pocket/core/dial_up.h"
 #include "pocket/core/pda_settings.h"
+#include "pocket/icq/icq_messenger.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +31,7 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -96,6 +100,60 @@ private:
     std::thread m_thread;
 };
 
+// A login server that greets with one frame, keeps what the client answers
+// and closes the connection once the answer is whole.
+class GreetingPeer {
+public:
+    explicit GreetingPeer(std::string greeting)
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listener, 1);
+        socklen_t length = sizeof address;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        m_thread = std::thread([this, greeting] {
+            int client = ::accept(m_listener, nullptr, nullptr);
+            (void)::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL);
+            std::string reply;
+            char buffer[512];
+            // A FLAP frame: '*', channel, sequence (2), length (2), data.
+            while (reply.size() < 6 || reply.size() < 6u + ((std::uint8_t(reply[4]) << 8) | std::uint8_t(reply[5]))) {
+                const auto got = ::recv(client, buffer, sizeof buffer, 0);
+                if (got <= 0)
+                    break;
+                reply.append(buffer, static_cast<std::size_t>(got));
+            }
+            {
+                std::lock_guard lock(m_mutex);
+                m_reply = reply;
+            }
+            ::close(client);
+        });
+    }
+    ~GreetingPeer()
+    {
+        m_thread.join();
+        ::close(m_listener);
+    }
+    std::string reply()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_reply;
+    }
+
+    std::uint16_t port = 0;
+
+private:
+    int m_listener = -1;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::string m_reply;
+};
+
 class PocketGuiTest : public ::testing::Test {
 protected:
     PocketGuiTest()
@@ -162,6 +220,13 @@ TEST_F(PocketGuiTest, StartsDisconnectedOnTheFirstMessengerWithTheClockDrawn)
     EXPECT_FALSE(dialog().isControlShown(frame::kButtonYahoo));
     EXPECT_FALSE(gui().window().titleBand()->clockText().isEmpty());
     EXPECT_EQ(gui().window().size(), QSize(kScreenWidth, kScreenHeight));
+    // The MSN page draws its tree, and the main dialog passes the session's
+    // redraw messages on to it.
+    EXPECT_EQ(dialog().msnTree()->headerItem()->text(0), QStringLiteral("사용자 정보를 등록해주세요."));
+    EXPECT_EQ(dialog().msnTree()->topLevelItem(0)->text(0), QStringLiteral("온라인 사용자"));
+    EXPECT_TRUE(gui().frame().router().route(4027, 10000, 1).has_value());
+    EXPECT_TRUE(gui().frame().router().route(5026, 0, 0).has_value());
+    EXPECT_FALSE(gui().frame().router().route(4032, 0, 0).has_value());
 
     // The start timer opens the start page in the web view.
     m_clock.advance(100ms);
@@ -219,6 +284,31 @@ TEST_F(PocketGuiTest, LoginToAPcShowsItsDrivesAndTheConnectedMenu)
     EXPECT_EQ(tree->topLevelItem(2)->text(0), QStringLiteral("D:"));
     m_gui.reset(); // Closes the connection, so that the peer ends.
     EXPECT_EQ(peer.request, "0xx0:0 0xx1:310 0xx2:kim\n비밀");
+}
+
+TEST_F(PocketGuiTest, IcqLinkReportsThroughTheMainDialog)
+{
+    using namespace std::string_literals;
+    GreetingPeer peer("*\x01\x00\x01\x00\x04\x00\x00\x00\x01"s);
+    ASSERT_TRUE(m_registry->createKey(::pocket::core::kSettingsKey));
+    ASSERT_TRUE(m_registry->setString(::pocket::core::kSettingsKey, kIcqServerValue,
+        "127.0.0.1:" + std::to_string(peer.port)));
+    ASSERT_NE(gui().messengers(), nullptr);
+    const auto routedBefore = gui().frame().router().droppedCount();
+    gui().messengers()->icqMessenger()->connect("123456", "pw");
+    // The hello arrives as 5025 at the main dialog, which hands it to the
+    // session; the session answers with its log-in frame.
+    ASSERT_TRUE(gui().loop().runUntil([&] { return !peer.reply().empty(); }, 10s));
+    const std::string reply = peer.reply();
+    ASSERT_GE(reply.size(), 6u);
+    EXPECT_EQ(reply[0], '*');
+    EXPECT_EQ(reply[1], 1); // The sign-on channel.
+    EXPECT_EQ(dialog().icqTree()->headerItem()->text(0), QStringLiteral("User identifying.."));
+    // The peer closes: 5026 reaches the session the same way.
+    const auto messages = m_ui.callCount();
+    ASSERT_TRUE(gui().loop().runUntil([&] { return m_ui.callCount() > messages; }, 10s));
+    EXPECT_EQ(m_ui.calls().back().title, "ICQ");
+    EXPECT_EQ(gui().frame().router().droppedCount(), routedBefore);
 }
 
 TEST_F(PocketGuiTest, OptionsSheetStoresTheConnectionsPage)

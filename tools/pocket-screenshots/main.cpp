@@ -132,7 +132,6 @@ int main(int argc, char** argv)
         clock.advance(std::chrono::milliseconds(frame::kStartDelayMs));
         gui.loop().processPending();
         auto& window = gui.window();
-        gui.setMsnStatusLine("kim@hotmail.com (오프라인)");
         window.show();
         app.processEvents();
         ok &= save(window.grab(), out / "pocket-main.png");

@@ -1,0 +1,227 @@
+#include "gui/pocket/pocket_messengers.h"
+
+#include "gui/pocket/qt_icq_tree.h"
+#include "gui/pocket/qt_main_dialog.h"
+#include "gui/pocket/qt_msn_tree.h"
+#include "platform/registry.h"
+#include "platform/ui.h"
+#include "pocket/core/frame_router.h"
+#include "pocket/core/pda_settings.h"
+#include "pocket/core/socket_client.h"
+#include "pocket/device/contact_store.h"
+#include "pocket/icq/desktop_mail_composer.h"
+#include "pocket/icq/icq_link.h"
+#include "pocket/icq/icq_messenger.h"
+#include "pocket/icq/icq_session.h"
+#include "pocket/msn/msn_page.h"
+#include "pocket/msn/msn_session.h"
+#include "pocket/msn/socket_msn_link.h"
+
+#include <optional>
+#include <random>
+
+namespace gui::handheld {
+
+namespace core = ::pocket::core;
+namespace msn = ::pocket::msn;
+namespace icq = ::pocket::icq;
+
+namespace {
+
+// The device's contact store as the ICQ messenger sees it.
+class DeviceContactsAdapter final : public icq::DeviceContacts {
+public:
+    explicit DeviceContactsAdapter(::pocket::device::ContactStore& store)
+        : m_store(store)
+    {
+    }
+    bool addContact(const icq::DeviceContact& c) override
+    {
+        return m_store.addContact({ c.email, c.firstName, c.lastName, c.displayFirst, c.displayLast }, c.network);
+    }
+
+private:
+    ::pocket::device::ContactStore& m_store;
+};
+
+struct HostSetting {
+    std::string host = "localhost";
+    std::optional<std::uint16_t> port;
+};
+
+// "HOST" or "HOST:PORT".
+HostSetting hostSetting(platform::Registry& registry, const char* name)
+{
+    HostSetting setting;
+    auto value = registry.getString(core::kSettingsKey, name);
+    if (!value || value->empty())
+        return setting;
+    setting.host = *value;
+    const auto colon = value->rfind(':');
+    if (colon != std::string::npos && colon + 1 < value->size()) {
+        const std::string digits = value->substr(colon + 1);
+        if (digits.size() <= 5 && digits.find_first_not_of("0123456789") == std::string::npos) {
+            const unsigned long port = std::stoul(digits);
+            if (port > 0 && port <= 65535) {
+                setting.host = value->substr(0, colon);
+                setting.port = static_cast<std::uint16_t>(port);
+            }
+        }
+    }
+    return setting;
+}
+
+} // namespace
+
+struct PocketMessengers::Parts {
+    Parts(platform::EventLoop& loop, platform::Ui& ui, platform::Registry& registry, core::PdaSettings& settings,
+        std::filesystem::path deviceRoot, QtMainDialog& dialog)
+        : loop(loop)
+        , ui(ui)
+        , registry(registry)
+        , settings(settings)
+        , deviceRoot(std::move(deviceRoot))
+        , dialog(dialog)
+        , msnLinks(loop, ui)
+        , contacts(this->deviceRoot, ui)
+        , deviceContacts(contacts)
+        , icqClient(loop, ui)
+    {
+    }
+
+    platform::EventLoop& loop;
+    platform::Ui& ui;
+    platform::Registry& registry;
+    core::PdaSettings& settings;
+    std::filesystem::path deviceRoot;
+    QtMainDialog& dialog;
+
+    msn::SocketMsnLinkFactory msnLinks;
+    ::pocket::device::ContactStore contacts;
+    msn::XdgMailLauncher msnMail;
+    std::unique_ptr<msn::MsnSession> msnSession;
+    std::unique_ptr<QtMsnTree> msnTree;
+    std::unique_ptr<msn::MsnPage> msnPage;
+
+    DeviceContactsAdapter deviceContacts;
+    icq::DesktopMailComposer icqMail;
+    core::SocketClient icqClient;
+    std::unique_ptr<icq::SocketIcqLink> icqLink;
+    std::unique_ptr<QtIcqTree> icqTree;
+    std::unique_ptr<icq::IcqSession> icqSession;
+    std::unique_ptr<icq::IcqMessenger> icqMessenger;
+    std::mt19937 random { std::random_device {}() };
+};
+
+PocketMessengers::PocketMessengers(platform::EventLoop& loop, platform::Ui& ui, platform::Registry& registry,
+    core::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog)
+    : m_parts(std::make_unique<Parts>(loop, ui, registry, settings, std::move(deviceRoot), dialog))
+{
+}
+
+PocketMessengers::~PocketMessengers()
+{
+    if (!m_prepared)
+        return;
+    // The messenger listens to the session, the session reads the link.
+    Parts& p = *m_parts;
+    p.icqSession->setListener(nullptr);
+    p.icqMessenger.reset();
+    p.icqSession.reset();
+    p.icqLink.reset();
+    p.msnPage.reset();
+    p.msnSession.reset();
+}
+
+void PocketMessengers::prepare(core::frame::FrameRouter& router)
+{
+    if (m_prepared)
+        return;
+    m_prepared = true;
+    Parts& p = *m_parts;
+
+    msn::MsnConfig msnConfig;
+    const auto msnHost = hostSetting(p.registry, kMsnServerValue);
+    msnConfig.dispatchHost = msnHost.host;
+    msnConfig.port = msnHost.port.value_or(msnConfig.port);
+    p.msnSession = std::make_unique<msn::MsnSession>(p.loop, p.ui, p.msnLinks, msnConfig);
+    p.msnSession->setAccount({ p.settings.msnId, p.settings.msnPassword });
+    p.msnTree = std::make_unique<QtMsnTree>(*p.dialog.msnTree(), *p.msnSession);
+    p.msnPage = std::make_unique<msn::MsnPage>(*p.msnSession, *p.msnTree, p.ui, p.loop, p.contacts, p.msnMail);
+    p.msnTree->setPage(p.msnPage.get());
+    p.msnTree->beforeCommand = [&p] { p.msnSession->setAccount({ p.settings.msnId, p.settings.msnPassword }); };
+    // The session tells the page what changed through the main dialog.
+    p.msnSession->setPage(&router, p.msnTree.get());
+    router.forward(msn::msg::kRedraw, msn::msg::kRedraw, *p.msnPage);
+    router.forward(msn::msg::kDeleteContact, msn::msg::kCopyToContacts, *p.msnPage);
+    p.msnPage->initialise();
+
+    icq::SessionSetup setup;
+    const auto icqHost = hostSetting(p.registry, kIcqServerValue);
+    setup.loginHost = icqHost.host;
+    setup.loginPort = icqHost.port.value_or(setup.loginPort);
+    setup.deviceRoot = p.deviceRoot;
+    setup.random = [&p] { return static_cast<std::uint16_t>(p.random() & 0xffff); };
+    // The ICQ link reports to the main dialog, which hands 5025 and 5026 on.
+    p.icqLink = std::make_unique<icq::SocketIcqLink>(p.icqClient, router);
+    p.icqTree = std::make_unique<QtIcqTree>(*p.dialog.icqTree());
+    p.icqSession = std::make_unique<icq::IcqSession>(setup, *p.icqLink, p.ui, *p.icqTree, p.loop);
+    p.icqMessenger = std::make_unique<icq::IcqMessenger>(*p.icqSession,
+        icq::MessengerPorts { p.ui, *p.icqTree, *p.icqTree, *p.icqTree, p.deviceContacts, p.icqMail, p.loop });
+    p.icqSession->setListener(p.icqMessenger.get());
+    p.icqTree->setMessenger(p.icqMessenger.get());
+    p.icqTree->account = [&p] { return std::pair { p.settings.icqId, p.settings.icqPassword }; };
+    router.forward(core::kMsgIcqReadable, core::kMsgIcqClosed, *p.icqSession);
+    p.icqTree->resetRoots();
+    p.icqMessenger->redrawStatusLine();
+}
+
+void PocketMessengers::setCodePage(const std::string& codePage)
+{
+    if (m_prepared)
+        m_parts->icqMessenger->setCodePage(codePage);
+}
+
+void PocketMessengers::close()
+{
+    if (!m_prepared)
+        return;
+    if (m_parts->msnSession->isOnline())
+        m_parts->msnSession->logout();
+    m_parts->icqSession->reset();
+}
+
+void PocketMessengers::setMsnStatusLine(const std::string& text)
+{
+    if (m_prepared)
+        m_parts->msnTree->setStatusLine(text);
+}
+
+void PocketMessengers::signOutMsn()
+{
+    if (m_prepared && m_parts->msnSession->isOnline())
+        m_parts->msnSession->logout();
+}
+
+void PocketMessengers::resetIcq()
+{
+    if (m_prepared)
+        m_parts->icqSession->reset();
+}
+
+msn::MsnSession* PocketMessengers::msnSession()
+{
+    return m_parts->msnSession.get();
+}
+
+icq::IcqSession* PocketMessengers::icqSession()
+{
+    return m_parts->icqSession.get();
+}
+
+icq::IcqMessenger* PocketMessengers::icqMessenger()
+{
+    return m_parts->icqMessenger.get();
+}
+
+} // namespace gui::handheld

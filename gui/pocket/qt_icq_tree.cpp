@@ -1,0 +1,305 @@
+#include "gui/pocket/qt_icq_tree.h"
+
+#include "gui/pocket/tree_icons.h"
+#include "gui/qt_string.h"
+#include "pocket/icq/message_text.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace gui::handheld {
+
+namespace icq = ::pocket::icq;
+
+namespace {
+
+// One ICQ message window: the conversation, the input line and "보내기".
+class MessageWindow final : public QWidget {
+public:
+    std::function<void(const QString&)> onSend;
+    std::function<void()> onClosed;
+    bool closing = false;
+
+    MessageWindow()
+    {
+        resize(240, 268);
+        auto* layout = new QVBoxLayout(this);
+        log = new QTextEdit(this);
+        log->setReadOnly(true);
+        input = new QLineEdit(this);
+        auto* send = new QPushButton(QStringLiteral("보내기"), this);
+        auto* row = new QHBoxLayout;
+        row->addWidget(input);
+        row->addWidget(send);
+        layout->addWidget(log);
+        layout->addLayout(row);
+        connect(send, &QPushButton::clicked, this, [this] {
+            if (onSend)
+                onSend(input->text());
+        });
+        connect(input, &QLineEdit::returnPressed, send, &QPushButton::click);
+    }
+
+    QTextEdit* log = nullptr;
+    QLineEdit* input = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        event->accept();
+        if (!closing && onClosed)
+            onClosed();
+    }
+};
+
+class MessageWindowAdapter final : public icq::MessageWindowView {
+public:
+    explicit MessageWindowAdapter(MessageWindow* window)
+        : m_window(window)
+    {
+    }
+    ~MessageWindowAdapter() override
+    {
+        if (m_window) {
+            m_window->closing = true;
+            m_window->deleteLater();
+        }
+    }
+    void setTitle(std::string_view title) override { m_window->setWindowTitle(toQString(title)); }
+    void appendLog(std::string_view text) override { m_window->log->append(toQString(text)); }
+    void clearLog() override { m_window->log->clear(); }
+    void clearInput() override { m_window->input->clear(); }
+    void focusInput() override { m_window->input->setFocus(); }
+    void bringUp() override
+    {
+        m_window->show();
+        m_window->raise();
+    }
+    void close() override
+    {
+        m_window->closing = true;
+        m_window->hide();
+    }
+
+private:
+    QPointer<MessageWindow> m_window;
+};
+
+} // namespace
+
+QtIcqTree::QtIcqTree(QTreeWidget& tree)
+    : m_tree(tree)
+{
+    m_tree.setHeaderHidden(false);
+    m_tree.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&m_tree, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QTreeWidgetItem* item = m_tree.itemAt(at))
+            m_tree.setCurrentItem(item);
+        QMenu* menu = buildMenu(&m_tree);
+        menu->exec(m_tree.viewport()->mapToGlobal(at));
+        menu->deleteLater();
+    });
+}
+
+void QtIcqTree::setStatusLine(std::string_view text)
+{
+    m_tree.setHeaderLabel(toQString(text));
+}
+
+QTreeWidgetItem* QtIcqTree::root(icq::TreeGroup group) const
+{
+    return m_tree.topLevelItem(group == icq::TreeGroup::Online ? 0 : 1);
+}
+
+void QtIcqTree::resetRoots()
+{
+    m_tree.clear();
+    m_items.clear();
+    for (auto text : { icq::tree_text::kOnlineRoot, icq::tree_text::kOfflineRoot }) {
+        auto* top = new QTreeWidgetItem(&m_tree, { toQString(text) });
+        new QTreeWidgetItem(top, { toQString(icq::tree_text::kNoUsers) });
+        top->setExpanded(true);
+    }
+}
+
+void QtIcqTree::setPlaceholder(icq::TreeGroup group, bool shown)
+{
+    QTreeWidgetItem* top = root(group);
+    if (!top)
+        return;
+    const QString text = toQString(icq::tree_text::kNoUsers);
+    QTreeWidgetItem* placeholder = nullptr;
+    for (int i = 0; i < top->childCount(); ++i) {
+        if (top->child(i)->text(0) == text && top->child(i)->data(0, Qt::UserRole).isNull())
+            placeholder = top->child(i);
+    }
+    if (shown && !placeholder)
+        new QTreeWidgetItem(top, { text });
+    else if (!shown && placeholder)
+        delete placeholder;
+}
+
+void QtIcqTree::insertItem(icq::TreeGroup group, int item, std::string_view label, int image)
+{
+    QTreeWidgetItem* top = root(group);
+    if (!top)
+        return;
+    auto* widgetItem = new QTreeWidgetItem(top, { toQString(label) });
+    widgetItem->setData(0, Qt::UserRole, item);
+    if (image >= 0)
+        widgetItem->setIcon(0, contactIcon(group == icq::TreeGroup::Online ? image : -1));
+    m_items[item] = widgetItem;
+}
+
+void QtIcqTree::updateItem(int item, std::string_view label, int image)
+{
+    auto found = m_items.find(item);
+    if (found == m_items.end())
+        return;
+    found->second->setText(0, toQString(label));
+    if (image >= 0)
+        found->second->setIcon(0, contactIcon(image));
+}
+
+void QtIcqTree::removeItem(int item)
+{
+    auto found = m_items.find(item);
+    if (found == m_items.end())
+        return;
+    delete found->second;
+    m_items.erase(found);
+}
+
+std::unique_ptr<icq::MessageWindowView> QtIcqTree::createMessageWindow(int slot)
+{
+    auto* window = new MessageWindow;
+    window->onSend = [this, slot](const QString& text) {
+        if (m_messenger)
+            m_messenger->onWindowSend(slot, toUtf8(text));
+    };
+    window->onClosed = [this, slot] {
+        if (m_messenger)
+            m_messenger->onWindowClosed(slot);
+    };
+    return std::make_unique<MessageWindowAdapter>(window);
+}
+
+std::string QtIcqTree::selectedNumber() const
+{
+    const QTreeWidgetItem* current = m_tree.currentItem();
+    if (!current || !m_messenger || current->data(0, Qt::UserRole).isNull())
+        return {};
+    const int item = current->data(0, Qt::UserRole).toInt();
+    for (const auto& contact : m_messenger->contacts()) {
+        if (contact.treeItem == item)
+            return contact.number;
+    }
+    return {};
+}
+
+QMenu* QtIcqTree::buildMenu(QWidget* parent)
+{
+    namespace cmd = icq::command;
+    auto* menu = new QMenu(parent);
+    const auto add = [&](QMenu* to, int command, const char* text, bool enabled = true, bool checked = false) {
+        QAction* action = to->addAction(QString::fromUtf8(text));
+        action->setEnabled(enabled);
+        if (checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+    };
+    if (!selectedNumber().empty()) {
+        add(menu, cmd::kOpenMessageWindow, "인스턴트 메세지");
+        add(menu, cmd::kPenMessage, "펜 메세지");
+        add(menu, cmd::kEmail, "메일 보내기");
+        add(menu, cmd::kDeleteContact, "친구 삭제");
+        add(menu, cmd::kContactInfo, "사용자정보");
+        add(menu, cmd::kCopyToDevice, "My Contact에 추가");
+        return menu;
+    }
+    const auto state = m_messenger ? m_messenger->menuState() : icq::PageMenuState {};
+    add(menu, cmd::kConnect, "로그인", state.connect);
+    add(menu, cmd::kLogout, "로그아웃", state.logout);
+    QMenu* status = menu->addMenu(QStringLiteral("상태변경"));
+    status->setEnabled(state.statusMenu);
+    const struct {
+        int command;
+        const char* text;
+    } statuses[] = { { cmd::kStatusOnline, "온라인" }, { cmd::kStatusFreeForChat, "채팅가능" },
+        { cmd::kStatusAway, "자리비움" }, { cmd::kStatusNotAvailable, "잠깐자리비움" },
+        { cmd::kStatusOccupied, "급한 용무중" }, { cmd::kStatusDoNotDisturb, "방해하지마시오" },
+        { cmd::kStatusInvisible, "오프라인으로 표시" } };
+    for (const auto& entry : statuses)
+        add(status, entry.command, entry.text, true, entry.command == state.checkedStatusCommand);
+    add(menu, cmd::kAddContact, "친구추가", state.addContact);
+    add(menu, cmd::kCopyAllToDevice, "My Contacts에 친구 추가", state.copyAll);
+    return menu;
+}
+
+void QtIcqTree::runCommand(int command)
+{
+    namespace cmd = icq::command;
+    if (!m_messenger)
+        return;
+    if (auto status = icq::statusOfCommand(command)) {
+        m_messenger->setOwnStatus(*status);
+        return;
+    }
+    const std::string number = selectedNumber();
+    switch (command) {
+    case cmd::kConnect: {
+        const auto [id, password] = account ? account() : std::pair<std::string, std::string> {};
+        m_messenger->connect(id, password);
+        break;
+    }
+    case cmd::kLogout:
+        m_messenger->logout();
+        break;
+    case cmd::kAddContact: {
+        bool ok = false;
+        const QString entry = QInputDialog::getText(&m_tree, QStringLiteral("ICQ - 친구추가"),
+            QStringLiteral("ICQ 번호를 입력하세요."), QLineEdit::Normal, QString(), &ok);
+        if (ok)
+            m_messenger->addFromDialog(toUtf8(entry));
+        break;
+    }
+    case cmd::kOpenMessageWindow:
+        m_messenger->openMessageWindow(number);
+        break;
+    case cmd::kPenMessage:
+        m_messenger->penToContact(number);
+        break;
+    case cmd::kEmail:
+        m_messenger->emailContact(number);
+        break;
+    case cmd::kDeleteContact:
+        m_messenger->deleteContact(number);
+        break;
+    case cmd::kContactInfo:
+        if (auto info = m_messenger->contactInfo(number))
+            QMessageBox::information(&m_tree, toQString(info->title),
+                toQString(info->nickLine + "\n" + info->email + "\n" + info->state));
+        break;
+    case cmd::kCopyAllToDevice:
+        m_messenger->copyAllToDevice();
+        break;
+    case cmd::kCopyToDevice:
+        m_messenger->copyToDevice(number);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace gui::handheld
