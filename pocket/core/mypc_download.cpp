@@ -54,6 +54,13 @@ MyPcDownload::MyPcDownload(PcLink& link, const PdaSettings& settings, platform::
     m_link.addResetListener([this] { reset(); });
 }
 
+void MyPcDownload::reset()
+{
+    if (m_waiting)
+        m_busy.clear();
+    m_waiting = false;
+}
+
 bool MyPcDownload::request(std::string_view pcPath)
 {
     if (m_busy.refuse())

@@ -42,8 +42,8 @@ public:
     bool request(std::string_view pcPath);
     bool isWaiting() const { return m_waiting; }
 
-    // For tests and the connection-lost reset: forget the waiting request.
-    void reset() { m_waiting = false; }
+    // The connection-lost reset: forget the waiting request.
+    void reset();
 
 private:
     void onAnswer(const proto::PcAnswer& answer);

@@ -66,8 +66,9 @@ MyPcSearch::MyPcSearch(PcLink& link, const PdaSettings& settings, const DeviceRo
 
 void MyPcSearch::reset()
 {
+    if (m_waiting)
+        m_busy.clear();
     m_waiting = false;
-    m_busy.clear();
 }
 
 bool MyPcSearch::start(std::string_view scope, std::string_view word)

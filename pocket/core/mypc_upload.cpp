@@ -69,6 +69,12 @@ bool MyPcUpload::start(std::string_view selectedPath, int purpose)
     }
     if (m_busy.refuse())
         return false;
+    // One upload at a time: the PC would end the running one on a second
+    // announcement.
+    if (m_state == State::Sending || m_state == State::Finishing) {
+        m_ui.messageBox(kMyPcTitle, kMyPcBusyText, platform::Icon::Warning);
+        return false;
+    }
     m_name = std::string(lastComponent(*handheldPath));
 
     if (!m_socket.isOpen() && !connect())

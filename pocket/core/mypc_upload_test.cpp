@@ -177,6 +177,9 @@ TEST_F(MyPcUploadTest, PcClosingTheUploadConnectionEndsTheUpload)
     startUpload(std::string(3000, 'z'));
     answer(0, 309, "");
     EXPECT_EQ(takeBlock(1024).size(), 1024u);
+    // The announcement is answered, but the upload still runs.
+    EXPECT_FALSE(m_upload.start("PDA\\My Documents\\a.bin"));
+    EXPECT_EQ(m_ui.lastText(), "현재 다른 명령을 수행중입니다. 잠시만 기다려주세요.");
     ::close(m_up);
     m_up = -1;
     ASSERT_TRUE(runUntil([&] { return !m_upload.isRunning(); }));
