@@ -188,8 +188,8 @@ void PocketGui::prepareMessengers(frame::FrameRouter& router)
 {
     if (m_messengers || !m_window->mainDialog())
         return;
-    m_messengers = std::make_unique<PocketMessengers>(m_parts->loop, m_parts->ui, m_parts->registry, m_parts->settings,
-        m_parts->device.root(), *m_window->mainDialog());
+    m_messengers = std::make_unique<PocketMessengers>(m_parts->loop, m_parts->clock, m_parts->ui, m_parts->registry,
+        m_parts->settings, m_parts->device.root(), *m_window->mainDialog(), *m_parts->inbox);
     m_messengers->prepare(router);
     m_messengers->setCodePage(m_codePage);
 }

@@ -11,11 +11,16 @@
 #include "pocket/device/contact_store.h"
 #include "pocket/icq/desktop_mail_composer.h"
 #include "pocket/icq/icq_link.h"
+#include "gui/ink/qt_ink_composer_window.h"
 #include "pocket/icq/icq_messenger.h"
+#include "pocket/icq/icq_pen_carriage.h"
+#include "pocket/ink/pen_inbox.h"
 #include "pocket/icq/icq_session.h"
 #include "pocket/msn/msn_page.h"
 #include "pocket/msn/msn_session.h"
 #include "pocket/msn/socket_msn_link.h"
+
+#include <QPointer>
 
 #include <optional>
 #include <random>
@@ -42,6 +47,34 @@ public:
 
 private:
     ::pocket::device::ContactStore& m_store;
+};
+
+// The pen editor's windows; the last one made is shown once its composer exists.
+class ComposerWindows final : public icq::PenEditorHost {
+public:
+    explicit ComposerWindows(platform::Clock& clock)
+        : m_clock(clock)
+    {
+    }
+    std::unique_ptr<::pocket::ink::InkComposerView> createComposerView() override
+    {
+        auto window = std::make_unique<gui::ink::QtInkComposerWindow>(m_clock);
+        m_last = window.get();
+        return window;
+    }
+    // Called after the carriage opened its editor.
+    void showEditor(::pocket::ink::InkComposer* composer)
+    {
+        if (!composer || !m_last)
+            return;
+        m_last->setComposer(composer);
+        m_last->show();
+        m_last->raise();
+    }
+
+private:
+    platform::Clock& m_clock;
+    QPointer<gui::ink::QtInkComposerWindow> m_last;
 };
 
 struct HostSetting {
@@ -74,14 +107,18 @@ HostSetting hostSetting(platform::Registry& registry, const char* name)
 } // namespace
 
 struct PocketMessengers::Parts {
-    Parts(platform::EventLoop& loop, platform::Ui& ui, platform::Registry& registry, core::PdaSettings& settings,
-        std::filesystem::path deviceRoot, QtMainDialog& dialog)
+    Parts(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui, platform::Registry& registry,
+        core::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog,
+        ::pocket::ink::PenInbox& inbox)
         : loop(loop)
         , ui(ui)
         , registry(registry)
         , settings(settings)
         , deviceRoot(std::move(deviceRoot))
         , dialog(dialog)
+        , inbox(inbox)
+        , receptions(this->deviceRoot)
+        , composers(clock)
         , msnLinks(loop, ui)
         , contacts(this->deviceRoot, ui)
         , deviceContacts(contacts)
@@ -95,6 +132,9 @@ struct PocketMessengers::Parts {
     core::PdaSettings& settings;
     std::filesystem::path deviceRoot;
     QtMainDialog& dialog;
+    ::pocket::ink::PenInbox& inbox;
+    ::pocket::ink::PenReceptions receptions;
+    ComposerWindows composers;
 
     msn::SocketMsnLinkFactory msnLinks;
     ::pocket::device::ContactStore contacts;
@@ -110,12 +150,14 @@ struct PocketMessengers::Parts {
     std::unique_ptr<QtIcqTree> icqTree;
     std::unique_ptr<icq::IcqSession> icqSession;
     std::unique_ptr<icq::IcqMessenger> icqMessenger;
+    std::unique_ptr<icq::IcqPenCarriage> icqPen;
     std::mt19937 random { std::random_device {}() };
 };
 
-PocketMessengers::PocketMessengers(platform::EventLoop& loop, platform::Ui& ui, platform::Registry& registry,
-    core::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog)
-    : m_parts(std::make_unique<Parts>(loop, ui, registry, settings, std::move(deviceRoot), dialog))
+PocketMessengers::PocketMessengers(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui,
+    platform::Registry& registry, core::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog,
+    ::pocket::ink::PenInbox& inbox)
+    : m_parts(std::make_unique<Parts>(loop, clock, ui, registry, settings, std::move(deviceRoot), dialog, inbox))
 {
 }
 
@@ -126,6 +168,8 @@ PocketMessengers::~PocketMessengers()
     // The messenger listens to the session, the session reads the link.
     Parts& p = *m_parts;
     p.icqSession->setListener(nullptr);
+    p.icqMessenger->setPenCarriage(nullptr);
+    p.icqPen.reset();
     p.icqMessenger.reset();
     p.icqSession.reset();
     p.icqLink.reset();
@@ -169,8 +213,12 @@ void PocketMessengers::prepare(core::frame::FrameRouter& router)
     p.icqMessenger = std::make_unique<icq::IcqMessenger>(*p.icqSession,
         icq::MessengerPorts { p.ui, *p.icqTree, *p.icqTree, *p.icqTree, p.deviceContacts, p.icqMail, p.loop });
     p.icqSession->setListener(p.icqMessenger.get());
+    p.icqPen = std::make_unique<icq::IcqPenCarriage>(icq::PenCarriageSetup { p.deviceRoot, {} }, *p.icqMessenger,
+        p.composers, p.receptions, p.inbox, p.ui, p.loop);
+    p.icqMessenger->setPenCarriage(p.icqPen.get());
     p.icqTree->setMessenger(p.icqMessenger.get());
     p.icqTree->account = [&p] { return std::pair { p.settings.icqId, p.settings.icqPassword }; };
+    p.icqTree->penOpened = [&p] { p.composers.showEditor(p.icqPen->editor()); };
     router.forward(core::kMsgIcqReadable, core::kMsgIcqClosed, *p.icqSession);
     p.icqTree->resetRoots();
     p.icqMessenger->redrawStatusLine();

@@ -7,13 +7,15 @@
 // the MSN page, the ICQ link's 5025 and 5026 to the ICQ session). The
 // dispatch hosts are the registry values "MSN_SERVER" and "ICQ_SERVER" under
 // "Software\Quillon", as HOST or HOST:PORT (this machine when absent: the
-// public services are gone). GUI thread only.
+// public services are gone). Pen messages travel over ICQ through its pen
+// carriage, with the composer window of gui/ink. GUI thread only.
 
 #include <filesystem>
 #include <memory>
 #include <string>
 
 namespace platform {
+class Clock;
 class EventLoop;
 class Registry;
 class Ui;
@@ -35,6 +37,10 @@ class IcqSession;
 class IcqMessenger;
 }
 
+namespace pocket::ink {
+class PenInbox;
+}
+
 namespace gui::handheld {
 
 class QtMainDialog;
@@ -44,8 +50,10 @@ constexpr const char* kIcqServerValue = "ICQ_SERVER";
 
 class PocketMessengers {
 public:
-    PocketMessengers(platform::EventLoop& loop, platform::Ui& ui, platform::Registry& registry,
-        ::pocket::core::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog);
+    // Received pen messages go to `inbox`, which opens their viewers.
+    PocketMessengers(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui, platform::Registry& registry,
+        ::pocket::core::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog,
+        ::pocket::ink::PenInbox& inbox);
     ~PocketMessengers();
 
     // Builds the sessions, routes their messages through the main dialog and

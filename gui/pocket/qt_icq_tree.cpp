@@ -279,6 +279,8 @@ void QtIcqTree::runCommand(int command)
         break;
     case cmd::kPenMessage:
         m_messenger->penToContact(number);
+        if (penOpened)
+            penOpened();
         break;
     case cmd::kEmail:
         m_messenger->emailContact(number);

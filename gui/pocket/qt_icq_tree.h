@@ -32,6 +32,8 @@ public:
     void setMessenger(::pocket::icq::IcqMessenger* messenger) { m_messenger = messenger; }
     // The account the connect command uses, read when it runs.
     std::function<std::pair<std::string, std::string>()> account;
+    // After "펜 메세지": the carriage may have opened its editor.
+    std::function<void()> penOpened;
 
     // IcqPageView.
     void setStatusLine(std::string_view text) override;
