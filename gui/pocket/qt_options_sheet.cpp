@@ -323,10 +323,15 @@ void QtOptionsSheet::openFileOptions()
         size->addItem(toQString(item));
     list->setCurrentText(toQString(fields.maxFileList));
     size->setCurrentText(toQString(fields.maxFileSize));
-    layout->addRow(QStringLiteral("한번에 검색할 파일 갯수"), list);
-    layout->addRow(QStringLiteral("이하"), new QWidget(&dialog));
-    layout->addRow(QStringLiteral("전송 가능한 파일 크기"), size);
-    layout->addRow(QStringLiteral("K 이하"), new QWidget(&dialog));
+    // Each combo box sits between its label and its unit: "... [50] 이하".
+    const auto row = [&dialog](QComboBox* combo, const QString& unit) {
+        auto* box = new QHBoxLayout;
+        box->addWidget(combo);
+        box->addWidget(new QLabel(unit, &dialog));
+        return box;
+    };
+    layout->addRow(QStringLiteral("한번에 검색할 파일 갯수"), row(list, QStringLiteral("이하")));
+    layout->addRow(QStringLiteral("전송 가능한 파일 크기"), row(size, QStringLiteral("K 이하")));
     auto* note = new QLabel(QStringLiteral("한번에 검색할 파일 갯수나 전송 가능한 파일 크기를  크게 할 경우,  시간이 많이 "
                                            "소요 될 수 있습니다."),
         &dialog);
