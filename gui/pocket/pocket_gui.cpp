@@ -154,6 +154,12 @@ void PocketGui::onButton(int id)
         m_frame->onViewButton(id);
         return;
     }
+    if (auto handler = m_buttonHandlers.find(id); handler != m_buttonHandlers.end()) {
+        // A copy: the handler may replace itself.
+        auto run = handler->second;
+        run();
+        return;
+    }
     switch (id) {
     case frame::kScreenChangePc:
     case frame::kScreenChangeMail:
@@ -169,8 +175,8 @@ void PocketGui::onButton(int id)
         break;
     }
     default:
-        // FIXME: the My PC, e-mail and web buttons reach their parts once
-        // those views are hooked in here.
+        // FIXME: the My PC, e-mail and web views register their buttons
+        // through setButtonHandler() once they are hooked in.
         break;
     }
 }

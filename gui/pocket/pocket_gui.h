@@ -18,6 +18,8 @@
 #include "pocket/core/pc_link.h"
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -107,6 +109,10 @@ public:
     void closeIcq() override;
     void rebuildMessengerTabs() override;
 
+    // A tap on a main-dialog button that the frame itself does not handle
+    // (the My PC, e-mail and web buttons), for the views that own them.
+    void setButtonHandler(int id, std::function<void()> handler) { m_buttonHandlers[id] = std::move(handler); }
+
     // The MSN and ICQ sessions and pages, once the main dialog is up.
     PocketMessengers* messengers() { return m_messengers.get(); }
 
@@ -121,6 +127,7 @@ private:
     std::unique_ptr<gui::ink::QtPenMessageBox> m_penBoxView;
     ::pocket::core::PdaSettings* m_settings = nullptr;
     ::pocket::core::PcLink* m_link = nullptr;
+    std::map<int, std::function<void()>> m_buttonHandlers;
     std::unique_ptr<PocketMessengers> m_messengers;
     std::string m_codePage;
     std::unique_ptr<::pocket::core::frame::HandheldFrame> m_frame;
