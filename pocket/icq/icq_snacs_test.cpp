@@ -68,6 +68,22 @@ TEST(IcqSnacs, ReadsChannelTwoMessagesAndAcknowledgesThemInTheClientsLayout)
     EXPECT_EQ(data.substr(data.size() - 8), "\x00\x00\x00\x00\xFF\xFF\xFF\x00"s);
 }
 
+TEST(IcqSnacs, ReadsThePluginNameAndTextOfAPluginMessage)
+{
+    std::string extension = "\x1B\x00"s + std::string(25, '\0') + "\x05\x00"s + "\x0E\x00"s + std::string(14, '\0');
+    extension += "\x1A\x00"s + std::string(4, '\0') + "\x01\x00\x00"s;
+    const std::string name = "Web Page Address (URL)";
+    extension += "\x2A\x00"s + std::string(16, 'P') + "\x08\x00"s + "\x16\x00\x00\x00"s + name;
+    extension += std::string(15, '\0') + "\x10\x00\x00\x00"s + "\x0C\x00\x00\x00"s + "site\xFEhttp://"s;
+    const std::string rendezvous = "\x00\x00"s + std::string(24, 'K') + tlv(0x2711, extension);
+    const std::string incoming = std::string(8, 'K') + "\x00\x02\x01" "7" "\x00\x00\x00\x00"s + tlv(5, rendezvous);
+    auto message = readIncomingMessage(incoming);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->type, kPluginMessageType);
+    EXPECT_EQ(message->pluginName, name);
+    EXPECT_EQ(message->body, "site\xFEhttp://");
+}
+
 TEST(IcqSnacs, RefusesTruncatedMessagesAndNotices)
 {
     const std::string incoming = std::string(8, 'K') + "\x00\x04\x05" "11111" "\x00\x00\x00\x00"s
