@@ -3,6 +3,7 @@
 #include "gui/ink/qt_ink_viewer.h"
 #include "gui/ink/qt_pen_message_box.h"
 #include "gui/pocket/pocket_messengers.h"
+#include "gui/pocket/qt_html_view.h"
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/pocket/qt_options_sheet.h"
 #include "gui/pocket/qt_pocket_login_dialog.h"
@@ -13,12 +14,16 @@
 #include "gui/qt_ui.h"
 #include "platform/clock.h"
 #include "platform/home.h"
+#include "platform/http_fetch.h"
 #include "platform/registry.h"
 #include "platform/single_instance.h"
 #include "pocket/core/device_root.h"
 #include "pocket/core/dial_up.h"
 #include "pocket/core/login_dialog.h"
 #include "pocket/core/settings_store.h"
+#include "pocket/core/viewer_page_loader.h"
+#include "pocket/core/viewer_transfer.h"
+#include "pocket/core/web_viewer.h"
 #include "pocket/device/title_band.h"
 #include "pocket/ink/ink_viewer.h"
 #include "pocket/ink/pen_inbox.h"
@@ -87,6 +92,31 @@ struct PocketGui::Parts {
     std::unique_ptr<platform::SingleInstance> instance;
 };
 
+// The web tab: the HTML views over the main dialog's browser and a hidden
+// one for mail bodies, and the viewer logic that drives them.
+struct PocketGui::Web {
+    Web(Parts& parts, QtMainDialog& dialog)
+        : loader(fetch, parts.device)
+        , transfer(parts.loop, parts.ui)
+        , tab(dialog)
+        , mailBrowser(makeLoaderBrowser(nullptr))
+        , web(*dialog.webView(), loader)
+        , mail(*mailBrowser, loader)
+        , viewer(*parts.link, parts.settings, parts.device, parts.ui, transfer, tab, web, mail)
+    {
+    }
+
+    platform::HttpFetch fetch;
+    core::PageLoader loader;
+    core::ThreadDownload transfer;
+    QtWebTab tab;
+    // FIXME: the mail-body view shows here once the e-mail view is hooked in.
+    std::unique_ptr<QTextBrowser> mailBrowser;
+    QtHtmlView web;
+    QtHtmlView mail;
+    core::WebViewer viewer;
+};
+
 PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     : m_parts(std::make_unique<Parts>(options, registry))
 {
@@ -124,6 +154,7 @@ PocketGui::~PocketGui()
 {
     m_frame.reset();
     m_messengers.reset();
+    m_web.reset();
     m_parts->titleBand.reset();
 }
 
@@ -165,20 +196,59 @@ void PocketGui::onButton(int id)
     case frame::kScreenChangeMail:
         m_frame->toggleScreen();
         break;
-    case frame::kHomeButton:
-        openStartPage(frame::kStartPage);
-        break;
-    case frame::kGoButton: {
-        const QString text = m_window->mainDialog()->addressBox()->currentText().trimmed();
-        if (!text.isEmpty())
-            showWebPage(toUtf8(text));
-        break;
-    }
     default:
+        if (onWebButton(id))
+            break;
         // FIXME: the My PC, e-mail and web views register their buttons
         // through setButtonHandler() once they are hooked in.
         break;
     }
+}
+
+bool PocketGui::onWebButton(int id)
+{
+    if (!m_web)
+        return false;
+    auto& viewer = m_web->viewer;
+    switch (id) {
+    case frame::kGoButton:
+        viewer.go();
+        return true;
+    case frame::kStopButton:
+        viewer.stop();
+        return true;
+    case frame::kRefreshButton:
+        viewer.refresh();
+        return true;
+    case frame::kHomeButton:
+        viewer.home();
+        return true;
+    case frame::kSaveButton:
+        viewer.savePage();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PocketGui::createHtmlViews()
+{
+    QtMainDialog* dialog = m_window->mainDialog();
+    if (m_web || !dialog)
+        return;
+    // The start page comes with the program, as installing it puts it on the device.
+    (void)core::installStartPage(m_parts->device);
+    m_web = std::make_unique<Web>(*m_parts, *dialog);
+    m_web->tab.onShowWebTab = [this] { m_frame->showWebScreen(); };
+    QObject::connect(dialog->addressBox(), &QComboBox::textActivated, dialog, [this](const QString& text) {
+        if (m_web)
+            m_web->viewer.chooseAddress(toUtf8(text));
+    });
+}
+
+void PocketGui::releaseHtmlViews()
+{
+    m_web.reset();
 }
 
 bool PocketGui::registerContactStore()
@@ -220,6 +290,11 @@ void PocketGui::openStartPage(const std::string& page)
     QtMainDialog* dialog = m_window->mainDialog();
     if (!dialog)
         return;
+    if (m_web) {
+        m_web->tab.setAddressText(page);
+        m_web->viewer.openStartPage();
+        return;
+    }
     dialog->showAddress(page);
     const auto local = m_parts->device.toLocal(page);
     std::error_code error;
@@ -234,8 +309,10 @@ void PocketGui::showWebPage(const std::string& url)
     QtMainDialog* dialog = m_window->mainDialog();
     if (!dialog)
         return;
-    // FIXME: pages load through the web viewer of the core once it is hooked
-    // in; until then the address shows and the page says where it points.
+    if (m_web) {
+        m_web->viewer.show(url, true);
+        return;
+    }
     dialog->showAddress(url);
     dialog->webView()->setHtml(QStringLiteral("<p><a href='%1'>%1</a></p>").arg(toQString(url).toHtmlEscaped()));
 }

@@ -87,6 +87,8 @@ public:
 
     // FrameServices.
     bool registerContactStore() override;
+    void createHtmlViews() override;
+    void releaseHtmlViews() override;
     void prepareMessengers(::pocket::core::frame::FrameRouter& router) override;
     void closeMessengers() override;
     void setCodePage(const std::string& codePage) override;
@@ -118,7 +120,9 @@ public:
 
 private:
     struct Parts;
+    struct Web;
     void onButton(int id);
+    bool onWebButton(int id);
 
     std::unique_ptr<Parts> m_parts;
     std::unique_ptr<QtPocketWindow> m_window;
@@ -129,6 +133,7 @@ private:
     ::pocket::core::PcLink* m_link = nullptr;
     std::map<int, std::function<void()>> m_buttonHandlers;
     std::unique_ptr<PocketMessengers> m_messengers;
+    std::unique_ptr<Web> m_web;
     std::string m_codePage;
     std::unique_ptr<::pocket::core::frame::HandheldFrame> m_frame;
 };

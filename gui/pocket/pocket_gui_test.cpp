@@ -13,6 +13,7 @@
 #include "platform/testing/manual_clock.h"
 #include "pocket/core/dial_up.h"
 #include "pocket/core/pda_settings.h"
+#include "pocket/core/testing/loopback.h"
 #include "pocket/icq/icq_messenger.h"
 
 #include <QCheckBox>
@@ -309,6 +310,22 @@ TEST_F(PocketGuiTest, IcqLinkReportsThroughTheMainDialog)
     ASSERT_TRUE(gui().loop().runUntil([&] { return m_ui.callCount() > messages; }, 10s));
     EXPECT_EQ(m_ui.calls().back().title, "ICQ");
     EXPECT_EQ(gui().frame().router().droppedCount(), routedBefore);
+}
+
+TEST_F(PocketGuiTest, PcPagesShowUnderTheLoginIdAndLoadFromThePcWebPort)
+{
+    ::pocket::core::testing::OneShotHttpServer server(200, "<html><body><p>PC 문서</p></body></html>");
+    gui().settings().serverIp = "127.0.0.1";
+    gui().settings().myId = "kim";
+    gui().settings().pcWebPort = server.port();
+    gui().showWebPage("http://kim/pda_ReqDoc/a.html");
+    EXPECT_EQ(dialog().addressBox()->currentText(), QStringLiteral("http://kim/pda_ReqDoc/a.html"));
+    EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("PC 문서")));
+    EXPECT_NE(server.requestHead().find("GET /pda_ReqDoc/a.html"), std::string::npos);
+
+    // "home" goes back to the start page the program put on the device.
+    qobject_cast<QPushButton*>(dialog().control(frame::kHomeButton))->click();
+    EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("GO")));
 }
 
 TEST_F(PocketGuiTest, OptionsSheetStoresTheConnectionsPage)

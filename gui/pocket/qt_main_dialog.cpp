@@ -1,5 +1,6 @@
 #include "gui/pocket/qt_main_dialog.h"
 
+#include "gui/pocket/qt_html_view.h"
 #include "gui/qt_string.h"
 #include "pocket/core/frame_layout.h"
 
@@ -214,7 +215,7 @@ void QtMainDialog::buildWebControls()
         button(entry.id, QString::fromUtf8(entry.text), QRect(x, kBodyTop + 17, width, 16));
         x += width;
     }
-    m_webView = new QTextBrowser(this);
+    m_webView = makeLoaderBrowser(this);
     m_webView->setOpenLinks(false);
     m_webView->setFont(m_screen.font(11));
     add(frame::kWebView, m_webView, QRect(0, 58, kScreenWidth, kBottomRowTop - 60));

@@ -2,7 +2,7 @@
 //
 // Renders the handheld program's window offscreen into PNG files, so that
 // its look can be reviewed without a display: the main screen on the MSN
-// view, the My PC view after a log-in, the log-in dialog and the accounts
+// view, the My PC view after a log-in with its web view, the log-in dialog and the accounts
 // page of the options sheet, each on the emulated 240×320 screen at twice
 // its size. The program runs over its real core in a temporary home folder
 // at a fixed time; nothing connects anywhere.
@@ -142,6 +142,11 @@ int main(int argc, char** argv)
         gui.frame().onViewButton(frame::kButtonMyPc);
         app.processEvents();
         ok &= save(window.grab(), out / "pocket-mypc.png");
+        // "화면변경": the web view of the My PC view, on the start page.
+        gui.frame().toggleScreen();
+        app.processEvents();
+        ok &= save(window.grab(), out / "pocket-web.png");
+        gui.frame().toggleScreen();
         gui.frame().setConnected(false);
         gui.frame().onViewButton(frame::kButtonMsn);
 

@@ -1,0 +1,131 @@
+#include "gui/pocket/qt_html_view.h"
+
+#include "gui/pocket/qt_main_dialog.h"
+#include "gui/qt_string.h"
+#include "platform/result.h"
+#include "pocket/core/viewer_address.h"
+#include "pocket/core/viewer_page_loader.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+
+namespace gui::handheld {
+
+namespace {
+
+// A browser that asks the page loader for every resource of its page.
+class LoaderBrowser final : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+    ::pocket::core::PageLoader* loader = nullptr;
+    const std::string* pageAddress = nullptr;
+
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        if (!loader || !pageAddress)
+            return {};
+        auto loaded = loader->loadResource(*pageAddress, toUtf8(name.toString()));
+        if (!loaded)
+            return {};
+        const QByteArray bytes(loaded->content.data(), static_cast<qsizetype>(loaded->content.size()));
+        if (type == QTextDocument::ImageResource)
+            return QImage::fromData(bytes);
+        return bytes;
+    }
+};
+
+QString pageText(const std::string& text)
+{
+    return QStringLiteral("<p style='color:#606070'>%1</p>").arg(toQString(text).toHtmlEscaped());
+}
+
+} // namespace
+
+QtHtmlView::QtHtmlView(QTextBrowser& browser, ::pocket::core::PageLoader& loader)
+    : m_browser(browser)
+    , m_loader(loader)
+{
+    if (auto* own = dynamic_cast<LoaderBrowser*>(&m_browser)) {
+        own->loader = &m_loader;
+        own->pageAddress = &m_address;
+    }
+    m_browser.setOpenLinks(false);
+    QObject::connect(&m_browser, &QTextBrowser::anchorClicked, &m_browser, [this](const QUrl& link) {
+        const std::string target = ::pocket::core::resolveReference(m_address, toUtf8(link.toString()));
+        if (onLink)
+            onLink(target);
+        else
+            navigate(target);
+    });
+}
+
+void QtHtmlView::navigate(const std::string& url)
+{
+    m_address = url;
+    auto loaded = m_loader.load(url);
+    if (!loaded) {
+        m_browser.setHtml(pageText(url + "\n" + platform::describe(loaded.error())));
+        return;
+    }
+    const std::string& type = loaded->contentType;
+    const QByteArray bytes(loaded->content.data(), static_cast<qsizetype>(loaded->content.size()));
+    if (type.starts_with("text/html"))
+        m_browser.setHtml(QString::fromUtf8(bytes));
+    else if (type.starts_with("text/"))
+        m_browser.setPlainText(QString::fromUtf8(bytes));
+    else if (type.starts_with("image/"))
+        m_browser.setHtml(QStringLiteral("<img src='%1'>").arg(toQString(url).toHtmlEscaped()));
+    else
+        m_browser.setHtml(pageText(url + " (" + type + ")"));
+}
+
+void QtHtmlView::refresh()
+{
+    if (!m_address.empty())
+        navigate(m_address);
+}
+
+QTextBrowser* makeLoaderBrowser(QWidget* parent)
+{
+    return new LoaderBrowser(parent);
+}
+
+void QtWebTab::addAddress(const std::string& address)
+{
+    m_dialog.showAddress(address);
+}
+
+void QtWebTab::setAddressText(const std::string& address)
+{
+    m_dialog.addressBox()->setCurrentText(toQString(address));
+}
+
+std::string QtWebTab::addressText() const
+{
+    return toUtf8(m_dialog.addressBox()->currentText());
+}
+
+void QtWebTab::focusAddress()
+{
+    m_dialog.addressBox()->setFocus();
+}
+
+void QtWebTab::showWebTab()
+{
+    if (onShowWebTab)
+        onShowWebTab();
+}
+
+void QtWebTab::setWaitCursor(bool waiting)
+{
+    if (waiting == m_waiting)
+        return;
+    m_waiting = waiting;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace gui::handheld

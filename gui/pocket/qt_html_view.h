@@ -1,0 +1,70 @@
+#pragma once
+
+// File: gui/pocket/qt_html_view.h
+// The HTML control of the handheld: a text browser whose pages, images and
+// style sheets load through pocket::core::PageLoader (the PC's web server
+// over the HTTP stand-in, or files of the device root). Loads are
+// synchronous, so stop() has nothing to interrupt. A tapped link opens in
+// the same view. QtWebTab is the rest of the web tab: the address box of the
+// main dialog. GUI thread only.
+
+#include "pocket/core/web_viewer.h"
+
+#include <QTextBrowser>
+
+#include <functional>
+#include <string>
+
+namespace pocket::core {
+class PageLoader;
+}
+
+namespace gui::handheld {
+
+class QtMainDialog;
+
+// A text browser that asks a QtHtmlView's loader for its resources; give it
+// to the QtHtmlView that shows pages in it.
+QTextBrowser* makeLoaderBrowser(QWidget* parent);
+
+class QtHtmlView final : public ::pocket::core::HtmlView {
+public:
+    // Shows pages in `browser`, which must outlive this view.
+    QtHtmlView(QTextBrowser& browser, ::pocket::core::PageLoader& loader);
+
+    void navigate(const std::string& url) override;
+    void refresh() override;
+    void stop() override { }
+    std::string currentAddress() const override { return m_address; }
+
+    // Where a tapped link goes; the view's own navigate when unset.
+    std::function<void(const std::string&)> onLink;
+
+private:
+    QTextBrowser& m_browser;
+    ::pocket::core::PageLoader& m_loader;
+    std::string m_address;
+};
+
+class QtWebTab final : public ::pocket::core::WebTabView {
+public:
+    explicit QtWebTab(QtMainDialog& dialog)
+        : m_dialog(dialog)
+    {
+    }
+    // Switches the main dialog to the web view.
+    std::function<void()> onShowWebTab;
+
+    void addAddress(const std::string& address) override;
+    void setAddressText(const std::string& address) override;
+    std::string addressText() const override;
+    void focusAddress() override;
+    void showWebTab() override;
+    void setWaitCursor(bool waiting) override;
+
+private:
+    QtMainDialog& m_dialog;
+    bool m_waiting = false;
+};
+
+} // namespace gui::handheld
