@@ -81,6 +81,12 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     m_mail = std::make_unique<mail::MailRelay>(mailConfig, mailHooks);
     m_mail->setMailClientReady(mail::setUpMailClient(*m_registry, mailClientKind, m_ui));
     m_service->setMailCommands(m_mail.get());
+
+    convert::LibreOfficeConfig office;
+    office.profileFolder = m_config.home / "office-profile";
+    m_converters = std::make_unique<convert::DocumentConverterSet>(m_folders.root, m_winIni, office);
+    m_converterAdapter = std::make_unique<service::ConverterSetAdapter>(*m_converters);
+    m_service->setDocumentConverters(m_converterAdapter.get());
 }
 
 PcShell::~PcShell()

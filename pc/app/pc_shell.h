@@ -10,7 +10,9 @@
 #include "pc/app/login_dialog.h"
 #include "pc/app/settings_dialog.h"
 #include "pc/app/user_settings.h"
+#include "pc/convert/document_converter_set.h"
 #include "pc/mail/mail_relay.h"
+#include "pc/service/converter_set_adapter.h"
 #include "pc/service/drive_paths.h"
 #include "pc/service/http_web_service.h"
 #include "pc/service/remote_service.h"
@@ -96,6 +98,10 @@ private:
     std::unique_ptr<service::HttpWebService> m_web;
     platform::Profile m_winIni;
     std::unique_ptr<mail::MailRelay> m_mail; // Destroyed before the service.
+    // The document converters of the view requests; the service, which waits
+    // for a running conversion, is destroyed before them.
+    std::unique_ptr<convert::DocumentConverterSet> m_converters;
+    std::unique_ptr<service::ConverterSetAdapter> m_converterAdapter;
     service::Credentials m_credentials;
     UserSettings m_userSettings;
 };
