@@ -1,5 +1,6 @@
 #include "pocket/icq/icq_messenger.h"
 #include "pocket/icq/contact_file.h"
+#include "pocket/icq/icq_page.h"
 #include "pocket/icq/testing/fake_link.h"
 #include "pocket/icq/testing/fake_views.h"
 
@@ -271,7 +272,10 @@ TEST_F(IcqMessengerTest, EndOfOfflineMessagesDeletesThemAndAsksForEveryonesInfor
 TEST_F(IcqMessengerTest, StatusCommandsMenuAndReset)
 {
     signOn({ "11111" });
-    messenger.setOwnStatus(*statusOfCommand(command::kStatusOccupied));
+    core::PdaSettings settings;
+    IcqPage commands(messenger, settings);
+    EXPECT_FALSE(commands.onCommand(command::kAddContact, "")); // A dialog of the page's own.
+    EXPECT_TRUE(commands.onCommand(command::kStatusOccupied, ""));
     EXPECT_EQ(sent(1, 0x1E).at(0).snacData, tlv(6, bigEndian32(16)));
     EXPECT_EQ(page.statusLine, "123456 (다른 용무 중)");
     EXPECT_EQ(page.bitmap, 115);
@@ -279,12 +283,16 @@ TEST_F(IcqMessengerTest, StatusCommandsMenuAndReset)
     EXPECT_FALSE(messenger.menuState().connect);
 
     ui.pushAnswer(Answer::Ok);
-    messenger.logout();
+    EXPECT_TRUE(commands.onCommand(command::kLogout, ""));
     EXPECT_EQ(messenger.contacts().size(), 0u);
     EXPECT_TRUE(tree.items.empty());
     EXPECT_EQ(page.statusLine, "123456 (오프라인)");
     EXPECT_TRUE(messenger.menuState().connect);
     EXPECT_FALSE(messenger.menuState().statusMenu);
+
+    // Connecting without an account asks for one in the settings.
+    commands.onCommand(command::kConnect, "");
+    EXPECT_EQ(ui.lastText(), session_text::kEnterAccount);
 }
 
 } // namespace
