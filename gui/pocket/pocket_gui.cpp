@@ -44,14 +44,14 @@ namespace core = ::pocket::core;
 
 namespace {
 
-constexpr const char* kAboutText = "Quillon for Pocket PC\n내 PC와 메신저를 손안에서.";
+    constexpr const char* kAboutText = "Quillon for Pocket PC\n내 PC와 메신저를 손안에서.";
 
-// Shown when the device has no start page of its own.
-constexpr const char* kWelcomePage = "<html><body style='font-family: NanumGothic'>"
-                                     "<h3 style='color:#1c4aa8'>Quillon</h3>"
-                                     "<p>PC에 접속하려면 <b>Tools → 접속하기</b>를 누르세요.</p>"
-                                     "<p>메신저 계정과 PC IP는 <b>Tools → 환경설정</b>에서 "
-                                     "등록합니다.</p></body></html>";
+    // Shown when the device has no start page of its own.
+    constexpr const char* kWelcomePage = "<html><body style='font-family: NanumGothic'>"
+                                         "<h3 style='color:#1c4aa8'>Quillon</h3>"
+                                         "<p>PC에 접속하려면 <b>Tools → 접속하기</b>를 누르세요.</p>"
+                                         "<p>메신저 계정과 PC IP는 <b>Tools → 환경설정</b>에서 "
+                                         "등록합니다.</p></body></html>";
 
 } // namespace
 
@@ -129,7 +129,8 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     p.viewerHost.setViewers(p.viewers.get());
     p.inbox = std::make_unique<::pocket::ink::PenInbox>(p.device.root(), p.ui, *p.viewers);
     m_penBoxView = std::make_unique<gui::ink::QtPenMessageBox>();
-    p.penBox = std::make_unique<::pocket::ink::PenMessageBox>(p.device.root(), *m_penBoxView, p.ui, *p.viewers);
+    p.penBox
+        = std::make_unique<::pocket::ink::PenMessageBox>(p.device.root(), *m_penBoxView, p.ui, *p.viewers);
     m_penBoxView->setBox(p.penBox.get());
 
     p.link = std::make_unique<core::PcLink>(p.loop, p.ui, p.settings, *this);
@@ -138,12 +139,14 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     p.login = std::make_unique<core::LoginDialog>(*p.link, p.store, p.settings, p.ui, *m_loginView);
     m_loginView->setLogic(p.login.get());
     p.sheet = std::make_unique<core::OptionsSheet>(p.store, p.settings, p.ui, p.dialUp, *this);
-    m_sheetView = std::make_unique<QtOptionsSheet>(*p.sheet, p.store, p.settings, p.ui, options.screen, m_window.get());
+    m_sheetView = std::make_unique<QtOptionsSheet>(
+        *p.sheet, p.store, p.settings, p.ui, options.screen, m_window.get());
 
-    p.titleBand = std::make_unique<::pocket::device::TitleBand>(*m_window->titleBand(), *m_window->titleBand(), p.loop,
-        p.clock);
+    p.titleBand = std::make_unique<::pocket::device::TitleBand>(
+        *m_window->titleBand(), *m_window->titleBand(), p.loop, p.clock);
     m_frame = std::make_unique<frame::HandheldFrame>(
-        frame::FrameParts { p.loop, p.ui, p.registry, p.store, p.settings, *p.link, p.dialUp }, *m_window, *this);
+        frame::FrameParts { p.loop, p.ui, p.registry, p.store, p.settings, *p.link, p.dialUp }, *m_window,
+        *this);
 
     m_window->onCommand = [this](int id) { (void)m_frame->onCommand(id); };
     m_window->onButton = [this](int id) { onButton(id); };
@@ -264,8 +267,9 @@ void PocketGui::prepareMessengers(frame::FrameRouter& router)
 {
     if (m_messengers || !m_window->mainDialog())
         return;
-    m_messengers = std::make_unique<PocketMessengers>(m_parts->loop, m_parts->clock, m_parts->ui, m_parts->registry,
-        m_parts->settings, m_parts->device.root(), *m_window->mainDialog(), *m_parts->inbox);
+    m_messengers
+        = std::make_unique<PocketMessengers>(m_parts->loop, m_parts->clock, m_parts->ui, m_parts->registry,
+            m_parts->settings, m_parts->device.root(), *m_window->mainDialog(), *m_parts->inbox);
     m_messengers->prepare(router);
     m_messengers->setCodePage(m_codePage);
 }
@@ -314,7 +318,8 @@ void PocketGui::showWebPage(const std::string& url)
         return;
     }
     dialog->showAddress(url);
-    dialog->webView()->setHtml(QStringLiteral("<p><a href='%1'>%1</a></p>").arg(toQString(url).toHtmlEscaped()));
+    dialog->webView()->setHtml(
+        QStringLiteral("<p><a href='%1'>%1</a></p>").arg(toQString(url).toHtmlEscaped()));
 }
 
 void PocketGui::showAbout()

@@ -113,7 +113,10 @@ public:
 
     // A tap on a main-dialog button that the frame itself does not handle
     // (the My PC, e-mail and web buttons), for the views that own them.
-    void setButtonHandler(int id, std::function<void()> handler) { m_buttonHandlers[id] = std::move(handler); }
+    void setButtonHandler(int id, std::function<void()> handler)
+    {
+        m_buttonHandlers[id] = std::move(handler);
+    }
 
     // The MSN and ICQ sessions and pages, once the main dialog is up.
     PocketMessengers* messengers() { return m_messengers.get(); }

@@ -18,342 +18,345 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QTreeWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <cstring>
+#include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <mutex>
 #include <thread>
 #include <unistd.h>
 
 namespace gui::handheld {
 namespace {
 
-namespace frame = ::pocket::core::frame;
-using namespace std::chrono_literals;
+    namespace frame = ::pocket::core::frame;
+    using namespace std::chrono_literals;
 
-class NoDialUp final : public ::pocket::core::DialUp {
-public:
-    std::vector<std::string> phonebookEntries() override { return {}; }
-    std::optional<std::vector<std::string>> activeConnections() override { return std::nullopt; }
-    bool startDial(const std::string&) override { return false; }
-    bool hangUp(const std::string&) override { return false; }
-};
+    class NoDialUp final : public ::pocket::core::DialUp {
+    public:
+        std::vector<std::string> phonebookEntries() override { return {}; }
+        std::optional<std::vector<std::string>> activeConnections() override { return std::nullopt; }
+        bool startDial(const std::string&) override { return false; }
+        bool hangUp(const std::string&) override { return false; }
+    };
 
-// A PC that takes one log-in request and answers it with `answerText`.
-class LoginPeer {
-public:
-    explicit LoginPeer(std::string answerText)
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 1);
-        socklen_t length = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
-        m_thread = std::thread([this, answerText] { serve(answerText); });
-    }
-    ~LoginPeer()
-    {
-        m_thread.join();
-        ::close(m_listener);
-    }
-
-    std::uint16_t port = 0;
-    std::string request;
-
-private:
-    void serve(const std::string& answerText)
-    {
-        int client = ::accept(m_listener, nullptr, nullptr);
-        char byte = 0;
-        while (::recv(client, &byte, 1, 0) == 1 && byte != '\0')
-            request.push_back(byte);
-        // The 1032-byte answer: first, code (little-endian), 1024 bytes of text.
-        std::string record(1032, '\0');
-        const std::uint32_t first = 1;
-        const std::uint32_t code = 310;
-        for (int i = 0; i < 4; ++i) {
-            record[i] = static_cast<char>((first >> (8 * i)) & 0xff);
-            record[4 + i] = static_cast<char>((code >> (8 * i)) & 0xff);
+    // A PC that takes one log-in request and answers it with `answerText`.
+    class LoginPeer {
+    public:
+        explicit LoginPeer(std::string answerText)
+        {
+            m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address {};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            ::listen(m_listener, 1);
+            socklen_t length = sizeof address;
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+            port = ntohs(address.sin_port);
+            m_thread = std::thread([this, answerText] { serve(answerText); });
         }
-        std::memcpy(record.data() + 8, answerText.data(), answerText.size());
-        (void)::send(client, record.data(), record.size(), MSG_NOSIGNAL);
-        // Hold the connection until the handheld closes it.
-        while (::recv(client, &byte, 1, 0) > 0) { }
-        ::close(client);
-    }
+        ~LoginPeer()
+        {
+            m_thread.join();
+            ::close(m_listener);
+        }
 
-    int m_listener = -1;
-    std::thread m_thread;
-};
+        std::uint16_t port = 0;
+        std::string request;
 
-// A login server that greets with one frame, keeps what the client answers
-// and closes the connection once the answer is whole.
-class GreetingPeer {
-public:
-    explicit GreetingPeer(std::string greeting)
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 1);
-        socklen_t length = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
-        m_thread = std::thread([this, greeting] {
+    private:
+        void serve(const std::string& answerText)
+        {
             int client = ::accept(m_listener, nullptr, nullptr);
-            (void)::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL);
-            std::string reply;
-            char buffer[512];
-            // A FLAP frame: '*', channel, sequence (2), length (2), data.
-            while (reply.size() < 6 || reply.size() < 6u + ((std::uint8_t(reply[4]) << 8) | std::uint8_t(reply[5]))) {
-                const auto got = ::recv(client, buffer, sizeof buffer, 0);
-                if (got <= 0)
-                    break;
-                reply.append(buffer, static_cast<std::size_t>(got));
+            char byte = 0;
+            while (::recv(client, &byte, 1, 0) == 1 && byte != '\0')
+                request.push_back(byte);
+            // The 1032-byte answer: first, code (little-endian), 1024 bytes of text.
+            std::string record(1032, '\0');
+            const std::uint32_t first = 1;
+            const std::uint32_t code = 310;
+            for (int i = 0; i < 4; ++i) {
+                record[i] = static_cast<char>((first >> (8 * i)) & 0xff);
+                record[4 + i] = static_cast<char>((code >> (8 * i)) & 0xff);
             }
-            {
-                std::lock_guard lock(m_mutex);
-                m_reply = reply;
-            }
+            std::memcpy(record.data() + 8, answerText.data(), answerText.size());
+            (void)::send(client, record.data(), record.size(), MSG_NOSIGNAL);
+            // Hold the connection until the handheld closes it.
+            while (::recv(client, &byte, 1, 0) > 0) { }
             ::close(client);
-        });
-    }
-    ~GreetingPeer()
-    {
-        m_thread.join();
-        ::close(m_listener);
-    }
-    std::string reply()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_reply;
-    }
-
-    std::uint16_t port = 0;
-
-private:
-    int m_listener = -1;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::string m_reply;
-};
-
-class PocketGuiTest : public ::testing::Test {
-protected:
-    PocketGuiTest()
-    {
-        gui::testing::offscreenApp();
-        m_home = std::filesystem::temp_directory_path()
-            / ("pocket_gui_test_" + std::to_string(::getpid()) + "_"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_home);
-        std::filesystem::create_directories(m_home);
-    }
-    ~PocketGuiTest() override
-    {
-        m_gui.reset();
-        std::filesystem::remove_all(m_home);
-    }
-
-    PocketGui& gui()
-    {
-        if (!m_gui) {
-            m_gui = std::make_unique<PocketGui>(PocketGuiOptions { .home = m_home,
-                                                    .screen = { 1 },
-                                                    .clock = &m_clock,
-                                                    .ui = &m_ui,
-                                                    .dialUp = &m_dialUp,
-                                                    .singleInstance = false },
-                *m_registry);
-            EXPECT_EQ(m_gui->start(), frame::StartResult::Running);
         }
-        return *m_gui;
-    }
 
-    QtMainDialog& dialog() { return *gui().window().mainDialog(); }
+        int m_listener = -1;
+        std::thread m_thread;
+    };
 
-    QAction* menuAction(int resource, int command)
-    {
-        for (auto* button : gui().window().menuBarWidget(resource)->findChildren<QToolButton*>()) {
-            for (QAction* action : button->menu()->actions()) {
-                if (action->data().toInt() == command)
-                    return action;
+    // A login server that greets with one frame, keeps what the client answers
+    // and closes the connection once the answer is whole.
+    class GreetingPeer {
+    public:
+        explicit GreetingPeer(std::string greeting)
+        {
+            m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address {};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            ::listen(m_listener, 1);
+            socklen_t length = sizeof address;
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+            port = ntohs(address.sin_port);
+            m_thread = std::thread([this, greeting] {
+                int client = ::accept(m_listener, nullptr, nullptr);
+                (void)::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL);
+                std::string reply;
+                char buffer[512];
+                // A FLAP frame: '*', channel, sequence (2), length (2), data.
+                while (reply.size() < 6
+                    || reply.size() < 6u + ((std::uint8_t(reply[4]) << 8) | std::uint8_t(reply[5]))) {
+                    const auto got = ::recv(client, buffer, sizeof buffer, 0);
+                    if (got <= 0)
+                        break;
+                    reply.append(buffer, static_cast<std::size_t>(got));
+                }
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_reply = reply;
+                }
+                ::close(client);
+            });
+        }
+        ~GreetingPeer()
+        {
+            m_thread.join();
+            ::close(m_listener);
+        }
+        std::string reply()
+        {
+            std::lock_guard lock(m_mutex);
+            return m_reply;
+        }
+
+        std::uint16_t port = 0;
+
+    private:
+        int m_listener = -1;
+        std::thread m_thread;
+        std::mutex m_mutex;
+        std::string m_reply;
+    };
+
+    class PocketGuiTest : public ::testing::Test {
+    protected:
+        PocketGuiTest()
+        {
+            gui::testing::offscreenApp();
+            m_home = std::filesystem::temp_directory_path()
+                / ("pocket_gui_test_" + std::to_string(::getpid()) + "_"
+                    + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            std::filesystem::remove_all(m_home);
+            std::filesystem::create_directories(m_home);
+        }
+        ~PocketGuiTest() override
+        {
+            m_gui.reset();
+            std::filesystem::remove_all(m_home);
+        }
+
+        PocketGui& gui()
+        {
+            if (!m_gui) {
+                m_gui = std::make_unique<PocketGui>(PocketGuiOptions { .home = m_home,
+                                                        .screen = { 1 },
+                                                        .clock = &m_clock,
+                                                        .ui = &m_ui,
+                                                        .dialUp = &m_dialUp,
+                                                        .singleInstance = false },
+                    *m_registry);
+                EXPECT_EQ(m_gui->start(), frame::StartResult::Running);
             }
+            return *m_gui;
         }
-        return nullptr;
+
+        QtMainDialog& dialog() { return *gui().window().mainDialog(); }
+
+        QAction* menuAction(int resource, int command)
+        {
+            for (auto* button : gui().window().menuBarWidget(resource)->findChildren<QToolButton*>()) {
+                for (QAction* action : button->menu()->actions()) {
+                    if (action->data().toInt() == command)
+                        return action;
+                }
+            }
+            return nullptr;
+        }
+
+        std::filesystem::path m_home;
+        platform::testing::ManualClock m_clock;
+        platform::testing::FakeUi m_ui;
+        NoDialUp m_dialUp;
+        std::unique_ptr<platform::Registry> m_registry = platform::Registry::inMemory();
+        std::unique_ptr<PocketGui> m_gui;
+    };
+
+    TEST_F(PocketGuiTest, StartsDisconnectedOnTheFirstMessengerWithTheClockDrawn)
+    {
+        EXPECT_EQ(gui().window().shownMenuBar(), frame::kMenuBarDisconnected);
+        EXPECT_FALSE(gui().window().menuBarWidget(frame::kMenuBarDisconnected)->isHidden());
+        EXPECT_TRUE(gui().window().menuBarWidget(frame::kMenuBarConnected)->isHidden());
+        ASSERT_NE(menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect), nullptr);
+        EXPECT_EQ(
+            menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect)->text(), QStringLiteral("접속하기"));
+        EXPECT_EQ(
+            menuAction(frame::kMenuBarConnected, frame::kCmdDisconnect)->text(), QStringLiteral("접속끊기"));
+        EXPECT_TRUE(dialog().isControlShown(frame::kMsnTree));
+        EXPECT_FALSE(dialog().isControlShown(frame::kMyPcTree));
+        EXPECT_FALSE(dialog().isControlShown(frame::kButtonYahoo));
+        EXPECT_FALSE(gui().window().titleBand()->clockText().isEmpty());
+        EXPECT_EQ(gui().window().size(), QSize(kScreenWidth, kScreenHeight));
+        // The MSN page draws its tree, and the main dialog passes the session's
+        // redraw messages on to it.
+        EXPECT_EQ(dialog().msnTree()->headerItem()->text(0), QStringLiteral("사용자 정보를 등록해주세요."));
+        EXPECT_EQ(dialog().msnTree()->topLevelItem(0)->text(0), QStringLiteral("온라인 사용자"));
+        EXPECT_TRUE(gui().frame().router().route(4027, 10000, 1).has_value());
+        EXPECT_TRUE(gui().frame().router().route(5026, 0, 0).has_value());
+        EXPECT_FALSE(gui().frame().router().route(4032, 0, 0).has_value());
+
+        // The start timer opens the start page in the web view.
+        m_clock.advance(100ms);
+        gui().loop().processPending();
+        EXPECT_EQ(dialog().addressBox()->currentText(), QStringLiteral("\\Windows\\pda_hello.html"));
+        EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("Quillon")));
     }
 
-    std::filesystem::path m_home;
-    platform::testing::ManualClock m_clock;
-    platform::testing::FakeUi m_ui;
-    NoDialUp m_dialUp;
-    std::unique_ptr<platform::Registry> m_registry = platform::Registry::inMemory();
-    std::unique_ptr<PocketGui> m_gui;
-};
+    TEST_F(PocketGuiTest, ViewButtonsAndScreenChangeShowTheirControls)
+    {
+        qobject_cast<QPushButton*>(dialog().control(frame::kButtonMyPc))->click();
+        EXPECT_TRUE(dialog().isControlShown(frame::kMyPcTree));
+        EXPECT_FALSE(dialog().isControlShown(frame::kMsnTree));
+        qobject_cast<QPushButton*>(dialog().control(frame::kScreenChangePc))->click();
+        EXPECT_TRUE(dialog().isControlShown(frame::kWebView));
+        EXPECT_FALSE(dialog().isControlShown(frame::kMyPcTree));
+        qobject_cast<QPushButton*>(dialog().control(frame::kButtonMail))->click();
+        EXPECT_TRUE(dialog().isControlShown(frame::kMailList));
+        EXPECT_FALSE(dialog().isControlShown(frame::kWebView));
+        EXPECT_TRUE(qobject_cast<QPushButton*>(dialog().control(frame::kButtonMail))->isChecked());
+        EXPECT_FALSE(qobject_cast<QPushButton*>(dialog().control(frame::kButtonMsn))->isChecked());
+    }
 
-TEST_F(PocketGuiTest, StartsDisconnectedOnTheFirstMessengerWithTheClockDrawn)
-{
-    EXPECT_EQ(gui().window().shownMenuBar(), frame::kMenuBarDisconnected);
-    EXPECT_FALSE(gui().window().menuBarWidget(frame::kMenuBarDisconnected)->isHidden());
-    EXPECT_TRUE(gui().window().menuBarWidget(frame::kMenuBarConnected)->isHidden());
-    ASSERT_NE(menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect), nullptr);
-    EXPECT_EQ(menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect)->text(), QStringLiteral("접속하기"));
-    EXPECT_EQ(menuAction(frame::kMenuBarConnected, frame::kCmdDisconnect)->text(), QStringLiteral("접속끊기"));
-    EXPECT_TRUE(dialog().isControlShown(frame::kMsnTree));
-    EXPECT_FALSE(dialog().isControlShown(frame::kMyPcTree));
-    EXPECT_FALSE(dialog().isControlShown(frame::kButtonYahoo));
-    EXPECT_FALSE(gui().window().titleBand()->clockText().isEmpty());
-    EXPECT_EQ(gui().window().size(), QSize(kScreenWidth, kScreenHeight));
-    // The MSN page draws its tree, and the main dialog passes the session's
-    // redraw messages on to it.
-    EXPECT_EQ(dialog().msnTree()->headerItem()->text(0), QStringLiteral("사용자 정보를 등록해주세요."));
-    EXPECT_EQ(dialog().msnTree()->topLevelItem(0)->text(0), QStringLiteral("온라인 사용자"));
-    EXPECT_TRUE(gui().frame().router().route(4027, 10000, 1).has_value());
-    EXPECT_TRUE(gui().frame().router().route(5026, 0, 0).has_value());
-    EXPECT_FALSE(gui().frame().router().route(4032, 0, 0).has_value());
+    TEST_F(PocketGuiTest, LoginDialogChecksItsFieldsThroughTheCore)
+    {
+        menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect)->trigger();
+        EXPECT_TRUE(gui().loginDialog().isVisible());
+        gui().loginDialog().connectButton()->click();
+        EXPECT_EQ(m_ui.lastText(), "환경 설정에서 PC IP 를 입력해 주십시오.");
+        gui().settings().serverIp = "127.0.0.1";
+        gui().loginDialog().connectButton()->click();
+        EXPECT_EQ(m_ui.lastText(), "아이디를 입력해주세요.");
+        EXPECT_TRUE(gui().loginDialog().isVisible());
+        gui().loginDialog().cancelButton()->click();
+        EXPECT_FALSE(gui().loginDialog().isVisible());
+    }
 
-    // The start timer opens the start page in the web view.
-    m_clock.advance(100ms);
-    gui().loop().processPending();
-    EXPECT_EQ(dialog().addressBox()->currentText(), QStringLiteral("\\Windows\\pda_hello.html"));
-    EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("Quillon")));
-}
+    TEST_F(PocketGuiTest, LoginToAPcShowsItsDrivesAndTheConnectedMenu)
+    {
+        LoginPeer peer("OK\\c:d:");
+        gui().settings().serverIp = "127.0.0.1";
+        gui().settings().pcPort = peer.port;
+        gui().link().prepare();
+        menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect)->trigger();
+        gui().loginDialog().idEdit()->setText(QStringLiteral("kim"));
+        gui().loginDialog().passwordEdit()->setText(QStringLiteral("비밀"));
+        gui().loginDialog().connectButton()->click();
+        ASSERT_TRUE(gui().loop().runUntil([&] { return gui().link().isLoggedIn(); }, 10s));
+        EXPECT_EQ(m_ui.lastText(), "로그인되었습니다.");
+        EXPECT_FALSE(gui().loginDialog().isVisible());
+        EXPECT_EQ(gui().window().shownMenuBar(), frame::kMenuBarConnected);
+        auto* tree = dialog().pcTree();
+        ASSERT_EQ(tree->topLevelItemCount(), 3);
+        EXPECT_EQ(tree->topLevelItem(1)->text(0), QStringLiteral("C:"));
+        EXPECT_EQ(tree->topLevelItem(2)->text(0), QStringLiteral("D:"));
+        m_gui.reset(); // Closes the connection, so that the peer ends.
+        EXPECT_EQ(peer.request, "0xx0:0 0xx1:310 0xx2:kim\n비밀");
+    }
 
-TEST_F(PocketGuiTest, ViewButtonsAndScreenChangeShowTheirControls)
-{
-    qobject_cast<QPushButton*>(dialog().control(frame::kButtonMyPc))->click();
-    EXPECT_TRUE(dialog().isControlShown(frame::kMyPcTree));
-    EXPECT_FALSE(dialog().isControlShown(frame::kMsnTree));
-    qobject_cast<QPushButton*>(dialog().control(frame::kScreenChangePc))->click();
-    EXPECT_TRUE(dialog().isControlShown(frame::kWebView));
-    EXPECT_FALSE(dialog().isControlShown(frame::kMyPcTree));
-    qobject_cast<QPushButton*>(dialog().control(frame::kButtonMail))->click();
-    EXPECT_TRUE(dialog().isControlShown(frame::kMailList));
-    EXPECT_FALSE(dialog().isControlShown(frame::kWebView));
-    EXPECT_TRUE(qobject_cast<QPushButton*>(dialog().control(frame::kButtonMail))->isChecked());
-    EXPECT_FALSE(qobject_cast<QPushButton*>(dialog().control(frame::kButtonMsn))->isChecked());
-}
+    TEST_F(PocketGuiTest, IcqLinkReportsThroughTheMainDialog)
+    {
+        using namespace std::string_literals;
+        GreetingPeer peer("*\x01\x00\x01\x00\x04\x00\x00\x00\x01"s);
+        ASSERT_TRUE(m_registry->createKey(::pocket::core::kSettingsKey));
+        ASSERT_TRUE(m_registry->setString(
+            ::pocket::core::kSettingsKey, kIcqServerValue, "127.0.0.1:" + std::to_string(peer.port)));
+        ASSERT_NE(gui().messengers(), nullptr);
+        const auto routedBefore = gui().frame().router().droppedCount();
+        gui().messengers()->icqMessenger()->connect("123456", "pw");
+        // The hello arrives as 5025 at the main dialog, which hands it to the
+        // session; the session answers with its log-in frame.
+        ASSERT_TRUE(gui().loop().runUntil([&] { return !peer.reply().empty(); }, 10s));
+        const std::string reply = peer.reply();
+        ASSERT_GE(reply.size(), 6u);
+        EXPECT_EQ(reply[0], '*');
+        EXPECT_EQ(reply[1], 1); // The sign-on channel.
+        EXPECT_EQ(dialog().icqTree()->headerItem()->text(0), QStringLiteral("User identifying.."));
+        // The peer closes: 5026 reaches the session the same way.
+        const auto messages = m_ui.callCount();
+        ASSERT_TRUE(gui().loop().runUntil([&] { return m_ui.callCount() > messages; }, 10s));
+        EXPECT_EQ(m_ui.calls().back().title, "ICQ");
+        EXPECT_EQ(gui().frame().router().droppedCount(), routedBefore);
+    }
 
-TEST_F(PocketGuiTest, LoginDialogChecksItsFieldsThroughTheCore)
-{
-    menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect)->trigger();
-    EXPECT_TRUE(gui().loginDialog().isVisible());
-    gui().loginDialog().connectButton()->click();
-    EXPECT_EQ(m_ui.lastText(), "환경 설정에서 PC IP 를 입력해 주십시오.");
-    gui().settings().serverIp = "127.0.0.1";
-    gui().loginDialog().connectButton()->click();
-    EXPECT_EQ(m_ui.lastText(), "아이디를 입력해주세요.");
-    EXPECT_TRUE(gui().loginDialog().isVisible());
-    gui().loginDialog().cancelButton()->click();
-    EXPECT_FALSE(gui().loginDialog().isVisible());
-}
+    TEST_F(PocketGuiTest, PcPagesShowUnderTheLoginIdAndLoadFromThePcWebPort)
+    {
+        ::pocket::core::testing::OneShotHttpServer server(200, "<html><body><p>PC 문서</p></body></html>");
+        gui().settings().serverIp = "127.0.0.1";
+        gui().settings().myId = "kim";
+        gui().settings().pcWebPort = server.port();
+        gui().showWebPage("http://kim/pda_ReqDoc/a.html");
+        EXPECT_EQ(dialog().addressBox()->currentText(), QStringLiteral("http://kim/pda_ReqDoc/a.html"));
+        EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("PC 문서")));
+        EXPECT_NE(server.requestHead().find("GET /pda_ReqDoc/a.html"), std::string::npos);
 
-TEST_F(PocketGuiTest, LoginToAPcShowsItsDrivesAndTheConnectedMenu)
-{
-    LoginPeer peer("OK\\c:d:");
-    gui().settings().serverIp = "127.0.0.1";
-    gui().settings().pcPort = peer.port;
-    gui().link().prepare();
-    menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect)->trigger();
-    gui().loginDialog().idEdit()->setText(QStringLiteral("kim"));
-    gui().loginDialog().passwordEdit()->setText(QStringLiteral("비밀"));
-    gui().loginDialog().connectButton()->click();
-    ASSERT_TRUE(gui().loop().runUntil([&] { return gui().link().isLoggedIn(); }, 10s));
-    EXPECT_EQ(m_ui.lastText(), "로그인되었습니다.");
-    EXPECT_FALSE(gui().loginDialog().isVisible());
-    EXPECT_EQ(gui().window().shownMenuBar(), frame::kMenuBarConnected);
-    auto* tree = dialog().pcTree();
-    ASSERT_EQ(tree->topLevelItemCount(), 3);
-    EXPECT_EQ(tree->topLevelItem(1)->text(0), QStringLiteral("C:"));
-    EXPECT_EQ(tree->topLevelItem(2)->text(0), QStringLiteral("D:"));
-    m_gui.reset(); // Closes the connection, so that the peer ends.
-    EXPECT_EQ(peer.request, "0xx0:0 0xx1:310 0xx2:kim\n비밀");
-}
+        // "home" goes back to the start page the program put on the device.
+        qobject_cast<QPushButton*>(dialog().control(frame::kHomeButton))->click();
+        EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("GO")));
+    }
 
-TEST_F(PocketGuiTest, IcqLinkReportsThroughTheMainDialog)
-{
-    using namespace std::string_literals;
-    GreetingPeer peer("*\x01\x00\x01\x00\x04\x00\x00\x00\x01"s);
-    ASSERT_TRUE(m_registry->createKey(::pocket::core::kSettingsKey));
-    ASSERT_TRUE(m_registry->setString(::pocket::core::kSettingsKey, kIcqServerValue,
-        "127.0.0.1:" + std::to_string(peer.port)));
-    ASSERT_NE(gui().messengers(), nullptr);
-    const auto routedBefore = gui().frame().router().droppedCount();
-    gui().messengers()->icqMessenger()->connect("123456", "pw");
-    // The hello arrives as 5025 at the main dialog, which hands it to the
-    // session; the session answers with its log-in frame.
-    ASSERT_TRUE(gui().loop().runUntil([&] { return !peer.reply().empty(); }, 10s));
-    const std::string reply = peer.reply();
-    ASSERT_GE(reply.size(), 6u);
-    EXPECT_EQ(reply[0], '*');
-    EXPECT_EQ(reply[1], 1); // The sign-on channel.
-    EXPECT_EQ(dialog().icqTree()->headerItem()->text(0), QStringLiteral("User identifying.."));
-    // The peer closes: 5026 reaches the session the same way.
-    const auto messages = m_ui.callCount();
-    ASSERT_TRUE(gui().loop().runUntil([&] { return m_ui.callCount() > messages; }, 10s));
-    EXPECT_EQ(m_ui.calls().back().title, "ICQ");
-    EXPECT_EQ(gui().frame().router().droppedCount(), routedBefore);
-}
+    TEST_F(PocketGuiTest, OptionsSheetStoresTheConnectionsPage)
+    {
+        menuAction(frame::kMenuBarDisconnected, frame::kCmdOptions)->trigger();
+        auto& sheet = gui().optionsSheet();
+        EXPECT_TRUE(sheet.isVisible());
+        sheet.tabs()->setCurrentIndex(1);
+        sheet.connections().pcIp->setText(QStringLiteral("10.0.0.7"));
+        m_ui.pushAnswer(platform::Answer::Ok);
+        sheet.applyPage(::pocket::core::OptionsPage::Connections);
+        EXPECT_FALSE(sheet.isVisible());
+        EXPECT_EQ(gui().settings().serverIp, "10.0.0.7");
+        EXPECT_EQ(m_registry->getString(::pocket::core::kSettingsKey, "SEVER_IP"), "10.0.0.7");
+    }
 
-TEST_F(PocketGuiTest, PcPagesShowUnderTheLoginIdAndLoadFromThePcWebPort)
-{
-    ::pocket::core::testing::OneShotHttpServer server(200, "<html><body><p>PC 문서</p></body></html>");
-    gui().settings().serverIp = "127.0.0.1";
-    gui().settings().myId = "kim";
-    gui().settings().pcWebPort = server.port();
-    gui().showWebPage("http://kim/pda_ReqDoc/a.html");
-    EXPECT_EQ(dialog().addressBox()->currentText(), QStringLiteral("http://kim/pda_ReqDoc/a.html"));
-    EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("PC 문서")));
-    EXPECT_NE(server.requestHead().find("GET /pda_ReqDoc/a.html"), std::string::npos);
-
-    // "home" goes back to the start page the program put on the device.
-    qobject_cast<QPushButton*>(dialog().control(frame::kHomeButton))->click();
-    EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("GO")));
-}
-
-TEST_F(PocketGuiTest, OptionsSheetStoresTheConnectionsPage)
-{
-    menuAction(frame::kMenuBarDisconnected, frame::kCmdOptions)->trigger();
-    auto& sheet = gui().optionsSheet();
-    EXPECT_TRUE(sheet.isVisible());
-    sheet.tabs()->setCurrentIndex(1);
-    sheet.connections().pcIp->setText(QStringLiteral("10.0.0.7"));
-    m_ui.pushAnswer(platform::Answer::Ok);
-    sheet.applyPage(::pocket::core::OptionsPage::Connections);
-    EXPECT_FALSE(sheet.isVisible());
-    EXPECT_EQ(gui().settings().serverIp, "10.0.0.7");
-    EXPECT_EQ(m_registry->getString(::pocket::core::kSettingsKey, "SEVER_IP"), "10.0.0.7");
-}
-
-TEST_F(PocketGuiTest, ExitAsksAndCancelKeepsTheWindow)
-{
-    gui().window().show();
-    m_ui.pushAnswer(platform::Answer::Cancel);
-    gui().window().close(); // The close button asks too.
-    EXPECT_TRUE(gui().window().isVisible());
-    EXPECT_EQ(m_ui.lastText(), "종료하시겠습니까?");
-    m_ui.pushAnswer(platform::Answer::Ok);
-    menuAction(frame::kMenuBarDisconnected, frame::kCmdExit)->trigger();
-    EXPECT_FALSE(gui().window().isVisible());
-    EXPECT_FALSE(gui().frame().isRunning());
-}
+    TEST_F(PocketGuiTest, ExitAsksAndCancelKeepsTheWindow)
+    {
+        gui().window().show();
+        m_ui.pushAnswer(platform::Answer::Cancel);
+        gui().window().close(); // The close button asks too.
+        EXPECT_TRUE(gui().window().isVisible());
+        EXPECT_EQ(m_ui.lastText(), "종료하시겠습니까?");
+        m_ui.pushAnswer(platform::Answer::Ok);
+        menuAction(frame::kMenuBarDisconnected, frame::kCmdExit)->trigger();
+        EXPECT_FALSE(gui().window().isVisible());
+        EXPECT_FALSE(gui().frame().isRunning());
+    }
 
 } // namespace
 } // namespace gui::handheld

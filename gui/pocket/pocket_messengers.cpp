@@ -1,5 +1,6 @@
 #include "gui/pocket/pocket_messengers.h"
 
+#include "gui/ink/qt_ink_composer_window.h"
 #include "gui/pocket/qt_icq_tree.h"
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/pocket/qt_msn_tree.h"
@@ -11,11 +12,10 @@
 #include "pocket/device/contact_store.h"
 #include "pocket/icq/desktop_mail_composer.h"
 #include "pocket/icq/icq_link.h"
-#include "gui/ink/qt_ink_composer_window.h"
 #include "pocket/icq/icq_messenger.h"
 #include "pocket/icq/icq_pen_carriage.h"
-#include "pocket/ink/pen_inbox.h"
 #include "pocket/icq/icq_session.h"
+#include "pocket/ink/pen_inbox.h"
 #include "pocket/msn/msn_page.h"
 #include "pocket/msn/msn_session.h"
 #include "pocket/msn/socket_msn_link.h"
@@ -33,76 +33,77 @@ namespace icq = ::pocket::icq;
 
 namespace {
 
-// The device's contact store as the ICQ messenger sees it.
-class DeviceContactsAdapter final : public icq::DeviceContacts {
-public:
-    explicit DeviceContactsAdapter(::pocket::device::ContactStore& store)
-        : m_store(store)
-    {
-    }
-    bool addContact(const icq::DeviceContact& c) override
-    {
-        return m_store.addContact({ c.email, c.firstName, c.lastName, c.displayFirst, c.displayLast }, c.network);
-    }
+    // The device's contact store as the ICQ messenger sees it.
+    class DeviceContactsAdapter final : public icq::DeviceContacts {
+    public:
+        explicit DeviceContactsAdapter(::pocket::device::ContactStore& store)
+            : m_store(store)
+        {
+        }
+        bool addContact(const icq::DeviceContact& c) override
+        {
+            return m_store.addContact(
+                { c.email, c.firstName, c.lastName, c.displayFirst, c.displayLast }, c.network);
+        }
 
-private:
-    ::pocket::device::ContactStore& m_store;
-};
+    private:
+        ::pocket::device::ContactStore& m_store;
+    };
 
-// The pen editor's windows; the last one made is shown once its composer exists.
-class ComposerWindows final : public icq::PenEditorHost {
-public:
-    explicit ComposerWindows(platform::Clock& clock)
-        : m_clock(clock)
+    // The pen editor's windows; the last one made is shown once its composer exists.
+    class ComposerWindows final : public icq::PenEditorHost {
+    public:
+        explicit ComposerWindows(platform::Clock& clock)
+            : m_clock(clock)
+        {
+        }
+        std::unique_ptr<::pocket::ink::InkComposerView> createComposerView() override
+        {
+            auto window = std::make_unique<gui::ink::QtInkComposerWindow>(m_clock);
+            m_last = window.get();
+            return window;
+        }
+        // Called after the carriage opened its editor.
+        void showEditor(::pocket::ink::InkComposer* composer)
+        {
+            if (!composer || !m_last)
+                return;
+            m_last->setComposer(composer);
+            m_last->show();
+            m_last->raise();
+        }
+
+    private:
+        platform::Clock& m_clock;
+        QPointer<gui::ink::QtInkComposerWindow> m_last;
+    };
+
+    struct HostSetting {
+        std::string host = "localhost";
+        std::optional<std::uint16_t> port;
+    };
+
+    // "HOST" or "HOST:PORT".
+    HostSetting hostSetting(platform::Registry& registry, const char* name)
     {
-    }
-    std::unique_ptr<::pocket::ink::InkComposerView> createComposerView() override
-    {
-        auto window = std::make_unique<gui::ink::QtInkComposerWindow>(m_clock);
-        m_last = window.get();
-        return window;
-    }
-    // Called after the carriage opened its editor.
-    void showEditor(::pocket::ink::InkComposer* composer)
-    {
-        if (!composer || !m_last)
-            return;
-        m_last->setComposer(composer);
-        m_last->show();
-        m_last->raise();
-    }
-
-private:
-    platform::Clock& m_clock;
-    QPointer<gui::ink::QtInkComposerWindow> m_last;
-};
-
-struct HostSetting {
-    std::string host = "localhost";
-    std::optional<std::uint16_t> port;
-};
-
-// "HOST" or "HOST:PORT".
-HostSetting hostSetting(platform::Registry& registry, const char* name)
-{
-    HostSetting setting;
-    auto value = registry.getString(core::kSettingsKey, name);
-    if (!value || value->empty())
-        return setting;
-    setting.host = *value;
-    const auto colon = value->rfind(':');
-    if (colon != std::string::npos && colon + 1 < value->size()) {
-        const std::string digits = value->substr(colon + 1);
-        if (digits.size() <= 5 && digits.find_first_not_of("0123456789") == std::string::npos) {
-            const unsigned long port = std::stoul(digits);
-            if (port > 0 && port <= 65535) {
-                setting.host = value->substr(0, colon);
-                setting.port = static_cast<std::uint16_t>(port);
+        HostSetting setting;
+        auto value = registry.getString(core::kSettingsKey, name);
+        if (!value || value->empty())
+            return setting;
+        setting.host = *value;
+        const auto colon = value->rfind(':');
+        if (colon != std::string::npos && colon + 1 < value->size()) {
+            const std::string digits = value->substr(colon + 1);
+            if (digits.size() <= 5 && digits.find_first_not_of("0123456789") == std::string::npos) {
+                const unsigned long port = std::stoul(digits);
+                if (port > 0 && port <= 65535) {
+                    setting.host = value->substr(0, colon);
+                    setting.port = static_cast<std::uint16_t>(port);
+                }
             }
         }
+        return setting;
     }
-    return setting;
-}
 
 } // namespace
 
@@ -155,9 +156,10 @@ struct PocketMessengers::Parts {
 };
 
 PocketMessengers::PocketMessengers(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui,
-    platform::Registry& registry, core::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog,
-    ::pocket::ink::PenInbox& inbox)
-    : m_parts(std::make_unique<Parts>(loop, clock, ui, registry, settings, std::move(deviceRoot), dialog, inbox))
+    platform::Registry& registry, core::PdaSettings& settings, std::filesystem::path deviceRoot,
+    QtMainDialog& dialog, ::pocket::ink::PenInbox& inbox)
+    : m_parts(
+        std::make_unique<Parts>(loop, clock, ui, registry, settings, std::move(deviceRoot), dialog, inbox))
 {
 }
 
@@ -191,9 +193,12 @@ void PocketMessengers::prepare(core::frame::FrameRouter& router)
     p.msnSession = std::make_unique<msn::MsnSession>(p.loop, p.ui, p.msnLinks, msnConfig);
     p.msnSession->setAccount({ p.settings.msnId, p.settings.msnPassword });
     p.msnTree = std::make_unique<QtMsnTree>(*p.dialog.msnTree(), *p.msnSession);
-    p.msnPage = std::make_unique<msn::MsnPage>(*p.msnSession, *p.msnTree, p.ui, p.loop, p.contacts, p.msnMail);
+    p.msnPage
+        = std::make_unique<msn::MsnPage>(*p.msnSession, *p.msnTree, p.ui, p.loop, p.contacts, p.msnMail);
     p.msnTree->setPage(p.msnPage.get());
-    p.msnTree->beforeCommand = [&p] { p.msnSession->setAccount({ p.settings.msnId, p.settings.msnPassword }); };
+    p.msnTree->beforeCommand = [&p] {
+        p.msnSession->setAccount({ p.settings.msnId, p.settings.msnPassword });
+    };
     // The session tells the page what changed through the main dialog.
     p.msnSession->setPage(&router, p.msnTree.get());
     router.forward(msn::msg::kRedraw, msn::msg::kRedraw, *p.msnPage);
@@ -211,10 +216,11 @@ void PocketMessengers::prepare(core::frame::FrameRouter& router)
     p.icqTree = std::make_unique<QtIcqTree>(*p.dialog.icqTree());
     p.icqSession = std::make_unique<icq::IcqSession>(setup, *p.icqLink, p.ui, *p.icqTree, p.loop);
     p.icqMessenger = std::make_unique<icq::IcqMessenger>(*p.icqSession,
-        icq::MessengerPorts { p.ui, *p.icqTree, *p.icqTree, *p.icqTree, p.deviceContacts, p.icqMail, p.loop });
+        icq::MessengerPorts {
+            p.ui, *p.icqTree, *p.icqTree, *p.icqTree, p.deviceContacts, p.icqMail, p.loop });
     p.icqSession->setListener(p.icqMessenger.get());
-    p.icqPen = std::make_unique<icq::IcqPenCarriage>(icq::PenCarriageSetup { p.deviceRoot, {} }, *p.icqMessenger,
-        p.composers, p.receptions, p.inbox, p.ui, p.loop);
+    p.icqPen = std::make_unique<icq::IcqPenCarriage>(icq::PenCarriageSetup { p.deviceRoot, {} },
+        *p.icqMessenger, p.composers, p.receptions, p.inbox, p.ui, p.loop);
     p.icqMessenger->setPenCarriage(p.icqPen.get());
     p.icqTree->setMessenger(p.icqMessenger.get());
     p.icqTree->account = [&p] { return std::pair { p.settings.icqId, p.settings.icqPassword }; };

@@ -24,7 +24,7 @@ class Ui;
 namespace pocket::core {
 struct PdaSettings;
 namespace frame {
-class FrameRouter;
+    class FrameRouter;
 }
 }
 
@@ -51,9 +51,9 @@ constexpr const char* kIcqServerValue = "ICQ_SERVER";
 class PocketMessengers {
 public:
     // Received pen messages go to `inbox`, which opens their viewers.
-    PocketMessengers(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui, platform::Registry& registry,
-        ::pocket::core::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog,
-        ::pocket::ink::PenInbox& inbox);
+    PocketMessengers(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui,
+        platform::Registry& registry, ::pocket::core::PdaSettings& settings, std::filesystem::path deviceRoot,
+        QtMainDialog& dialog, ::pocket::ink::PenInbox& inbox);
     ~PocketMessengers();
 
     // Builds the sessions, routes their messages through the main dialog and

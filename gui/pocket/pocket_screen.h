@@ -22,7 +22,10 @@ struct PocketScreen {
     int scale = kDefaultScale;
 
     int px(int devicePixels) const { return devicePixels * scale; }
-    QRect rect(int x, int y, int width, int height) const { return QRect(px(x), px(y), px(width), px(height)); }
+    QRect rect(int x, int y, int width, int height) const
+    {
+        return QRect(px(x), px(y), px(width), px(height));
+    }
     // A font `height` device pixels high, in the Korean face when there is one.
     QFont font(int height, bool bold = false) const
     {

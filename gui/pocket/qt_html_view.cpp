@@ -14,31 +14,31 @@ namespace gui::handheld {
 
 namespace {
 
-// A browser that asks the page loader for every resource of its page.
-class LoaderBrowser final : public QTextBrowser {
-public:
-    using QTextBrowser::QTextBrowser;
-    ::pocket::core::PageLoader* loader = nullptr;
-    const std::string* pageAddress = nullptr;
+    // A browser that asks the page loader for every resource of its page.
+    class LoaderBrowser final : public QTextBrowser {
+    public:
+        using QTextBrowser::QTextBrowser;
+        ::pocket::core::PageLoader* loader = nullptr;
+        const std::string* pageAddress = nullptr;
 
-    QVariant loadResource(int type, const QUrl& name) override
+        QVariant loadResource(int type, const QUrl& name) override
+        {
+            if (!loader || !pageAddress)
+                return {};
+            auto loaded = loader->loadResource(*pageAddress, toUtf8(name.toString()));
+            if (!loaded)
+                return {};
+            const QByteArray bytes(loaded->content.data(), static_cast<qsizetype>(loaded->content.size()));
+            if (type == QTextDocument::ImageResource)
+                return QImage::fromData(bytes);
+            return bytes;
+        }
+    };
+
+    QString pageText(const std::string& text)
     {
-        if (!loader || !pageAddress)
-            return {};
-        auto loaded = loader->loadResource(*pageAddress, toUtf8(name.toString()));
-        if (!loaded)
-            return {};
-        const QByteArray bytes(loaded->content.data(), static_cast<qsizetype>(loaded->content.size()));
-        if (type == QTextDocument::ImageResource)
-            return QImage::fromData(bytes);
-        return bytes;
+        return QStringLiteral("<p style='color:#606070'>%1</p>").arg(toQString(text).toHtmlEscaped());
     }
-};
-
-QString pageText(const std::string& text)
-{
-    return QStringLiteral("<p style='color:#606070'>%1</p>").arg(toQString(text).toHtmlEscaped());
-}
 
 } // namespace
 

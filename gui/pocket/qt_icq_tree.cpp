@@ -22,77 +22,77 @@ namespace icq = ::pocket::icq;
 
 namespace {
 
-// One ICQ message window: the conversation, the input line and "보내기".
-class MessageWindow final : public QWidget {
-public:
-    std::function<void(const QString&)> onSend;
-    std::function<void()> onClosed;
-    bool closing = false;
+    // One ICQ message window: the conversation, the input line and "보내기".
+    class MessageWindow final : public QWidget {
+    public:
+        std::function<void(const QString&)> onSend;
+        std::function<void()> onClosed;
+        bool closing = false;
 
-    MessageWindow()
-    {
-        resize(240, 268);
-        auto* layout = new QVBoxLayout(this);
-        log = new QTextEdit(this);
-        log->setReadOnly(true);
-        input = new QLineEdit(this);
-        auto* send = new QPushButton(QStringLiteral("보내기"), this);
-        auto* row = new QHBoxLayout;
-        row->addWidget(input);
-        row->addWidget(send);
-        layout->addWidget(log);
-        layout->addLayout(row);
-        connect(send, &QPushButton::clicked, this, [this] {
-            if (onSend)
-                onSend(input->text());
-        });
-        connect(input, &QLineEdit::returnPressed, send, &QPushButton::click);
-    }
-
-    QTextEdit* log = nullptr;
-    QLineEdit* input = nullptr;
-
-protected:
-    void closeEvent(QCloseEvent* event) override
-    {
-        event->accept();
-        if (!closing && onClosed)
-            onClosed();
-    }
-};
-
-class MessageWindowAdapter final : public icq::MessageWindowView {
-public:
-    explicit MessageWindowAdapter(MessageWindow* window)
-        : m_window(window)
-    {
-    }
-    ~MessageWindowAdapter() override
-    {
-        if (m_window) {
-            m_window->closing = true;
-            m_window->deleteLater();
+        MessageWindow()
+        {
+            resize(240, 268);
+            auto* layout = new QVBoxLayout(this);
+            log = new QTextEdit(this);
+            log->setReadOnly(true);
+            input = new QLineEdit(this);
+            auto* send = new QPushButton(QStringLiteral("보내기"), this);
+            auto* row = new QHBoxLayout;
+            row->addWidget(input);
+            row->addWidget(send);
+            layout->addWidget(log);
+            layout->addLayout(row);
+            connect(send, &QPushButton::clicked, this, [this] {
+                if (onSend)
+                    onSend(input->text());
+            });
+            connect(input, &QLineEdit::returnPressed, send, &QPushButton::click);
         }
-    }
-    void setTitle(std::string_view title) override { m_window->setWindowTitle(toQString(title)); }
-    void appendLog(std::string_view text) override { m_window->log->append(toQString(text)); }
-    void clearLog() override { m_window->log->clear(); }
-    void clearInput() override { m_window->input->clear(); }
-    void focusInput() override { m_window->input->setFocus(); }
-    void bringUp() override
-    {
-        m_window->show();
-        m_window->raise();
-    }
-    void close() override
-    {
-        m_window->closing = true;
-        m_window->hide();
-    }
 
-private:
-    QPointer<MessageWindow> m_window;
-};
+        QTextEdit* log = nullptr;
+        QLineEdit* input = nullptr;
+
+    protected:
+        void closeEvent(QCloseEvent* event) override
+        {
+            event->accept();
+            if (!closing && onClosed)
+                onClosed();
+        }
+    };
+
+    class MessageWindowAdapter final : public icq::MessageWindowView {
+    public:
+        explicit MessageWindowAdapter(MessageWindow* window)
+            : m_window(window)
+        {
+        }
+        ~MessageWindowAdapter() override
+        {
+            if (m_window) {
+                m_window->closing = true;
+                m_window->deleteLater();
+            }
+        }
+        void setTitle(std::string_view title) override { m_window->setWindowTitle(toQString(title)); }
+        void appendLog(std::string_view text) override { m_window->log->append(toQString(text)); }
+        void clearLog() override { m_window->log->clear(); }
+        void clearInput() override { m_window->input->clear(); }
+        void focusInput() override { m_window->input->setFocus(); }
+        void bringUp() override
+        {
+            m_window->show();
+            m_window->raise();
+        }
+        void close() override
+        {
+            m_window->closing = true;
+            m_window->hide();
+        }
+
+    private:
+        QPointer<MessageWindow> m_window;
+    };
 
 } // namespace
 
@@ -210,15 +210,16 @@ QMenu* QtIcqTree::buildMenu(QWidget* parent)
 {
     namespace cmd = icq::command;
     auto* menu = new QMenu(parent);
-    const auto add = [&](QMenu* to, int command, const char* text, bool enabled = true, bool checked = false) {
-        QAction* action = to->addAction(QString::fromUtf8(text));
-        action->setEnabled(enabled);
-        if (checked) {
-            action->setCheckable(true);
-            action->setChecked(true);
-        }
-        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
-    };
+    const auto add
+        = [&](QMenu* to, int command, const char* text, bool enabled = true, bool checked = false) {
+              QAction* action = to->addAction(QString::fromUtf8(text));
+              action->setEnabled(enabled);
+              if (checked) {
+                  action->setCheckable(true);
+                  action->setChecked(true);
+              }
+              connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+          };
     if (!selectedNumber().empty()) {
         add(menu, cmd::kOpenMessageWindow, "인스턴트 메세지");
         add(menu, cmd::kPenMessage, "펜 메세지");

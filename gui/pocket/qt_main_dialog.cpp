@@ -20,99 +20,101 @@ namespace frame = ::pocket::core::frame;
 
 namespace {
 
-// The main dialog fills the screen between the title band and the menu bar.
-constexpr int kDialogHeight = kScreenHeight - frame::kTitleBandHeight - kMenuBarHeight;
-constexpr int kButtonRowHeight = 22;
-constexpr int kBodyTop = 24;
-constexpr int kBottomRowTop = kDialogHeight - 20;
+    // The main dialog fills the screen between the title band and the menu bar.
+    constexpr int kDialogHeight = kScreenHeight - frame::kTitleBandHeight - kMenuBarHeight;
+    constexpr int kButtonRowHeight = 22;
+    constexpr int kBodyTop = 24;
+    constexpr int kBottomRowTop = kDialogHeight - 20;
 
-// A view button, drawn as the device draws its bitmaps: a small picture and
-// the name, raised and blue while its view is current.
-class ViewButton final : public QPushButton {
-public:
-    ViewButton(int view, const QString& text, PocketScreen screen, QWidget* parent)
-        : QPushButton(text, parent)
-        , m_view(view)
-        , m_screen(screen)
-    {
-        setCheckable(true);
-        setFocusPolicy(Qt::NoFocus);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRect area = rect().adjusted(0, 0, -1, -1);
-        QLinearGradient fill(area.topLeft(), area.bottomLeft());
-        if (isChecked()) {
-            fill.setColorAt(0, QColor(0x5a, 0x8c, 0xde));
-            fill.setColorAt(1, QColor(0x1c, 0x4a, 0xa8));
-        } else {
-            fill.setColorAt(0, QColor(0xf4, 0xf4, 0xf4));
-            fill.setColorAt(1, QColor(0xc8, 0xcc, 0xd4));
+    // A view button, drawn as the device draws its bitmaps: a small picture and
+    // the name, raised and blue while its view is current.
+    class ViewButton final : public QPushButton {
+    public:
+        ViewButton(int view, const QString& text, PocketScreen screen, QWidget* parent)
+            : QPushButton(text, parent)
+            , m_view(view)
+            , m_screen(screen)
+        {
+            setCheckable(true);
+            setFocusPolicy(Qt::NoFocus);
         }
-        painter.setPen(QColor(0x70, 0x78, 0x88));
-        painter.setBrush(fill);
-        painter.drawRoundedRect(area, m_screen.px(3), m_screen.px(3));
-        const int icon = m_screen.px(12);
-        const QRect iconRect(m_screen.px(4), (height() - icon) / 2, icon, icon);
-        drawIcon(painter, iconRect);
-        painter.setPen(isChecked() ? Qt::white : QColor(0x20, 0x20, 0x30));
-        painter.setFont(m_screen.font(10, isChecked()));
-        painter.drawText(rect().adjusted(iconRect.right() + m_screen.px(2), 0, 0, 0), Qt::AlignCenter, text());
-    }
 
-private:
-    void drawIcon(QPainter& painter, const QRect& r)
-    {
-        painter.setPen(Qt::NoPen);
-        switch (m_view) {
-        case frame::kViewMsn: // Two figures, green and blue.
-            painter.setBrush(QColor(0x2e, 0xa0, 0x3c));
-            painter.drawEllipse(QRectF(r.left(), r.top(), r.width() * 0.55, r.height() * 0.55));
-            painter.setBrush(QColor(0x1e, 0x6e, 0xd8));
-            painter.drawEllipse(QRectF(r.left() + r.width() * 0.4, r.top() + r.height() * 0.4, r.width() * 0.6,
-                r.height() * 0.6));
-            break;
-        case frame::kViewIcq: { // A flower.
-            painter.setBrush(QColor(0x3c, 0xb0, 0x3c));
-            const QPointF c = QRectF(r).center();
-            const double petal = r.width() * 0.3;
-            for (int i = 0; i < 6; ++i) {
-                const double angle = i * 3.14159265 / 3;
-                painter.drawEllipse(QPointF(c.x() + std::cos(angle) * petal, c.y() + std::sin(angle) * petal),
-                    petal * 0.6, petal * 0.6);
+    protected:
+        void paintEvent(QPaintEvent*) override
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            const QRect area = rect().adjusted(0, 0, -1, -1);
+            QLinearGradient fill(area.topLeft(), area.bottomLeft());
+            if (isChecked()) {
+                fill.setColorAt(0, QColor(0x5a, 0x8c, 0xde));
+                fill.setColorAt(1, QColor(0x1c, 0x4a, 0xa8));
+            } else {
+                fill.setColorAt(0, QColor(0xf4, 0xf4, 0xf4));
+                fill.setColorAt(1, QColor(0xc8, 0xcc, 0xd4));
             }
-            painter.setBrush(QColor(0xe0, 0x30, 0x30));
-            painter.drawEllipse(c, petal * 0.55, petal * 0.55);
-            break;
+            painter.setPen(QColor(0x70, 0x78, 0x88));
+            painter.setBrush(fill);
+            painter.drawRoundedRect(area, m_screen.px(3), m_screen.px(3));
+            const int icon = m_screen.px(12);
+            const QRect iconRect(m_screen.px(4), (height() - icon) / 2, icon, icon);
+            drawIcon(painter, iconRect);
+            painter.setPen(isChecked() ? Qt::white : QColor(0x20, 0x20, 0x30));
+            painter.setFont(m_screen.font(10, isChecked()));
+            painter.drawText(
+                rect().adjusted(iconRect.right() + m_screen.px(2), 0, 0, 0), Qt::AlignCenter, text());
         }
-        case frame::kViewMyPc: // A monitor.
-            painter.setBrush(QColor(0x30, 0x30, 0x40));
-            painter.drawRect(QRectF(r.left(), r.top(), r.width(), r.height() * 0.72));
-            painter.setBrush(QColor(0x7f, 0xc8, 0xff));
-            painter.drawRect(QRectF(r.left() + 1.5, r.top() + 1.5, r.width() - 3, r.height() * 0.72 - 3));
-            painter.setBrush(QColor(0x30, 0x30, 0x40));
-            painter.drawRect(QRectF(r.left() + r.width() * 0.25, r.bottom() - r.height() * 0.15, r.width() * 0.5,
-                r.height() * 0.15));
-            break;
-        default: { // An envelope.
-            painter.setBrush(QColor(0xff, 0xf4, 0xc0));
-            painter.setPen(QPen(QColor(0x90, 0x70, 0x20), 1));
-            QRectF body(r.left(), r.top() + r.height() * 0.15, r.width(), r.height() * 0.7);
-            painter.drawRect(body);
-            painter.drawLine(body.topLeft(), QPointF(body.center().x(), body.center().y()));
-            painter.drawLine(body.topRight(), QPointF(body.center().x(), body.center().y()));
-            break;
-        }
-        }
-    }
 
-    int m_view;
-    PocketScreen m_screen;
-};
+    private:
+        void drawIcon(QPainter& painter, const QRect& r)
+        {
+            painter.setPen(Qt::NoPen);
+            switch (m_view) {
+            case frame::kViewMsn: // Two figures, green and blue.
+                painter.setBrush(QColor(0x2e, 0xa0, 0x3c));
+                painter.drawEllipse(QRectF(r.left(), r.top(), r.width() * 0.55, r.height() * 0.55));
+                painter.setBrush(QColor(0x1e, 0x6e, 0xd8));
+                painter.drawEllipse(QRectF(r.left() + r.width() * 0.4, r.top() + r.height() * 0.4,
+                    r.width() * 0.6, r.height() * 0.6));
+                break;
+            case frame::kViewIcq: { // A flower.
+                painter.setBrush(QColor(0x3c, 0xb0, 0x3c));
+                const QPointF c = QRectF(r).center();
+                const double petal = r.width() * 0.3;
+                for (int i = 0; i < 6; ++i) {
+                    const double angle = i * 3.14159265 / 3;
+                    painter.drawEllipse(
+                        QPointF(c.x() + std::cos(angle) * petal, c.y() + std::sin(angle) * petal),
+                        petal * 0.6, petal * 0.6);
+                }
+                painter.setBrush(QColor(0xe0, 0x30, 0x30));
+                painter.drawEllipse(c, petal * 0.55, petal * 0.55);
+                break;
+            }
+            case frame::kViewMyPc: // A monitor.
+                painter.setBrush(QColor(0x30, 0x30, 0x40));
+                painter.drawRect(QRectF(r.left(), r.top(), r.width(), r.height() * 0.72));
+                painter.setBrush(QColor(0x7f, 0xc8, 0xff));
+                painter.drawRect(QRectF(r.left() + 1.5, r.top() + 1.5, r.width() - 3, r.height() * 0.72 - 3));
+                painter.setBrush(QColor(0x30, 0x30, 0x40));
+                painter.drawRect(QRectF(r.left() + r.width() * 0.25, r.bottom() - r.height() * 0.15,
+                    r.width() * 0.5, r.height() * 0.15));
+                break;
+            default: { // An envelope.
+                painter.setBrush(QColor(0xff, 0xf4, 0xc0));
+                painter.setPen(QPen(QColor(0x90, 0x70, 0x20), 1));
+                QRectF body(r.left(), r.top() + r.height() * 0.15, r.width(), r.height() * 0.7);
+                painter.drawRect(body);
+                painter.drawLine(body.topLeft(), QPointF(body.center().x(), body.center().y()));
+                painter.drawLine(body.topRight(), QPointF(body.center().x(), body.center().y()));
+                break;
+            }
+            }
+        }
+
+        int m_view;
+        PocketScreen m_screen;
+    };
 
 } // namespace
 
@@ -148,7 +150,8 @@ QtMainDialog::QtMainDialog(PocketScreen screen, QWidget* parent)
 
 void QtMainDialog::add(int id, QWidget* widget, QRect deviceRect)
 {
-    widget->setGeometry(m_screen.rect(deviceRect.x(), deviceRect.y(), deviceRect.width(), deviceRect.height()));
+    widget->setGeometry(
+        m_screen.rect(deviceRect.x(), deviceRect.y(), deviceRect.width(), deviceRect.height()));
     widget->setObjectName(QStringLiteral("control%1").arg(id));
     m_controls.insert(id, widget);
 }
@@ -207,8 +210,9 @@ void QtMainDialog::buildWebControls()
     const struct {
         int id;
         const char* text;
-    } row[] = { { frame::kStopButton, "stop" }, { frame::kRefreshButton, "refre" }, { frame::kHomeButton, "home" },
-        { frame::kSaveButton, "save" }, { frame::kPrevPageButton, "P" }, { frame::kNextPageButton, "N" } };
+    } row[] = { { frame::kStopButton, "stop" }, { frame::kRefreshButton, "refre" },
+        { frame::kHomeButton, "home" }, { frame::kSaveButton, "save" }, { frame::kPrevPageButton, "P" },
+        { frame::kNextPageButton, "N" } };
     int x = 0;
     for (const auto& entry : row) {
         const int width = entry.id == frame::kPrevPageButton || entry.id == frame::kNextPageButton ? 24 : 48;
@@ -232,7 +236,8 @@ void QtMainDialog::buildMailControls()
         list->setRootIsDecorated(false);
         list->header()->setFont(m_screen.font(10));
         if (id == frame::kMailList)
-            list->setHeaderLabels({ QStringLiteral("제목"), QStringLiteral("보낸사람"), QStringLiteral("계정") });
+            list->setHeaderLabels(
+                { QStringLiteral("제목"), QStringLiteral("보낸사람"), QStringLiteral("계정") });
         else
             list->setHeaderLabels({ QStringLiteral("첨부파일"), QStringLiteral("크기") });
         add(id, list, QRect(0, kBodyTop + 20, kScreenWidth, kBottomRowTop - kBodyTop - 32));
@@ -250,7 +255,8 @@ void QtMainDialog::buildMailControls()
 void QtMainDialog::layOut(int messengerLayoutCode)
 {
     const auto visible = frame::visibleViewButtons(messengerLayoutCode);
-    for (int id : { frame::kButtonMsn, frame::kButtonIcq, frame::kButtonYahoo, frame::kButtonMyPc, frame::kButtonMail })
+    for (int id :
+        { frame::kButtonMsn, frame::kButtonIcq, frame::kButtonYahoo, frame::kButtonMyPc, frame::kButtonMail })
         m_controls.value(id)->hide();
     const int width = kScreenWidth / static_cast<int>(visible.size());
     int x = 0;
@@ -264,7 +270,8 @@ void QtMainDialog::layOut(int messengerLayoutCode)
 
 void QtMainDialog::drawViewButtons(int currentView)
 {
-    for (int view : { frame::kViewMsn, frame::kViewIcq, frame::kViewYahoo, frame::kViewMyPc, frame::kViewMail }) {
+    for (int view :
+        { frame::kViewMsn, frame::kViewIcq, frame::kViewYahoo, frame::kViewMyPc, frame::kViewMail }) {
         if (auto* widget = qobject_cast<QPushButton*>(m_controls.value(frame::viewButton(view))))
             widget->setChecked(view == currentView);
     }

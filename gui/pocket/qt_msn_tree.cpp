@@ -121,15 +121,16 @@ QMenu* QtMsnTree::buildMenu(QWidget* parent)
     auto* menu = new QMenu(parent);
     const msn::TreeItem selected = selectedItem();
     const int contact = selected ? m_session.contacts().findByItem(selected) : -1;
-    const auto add = [&](QMenu* to, int command, const char* text, bool enabled = true, bool checked = false) {
-        QAction* action = to->addAction(QString::fromUtf8(text));
-        action->setEnabled(enabled);
-        if (checked) {
-            action->setCheckable(true);
-            action->setChecked(true);
-        }
-        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
-    };
+    const auto add
+        = [&](QMenu* to, int command, const char* text, bool enabled = true, bool checked = false) {
+              QAction* action = to->addAction(QString::fromUtf8(text));
+              action->setEnabled(enabled);
+              if (checked) {
+                  action->setCheckable(true);
+                  action->setChecked(true);
+              }
+              connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+          };
     if (contact >= 0) {
         const auto& entry = m_session.contacts().at(contact);
         add(menu, cmd::kChat, "인스턴트 메세지", msn::canChatWith(entry.status));
@@ -148,9 +149,9 @@ QMenu* QtMsnTree::buildMenu(QWidget* parent)
     const struct {
         int command;
         const char* text;
-    } statuses[] = { { cmd::kOnline, "온라인" }, { cmd::kBusy, "다른 용무중" }, { cmd::kBeRightBack, "곧 돌아오겠음" },
-        { cmd::kAway, "자리비움" }, { cmd::kOnPhone, "통화중" }, { cmd::kAtLunch, "식사중" },
-        { cmd::kAppearOffline, "오프라인으로 표시" } };
+    } statuses[] = { { cmd::kOnline, "온라인" }, { cmd::kBusy, "다른 용무중" },
+        { cmd::kBeRightBack, "곧 돌아오겠음" }, { cmd::kAway, "자리비움" }, { cmd::kOnPhone, "통화중" },
+        { cmd::kAtLunch, "식사중" }, { cmd::kAppearOffline, "오프라인으로 표시" } };
     for (const auto& entry : statuses)
         add(status, entry.command, entry.text, true, entry.command == state.checkedStatusCommand);
     add(menu, cmd::kAddContact, "대화 상대 추가", state.addEnabled);

@@ -31,7 +31,8 @@ public:
     // MsnPageView.
     void resetTree() override;
     void removePlaceholders() override;
-    ::pocket::msn::TreeItem insertItem(::pocket::msn::TreeRoot root, std::string_view text, int image) override;
+    ::pocket::msn::TreeItem insertItem(
+        ::pocket::msn::TreeRoot root, std::string_view text, int image) override;
     void updateItem(::pocket::msn::TreeItem item, std::string_view text, int image) override;
     void deleteItem(::pocket::msn::TreeItem item) override;
     void setStatusBitmap(int bitmap) override { m_statusBitmap = bitmap; }

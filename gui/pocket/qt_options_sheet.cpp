@@ -28,16 +28,16 @@ using ::pocket::core::OptionsPage;
 
 namespace {
 
-constexpr int kSheetHeight = kScreenHeight - ::pocket::core::frame::kTitleBandHeight - kMenuBarHeight;
+    constexpr int kSheetHeight = kScreenHeight - ::pocket::core::frame::kTitleBandHeight - kMenuBarHeight;
 
-QLineEdit* lineEdit(QWidget* parent, std::size_t maxChars, bool masked = false)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setMaxLength(static_cast<int>(maxChars));
-    if (masked)
-        edit->setEchoMode(QLineEdit::Password);
-    return edit;
-}
+    QLineEdit* lineEdit(QWidget* parent, std::size_t maxChars, bool masked = false)
+    {
+        auto* edit = new QLineEdit(parent);
+        edit->setMaxLength(static_cast<int>(maxChars));
+        if (masked)
+            edit->setEchoMode(QLineEdit::Password);
+        return edit;
+    }
 
 } // namespace
 
@@ -94,7 +94,8 @@ QWidget* QtOptionsSheet::buildAccounts()
     m_accounts.msnPassword = lineEdit(box, ::pocket::core::kMsnTextBytes, true);
     m_accounts.icq = new QCheckBox(QStringLiteral(" ICQ 메신저"), box);
     m_accounts.icqId = lineEdit(box, ::pocket::core::kAccountChars);
-    m_accounts.icqId->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+    m_accounts.icqId->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
     m_accounts.icqPassword = lineEdit(box, ::pocket::core::kAccountChars, true);
     layout->addRow(m_accounts.msn);
     layout->addRow(QStringLiteral("E-mail"), m_accounts.msnId);
@@ -286,8 +287,8 @@ void QtOptionsSheet::chooseFolder(QLineEdit* edit)
         return;
     // The device's folders are the folders under the device root.
     const auto root = m_store.device().root();
-    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("첨부파일"),
-        QString::fromStdString(root.string()));
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("첨부파일"), QString::fromStdString(root.string()));
     if (chosen.isEmpty())
         return;
     std::error_code error;
@@ -301,8 +302,8 @@ void QtOptionsSheet::chooseFolder(QLineEdit* edit)
     }
     collect();
     std::string* field = edit == m_folders.web ? &m_folderFields->webFolderPath
-        : edit == m_folders.file              ? &m_folderFields->saveFilePath
-                                              : &m_folderFields->sndMailPath;
+        : edit == m_folders.file               ? &m_folderFields->saveFilePath
+                                               : &m_folderFields->sndMailPath;
     m_sheet.chooseFolder(*field, handheld);
     edit->setText(toQString(*field));
 }
@@ -332,8 +333,9 @@ void QtOptionsSheet::openFileOptions()
     };
     layout->addRow(QStringLiteral("한번에 검색할 파일 갯수"), row(list, QStringLiteral("이하")));
     layout->addRow(QStringLiteral("전송 가능한 파일 크기"), row(size, QStringLiteral("K 이하")));
-    auto* note = new QLabel(QStringLiteral("한번에 검색할 파일 갯수나 전송 가능한 파일 크기를  크게 할 경우,  시간이 많이 "
-                                           "소요 될 수 있습니다."),
+    auto* note = new QLabel(
+        QStringLiteral("한번에 검색할 파일 갯수나 전송 가능한 파일 크기를  크게 할 경우,  시간이 많이 "
+                       "소요 될 수 있습니다."),
         &dialog);
     note->setWordWrap(true);
     layout->addRow(note);

@@ -33,7 +33,8 @@ namespace gui::handheld {
 class QtOptionsSheet final : public QDialog {
 public:
     QtOptionsSheet(::pocket::core::OptionsSheet& sheet, ::pocket::core::SettingsStore& store,
-        ::pocket::core::PdaSettings& settings, platform::Ui& ui, PocketScreen screen, QWidget* parent = nullptr);
+        ::pocket::core::PdaSettings& settings, platform::Ui& ui, PocketScreen screen,
+        QWidget* parent = nullptr);
 
     // Opens the sheet on its first page.
     void openSheet();

@@ -14,55 +14,55 @@ namespace gui::handheld {
 
 namespace {
 
-constexpr int kDialogHeight = kScreenHeight - ::pocket::core::frame::kTitleBandHeight - kMenuBarHeight;
+    constexpr int kDialogHeight = kScreenHeight - ::pocket::core::frame::kTitleBandHeight - kMenuBarHeight;
 
-// The banner at the top of the dialog: the program's name over a PC and a
-// handheld joined by a line.
-class Banner final : public QWidget {
-public:
-    Banner(PocketScreen screen, QWidget* parent)
-        : QWidget(parent)
-        , m_screen(screen)
-    {
-    }
+    // The banner at the top of the dialog: the program's name over a PC and a
+    // handheld joined by a line.
+    class Banner final : public QWidget {
+    public:
+        Banner(PocketScreen screen, QWidget* parent)
+            : QWidget(parent)
+            , m_screen(screen)
+        {
+        }
 
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QLinearGradient fill(0, 0, width(), height());
-        fill.setColorAt(0, QColor(0x1c, 0x4a, 0xa8));
-        fill.setColorAt(1, QColor(0x5a, 0x9c, 0xe8));
-        painter.fillRect(rect(), fill);
-        const auto px = [this](double v) { return v * m_screen.scale; };
-        // The PC.
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0xf0, 0xf4, 0xff));
-        painter.drawRoundedRect(QRectF(px(150), px(14), px(40), px(28)), px(2), px(2));
-        painter.setBrush(QColor(0x7f, 0xc8, 0xff));
-        painter.drawRect(QRectF(px(153), px(17), px(34), px(22)));
-        painter.setBrush(QColor(0xf0, 0xf4, 0xff));
-        painter.drawRect(QRectF(px(162), px(43), px(16), px(4)));
-        // The handheld.
-        painter.drawRoundedRect(QRectF(px(206), px(12), px(20), px(34)), px(3), px(3));
-        painter.setBrush(QColor(0x7f, 0xc8, 0xff));
-        painter.drawRect(QRectF(px(209), px(16), px(14), px(18)));
-        // The link between them.
-        painter.setPen(QPen(QColor(0xff, 0xd0, 0x40), px(1.5), Qt::DashLine));
-        painter.drawLine(QPointF(px(190), px(28)), QPointF(px(206), px(28)));
-        painter.setPen(Qt::white);
-        painter.setFont(m_screen.font(20, true));
-        painter.drawText(QRect(m_screen.px(12), 0, m_screen.px(140), m_screen.px(40)),
-            Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Quillon"));
-        painter.setFont(m_screen.font(10));
-        painter.drawText(QRect(m_screen.px(12), m_screen.px(40), m_screen.px(140), m_screen.px(16)),
-            Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("내 PC에 접속합니다"));
-    }
+    protected:
+        void paintEvent(QPaintEvent*) override
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QLinearGradient fill(0, 0, width(), height());
+            fill.setColorAt(0, QColor(0x1c, 0x4a, 0xa8));
+            fill.setColorAt(1, QColor(0x5a, 0x9c, 0xe8));
+            painter.fillRect(rect(), fill);
+            const auto px = [this](double v) { return v * m_screen.scale; };
+            // The PC.
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0xf0, 0xf4, 0xff));
+            painter.drawRoundedRect(QRectF(px(150), px(14), px(40), px(28)), px(2), px(2));
+            painter.setBrush(QColor(0x7f, 0xc8, 0xff));
+            painter.drawRect(QRectF(px(153), px(17), px(34), px(22)));
+            painter.setBrush(QColor(0xf0, 0xf4, 0xff));
+            painter.drawRect(QRectF(px(162), px(43), px(16), px(4)));
+            // The handheld.
+            painter.drawRoundedRect(QRectF(px(206), px(12), px(20), px(34)), px(3), px(3));
+            painter.setBrush(QColor(0x7f, 0xc8, 0xff));
+            painter.drawRect(QRectF(px(209), px(16), px(14), px(18)));
+            // The link between them.
+            painter.setPen(QPen(QColor(0xff, 0xd0, 0x40), px(1.5), Qt::DashLine));
+            painter.drawLine(QPointF(px(190), px(28)), QPointF(px(206), px(28)));
+            painter.setPen(Qt::white);
+            painter.setFont(m_screen.font(20, true));
+            painter.drawText(QRect(m_screen.px(12), 0, m_screen.px(140), m_screen.px(40)),
+                Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Quillon"));
+            painter.setFont(m_screen.font(10));
+            painter.drawText(QRect(m_screen.px(12), m_screen.px(40), m_screen.px(140), m_screen.px(16)),
+                Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("내 PC에 접속합니다"));
+        }
 
-private:
-    PocketScreen m_screen;
-};
+    private:
+        PocketScreen m_screen;
+    };
 
 } // namespace
 

@@ -17,54 +17,55 @@ namespace frame = ::pocket::core::frame;
 
 namespace {
 
-// The bottom bar of the device: menus on the left, the input panel on the
-// right.
-class MenuBarWidget final : public QWidget {
-public:
-    MenuBarWidget(PocketScreen screen, QWidget* parent)
-        : QWidget(parent)
-        , m_screen(screen)
-    {
-    }
+    // The bottom bar of the device: menus on the left, the input panel on the
+    // right.
+    class MenuBarWidget final : public QWidget {
+    public:
+        MenuBarWidget(PocketScreen screen, QWidget* parent)
+            : QWidget(parent)
+            , m_screen(screen)
+        {
+        }
 
-protected:
-    void paintEvent(QPaintEvent*) override
+    protected:
+        void paintEvent(QPaintEvent*) override
+        {
+            QPainter painter(this);
+            QLinearGradient fill(0, 0, 0, height());
+            fill.setColorAt(0, QColor(0xee, 0xee, 0xf2));
+            fill.setColorAt(1, QColor(0xc4, 0xc8, 0xd2));
+            painter.fillRect(rect(), fill);
+            painter.setPen(QColor(0x80, 0x84, 0x90));
+            painter.drawLine(0, 0, width(), 0);
+            // The input panel's keyboard.
+            const QRect key(width() - m_screen.px(28), m_screen.px(7), m_screen.px(20), m_screen.px(12));
+            painter.setBrush(Qt::white);
+            painter.drawRect(key);
+            painter.setPen(QColor(0x40, 0x40, 0x50));
+            for (int row = 0; row < 2; ++row) {
+                for (int column = 0; column < 5; ++column)
+                    painter.drawPoint(
+                        key.left() + m_screen.px(3 + column * 3), key.top() + m_screen.px(4 + row * 4));
+            }
+        }
+
+    private:
+        PocketScreen m_screen;
+    };
+
+    void addItems(QMenu* menu, const std::vector<frame::MenuItem>& items, const std::function<void(int)>& run)
     {
-        QPainter painter(this);
-        QLinearGradient fill(0, 0, 0, height());
-        fill.setColorAt(0, QColor(0xee, 0xee, 0xf2));
-        fill.setColorAt(1, QColor(0xc4, 0xc8, 0xd2));
-        painter.fillRect(rect(), fill);
-        painter.setPen(QColor(0x80, 0x84, 0x90));
-        painter.drawLine(0, 0, width(), 0);
-        // The input panel's keyboard.
-        const QRect key(width() - m_screen.px(28), m_screen.px(7), m_screen.px(20), m_screen.px(12));
-        painter.setBrush(Qt::white);
-        painter.drawRect(key);
-        painter.setPen(QColor(0x40, 0x40, 0x50));
-        for (int row = 0; row < 2; ++row) {
-            for (int column = 0; column < 5; ++column)
-                painter.drawPoint(key.left() + m_screen.px(3 + column * 3), key.top() + m_screen.px(4 + row * 4));
+        for (const auto& item : items) {
+            if (item.command == 0) {
+                addItems(menu->addMenu(toQString(item.text)), item.children, run);
+                continue;
+            }
+            const int command = item.command;
+            QAction* action = menu->addAction(toQString(item.text));
+            action->setData(command);
+            QObject::connect(action, &QAction::triggered, menu, [run, command] { run(command); });
         }
     }
-
-private:
-    PocketScreen m_screen;
-};
-
-void addItems(QMenu* menu, const std::vector<frame::MenuItem>& items, const std::function<void(int)>& run)
-{
-    for (const auto& item : items) {
-        if (item.command == 0) {
-            addItems(menu->addMenu(toQString(item.text)), item.children, run);
-            continue;
-        }
-        const int command = item.command;
-        QAction* action = menu->addAction(toQString(item.text));
-        action->setData(command);
-        QObject::connect(action, &QAction::triggered, menu, [run, command] { run(command); });
-    }
-}
 
 } // namespace
 

@@ -58,7 +58,8 @@ void QtTitleBand::paintEvent(QPaintEvent*)
     const QColor colours[] = { QColor(0xf2, 0x50, 0x22), QColor(0x7f, 0xba, 0x00), QColor(0x00, 0xa4, 0xef),
         QColor(0xff, 0xb9, 0x00) };
     for (int i = 0; i < 4; ++i)
-        painter.fillRect(QRect(left + (i % 2) * (pane + gap), top + (i / 2) * (pane + gap), pane, pane), colours[i]);
+        painter.fillRect(
+            QRect(left + (i % 2) * (pane + gap), top + (i / 2) * (pane + gap), pane, pane), colours[i]);
     painter.setPen(Qt::white);
     painter.setFont(m_screen.font(13, true));
     painter.drawText(QRect(m_screen.px(24), 0, width(), height()), Qt::AlignVCenter | Qt::AlignLeft,

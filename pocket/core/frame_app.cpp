@@ -105,7 +105,8 @@ void HandheldFrame::relayOut()
 {
     m_view.layOut(m_parts.settings.messengerLayoutCode);
     const auto buttons = visibleViewButtons(m_parts.settings.messengerLayoutCode);
-    if (m_currentView == 0 || std::find(buttons.begin(), buttons.end(), viewButton(m_currentView)) == buttons.end())
+    if (m_currentView == 0
+        || std::find(buttons.begin(), buttons.end(), viewButton(m_currentView)) == buttons.end())
         m_currentView = firstView();
     selectView(m_currentView);
 }
@@ -213,7 +214,8 @@ void HandheldFrame::askExit()
 {
     if (m_closed)
         return;
-    if (m_parts.ui.question(text::kTitle, text::kAskExit, platform::Buttons::OkCancel) != platform::Answer::Ok)
+    if (m_parts.ui.question(text::kTitle, text::kAskExit, platform::Buttons::OkCancel)
+        != platform::Answer::Ok)
         return;
     close();
 }

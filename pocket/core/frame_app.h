@@ -34,11 +34,11 @@ struct PdaSettings;
 namespace pocket::core::frame {
 
 namespace text {
-constexpr std::string_view kTitle = "Quillon";
-constexpr std::string_view kAskExit = "종료하시겠습니까?";
-constexpr std::string_view kPoomFailed = "Failure registering POOM dll";
-constexpr std::string_view kMenuBarFailed = "SHCreateMenuBar Failed";
-constexpr std::string_view kSocketFailed = "Socket Initialized Fail!!";
+    constexpr std::string_view kTitle = "Quillon";
+    constexpr std::string_view kAskExit = "종료하시겠습니까?";
+    constexpr std::string_view kPoomFailed = "Failure registering POOM dll";
+    constexpr std::string_view kMenuBarFailed = "SHCreateMenuBar Failed";
+    constexpr std::string_view kSocketFailed = "Socket Initialized Fail!!";
 } // namespace text
 
 constexpr const char* kStartPage = "\\Windows\\pda_hello.html";
@@ -60,9 +60,9 @@ struct FrameParts {
 };
 
 enum class StartResult {
-    Running,        // The frame is up; run the message loop.
+    Running, // The frame is up; run the message loop.
     AlreadyRunning, // Another instance was asked to come to the front.
-    Failed,         // A start-up failure that ends the program was shown.
+    Failed, // A start-up failure that ends the program was shown.
 };
 
 class HandheldFrame final : public platform::MessageTarget {

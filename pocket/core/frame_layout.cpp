@@ -6,24 +6,24 @@ namespace pocket::core::frame {
 
 namespace {
 
-struct ViewButton {
-    int view;
-    int button;
-};
+    struct ViewButton {
+        int view;
+        int button;
+    };
 
-constexpr ViewButton kViewButtons[] = {
-    { kViewMsn, kButtonMsn },
-    { kViewIcq, kButtonIcq },
-    { kViewYahoo, kButtonYahoo },
-    { kViewMyPc, kButtonMyPc },
-    { kViewMail, kButtonMail },
-};
+    constexpr ViewButton kViewButtons[] = {
+        { kViewMsn, kButtonMsn },
+        { kViewIcq, kButtonIcq },
+        { kViewYahoo, kButtonYahoo },
+        { kViewMyPc, kButtonMyPc },
+        { kViewMail, kButtonMail },
+    };
 
-const std::vector<int> kWebControls = { kWebView, kWebViewButton, kDocButton, kAddressBox, kGoButton, kStopButton,
-    kRefreshButton, kHomeButton, kSaveButton, kPrevPageButton, kNextPageButton };
+    const std::vector<int> kWebControls = { kWebView, kWebViewButton, kDocButton, kAddressBox, kGoButton,
+        kStopButton, kRefreshButton, kHomeButton, kSaveButton, kPrevPageButton, kNextPageButton };
 
-const std::vector<int> kMailCommon = { kMailListTab, kMailContentTab, kMailRefresh, kMailWrite, kMailProgress,
-    kScreenChangeMail };
+    const std::vector<int> kMailCommon
+        = { kMailListTab, kMailContentTab, kMailRefresh, kMailWrite, kMailProgress, kScreenChangeMail };
 
 } // namespace
 
@@ -117,7 +117,8 @@ std::vector<Menu> menuBar(int resource)
     const bool connected = resource == kMenuBarConnected;
     Menu tools { "Tools",
         {
-            connected ? MenuItem { kCmdDisconnect, "접속끊기", {} } : MenuItem { kCmdConnect, "접속하기", {} },
+            connected ? MenuItem { kCmdDisconnect, "접속끊기", {} }
+                      : MenuItem { kCmdConnect, "접속하기", {} },
             { kCmdPenMessages, "펜 메세지 보관함", {} },
             { kCmdDial, "인터넷 접속", {} },
             { kCmdOptions, "환경설정", {} },

@@ -40,7 +40,7 @@ constexpr int kMyPcTree = 1080;
 // The web view and its buttons.
 constexpr int kWebView = 5000;
 constexpr int kWebViewButton = 1101; // "View"
-constexpr int kDocButton = 1111;     // "Doc"
+constexpr int kDocButton = 1111; // "Doc"
 constexpr int kAddressBox = 1019;
 constexpr int kGoButton = 1169;
 constexpr int kStopButton = 1164;
@@ -51,13 +51,13 @@ constexpr int kPrevPageButton = 1082; // "P"
 constexpr int kNextPageButton = 1083; // "N"
 
 // The e-mail view.
-constexpr int kMailListTab = 1149;    // MTAB1
+constexpr int kMailListTab = 1149; // MTAB1
 constexpr int kMailContentTab = 1150; // MTAB2
 constexpr int kMailRefresh = 1151;
-constexpr int kMailWrite = 1102;  // "메일 쓰기"
-constexpr int kMailView = 1136;   // "보기"
+constexpr int kMailWrite = 1102; // "메일 쓰기"
+constexpr int kMailView = 1136; // "보기"
 constexpr int kMailDelete = 1137; // "삭제"
-constexpr int kMailSave = 1140;   // "저장"
+constexpr int kMailSave = 1140; // "저장"
 constexpr int kMailList = 1134;
 constexpr int kMailAttachments = 1135;
 constexpr int kMailProgress = 1138;
@@ -92,15 +92,15 @@ constexpr int kMenuBarDisconnected = 105;
 constexpr int kMenuBarConnected = 204;
 
 // Menu commands of the frame window.
-constexpr int kCmdMsnHome = 40048;     // "MSN 바로가기"
-constexpr int kCmdIcqHome = 40049;     // "ICQ 바로가기"
-constexpr int kCmdDial = 40052;        // "인터넷 접속"
-constexpr int kCmdOptions = 40053;     // "환경설정"
-constexpr int kCmdExit = 40054;        // "끝내기"
-constexpr int kCmdAbout = 40060;       // "About.."
+constexpr int kCmdMsnHome = 40048; // "MSN 바로가기"
+constexpr int kCmdIcqHome = 40049; // "ICQ 바로가기"
+constexpr int kCmdDial = 40052; // "인터넷 접속"
+constexpr int kCmdOptions = 40053; // "환경설정"
+constexpr int kCmdExit = 40054; // "끝내기"
+constexpr int kCmdAbout = 40060; // "About.."
 constexpr int kCmdPenMessages = 40063; // "펜 메세지 보관함"
-constexpr int kCmdConnect = 40104;     // "접속하기"
-constexpr int kCmdDisconnect = 40109;  // "접속끊기"
+constexpr int kCmdConnect = 40104; // "접속하기"
+constexpr int kCmdDisconnect = 40109; // "접속끊기"
 
 // The pages 40048 and 40049 open in the web view.
 constexpr const char* kMsnHomePage = "http://www.msn.com/";

@@ -13,8 +13,8 @@
 #include "gui/pocket/qt_pocket_login_dialog.h"
 #include "gui/pocket/qt_pocket_window.h"
 #include "platform/registry.h"
-#include "platform/ui.h"
 #include "platform/testing/manual_clock.h"
+#include "platform/ui.h"
 #include "pocket/core/dial_up.h"
 #include "pocket/core/pda_settings.h"
 
@@ -114,7 +114,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("NanumGothic")));
 
-    const fs::path home = fs::temp_directory_path() / ("quillon-pocket-screenshots-" + std::to_string(::getpid()));
+    const fs::path home
+        = fs::temp_directory_path() / ("quillon-pocket-screenshots-" + std::to_string(::getpid()));
     fs::create_directories(home, error);
     auto registry = platform::Registry::inMemory();
     seed(*registry);
@@ -123,7 +124,8 @@ int main(int argc, char** argv)
     NoDialUp dialUp;
     bool ok = true;
     {
-        PocketGui gui({ .home = home, .clock = &clock, .ui = &ui, .dialUp = &dialUp, .singleInstance = false },
+        PocketGui gui(
+            { .home = home, .clock = &clock, .ui = &ui, .dialUp = &dialUp, .singleInstance = false },
             *registry);
         if (gui.start() != frame::StartResult::Running) {
             std::cerr << "quillon-pocket-screenshots: the frame did not start" << std::endl;
