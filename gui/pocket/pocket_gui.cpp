@@ -13,7 +13,6 @@
 #include "gui/qt_string.h"
 #include "gui/qt_ui.h"
 #include "platform/clock.h"
-#include "platform/home.h"
 #include "platform/http_fetch.h"
 #include "platform/registry.h"
 #include "platform/single_instance.h"
@@ -33,9 +32,6 @@
 #include <QComboBox>
 #include <QTextBrowser>
 #include <QUrl>
-
-#include <cstdlib>
-#include <iostream>
 
 namespace gui::handheld {
 
@@ -392,54 +388,6 @@ void PocketGui::closeIcq()
 void PocketGui::rebuildMessengerTabs()
 {
     m_frame->relayOut();
-}
-
-bool hasDisplay()
-{
-    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }) {
-        const char* value = std::getenv(name);
-        if (value && *value)
-            return true;
-    }
-    return false;
-}
-
-int runPocketGui(std::span<const std::string_view> args, int argc, char** argv)
-{
-    std::string_view homeOption;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--home" && i + 1 < args.size())
-            homeOption = args[++i];
-        else if (args[i].starts_with("--home="))
-            homeOption = args[i].substr(7);
-        else {
-            std::cerr << "quillon-pocket: unknown option " << args[i] << std::endl;
-            return 2;
-        }
-    }
-    auto home = platform::prepareHome(platform::Program::Pocket, homeOption);
-    if (!home) {
-        std::cerr << "quillon-pocket: " << platform::describe(home.error()) << std::endl;
-        return 1;
-    }
-    auto registry = platform::Registry::open(*home / "registry.txt");
-    if (!registry) {
-        std::cerr << "quillon-pocket: " << platform::describe(registry.error()) << std::endl;
-        return 1;
-    }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillon"));
-    PocketGui gui({ .home = *home }, **registry);
-    switch (gui.start()) {
-    case frame::StartResult::AlreadyRunning:
-        return 0;
-    case frame::StartResult::Failed:
-        return 1;
-    case frame::StartResult::Running:
-        break;
-    }
-    gui.window().show();
-    return app.exec();
 }
 
 } // namespace gui::handheld

@@ -1,0 +1,64 @@
+#include "gui/pocket/pocket_gui.h"
+
+#include "gui/pocket/qt_pocket_window.h"
+#include "platform/home.h"
+#include "platform/registry.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace gui::handheld {
+
+namespace frame = ::pocket::core::frame;
+
+bool hasDisplay()
+{
+    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+int runPocketGui(std::span<const std::string_view> args, int argc, char** argv)
+{
+    std::string_view homeOption;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--home" && i + 1 < args.size())
+            homeOption = args[++i];
+        else if (args[i].starts_with("--home="))
+            homeOption = args[i].substr(7);
+        else {
+            std::cerr << "quillon-pocket: unknown option " << args[i] << std::endl;
+            return 2;
+        }
+    }
+    auto home = platform::prepareHome(platform::Program::Pocket, homeOption);
+    if (!home) {
+        std::cerr << "quillon-pocket: " << platform::describe(home.error()) << std::endl;
+        return 1;
+    }
+    auto registry = platform::Registry::open(*home / "registry.txt");
+    if (!registry) {
+        std::cerr << "quillon-pocket: " << platform::describe(registry.error()) << std::endl;
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillon"));
+    PocketGui gui({ .home = *home }, **registry);
+    switch (gui.start()) {
+    case frame::StartResult::AlreadyRunning:
+        return 0;
+    case frame::StartResult::Failed:
+        return 1;
+    case frame::StartResult::Running:
+        break;
+    }
+    gui.window().show();
+    return app.exec();
+}
+
+} // namespace gui::handheld
