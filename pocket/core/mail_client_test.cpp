@@ -336,6 +336,59 @@ TEST_F(MailClientTest, SavedMailWithEmptySubjectKeepsBothMarkers)
     EXPECT_EQ(loaded.draft(), (MailDraft { "a@x", "", "body" }));
 }
 
+TEST_F(MailClientTest, LongListIsFetchedFromTheWebServerAfterTheWarning)
+{
+    testing::OneShotHttpServer web(200, "a\tb\tc\td1\n\n");
+    m_settings.pcWebPort = web.port();
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.check();
+    (void)received();
+    answer(0, 304, "successany");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_view.rows.empty(); }, 5s));
+    EXPECT_EQ(m_view.rows, std::vector<std::string> { "d1" });
+    EXPECT_NE(web.requestHead().find("GET /pda_Mail/MailList "), std::string::npos);
+    EXPECT_TRUE(m_ui.calls().back().text.starts_with("POP3 서버설정이 잘못되어"));
+}
+
+TEST_F(MailClientTest, NamesFromThePcStayInsideTheMailFolder)
+{
+    MailListEntry entry { "s", "f", "p", "x" };
+    m_reader.read(&entry);
+    (void)received();
+    answer(10, 305, "..\\..\\..\\evil///From : a \r\nTo : b \r\nCc :  \r\nTitle : t \r\nTime : x \r\nPop3 : p \r\n"
+                    "Body : <pre>x</pre>[END]");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_view.title.empty(); }, 5s));
+    auto folder = m_device.toLocal(mailUserFolder(m_settings));
+    EXPECT_TRUE(std::filesystem::exists(folder / ".._.._.._evil" / ".._.._.._evil"));
+    EXPECT_FALSE(std::filesystem::exists(m_root / "evil"));
+    EXPECT_FALSE(std::filesystem::exists(m_root / "Program Files" / "evil"));
+}
+
+TEST_F(MailClientTest, OutlookOnThePcMakesTheNextSendWaitAMinute)
+{
+    answer(2, 310, "YES\\C:");
+    ASSERT_TRUE(m_loop.runUntil([&] { return m_link.mailClientKind() == 2; }, 5s));
+    MailComposer composer(m_ui, m_settings, m_device);
+    composer.draft() = { "to@x", "s", "b" };
+    m_ui.pushAnswer(Answer::Ok);
+    m_sender.send(composer);
+    EXPECT_EQ(received(), request(4, 329, "to@x\ns\n\nb"));
+    answer(0, 329, "fail3");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "이메일 주소 정보가 없는 사용자를 제외하고 , 이메일 전송에 성공하였습니다.");
+    EXPECT_EQ(m_sender.waitSecondsLeft(), 0);
+    answer(0, 329, "success");
+    waitForMessage();
+    m_clock.advance(15s);
+    composer.draft() = { "to@x", "s", "b" };
+    m_sender.send(composer);
+    EXPECT_EQ(m_ui.lastText(), "45초 후에 메일을 보내실 수 있습니다.");
+    m_clock.advance(45s);
+    m_ui.pushAnswer(Answer::Ok);
+    m_sender.send(composer);
+    EXPECT_EQ(received(), request(4, 329, "to@x\ns\n\nb"));
+}
+
 class RecordingFolders final : public FolderListView {
 public:
     void showFolder(const std::string& path, const std::vector<FolderEntry>& list) override
