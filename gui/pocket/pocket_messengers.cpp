@@ -3,6 +3,7 @@
 #include "gui/ink/qt_ink_composer_window.h"
 #include "gui/pocket/qt_icq_tree.h"
 #include "gui/pocket/qt_main_dialog.h"
+#include "gui/pocket/qt_msn_chat_window.h"
 #include "gui/pocket/qt_msn_tree.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
@@ -15,11 +16,15 @@
 #include "pocket/icq/icq_messenger.h"
 #include "pocket/icq/icq_pen_carriage.h"
 #include "pocket/icq/icq_session.h"
+#include "pocket/ink/ink_composer.h"
 #include "pocket/ink/pen_inbox.h"
+#include "pocket/msn/msn_chats.h"
 #include "pocket/msn/msn_page.h"
+#include "pocket/msn/msn_pen_carriage.h"
 #include "pocket/msn/msn_session.h"
 #include "pocket/msn/socket_msn_link.h"
 
+#include <QEvent>
 #include <QPointer>
 
 #include <optional>
@@ -78,6 +83,70 @@ namespace {
         QPointer<gui::ink::QtInkComposerWindow> m_last;
     };
 
+    // The MSN pen editor: one composer window at a time, owned here while it is
+    // open. When the window hides, the carriage hears of it and both go, after
+    // the call that closed it has returned.
+    class MsnPenEditors final : public QObject, public msn::PenEditorHost, public platform::MessageTarget {
+    public:
+        static constexpr int kMsgEditorClosed = 1;
+
+        MsnPenEditors(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui)
+            : m_loop(loop)
+            , m_clock(clock)
+            , m_ui(ui)
+        {
+        }
+        ~MsnPenEditors() override { release(); }
+        void setCarriage(msn::MsnPenCarriage* carriage) { m_carriage = carriage; }
+
+        ::pocket::ink::InkComposer* createPenEditor(
+            const ::pocket::ink::ComposerSetup& setup, ::pocket::ink::PenCarriage& carriage) override
+        {
+            release();
+            m_window = std::make_unique<gui::ink::QtInkComposerWindow>(m_clock);
+            m_composer
+                = std::make_unique<::pocket::ink::InkComposer>(setup, *m_window, m_ui, carriage, m_loop);
+            m_window->setComposer(m_composer.get());
+            m_window->installEventFilter(this);
+            m_window->show();
+            return m_composer.get();
+        }
+
+        platform::LResult onMessage(int msg, platform::WParam, platform::LParam) override
+        {
+            if (msg == kMsgEditorClosed && m_window && m_window->isHidden())
+                release();
+            return 0;
+        }
+
+    protected:
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Hide && m_window && watched == m_window.get())
+                m_loop.post(this, kMsgEditorClosed);
+            return false;
+        }
+
+    private:
+        void release()
+        {
+            if (!m_composer)
+                return;
+            if (m_carriage)
+                m_carriage->onEditorClosed();
+            m_window->removeEventFilter(this);
+            m_composer.reset();
+            m_window.reset();
+        }
+
+        platform::EventLoop& m_loop;
+        platform::Clock& m_clock;
+        platform::Ui& m_ui;
+        msn::MsnPenCarriage* m_carriage = nullptr;
+        std::unique_ptr<gui::ink::QtInkComposerWindow> m_window;
+        std::unique_ptr<::pocket::ink::InkComposer> m_composer;
+    };
+
     struct HostSetting {
         std::string host = "localhost";
         std::optional<std::uint16_t> port;
@@ -120,6 +189,7 @@ struct PocketMessengers::Parts {
         , inbox(inbox)
         , receptions(this->deviceRoot)
         , composers(clock)
+        , msnEditors(loop, clock, ui)
         , msnLinks(loop, ui)
         , contacts(this->deviceRoot, ui)
         , deviceContacts(contacts)
@@ -136,6 +206,8 @@ struct PocketMessengers::Parts {
     ::pocket::ink::PenInbox& inbox;
     ::pocket::ink::PenReceptions receptions;
     ComposerWindows composers;
+    MsnPenEditors msnEditors;
+    QtMsnChatWindows chatWindows;
 
     msn::SocketMsnLinkFactory msnLinks;
     ::pocket::device::ContactStore contacts;
@@ -143,6 +215,8 @@ struct PocketMessengers::Parts {
     std::unique_ptr<msn::MsnSession> msnSession;
     std::unique_ptr<QtMsnTree> msnTree;
     std::unique_ptr<msn::MsnPage> msnPage;
+    std::unique_ptr<msn::MsnChats> msnChats;
+    std::unique_ptr<msn::MsnPenCarriage> msnPen;
 
     DeviceContactsAdapter deviceContacts;
     icq::DesktopMailComposer icqMail;
@@ -175,6 +249,13 @@ PocketMessengers::~PocketMessengers()
     p.icqMessenger.reset();
     p.icqSession.reset();
     p.icqLink.reset();
+    p.msnSession->setSwitchboardHandler(nullptr);
+    p.msnPage->setChatStarter(nullptr);
+    p.msnEditors.setCarriage(nullptr);
+    p.msnChats->setPenCarriage(nullptr);
+    p.msnPen.reset();
+    p.chatWindows.setChats(nullptr);
+    p.msnChats.reset();
     p.msnPage.reset();
     p.msnSession.reset();
 }
@@ -203,6 +284,16 @@ void PocketMessengers::prepare(core::frame::FrameRouter& router)
     p.msnSession->setPage(&router, p.msnTree.get());
     router.forward(msn::msg::kRedraw, msn::msg::kRedraw, *p.msnPage);
     router.forward(msn::msg::kDeleteContact, msn::msg::kCopyToContacts, *p.msnPage);
+    // Chats and pen messages over MSN switchboards.
+    p.msnChats = std::make_unique<msn::MsnChats>(
+        msn::ChatContext { p.loop, p.ui, p.msnLinks, *p.msnSession, p.chatWindows, nullptr, msnConfig.port });
+    p.chatWindows.setChats(p.msnChats.get());
+    p.msnSession->setSwitchboardHandler(p.msnChats.get());
+    p.msnPage->setChatStarter(p.msnChats.get());
+    p.msnPen = std::make_unique<msn::MsnPenCarriage>(*p.msnChats, *p.msnSession, p.msnEditors, p.receptions,
+        p.inbox, p.ui, msn::PenSetup { p.deviceRoot });
+    p.msnChats->setPenCarriage(p.msnPen.get());
+    p.msnEditors.setCarriage(p.msnPen.get());
     p.msnPage->initialise();
 
     icq::SessionSetup setup;
