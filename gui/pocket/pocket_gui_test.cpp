@@ -3,6 +3,7 @@
 #include "gui/pocket/pocket_messengers.h"
 
 #include "gui/pocket/qt_main_dialog.h"
+#include "gui/pocket/qt_msn_tree.h"
 #include "gui/pocket/qt_options_sheet.h"
 #include "gui/pocket/qt_pocket_login_dialog.h"
 #include "gui/pocket/qt_pocket_window.h"
@@ -15,6 +16,8 @@
 #include "pocket/core/pda_settings.h"
 #include "pocket/core/testing/loopback.h"
 #include "pocket/icq/icq_messenger.h"
+#include "pocket/msn/msn_page.h"
+#include "pocket/msn/testing/scripted_peer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <netinet/in.h>
@@ -313,6 +317,36 @@ namespace {
         ASSERT_TRUE(gui().loop().runUntil([&] { return m_ui.callCount() > messages; }, 10s));
         EXPECT_EQ(m_ui.calls().back().title, "ICQ");
         EXPECT_EQ(gui().frame().router().droppedCount(), routedBefore);
+    }
+
+    TEST_F(PocketGuiTest, MsnLoginFromTheTreeMenuTalksToTheDispatchServer)
+    {
+        using ::pocket::msn::testing::ScriptedConnection;
+        ::pocket::msn::testing::ScriptedPeer peer({ ScriptedConnection {
+            { { "VER 0 MSNP5 MSNP4 CVRO\r\n", "VER 0 MSNP5\r\n" }, { "INF 1\r\n", "" } }, true } });
+        ASSERT_TRUE(m_registry->createKey(::pocket::core::kSettingsKey));
+        ASSERT_TRUE(m_registry->setString(
+            ::pocket::core::kSettingsKey, kMsnServerValue, "127.0.0.1:" + std::to_string(peer.port())));
+        ASSERT_TRUE(m_registry->setString(::pocket::core::kSettingsKey, "MSNID", "me@example.com"));
+        ASSERT_TRUE(m_registry->setString(::pocket::core::kSettingsKey, "MSNPASS", "pw"));
+        ASSERT_NE(gui().messengers(), nullptr);
+        EXPECT_EQ(dialog().msnTree()->headerItem()->text(0), QStringLiteral("me@example.com (오프라인)"));
+
+        // "로그인" from the page menu: the session dials the configured server
+        // and its answers come back through the link on the window thread.
+        gui().messengers()->msnTree()->runCommand(::pocket::msn::command::kLogin);
+        std::atomic<bool> done { false };
+        std::thread waiter([&] { done = peer.waitDone(); });
+        ASSERT_TRUE(gui().loop().runUntil(
+            [&] {
+                return dialog().msnTree()->headerItem()->text(0)
+                    != QStringLiteral("me@example.com (오프라인)")
+                    && done;
+            },
+            10s))
+            << peer.failure();
+        waiter.join();
+        EXPECT_TRUE(done) << peer.failure();
     }
 
     TEST_F(PocketGuiTest, PcPagesShowUnderTheLoginIdAndLoadFromThePcWebPort)

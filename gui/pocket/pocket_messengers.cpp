@@ -369,4 +369,14 @@ icq::IcqMessenger* PocketMessengers::icqMessenger()
     return m_parts->icqMessenger.get();
 }
 
+QtMsnTree* PocketMessengers::msnTree()
+{
+    return m_parts->msnTree.get();
+}
+
+QtIcqTree* PocketMessengers::icqTree()
+{
+    return m_parts->icqTree.get();
+}
+
 } // namespace gui::handheld

@@ -43,7 +43,9 @@ class PenInbox;
 
 namespace gui::handheld {
 
+class QtIcqTree;
 class QtMainDialog;
+class QtMsnTree;
 
 constexpr const char* kMsnServerValue = "MSN_SERVER";
 constexpr const char* kIcqServerValue = "ICQ_SERVER";
@@ -72,6 +74,9 @@ public:
     ::pocket::msn::MsnSession* msnSession();
     ::pocket::icq::IcqSession* icqSession();
     ::pocket::icq::IcqMessenger* icqMessenger();
+    // The pages' views, whose menus run the pages' commands.
+    QtMsnTree* msnTree();
+    QtIcqTree* icqTree();
 
 private:
     struct Parts;
