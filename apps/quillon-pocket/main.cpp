@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr std::string_view kUsage = "usage: quillon-pocket [--home DIR] [--console]\n"
+constexpr std::string_view kUsage = "usage: quillon-pocket [--home DIR] [--scale N]     (the window)\n"
+                                    "       quillon-pocket [--home DIR] --console\n"
                                     "       quillon-pocket [--home DIR] --msn-console [--msn-server HOST[:PORT]]\n"
                                     "       quillon-pocket --render-ink FILE.ink OUT.png\n";
 

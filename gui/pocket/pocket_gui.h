@@ -145,7 +145,8 @@ private:
 // platform named in QT_QPA_PLATFORM).
 bool hasDisplay();
 
-// "quillon-pocket [--home DIR]": the handheld program with its window.
+// "quillon-pocket [--home DIR] [--scale N]": the handheld program with its
+// window, the 240×320 screen drawn N times larger (2 unless given).
 int runPocketGui(std::span<const std::string_view> args, int argc, char** argv);
 
 } // namespace gui::handheld

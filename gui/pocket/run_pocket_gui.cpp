@@ -26,12 +26,21 @@ bool hasDisplay()
 int runPocketGui(std::span<const std::string_view> args, int argc, char** argv)
 {
     std::string_view homeOption;
+    PocketScreen screen;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--home" && i + 1 < args.size())
             homeOption = args[++i];
         else if (args[i].starts_with("--home="))
             homeOption = args[i].substr(7);
-        else {
+        else if (args[i] == "--scale" && i + 1 < args.size()) {
+            // The emulated screen's pixels per device pixel, 1 to 4.
+            const std::string_view value = args[++i];
+            if (value.size() != 1 || value[0] < '1' || value[0] > '4') {
+                std::cerr << "quillon-pocket: --scale takes 1 to 4" << std::endl;
+                return 2;
+            }
+            screen.scale = value[0] - '0';
+        } else {
             std::cerr << "quillon-pocket: unknown option " << args[i] << std::endl;
             return 2;
         }
@@ -48,7 +57,7 @@ int runPocketGui(std::span<const std::string_view> args, int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
-    PocketGui gui({ .home = *home }, **registry);
+    PocketGui gui({ .home = *home, .screen = screen }, **registry);
     switch (gui.start()) {
     case frame::StartResult::AlreadyRunning:
         return 0;
