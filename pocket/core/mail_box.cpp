@@ -6,7 +6,6 @@
 #include "pocket/core/fetch_to_file.h"
 #include "pocket/core/pc_link.h"
 #include "pocket/core/pda_settings.h"
-#include "pocket/core/web_viewer.h"
 #include "proto/command_codes.h"
 #include "proto/pc_answer.h"
 

@@ -402,6 +402,54 @@ public:
     std::string restored;
 };
 
+// Random answer texts to every code the mail client and the web view take:
+// nothing breaks, and nothing is written outside the device root.
+TEST_F(MailClientTest, RandomAnswersStayHarmless)
+{
+    std::filesystem::path outside = m_root.parent_path() / ("pocket-mail-outside-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(outside);
+    m_settings.pcWebPort = testing::closedLoopbackPort();
+    RecordingFolders folders;
+    MailAttachmentTree tree(m_context, m_fetch, folders);
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    const std::string pieces[] = { "/", "//", ".", ",", "..", "\\", "_success/", "<pre>", "</pre>", "To : ",
+        "Body : <pre>", "\n", "\t", "fail", "prev", "x", "한", std::string(1, '\xff') };
+    const int codes[] = { 303, 304, 305, 313, 320, 329, 330, 331 };
+    int readNumber = RequestNumber::kFirstNumber; // The reader waits for each 305 sent here.
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (std::uint32_t i = next() % 12; i > 0; --i)
+            text += pieces[next() % std::size(pieces)];
+        int code = codes[next() % std::size(codes)];
+        // Keep the numbered requests waiting so that their answers are taken.
+        if (!m_reader.isFetching()) {
+            MailListEntry entry { "s", "f", "p", "n" + std::to_string(round) };
+            m_reader.read(&entry);
+            (void)received();
+        }
+        if (!tree.isWaiting() && tree.expand("C:\\x"))
+            (void)received();
+        int first = code == 305 ? readNumber++ : (code == 320 ? m_link.attachmentRequest().current() : 0);
+        for (int i = 0; i < 4; ++i)
+            m_ui.pushAnswer(Answer::Cancel);
+        // The keep-alive reply to the probe after it tells that the answer
+        // was handled. One write, so that no delayed acknowledgement holds
+        // the probe back.
+        testing::sendAll(m_peer, record(first, code, text) + record(0, 328, ""));
+        std::string reply;
+        while (reply != request(0, 328, "")) {
+            ASSERT_TRUE(m_loop.runUntil([&] { return testing::isReadable(m_peer); }, 5s));
+            reply = received();
+        }
+    }
+    EXPECT_TRUE(m_link.isConnected());
+    EXPECT_FALSE(std::filesystem::exists(outside));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_root))
+        EXPECT_TRUE(entry.path().string().starts_with(m_root.string()));
+}
+
+
 TEST_F(MailClientTest, AttachmentTreeListsPcFoldersAndTimesOut)
 {
     RecordingFolders folders;
