@@ -68,7 +68,9 @@ std::string displayAddress(std::string_view url, std::string_view pcAddress, std
 std::string fetchAddress(std::string_view url, std::string_view loginId, std::string_view pcAddress,
     std::uint16_t webPort)
 {
-    std::size_t position = loginId.empty() ? std::string_view::npos : url.find(loginId);
+    // A handheld path ("\Windows\...") is never a page of the PC, even when
+    // a short login id happens to occur near its start.
+    std::size_t position = loginId.empty() || isHandheldPath(url) ? std::string_view::npos : url.find(loginId);
     if (position == std::string_view::npos || position >= kLoginIdHostReach)
         return std::string(url);
     return std::string(kHttp) + std::string(pcAddress) + ":" + std::to_string(webPort) + "/"

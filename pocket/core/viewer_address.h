@@ -25,7 +25,7 @@ std::string displayAddress(std::string_view url, std::string_view pcAddress, std
 // What the view loads for a URL: when the login id occurs within the first
 // nine characters (the host of an "http://" address, or the very start),
 // "http://<PC address>:<web port>/" + the part after the first "/" that
-// follows the login id; otherwise the URL itself.
+// follows the login id; otherwise (and for handheld paths) the URL itself.
 std::string fetchAddress(std::string_view url, std::string_view loginId, std::string_view pcAddress,
     std::uint16_t webPort);
 

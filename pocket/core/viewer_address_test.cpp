@@ -13,6 +13,7 @@ TEST(ViewerAddress, MapsPcPagesBetweenTheLoginIdAndThePcAddress)
     // The login id past the ninth character is no host: loaded unchanged.
     EXPECT_EQ(fetchAddress("http://www.kim.com/a", "kim", "10.0.0.2", 91), "http://www.kim.com/a");
     EXPECT_EQ(fetchAddress("http://kim/a", "", "10.0.0.2", 91), "http://kim/a");
+    EXPECT_EQ(fetchAddress("\\Windows\\pda_hello.html", "in", "10.0.0.2", 91), "\\Windows\\pda_hello.html");
     EXPECT_EQ(displayAddress("http://other/x.html", "10.0.0.2", "kim"), "http://other/x.html");
     EXPECT_EQ(displayAddress("http://10.0.0.2:91/x.html", "10.0.0.2", ""), "http://10.0.0.2:91/x.html");
 }
