@@ -3,6 +3,7 @@
 #include "gui/ink/qt_ink_viewer.h"
 #include "gui/ink/qt_pen_message_box.h"
 #include "gui/pocket/pocket_messengers.h"
+#include "gui/pocket/pocket_mypc.h"
 #include "gui/pocket/qt_html_view.h"
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/pocket/qt_options_sheet.h"
@@ -153,6 +154,7 @@ PocketGui::~PocketGui()
 {
     m_frame.reset();
     m_messengers.reset();
+    m_mypc.reset();
     m_web.reset();
     m_parts->titleBand.reset();
 }
@@ -243,10 +245,25 @@ void PocketGui::createHtmlViews()
         if (m_web)
             m_web->viewer.chooseAddress(toUtf8(text));
     });
+
+    // The My PC view views PC documents and handheld files in the web view.
+    MyPcViewHooks hooks;
+    hooks.openLogin = [this] { openLoginDialog(); };
+    hooks.viewPcFile = [this](const std::string& path) {
+        if (m_web)
+            (void)m_web->viewer.viewPcFile(path);
+    };
+    hooks.viewHandheldFile = [this](const std::string& path) {
+        if (m_web)
+            m_web->viewer.viewHandheldFile(path);
+    };
+    m_mypc = std::make_unique<PocketMyPc>(m_parts->loop, m_parts->ui, *m_parts->link, m_parts->settings,
+        m_parts->device, m_web->fetch, *dialog->pcTree(), std::move(hooks));
 }
 
 void PocketGui::releaseHtmlViews()
 {
+    m_mypc.reset();
     m_web.reset();
 }
 
@@ -348,13 +365,17 @@ void PocketGui::setConnectedMenu(bool connected)
 
 void PocketGui::resetPcTree()
 {
-    if (QtMainDialog* dialog = m_window->mainDialog())
+    if (m_mypc)
+        m_mypc->resetTree();
+    else if (QtMainDialog* dialog = m_window->mainDialog())
         dialog->resetPcTree();
 }
 
 void PocketGui::addDriveItems(const std::vector<std::string>& drives)
 {
-    if (QtMainDialog* dialog = m_window->mainDialog())
+    if (m_mypc)
+        m_mypc->addDrives(drives);
+    else if (QtMainDialog* dialog = m_window->mainDialog())
         dialog->addDriveItems(drives);
 }
 

@@ -50,6 +50,7 @@ class QtPenMessageBox;
 namespace gui::handheld {
 
 class PocketMessengers;
+class PocketMyPc;
 class QtOptionsSheet;
 class QtPocketLoginDialog;
 class QtPocketWindow;
@@ -118,6 +119,9 @@ public:
         m_buttonHandlers[id] = std::move(handler);
     }
 
+    // The My PC view, once the main dialog is up.
+    PocketMyPc* myPc() { return m_mypc.get(); }
+
     // The MSN and ICQ sessions and pages, once the main dialog is up.
     PocketMessengers* messengers() { return m_messengers.get(); }
 
@@ -137,6 +141,7 @@ private:
     std::map<int, std::function<void()>> m_buttonHandlers;
     std::unique_ptr<PocketMessengers> m_messengers;
     std::unique_ptr<Web> m_web;
+    std::unique_ptr<PocketMyPc> m_mypc;
     std::string m_codePage;
     std::unique_ptr<::pocket::core::frame::HandheldFrame> m_frame;
 };

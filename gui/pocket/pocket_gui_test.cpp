@@ -258,6 +258,22 @@ namespace {
         EXPECT_FALSE(qobject_cast<QPushButton*>(dialog().control(frame::kButtonMsn))->isChecked());
     }
 
+    TEST_F(PocketGuiTest, ExpandingPdaListsTheDeviceFolders)
+    {
+        QCoreApplication::processEvents();
+        auto* tree = dialog().pcTree();
+        ASSERT_EQ(tree->topLevelItemCount(), 1);
+        tree->topLevelItem(0)->setExpanded(true);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(tree->topLevelItemCount(), 1);
+        QStringList children;
+        for (int i = 0; i < tree->topLevelItem(0)->childCount(); ++i)
+            children << tree->topLevelItem(0)->child(i)->text(0);
+        EXPECT_TRUE(children.contains(QStringLiteral("Program Files"))) << children.join(',').toStdString();
+        EXPECT_TRUE(children.contains(QStringLiteral("Windows")));
+        EXPECT_TRUE(tree->topLevelItem(0)->isExpanded());
+    }
+
     TEST_F(PocketGuiTest, LoginDialogChecksItsFieldsThroughTheCore)
     {
         menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect)->trigger();
@@ -286,8 +302,10 @@ namespace {
         EXPECT_EQ(m_ui.lastText(), "로그인되었습니다.");
         EXPECT_FALSE(gui().loginDialog().isVisible());
         EXPECT_EQ(gui().window().shownMenuBar(), frame::kMenuBarConnected);
+        QCoreApplication::processEvents(); // The tree redraws after the event that changed it.
         auto* tree = dialog().pcTree();
         ASSERT_EQ(tree->topLevelItemCount(), 3);
+        EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("PDA"));
         EXPECT_EQ(tree->topLevelItem(1)->text(0), QStringLiteral("C:"));
         EXPECT_EQ(tree->topLevelItem(2)->text(0), QStringLiteral("D:"));
         m_gui.reset(); // Closes the connection, so that the peer ends.

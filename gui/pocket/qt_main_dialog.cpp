@@ -175,6 +175,7 @@ QTreeWidget* QtMainDialog::tree(int id, QRect deviceRect)
     widget->setHeaderHidden(true);
     widget->setFont(m_screen.font(11));
     widget->setIndentation(m_screen.px(12));
+    widget->setIconSize(QSize(m_screen.px(11), m_screen.px(11)));
     add(id, widget, deviceRect);
     return widget;
 }
