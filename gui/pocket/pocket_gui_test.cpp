@@ -397,6 +397,50 @@ namespace {
         EXPECT_EQ(m_registry->getString(::pocket::core::kSettingsKey, "SEVER_IP"), "10.0.0.7");
     }
 
+    TEST_F(PocketGuiTest, OptionsSheetValidatesAccountsAndStoresEveryShownPage)
+    {
+        gui().frame().onCommand(frame::kCmdOptions);
+        auto& sheet = gui().optionsSheet();
+        // ICQ checked with nothing filled in: the sheet stays open.
+        sheet.accounts().msn->setChecked(false);
+        sheet.accounts().icq->setChecked(true);
+        sheet.accounts().icqId->clear();
+        m_ui.pushAnswer(platform::Answer::Ok);
+        sheet.applyPage(::pocket::core::OptionsPage::Accounts);
+        EXPECT_EQ(m_ui.lastText(), "ICQ사용자 정보를 입력해주세요.");
+        EXPECT_TRUE(sheet.isVisible());
+
+        // Filled in, and the folder page visited too: both pages store.
+        sheet.accounts().icqId->setText(QStringLiteral("1234567"));
+        sheet.accounts().icqPassword->setText(QStringLiteral("pw"));
+        sheet.tabs()->setCurrentIndex(2);
+        sheet.folders().period->setCurrentText(QStringLiteral("모두보기"));
+        sheet.folders().web->setText(QStringLiteral("\\My Documents"));
+        m_ui.pushAnswer(platform::Answer::Ok);
+        sheet.applyPage(::pocket::core::OptionsPage::Folders);
+        EXPECT_FALSE(sheet.isVisible());
+        EXPECT_EQ(gui().settings().icqId, "1234567");
+        EXPECT_EQ(gui().settings().msnCheck, 0);
+        EXPECT_EQ(gui().settings().mailViewPeriod, -1);
+        EXPECT_EQ(gui().settings().webFolderPath, "\\My Documents");
+        // MSN is off now: its view button goes.
+        EXPECT_FALSE(dialog().isControlShown(frame::kButtonMsn));
+        EXPECT_EQ(gui().frame().currentView(), frame::kViewIcq);
+    }
+
+    TEST_F(PocketGuiTest, ConnectionsPageDisablesTheDialChecksWithoutAMatchingEntry)
+    {
+        gui().settings().myConnection = "nothing";
+        gui().frame().onCommand(frame::kCmdOptions);
+        auto& sheet = gui().optionsSheet();
+        sheet.tabs()->setCurrentIndex(1);
+        EXPECT_FALSE(sheet.connections().autoDial->isEnabled());
+        EXPECT_FALSE(sheet.connections().autoDisconnection->isEnabled());
+        EXPECT_FALSE(sheet.connections().autoDial->isChecked());
+        sheet.close(); // The window's own close is "취소".
+        EXPECT_FALSE(sheet.isVisible());
+    }
+
     TEST_F(PocketGuiTest, ExitAsksAndCancelKeepsTheWindow)
     {
         gui().window().show();
