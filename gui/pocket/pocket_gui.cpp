@@ -263,8 +263,14 @@ void PocketGui::createHtmlViews()
 
 void PocketGui::releaseHtmlViews()
 {
-    m_mypc.reset();
-    m_web.reset();
+    // The views stop loading; the objects stay until the program's object
+    // graph goes, because the PC link keeps answer handlers and reset
+    // listeners that point into them and events may still arrive before the
+    // message loop ends.
+    if (m_web) {
+        m_web->viewer.stop();
+        m_web->mail.stop();
+    }
 }
 
 bool PocketGui::registerContactStore()
