@@ -2,6 +2,7 @@
 
 #include "gui/ink/qt_ink_viewer.h"
 #include "gui/ink/qt_pen_message_box.h"
+#include "gui/pocket/pocket_mail.h"
 #include "gui/pocket/pocket_messengers.h"
 #include "gui/pocket/pocket_mypc.h"
 #include "gui/pocket/qt_html_view.h"
@@ -89,16 +90,15 @@ struct PocketGui::Parts {
     std::unique_ptr<platform::SingleInstance> instance;
 };
 
-// The web tab: the HTML views over the main dialog's browser and a hidden
-// one for mail bodies, and the viewer logic that drives them.
+// The web tab: the HTML views over the main dialog's web view and mail body,
+// and the viewer logic that drives them.
 struct PocketGui::Web {
     Web(Parts& parts, QtMainDialog& dialog)
         : loader(fetch, parts.device)
         , transfer(parts.loop, parts.ui)
         , tab(dialog)
-        , mailBrowser(makeLoaderBrowser(nullptr))
         , web(*dialog.webView(), loader)
-        , mail(*mailBrowser, loader)
+        , mail(*dialog.mailBody(), loader)
         , viewer(*parts.link, parts.settings, parts.device, parts.ui, transfer, tab, web, mail)
     {
     }
@@ -107,8 +107,6 @@ struct PocketGui::Web {
     core::PageLoader loader;
     core::ThreadDownload transfer;
     QtWebTab tab;
-    // FIXME: the mail-body view shows here once the e-mail view is hooked in.
-    std::unique_ptr<QTextBrowser> mailBrowser;
     QtHtmlView web;
     QtHtmlView mail;
     core::WebViewer viewer;
@@ -154,6 +152,7 @@ PocketGui::~PocketGui()
 {
     m_frame.reset();
     m_messengers.reset();
+    m_mail.reset();
     m_mypc.reset();
     m_web.reset();
     m_parts->titleBand.reset();
@@ -198,7 +197,7 @@ void PocketGui::onButton(int id)
         m_frame->toggleScreen();
         break;
     default:
-        if (onWebButton(id))
+        if (onWebButton(id) || (m_mail && m_mail->onButton(id)))
             break;
         // FIXME: the My PC, e-mail and web views register their buttons
         // through setButtonHandler() once they are hooked in.
@@ -259,6 +258,20 @@ void PocketGui::createHtmlViews()
     };
     m_mypc = std::make_unique<PocketMyPc>(m_parts->loop, m_parts->ui, *m_parts->link, m_parts->settings,
         m_parts->device, m_web->fetch, *dialog->pcTree(), std::move(hooks));
+
+    MailViewHooks mailHooks;
+    mailHooks.openLogin = [this] { openLoginDialog(); };
+    mailHooks.showScreen = [this](bool content) {
+        m_frame->showScreen(frame::kViewMail, content ? frame::Screen::Alternate : frame::Screen::Main);
+    };
+    m_mail = std::make_unique<PocketMail>(m_parts->loop, m_parts->ui, *m_parts->link, m_parts->settings,
+        m_parts->device, m_web->transfer, m_web->fetch, m_web->viewer, *dialog, std::move(mailHooks));
+}
+
+void PocketGui::listStoredMail()
+{
+    if (m_mail)
+        m_mail->loadStoredMails(platform::toLocalTime(m_parts->clock.now()));
 }
 
 void PocketGui::releaseHtmlViews()

@@ -49,6 +49,7 @@ class QtPenMessageBox;
 
 namespace gui::handheld {
 
+class PocketMail;
 class PocketMessengers;
 class PocketMyPc;
 class QtOptionsSheet;
@@ -90,6 +91,7 @@ public:
     bool registerContactStore() override;
     void createHtmlViews() override;
     void releaseHtmlViews() override;
+    void listStoredMail() override;
     void prepareMessengers(::pocket::core::frame::FrameRouter& router) override;
     void closeMessengers() override;
     void setCodePage(const std::string& codePage) override;
@@ -142,6 +144,7 @@ private:
     std::unique_ptr<PocketMessengers> m_messengers;
     std::unique_ptr<Web> m_web;
     std::unique_ptr<PocketMyPc> m_mypc;
+    std::unique_ptr<PocketMail> m_mail;
     std::string m_codePage;
     std::unique_ptr<::pocket::core::frame::HandheldFrame> m_frame;
 };

@@ -12,7 +12,9 @@
 #include "platform/registry.h"
 #include "platform/testing/fake_ui.h"
 #include "platform/testing/manual_clock.h"
+#include "pocket/core/device_root.h"
 #include "pocket/core/dial_up.h"
+#include "pocket/core/mail_view.h"
 #include "pocket/core/pda_settings.h"
 #include "pocket/core/testing/loopback.h"
 #include "pocket/icq/icq_messenger.h"
@@ -21,6 +23,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -381,6 +384,41 @@ namespace {
         // "home" goes back to the start page the program put on the device.
         qobject_cast<QPushButton*>(dialog().control(frame::kHomeButton))->click();
         EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("GO")));
+    }
+
+    TEST_F(PocketGuiTest, StoredMailsAreListedAtStartAndOpenOnTheContentScreen)
+    {
+        ASSERT_TRUE(m_registry->createKey(::pocket::core::kSettingsKey));
+        ASSERT_TRUE(m_registry->setString(::pocket::core::kSettingsKey, "MY_ID", "kim"));
+        ::pocket::core::PdaSettings settings;
+        settings.myId = "kim";
+        const auto file = ::pocket::core::DeviceRoot(m_home / "device")
+                              .toLocal(::pocket::core::mailFilePath(settings, "m1"));
+        std::filesystem::create_directories(file.parent_path());
+        ASSERT_TRUE(::pocket::core::writeLocalFile(file,
+            "//From : lee \r\nTo : kim \r\nCc :  \r\nTitle : 안녕 \r\nTime : 2026.01.01 목 10:00:00 \r\n"
+            "Pop3 : pop.x \r\nBody : <pre>본문</pre>[END]"));
+
+        gui();
+        m_clock.advance(100ms); // The start timer lists the stored mail.
+        gui().loop().processPending();
+        auto* list = dialog().mailList();
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("안녕"));
+        EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("lee"));
+
+        qobject_cast<QPushButton*>(dialog().control(frame::kButtonMail))->click();
+        list->setCurrentItem(list->topLevelItem(0));
+        qobject_cast<QPushButton*>(dialog().control(frame::kMailView))->click();
+        EXPECT_EQ(gui().frame().screen(frame::kViewMail), frame::Screen::Alternate);
+        EXPECT_TRUE(dialog().isControlShown(frame::kMailBody));
+        EXPECT_FALSE(dialog().isControlShown(frame::kMailList));
+        EXPECT_TRUE(dialog().mailHeader()->text().contains(QStringLiteral("m1")));
+        EXPECT_TRUE(dialog().mailBody()->toPlainText().contains(QStringLiteral("본문")))
+            << dialog().mailBody()->toPlainText().toStdString();
+        // MTAB1 goes back to the list.
+        qobject_cast<QPushButton*>(dialog().control(frame::kMailListTab))->click();
+        EXPECT_TRUE(dialog().isControlShown(frame::kMailList));
     }
 
     TEST_F(PocketGuiTest, OptionsSheetStoresTheConnectionsPage)

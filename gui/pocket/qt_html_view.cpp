@@ -35,6 +35,11 @@ namespace {
         }
     };
 
+    bool looksLikeText(std::string_view content)
+    {
+        return content.substr(0, 512).find('\0') == std::string_view::npos;
+    }
+
     QString pageText(const std::string& text)
     {
         return QStringLiteral("<p style='color:#606070'>%1</p>").arg(toQString(text).toHtmlEscaped());
@@ -68,7 +73,12 @@ void QtHtmlView::navigate(const std::string& url)
         m_browser.setHtml(pageText(url + "\n" + platform::describe(loaded.error())));
         return;
     }
-    const std::string& type = loaded->contentType;
+    std::string type = loaded->contentType;
+    // Like the device's HTML control, look at bytes of an unknown type: text
+    // with tags is a page (the mail bodies are "<pre>" blocks in ".body"
+    // files), other text is plain text.
+    if (type == "application/octet-stream" && looksLikeText(loaded->content))
+        type = loaded->content.find('<') != std::string::npos ? "text/html" : "text/plain";
     const QByteArray bytes(loaded->content.data(), static_cast<qsizetype>(loaded->content.size()));
     if (type.starts_with("text/html"))
         m_browser.setHtml(QString::fromUtf8(bytes));

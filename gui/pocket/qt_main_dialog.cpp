@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -246,6 +247,18 @@ void QtMainDialog::buildMailControls()
     auto* progress = new QProgressBar(this);
     progress->setTextVisible(false);
     add(frame::kMailProgress, progress, QRect(0, kBottomRowTop - 10, kScreenWidth, 8));
+    // The content screen: the header line over the mail body.
+    m_mailHeader = new QLabel(this);
+    m_mailHeader->setWordWrap(true);
+    m_mailHeader->setTextFormat(Qt::RichText);
+    m_mailHeader->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_mailHeader->setFont(m_screen.font(10));
+    m_mailHeader->setStyleSheet(QStringLiteral("background: #eef2fa; border: 1px solid #b8c0d0;"));
+    add(frame::kMailHeader, m_mailHeader, QRect(0, kBodyTop + 20, kScreenWidth, 40));
+    m_mailBody = makeLoaderBrowser(this);
+    m_mailBody->setOpenLinks(false);
+    m_mailBody->setFont(m_screen.font(11));
+    add(frame::kMailBody, m_mailBody, QRect(0, kBodyTop + 62, kScreenWidth, kBottomRowTop - kBodyTop - 74));
     button(frame::kMailWrite, QStringLiteral("메일 쓰기"), QRect(0, kBottomRowTop, 58, 18));
     button(frame::kMailView, QStringLiteral("보기"), QRect(58, kBottomRowTop, 40, 18));
     button(frame::kMailDelete, QStringLiteral("삭제"), QRect(98, kBottomRowTop, 40, 18));
@@ -319,6 +332,11 @@ void QtMainDialog::setIcqStatusLine(const std::string& text)
     auto* root = new QTreeWidgetItem(m_icqTree, { QStringLiteral("ICQ") });
     new QTreeWidgetItem(root, { toQString(text) });
     root->setExpanded(true);
+}
+
+QTreeWidget* QtMainDialog::mailList() const
+{
+    return qobject_cast<QTreeWidget*>(m_controls.value(frame::kMailList));
 }
 
 void QtMainDialog::showAddress(const std::string& address)

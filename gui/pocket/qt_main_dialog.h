@@ -16,6 +16,7 @@
 #include <vector>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QTextBrowser;
 class QTreeWidget;
@@ -47,6 +48,10 @@ public:
     // The web view: the address box and the page.
     QTextBrowser* webView() const { return m_webView; }
     QComboBox* addressBox() const { return m_address; }
+    // The e-mail view: the list of mails, and the content screen.
+    QTreeWidget* mailList() const;
+    QLabel* mailHeader() const { return m_mailHeader; }
+    QTextBrowser* mailBody() const { return m_mailBody; }
     void showAddress(const std::string& address);
 
 private:
@@ -65,6 +70,8 @@ private:
     QTreeWidget* m_pcTree = nullptr;
     QTextBrowser* m_webView = nullptr;
     QComboBox* m_address = nullptr;
+    QLabel* m_mailHeader = nullptr;
+    QTextBrowser* m_mailBody = nullptr;
 };
 
 } // namespace gui::handheld

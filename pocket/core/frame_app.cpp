@@ -183,8 +183,15 @@ void HandheldFrame::toggleScreen()
 
 void HandheldFrame::showWebScreen()
 {
-    m_screens[kViewMyPc] = Screen::Alternate;
-    selectView(kViewMyPc);
+    showScreen(kViewMyPc, Screen::Alternate);
+}
+
+void HandheldFrame::showScreen(int view, Screen screen)
+{
+    if (view != kViewMyPc && view != kViewMail)
+        return;
+    m_screens[view] = screen;
+    selectView(view);
 }
 
 void HandheldFrame::showControls()

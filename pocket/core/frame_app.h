@@ -84,6 +84,8 @@ public:
     void toggleScreen();
     // The web view of the My PC view, where web pages and documents show.
     void showWebScreen();
+    // One of the two screens of the My PC or e-mail view, made current.
+    void showScreen(int view, Screen screen);
     int currentView() const { return m_currentView; }
     Screen screen(int view) const;
 

@@ -66,7 +66,8 @@ const std::vector<int>& switchableControls()
         std::vector<int> all = { kMsnTree, kIcqTree, kYahooTree, kMyPcTree, kScreenChangePc };
         all.insert(all.end(), kWebControls.begin(), kWebControls.end());
         all.insert(all.end(), kMailCommon.begin(), kMailCommon.end());
-        for (int id : { kMailView, kMailDelete, kMailSave, kMailList, kMailAttachments })
+        for (int id :
+            { kMailView, kMailDelete, kMailSave, kMailList, kMailAttachments, kMailHeader, kMailBody })
             all.push_back(id);
         return all;
     }();
@@ -95,7 +96,7 @@ std::vector<int> controlsOf(int view, Screen screen)
             for (int id : { kMailList, kMailView, kMailDelete })
                 controls.push_back(id);
         } else {
-            for (int id : { kMailAttachments, kMailSave })
+            for (int id : { kMailHeader, kMailBody, kMailSave })
                 controls.push_back(id);
         }
         return controls;

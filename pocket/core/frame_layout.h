@@ -62,6 +62,11 @@ constexpr int kMailList = 1134;
 constexpr int kMailAttachments = 1135;
 constexpr int kMailProgress = 1138;
 
+// The mail content screen: the header line and the mail-body HTML view
+// (ids of the program's own; the device drew them from its own resources).
+constexpr int kMailHeader = 5002;
+constexpr int kMailBody = 5001;
+
 // "화면변경": the My PC view between its tree and the web view, the
 // e-mail view between its list and the mail content.
 constexpr int kScreenChangePc = 1168;

@@ -1,0 +1,56 @@
+#pragma once
+
+// File: gui/pocket/pocket_mail.h
+// The e-mail view of the handheld window: the mail list (control 1134) and
+// the content screen (header line and mail body) over pocket::core's
+// MailBox and MailReader, with "REFRESH", "보기", "삭제", "저장", the list
+// and content tabs, and the attachments behind "첨부파일이 있습니다".
+// GUI thread only.
+
+#include <functional>
+#include <memory>
+
+namespace platform {
+class EventLoop;
+class HttpFetch;
+struct LocalTime;
+class Ui;
+}
+
+namespace pocket::core {
+class BackgroundDownload;
+class DeviceRoot;
+class PcLink;
+class WebViewer;
+struct PdaSettings;
+}
+
+namespace gui::handheld {
+
+class QtMainDialog;
+
+struct MailViewHooks {
+    std::function<void()> openLogin;
+    // The content screen (true) or the list (false) of the e-mail view.
+    std::function<void(bool content)> showScreen;
+};
+
+class PocketMail {
+public:
+    PocketMail(platform::EventLoop& loop, platform::Ui& ui, ::pocket::core::PcLink& link,
+        ::pocket::core::PdaSettings& settings, const ::pocket::core::DeviceRoot& device,
+        ::pocket::core::BackgroundDownload& transfer, platform::HttpFetch& fetch,
+        ::pocket::core::WebViewer& viewer, QtMainDialog& dialog, MailViewHooks hooks);
+    ~PocketMail();
+
+    // A tap on one of the view's buttons; false for other buttons.
+    bool onButton(int id);
+    // The mails already on the handheld, listed at start-up.
+    void loadStoredMails(const platform::LocalTime& today);
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> m_parts;
+};
+
+} // namespace gui::handheld
