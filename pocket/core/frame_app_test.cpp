@@ -315,6 +315,14 @@ namespace {
         // Coming back shows the screen the view was left on.
         frame().onViewButton(kButtonMyPc);
         EXPECT_TRUE(m_recorder.shown.count(kWebView));
+
+        // A mail opened elsewhere shows the mail content screen.
+        frame().showScreen(kViewMail, Screen::Alternate);
+        EXPECT_EQ(frame().currentView(), kViewMail);
+        EXPECT_TRUE(m_recorder.shown.count(kMailBody));
+        EXPECT_FALSE(m_recorder.shown.count(kMailList));
+        frame().showScreen(kViewMsn, Screen::Alternate); // The messenger views have one screen.
+        EXPECT_EQ(frame().currentView(), kViewMail);
     }
 
     TEST_F(FrameTest, FirstViewFollowsTheEnabledMessengers)
