@@ -21,6 +21,7 @@
 #include "pocket/core/device_root.h"
 #include "pocket/core/dial_up.h"
 #include "pocket/core/login_dialog.h"
+#include "pocket/core/mail_sender.h"
 #include "pocket/core/settings_store.h"
 #include "pocket/core/viewer_page_loader.h"
 #include "pocket/core/viewer_transfer.h"
@@ -153,6 +154,7 @@ PocketGui::~PocketGui()
     m_frame.reset();
     m_messengers.reset();
     m_mail.reset();
+    m_mailUpload.reset();
     m_mypc.reset();
     m_web.reset();
     m_parts->titleBand.reset();
@@ -264,8 +266,11 @@ void PocketGui::createHtmlViews()
     mailHooks.showScreen = [this](bool content) {
         m_frame->showScreen(frame::kViewMail, content ? frame::Screen::Alternate : frame::Screen::Main);
     };
+    mailHooks.openOptions = [this] { openOptions(); };
+    m_mailUpload = std::make_unique<core::MyPcMailUpload>(m_mypc->upload());
     m_mail = std::make_unique<PocketMail>(m_parts->loop, m_parts->ui, *m_parts->link, m_parts->settings,
-        m_parts->device, m_web->transfer, m_web->fetch, m_web->viewer, *dialog, std::move(mailHooks));
+        m_parts->device, m_web->transfer, m_web->fetch, m_web->viewer, m_mailUpload.get(), *dialog,
+        std::move(mailHooks));
 }
 
 void PocketGui::listStoredMail()

@@ -33,6 +33,7 @@ class Ui;
 
 namespace pocket::core {
 class DialUp;
+class MyPcMailUpload;
 class LoginDialog;
 class SettingsStore;
 struct PdaSettings;
@@ -144,6 +145,7 @@ private:
     std::unique_ptr<PocketMessengers> m_messengers;
     std::unique_ptr<Web> m_web;
     std::unique_ptr<PocketMyPc> m_mypc;
+    std::unique_ptr<::pocket::core::MyPcMailUpload> m_mailUpload;
     std::unique_ptr<PocketMail> m_mail;
     std::string m_codePage;
     std::unique_ptr<::pocket::core::frame::HandheldFrame> m_frame;

@@ -21,6 +21,7 @@
 #include "pocket/msn/msn_page.h"
 #include "pocket/msn/testing/scripted_peer.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -419,6 +420,22 @@ namespace {
         // MTAB1 goes back to the list.
         qobject_cast<QPushButton*>(dialog().control(frame::kMailListTab))->click();
         EXPECT_TRUE(dialog().isControlShown(frame::kMailList));
+    }
+
+    TEST_F(PocketGuiTest, MailWriteOpensTheComposerWhichAsksBeforeClosing)
+    {
+        qobject_cast<QPushButton*>(dialog().control(frame::kButtonMail))->click();
+        qobject_cast<QPushButton*>(dialog().control(frame::kMailWrite))->click();
+        auto windows = QApplication::topLevelWidgets();
+        auto found = std::find_if(windows.begin(), windows.end(),
+            [](QWidget* w) { return w->isVisible() && w->windowTitle() == QStringLiteral("메일 쓰기"); });
+        ASSERT_NE(found, windows.end());
+        m_ui.pushAnswer(platform::Answer::Cancel);
+        (*found)->close();
+        EXPECT_TRUE((*found)->isVisible());
+        m_ui.pushAnswer(platform::Answer::Ok);
+        (*found)->close();
+        EXPECT_FALSE((*found)->isVisible());
     }
 
     TEST_F(PocketGuiTest, OptionsSheetStoresTheConnectionsPage)

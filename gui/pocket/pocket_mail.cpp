@@ -1,12 +1,15 @@
 #include "gui/pocket/pocket_mail.h"
 
+#include "gui/pocket/qt_mail_composer.h"
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/qt_string.h"
 #include "platform/clock.h"
 #include "pocket/core/frame_layout.h"
 #include "pocket/core/mail_box.h"
 #include "pocket/core/mail_reader.h"
+#include "pocket/core/mail_sender.h"
 #include "pocket/core/mail_view.h"
+#include "pocket/core/pc_link.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -31,7 +34,7 @@ namespace {
 struct PocketMail::Parts final : core::MailView {
     Parts(platform::EventLoop& loop, platform::Ui& ui, core::PcLink& link, core::PdaSettings& settings,
         const core::DeviceRoot& device, core::BackgroundDownload& transfer, platform::HttpFetch& fetch,
-        core::WebViewer& viewer, QtMainDialog& dialog, MailViewHooks hooks)
+        core::WebViewer& viewer, core::AttachmentUpload* upload, QtMainDialog& dialog, MailViewHooks hooks)
         : dialog(dialog)
         , list(*dialog.mailList())
         , hooks(std::move(hooks))
@@ -42,7 +45,14 @@ struct PocketMail::Parts final : core::MailView {
             } }
         , box(context, fetch)
         , reader(context, viewer)
+        , composer(ui, settings, device, link.codePage())
+        , sender(context, upload)
+        , composerWindow(composer, sender, ui, dialog.window())
     {
+        composerWindow.onOpenOptions = [this] {
+            if (this->hooks.openOptions)
+                this->hooks.openOptions();
+        };
         QObject::connect(dialog.mailHeader(), &QLabel::linkActivated, dialog.mailHeader(),
             [this](const QString&) { showAttachments(); });
         QObject::connect(&list, &QTreeWidget::itemDoubleClicked, &list, [this] { read(); });
@@ -130,13 +140,17 @@ struct PocketMail::Parts final : core::MailView {
     core::MailContext context;
     core::MailBox box;
     core::MailReader reader;
+    core::MailComposer composer;
+    core::MailSender sender;
+    QtMailComposer composerWindow;
 };
 
 PocketMail::PocketMail(platform::EventLoop& loop, platform::Ui& ui, core::PcLink& link,
     core::PdaSettings& settings, const core::DeviceRoot& device, core::BackgroundDownload& transfer,
-    platform::HttpFetch& fetch, core::WebViewer& viewer, QtMainDialog& dialog, MailViewHooks hooks)
+    platform::HttpFetch& fetch, core::WebViewer& viewer, core::AttachmentUpload* upload, QtMainDialog& dialog,
+    MailViewHooks hooks)
     : m_parts(std::make_unique<Parts>(
-        loop, ui, link, settings, device, transfer, fetch, viewer, dialog, std::move(hooks)))
+        loop, ui, link, settings, device, transfer, fetch, viewer, upload, dialog, std::move(hooks)))
 {
 }
 
@@ -164,8 +178,10 @@ bool PocketMail::onButton(int id)
         if (p.hooks.showScreen)
             p.hooks.showScreen(id == frame::kMailContentTab);
         return true;
+    case frame::kMailWrite:
+        p.composerWindow.openComposer();
+        return true;
     default:
-        // FIXME: "메일 쓰기" opens the composer once its window exists.
         return false;
     }
 }

@@ -18,6 +18,7 @@ class Ui;
 }
 
 namespace pocket::core {
+class AttachmentUpload;
 class BackgroundDownload;
 class DeviceRoot;
 class PcLink;
@@ -33,6 +34,8 @@ struct MailViewHooks {
     std::function<void()> openLogin;
     // The content screen (true) or the list (false) of the e-mail view.
     std::function<void(bool content)> showScreen;
+    // The options sheet, for the composer when the send folder is missing.
+    std::function<void()> openOptions;
 };
 
 class PocketMail {
@@ -40,7 +43,8 @@ public:
     PocketMail(platform::EventLoop& loop, platform::Ui& ui, ::pocket::core::PcLink& link,
         ::pocket::core::PdaSettings& settings, const ::pocket::core::DeviceRoot& device,
         ::pocket::core::BackgroundDownload& transfer, platform::HttpFetch& fetch,
-        ::pocket::core::WebViewer& viewer, QtMainDialog& dialog, MailViewHooks hooks);
+        ::pocket::core::WebViewer& viewer, ::pocket::core::AttachmentUpload* upload, QtMainDialog& dialog,
+        MailViewHooks hooks);
     ~PocketMail();
 
     // A tap on one of the view's buttons; false for other buttons.

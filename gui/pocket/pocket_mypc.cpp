@@ -303,6 +303,11 @@ core::MyPcTree& PocketMyPc::tree()
     return m_parts->tree;
 }
 
+core::MyPcUpload& PocketMyPc::upload()
+{
+    return m_parts->upload;
+}
+
 void PocketMyPc::redraw()
 {
     m_parts->redraw();

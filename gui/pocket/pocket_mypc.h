@@ -24,6 +24,7 @@ class Ui;
 namespace pocket::core {
 class DeviceRoot;
 class MyPcTree;
+class MyPcUpload;
 class PcLink;
 struct PdaSettings;
 }
@@ -49,6 +50,8 @@ public:
     void addDrives(const std::vector<std::string>& drives);
 
     ::pocket::core::MyPcTree& tree();
+    // The upload to the PC, which mail attachments from the handheld use too.
+    ::pocket::core::MyPcUpload& upload();
     // Redraws the widget from the model now instead of after the current event.
     void redraw();
 
