@@ -258,6 +258,10 @@ void PocketGui::createHtmlViews()
         if (m_web)
             m_web->viewer.viewHandheldFile(path);
     };
+    hooks.attachToMail = [this](const std::string& path) {
+        if (m_mail)
+            m_mail->composeWithAttachment(path);
+    };
     m_mypc = std::make_unique<PocketMyPc>(m_parts->loop, m_parts->ui, *m_parts->link, m_parts->settings,
         m_parts->device, m_web->fetch, *dialog->pcTree(), std::move(hooks));
 

@@ -186,6 +186,14 @@ bool PocketMail::onButton(int id)
     }
 }
 
+void PocketMail::composeWithAttachment(const std::string& path)
+{
+    Parts& p = *m_parts;
+    if (p.composer.canAddAttachment())
+        (void)p.composer.addAttachment(path);
+    p.composerWindow.openComposer();
+}
+
 void PocketMail::loadStoredMails(const platform::LocalTime& today)
 {
     m_parts->box.loadStoredMails(today);

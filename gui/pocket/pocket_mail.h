@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace platform {
 class EventLoop;
@@ -49,6 +50,8 @@ public:
 
     // A tap on one of the view's buttons; false for other buttons.
     bool onButton(int id);
+    // "메일 첨부전송" of the My PC view: the composer with this file attached.
+    void composeWithAttachment(const std::string& path);
     // The mails already on the handheld, listed at start-up.
     void loadStoredMails(const platform::LocalTime& today);
 

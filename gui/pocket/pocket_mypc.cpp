@@ -196,7 +196,10 @@ struct PocketMyPc::Parts final : core::MyPcTreeView {
             if (hooks.viewHandheldFile)
                 hooks.viewHandheldFile(path);
         };
-        // FIXME: "메일 첨부전송" reaches the mail composer once the e-mail view is hooked in.
+        result.attachToMail = [this](const std::string& path, bool) {
+            if (hooks.attachToMail)
+                hooks.attachToMail(path);
+        };
         result.showProperties = [this](const std::string& path) {
             QMessageBox::information(&widget, QStringLiteral("등록정보"), toQString(path));
         };

@@ -36,6 +36,8 @@ struct MyPcViewHooks {
     std::function<void()> openLogin;
     std::function<void(const std::string& pcPath)> viewPcFile;
     std::function<void(const std::string& handheldPath)> viewHandheldFile;
+    // "메일 첨부전송": a new mail with this PC or handheld file attached.
+    std::function<void(const std::string& path)> attachToMail;
 };
 
 class PocketMyPc {
