@@ -201,8 +201,8 @@ void PocketGui::onButton(int id)
     default:
         if (onWebButton(id) || (m_mail && m_mail->onButton(id)))
             break;
-        // FIXME: the My PC, e-mail and web views register their buttons
-        // through setButtonHandler() once they are hooked in.
+        // FIXME: "View", "Doc" and the page buttons P and N do nothing yet;
+        // a view that gives them work registers through setButtonHandler().
         break;
     }
 }
