@@ -69,6 +69,23 @@ int remainingMs(Clock::time_point deadline)
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
+// Tries `attempt` (which reads what has arrived) until it gives a result,
+// `open()` says the connection is gone, or the deadline passes; waits for
+// input on `fd` between tries. Gives the empty result on failure.
+template <typename Attempt, typename Open>
+auto retryUntil(std::chrono::milliseconds timeout, const int& fd, Attempt attempt, Open open) -> decltype(attempt())
+{
+    auto deadline = Clock::now() + timeout;
+    for (;;) {
+        if (auto result = attempt())
+            return result;
+        if (!open() || Clock::now() >= deadline)
+            return {};
+        pollfd p { fd, POLLIN, 0 };
+        ::poll(&p, 1, remainingMs(deadline));
+    }
+}
+
 } // namespace
 
 std::unique_ptr<ScriptedHandheld> ScriptedHandheld::connect(std::uint16_t port, const std::string& from)
@@ -139,27 +156,14 @@ std::optional<proto::PcAnswer> ScriptedHandheld::takeAnswer()
 
 std::optional<proto::PcAnswer> ScriptedHandheld::waitAnswer(std::chrono::milliseconds timeout)
 {
-    auto deadline = Clock::now() + timeout;
-    for (;;) {
-        if (auto answer = takeAnswer())
-            return answer;
-        if (m_closed || m_fd < 0 || Clock::now() >= deadline)
-            return std::nullopt;
-        pollfd p { m_fd, POLLIN, 0 };
-        ::poll(&p, 1, remainingMs(deadline));
-    }
+    return retryUntil(
+        timeout, m_fd, [&] { return takeAnswer(); }, [&] { return !m_closed && m_fd >= 0; });
 }
 
 bool ScriptedHandheld::waitClosed(std::chrono::milliseconds timeout)
 {
-    auto deadline = Clock::now() + timeout;
-    while (pump()) {
-        if (Clock::now() >= deadline)
-            return false;
-        pollfd p { m_fd, POLLIN, 0 };
-        ::poll(&p, 1, remainingMs(deadline));
-    }
-    return true;
+    return retryUntil(
+        timeout, m_fd, [&] { return !pump(); }, [] { return true; });
 }
 
 std::unique_ptr<ScriptedUpload> ScriptedUpload::connect(std::uint16_t port, const std::string& from)
@@ -216,28 +220,17 @@ bool ScriptedUpload::pump()
 
 bool ScriptedUpload::waitAcks(std::size_t count, std::chrono::milliseconds timeout)
 {
-    auto deadline = Clock::now() + timeout;
-    for (;;) {
+    auto arrived = [&] {
         pump();
-        if (m_acks.size() >= count)
-            return true;
-        if (m_closed || m_fd < 0 || Clock::now() >= deadline)
-            return false;
-        pollfd p { m_fd, POLLIN, 0 };
-        ::poll(&p, 1, remainingMs(deadline));
-    }
+        return m_acks.size() >= count;
+    };
+    return retryUntil(timeout, m_fd, arrived, [&] { return !m_closed && m_fd >= 0; });
 }
 
 bool ScriptedUpload::waitClosed(std::chrono::milliseconds timeout)
 {
-    auto deadline = Clock::now() + timeout;
-    while (pump()) {
-        if (Clock::now() >= deadline)
-            return false;
-        pollfd p { m_fd, POLLIN, 0 };
-        ::poll(&p, 1, remainingMs(deadline));
-    }
-    return true;
+    return retryUntil(
+        timeout, m_fd, [&] { return !pump(); }, [] { return true; });
 }
 
 std::optional<HttpReply> httpGet(std::uint16_t port, const std::string& path, const std::string& from)
