@@ -6,111 +6,24 @@
 #include "pc/mail/pop3_client.h"
 #include "pc/service/testing/scripted_handheld.h"
 #include "platform/codec/base64.h"
+#include "tests/e2e/e2e_harness.h"
 #include "tests/fixtures/mail/dovecot_server.h"
 #include "tests/fixtures/mail/smtp_sink.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <csignal>
-#include <fcntl.h>
 #include <filesystem>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using pc::service::testing::ScriptedHandheld;
 using pc::service::testing::ScriptedUpload;
+using tests::e2e::ChildProgram;
 using tests::fixtures::DovecotServer;
 using tests::fixtures::SmtpSink;
 using namespace std::chrono_literals;
-
-std::uint16_t freePort()
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-// quillon --headless in a child process, its input and output on pipes.
-class Quillon {
-public:
-    Quillon(const fs::path& home, std::vector<std::string> arguments)
-    {
-        int input[2];
-        int output[2];
-        EXPECT_EQ(::pipe2(input, O_CLOEXEC), 0);
-        EXPECT_EQ(::pipe2(output, O_CLOEXEC), 0);
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(input[0], 0);
-            ::dup2(output[1], 1);
-            ::dup2(output[1], 2);
-            ::setenv("QUILLON_PASSWORD", "secret", 1);
-            ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-            std::vector<std::string> words = { "quillon", "--headless", "--home", home.string() };
-            words.insert(words.end(), arguments.begin(), arguments.end());
-            std::vector<char*> argv;
-            for (auto& word : words)
-                argv.push_back(word.data());
-            argv.push_back(nullptr);
-            ::execv(QUILLON_BINARY, argv.data());
-            ::_exit(127);
-        }
-        ::close(input[0]);
-        ::close(output[1]);
-        m_input = input[1];
-        m_output = output[0];
-    }
-    ~Quillon()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        ::close(m_input);
-        ::close(m_output);
-    }
-
-    void type(const std::string& line) { (void)!::write(m_input, line.data(), line.size()); }
-
-    bool waitForOutput(const std::string& text, std::chrono::milliseconds timeout = 15s)
-    {
-        auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (m_text.find(text) == std::string::npos) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0)
-                return false;
-            pollfd p { m_output, POLLIN, 0 };
-            if (::poll(&p, 1, static_cast<int>(left.count())) <= 0)
-                return false;
-            char buffer[4096];
-            ssize_t got = ::read(m_output, buffer, sizeof buffer);
-            if (got <= 0)
-                return false;
-            m_text.append(buffer, static_cast<std::size_t>(got));
-        }
-        return true;
-    }
-    const std::string& output() const { return m_text; }
-
-private:
-    pid_t m_pid = -1;
-    int m_input = -1;
-    int m_output = -1;
-    std::string m_text;
-};
 
 std::vector<std::string> uidsOn(const DovecotServer& server)
 {
@@ -137,15 +50,11 @@ TEST(MailRelayE2e, CheckReadSendAndDeleteThroughTheRealProgram)
     auto uids = uidsOn(**dovecot);
     ASSERT_EQ(uids.size(), 2u);
 
-    std::string pattern = (fs::temp_directory_path() / "quillon-mail-e2e-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    fs::path home = ::mkdtemp(buffer.data());
-    std::uint16_t commandPort = freePort();
-    std::uint16_t uploadPort = freePort();
+    fs::path home = tests::e2e::makeTemporaryFolder("quillon-mail-e2e");
+    tests::e2e::PcPorts ports;
     {
-        Quillon quillon(home, { "--id", "owner", "--start", "--command-port", std::to_string(commandPort),
-                                  "--upload-port", std::to_string(uploadPort), "--web-port", std::to_string(freePort()) });
+        ChildProgram quillon
+            = tests::e2e::startHeadlessPc(home, home / "config", "secret", tests::e2e::ownerStartArguments(ports));
         ASSERT_TRUE(quillon.waitForOutput("PC 서버를 시작합니다..\n")) << quillon.output();
         std::string server = "127.0.0.1:" + std::to_string((*dovecot)->port());
         quillon.type("add " + server + " kim secret\naccounts\n");
@@ -153,7 +62,7 @@ TEST(MailRelayE2e, CheckReadSendAndDeleteThroughTheRealProgram)
         quillon.type("relay set 127.0.0.1 " + std::to_string((*sink)->port()) + "\n");
         ASSERT_TRUE(quillon.waitForOutput("relay: 127.0.0.1:")) << quillon.output();
 
-        auto handheld = ScriptedHandheld::connect(commandPort);
+        auto handheld = ScriptedHandheld::connect(ports.command);
         ASSERT_TRUE(handheld);
         handheld->send({ 0, 310, "owner\nsecret" });
         auto accepted = handheld->waitAnswer();
@@ -177,7 +86,7 @@ TEST(MailRelayE2e, CheckReadSendAndDeleteThroughTheRealProgram)
         EXPECT_TRUE(prepared->text.ends_with("<pre>body of second\r\n</pre>[END]")) << prepared->text;
 
         // The handheld's attachment arrives through the upload port first.
-        auto upload = ScriptedUpload::connect(uploadPort);
+        auto upload = ScriptedUpload::connect(ports.upload);
         ASSERT_TRUE(upload);
         handheld->send({ 0, 309, "4\nnote.txt\nowner" });
         auto go = handheld->waitAnswer();
@@ -218,6 +127,7 @@ TEST(MailRelayE2e, CheckReadSendAndDeleteThroughTheRealProgram)
         while (uidsOn(**dovecot).size() != 1 && std::chrono::steady_clock::now() < deadline)
             ::poll(nullptr, 0, 50); // The PC deletes on its worker; look again shortly.
         EXPECT_EQ(uidsOn(**dovecot), (std::vector<std::string> { uids[1] }));
+        quillon.terminate();
     }
     fs::remove_all(home);
 }
