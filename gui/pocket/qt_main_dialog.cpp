@@ -71,27 +71,12 @@ namespace {
         {
             painter.setPen(Qt::NoPen);
             switch (m_view) {
-            case frame::kViewMsn: // Two figures, green and blue.
-                painter.setBrush(QColor(0x2e, 0xa0, 0x3c));
-                painter.drawEllipse(QRectF(r.left(), r.top(), r.width() * 0.55, r.height() * 0.55));
-                painter.setBrush(QColor(0x1e, 0x6e, 0xd8));
-                painter.drawEllipse(QRectF(r.left() + r.width() * 0.4, r.top() + r.height() * 0.4,
-                    r.width() * 0.6, r.height() * 0.6));
+            case frame::kViewMsn: // A speech bubble: the first messenger.
+                drawBubble(painter, r, QColor(0x1e, 0x6e, 0xd8));
                 break;
-            case frame::kViewIcq: { // A flower.
-                painter.setBrush(QColor(0x3c, 0xb0, 0x3c));
-                const QPointF c = QRectF(r).center();
-                const double petal = r.width() * 0.3;
-                for (int i = 0; i < 6; ++i) {
-                    const double angle = i * 3.14159265 / 3;
-                    painter.drawEllipse(
-                        QPointF(c.x() + std::cos(angle) * petal, c.y() + std::sin(angle) * petal),
-                        petal * 0.6, petal * 0.6);
-                }
-                painter.setBrush(QColor(0xe0, 0x30, 0x30));
-                painter.drawEllipse(c, petal * 0.55, petal * 0.55);
+            case frame::kViewIcq: // A speech bubble: the second messenger.
+                drawBubble(painter, r, QColor(0xe0, 0x80, 0x20));
                 break;
-            }
             case frame::kViewMyPc: // A monitor.
                 painter.setBrush(QColor(0x30, 0x30, 0x40));
                 painter.drawRect(QRectF(r.left(), r.top(), r.width(), r.height() * 0.72));
@@ -111,6 +96,20 @@ namespace {
                 break;
             }
             }
+        }
+
+        static void drawBubble(QPainter& painter, const QRect& r, const QColor& colour)
+        {
+            painter.setBrush(colour);
+            const QRectF body(r.left(), r.top(), r.width(), r.height() * 0.75);
+            painter.drawRoundedRect(body, r.width() * 0.25, r.width() * 0.25);
+            const QPointF tail[] = { QPointF(r.left() + r.width() * 0.25, body.bottom() - 1),
+                QPointF(r.left() + r.width() * 0.5, body.bottom() - 1), QPointF(r.left() + r.width() * 0.2, r.bottom()) };
+            painter.drawPolygon(tail, 3);
+            painter.setBrush(Qt::white);
+            const double dot = r.width() * 0.14;
+            for (int i = 0; i < 3; ++i)
+                painter.drawEllipse(QPointF(r.left() + r.width() * (0.25 + 0.25 * i), body.center().y()), dot / 2, dot / 2);
         }
 
         int m_view;

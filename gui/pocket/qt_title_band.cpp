@@ -50,16 +50,15 @@ void QtTitleBand::paintEvent(QPaintEvent*)
     fill.setColorAt(0, QColor(0x3a, 0x6e, 0xc6));
     fill.setColorAt(1, QColor(0x0c, 0x2c, 0x7a));
     painter.fillRect(rect(), fill);
-    // The start flag: four coloured panes.
-    const int pane = m_screen.px(6);
-    const int gap = m_screen.px(1);
-    const int left = m_screen.px(5);
-    const int top = (height() - 2 * pane - gap) / 2;
-    const QColor colours[] = { QColor(0xf2, 0x50, 0x22), QColor(0x7f, 0xba, 0x00), QColor(0x00, 0xa4, 0xef),
-        QColor(0xff, 0xb9, 0x00) };
-    for (int i = 0; i < 4; ++i)
-        painter.fillRect(
-            QRect(left + (i % 2) * (pane + gap), top + (i / 2) * (pane + gap), pane, pane), colours[i]);
+    // The start button: the program's own mark, a white tile with a "Q".
+    const int tile = m_screen.px(13);
+    const QRect mark(m_screen.px(5), (height() - tile) / 2, tile, tile);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(mark, m_screen.px(3), m_screen.px(3));
+    painter.setPen(QColor(0x0c, 0x2c, 0x7a));
+    painter.setFont(m_screen.font(10, true));
+    painter.drawText(mark, Qt::AlignCenter, QStringLiteral("Q"));
     painter.setPen(Qt::white);
     painter.setFont(m_screen.font(13, true));
     painter.drawText(QRect(m_screen.px(24), 0, width(), height()), Qt::AlignVCenter | Qt::AlignLeft,

@@ -72,7 +72,7 @@ void seed(platform::Registry& registry)
     (void)registry.setString(key, "SEVER_IP", "192.168.0.10");
     (void)registry.setString(key, "MY_ID", "kim");
     (void)registry.setString(key, "MY_PASSWORD", "secret");
-    (void)registry.setString(key, "MSNID", "kim@hotmail.com");
+    (void)registry.setString(key, "MSNID", "kim@example.com");
     (void)registry.setString(key, "MSNPASS", "secret");
     (void)registry.setString(key, "ICQID", "12345678");
     (void)registry.setString(key, "ICQPASS", "secret");
