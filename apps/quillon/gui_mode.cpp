@@ -1,6 +1,7 @@
 #include "apps/quillon/gui_mode.h"
 
 #include "apps/quillon/headless.h"
+#include "apps/quillon/program_setup.h"
 #include "gui/pc/qt_main_window.h"
 #include "gui/pc/qt_shell_dialogs.h"
 #include "gui/qt_event_loop.h"
@@ -9,14 +10,11 @@
 #include "pc/app/log_pane.h"
 #include "pc/app/locked_stream.h"
 #include "pc/app/program_start.h"
-#include "platform/home.h"
 #include "platform/net_address.h"
-#include "platform/trace.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 
-#include <climits>
 #include <cstdlib>
 #include <iostream>
 #include <thread>
@@ -24,13 +22,6 @@
 
 namespace apps::quillon {
 namespace {
-
-std::string selfPath()
-{
-    char self[PATH_MAX] = {};
-    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    return length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "quillon";
-}
 
 void useKoreanFont(QApplication& app)
 {
@@ -59,13 +50,9 @@ bool hasDisplay()
 
 int runGui(const PcOptions& options, int& argc, char** argv, std::ostream& err)
 {
-    if (options.trace)
-        platform::setTraceEnabled(true);
-    auto home = platform::prepareHome(platform::Program::Pc, options.home);
-    if (!home) {
-        err << "quillon: " << platform::describe(home.error()) << "\n";
+    auto home = prepareProgramHome(options, err);
+    if (!home)
         return 1;
-    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillon");
     QApplication::setQuitOnLastWindowClosed(false); // The tray keeps it running.
@@ -84,14 +71,7 @@ int runGui(const PcOptions& options, int& argc, char** argv, std::ostream& err)
     pc::app::LogPane log(loop, view);
     // The web server's access log goes to standard output, one line each.
     pc::app::LockedStream accessLog(std::cout);
-    pc::app::ShellConfig config;
-    config.home = *home;
-    config.autostartCommand = "\"" + selfPath() + "\" --home \"" + home->string() + "\"";
-    config.autostartFolder = pc::app::Autostart::defaultFolder();
-    config.commandPort = options.commandPort;
-    config.uploadPort = options.uploadPort;
-    config.webPort = options.webPort;
-    auto shell = pc::app::PcShell::create(loop, log, ui, accessLog, config);
+    auto shell = pc::app::PcShell::create(loop, log, ui, accessLog, shellConfigFor(options, *home, false));
     if (!shell) {
         err << "quillon: " << platform::describe(shell.error()) << "\n";
         return 1;

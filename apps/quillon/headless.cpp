@@ -1,16 +1,14 @@
 #include "apps/quillon/headless.h"
 
+#include "apps/quillon/program_setup.h"
 #include "apps/quillon/web_server_runner.h"
 #include "pc/app/console_front_end.h"
 #include "pc/app/locked_stream.h"
 #include "platform/console_ui.h"
-#include "platform/home.h"
 #include "platform/poll_event_loop.h"
 #include "platform/single_instance.h"
-#include "platform/trace.h"
 
 #include <atomic>
-#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -27,17 +25,6 @@ sigset_t stopSignals()
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     return signals;
-}
-
-// What the desktop session runs when the program starts with it: this
-// program, headless, with the same home folder.
-std::string autostartCommand(const std::filesystem::path& home)
-{
-    char self[PATH_MAX] = {};
-    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string program = length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "quillon";
-    auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
-    return quoted(program) + " --headless --home " + quoted(home.string());
 }
 
 } // namespace
@@ -60,13 +47,9 @@ void waitForStopSignal()
 
 int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, const StopWaiter& waitForStop)
 {
-    if (options.trace)
-        platform::setTraceEnabled(true);
-    auto home = platform::prepareHome(platform::Program::Pc, options.home);
-    if (!home) {
-        err << "quillon: " << platform::describe(home.error()) << "\n";
+    auto home = prepareProgramHome(options, err);
+    if (!home)
         return 1;
-    }
     // The log, the questions and the web server's access log share the output.
     pc::app::LockedStream shared(out);
     platform::ConsoleUi ui(std::cin, shared);
@@ -83,14 +66,7 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
     bool terminal = &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
     pc::app::ConsoleLog log(clock, shared,
         terminal ? pc::app::ConsoleLog::Marking::Colour : pc::app::ConsoleLog::Marking::Prefix);
-    pc::app::ShellConfig config;
-    config.home = *home;
-    config.autostartCommand = autostartCommand(*home);
-    config.autostartFolder = pc::app::Autostart::defaultFolder();
-    config.commandPort = options.commandPort;
-    config.uploadPort = options.uploadPort;
-    config.webPort = options.webPort;
-    auto shell = pc::app::PcShell::create(loop, log, ui, shared, config);
+    auto shell = pc::app::PcShell::create(loop, log, ui, shared, shellConfigFor(options, *home, true));
     if (!shell) {
         err << "quillon: " << platform::describe(shell.error()) << "\n";
         return 1;
