@@ -1,5 +1,6 @@
 #include "apps/quillon-pocket/console_option_command.h"
 
+#include "platform/console_words.h"
 #include "pocket/core/file_options_dialog.h"
 #include "pocket/core/options_sheet.h"
 #include "pocket/core/pda_settings.h"
@@ -65,31 +66,6 @@ std::optional<long> number(const std::string& text)
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-std::vector<std::string> splitWords(std::string_view text)
-{
-    std::vector<std::string> words;
-    std::string word;
-    bool quoted = false;
-    bool inWord = false;
-    for (char c : text) {
-        if (c == '"') {
-            quoted = !quoted;
-            inWord = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (inWord)
-                words.push_back(std::move(word));
-            word.clear();
-            inWord = false;
-        } else {
-            word.push_back(c);
-            inWord = true;
-        }
-    }
-    if (inWord)
-        words.push_back(std::move(word));
-    return words;
 }
 
 // Sets one field of a shown page; false (with a note) when it cannot.
@@ -169,7 +145,7 @@ bool isKnownOption(std::string_view name)
 
 OptionPairs parseOptionArguments(std::string_view arguments)
 {
-    auto words = splitWords(arguments);
+    auto words = platform::splitCommandWords(arguments);
     OptionPairs pairs;
     bool asPairs = words.size() >= 2 && words.size() % 2 == 0;
     for (std::size_t i = 0; asPairs && i < words.size(); i += 2)

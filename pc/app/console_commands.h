@@ -7,6 +7,7 @@
 // One command per line; words may be quoted with double quotes.
 
 #include "pc/app/pc_shell.h"
+#include "platform/console_words.h"
 
 #include <iosfwd>
 #include <string>
@@ -16,7 +17,7 @@
 namespace pc::app {
 
 // Splits a command line into words; "a b" in double quotes is one word.
-std::vector<std::string> splitCommandWords(std::string_view line);
+using platform::splitCommandWords;
 
 class ConsoleCommands {
 public:
