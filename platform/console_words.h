@@ -13,4 +13,8 @@ namespace platform {
 // quotes keep blanks inside a word and are dropped; "" is an empty word.
 std::vector<std::string> splitCommandWords(std::string_view line);
 
+// Splits text into words at spaces and tabs, without quotes. With
+// `maxWords` above 0 the last word holds the rest of the text from its start.
+std::vector<std::string> splitBlankWords(std::string_view text, std::size_t maxWords = 0);
+
 } // namespace platform

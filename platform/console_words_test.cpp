@@ -23,5 +23,15 @@ TEST(ConsoleWordsTest, SplitsAtBlanksAndKeepsQuotedBlanks)
         EXPECT_EQ(splitCommandWords(c.line), c.words) << c.line;
 }
 
+TEST(ConsoleWordsTest, BlankWordsKeepTheRestInTheLastWord)
+{
+    EXPECT_EQ(splitBlankWords("  send\tkim@x.org  hello there "),
+        (std::vector<std::string> { "send", "kim@x.org", "hello", "there" }));
+    EXPECT_EQ(splitBlankWords("  send kim@x.org  hello there ", 3),
+        (std::vector<std::string> { "send", "kim@x.org", "hello there " }));
+    EXPECT_EQ(splitBlankWords("say \"a b\"", 1), (std::vector<std::string> { "say \"a b\"" }));
+    EXPECT_TRUE(splitBlankWords(" \t ", 2).empty());
+}
+
 } // namespace
 } // namespace platform

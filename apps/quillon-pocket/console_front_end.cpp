@@ -5,6 +5,7 @@
 #include "apps/quillon-pocket/console_mypc.h"
 #include "apps/quillon-pocket/console_option_command.h"
 #include "platform/clock.h"
+#include "platform/console_words.h"
 #include "platform/home.h"
 #include "platform/http_fetch.h"
 #include "platform/poll_event_loop.h"
@@ -166,7 +167,7 @@ private:
 
     void login(const std::string& arguments)
     {
-        auto words = splitArguments(arguments);
+        auto words = platform::splitBlankWords(arguments);
         if (words.size() != 2) {
             m_err << "login: usage: login ID PASSWORD" << std::endl;
             return;
@@ -192,7 +193,7 @@ private:
     void list(std::string arguments)
     {
         std::replace(arguments.begin(), arguments.end(), '/', '\\');
-        auto words = splitArguments(arguments);
+        auto words = platform::splitBlankWords(arguments);
         if (words.size() != 1) {
             m_err << "ls: usage: ls PATH" << std::endl;
             return;
@@ -215,18 +216,6 @@ private:
     {
         if (!m_loop.runUntil(done, kAnswerWait))
             m_err << "no answer from the PC" << std::endl;
-    }
-
-    static std::vector<std::string> splitArguments(const std::string& text)
-    {
-        std::vector<std::string> words;
-        std::size_t position = 0;
-        while ((position = text.find_first_not_of(" \t", position)) != std::string::npos) {
-            std::size_t end = text.find_first_of(" \t", position);
-            words.push_back(text.substr(position, end == std::string::npos ? std::string::npos : end - position));
-            position = end;
-        }
-        return words;
     }
 
     std::ostream& m_out;

@@ -2,6 +2,7 @@
 
 #include "apps/quillon-pocket/console_input.h"
 #include "apps/quillon-pocket/msn_console_views.h"
+#include "platform/console_words.h"
 #include "platform/home.h"
 #include "platform/poll_event_loop.h"
 #include "platform/registry.h"
@@ -135,26 +136,9 @@ namespace {
         msn::MsnPenCarriage m_carriage;
     };
 
-    std::vector<std::string> splitWords(const std::string& text, std::size_t maxWords)
-    {
-        std::vector<std::string> words;
-        std::size_t position = 0;
-        while ((position = text.find_first_not_of(" \t", position)) != std::string::npos) {
-            if (words.size() + 1 == maxWords) {
-                words.push_back(text.substr(position));
-                break;
-            }
-            std::size_t end = text.find_first_of(" \t", position);
-            words.push_back(
-                text.substr(position, end == std::string::npos ? std::string::npos : end - position));
-            position = end;
-        }
-        return words;
-    }
-
     bool MsnConsole::execute(const std::string& line)
     {
-        auto words = splitWords(line, 3);
+        auto words = platform::splitBlankWords(line, 3);
         if (words.empty())
             return true;
         const std::string command = words[0];
@@ -191,7 +175,7 @@ namespace {
             listContacts();
         } else if (command == "add" || command == "rename") {
             // A name may hold blanks: it is the rest of the line.
-            auto rest = splitWords(line, 2);
+            auto rest = platform::splitBlankWords(line, 2);
             m_pageView.nextEntry
                 = command == "add" ? argument(1) : (rest.size() > 1 ? rest[1] : std::string());
             m_page.onCommand(command == "add" ? msn::command::kAddContact : msn::command::kRename);
