@@ -28,19 +28,9 @@ namespace pocket::core {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::answerRecord;
+using testing::requestWire;
 using platform::Answer;
-
-std::string record(int first, int code, std::string text)
-{
-    auto encoded = proto::encodePcAnswer({ first, code, std::move(text) });
-    return std::string(encoded.data(), encoded.size());
-}
-
-std::string request(int first, int code, std::string_view text)
-{
-    return "0xx0:" + std::to_string(first) + " 0xx1:" + std::to_string(code) + " 0xx2:" + std::string(text)
-        + std::string(1, '\0');
-}
 
 class RecordingMailView final : public MailView {
 public:
@@ -112,7 +102,7 @@ protected:
         std::filesystem::remove_all(m_root);
     }
 
-    void answer(int first, int code, std::string text) { testing::sendAll(m_peer, record(first, code, std::move(text))); }
+    void answer(int first, int code, std::string text) { testing::sendAll(m_peer, answerRecord(first, code, std::move(text))); }
     std::string received() { return testing::receiveUntilNul(m_peer); }
     void waitForMessage()
     {
@@ -152,7 +142,7 @@ TEST_F(MailClientTest, InlineCheckAnswerBecomesTheListWithoutAFetch)
 {
     m_ui.pushAnswer(Answer::Ok);
     m_box.check();
-    EXPECT_EQ(received(), request(0, 304, ""));
+    EXPECT_EQ(received(), requestWire(0, 304, ""));
     answer(0, 304, "serveranyfail");
     waitForMessage();
     EXPECT_TRUE(m_box.isChecking());
@@ -180,7 +170,7 @@ TEST_F(MailClientTest, ReadsAnInlineMailAndWritesItsFiles)
 {
     MailListEntry entry { "hi", "a@x", "pop.x", "u1" };
     m_reader.read(&entry);
-    EXPECT_EQ(received(), request(1, 305, "10\npop.x\nu1"));
+    EXPECT_EQ(received(), requestWire(1, 305, "10\npop.x\nu1"));
     answer(10, 305, "u1/a.jpg//From : a@x \r\nTo : kim \r\nCc :  \r\nTitle : hi \r\nTime : t \r\nPop3 : pop.x \r\n"
                     "Body : <pre>hello</pre>[END]");
     ASSERT_TRUE(m_loop.runUntil([&] { return !m_view.title.empty(); }, 5s));
@@ -195,7 +185,7 @@ TEST_F(MailClientTest, ReadsAnInlineMailAndWritesItsFiles)
     m_reader.openAttachment("a.zip");
     EXPECT_EQ(m_ui.lastText(), "볼 수 없는 파일 형식입니다.");
     m_reader.openAttachment("a.jpg");
-    EXPECT_EQ(received(), request(1, 303, "pda_Mail/kim/u1/a.jpg"));
+    EXPECT_EQ(received(), requestWire(1, 303, "pda_Mail/kim/u1/a.jpg"));
     answer(1, 303, "fail");
     waitForMessage();
     EXPECT_EQ(m_ui.lastText(), "파일변환에 실패하였습니다");
@@ -218,7 +208,7 @@ TEST_F(MailClientTest, FetchesAPreparedMailFromTheWebServer)
     m_settings.mailFormat = 0;
     MailListEntry entry { "long", "b", "p", "u#2" };
     m_reader.read(&entry);
-    EXPECT_EQ(received(), request(0, 305, "10\np\nu#2"));
+    EXPECT_EQ(received(), requestWire(0, 305, "10\np\nu#2"));
     answer(10, 305, "_success/u#2");
     ASSERT_TRUE(m_loop.runUntil([&] { return m_view.title == "u#2"; }, 5s));
     EXPECT_NE(web.requestHead().find("GET /pda_Mail/kim/u%232/u%232.txt "), std::string::npos);
@@ -243,20 +233,20 @@ TEST_F(MailClientTest, SendsShortMailsWholeAndLongOnesInPieces)
     // "to@x\nsub\n\n" is 10 bytes; a body of 890 makes exactly 900.
     composer.draft() = { "to@x", "sub", std::string(890, 'b') };
     m_sender.send(composer);
-    EXPECT_EQ(received(), request(4, 329, "to@x\nsub\n\n" + std::string(890, 'b')));
+    EXPECT_EQ(received(), requestWire(4, 329, "to@x\nsub\n\n" + std::string(890, 'b')));
     EXPECT_TRUE(composer.draft().to.empty());
 
     // 901 bytes, whose last character would straddle the 900-byte mark.
     composer.draft() = { "to@x", "sub", std::string(888, 'b') + "한" };
     std::string text = "to@x\nsub\n\n" + std::string(888, 'b') + "한";
     m_sender.send(composer);
-    EXPECT_EQ(received(), request(3, 329, text.substr(0, 898)));
+    EXPECT_EQ(received(), requestWire(3, 329, text.substr(0, 898)));
     answer(898, 330, "NEXT");
     ASSERT_TRUE(m_loop.runUntil([&] { return testing::isReadable(m_peer); }, 5s));
-    EXPECT_EQ(received(), request(0, 329, text.substr(898)));
+    EXPECT_EQ(received(), requestWire(0, 329, text.substr(898)));
     answer(901, 330, "NEXT");
     ASSERT_TRUE(m_loop.runUntil([&] { return testing::isReadable(m_peer); }, 5s));
-    EXPECT_EQ(received(), request(1, 329, ""));
+    EXPECT_EQ(received(), requestWire(1, 329, ""));
     answer(0, 329, "success");
     waitForMessage();
     EXPECT_EQ(m_ui.lastText(), "이메일 전송을 완료하였습니다.");
@@ -266,7 +256,7 @@ TEST_F(MailClientTest, WebViewShowsConvertedDocumentsUnderTheLoginId)
 {
     m_settings.pcWebPort = 91;
     ASSERT_TRUE(m_viewer.viewPcFile("C:\\docs\\a.doc"));
-    EXPECT_EQ(received(), request(0, 303, "C:\\docs\\a.doc"));
+    EXPECT_EQ(received(), requestWire(0, 303, "C:\\docs\\a.doc"));
     answer(0, 303, "prev");
     waitForMessage();
     EXPECT_EQ(m_ui.lastText(), "이전에 요청한 파일 변환 중입니다.");
@@ -372,7 +362,7 @@ TEST_F(MailClientTest, OutlookOnThePcMakesTheNextSendWaitAMinute)
     composer.draft() = { "to@x", "s", "b" };
     m_ui.pushAnswer(Answer::Ok);
     m_sender.send(composer);
-    EXPECT_EQ(received(), request(4, 329, "to@x\ns\n\nb"));
+    EXPECT_EQ(received(), requestWire(4, 329, "to@x\ns\n\nb"));
     answer(0, 329, "fail3");
     waitForMessage();
     EXPECT_EQ(m_ui.lastText(), "이메일 주소 정보가 없는 사용자를 제외하고 , 이메일 전송에 성공하였습니다.");
@@ -386,7 +376,7 @@ TEST_F(MailClientTest, OutlookOnThePcMakesTheNextSendWaitAMinute)
     m_clock.advance(45s);
     m_ui.pushAnswer(Answer::Ok);
     m_sender.send(composer);
-    EXPECT_EQ(received(), request(4, 329, "to@x\ns\n\nb"));
+    EXPECT_EQ(received(), requestWire(4, 329, "to@x\ns\n\nb"));
 }
 
 class RecordingFolders final : public FolderListView {
@@ -436,9 +426,9 @@ TEST_F(MailClientTest, RandomAnswersStayHarmless)
         // The keep-alive reply to the probe after it tells that the answer
         // was handled. One write, so that no delayed acknowledgement holds
         // the probe back.
-        testing::sendAll(m_peer, record(first, code, text) + record(0, 328, ""));
+        testing::sendAll(m_peer, answerRecord(first, code, text) + answerRecord(0, 328, ""));
         std::string reply;
-        while (reply != request(0, 328, "")) {
+        while (reply != requestWire(0, 328, "")) {
             ASSERT_TRUE(m_loop.runUntil([&] { return testing::isReadable(m_peer); }, 5s));
             reply = received();
         }
@@ -455,7 +445,7 @@ TEST_F(MailClientTest, AttachmentTreeListsPcFoldersAndTimesOut)
     RecordingFolders folders;
     MailAttachmentTree tree(m_context, m_fetch, folders);
     ASSERT_TRUE(tree.expand("C:\\docs\\"));
-    EXPECT_EQ(received(), request(10, 302, "1C:\\docs\\"));
+    EXPECT_EQ(received(), requestWire(10, 302, "1C:\\docs\\"));
     EXPECT_FALSE(tree.expand("C:\\other"));
     answer(10, 320, ".1sub\n0a.txt\n\n");
     ASSERT_TRUE(m_loop.runUntil([&] { return !folders.shown.empty(); }, 5s));
@@ -492,7 +482,7 @@ TEST_F(MailClientTest, HandheldAttachmentIsUploadedBeforeTheMailGoes)
     EXPECT_FALSE(testing::isReadable(m_peer));
     answer(0, 331, "");
     ASSERT_TRUE(m_loop.runUntil([&] { return testing::isReadable(m_peer); }, 5s));
-    EXPECT_EQ(received(), request(4, 329, "to@x\ns\nC:\\pc.doc;\\My Documents\\a.txt;\nb"));
+    EXPECT_EQ(received(), requestWire(4, 329, "to@x\ns\nC:\\pc.doc;\\My Documents\\a.txt;\nb"));
 }
 
 TEST_F(MailClientTest, StoredMailsAreListedWithinTheViewPeriod)
@@ -521,7 +511,7 @@ TEST_F(MailClientTest, StoredMailsAreListedWithinTheViewPeriod)
 
     m_ui.pushAnswer(Answer::Ok);
     m_box.deleteMail(m_box.rows()[0]);
-    EXPECT_EQ(received(), request(0, 332, "new\np"));
+    EXPECT_EQ(received(), requestWire(0, 332, "new\np"));
     EXPECT_FALSE(std::filesystem::exists(m_device.toLocal(mailUserFolder(m_settings) + "\\new")));
     EXPECT_TRUE(m_box.rows().empty());
 }

@@ -23,12 +23,7 @@ namespace pocket::core {
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string record(int first, int code, std::string text)
-{
-    auto encoded = proto::encodePcAnswer({ first, code, std::move(text) });
-    return std::string(encoded.data(), encoded.size());
-}
+using testing::answerRecord;
 
 class RecordingFolderView final : public FolderListView {
 public:
@@ -75,7 +70,7 @@ protected:
         if (expected.back() != '\\')
             expected += "\\";
         EXPECT_EQ(testing::receiveUntilNul(m_peer), expected + std::string(1, '\0'));
-        testing::sendAll(m_peer, record(number, proto::kCodeListFolder, std::move(text)));
+        testing::sendAll(m_peer, answerRecord(number, proto::kCodeListFolder, std::move(text)));
         ASSERT_TRUE(m_loop.runUntil([&] { return m_view.shown > 0 || !m_view.restored.empty(); }, 5s));
     }
 
@@ -144,10 +139,10 @@ TEST_F(PcFolderRequestTest, TimeOutRestoresAndIgnoresTheLateAnswer)
     EXPECT_EQ(m_view.restored, "C:");
     EXPECT_EQ(m_ui.lastText(), "[MYPC]드라이브 FILE LIST 요청 - TIME OUT(timeout val: 60초) \n다시 요청해주십시오.");
 
-    testing::sendAll(m_peer, record(number, proto::kCodeListFolder, ".0late.txt\n\n"));
+    testing::sendAll(m_peer, answerRecord(number, proto::kCodeListFolder, ".0late.txt\n\n"));
     bool markerSeen = false;
     m_link.setHandler(999, [&](const proto::PcAnswer&) { markerSeen = true; });
-    testing::sendAll(m_peer, record(0, 999, "")); // Arrives after the late answer.
+    testing::sendAll(m_peer, answerRecord(0, 999, "")); // Arrives after the late answer.
     ASSERT_TRUE(m_loop.runUntil([&] { return markerSeen; }, 5s));
     EXPECT_EQ(m_view.shown, 0);
 }

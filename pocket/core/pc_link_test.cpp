@@ -20,19 +20,9 @@ namespace pocket::core {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::answerRecord;
+using testing::requestWire;
 using platform::Answer;
-
-std::string record(int first, int code, std::string text)
-{
-    auto encoded = proto::encodePcAnswer({ first, code, std::move(text) });
-    return std::string(encoded.data(), encoded.size());
-}
-
-std::string request(int first, int code, std::string_view text)
-{
-    return "0xx0:" + std::to_string(first) + " 0xx1:" + std::to_string(code) + " 0xx2:" + std::string(text)
-        + std::string(1, '\0');
-}
 
 // A PC link wired as the handheld wires it, against a scripted PC on loopback.
 class PcLinkTest : public ::testing::Test {
@@ -57,8 +47,8 @@ protected:
         ASSERT_TRUE(m_dialog.connect("kim", "secret", false));
         m_peer = m_pc.accept();
         ASSERT_GE(m_peer, 0);
-        EXPECT_EQ(testing::receiveUntilNul(m_peer), request(0, 310, "kim\nsecret"));
-        testing::sendAll(m_peer, record(first, 310, std::move(answerText)));
+        EXPECT_EQ(testing::receiveUntilNul(m_peer), requestWire(0, 310, "kim\nsecret"));
+        testing::sendAll(m_peer, answerRecord(first, 310, std::move(answerText)));
         ASSERT_TRUE(runUntil([&] { return m_ui.callCount() > 0; }));
     }
 
@@ -121,9 +111,9 @@ TEST_F(PcLinkTest, LogInAnswerWithoutBackslashIsMalformed)
 TEST_F(PcLinkTest, AnswersTheKeepAliveAtOnce)
 {
     logIn("YES\\C:\\\\");
-    testing::sendAll(m_peer, record(0, proto::kCodeKeepAlive, ""));
+    testing::sendAll(m_peer, answerRecord(0, proto::kCodeKeepAlive, ""));
     ASSERT_TRUE(runUntil([&] { return testing::isReadable(m_peer); }));
-    EXPECT_EQ(testing::receiveUntilNul(m_peer), request(0, 328, ""));
+    EXPECT_EQ(testing::receiveUntilNul(m_peer), requestWire(0, 328, ""));
 }
 
 TEST_F(PcLinkTest, StoppedServiceResetsTheLink)
@@ -131,7 +121,7 @@ TEST_F(PcLinkTest, StoppedServiceResetsTheLink)
     logIn("YES\\C:D:\\\\");
     int resets = 0;
     m_link.addResetListener([&] { ++resets; });
-    testing::sendAll(m_peer, record(0, proto::kCodeServiceStopping, ""));
+    testing::sendAll(m_peer, answerRecord(0, proto::kCodeServiceStopping, ""));
     ::close(m_peer);
     m_peer = -1;
     ASSERT_TRUE(runUntil([&] { return !m_link.isConnected(); }));
@@ -157,7 +147,7 @@ TEST_F(PcLinkTest, LateAnswerAfterItsTimeOutIsIgnored)
     int number = m_link.treeRequest().current();
     ASSERT_TRUE(m_link.sendRequest(number, proto::kCodeListFolder, "C:\\"));
     m_link.treeRequest().startTimer();
-    EXPECT_EQ(testing::receiveUntilNul(m_peer), request(number, 306, "C:\\"));
+    EXPECT_EQ(testing::receiveUntilNul(m_peer), requestWire(number, 306, "C:\\"));
     m_clock.advance(59s);
     m_loop.processPending();
     EXPECT_EQ(timeouts, 0);
@@ -165,8 +155,8 @@ TEST_F(PcLinkTest, LateAnswerAfterItsTimeOutIsIgnored)
     m_loop.processPending();
     EXPECT_EQ(timeouts, 1);
 
-    testing::sendAll(m_peer, record(number, proto::kCodeListFolder, ".0a.txt\n\n"));
-    testing::sendAll(m_peer, record(number + 1, proto::kCodeListFolder, ".0b.txt\n\n"));
+    testing::sendAll(m_peer, answerRecord(number, proto::kCodeListFolder, ".0a.txt\n\n"));
+    testing::sendAll(m_peer, answerRecord(number + 1, proto::kCodeListFolder, ".0b.txt\n\n"));
     ASSERT_TRUE(runUntil([&] { return !handled.empty(); }));
     EXPECT_EQ(handled, std::vector<int> { number + 1 });
 }
@@ -178,7 +168,7 @@ TEST_F(PcLinkTest, FiftySecondQueuedAnswerIsDropped)
     m_link.setHandler(999, [&](const proto::PcAnswer& answer) { handled.push_back(answer.first); });
     std::string burst;
     for (int i = 0; i < 52; ++i)
-        burst += record(i, 999, "x");
+        burst += answerRecord(i, 999, "x");
     testing::sendAll(m_peer, burst);
     ::close(m_peer);
     m_peer = -1;
@@ -204,7 +194,7 @@ TEST_F(PcLinkTest, LogoutAsksThenNamesThePc)
     m_link.logout();
     m_ui.pushAnswer(Answer::Ok);
     m_link.logout();
-    EXPECT_EQ(testing::receiveUntilNul(m_peer), request(0, 311, "127.0.0.1"));
+    EXPECT_EQ(testing::receiveUntilNul(m_peer), requestWire(0, 311, "127.0.0.1"));
 }
 
 TEST_F(PcLinkTest, LoginDialogChecksItsFieldsInOrder)

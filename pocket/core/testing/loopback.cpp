@@ -1,5 +1,7 @@
 #include "pocket/core/testing/loopback.h"
 
+#include "proto/pc_answer.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -64,6 +66,18 @@ bool isReadable(int fd)
 {
     pollfd entry { fd, POLLIN, 0 };
     return ::poll(&entry, 1, 0) == 1;
+}
+
+std::string answerRecord(int first, int code, std::string text)
+{
+    auto encoded = proto::encodePcAnswer({ first, code, std::move(text) });
+    return std::string(encoded.data(), encoded.size());
+}
+
+std::string requestWire(int first, int code, std::string_view text)
+{
+    return "0xx0:" + std::to_string(first) + " 0xx1:" + std::to_string(code) + " 0xx2:" + std::string(text)
+        + std::string(1, '\0');
 }
 
 bool sendAll(int fd, std::string_view bytes)

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pocket::core::testing {
@@ -31,6 +32,12 @@ private:
 
 // A port on 127.0.0.1 where nothing listens.
 std::uint16_t closedLoopbackPort();
+
+// The bytes of one answer record as the PC sends it.
+std::string answerRecord(int first, int code, std::string text);
+// The bytes of one request ("0xx0:N 0xx1:CODE 0xx2:TEXT" and a NUL) as the PC
+// receives it.
+std::string requestWire(int first, int code, std::string_view text);
 
 bool sendAll(int fd, std::string_view bytes);
 // Whether data (or the end) waits on the descriptor now.
