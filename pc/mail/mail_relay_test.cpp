@@ -7,13 +7,9 @@
 #include "pc/mail/pop3_client.h"
 #include "pc/service/testing/service_fixture.h"
 #include "platform/codec/base64.h"
+#include "tests/fixtures/child_server.h"
 #include "tests/fixtures/mail/dovecot_server.h"
 #include "tests/fixtures/mail/smtp_sink.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace pc::mail {
 namespace {
@@ -74,18 +70,6 @@ protected:
         relay.reset();
     }
 
-    static std::uint16_t closedPort()
-    {
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        ::close(fd);
-        return ntohs(address.sin_port);
-    }
     std::string server() const { return "127.0.0.1:" + std::to_string(s_dovecot->port()); }
     void deliver(const std::string& subject, const std::string& body = "hello\r\n")
     {
@@ -186,7 +170,7 @@ TEST_F(MailRelayTest, FailedAccountAndOverlappingChecks)
     deliver("two");
     // The first account's server does not answer at all (a refused log-in
     // is tested with the check itself; Dovecot then slows the next log-in).
-    accounts = { { "127.0.0.1:" + std::to_string(closedPort()), "kim", "secret" }, { server(), "kim", "secret" } };
+    accounts = { { "127.0.0.1:" + std::to_string(tests::fixtures::freeLoopbackPort()), "kim", "secret" }, { server(), "kim", "secret" } };
     // Two checks at once: the second waits for the first, so the first
     // reports both messages and the second finds nothing new.
     handheld->send({ 0, 304, "" });
