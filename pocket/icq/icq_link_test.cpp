@@ -65,6 +65,29 @@ protected:
     Listener listener;
     platform::MessageTarget wake;
     std::function<void()> wakeLoop = [this] { loop.post(&wake, 1); };
+
+    // A session on the socket link, wired as the handheld wires it: its
+    // window passes the socket's messages to the session.
+    struct WiredSession {
+        WiredSession(IcqLinkTest& test, std::uint16_t port, std::uint16_t sequence)
+            : link(test.client, window)
+            , session(SessionSetup { "127.0.0.1", port, test.folder.path(), [sequence] { return sequence; } }, link,
+                  test.ui, test.status, test.loop)
+        {
+            window.session = &session;
+            session.setListener(&test.listener);
+        }
+
+        struct Window final : platform::MessageTarget {
+            IcqSession* session = nullptr;
+            platform::LResult onMessage(int msg, platform::WParam w, platform::LParam l) override
+            {
+                return session->onMessage(msg, w, l);
+            }
+        } window;
+        SocketIcqLink link;
+        IcqSession session;
+    };
 };
 
 TEST_F(IcqLinkTest, SignsOnThroughLoginAndSessionServersOnLoopback)
@@ -81,20 +104,8 @@ TEST_F(IcqLinkTest, SignsOnThroughLoginAndSessionServersOnLoopback)
             tlv(1, "123456") + tlv(5, "127.0.0.1:" + std::to_string(bos.port())) + tlv(6, "BOSCOOKIE"))) },
         wakeLoop);
 
-    IcqSession* sessionPointer = nullptr;
-    struct Window final : platform::MessageTarget {
-        IcqSession** session;
-        platform::LResult onMessage(int msg, platform::WParam w, platform::LParam l) override
-        {
-            return (*session)->onMessage(msg, w, l);
-        }
-    } window;
-    window.session = &sessionPointer;
-    SocketIcqLink link(client, window);
-    IcqSession session(SessionSetup { "127.0.0.1", login.port(), folder.path(), [] { return std::uint16_t(9); } },
-        link, ui, status, loop);
-    sessionPointer = &session;
-    session.setListener(&listener);
+    WiredSession wired(*this, login.port(), 9);
+    IcqSession& session = wired.session;
 
     session.connect("123456", "secret");
     ASSERT_TRUE(loop.runUntil([&] { return bos.done() && status.last == session_text::kRequestBuddyList; }, kDeadline));
@@ -126,20 +137,8 @@ TEST_F(IcqLinkTest, FrameSplitOverSegmentsIsKeptAndTheEndOfTheConnectionResets)
     ScriptedServer server({ sendStep(frame(kChannelSignOn, "\x00\x00\x00\x01"s)), expectStep(),
         sendStep(message.substr(0, 3)), sendStep(message.substr(3, 9)), sendStep(message.substr(12)) },
         wakeLoop);
-    IcqSession* sessionPointer = nullptr;
-    struct Window final : platform::MessageTarget {
-        IcqSession** session;
-        platform::LResult onMessage(int msg, platform::WParam w, platform::LParam l) override
-        {
-            return (*session)->onMessage(msg, w, l);
-        }
-    } window;
-    window.session = &sessionPointer;
-    SocketIcqLink link(client, window);
-    IcqSession session(SessionSetup { "127.0.0.1", server.port(), folder.path(), [] { return std::uint16_t(1); } },
-        link, ui, status, loop);
-    sessionPointer = &session;
-    session.setListener(&listener);
+    WiredSession wired(*this, server.port(), 1);
+    IcqSession& session = wired.session;
     session.connect("123456", "pw");
     ASSERT_TRUE(loop.runUntil([&] { return listener.resets > 0; }, kDeadline));
     EXPECT_EQ(listener.snacs, (std::vector<std::string> { "7:DATA" }));
