@@ -35,6 +35,19 @@ namespace {
             testing::openChat(alice, bob);
         }
 
+        // Alice asks to send ink, Bob agrees, and Alice draws a stroke and
+        // presses send in the composer.
+        auto& drawAndSend()
+        {
+            alice.chats.chat(0).onPen();
+            deliverPen(alice, bob, pen_digit::kCanTake);
+            auto& composer = *alice.editors.latest();
+            composer.onPen({ ink::PenAction::Down, 10, 30 });
+            composer.onPen({ ink::PenAction::Up, 20, 40 });
+            composer.onSend(ink::LocalTime { 2026, 3, 4, 13, 5, 9 });
+            return composer;
+        }
+
         platform::testing::ManualClock clock;
         platform::PollEventLoop loop { clock };
         Handheld alice { loop, "alice@example.com", "Alice" };
@@ -126,12 +139,7 @@ namespace {
 
     TEST_F(MsnPenCarriageTest, UnopenableFileAtTheFirstChunkLetsTheUserSendAgain)
     {
-        alice.chats.chat(0).onPen();
-        deliverPen(alice, bob, pen_digit::kCanTake);
-        auto& composer = *alice.editors.latest();
-        composer.onPen({ ink::PenAction::Down, 10, 30 });
-        composer.onPen({ ink::PenAction::Up, 20, 40 });
-        composer.onSend(ink::LocalTime { 2026, 3, 4, 13, 5, 9 });
+        auto& composer = drawAndSend();
         ASSERT_TRUE(composer.storedInk());
         std::filesystem::remove(composer.storedInk()->hostPath);
         deliverPen(alice, bob, pen_digit::kReady);
@@ -145,12 +153,7 @@ namespace {
 
     TEST_F(MsnPenCarriageTest, AnswerTimeoutReenablesSend)
     {
-        alice.chats.chat(0).onPen();
-        deliverPen(alice, bob, pen_digit::kCanTake);
-        auto& composer = *alice.editors.latest();
-        composer.onPen({ ink::PenAction::Down, 10, 30 });
-        composer.onPen({ ink::PenAction::Up, 20, 40 });
-        composer.onSend(ink::LocalTime { 2026, 3, 4, 13, 5, 9 });
+        drawAndSend();
         EXPECT_FALSE(alice.editors.latestView()->sendEnabled);
         clock.advance(std::chrono::milliseconds(20000));
         EXPECT_EQ(alice.editors.latestView()->statuses.back(), "응답이 없습니다. 다시시도해주세요.");
