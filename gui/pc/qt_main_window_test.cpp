@@ -66,13 +66,7 @@ protected:
 
     void build()
     {
-        ::pc::app::ShellConfig config;
-        config.home = m_home;
-        config.autostartFolder = m_home / "autostart";
-        config.bindAddress = "127.0.0.1";
-        config.commandPort = 0;
-        config.uploadPort = 0;
-        config.webPort = 0;
+        auto config = ::pc::app::loopbackShellConfig(m_home);
         auto created = ::pc::app::PcShell::create(loop, log, ui, accessLog, config);
         ASSERT_TRUE(created);
         shell = std::move(*created);

@@ -57,13 +57,7 @@ protected:
         m_home = fs::temp_directory_path() / ("quillon-console-window-" + std::to_string(::getpid()));
         fs::remove_all(m_home);
         fs::create_directories(m_home);
-        ShellConfig config;
-        config.home = m_home;
-        config.autostartFolder = m_home / "autostart";
-        config.bindAddress = "127.0.0.1";
-        config.commandPort = 0;
-        config.uploadPort = 0;
-        config.webPort = 0;
+        auto config = loopbackShellConfig(m_home);
         auto created = PcShell::create(loop, log, ui, out, config);
         ASSERT_TRUE(created);
         shell = std::move(*created);

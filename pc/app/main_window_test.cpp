@@ -96,13 +96,7 @@ protected:
     // Builds the shell and the window; the profile may be written before.
     void build(UpdateOutcome update = UpdateOutcome::NoUpdate)
     {
-        ShellConfig config;
-        config.home = m_home;
-        config.autostartFolder = m_home / "autostart";
-        config.bindAddress = "127.0.0.1";
-        config.commandPort = 0;
-        config.uploadPort = 0;
-        config.webPort = 0;
+        auto config = loopbackShellConfig(m_home);
         auto created = PcShell::create(loop, log, ui, accessLog, config);
         ASSERT_TRUE(created) << platform::describe(created.error());
         shell = std::move(*created);

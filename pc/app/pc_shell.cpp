@@ -19,6 +19,18 @@ std::vector<mail::Pop3Account> pop3Accounts(const std::vector<MailAccount>& acco
 
 } // namespace
 
+ShellConfig loopbackShellConfig(const std::filesystem::path& home)
+{
+    ShellConfig config;
+    config.home = home;
+    config.autostartFolder = home / "autostart";
+    config.bindAddress = "127.0.0.1";
+    config.commandPort = 0;
+    config.uploadPort = 0;
+    config.webPort = 0;
+    return config;
+}
+
 platform::IoResult<std::unique_ptr<PcShell>> PcShell::create(platform::EventLoop& loop, service::ServiceLog& log,
     platform::Ui& ui, std::ostream& accessLog, ShellConfig config)
 {

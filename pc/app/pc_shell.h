@@ -40,6 +40,11 @@ struct ShellConfig {
     std::uint16_t webPort = 91;
 };
 
+// Everything in `home` and on loopback: the services on 127.0.0.1 with ports
+// the system chooses, autostart entries in home/autostart. For tests and the
+// screenshot tool, which must not touch the user's session or ports.
+ShellConfig loopbackShellConfig(const std::filesystem::path& home);
+
 class PcShell {
 public:
     // Opens the stores in the home folder and creates the service folders.

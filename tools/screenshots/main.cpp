@@ -161,13 +161,7 @@ int main(int argc, char** argv)
         gui::pc::QtMainWindow view;
         pc::app::LogPane log(loop, view);
         std::ostringstream accessLog;
-        pc::app::ShellConfig config;
-        config.home = home;
-        config.autostartFolder = home / "autostart";
-        config.bindAddress = "127.0.0.1";
-        config.commandPort = 0;
-        config.uploadPort = 0;
-        config.webPort = 0;
+        auto config = pc::app::loopbackShellConfig(home);
         auto shell = pc::app::PcShell::create(loop, log, ui, accessLog, config);
         if (!shell) {
             std::cerr << "quillon-screenshots: " << platform::describe(shell.error()) << "\n";
