@@ -2,6 +2,7 @@
 
 #include "apps/quillon/headless.h"
 #include "apps/quillon/program_setup.h"
+#include "gui/korean_font.h"
 #include "gui/pc/qt_main_window.h"
 #include "gui/pc/qt_shell_dialogs.h"
 #include "gui/qt_event_loop.h"
@@ -13,7 +14,6 @@
 #include "platform/net_address.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 
 #include <cstdlib>
 #include <iostream>
@@ -21,22 +21,6 @@
 #include <unistd.h>
 
 namespace apps::quillon {
-namespace {
-
-void useKoreanFont(QApplication& app)
-{
-    // Korean text needs a font that has it; Debian's fonts-nanum does.
-    for (const char* family : { "NanumGothic", "NanumBarunGothic", "Noto Sans CJK KR" }) {
-        if (QFontDatabase::hasFamily(family)) {
-            QFont font(family);
-            font.setPointSize(10);
-            app.setFont(font);
-            return;
-        }
-    }
-}
-
-} // namespace
 
 bool hasDisplay()
 {
@@ -56,7 +40,7 @@ int runGui(const PcOptions& options, int& argc, char** argv, std::ostream& err)
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillon");
     QApplication::setQuitOnLastWindowClosed(false); // The tray keeps it running.
-    useKoreanFont(app);
+    gui::useKoreanFont(app);
 
     // The loop outlives everything that watches through it.
     platform::SystemClock clock;

@@ -6,6 +6,7 @@
 // settings dialog. The windows run over the real shell in a temporary home
 // folder, with the server listening on loopback only, at a fixed date.
 
+#include "gui/korean_font.h"
 #include "gui/pc/qt_login_dialog.h"
 #include "gui/pc/qt_main_window.h"
 #include "gui/pc/qt_settings_dialog.h"
@@ -14,7 +15,6 @@
 #include "pc/app/main_window.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -77,19 +77,6 @@ struct NoLauncher final : pc::app::DesktopLauncher {
     bool runCommand(const std::string&) override { return true; }
 };
 
-void useKoreanFont(QApplication& app)
-{
-    for (const char* family : { "NanumGothic", "NanumBarunGothic", "Noto Sans CJK KR" }) {
-        if (QFontDatabase::hasFamily(family)) {
-            QFont font(family);
-            font.setPointSize(10);
-            app.setFont(font);
-            return;
-        }
-    }
-    std::cerr << "quillon-screenshots: no Korean font found (install fonts-nanum)\n";
-}
-
 bool save(QWidget& widget, const fs::path& file)
 {
     widget.show();
@@ -148,7 +135,8 @@ int main(int argc, char** argv)
     fs::create_directories(out, error);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    useKoreanFont(app);
+    if (!gui::useKoreanFont(app))
+        std::cerr << "quillon-screenshots: no Korean font found (install fonts-nanum)\n";
 
     fs::path home = fs::temp_directory_path() / ("quillon-screenshots-" + std::to_string(::getpid()));
     fs::remove_all(home, error);
