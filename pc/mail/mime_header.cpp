@@ -3,6 +3,7 @@
 #include "pc/mail/charset.h"
 #include "pc/mail/encoded_words.h"
 #include "pc/mail/text_util.h"
+#include "platform/codec/percent_encoding.h"
 
 #include <map>
 #include <optional>
@@ -54,28 +55,6 @@ std::optional<std::size_t> findParameter(std::string_view text, std::string_view
     }
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = static_cast<char>(c | 0x20);
-    return (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
-}
-
-std::string percentDecode(std::string_view text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
 // RFC 2231: "name*=charset'lang'value" or the numbered sections
 // "name*0*=...", "name*1=..."; sections ending in "*" are percent-encoded.
 std::optional<std::string> rfc2231Parameter(std::string_view text, std::string_view name)
@@ -92,7 +71,7 @@ std::optional<std::string> rfc2231Parameter(std::string_view text, std::string_v
                 value = value.substr(q2 + 1);
             }
         }
-        bytes += encoded ? percentDecode(value) : value;
+        bytes += encoded ? platform::codec::percentDecode(value) : value;
     };
     std::string key = std::string(name) + "*";
     if (auto at = findParameter(text, key)) {

@@ -71,17 +71,6 @@ std::vector<std::string_view> splitOnSpaces(std::string_view line)
     return tokens;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::uint32_t> decimal(std::string_view text)
 {
     std::uint32_t value = 0;
@@ -151,21 +140,6 @@ void applyHeader(const HeaderLine& header, CHttpRequestInfo& info)
 }
 
 } // namespace
-
-std::string percentDecode(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
 
 bool parseRequestLine(std::string_view line, CHttpRequestInfo& info)
 {

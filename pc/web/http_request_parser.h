@@ -11,6 +11,7 @@
 //     // info.url == "/a b.htm", info.version == httpVersion(1, 0)
 
 #include "pc/web/http_request_info.h"
+#include "platform/codec/percent_encoding.h"
 
 #include <optional>
 #include <string>
@@ -43,6 +44,6 @@ struct Credentials {
 
 // Replaces each "%" with two hexadecimal digits by that byte, once. A "%" not
 // followed by two hexadecimal digits stays; "+" stays.
-[[nodiscard]] std::string percentDecode(std::string_view text);
+using platform::codec::percentDecode;
 
 } // namespace pc::web

@@ -1,24 +1,15 @@
 #include "platform/codec/quoted_printable.h"
 
+#include "platform/codec/percent_encoding.h"
+
 namespace platform::codec {
 namespace {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Returns the byte of "XX" at text[i], or -1 when the two are not hex digits.
 int hexByte(std::string_view text, std::size_t i)
 {
-    int high = hexValue(text[i]);
-    int low = hexValue(text[i + 1]);
+    int high = hexDigitValue(text[i]);
+    int low = hexDigitValue(text[i + 1]);
     if (high < 0 || low < 0)
         return -1;
     return high * 16 + low;
