@@ -1,6 +1,7 @@
 #include "pc/convert/dde_server.h"
 
 #include "pc/convert/dde_names.h"
+#include "platform/net_address.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -20,15 +21,7 @@ struct DdeServer::Connection {
 
 bool sendAllBytes(int fd, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
-    }
-    return true;
+    return platform::sendAll(fd, bytes).hasValue();
 }
 
 platform::IoResult<std::unique_ptr<DdeServer>> DdeServer::start(

@@ -1,5 +1,7 @@
 #include "pc/service/tcp_socket.h"
 
+#include "platform/net_address.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -80,15 +82,7 @@ platform::IoResult<Accepted> acceptTcp(int listenFd)
 
 bool sendAll(int fd, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
-    }
-    return true;
+    return platform::sendAll(fd, bytes).hasValue();
 }
 
 void closeFd(int& fd)

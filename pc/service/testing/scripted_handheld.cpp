@@ -1,5 +1,6 @@
 #include "pc/service/testing/scripted_handheld.h"
 
+#include "platform/net_address.h"
 #include "proto/upload_block.h"
 
 #include <arpa/inet.h>
@@ -37,13 +38,7 @@ int connectFrom(std::uint16_t port, const std::string& from)
 
 bool sendAllBytes(int fd, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
-    }
-    return true;
+    return platform::sendAll(fd, bytes).hasValue();
 }
 
 // Reads what is there; returns false when the peer closed. `waitMs` bounds

@@ -1,5 +1,6 @@
 #include "pocket/core/testing/loopback.h"
 
+#include "platform/net_address.h"
 #include "proto/pc_answer.h"
 
 #include <arpa/inet.h>
@@ -82,13 +83,7 @@ std::string requestWire(int first, int code, std::string_view text)
 
 bool sendAll(int fd, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
-    }
-    return true;
+    return platform::sendAll(fd, bytes).hasValue();
 }
 
 std::string receiveExactly(int fd, std::size_t count)
