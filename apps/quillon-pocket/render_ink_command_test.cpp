@@ -1,6 +1,9 @@
 // Runs the real quillon-pocket binary on ink files and checks the PNG it
 // writes and the message it prints.
 
+#include "pocket/ink/testing/sample_ink.h"
+#include "pocket/ink/testing/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -20,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_view_literals;
 
-constexpr auto kSample = "\x65\x71\x79\x00\x0A\x00\x1E\x01\x00\x02\x00\x66\x67"sv;
+using pocket::ink::testing::kSampleInk;
 
 struct Outcome {
     int status = -1;
@@ -29,17 +32,7 @@ struct Outcome {
 
 class RenderInkCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "render_ink_test.XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
+    void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
 
     fs::path put(std::string_view bytes)
     {
@@ -76,13 +69,14 @@ protected:
         return run;
     }
 
-    fs::path m_dir;
+    pocket::ink::testing::TempFolder m_folder;
+    const fs::path& m_dir = m_folder.path();
 };
 
 TEST_F(RenderInkCommandTest, DrawsTheSampleIntoAPng)
 {
     const auto png = m_dir / "out.png";
-    const auto run = render(put(kSample), png);
+    const auto run = render(put(kSampleInk), png);
     ASSERT_EQ(run.status, 0) << run.errorText;
     QImage image(QString::fromStdString(png.string()));
     ASSERT_FALSE(image.isNull());
@@ -102,7 +96,7 @@ TEST_F(RenderInkCommandTest, DamagedFilesPrintTheMessageAndFail)
         std::string_view message;
     };
     const Case cases[] = {
-        { "no g", kSample.substr(0, 12), "[Quillon] Invalid end of Message File..\n" },
+        { "no g", kSampleInk.substr(0, 12), "[Quillon] Invalid end of Message File..\n" },
         { "thickness y", "eyy\x00\x01\x00\x19" "fg"sv, "[Quillon] Thickness data was damaged!\n" },
     };
     for (const auto& c : cases) {

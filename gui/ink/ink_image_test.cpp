@@ -2,13 +2,14 @@
 
 #include "gui/ink/ink_canvas_widget.h"
 #include "gui/testing/offscreen_app.h"
+#include "pocket/ink/testing/sample_ink.h"
+#include "pocket/ink/testing/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <QMouseEvent>
 
 #include <fstream>
-#include <unistd.h>
 
 namespace gui::ink {
 namespace {
@@ -16,21 +17,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_view_literals;
 
-constexpr auto kSample = "\x65\x71\x79\x00\x0A\x00\x1E\x01\x00\x02\x00\x66\x67"sv;
+using pocket::ink::testing::kSampleInk;
 
 class InkImageTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "ink_image_test.XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
+    void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
     fs::path put(std::string_view bytes)
     {
         const auto path = m_dir / "m.ink";
@@ -38,7 +29,8 @@ protected:
         return path;
     }
 
-    fs::path m_dir;
+    pocket::ink::testing::TempFolder m_folder;
+    const fs::path& m_dir = m_folder.path();
 };
 
 bool isBlack(const QImage& image, int x, int y)
@@ -48,7 +40,7 @@ bool isBlack(const QImage& image, int x, int y)
 
 TEST_F(InkImageTest, RendersTheSampleLine)
 {
-    auto image = renderInkFile(put(kSample));
+    auto image = renderInkFile(put(kSampleInk));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->size(), QSize(240, 240));
     // On the line from (10, 30) to (100, 200), and one pixel to its side
@@ -66,7 +58,7 @@ TEST_F(InkImageTest, RendersTheSampleLine)
 TEST_F(InkImageTest, ReportsTheReadersAndDrawersMessages)
 {
     EXPECT_EQ(renderInkFile(m_dir / "none.ink").error(), "The Message does not exist..");
-    EXPECT_EQ(renderInkFile(put(kSample.substr(0, 12))).error(), "Invalid end of Message File..");
+    EXPECT_EQ(renderInkFile(put(kSampleInk.substr(0, 12))).error(), "Invalid end of Message File..");
     EXPECT_EQ(renderInkFile(put("eq\x82\x00\x01\x00\x01" "fg"sv)).error(), "Color data was damaged!");
 }
 

@@ -1,5 +1,7 @@
 #include "pocket/ink/ink_codec.h"
 
+#include "pocket/ink/testing/sample_ink.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -8,34 +10,20 @@ namespace pocket::ink {
 namespace {
 
 using namespace std::string_view_literals;
-
-// "e", "q", "y", (10, 30), (100, 200), "f", "g".
-constexpr auto kSample = "\x65\x71\x79\x00\x0A\x00\x1E\x01\x00\x02\x00\x66\x67"sv;
-
-InkMessage sampleMessage()
-{
-    InkMessage message;
-    message.append(InkToken::LineStart);
-    message.append(InkToken::Thickness3);
-    message.append(InkToken::Black);
-    message.append(InkPoint { 10, 30 });
-    message.append(InkPoint { 100, 200 });
-    message.append(InkToken::LineEnd);
-    return message;
-}
+using testing::kSampleInk;
 
 TEST(InkCodec, WritesTheSampleByteForByte)
 {
-    const auto bytes = encodeInk(sampleMessage());
+    const auto bytes = encodeInk(testing::sampleInkMessage());
     EXPECT_EQ(bytes.size(), 13u);
-    EXPECT_EQ(bytes, kSample);
+    EXPECT_EQ(bytes, kSampleInk);
 }
 
 TEST(InkCodec, ReadsTheSample)
 {
-    auto message = decodeInk(kSample);
+    auto message = decodeInk(kSampleInk);
     ASSERT_TRUE(message);
-    EXPECT_EQ(*message, sampleMessage());
+    EXPECT_EQ(*message, testing::sampleInkMessage());
 }
 
 TEST(InkCodec, ReadsOrRefusesTable)
@@ -51,7 +39,7 @@ TEST(InkCodec, ReadsOrRefusesTable)
         { "padding after g", "gabc\x01"sv, true, 0 },
         { "chunk padding after the sample", "\x65\x71\x79\x00\x0A\x00\x1E\x01\x00\x02\x00\x66\x67hhhh"sv, true, 6 },
         { "empty file", ""sv, false, 0 },
-        { "no g", kSample.substr(0, 12), false, 0 },
+        { "no g", kSampleInk.substr(0, 12), false, 0 },
         { "tokens only, no g", "eqyf"sv, false, 0 },
         { "point cut after one byte", "eqy\x00"sv, false, 0 },
         { "point cut after two bytes", "eqy\x00\x0A"sv, false, 0 },

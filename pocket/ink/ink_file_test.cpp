@@ -1,9 +1,11 @@
 #include "pocket/ink/ink_file.h"
 
+#include "pocket/ink/testing/sample_ink.h"
+#include "pocket/ink/testing/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <unistd.h>
 
 namespace pocket::ink {
 namespace {
@@ -12,17 +14,7 @@ namespace fs = std::filesystem;
 
 class InkFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "ink_file_test.XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
+    void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
 
     std::string contents(const fs::path& path)
     {
@@ -34,18 +26,13 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
-    fs::path m_dir;
+    testing::TempFolder m_folder;
+    const fs::path& m_dir = m_folder.path();
 };
 
 TEST_F(InkFileTest, WritesReplacesAndReadsBack)
 {
-    InkMessage message;
-    message.append(InkToken::LineStart);
-    message.append(InkToken::Thickness3);
-    message.append(InkToken::Black);
-    message.append(InkPoint { 10, 30 });
-    message.append(InkPoint { 100, 200 });
-    message.append(InkToken::LineEnd);
+    const InkMessage message = testing::sampleInkMessage();
     const auto path = m_dir / "a.ink";
     put(path, std::string(500, 'x'));
     ASSERT_TRUE(writeInkFile(path, message));

@@ -3,6 +3,7 @@
 #include "platform/testing/fake_ui.h"
 #include "pocket/ink/ink_file.h"
 #include "pocket/ink/testing/fake_viewer_host.h"
+#include "pocket/ink/testing/sample_ink.h"
 #include "pocket/ink/testing/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +15,8 @@ namespace {
 
 using namespace std::string_view_literals;
 using platform::testing::FakeUi;
+using testing::kSampleInk;
 
-constexpr auto kSample = "\x65\x71\x79\x00\x0A\x00\x1E\x01\x00\x02\x00\x66\x67"sv;
 const LocalTime kArrival { 2004, 2, 3, 14, 5, 9 };
 
 class PenInboxTest : public ::testing::Test {
@@ -40,8 +41,8 @@ TEST_F(PenInboxTest, ChunksBecomeAFiledMessageInAViewer)
     const auto path = timedInkPath(receiveFolder(Network::Icq), "1234", kArrival);
     ASSERT_TRUE(m_receptions.begin(Network::Icq, "1234", path));
     // Chunked over ICQ: fixed-size chunks padded with zero bytes after "g".
-    ASSERT_TRUE(m_receptions.append(Network::Icq, "1234", kSample.substr(0, 5)));
-    ASSERT_TRUE(m_receptions.append(Network::Icq, "1234", std::string(kSample.substr(5)) + std::string(20, '\0')));
+    ASSERT_TRUE(m_receptions.append(Network::Icq, "1234", kSampleInk.substr(0, 5)));
+    ASSERT_TRUE(m_receptions.append(Network::Icq, "1234", std::string(kSampleInk.substr(5)) + std::string(20, '\0')));
     auto finished = m_receptions.finish(Network::Icq, "1234");
     ASSERT_TRUE(finished);
     EXPECT_EQ(*finished, path);
@@ -66,9 +67,9 @@ TEST_F(PenInboxTest, ADamagedFileStaysWithoutIndexLine)
         std::vector<std::pair<std::string, std::string>> boxes; // {title, text} in order
     };
     const Case cases[] = {
-        { Network::Msn, "a@b.c", kSample.substr(0, 12),
+        { Network::Msn, "a@b.c", kSampleInk.substr(0, 12),
             { { "Quillon", "Invalid end of Message File.." }, { "MSN", "Pen MSG data was damaged!(converting)" } } },
-        { Network::Icq, "1234", kSample.substr(0, 5), { { "Quillon", "Invalid end of Message File.." } } },
+        { Network::Icq, "1234", kSampleInk.substr(0, 5), { { "Quillon", "Invalid end of Message File.." } } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(networkName(c.network));
@@ -165,7 +166,7 @@ TEST_F(PenInboxTest, AtMostTwentyOneViewers)
 {
     const auto path = announcedInkPath(Network::Msn, "s.ink");
     std::filesystem::create_directories(local(receiveFolder(Network::Msn)));
-    std::ofstream(local(path), std::ios::binary) << kSample;
+    std::ofstream(local(path), std::ios::binary) << kSampleInk;
     for (int i = 0; i < InkViewers::kMaxViewers; ++i)
         ASSERT_TRUE(m_inbox.received(Network::Msn, "a@b.c", path));
     auto refused = m_inbox.received(Network::Msn, "a@b.c", path);

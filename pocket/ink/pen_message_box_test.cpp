@@ -4,6 +4,7 @@
 #include "pocket/ink/ink_file.h"
 #include "pocket/ink/pen_inbox.h"
 #include "pocket/ink/testing/fake_viewer_host.h"
+#include "pocket/ink/testing/sample_ink.h"
 #include "pocket/ink/testing/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,7 @@ namespace {
 using namespace std::string_view_literals;
 using platform::Answer;
 using platform::testing::FakeUi;
-
-constexpr auto kSample = "\x65\x71\x79\x00\x0A\x00\x1E\x01\x00\x02\x00\x66\x67"sv;
+using testing::kSampleInk;
 
 struct FakeBoxView final : PenMessageBoxView {
     void setRows(Network network, const std::vector<PenMessageRow>& rows) override { shownRows[network] = rows; }
@@ -33,7 +33,7 @@ class PenMessageBoxTest : public ::testing::Test {
 protected:
     std::filesystem::path local(std::string_view handheld) { return hostPath(m_root.path(), handheld); }
 
-    std::string file(Network network, std::string_view name, std::string_view bytes = kSample)
+    std::string file(Network network, std::string_view name, std::string_view bytes = kSampleInk)
     {
         const auto path = receiveFolder(network) + "\\" + std::string(name);
         std::filesystem::create_directories(local(receiveFolder(network)));
@@ -89,7 +89,7 @@ TEST_F(PenMessageBoxTest, ListsNewestFirstAndOpensOnMsn)
 TEST_F(PenMessageBoxTest, ViewOpensTheFileInAViewerTitledWithTheSender)
 {
     file(Network::Msn, "bob@x.com 2004.1.1 1시1분1초.ink");
-    file(Network::Msn, "eve@x.com 2004.1.2 1시1분1초.ink", kSample.substr(0, 5));
+    file(Network::Msn, "eve@x.com 2004.1.2 1시1분1초.ink", kSampleInk.substr(0, 5));
     m_box.open();
     m_box.view(Network::Msn, 1);
     ASSERT_EQ(m_host.windows.size(), 1u);
@@ -140,7 +140,7 @@ TEST_F(PenMessageBoxTest, IndexLinesFollowTheCodePage)
 {
     const auto path = timedInkPath(receiveFolder(Network::Icq), "77", LocalTime { 2004, 2, 3, 14, 5, 9 });
     std::filesystem::create_directories(local(receiveFolder(Network::Icq)));
-    std::ofstream(local(path), std::ios::binary) << kSample;
+    std::ofstream(local(path), std::ios::binary) << kSampleInk;
     PenInbox inbox(m_root.path(), m_ui, m_viewers);
     inbox.setCodePage("CP949");
     ASSERT_TRUE(inbox.received(Network::Icq, "77", path));
