@@ -4,11 +4,11 @@
 
 #include "pc/mail/mail_relay.h"
 
-#include "pc/mail/pop3_client.h"
 #include "pc/service/testing/service_fixture.h"
 #include "platform/codec/base64.h"
 #include "tests/fixtures/child_server.h"
 #include "tests/fixtures/mail/dovecot_server.h"
+#include "tests/fixtures/mail/pop3_uids.h"
 #include "tests/fixtures/mail/smtp_sink.h"
 
 namespace pc::mail {
@@ -76,16 +76,7 @@ protected:
         auto delivered = s_dovecot->deliver("kim", "From: s@example.com\r\nSubject: " + subject + "\r\n\r\n" + body);
         ASSERT_TRUE(delivered) << delivered.error();
     }
-    std::vector<std::string> serverUids()
-    {
-        Pop3Client client("127.0.0.1", s_dovecot->port(), "kim", "secret");
-        if (!client.connect())
-            return { "<no connection>" };
-        int count = client.stat();
-        if (count > 0 && !client.uidl(count))
-            return { "<no list>" };
-        return client.uids();
-    }
+    std::vector<std::string> serverUids() { return tests::fixtures::pop3Uids(s_dovecot->port(), "kim", "secret"); }
     // Waits long enough for a POP3 conversation on the worker.
     std::optional<proto::PcAnswer> answerOf(const proto::PcRequest& request)
     {

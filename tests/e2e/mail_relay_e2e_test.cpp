@@ -3,11 +3,11 @@
 // from Dovecot, reads one, uploads an attachment, sends a mail in three
 // pieces through aiosmtpd and deletes a mail on the server.
 
-#include "pc/mail/pop3_client.h"
 #include "pc/service/testing/scripted_handheld.h"
 #include "platform/codec/base64.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/fixtures/mail/dovecot_server.h"
+#include "tests/fixtures/mail/pop3_uids.h"
 #include "tests/fixtures/mail/smtp_sink.h"
 
 #include <gtest/gtest.h>
@@ -27,13 +27,7 @@ using namespace std::chrono_literals;
 
 std::vector<std::string> uidsOn(const DovecotServer& server)
 {
-    pc::mail::Pop3Client client("127.0.0.1", server.port(), "kim", "secret");
-    if (!client.connect())
-        return { "<no connection>" };
-    int count = client.stat();
-    if (count > 0 && !client.uidl(count))
-        return { "<no list>" };
-    return client.uids();
+    return tests::fixtures::pop3Uids(server.port(), "kim", "secret");
 }
 
 TEST(MailRelayE2e, CheckReadSendAndDeleteThroughTheRealProgram)
