@@ -48,6 +48,10 @@ struct NoLauncher final : ::pc::app::DesktopLauncher {
 
 class QtMainWindowTest : public ::testing::Test {
 protected:
+    // The widgets among the members need the application before they are
+    // built, so it comes up before the first fixture.
+    static void SetUpTestSuite() { testing::offscreenApp(); }
+
     QtMainWindowTest()
     {
         testing::offscreenApp();
