@@ -8,6 +8,7 @@
 #include "pc/mail/seen_index.h"
 #include "pc/mail/pop3_client.h"
 #include "tests/fixtures/mail/dovecot_server.h"
+#include "tests/fixtures/suite_server.h"
 
 #include <gtest/gtest.h>
 
@@ -21,20 +22,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using tests::fixtures::DovecotServer;
+using tests::fixtures::keepForSuite;
 using namespace std::chrono_literals;
 
 class MailCheckTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        auto started = DovecotServer::start({ { "kim", "secret" }, { "lee", "pw" } });
-        ASSERT_TRUE(started) << started.error();
-        s_server = std::move(*started).release();
+        keepForSuite(s_server, DovecotServer::start({ { "kim", "secret" }, { "lee", "pw" } }));
     }
     static void TearDownTestSuite()
     {
-        delete s_server;
-        s_server = nullptr;
+        s_server.reset();
     }
 
     void SetUp() override
@@ -74,12 +73,10 @@ protected:
         return client.uids();
     }
 
-    static DovecotServer* s_server;
+    static inline std::unique_ptr<DovecotServer> s_server;
     fs::path m_root;
     Pop3Options m_options;
 };
-
-DovecotServer* MailCheckTest::s_server = nullptr;
 
 TEST_F(MailCheckTest, NoAccountsWritesAnEmptyListAndAnswersNothing)
 {

@@ -10,6 +10,7 @@
 #include "tests/fixtures/mail/dovecot_server.h"
 #include "tests/fixtures/mail/pop3_uids.h"
 #include "tests/fixtures/mail/smtp_sink.h"
+#include "tests/fixtures/suite_server.h"
 
 namespace pc::mail {
 namespace {
@@ -17,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using service::testing::ScriptedHandheld;
 using tests::fixtures::DovecotServer;
+using tests::fixtures::keepForSuite;
 using tests::fixtures::SmtpSink;
 using namespace std::chrono_literals;
 
@@ -24,19 +26,13 @@ class MailRelayTest : public service::testing::ServiceFixture {
 protected:
     static void SetUpTestSuite()
     {
-        auto dovecot = DovecotServer::start({ { "kim", "secret" } });
-        ASSERT_TRUE(dovecot) << dovecot.error();
-        s_dovecot = std::move(*dovecot).release();
-        auto sink = SmtpSink::start();
-        ASSERT_TRUE(sink) << sink.error();
-        s_sink = std::move(*sink).release();
+        keepForSuite(s_dovecot, DovecotServer::start({ { "kim", "secret" } }));
+        keepForSuite(s_sink, SmtpSink::start());
     }
     static void TearDownTestSuite()
     {
-        delete s_dovecot;
-        delete s_sink;
-        s_dovecot = nullptr;
-        s_sink = nullptr;
+        s_dovecot.reset();
+        s_sink.reset();
     }
 
     void SetUp() override
@@ -89,15 +85,12 @@ protected:
         return handheld->takeAnswer();
     }
 
-    static DovecotServer* s_dovecot;
-    static SmtpSink* s_sink;
+    static inline std::unique_ptr<DovecotServer> s_dovecot;
+    static inline std::unique_ptr<SmtpSink> s_sink;
     std::vector<Pop3Account> accounts;
     std::unique_ptr<MailRelay> relay;
     std::unique_ptr<ScriptedHandheld> handheld;
 };
-
-DovecotServer* MailRelayTest::s_dovecot = nullptr;
-SmtpSink* MailRelayTest::s_sink = nullptr;
 
 TEST_F(MailRelayTest, CheckPrepareAndDeleteThroughTheCommandChannel)
 {
@@ -161,7 +154,8 @@ TEST_F(MailRelayTest, FailedAccountAndOverlappingChecks)
     deliver("two");
     // The first account's server does not answer at all (a refused log-in
     // is tested with the check itself; Dovecot then slows the next log-in).
-    accounts = { { "127.0.0.1:" + std::to_string(tests::fixtures::freeLoopbackPort()), "kim", "secret" }, { server(), "kim", "secret" } };
+    std::string unanswered = "127.0.0.1:" + std::to_string(tests::fixtures::freeLoopbackPort());
+    accounts = { { unanswered, "kim", "secret" }, { server(), "kim", "secret" } };
     // Two checks at once: the second waits for the first, so the first
     // reports both messages and the second finds nothing new.
     handheld->send({ 0, 304, "" });

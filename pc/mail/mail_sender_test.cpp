@@ -5,6 +5,7 @@
 
 #include "platform/codec/base64.h"
 #include "tests/fixtures/mail/smtp_sink.h"
+#include "tests/fixtures/suite_server.h"
 
 #include <gtest/gtest.h>
 
@@ -19,20 +20,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using tests::fixtures::SmtpSink;
+using tests::fixtures::keepForSuite;
 using namespace std::chrono_literals;
 
 class MailSenderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        auto started = SmtpSink::start();
-        ASSERT_TRUE(started) << started.error();
-        s_sink = std::move(*started).release();
+        keepForSuite(s_sink, SmtpSink::start());
     }
     static void TearDownTestSuite()
     {
-        delete s_sink;
-        s_sink = nullptr;
+        s_sink.reset();
     }
 
     void SetUp() override
@@ -74,13 +73,11 @@ protected:
         return std::vector<tests::fixtures::ReceivedMail>(all.begin() + static_cast<long>(std::min(m_before, all.size())), all.end());
     }
 
-    static SmtpSink* s_sink;
+    static inline std::unique_ptr<SmtpSink> s_sink;
     fs::path m_home;
     SendSetup m_setup;
     std::size_t m_before = 0;
 };
-
-SmtpSink* MailSenderTest::s_sink = nullptr;
 
 TEST_F(MailSenderTest, DeliversTextAndAttachmentsToTheRelay)
 {

@@ -5,6 +5,7 @@
 
 #include "pc/mail/private_files.h"
 #include "tests/fixtures/mail/dovecot_server.h"
+#include "tests/fixtures/suite_server.h"
 
 #include <gtest/gtest.h>
 
@@ -13,19 +14,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using tests::fixtures::DovecotServer;
+using tests::fixtures::keepForSuite;
 
 class Pop3DovecotTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        auto started = DovecotServer::start({ { "kim", "secret" }, { "lee", "pw" } });
-        ASSERT_TRUE(started) << started.error();
-        s_server = std::move(*started).release();
+        keepForSuite(s_server, DovecotServer::start({ { "kim", "secret" }, { "lee", "pw" } }));
     }
     static void TearDownTestSuite()
     {
-        delete s_server;
-        s_server = nullptr;
+        s_server.reset();
     }
 
     void SetUp() override
@@ -54,11 +53,9 @@ protected:
         ASSERT_TRUE(delivered) << delivered.error();
     }
 
-    static DovecotServer* s_server;
+    static inline std::unique_ptr<DovecotServer> s_server;
     fs::path m_folder;
 };
-
-DovecotServer* Pop3DovecotTest::s_server = nullptr;
 
 TEST_F(Pop3DovecotTest, EmptyMailbox)
 {
