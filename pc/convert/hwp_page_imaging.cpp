@@ -48,13 +48,7 @@ std::string encodeHwpDocumentInfo(const HwpDocumentInfo& info)
 
 std::string hwpOutputName(std::string_view fileName)
 {
-    std::string name = safeOutputName(fileName);
-    if (name.size() <= 4)
-        return {};
-    name.resize(name.size() - 4);
-    if (name == "." || name == "..")
-        return {};
-    return name;
+    return safeOutputStem(fileName);
 }
 
 std::string hwpOpenDocumentMacro(std::string_view folder, std::string_view fileName)

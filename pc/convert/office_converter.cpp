@@ -146,11 +146,8 @@ const OfficeProgram& powerPointProgram()
 std::string officeOutputBase(const std::filesystem::path& serviceRoot, std::string_view fileName)
 {
     // The extension is always four characters here (".doc", ".xls", ".ppt").
-    std::string name = safeOutputName(fileName);
-    if (name.size() <= 4)
-        return {};
-    name.resize(name.size() - 4);
-    if (name == "." || name == "..")
+    std::string name = safeOutputStem(fileName);
+    if (name.empty())
         return {};
     return (serviceRoot / name).string();
 }

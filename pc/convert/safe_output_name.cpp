@@ -17,4 +17,15 @@ std::string safeOutputName(std::string_view name)
     return safe;
 }
 
+std::string safeOutputStem(std::string_view fileName)
+{
+    std::string name = safeOutputName(fileName);
+    if (name.size() <= 4)
+        return {};
+    name.resize(name.size() - 4);
+    if (name == "." || name == "..")
+        return {};
+    return name;
+}
+
 } // namespace pc::convert

@@ -14,4 +14,8 @@ namespace pc::convert {
 // and ".." become "_".
 std::string safeOutputName(std::string_view name);
 
+// The safe name without its extension of four characters (".hwp", ".doc");
+// "" when nothing usable is left.
+std::string safeOutputStem(std::string_view fileName);
+
 } // namespace pc::convert
