@@ -30,10 +30,8 @@ QtEventLoop::~QtEventLoop()
     m_clock.removeListener(*this);
     std::lock_guard lock(m_mutex);
     // Senders on other threads get 0 instead of waiting forever.
-    for (auto& message : m_posted) {
-        if (message.reply)
-            message.reply->set_value(0);
-    }
+    for (auto& message : m_posted)
+        message.drop();
     for (auto& [fd, watch] : m_watches)
         delete watch->notifier;
 }
@@ -99,13 +97,8 @@ std::size_t QtEventLoop::dispatchPosted()
     }
     std::size_t delivered = 0;
     for (auto& message : batch) {
-        platform::LResult result = 0;
-        if (platform::MessageTarget::isAlive(message.target, message.serial)) {
-            result = message.target->onMessage(message.msg, message.wParam, message.lParam);
+        if (message.deliver())
             ++delivered;
-        }
-        if (message.reply)
-            message.reply->set_value(result);
     }
     m_delivered += delivered;
     return delivered;

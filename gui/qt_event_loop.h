@@ -13,6 +13,7 @@
 
 #include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "platform/queued_message.h"
 #include "platform/timer_queue.h"
 
 #include <QObject>
@@ -56,14 +57,7 @@ public:
     platform::Clock& clock() override { return m_clock; }
 
 private:
-    struct Message {
-        platform::MessageTarget* target = nullptr;
-        std::uint64_t serial = 0;
-        int msg = 0;
-        platform::WParam wParam = 0;
-        platform::LParam lParam = 0;
-        std::shared_ptr<std::promise<platform::LResult>> reply;
-    };
+    using Message = platform::QueuedMessage;
     struct Watch {
         int fd = -1;
         platform::SocketCallbacks callbacks;

@@ -30,10 +30,8 @@ PollEventLoop::~PollEventLoop()
     m_clock.removeListener(*this);
     std::lock_guard lock(m_mutex);
     // Senders waiting on other threads get 0 instead of waiting forever.
-    for (auto& message : m_posted) {
-        if (message.reply)
-            message.reply->set_value(0);
-    }
+    for (auto& message : m_posted)
+        message.drop();
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
 }
@@ -236,21 +234,10 @@ std::size_t PollEventLoop::dispatchPosted()
     while (!batch.empty()) {
         Message message = std::move(batch.front());
         batch.pop_front();
-        if (deliver(message))
+        if (message.deliver())
             ++delivered;
     }
     return delivered;
-}
-
-bool PollEventLoop::deliver(Message& message)
-{
-    LResult result = 0;
-    bool alive = MessageTarget::isAlive(message.target, message.serial);
-    if (alive)
-        result = message.target->onMessage(message.msg, message.wParam, message.lParam);
-    if (message.reply)
-        message.reply->set_value(result);
-    return alive;
 }
 
 std::optional<Ticks> PollEventLoop::nextDue()

@@ -9,6 +9,7 @@
 
 #include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "platform/queued_message.h"
 #include "platform/timer_queue.h"
 
 #include <atomic>
@@ -47,14 +48,7 @@ public:
     std::size_t pendingCount() const;
 
 private:
-    struct Message {
-        MessageTarget* target = nullptr;
-        std::uint64_t serial = 0;
-        int msg = 0;
-        WParam wParam = 0;
-        LParam lParam = 0;
-        std::shared_ptr<std::promise<LResult>> reply; // Set for send() from another thread.
-    };
+    using Message = QueuedMessage;
     struct Watch {
         int fd = -1;
         SocketCallbacks callbacks;
@@ -70,7 +64,6 @@ private:
     std::size_t runDueTimers();
     std::size_t pollSockets(int timeoutMs);
     std::size_t dispatchWatch(int fd, short revents);
-    bool deliver(Message& message); // False when the target was gone.
     void wake();
     bool onLoopThread() const;
     void becomeLoopThread();
