@@ -31,6 +31,26 @@ bool isLastUserAnswer(std::uint16_t subtype)
     return subtype == 0x019A || subtype == 0x01AE;
 }
 
+// The four texts of a basic-info answer, as sent; nothing when any of them
+// is cut short.
+struct BasicInfo {
+    std::string nick;
+    std::string firstName;
+    std::string lastName;
+    std::string email;
+};
+
+std::optional<BasicInfo> readBasicInfo(ByteReader& reader)
+{
+    auto nick = reader.lengthText16le();
+    auto first = reader.lengthText16le();
+    auto last = reader.lengthText16le();
+    auto email = reader.lengthText16le();
+    if (!nick || !first || !last || !email)
+        return std::nullopt;
+    return BasicInfo { std::move(*nick), std::move(*first), std::move(*last), std::move(*email) };
+}
+
 } // namespace
 
 std::string withText(std::string_view pattern, std::string_view text)
@@ -260,16 +280,13 @@ void IcqMessenger::onInfoAnswer(const MetaAnswer& answer)
     if (!result)
         return;
     if (*result == kResultSuccess && *subtype == kInfoOwnBasic) {
-        auto nick = reader.lengthText16le();
-        auto first = reader.lengthText16le();
-        auto last = reader.lengthText16le();
-        auto email = reader.lengthText16le();
-        if (!email)
+        auto info = readBasicInfo(reader);
+        if (!info)
             return;
-        m_ownNick = fromWire(*nick);
-        m_ownFirstName = fromWire(*first);
-        m_ownLastName = fromWire(*last);
-        m_ownEmail = fromWire(*email);
+        m_ownNick = fromWire(info->nick);
+        m_ownFirstName = fromWire(info->firstName);
+        m_ownLastName = fromWire(info->lastName);
+        m_ownEmail = fromWire(info->email);
         m_tree.rebuild(m_contacts);
         redrawStatusLine();
     } else if (*result == kResultSuccess && isUserFound(*subtype)) {
@@ -278,16 +295,13 @@ void IcqMessenger::onInfoAnswer(const MetaAnswer& answer)
         IcqContact* contact = number ? m_contacts.find(std::to_string(*number)) : nullptr;
         if (!contact)
             return;
-        auto nick = reader.lengthText16le();
-        auto first = reader.lengthText16le();
-        auto last = reader.lengthText16le();
-        auto email = reader.lengthText16le();
-        if (!email)
+        auto info = readBasicInfo(reader);
+        if (!info)
             return;
-        contact->nick = fromWire(*nick);
-        contact->firstName = fromWire(*first);
-        contact->lastName = fromWire(*last);
-        contact->email = fromWire(*email);
+        contact->nick = fromWire(info->nick);
+        contact->firstName = fromWire(info->firstName);
+        contact->lastName = fromWire(info->lastName);
+        contact->email = fromWire(info->email);
         (void)reader.byte(); // Authorization.
         contactChanged(*contact);
     } else if (*result == kResultFailure && isLastUserAnswer(*subtype)) {

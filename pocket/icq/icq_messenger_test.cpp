@@ -193,6 +193,21 @@ TEST_F(IcqMessengerTest, InformationAnswersFillTheOwnDataAndTheContacts)
     EXPECT_EQ(mail.addresses, (std::vector<std::string> { "kim@x" }));
 }
 
+TEST_F(IcqMessengerTest, InformationWithATextCutShortIsIgnored)
+{
+    signOn({ "11111" });
+    // The nick claims 200 bytes; the three texts behind it still read.
+    receive(0x15, 0x03,
+        metaAnswer(0x07DA, 2, le16(0x00C8) + "\x0A"s + le16(200) + lText("F") + lText("L") + lText("m@x")));
+    EXPECT_EQ(messenger.ownNick(), "");
+    receive(0x15, 0x03,
+        metaAnswer(0x07DA, 3, le16(0x019A) + "\x0A"s + "\x00\x00"s + le32(11111) + le16(200) + lText("Chul")
+                + lText("Soo") + lText("kim@x") + "\x00"s));
+    const auto info = messenger.contactInfo("11111");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->email, "");
+}
+
 TEST_F(IcqMessengerTest, ReceivedMessagesOpenOneWindowPerSender)
 {
     signOn({ "11111" });
