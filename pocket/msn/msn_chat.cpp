@@ -216,7 +216,9 @@ void MsnChat::leave(std::string_view email)
 
 void MsnChat::onMessage(const std::vector<std::string>& fields, const MsnUnit& unit)
 {
-    std::string_view body = messageBody(unit.payload.value_or(std::string()));
+    if (!unit.payload)
+        return;
+    std::string_view body = messageBody(*unit.payload);
     if (body.empty())
         return;
     if (!m_windowShown)
