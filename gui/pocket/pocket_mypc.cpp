@@ -242,6 +242,8 @@ struct PocketMyPc::Parts final : core::MyPcTreeView {
     }
 
     QTreeWidget& widget;
+    // Set before the tree is built: building it already asks for a redraw.
+    bool redrawPending = false;
     MyPcViewHooks hooks;
     Dialogs dialogs;
     core::MyPcBusy busy;
@@ -252,7 +254,6 @@ struct PocketMyPc::Parts final : core::MyPcTreeView {
     core::MyPcTree tree;
     core::PcFolderRequest folders;
     core::MyPcTab tab;
-    bool redrawPending = false;
 };
 
 PocketMyPc::PocketMyPc(platform::EventLoop& loop, platform::Ui& ui, core::PcLink& link,
