@@ -46,6 +46,8 @@ void PollEventLoop::becomeLoopThread()
     m_loopThread.store(std::this_thread::get_id());
 }
 
+// Callers from other threads hold m_mutex, so the destructor (which takes it
+// too) never closes the descriptor while a write to it is under way.
 void PollEventLoop::wake()
 {
     std::uint64_t one = 1;
@@ -57,10 +59,8 @@ void PollEventLoop::post(MessageTarget* target, int msg, WParam wParam, LParam l
     auto serial = MessageTarget::serialIfAlive(target);
     if (serial == 0)
         return;
-    {
-        std::lock_guard lock(m_mutex);
-        m_posted.push_back(Message { target, serial, msg, wParam, lParam, nullptr });
-    }
+    std::lock_guard lock(m_mutex);
+    m_posted.push_back(Message { target, serial, msg, wParam, lParam, nullptr });
     if (!onLoopThread())
         wake();
 }
@@ -75,19 +75,19 @@ LResult PollEventLoop::send(MessageTarget* target, int msg, WParam wParam, LPara
     auto reply = std::make_shared<std::promise<LResult>>();
     auto answer = reply->get_future();
     {
+        // Woken under the lock: a loop being destroyed closes its wake-up
+        // descriptor only after this, never between the push and the write.
         std::lock_guard lock(m_mutex);
         m_posted.push_back(Message { target, serial, msg, wParam, lParam, reply });
+        wake();
     }
-    wake();
     return answer.get();
 }
 
 void PollEventLoop::setTimer(MessageTarget& target, int id, unsigned ms)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_timers.setTimer(target, id, Ticks(ms), m_clock.ticks());
-    }
+    std::lock_guard lock(m_mutex);
+    m_timers.setTimer(target, id, Ticks(ms), m_clock.ticks());
     if (!onLoopThread())
         wake();
 }
@@ -100,11 +100,8 @@ void PollEventLoop::killTimer(MessageTarget& target, int id)
 
 OneShotId PollEventLoop::setOneShot(MessageTarget* target, unsigned ms, int msg, WParam wParam, LParam lParam)
 {
-    OneShotId id = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        id = m_timers.setOneShot(target, Ticks(ms), m_clock.ticks(), msg, wParam, lParam);
-    }
+    std::lock_guard lock(m_mutex);
+    OneShotId id = m_timers.setOneShot(target, Ticks(ms), m_clock.ticks(), msg, wParam, lParam);
     if (!onLoopThread())
         wake();
     return id;
@@ -118,20 +115,16 @@ void PollEventLoop::cancelOneShot(OneShotId id)
 
 void PollEventLoop::watchSocket(int fd, SocketCallbacks callbacks)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_watches[fd] = std::make_shared<Watch>(Watch { fd, std::move(callbacks) });
-    }
+    std::lock_guard lock(m_mutex);
+    m_watches[fd] = std::make_shared<Watch>(Watch { fd, std::move(callbacks) });
     if (!onLoopThread())
         wake();
 }
 
 void PollEventLoop::unwatchSocket(int fd)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_watches.erase(fd);
-    }
+    std::lock_guard lock(m_mutex);
+    m_watches.erase(fd);
     if (!onLoopThread())
         wake();
 }
@@ -144,10 +137,8 @@ std::size_t PollEventLoop::pendingCount() const
 
 void PollEventLoop::quit()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_quit = true;
-    }
+    std::lock_guard lock(m_mutex);
+    m_quit = true;
     wake();
 }
 
