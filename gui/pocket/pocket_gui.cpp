@@ -201,8 +201,10 @@ void PocketGui::onButton(int id)
     default:
         if (onWebButton(id) || (m_mail && m_mail->onButton(id)))
             break;
-        // FIXME: "View", "Doc" and the page buttons P and N do nothing yet;
-        // a view that gives them work registers through setButtonHandler().
+        // FIXME: "View", "Doc" and the page buttons P and N of the main dialog
+        // do nothing yet (the search results page with the buttons of their
+        // own window); a view that gives them work registers through
+        // setButtonHandler().
         break;
     }
 }

@@ -11,11 +11,13 @@
 #include "pocket/core/pc_folder_request.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
@@ -54,6 +56,9 @@ namespace {
         }
         std::function<void()> onCancel;
         std::function<void(const core::SearchRow&, core::TreeCommand)> onResultCommand;
+        // The result list's page buttons "P" and "N".
+        std::function<void()> onPreviousPage;
+        std::function<void()> onNextPage;
 
         void openProgress(const std::string& title) override
         {
@@ -106,19 +111,21 @@ namespace {
         }
         void showResultList() override
         {
-            list()->show();
-            list()->raise();
+            list();
+            m_window->show();
+            m_window->raise();
         }
 
     private:
         QTreeWidget* list()
         {
             if (!m_list) {
-                m_list = new QTreeWidget(m_parent);
-                m_list->setWindowFlag(Qt::Window);
-                m_list->setWindowTitle(QStringLiteral("검색 결과"));
-                m_list->resize(320, 240);
+                m_window = new QWidget(m_parent, Qt::Window);
+                m_window->setWindowTitle(QStringLiteral("검색 결과"));
+                m_window->resize(320, 240);
+                m_list = new QTreeWidget(m_window);
                 m_list->setRootIsDecorated(false);
+                layOutResultWindow();
                 m_list->setHeaderLabels({ QStringLiteral("파일명"), QStringLiteral("파일 경로"),
                     QStringLiteral("파일크기(BYTE)") });
                 m_list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -144,8 +151,33 @@ namespace {
             return m_list;
         }
 
+        // The list above the page buttons, "P" on the left and "N" on the right.
+        void layOutResultWindow()
+        {
+            auto* previous = new QPushButton(QStringLiteral("P"), m_window);
+            auto* next = new QPushButton(QStringLiteral("N"), m_window);
+            previous->setObjectName(QStringLiteral("resultPrevious"));
+            next->setObjectName(QStringLiteral("resultNext"));
+            QObject::connect(previous, &QPushButton::clicked, m_window, [this] {
+                if (onPreviousPage)
+                    onPreviousPage();
+            });
+            QObject::connect(next, &QPushButton::clicked, m_window, [this] {
+                if (onNextPage)
+                    onNextPage();
+            });
+            auto* buttons = new QHBoxLayout;
+            buttons->addWidget(previous);
+            buttons->addStretch();
+            buttons->addWidget(next);
+            auto* column = new QVBoxLayout(m_window);
+            column->addWidget(m_list);
+            column->addLayout(buttons);
+        }
+
         QWidget* m_parent;
         QPointer<QProgressDialog> m_progress;
+        QPointer<QWidget> m_window;
         QPointer<QTreeWidget> m_list;
         QString m_total;
         std::vector<core::SearchRow> m_rows;
@@ -172,6 +204,8 @@ struct PocketMyPc::Parts final : core::MyPcTreeView {
         dialogs.onResultCommand = [this](const core::SearchRow& row, core::TreeCommand command) {
             tab.onResultCommand(row, command);
         };
+        dialogs.onPreviousPage = [this] { search.previous(); };
+        dialogs.onNextPage = [this] { search.next(); };
     }
 
     core::MyPcHooks tabHooks()
