@@ -2,6 +2,9 @@
 
 #include "platform/process.h"
 
+#include <optional>
+#include <utility>
+
 namespace pocket::msn {
 
 namespace {
@@ -196,9 +199,41 @@ void MsnPage::sendStatus(MsnStatusCode code)
         "CHG " + std::to_string(m_session.transactionId()) + " " + std::string(wordForStatus(code)) + "\r\n");
 }
 
+namespace {
+
+    // The status menu's commands and the status each one takes.
+    std::optional<MsnStatusCode> statusOfCommand(int commandId)
+    {
+        static constexpr std::pair<int, MsnStatusCode> kCommands[] = { { command::kOnline, status::kOnline },
+            { command::kBusy, status::kBusy }, { command::kBeRightBack, status::kBeRightBack },
+            { command::kAway, status::kAway }, { command::kOnPhone, status::kOnPhone },
+            { command::kAtLunch, status::kAtLunch }, { command::kAppearOffline, status::kHidden } };
+        for (const auto& [id, code] : kCommands)
+            if (id == commandId)
+                return code;
+        return std::nullopt;
+    }
+
+} // namespace
+
+void MsnPage::copyAllToContacts()
+{
+    std::vector<device::ContactValues> all;
+    const auto& table = m_session.contacts();
+    for (int i = 0; i < table.size(); ++i)
+        if (!table.at(i).email.empty())
+            all.push_back({ table.at(i).email, table.at(i).name, "", table.at(i).name, "" });
+    if (m_store.addContacts(all, kTitle))
+        m_ui.messageBox(kTitle, page_text::kCopied, platform::Icon::Information);
+}
+
 void MsnPage::onCommand(int commandId)
 {
     int selected = selectedContact();
+    if (auto code = statusOfCommand(commandId)) {
+        sendStatus(*code);
+        return;
+    }
     switch (commandId) {
     case command::kLogin:
         if (m_session.connect())
@@ -207,43 +242,15 @@ void MsnPage::onCommand(int commandId)
     case command::kLogout:
         m_session.logout();
         return;
-    case command::kOnline:
-        sendStatus(status::kOnline);
-        return;
-    case command::kBusy:
-        sendStatus(status::kBusy);
-        return;
-    case command::kBeRightBack:
-        sendStatus(status::kBeRightBack);
-        return;
-    case command::kAway:
-        sendStatus(status::kAway);
-        return;
-    case command::kOnPhone:
-        sendStatus(status::kOnPhone);
-        return;
-    case command::kAtLunch:
-        sendStatus(status::kAtLunch);
-        return;
-    case command::kAppearOffline:
-        sendStatus(status::kHidden);
-        return;
     case command::kAddContact:
         addContact();
         return;
     case command::kRename:
         rename();
         return;
-    case command::kCopyAll: {
-        std::vector<device::ContactValues> all;
-        const auto& table = m_session.contacts();
-        for (int i = 0; i < table.size(); ++i)
-            if (!table.at(i).email.empty())
-                all.push_back({ table.at(i).email, table.at(i).name, "", table.at(i).name, "" });
-        if (m_store.addContacts(all, kTitle))
-            m_ui.messageBox(kTitle, page_text::kCopied, platform::Icon::Information);
+    case command::kCopyAll:
+        copyAllToContacts();
         return;
-    }
     default:
         break;
     }

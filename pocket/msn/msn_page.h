@@ -153,6 +153,8 @@ private:
     int selectedContact() const;
     void addContact();
     void rename();
+    // "Copy all": every contact with an address into the device's contacts.
+    void copyAllToContacts();
     void confirmDelete(int index);
     void sendStatus(MsnStatusCode code);
 

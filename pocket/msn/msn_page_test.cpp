@@ -122,6 +122,21 @@ namespace {
         EXPECT_TRUE(canChatWith(status::kBusy));
     }
 
+    TEST_F(MsnPageTest, EveryStatusCommandSendsItsWord)
+    {
+        logIn();
+        const std::pair<int, std::string> commands[] = { { command::kOnline, "NLN" }, { command::kBusy, "BSY" },
+            { command::kBeRightBack, "BRB" }, { command::kAway, "AWY" }, { command::kOnPhone, "PHN" },
+            { command::kAtLunch, "LUN" }, { command::kAppearOffline, "HDN" } };
+        for (const auto& [id, word] : commands) {
+            SCOPED_TRACE(word);
+            m_page.onCommand(id);
+            const std::string& sent = link().sent.back();
+            EXPECT_EQ(sent.substr(0, 4), "CHG ");
+            EXPECT_EQ(sent.substr(sent.size() - word.size() - 2), word + "\r\n");
+        }
+    }
+
     TEST_F(MsnPageTest, UserCommandsSendTheirCommands)
     {
         logIn();
