@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
+#include <iterator>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -124,6 +126,14 @@ bool knownToIconv(const std::string& name)
     return true;
 }
 
+bool isDoubleByteCodePage(std::string_view codePage)
+{
+    static constexpr std::string_view kNames[] = { "cp949", "euc-kr", "euckr", "uhc", "windows-949", "cp936", "gbk",
+        "gb2312", "cp932", "shift_jis", "sjis", "cp950", "big5" };
+    auto lower = lowerTrimmed(codePage);
+    return std::find(std::begin(kNames), std::end(kNames), lower) != std::end(kNames);
+}
+
 } // namespace
 
 std::string toUtf8(std::string_view bytes, std::string_view codePage)
@@ -213,6 +223,45 @@ bool isValidUtf8(std::string_view text)
         if (length == 0)
             return false;
         text.remove_prefix(length);
+    }
+    return true;
+}
+
+std::string_view cutAnsi(std::string_view text, std::size_t limit, std::string_view codePage)
+{
+    if (text.size() <= limit)
+        return text;
+    if (codePage.empty() || isUtf8Name(codePage))
+        return cutBytes(text, limit);
+    if (!isDoubleByteCodePage(codePage))
+        return text.substr(0, limit);
+    std::size_t position = 0;
+    while (position < limit) {
+        std::size_t width = static_cast<unsigned char>(text[position]) >= 0x81 ? 2 : 1;
+        if (position + width > limit)
+            break;
+        position += width;
+    }
+    return text.substr(0, position);
+}
+
+bool isUtf8CodePage(std::string_view codePage)
+{
+    return codePage.empty() || isUtf8Name(codePage);
+}
+
+bool isKnownCodePage(std::string_view codePage)
+{
+    if (codePage.empty())
+        return false;
+    if (isUtf8Name(codePage))
+        return true;
+    std::string name(codePage);
+    for (auto [to, from] : { std::pair { std::string("UTF-8"), name }, std::pair { name, std::string("UTF-8") } }) {
+        iconv_t cd = iconv_open(to.c_str(), from.c_str());
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return false;
+        iconv_close(cd);
     }
     return true;
 }

@@ -46,4 +46,15 @@ std::string_view cutCodePoints(std::string_view text, std::size_t limit);
 std::string_view cutBytes(std::string_view text, std::size_t limit);
 bool isValidUtf8(std::string_view text);
 
+// The longest front of text in `codePage` with at most `limit` bytes that does
+// not end inside a character: UTF-8 and the double-byte code pages (CP949,
+// EUC-KR, CP936, CP932, CP950 ...) are walked from the front, a lead byte of
+// 0x81 or above taking its trail byte along; other code pages are cut anywhere.
+std::string_view cutAnsi(std::string_view text, std::size_t limit, std::string_view codePage);
+
+// Whether the name is UTF-8's ("UTF-8", "utf8"; an empty name counts too).
+bool isUtf8CodePage(std::string_view codePage);
+// Whether iconv converts between UTF-8 and `codePage` both ways.
+bool isKnownCodePage(std::string_view codePage);
+
 } // namespace platform

@@ -88,5 +88,27 @@ TEST(Utf8, CountsAndCutsWithoutSplittingCharacters)
     EXPECT_FALSE(isValidUtf8("\xc0\xaf")); // An overlong slash.
 }
 
+TEST(CutAnsi, NeverSplitsACharacterOfItsCodePage)
+{
+    std::string utf8 = std::string(899, 'a') + "한"; // 902 bytes.
+    EXPECT_EQ(cutAnsi(utf8, 900, "UTF-8").size(), 899u);
+    EXPECT_EQ(cutAnsi(utf8, 902, "UTF-8").size(), 902u);
+    std::string cp949 = std::string(899, 'a') + "\xc7\xd1";
+    EXPECT_EQ(cutAnsi(cp949, 900, "CP949").size(), 899u);
+    EXPECT_EQ(cutAnsi(cp949, 901, "cp949").size(), 901u);
+    // A trail byte in the ASCII range ("\x81\x41") still belongs to its lead.
+    EXPECT_EQ(cutAnsi("\x81\x41\x81\x41", 3, "CP949"), "\x81\x41");
+    EXPECT_EQ(cutAnsi("abc", 2, "ISO-8859-1"), "ab");
+}
+
+TEST(CodePage, KnowsWhichNamesIconvConverts)
+{
+    EXPECT_TRUE(isKnownCodePage("UTF-8"));
+    EXPECT_TRUE(isKnownCodePage("CP949"));
+    EXPECT_TRUE(isKnownCodePage("euc-kr"));
+    EXPECT_FALSE(isKnownCodePage(""));
+    EXPECT_FALSE(isKnownCodePage("no-such-page"));
+}
+
 } // namespace
 } // namespace platform

@@ -106,7 +106,10 @@ std::string usageText()
 {
     return "usage: quillon [--headless] [--home DIR] [--id ID] [--start] [--command-port N]\n"
            "               [--upload-port N] [--web-port N] [--trace]\n"
-           "       quillon [--home DIR] RegServer | UnregServer\n";
+           "       quillon [--home DIR] RegServer | UnregServer\n"
+           "The handheld's code page is the value CodePage in section [Quillon] of\n"
+           "Quillon.ini (UTF-8 by default, CP949 for legacy handhelds; the console\n"
+           "command codepage [NAME] shows or sets it; it applies at the next start).\n";
 }
 
 } // namespace apps::quillon

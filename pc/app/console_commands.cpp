@@ -55,6 +55,7 @@ void ConsoleCommands::printHelp()
              "  delete N [N...]                    delete mail accounts\n"
              "  autostart on|off                   윈도우 시작시 자동으로 실행합니다.\n"
              "  startserver on|off                 프로그램 실행시 Quillon 서버를 시작합니다.\n"
+             "  codepage [NAME]                    show or set the handheld's code page (UTF-8, CP949 ...)\n"
           << mail::kRelayCommandHelp
           << "  help                               this list\n"
              "  exit                               stop the server and end the program (asks first)\n"
@@ -89,6 +90,8 @@ bool ConsoleCommands::handleLine(std::string_view line)
         setStartOption(words, true);
     else if (command == "startserver")
         setStartOption(words, false);
+    else if (command == "codepage")
+        codePage(words);
     else if (command == "relay")
         mail::RelayConsoleCommands(m_shell.winIni(), m_out).handle(words);
     else
@@ -159,6 +162,32 @@ void ConsoleCommands::setStartOption(const std::vector<std::string>& words, bool
     else
         dialog->setStartServerAfterLogin(on);
     applyDialog(*dialog);
+}
+
+void ConsoleCommands::codePage(const std::vector<std::string>& words)
+{
+    const std::string& running = m_shell.codePage();
+    if (words.size() == 1) {
+        std::string stored = m_shell.settingsStore().readCodePage();
+        m_out << "code page: " << running;
+        if (stored != running)
+            m_out << " (" << stored << " from the next start)";
+        m_out << "\n" << std::flush;
+        return;
+    }
+    if (words.size() != 2) {
+        m_out << "codepage [NAME]\n" << std::flush;
+        return;
+    }
+    if (!m_shell.settingsStore().storeCodePage(words[1])) {
+        m_out << "unknown code page: " << words[1] << " (iconv cannot convert it; try UTF-8 or CP949)\n" << std::flush;
+        return;
+    }
+    std::string stored = m_shell.settingsStore().readCodePage();
+    m_out << "code page: " << stored;
+    if (stored != running)
+        m_out << " (applies at the next start of the program; the running service uses " << running << ")";
+    m_out << "\n" << std::flush;
 }
 
 } // namespace pc::app

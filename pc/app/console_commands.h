@@ -3,7 +3,8 @@
 // File: pc/app/console_commands.h
 // The console commands of the headless program: starting and stopping the
 // server, and the settings dialog's work (list, add, modify and delete mail
-// accounts; the two start options) with the dialog's checks and messages.
+// accounts; the two start options) with the dialog's checks and messages,
+// and the handheld's code page.
 // One command per line; words may be quoted with double quotes.
 
 #include "pc/app/pc_shell.h"
@@ -33,6 +34,7 @@ private:
     void modifyAccount(const std::vector<std::string>& words);
     void deleteAccounts(const std::vector<std::string>& words);
     void setStartOption(const std::vector<std::string>& words, bool withSystem);
+    void codePage(const std::vector<std::string>& words);
     void applyDialog(SettingsDialog& dialog);
 
     PcShell& m_shell;

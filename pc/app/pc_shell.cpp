@@ -63,6 +63,7 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     int mailClientKind = mail::readMailClientKind(*m_registry);
     // The login values exist from the first start on.
     (void)m_store.readLogin();
+    m_codePage = m_store.readCodePage();
 
     service::ServiceDependencies deps;
     deps.log = &log;
@@ -72,11 +73,12 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     deps.credentials = [this] { return m_credentials; };
     deps.mailClientKind = [mailClientKind] { return mailClientKind; };
     deps.lookUpPcAddress = [] { return platform::pcAddress(); };
-    service::ServiceConfig serviceConfig { m_config.bindAddress, m_config.commandPort, m_config.uploadPort };
+    service::ServiceConfig serviceConfig { m_config.bindAddress, m_config.commandPort, m_config.uploadPort,
+        m_codePage };
     m_service = std::make_unique<service::RemoteService>(loop, deps, serviceConfig);
 
     std::string webBind = m_config.bindAddress == "0.0.0.0" ? std::string() : m_config.bindAddress;
-    service::WebConfig webConfig { m_folders.root, m_config.webPort, webBind };
+    service::WebConfig webConfig { m_folders.root, m_config.webPort, webBind, m_codePage };
     m_web = std::make_unique<service::HttpWebService>(loop.clock(), m_service->webAccess(), accessLog, webConfig);
     m_service->setWebService(m_web.get());
 
@@ -84,6 +86,7 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     mailConfig.mailBoxes = m_folders.boxes;
     mailConfig.serviceRoot = m_folders.root;
     mailConfig.winIni = m_winIni.file();
+    mailConfig.codePage = m_codePage;
     mail::MailRelayHooks mailHooks;
     mailHooks.currentUser = [this] { return mail::MailUser { m_credentials.id, pop3Accounts(m_userSettings.accounts) }; };
     mailHooks.postAnswer = [this](proto::PcAnswer answer) { m_service->postAnswer(std::move(answer)); };

@@ -77,6 +77,9 @@ public:
     bool isServerRunning() const { return m_service->isRunning(); }
 
     service::RemoteService& service() { return *m_service; }
+    // The handheld's code page this run uses: the profile's "CodePage" as it
+    // was when the program started (a change applies at the next start).
+    const std::string& codePage() const { return m_codePage; }
     std::uint16_t webPort() const { return m_web->webPort(); }
     const service::ServiceFolders& folders() const { return m_folders; }
     // The mail relay of commands 304, 305, 332 and 329, and the WIN.INI
@@ -99,6 +102,7 @@ private:
     service::DrivePaths m_paths;
     service::ServiceFolders m_folders;
     service::NullProgressView m_progress;
+    std::string m_codePage;
     std::unique_ptr<service::RemoteService> m_service;
     std::unique_ptr<service::HttpWebService> m_web;
     platform::Profile m_winIni;

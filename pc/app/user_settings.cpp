@@ -1,5 +1,7 @@
 #include "pc/app/user_settings.h"
 
+#include "platform/codepage.h"
+
 namespace pc::app {
 
 namespace {
@@ -7,6 +9,14 @@ namespace {
 const char* textOf(bool on)
 {
     return on ? "true" : "false";
+}
+
+// The usual name of a code page ("CP949" for its Korean aliases, "UTF-8"),
+// or "" when iconv cannot convert between it and UTF-8.
+std::string codePageName(const std::string& name)
+{
+    std::string usual = platform::charsetName(name);
+    return platform::isKnownCodePage(usual) ? usual : std::string();
 }
 
 } // namespace
@@ -68,6 +78,21 @@ void SettingsStore::storeAccounts(const std::string& id, const std::vector<MailA
     // With no accounts the old list stays and is ignored.
     if (!accounts.empty())
         (void)m_profile.writeString(kSection, id + "_pop3info", encodeMailAccounts(accounts));
+}
+
+std::string SettingsStore::readCodePage()
+{
+    std::string name = codePageName(value(kCodePageKey, std::string(platform::kUtf8).c_str()));
+    return name.empty() ? std::string(platform::kUtf8) : name;
+}
+
+bool SettingsStore::storeCodePage(const std::string& name)
+{
+    std::string usual = codePageName(name);
+    if (usual.empty())
+        return false;
+    (void)m_profile.writeString(kSection, kCodePageKey, usual);
+    return true;
 }
 
 void SettingsStore::storeStartWithSystem(const std::string& id, bool on)

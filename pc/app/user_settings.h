@@ -4,8 +4,9 @@
 // The PC program's settings in its profile, section "Quillon": the values of
 // the login dialog (savedid, savedpw, idsaved, pwsaved) and, per login id,
 // the two start options and the mail accounts ("<id>_check1",
-// "<id>_check2", "<id>_pop3cnt", "<id>_pop3info"). Missing values are
-// written back with their defaults as they are read. Every value is text.
+// "<id>_check2", "<id>_pop3cnt", "<id>_pop3info"), and the handheld's code
+// page ("CodePage"). Missing values are written back with their defaults as
+// they are read. Every value is text.
 
 #include "pc/app/mail_account.h"
 #include "platform/profile.h"
@@ -31,6 +32,7 @@ struct UserSettings {
 class SettingsStore {
 public:
     static constexpr const char* kSection = "Quillon";
+    static constexpr const char* kCodePageKey = "CodePage";
 
     explicit SettingsStore(platform::Profile& profile);
 
@@ -46,6 +48,13 @@ public:
     void storeAccounts(const std::string& id, const std::vector<MailAccount>& accounts);
     void storeStartWithSystem(const std::string& id, bool on);
     void storeStartServerAfterLogin(const std::string& id, bool on);
+
+    // The code page the handheld talks in ("UTF-8" when missing, written
+    // back). A name iconv cannot convert reads as "UTF-8".
+    std::string readCodePage();
+    // Stores a code page by its usual name ("cp949" and "euc-kr" store
+    // "CP949"); false, storing nothing, for a name iconv cannot convert.
+    bool storeCodePage(const std::string& name);
 
 private:
     std::string value(const std::string& key, const char* defaultValue);

@@ -2,7 +2,8 @@
 
 // File: pc/mail/charset.h
 // Converts decoded mail text from the charset its sender declared into the
-// PC's code page (UTF-8). Labels are matched with the aliases Korean mail
+// program's inner text encoding (UTF-8); the mail store writes it for the
+// handheld in the handheld's code page. Labels are matched with the aliases Korean mail
 // uses: "ks_c_5601-1987" and EUC-KR are read as CP949 (its superset), and
 // ISO-2022-KR is decoded as itself. Undeclared and unknown charsets pass
 // through unchanged. The conversion itself is platform/codepage's.
@@ -14,7 +15,7 @@
 
 namespace pc::mail {
 
-// The code page that decoded mail text ends up in.
+// The encoding decoded mail text is kept in inside the program.
 inline constexpr std::string_view kPcCodePage = "UTF-8";
 
 // Maps a declared charset label to the name iconv knows it by; an empty

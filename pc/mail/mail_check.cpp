@@ -3,6 +3,7 @@
 #include "pc/mail/mail_file.h"
 #include "pc/mail/pop3_client.h"
 #include "pc/mail/seen_index.h"
+#include "platform/codepage.h"
 
 #include <memory>
 #include <unordered_set>
@@ -111,13 +112,13 @@ CheckResult runMailCheck(const MailStore& store, const MailUser& user, const Pop
     return result;
 }
 
-std::string checkAnswerText(const CheckResult& result)
+std::string checkAnswerText(const CheckResult& result, std::string_view codePage)
 {
     if (!result.listWritten)
         return std::string(kCheckFail);
     if (result.mailList == "\n")
         return std::string(result.allAccountsOk ? kCheckNothing : kCheckNothingButAnyFail);
-    if (result.mailList.size() < kInlineMailListLimit)
+    if (platform::fromUtf8(result.mailList, codePage).size() < kInlineMailListLimit)
         return (result.allAccountsOk ? "." : ",") + result.mailList;
     return std::string(result.allAccountsOk ? kCheckSuccess : kCheckSuccessAny);
 }

@@ -62,7 +62,7 @@ struct FetchedMail {
 [[nodiscard]] std::string mailListField(std::string_view text);
 
 struct CheckResult {
-    std::string mailList; // As written: the lines and one more LF.
+    std::string mailList; // As written (in UTF-8): the lines and one more LF.
     bool allAccountsOk = true;
     bool listWritten = true;
 };
@@ -71,7 +71,8 @@ struct CheckResult {
 
 // "nothing" / "nothingbutanyfail" when nothing is new, "." or "," and the
 // list when it is short, else "success" / "successany"; "fail" when MailList
-// could not be written.
-[[nodiscard]] std::string checkAnswerText(const CheckResult& result);
+// could not be written. "Short" counts the bytes of the list in the
+// handheld's code page, the form in which it travels.
+[[nodiscard]] std::string checkAnswerText(const CheckResult& result, std::string_view codePage = platform::kUtf8);
 
 } // namespace pc::mail

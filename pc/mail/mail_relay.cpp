@@ -8,7 +8,7 @@ namespace pc::mail {
 MailRelay::MailRelay(MailRelayConfig config, MailRelayHooks hooks)
     : m_config(std::move(config))
     , m_hooks(std::move(hooks))
-    , m_store(m_config.mailBoxes, m_config.serviceRoot)
+    , m_store(m_config.mailBoxes, m_config.serviceRoot, m_config.codePage)
 {
 }
 
@@ -36,7 +36,7 @@ void MailRelay::checkMail(const service::CommandContext&)
     MailUser user = m_hooks.currentUser ? m_hooks.currentUser() : MailUser {};
     bool started = m_pop3Worker.post([this, user = std::move(user)] {
         CheckResult result = runMailCheck(m_store, user, m_config.pop3);
-        answer(proto::kCodeCheckMail, checkAnswerText(result));
+        answer(proto::kCodeCheckMail, checkAnswerText(result, m_store.codePage()));
     });
     if (!started)
         answer(proto::kCodeCheckMail, std::string(kCheckFail));

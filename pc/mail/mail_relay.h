@@ -35,6 +35,9 @@ struct MailRelayConfig {
     std::filesystem::path winIni;
     Pop3Options pop3;
     std::chrono::milliseconds sendTimeout { 120000 };
+    // The handheld's code page, in which MailList and the mail files are
+    // written (mail text is UTF-8 inside the program).
+    std::string codePage = "UTF-8";
 };
 
 struct MailRelayHooks {

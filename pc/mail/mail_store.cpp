@@ -17,9 +17,10 @@ std::string rawMessageFileName(std::string_view uid)
     return name;
 }
 
-MailStore::MailStore(std::filesystem::path mailBoxes, std::filesystem::path serviceRoot)
+MailStore::MailStore(std::filesystem::path mailBoxes, std::filesystem::path serviceRoot, std::string codePage)
     : m_mailBoxes(std::move(mailBoxes))
     , m_serviceRoot(std::move(serviceRoot))
+    , m_codePage(std::move(codePage))
 {
 }
 
@@ -67,7 +68,7 @@ platform::IoResult<void> MailStore::writeMailList(std::string_view text) const
     auto folder = createPrivateFolders(m_serviceRoot / kMailAreaName);
     if (!folder)
         return folder;
-    return writePrivateFile(mailListPath(), text);
+    return writePrivateFile(mailListPath(), platform::fromUtf8(text, m_codePage));
 }
 
 platform::IoResult<void> MailStore::writeAttachment(const std::filesystem::path& folder,
@@ -83,20 +84,23 @@ platform::IoResult<void> MailStore::writeMailFiles(const MimeMessage& message, s
     if (folder.empty())
         return platform::Error { platform::ErrorCode::InvalidArgument, "no mail folder for " + message.uid };
     std::string base = safePathComponent(message.uid);
-    std::string header = buildMailHeaderBlock({ std::string(attachmentList), message.from, message.to, message.cc,
-        message.subject, message.time, message.server });
+    // Every file of the mail folder is read by the handheld, in its code page.
+    std::string header = platform::fromUtf8(buildMailHeaderBlock({ std::string(attachmentList), message.from,
+                                                message.to, message.cc, message.subject, message.time, message.server }),
+        m_codePage);
+    std::string wireBody = platform::fromUtf8(body, m_codePage);
 
     platform::IoResult<void> first;
     auto keepFirst = [&first](platform::IoResult<void> result) {
         if (!result && first)
             first = result;
     };
-    keepFirst(writePrivateFile(folder / base, buildMailFile(header, body)));
-    keepFirst(writePrivateFile(folder / (base + ".body"), body));
-    std::string stored = toCrLf(reduceToPlainText(body));
+    keepFirst(writePrivateFile(folder / base, buildMailFile(header, wireBody)));
+    keepFirst(writePrivateFile(folder / (base + ".body"), wireBody));
+    std::string stored = toCrLf(platform::fromUtf8(reduceToPlainText(body), m_codePage));
     keepFirst(writePrivateFile(folder / (base + ".temp"), stored));
     std::string preview = fromCrLf(stored, kPreviewBodyBytes);
-    preview.resize(platform::cutBytes(preview, kPreviewBodyBytes).size());
+    preview.resize(platform::cutAnsi(preview, kPreviewBodyBytes, m_codePage).size());
     keepFirst(writePrivateFile(folder / (base + ".txt"), buildMailFile(header, preview)));
     return first;
 }

@@ -10,9 +10,12 @@
 //
 // Both roots are given by the caller. Ids, server names and unique ids come
 // from outside and are made safe path components. Everything is created
-// readable by its owner only. Used from one thread at a time.
+// readable by its owner only. Text is UTF-8 inside; what the handheld reads
+// (MailList and the mail files) is written in the handheld's code page,
+// while file names stay UTF-8. Used from one thread at a time.
 
 #include "pc/mail/mime_message.h"
+#include "platform/codepage.h"
 #include "platform/result.h"
 
 #include <filesystem>
@@ -27,7 +30,11 @@ inline constexpr std::string_view kMailListName = "MailList";
 
 class MailStore {
 public:
-    MailStore(std::filesystem::path mailBoxes, std::filesystem::path serviceRoot);
+    MailStore(std::filesystem::path mailBoxes, std::filesystem::path serviceRoot,
+        std::string codePage = std::string(platform::kUtf8));
+
+    // The handheld's code page, in which its files are written.
+    [[nodiscard]] const std::string& codePage() const { return m_codePage; }
 
     [[nodiscard]] std::filesystem::path accountFolder(std::string_view id, std::string_view server) const;
     [[nodiscard]] std::filesystem::path seenIndexPath(std::string_view id, std::string_view server) const;
@@ -42,7 +49,7 @@ public:
     // Creates pda_Mail, pda_Mail/<id> and pda_Mail/<id>/<uid>.
     [[nodiscard]] platform::IoResult<void> createMailFolder(std::string_view id, std::string_view uid) const;
 
-    // Replaces MailList with `text`.
+    // Replaces MailList with `text` (UTF-8, written in the code page).
     [[nodiscard]] platform::IoResult<void> writeMailList(std::string_view text) const;
 
     // Writes one attachment into a mail folder; `fileName` is already safe.
@@ -58,6 +65,7 @@ public:
 private:
     std::filesystem::path m_mailBoxes;
     std::filesystem::path m_serviceRoot;
+    std::string m_codePage;
 };
 
 // A unique id as the name of its raw message file: a safe component that

@@ -4,6 +4,7 @@
 #include "pc/mail/private_files.h"
 #include "pc/mail/safe_name.h"
 #include "pc/mail/stored_message.h"
+#include "platform/codepage.h"
 #include "proto/command_codes.h"
 
 #include <charconv>
@@ -45,8 +46,10 @@ proto::PcAnswer prepareMail(const MailStore& store, std::string_view id, std::st
     auto content = readFileBytes(mailFolder / safePathComponent(uid));
     if (!content)
         return answer;
+    // The file is in the handheld's code page, and so is the limit; the
+    // answer text goes back to UTF-8 until it is sent.
     if (content->size() < kInlineMailListLimit)
-        answer.text = std::string(uid) + "/" + *content;
+        answer.text = std::string(uid) + "/" + platform::toUtf8(*content, store.codePage());
     else
         answer.text = std::string(kPreparedInFile) + std::string(uid);
     return answer;

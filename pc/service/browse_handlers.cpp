@@ -36,11 +36,12 @@ std::int32_t answerCodeOfMode(char mode)
 } // namespace
 
 BrowseHandlers::BrowseHandlers(std::filesystem::path serviceRoot, const PcPaths& paths, AnswerSink& answers,
-    ProgressView& progress)
+    ProgressView& progress, std::string codePage)
     : m_root(std::move(serviceRoot))
     , m_paths(paths)
     , m_answers(answers)
     , m_progress(progress)
+    , m_codePage(std::move(codePage))
 {
 }
 
@@ -63,10 +64,10 @@ void BrowseHandlers::listFolder(const CommandContext& context)
 {
     BrowseListing listing = listBrowsable(localFolder(context.text));
     std::string entries = listing.entries.content();
-    bool written = writeListFile(m_root / kServerFolder, entries);
+    bool written = writeListFile(m_root / kServerFolder, entries, m_codePage);
     if (written)
-        written = writeListFile(m_root / kServerFolderSize, listing.sizes.content());
-    std::string text = written ? inlineOrFileName(entries, kServerFolder) : kUnwritableList;
+        written = writeListFile(m_root / kServerFolderSize, listing.sizes.content(), m_codePage);
+    std::string text = written ? inlineOrFileName(entries, kServerFolder, m_codePage) : kUnwritableList;
     m_answers.sendAnswer({ context.first, proto::kCodeListFolder, text });
 }
 
@@ -91,12 +92,12 @@ void BrowseHandlers::listViewable(const CommandContext& context)
             list = pc::service::listViewable(folder);
     }
     std::string content = list.content();
-    bool written = writeListFile(m_root / kServerFile, content);
+    bool written = writeListFile(m_root / kServerFile, content, m_codePage);
     std::int32_t code = answerCodeOfMode(mode);
     // Modes other than 0, 1 and 2 have no answer code of their own.
     if (code == 0)
         return;
-    m_answers.sendAnswer({ context.first, code, written ? inlineOrFileName(content, kServerFile) : kUnwritableList });
+    m_answers.sendAnswer({ context.first, code, written ? inlineOrFileName(content, kServerFile, m_codePage) : kUnwritableList });
 }
 
 void BrowseHandlers::search(const CommandContext& context)
@@ -108,9 +109,9 @@ void BrowseHandlers::search(const CommandContext& context)
         result = search.run(*folder, query);
     // Write failures of the search are not reported.
     std::string zero(1, '\0');
-    (void)writeListFile(m_root / kSearchNames, result.names.content() + zero);
-    (void)writeListFile(m_root / kSearchPaths, result.paths.content() + zero);
-    (void)writeListFile(m_root / kSearchSizes, result.sizes.content() + zero);
+    (void)writeListFile(m_root / kSearchNames, result.names.content(), m_codePage, zero);
+    (void)writeListFile(m_root / kSearchPaths, result.paths.content(), m_codePage, zero);
+    (void)writeListFile(m_root / kSearchSizes, result.sizes.content(), m_codePage, zero);
     m_answers.sendAnswer({ result.listed, proto::kCodeSearch, kSearchAnswer });
 }
 

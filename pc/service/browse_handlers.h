@@ -8,15 +8,18 @@
 #include "pc/service/dispatch_table.h"
 #include "pc/service/pc_paths.h"
 #include "pc/service/service_ports.h"
+#include "platform/codepage.h"
 
 #include <filesystem>
+#include <string>
 
 namespace pc::service {
 
 class BrowseHandlers {
 public:
+    // The list files are written in `codePage`, the handheld's code page.
     BrowseHandlers(std::filesystem::path serviceRoot, const PcPaths& paths, AnswerSink& answers,
-        ProgressView& progress);
+        ProgressView& progress, std::string codePage = std::string(platform::kUtf8));
 
     void registerIn(DispatchTable& table);
 
@@ -33,6 +36,7 @@ private:
     const PcPaths& m_paths;
     AnswerSink& m_answers;
     ProgressView& m_progress;
+    std::string m_codePage;
 };
 
 } // namespace pc::service

@@ -1,8 +1,36 @@
 #include "pc/service/http_web_service.h"
 
+#include "pc/web/my_http_client.h"
+#include "platform/codepage.h"
+
 #include <arpa/inet.h>
 
 namespace pc::service {
+
+namespace {
+
+// The program's handler, reading the decoded URL in the handheld's code page
+// before it is mapped onto the service folder.
+class CodePageHttpClient final : public web::CMyHttpClient {
+public:
+    CodePageHttpClient(web::CHttpServer& server, std::string codePage)
+        : CMyHttpClient(server)
+        , m_codePage(std::move(codePage))
+    {
+    }
+
+protected:
+    std::optional<web::MappedPath> mapUrlToLocalPath() override
+    {
+        m_request.url = platform::toUtf8(m_request.url, m_codePage);
+        return CMyHttpClient::mapUrlToLocalPath();
+    }
+
+private:
+    std::string m_codePage;
+};
+
+} // namespace
 
 HttpWebService::HttpWebService(platform::Clock& clock, const WebAccessGate& gate, std::ostream& accessLog,
     WebConfig config)
@@ -29,6 +57,11 @@ bool HttpWebService::startWeb()
     web::CHttpServerConfig config = web::CHttpServerConfig::forServiceFolder(m_config.root.string(), m_config.port);
     if (!m_config.bindAddress.empty()) {
         config.bindToAddress = ::inet_pton(AF_INET, m_config.bindAddress.c_str(), &config.bindAddress) == 1;
+    }
+    if (!platform::isUtf8CodePage(m_config.codePage)) {
+        config.handlerFactory = [codePage = m_config.codePage](web::CHttpServer& server) {
+            return std::make_unique<CodePageHttpClient>(server, codePage);
+        };
     }
     return m_server.start(config);
 }

@@ -4,7 +4,8 @@
 // The web server of the service: serves the service root on the web port,
 // only to loopback and the logged-in handheld (others are refused before
 // their request is handled), and checks DELETE credentials against the PC
-// login id and password. Started and stopped by RemoteService.
+// login id and password. URLs arrive in the handheld's code page and name
+// files by their UTF-8 names. Started and stopped by RemoteService.
 
 #include "pc/service/session.h"
 #include "pc/service/web_access.h"
@@ -23,6 +24,9 @@ struct WebConfig {
     std::filesystem::path root;
     std::uint16_t port = 91;
     std::string bindAddress; // Empty: all addresses.
+    // The handheld names files in its code page; their names on disk are
+    // UTF-8, so request URLs are read in this code page.
+    std::string codePage = "UTF-8";
 };
 
 class HttpWebService final : public WebService {

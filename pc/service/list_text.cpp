@@ -12,15 +12,18 @@ void ListText::add(std::string_view entry)
     m_content.push_back('\n');
 }
 
-std::string inlineOrFileName(const std::string& content, std::string_view fileName)
+std::string inlineOrFileName(const std::string& content, std::string_view fileName, std::string_view codePage)
 {
-    if (content.size() < kInlineListLimit)
+    if (platform::fromUtf8(content, codePage).size() < kInlineListLimit)
         return "." + content;
     return std::string(fileName);
 }
 
-bool writeListFile(const std::filesystem::path& file, std::string_view content)
+bool writeListFile(const std::filesystem::path& file, std::string_view text, std::string_view codePage,
+    std::string_view trailer)
 {
+    std::string content = platform::fromUtf8(text, codePage);
+    content.append(trailer);
     std::filesystem::path temporary = file;
     temporary += ".part";
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -18,9 +18,10 @@ RemoteService::RemoteService(platform::EventLoop& loop, ServiceDependencies depe
           LoginSource { m_deps.credentials, m_deps.mailClientKind,
               [this] { return m_deps.paths->driveList(); } })
     , m_uploads(m_deps.folders.uploads, *this, m_deps.progress ? *m_deps.progress : m_noProgress)
-    , m_browse(m_deps.folders.root, *m_deps.paths, *this, m_deps.progress ? *m_deps.progress : m_noProgress)
+    , m_browse(m_deps.folders.root, *m_deps.paths, *this, m_deps.progress ? *m_deps.progress : m_noProgress,
+          m_config.codePage)
     , m_transfer(m_deps.folders.downloads, *m_deps.paths, *this, m_uploads)
-    , m_view(loop, m_deps.folders, *m_deps.paths, *this, [this] { return webHost(); })
+    , m_view(loop, m_deps.folders, *m_deps.paths, *this, [this] { return webHost(); }, m_config.codePage)
 {
     registerHandlers();
 }
@@ -149,6 +150,9 @@ void RemoteService::onRequestText(CommandConnection& connection, const std::stri
     auto request = proto::parsePcRequest(unit);
     if (!request)
         return;
+    // The handheld sends its text in its code page; the handlers work in
+    // UTF-8. The markers and numbers are ASCII in every code page.
+    request->text = platform::toUtf8(request->text, m_config.codePage);
     if (!m_pending.push(std::move(*request)))
         return;
     dispatchPending(connection);
@@ -290,8 +294,10 @@ void RemoteService::broadcast(const proto::PcAnswer& answer)
 void RemoteService::sendTo(const proto::PcAnswer& answer, const std::string* address)
 {
     proto::PcAnswer whole = answer;
-    // The record holds 1023 bytes of text; never cut a character in two.
-    whole.text = std::string(platform::cutBytes(answer.text, proto::kAnswerTextBytes - 1));
+    // The text travels in the handheld's code page. The record holds 1023
+    // bytes of it; never cut a character in two.
+    std::string wire = platform::fromUtf8(answer.text, m_config.codePage);
+    whole.text = std::string(platform::cutAnsi(wire, proto::kAnswerTextBytes - 1, m_config.codePage));
     proto::AnswerRecord record = proto::encodePcAnswer(whole);
     std::vector<CommandConnection*> targets;
     for (const auto& connection : m_commandConnections) {

@@ -27,6 +27,7 @@
 #include "pc/service/upload_receiver.h"
 #include "pc/service/view_handlers.h"
 #include "pc/service/web_access.h"
+#include "platform/codepage.h"
 #include "platform/event_loop.h"
 
 #include <cstdint>
@@ -43,6 +44,10 @@ struct ServiceConfig {
     std::string bindAddress = "0.0.0.0";
     std::uint16_t commandPort = 4000;
     std::uint16_t uploadPort = 4040;
+    // The handheld's "ANSI" code page: request texts arrive in it, answer
+    // texts and the files the handheld fetches are written in it. Inside,
+    // everything is UTF-8; file names on the PC's disk stay UTF-8.
+    std::string codePage = std::string(platform::kUtf8);
 };
 
 // What the service is built from; everything referenced outlives it.
@@ -89,6 +94,7 @@ public:
     const WebAccessGate& webAccess() const { return m_webAccess; }
     std::size_t commandConnectionCount() const { return m_commandConnections.size(); }
     std::size_t uploadConnectionCount() const { return m_uploadConnections.size(); }
+    const std::string& codePage() const { return m_config.codePage; }
 
     // Send answer: to the logged-in handheld's connections (see the .cpp).
     void sendAnswer(const proto::PcAnswer& answer) override;

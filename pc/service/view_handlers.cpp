@@ -2,6 +2,7 @@
 
 #include "pc/service/safe_name.h"
 #include "pc/service/transfer_handlers.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "proto/command_codes.h"
 
@@ -21,21 +22,22 @@ bool isRegularFile(const std::filesystem::path& file)
     return ::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool writeWrapperPage(const std::filesystem::path& file, std::string_view imageUrl)
+bool writeWrapperPage(const std::filesystem::path& file, std::string_view imageUrl, std::string_view codePage)
 {
     // The page is written without a terminating zero, replacing an older one.
-    return platform::writeFileAtomically(file, wrapperPage(imageUrl), 0644).hasValue();
+    return platform::writeFileAtomically(file, platform::fromUtf8(wrapperPage(imageUrl), codePage), 0644).hasValue();
 }
 
 } // namespace
 
 ViewHandlers::ViewHandlers(platform::EventLoop& loop, ServiceFolders folders, const PcPaths& paths,
-    AnswerSink& answers, std::function<std::string()> webHost)
+    AnswerSink& answers, std::function<std::string()> webHost, std::string codePage)
     : m_loop(loop)
     , m_folders(std::move(folders))
     , m_paths(paths)
     , m_answers(answers)
     , m_webHost(std::move(webHost))
+    , m_codePage(std::move(codePage))
 {
 }
 
@@ -181,7 +183,7 @@ void ViewHandlers::finish(std::int32_t first, const std::optional<std::string>& 
         answerDocument(first, serviceUrl(host, *resultPath));
         return;
     }
-    if (!writeWrapperPage(m_folders.requestedDocuments / kWrapperPageName, serviceUrl(host, *resultPath))) {
+    if (!writeWrapperPage(m_folders.requestedDocuments / kWrapperPageName, serviceUrl(host, *resultPath), m_codePage)) {
         answerDocument(first, kViewFailText);
         return;
     }
@@ -199,7 +201,7 @@ void ViewHandlers::viewPage(const CommandContext& context)
     if (isPageImageExtension(extensionOf(context.text))) {
         // A wrapper page that cannot be written still answers its address;
         // the handheld then shows the web server's "not found" page.
-        (void)writeWrapperPage(m_folders.root / kWrapperPageName, context.text);
+        (void)writeWrapperPage(m_folders.root / kWrapperPageName, context.text, m_codePage);
         text = serviceUrl(m_webHost(), kWrapperPageName);
     }
     m_answers.sendAnswer({ 0, proto::kCodeViewPage, forwardSlashes(text) });

@@ -13,6 +13,7 @@
 #include "pc/service/service_folders.h"
 #include "pc/service/service_ports.h"
 #include "pc/service/view_request.h"
+#include "platform/codepage.h"
 #include "platform/event_loop.h"
 
 #include <atomic>
@@ -29,10 +30,11 @@ class ViewHandlers final : public platform::MessageTarget {
 public:
     static constexpr int kMsgViewDone = 5111;
 
-    // `webHost` gives the PC address with the web port ("10.0.0.5:91").
+    // `webHost` gives the PC address with the web port ("10.0.0.5:91");
+    // the wrapper page is written in `codePage`, the handheld's code page.
     // Everything referenced outlives this object.
     ViewHandlers(platform::EventLoop& loop, ServiceFolders folders, const PcPaths& paths, AnswerSink& answers,
-        std::function<std::string()> webHost);
+        std::function<std::string()> webHost, std::string codePage = std::string(platform::kUtf8));
     // Waits for a running conversion to end; its answer is dropped.
     ~ViewHandlers() override;
 
@@ -69,6 +71,7 @@ private:
     const PcPaths& m_paths;
     AnswerSink& m_answers;
     std::function<std::string()> m_webHost;
+    std::string m_codePage;
     std::atomic<DocumentConverters*> m_converters { nullptr };
 
     bool m_busy = false;

@@ -55,22 +55,6 @@ bool readNumber(std::string_view text, int& value)
     return error == std::errc() && end == text.data() + text.size();
 }
 
-std::string lowerName(std::string_view name)
-{
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
-bool isDoubleByteCodePage(std::string_view codePage)
-{
-    static constexpr std::string_view kNames[] = { "cp949", "euc-kr", "uhc", "cp936", "gbk", "gb2312", "cp932",
-        "shift_jis", "sjis", "cp950", "big5" };
-    auto lower = lowerName(codePage);
-    return std::find(std::begin(kNames), std::end(kNames), lower) != std::end(kNames);
-}
-
 } // namespace
 
 std::vector<MailListEntry> parseMailList(std::string_view content)
@@ -236,25 +220,6 @@ std::string safeComponent(std::string_view name)
     if (safe.empty() || safe == "." || safe == "..")
         return "_";
     return safe;
-}
-
-std::string_view cutAnsi(std::string_view text, std::size_t limit, std::string_view codePage)
-{
-    if (text.size() <= limit)
-        return text;
-    auto lower = lowerName(codePage);
-    if (lower == "utf-8" || lower == "utf8")
-        return platform::cutBytes(text, limit);
-    if (!isDoubleByteCodePage(codePage))
-        return text.substr(0, limit);
-    std::size_t position = 0;
-    while (position < limit) {
-        std::size_t width = static_cast<unsigned char>(text[position]) >= 0x81 ? 2 : 1;
-        if (position + width > limit)
-            break;
-        position += width;
-    }
-    return text.substr(0, position);
 }
 
 } // namespace pocket::core

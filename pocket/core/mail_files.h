@@ -11,6 +11,7 @@
 //     if (mail.hasAttachments) writeFile(ah, mail.attachmentBlock);
 
 #include "platform/clock.h"
+#include "platform/codepage.h"
 
 #include <cstddef>
 #include <optional>
@@ -109,7 +110,8 @@ bool isWithinViewPeriod(std::string_view time, int periodDays, const platform::L
 std::string safeComponent(std::string_view name);
 
 // The longest front of ANSI text of at most `limit` bytes that does not end
-// inside a character (UTF-8 and the double-byte code pages).
-std::string_view cutAnsi(std::string_view text, std::size_t limit, std::string_view codePage);
+// inside a character (UTF-8 and the double-byte code pages); shared with the
+// PC program.
+using platform::cutAnsi;
 
 } // namespace pocket::core

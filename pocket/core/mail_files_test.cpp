@@ -123,15 +123,5 @@ TEST(SafeComponent, KeepsNamesInsideTheirFolder)
     EXPECT_EQ(safeComponent(""), "_");
 }
 
-TEST(CutAnsi, NeverSplitsACharacter)
-{
-    std::string utf8 = std::string(899, 'a') + "한"; // 902 bytes.
-    EXPECT_EQ(cutAnsi(utf8, 900, "UTF-8").size(), 899u);
-    EXPECT_EQ(cutAnsi(utf8, 902, "UTF-8").size(), 902u);
-    std::string cp949 = std::string(899, 'a') + "\xc7\xd1";
-    EXPECT_EQ(cutAnsi(cp949, 900, "CP949").size(), 899u);
-    EXPECT_EQ(cutAnsi("abc", 2, "ISO-8859-1"), "ab");
-}
-
 } // namespace
 } // namespace pocket::core
