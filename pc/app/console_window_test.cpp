@@ -125,5 +125,32 @@ TEST_F(ConsoleWindowTest, ExitAsksFirst)
     EXPECT_EQ(closes, 1);
 }
 
+TEST_F(ConsoleWindowTest, CodePageCommandShowsSetsAndRefusesAndAppliesAtTheNextStart)
+{
+    ConsoleCommands settings(*shell, ui, out);
+    auto said = [this](std::string_view line, ConsoleCommands& commands) {
+        out.str("");
+        commands.handleLine(line);
+        return out.str();
+    };
+    EXPECT_EQ(said("codepage", settings), "code page: UTF-8\n");
+    EXPECT_EQ(shell->profile().getString("Quillon", "CodePage", "<missing>"), "UTF-8");
+    EXPECT_NE(said("codepage no-such-page", settings).find("unknown code page: no-such-page"), std::string::npos);
+    EXPECT_EQ(shell->profile().getString("Quillon", "CodePage", "<missing>"), "UTF-8");
+    EXPECT_NE(said("codepage cp949", settings).find("code page: CP949 (applies at the next start"), std::string::npos);
+    EXPECT_EQ(shell->profile().getString("Quillon", "CodePage", "<missing>"), "CP949");
+    EXPECT_EQ(said("codepage", settings), "code page: UTF-8 (CP949 from the next start)\n");
+    EXPECT_EQ(shell->service().codePage(), "UTF-8");
+
+    commands.reset();
+    window.reset();
+    shell.reset();
+    auto again = PcShell::create(loop, log, ui, out, loopbackShellConfig(m_home));
+    ASSERT_TRUE(again);
+    EXPECT_EQ((*again)->codePage(), "CP949");
+    EXPECT_EQ((*again)->service().codePage(), "CP949");
+    EXPECT_EQ((*again)->mailRelay().store().codePage(), "CP949");
+}
+
 } // namespace
 } // namespace pc::app

@@ -72,6 +72,26 @@ TEST_F(SettingsTest, FirstStartWritesTheDefaultsAndOpensEmpty)
     EXPECT_EQ(value("kim_pop3cnt"), "0");
 }
 
+TEST_F(SettingsTest, CodePageDefaultsToUtf8AndReadsItsAliases)
+{
+    EXPECT_EQ(store.readCodePage(), "UTF-8");
+    EXPECT_EQ(value("CodePage"), "UTF-8");
+    struct Case {
+        const char* stored;
+        const char* used;
+    };
+    const Case cases[] = { { "CP949", "CP949" }, { "euc-kr", "CP949" }, { "utf8", "UTF-8" },
+        { "no-such-page", "UTF-8" }, { "", "UTF-8" } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        (void)profile.writeString("Quillon", "CodePage", c.stored);
+        EXPECT_EQ(store.readCodePage(), c.used);
+    }
+    EXPECT_FALSE(store.storeCodePage("no-such-page"));
+    EXPECT_TRUE(store.storeCodePage("ks_c_5601-1987"));
+    EXPECT_EQ(value("CodePage"), "CP949");
+}
+
 TEST_F(SettingsTest, RememberedIdWithoutPassword)
 {
     LoginDialog first(store, ui);

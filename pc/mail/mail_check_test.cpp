@@ -7,6 +7,7 @@
 #include "pc/mail/private_files.h"
 #include "pc/mail/seen_index.h"
 #include "pc/mail/pop3_client.h"
+#include "platform/codepage.h"
 #include "tests/fixtures/mail/dovecot_server.h"
 #include "tests/fixtures/suite_server.h"
 
@@ -206,6 +207,38 @@ TEST_F(MailCheckTest, PreparedMailIsAnsweredInlineOrThroughThePreview)
     for (const auto& text : failing)
         EXPECT_EQ(prepareMail(store(), "owner", text).text, "fail") << text;
     EXPECT_EQ(prepareMail(store(), "owner", failing[0]).first, 19);
+}
+
+TEST_F(MailCheckTest, KoreanSubjectReachesTheHandheldInItsCodePage)
+{
+    // "안녕" as an encoded word in UTF-8; the handheld reads CP949.
+    deliver("kim", "=?UTF-8?B?7JWI64WV?=", "본문\r\n");
+    MailStore cp949(m_root / "boxes", m_root / "Quillon", "CP949");
+    MailUser user { "owner", { account("kim", "secret") } };
+    CheckResult result = runMailCheck(cp949, user, m_options);
+    auto uids = uidsOf("kim", "secret");
+    ASSERT_EQ(uids.size(), 1u);
+    std::string line = "안녕\tSender <s@example.com>\t" + server() + "\t" + uids[0] + "\n\n";
+    EXPECT_EQ(result.mailList, line);
+    EXPECT_EQ(mailList(), platform::fromUtf8(line, "CP949"));
+    EXPECT_EQ(checkAnswerText(result, "CP949"), "." + line); // Converted when it is sent.
+
+    proto::PcAnswer prepared = prepareMail(cp949, "owner", "5\n" + server() + "\n" + uids[0]);
+    std::string file = readFileBytes(cp949.mailFolder("owner", uids[0]) / uids[0]).valueOr(std::string());
+    EXPECT_NE(file.find(platform::fromUtf8("Title : 안녕 \r\n", "CP949")), std::string::npos);
+    EXPECT_NE(file.find(platform::fromUtf8("<pre>본문", "CP949")), std::string::npos);
+    EXPECT_EQ(prepared.text, uids[0] + "/" + platform::toUtf8(file, "CP949"));
+}
+
+TEST(MailCheckAnswer, InlineMailListLimitCountsTheCodePageBytes)
+{
+    // 300 syllables are 900 bytes in UTF-8 but 600 in CP949.
+    CheckResult result;
+    for (int i = 0; i < 300; ++i)
+        result.mailList += "한";
+    result.mailList += "\n";
+    EXPECT_EQ(checkAnswerText(result), std::string(kCheckSuccess));
+    EXPECT_EQ(checkAnswerText(result, "CP949"), "." + result.mailList);
 }
 
 TEST_F(MailCheckTest, DeleteRemovesOnlyTheNamedMessageOfTheNamedServer)

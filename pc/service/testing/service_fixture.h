@@ -9,6 +9,7 @@
 #include "pc/service/http_web_service.h"
 #include "pc/service/remote_service.h"
 #include "pc/service/testing/scripted_handheld.h"
+#include "platform/codepage.h"
 #include "platform/poll_event_loop.h"
 #include "platform/testing/manual_clock.h"
 
@@ -86,6 +87,12 @@ private:
 class ServiceFixture : public ::testing::Test {
 protected:
     ServiceFixture()
+        : ServiceFixture(std::string(platform::kUtf8))
+    {
+    }
+
+    // A service that talks to the handheld in `codePage`.
+    explicit ServiceFixture(const std::string& codePage)
         : m_home(makeHome())
         , paths(m_home / "disk")
         , loop(clock)
@@ -105,8 +112,9 @@ protected:
         config.bindAddress = "127.0.0.1";
         config.commandPort = 0;
         config.uploadPort = 0;
+        config.codePage = codePage;
         service = std::make_unique<RemoteService>(loop, deps, config);
-        WebConfig webConfig { folders.root, 0, "127.0.0.1" };
+        WebConfig webConfig { folders.root, 0, "127.0.0.1", codePage };
         web = std::make_unique<HttpWebService>(clock, service->webAccess(), accessLog, webConfig);
         web->setCredentials(credentials);
         service->setWebService(web.get());
