@@ -106,6 +106,34 @@ TEST_F(QuillonE2e, HandheldSessionAgainstTheRealProgram)
     EXPECT_EQ(quillon.terminate(), 0);
 }
 
+TEST_F(QuillonE2e, CodePageOfTheProfileIsTheHandheldsOnTheWire)
+{
+    fs::create_directories(disk / "한글" / "문서");
+    std::ofstream(home / "Quillon.ini", std::ios::app) << "[Quillon]\nCodePage=CP949\n";
+    ChildProgram quillon = startQuillon({ "--id", "owner", "--start" }, "secret");
+    ASSERT_TRUE(quillon.waitForOutput("PC 서버를 시작합니다..\n")) << quillon.output();
+    quillon.type("codepage\n");
+    EXPECT_TRUE(quillon.waitForOutput("code page: CP949\n")) << quillon.output();
+
+    auto handheld = ScriptedHandheld::connect(ports.command);
+    ASSERT_TRUE(handheld);
+    handheld->send({ 0, 310, "owner\nsecret" });
+    auto accepted = handheld->waitAnswer();
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(accepted->text, "YES\\C:\\\\");
+    ASSERT_TRUE(handheld->waitAnswer()); // The first keep-alive probe.
+
+    // "C:\한글\" and "1문서" in CP949.
+    handheld->send({ 10, 306, "C:\\\xc7\xd1\xb1\xdb\\" });
+    auto list = handheld->waitAnswer();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(*list, (proto::PcAnswer { 10, 306, ".1\xb9\xae\xbc\xad\n\n" }));
+    auto fetched = httpGet(ports.web, "/serverfolder");
+    ASSERT_TRUE(fetched);
+    EXPECT_EQ(fetched->body, "1\xb9\xae\xbc\xad\n\n");
+    EXPECT_EQ(quillon.terminate(), 0);
+}
+
 TEST_F(QuillonE2e, WithoutTerminalAndPasswordItExplainsAndEnds)
 {
     ChildProgram quillon = startQuillon({}, "");
