@@ -124,6 +124,16 @@ TEST_F(Cp949ServiceTest, DownloadNameTravelsInCp949AndItsUrlFindsTheUtf8File)
     EXPECT_EQ(fetched->body, "0123456789");
 }
 
+TEST_F(Cp949ServiceTest, MailPiecesAreCountedInTheBytesTheHandheldSent)
+{
+    auto first = request(329, "a@b.c\n" + cp949("제목"), 3);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first, (proto::PcAnswer { 10, 330, "NEXT" }));
+    auto middle = request(329, cp949("\n\n본문"), 0);
+    ASSERT_TRUE(middle);
+    EXPECT_EQ(*middle, (proto::PcAnswer { 16, 330, "NEXT" }));
+}
+
 TEST_F(Cp949ServiceTest, AnswerCutAtTheTextFieldNeverEndsInHalfACharacter)
 {
     std::string syllables;

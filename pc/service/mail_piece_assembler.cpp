@@ -2,6 +2,8 @@
 
 #include "proto/command_codes.h"
 
+#include <algorithm>
+
 namespace pc::service {
 
 namespace {
@@ -13,30 +15,35 @@ constexpr std::int32_t kPieceOnly = 4;
 
 } // namespace
 
-void MailPieceAssembler::append(std::string_view text)
+void MailPieceAssembler::append(std::string_view text, std::size_t wireBytes)
 {
     std::size_t room = kMaxMailBytes - m_buffer.size();
     m_buffer.append(text.substr(0, room));
+    m_wireBytes = std::min(m_wireBytes + wireBytes, kMaxMailBytes);
 }
 
-MailPieceAssembler::Outcome MailPieceAssembler::onPiece(std::int32_t which, std::string_view text)
+MailPieceAssembler::Outcome MailPieceAssembler::onPiece(std::int32_t which, std::string_view text,
+    std::size_t wireBytes)
 {
     Outcome outcome;
     switch (which) {
     case kPieceFirst:
     case kPieceMiddle:
-        if (which == kPieceFirst)
+        if (which == kPieceFirst) {
             m_buffer.clear();
-        append(text);
-        outcome.answer = proto::PcAnswer { static_cast<std::int32_t>(m_buffer.size()), proto::kCodeNext, "NEXT" };
+            m_wireBytes = 0;
+        }
+        append(text, wireBytes);
+        outcome.answer = proto::PcAnswer { static_cast<std::int32_t>(m_wireBytes), proto::kCodeNext, "NEXT" };
         break;
     case kPieceLast:
     case kPieceOnly:
         if (which == kPieceOnly)
             m_buffer.clear();
-        append(text);
+        append(text, wireBytes);
         outcome.mail = std::move(m_buffer);
         m_buffer.clear();
+        m_wireBytes = 0;
         break;
     default:
         break;

@@ -219,7 +219,9 @@ void RemoteService::logOut(const CommandContext& context)
 
 void RemoteService::onMailPiece(const CommandContext& context)
 {
-    auto outcome = m_mailPieces.onPiece(context.first, context.text);
+    // "NEXT" counts the bytes the handheld sent, in its code page.
+    auto outcome = m_mailPieces.onPiece(context.first, context.text,
+        platform::fromUtf8(context.text, m_config.codePage).size());
     if (outcome.answer)
         sendAnswer(*outcome.answer);
     if (outcome.mail)
