@@ -84,10 +84,11 @@ platform::IoResult<void> MailStore::writeMailFiles(const MimeMessage& message, s
     if (folder.empty())
         return platform::Error { platform::ErrorCode::InvalidArgument, "no mail folder for " + message.uid };
     std::string base = safePathComponent(message.uid);
-    // Every file of the mail folder is read by the handheld, in its code page.
-    std::string header = platform::fromUtf8(buildMailHeaderBlock({ std::string(attachmentList), message.from,
-                                                message.to, message.cc, message.subject, message.time, message.server }),
-        m_codePage);
+    // The mail files are read by the handheld, in its code page; attachments
+    // stay the bytes they were decoded into.
+    MailFileHeader fields { std::string(attachmentList), message.from, message.to, message.cc, message.subject,
+        message.time, message.server };
+    std::string header = platform::fromUtf8(buildMailHeaderBlock(fields), m_codePage);
     std::string wireBody = platform::fromUtf8(body, m_codePage);
 
     platform::IoResult<void> first;

@@ -97,7 +97,8 @@ void BrowseHandlers::listViewable(const CommandContext& context)
     // Modes other than 0, 1 and 2 have no answer code of their own.
     if (code == 0)
         return;
-    m_answers.sendAnswer({ context.first, code, written ? inlineOrFileName(content, kServerFile, m_codePage) : kUnwritableList });
+    std::string answer = written ? inlineOrFileName(content, kServerFile, m_codePage) : kUnwritableList;
+    m_answers.sendAnswer({ context.first, code, answer });
 }
 
 void BrowseHandlers::search(const CommandContext& context)
