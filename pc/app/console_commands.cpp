@@ -180,7 +180,8 @@ void ConsoleCommands::codePage(const std::vector<std::string>& words)
         return;
     }
     if (!m_shell.settingsStore().storeCodePage(words[1])) {
-        m_out << "unknown code page: " << words[1] << " (iconv cannot convert it; try UTF-8 or CP949)\n" << std::flush;
+        m_out << "unknown code page: " << words[1]
+              << " (iconv cannot convert it, or it changes ASCII; try UTF-8 or CP949)\n" << std::flush;
         return;
     }
     std::string stored = m_shell.settingsStore().readCodePage();

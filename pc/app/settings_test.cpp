@@ -81,13 +81,14 @@ TEST_F(SettingsTest, CodePageDefaultsToUtf8AndReadsItsAliases)
         const char* used;
     };
     const Case cases[] = { { "CP949", "CP949" }, { "euc-kr", "CP949" }, { "utf8", "UTF-8" },
-        { "no-such-page", "UTF-8" }, { "", "UTF-8" } };
+        { "no-such-page", "UTF-8" }, { "UTF-16", "UTF-8" }, { "", "UTF-8" } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         (void)profile.writeString("Quillon", "CodePage", c.stored);
         EXPECT_EQ(store.readCodePage(), c.used);
     }
     EXPECT_FALSE(store.storeCodePage("no-such-page"));
+    EXPECT_FALSE(store.storeCodePage("UTF-16"));
     EXPECT_TRUE(store.storeCodePage("ks_c_5601-1987"));
     EXPECT_EQ(value("CodePage"), "CP949");
 }

@@ -12,11 +12,16 @@ const char* textOf(bool on)
 }
 
 // The usual name of a code page ("CP949" for its Korean aliases, "UTF-8"),
-// or "" when iconv cannot convert between it and UTF-8.
+// or "" when iconv cannot convert between it and UTF-8, or when it does not
+// keep ASCII as it is (UTF-16 ...): the command markers and numbers must
+// read the same in every code page.
 std::string codePageName(const std::string& name)
 {
+    constexpr std::string_view kAscii = "0xx0:12 0xx1:306 0xx2:C:\\a_b.txt\n";
     std::string usual = platform::charsetName(name);
-    return platform::isKnownCodePage(usual) ? usual : std::string();
+    if (!platform::isKnownCodePage(usual) || platform::fromUtf8(kAscii, usual) != kAscii)
+        return {};
+    return usual;
 }
 
 } // namespace

@@ -50,10 +50,12 @@ public:
     void storeStartServerAfterLogin(const std::string& id, bool on);
 
     // The code page the handheld talks in ("UTF-8" when missing, written
-    // back). A name iconv cannot convert reads as "UTF-8".
+    // back). A name iconv cannot convert, or one that changes ASCII, reads
+    // as "UTF-8".
     std::string readCodePage();
     // Stores a code page by its usual name ("cp949" and "euc-kr" store
-    // "CP949"); false, storing nothing, for a name iconv cannot convert.
+    // "CP949"); false, storing nothing, for a name that readCodePage()
+    // would not use.
     bool storeCodePage(const std::string& name);
 
 private:
