@@ -15,11 +15,13 @@
 #include "pocket/core/login_dialog.h"
 #include "pocket/core/options_sheet.h"
 #include "pocket/core/pc_folder_request.h"
+#include "pocket/core/frame_code_page.h"
 #include "pocket/core/pc_link.h"
 #include "pocket/core/settings_store.h"
 
 #include <algorithm>
 #include <iostream>
+#include <memory>
 
 namespace apps::pocket {
 
@@ -38,6 +40,7 @@ constexpr const char* kHelp = "commands:\n"
                               "  ls PATH                            list a PC folder (C:, C:\\docs)\n"
                               "  dial                               start the configured dial-up connection\n"
                               "  settings                           show the PC connection settings\n"
+                              "  codepage [UTF-8|CP949]             show or store the code page of the PC link\n"
                               "  help                               this text\n"
                               "  exit                               end the program (so does the end of input)\n";
 
@@ -97,6 +100,7 @@ public:
         , m_lines(LineQueue::start(in, m_loop, m_input, kMsgInput))
         , m_ui(*m_lines, out)
         , m_device(home / "device")
+        , m_registry(registry)
         , m_store(registry, m_device)
         , m_views(out)
         , m_link(m_loop, m_ui, m_settings, m_views)
@@ -109,7 +113,10 @@ public:
         (void)m_store.createKey();
         m_store.load(m_settings);
         m_store.createFolders(m_settings);
+        m_link.setCodePage(frame::loadCodePage(m_registry));
         m_link.prepare();
+        m_mail = std::make_unique<ConsoleMail>(m_loop, m_ui, m_link, m_settings, m_device, m_fetch, m_out, m_err,
+            [this](const std::function<bool()>& done) { waitFor(done); });
     }
 
     ~Console()
@@ -158,7 +165,9 @@ private:
             dial(m_dialUp, m_settings, m_ui);
         else if (command == "settings")
             showSettings();
-        else if (m_mail.execute(command, arguments))
+        else if (command == "codepage")
+            codePage(arguments);
+        else if (m_mail->execute(command, arguments))
             ;
         else if (!m_mypc.execute(command, arguments))
             m_err << command << ": unknown command (try help)" << std::endl;
@@ -205,6 +214,30 @@ private:
         waitFor([&] { return m_views.folderDone || m_ui.messageCount() > before || !m_link.isConnected(); });
     }
 
+    // "codepage [NAME]": shows the code page of the PC link, or stores the
+    // registry value "CodePage" for the next start.
+    void codePage(const std::string& arguments)
+    {
+        auto words = platform::splitBlankWords(arguments);
+        if (words.empty()) {
+            m_out << "CodePage\t" << m_link.codePage() << std::endl;
+            return;
+        }
+        std::string name = frame::normaliseCodePage(words[0]);
+        if (words.size() != 1 || name.empty()) {
+            m_err << "codepage: unknown code page " << arguments << " (UTF-8 or CP949)" << std::endl;
+            return;
+        }
+        if (!m_registry.setString(kSettingsKey, frame::kCodePageValue, name)) {
+            m_err << "codepage: the setting could not be stored" << std::endl;
+            return;
+        }
+        m_out << "CodePage\t" << name;
+        if (name != m_link.codePage())
+            m_out << " (applies at the next start of the program)";
+        m_out << std::endl;
+    }
+
     void showSettings()
     {
         m_out << "SEVER_IP\t" << m_settings.serverIp << "\nPC_PORT\t" << m_settings.pcPort << "\nPC_UPLOAD_PORT\t"
@@ -226,6 +259,7 @@ private:
     std::shared_ptr<LineQueue> m_lines;
     ConsoleLineUi m_ui;
     DeviceRoot m_device;
+    platform::Registry& m_registry;
     SettingsStore m_store;
     PdaSettings m_settings;
     ConsoleViews m_views;
@@ -236,8 +270,8 @@ private:
     OptionsSheet m_sheet;
     PcFolderRequest m_folders;
     ConsoleMyPc m_mypc { m_loop, m_ui, m_link, m_settings, m_device, m_fetch, m_out, m_err };
-    ConsoleMail m_mail { m_loop, m_ui, m_link, m_settings, m_device, m_fetch, m_out, m_err,
-        [this](const std::function<bool()>& done) { waitFor(done); } };
+    // Made once the link has its code page: the mail composer keeps a copy.
+    std::unique_ptr<ConsoleMail> m_mail;
 };
 
 } // namespace

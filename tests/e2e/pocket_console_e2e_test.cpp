@@ -97,4 +97,32 @@ TEST_F(PocketConsoleE2e, StoppedServiceResetsTheHandheld)
     EXPECT_EQ(pocket.wait(), 0);
 }
 
+TEST_F(PocketConsoleE2e, BothProgramsInCp949ListKoreanNames)
+{
+    fs::create_directories(disk / "한글" / "문서");
+    std::ofstream(disk / "한글" / "보고서.txt") << "x";
+    std::ofstream(root / "pc" / "Quillon.ini", std::ios::app) << "[Quillon]\nCodePage=CP949\n";
+    Child pc = startPc();
+    ASSERT_TRUE(pc.waitFor("PC 서버를 시작합니다..\n")) << pc.output();
+
+    // The handheld's code page is read at its start.
+    Child first = startPocket();
+    first.type("codepage euc-kr\n");
+    ASSERT_TRUE(first.waitFor("CodePage\tCP949 (applies at the next start of the program)\n")) << first.output();
+    first.endInput();
+    ASSERT_EQ(first.wait(), 0);
+
+    Child pocket = startPocket();
+    pocket.type("codepage\n");
+    ASSERT_TRUE(pocket.waitFor("CodePage\tCP949\n")) << pocket.output();
+    ASSERT_TRUE(tests::e2e::logInOwner(pocket, ports)) << pocket.output();
+    pocket.type("ls C:\\한글\n");
+    ASSERT_TRUE(pocket.waitFor("file\t보고서.txt\n")) << pocket.output();
+    EXPECT_NE(pocket.output().find("folder\t문서\n"), std::string::npos) << pocket.output();
+    pocket.type("codepage latin-9\n");
+    ASSERT_TRUE(pocket.waitFor("codepage: unknown code page latin-9 (UTF-8 or CP949)\n")) << pocket.output();
+    pocket.type("exit\n");
+    EXPECT_EQ(pocket.wait(), 0);
+}
+
 } // namespace
