@@ -87,8 +87,9 @@ TEST(UploadReceiverFuzz, RandomAnnouncementsAndBlocksStayInTheFolder)
             } else {
                 std::string block = what == 3 ? randomText(random, 3) : std::string(length(random), 'd');
                 auto ack = receiver.onReceived(std::string_view(block));
-                if (ack)
+                if (ack) {
                     EXPECT_TRUE(proto::parseUploadAck(std::string_view(ack->data(), ack->size())));
+                }
             }
         }
     }
