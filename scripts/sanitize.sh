@@ -19,5 +19,6 @@ cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$
     -DCMAKE_EXE_LINKER_FLAGS="$links" >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 cd "$dir"
-LSAN_OPTIONS=suppressions=$top/tests/lsan.supp QT_QPA_PLATFORM=offscreen \
+LSAN_OPTIONS=suppressions=$top/tests/lsan.supp TSAN_OPTIONS=suppressions=$top/tests/tsan.supp \
+    QT_QPA_PLATFORM=offscreen \
     ctest -j "$(nproc)" --timeout 600 --output-on-failure
