@@ -5,7 +5,7 @@
 //   service_bench
 //   -> search_ms=... find_ms=... ratio=...
 //      list_20000_ms=...
-//      upload_mb_per_s=... plain_tcp_mb_per_s=...
+//      upload_mb_per_s=... lockstep_tcp_mb_per_s=... plain_tcp_mb_per_s=...
 //      download_mb_per_s=... (308 copy + HTTP GET)
 
 #include "pc/service/http_web_service.h"
@@ -86,6 +86,64 @@ double plainTcpMbPerSecond(std::size_t bytes)
     reader.join();
     ::close(listener);
     return bytes / 1e6 / (msSince(start) / 1000);
+}
+
+int connectLoopback(std::uint16_t port)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The handheld's side of an upload, as lean as it can be: one 1024-byte
+// block, then a blocking read of its whole 1024-byte acknowledgement.
+bool sendLockStep(int fd, std::size_t bytes)
+{
+    std::string block(1024, 'u');
+    char ack[1024];
+    for (std::size_t sent = 0; sent < bytes; sent += block.size()) {
+        if (::send(fd, block.data(), block.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(block.size()))
+            return false;
+        if (::recv(fd, ack, sizeof ack, MSG_WAITALL) != static_cast<ssize_t>(sizeof ack))
+            return false;
+    }
+    return true;
+}
+
+// The same lock-step exchange against a plain loopback peer that answers
+// every 1024 bytes with 1024 bytes: the ceiling of this exchange's shape.
+double lockStepTcpMbPerSecond(std::size_t bytes)
+{
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener, 1);
+    socklen_t length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::thread peer([&] {
+        int fd = ::accept(listener, nullptr, nullptr);
+        char block[1024];
+        while (::recv(fd, block, sizeof block, MSG_WAITALL) == static_cast<ssize_t>(sizeof block))
+            ::send(fd, block, sizeof block, MSG_NOSIGNAL);
+        ::close(fd);
+    });
+    int fd = connectLoopback(ntohs(address.sin_port));
+    auto start = Clock::now();
+    sendLockStep(fd, bytes);
+    double rate = bytes / 1e6 / (msSince(start) / 1000);
+    ::close(fd);
+    peer.join();
+    ::close(listener);
+    return rate;
 }
 
 class SilentLog final : public ServiceLog {
@@ -177,18 +235,17 @@ void BenchService::run()
     std::printf("list_20000_ms=%.1f answer=%s\n", msSince(start), listed.text.c_str());
 
     const std::size_t uploadBytes = 20u << 20;
-    auto upload = ScriptedUpload::connect(service->uploadPort());
+    int upload = connectLoopback(service->uploadPort());
     ask(*handheld, { 0, 309, std::to_string(uploadBytes) + "\nbench.bin\nowner" });
-    std::string block(1024, 'u');
     start = Clock::now();
-    for (std::size_t sent = 0, n = 1; sent < uploadBytes; sent += block.size(), ++n) {
-        upload->sendBlock(block);
-        upload->waitAcks(n, std::chrono::seconds(30));
-    }
-    upload->sendBlock("FILE_SEND_COMPLETE");
-    handheld->waitAnswer(std::chrono::seconds(30));
+    bool uploaded = sendLockStep(upload, uploadBytes);
+    ::send(upload, "FILE_SEND_COMPLETE", 18, MSG_NOSIGNAL);
+    auto ended = handheld->waitAnswer(std::chrono::seconds(30));
     double uploadRate = uploadBytes / 1e6 / (msSince(start) / 1000);
-    std::printf("upload_mb_per_s=%.1f plain_tcp_mb_per_s=%.1f\n", uploadRate, plainTcpMbPerSecond(uploadBytes));
+    ::close(upload);
+    std::printf("upload_mb_per_s=%.1f lockstep_tcp_mb_per_s=%.1f plain_tcp_mb_per_s=%.1f%s\n", uploadRate,
+        lockStepTcpMbPerSecond(uploadBytes), plainTcpMbPerSecond(uploadBytes),
+        uploaded && ended && ended->code == 309 && ended->first == 1 ? "" : " (upload FAILED)");
 
     const std::size_t downloadBytes = 200u << 20;
     {
