@@ -85,8 +85,9 @@ TEST(RecordsFuzz, AnswerAndUploadReadersTakeAnyBytes)
     AnswerSplitter answers;
     for (int round = 0; round < 2000; ++round) {
         std::string bytes = randomBytes(random, 2100);
-        if (auto answer = decodePcAnswer(bytes))
+        if (auto answer = decodePcAnswer(bytes)) {
             EXPECT_LT(answer->text.size(), kAnswerTextBytes + 1);
+        }
         answers.feed(bytes);
         while (auto answer = answers.next())
             EXPECT_LE(answer->text.size(), kAnswerTextBytes);

@@ -121,8 +121,9 @@ protected:
     }
     UpdateOutcome check(const std::string& host)
     {
-        if (!host.empty())
+        if (!host.empty()) {
             EXPECT_TRUE(profile.writeString("Quillon", "updateserver", host));
+        }
         UpdateCheck update(profile, ui, launcher, m_folder);
         return update.run();
     }

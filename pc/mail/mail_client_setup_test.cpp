@@ -62,8 +62,9 @@ TEST(MailClientSetupTest, KindAndReadinessFromTheRegistry)
         }
         ASSERT_TRUE(registry->createKey(kIdentitiesKey));
         ASSERT_TRUE(registry->setString(kIdentitiesKey, "Default User ID", "{id}"));
-        if (c.outlookClass)
+        if (c.outlookClass) {
             ASSERT_TRUE(registry->createKey(kOutlookClassKey));
+        }
         platform::testing::FakeUi ui;
         int kind = readMailClientKind(*registry);
         EXPECT_EQ(kind, c.kind) << (c.client ? c.client : "-");

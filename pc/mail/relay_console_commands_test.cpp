@@ -35,7 +35,7 @@ TEST_F(RelayConsoleCommandsTest, SetsShowsAndTurnsOffTheRelay)
 {
     EXPECT_EQ(run({ "relay" }), "relay: none (mail from the handheld is answered \"error\")\n");
     EXPECT_EQ(run({ "relay", "set", "smtp.example.com", "587", "kim", "p w" }),
-        "relay: smtp.example.com:587, user kim, from quillon@" + senderAddressOf({ .host = "x" }).substr(8) + "\n");
+        "relay: smtp.example.com:587, user kim, from quillon@" + senderAddressOf(SmtpRelay { .host = "x", .user = {}, .password = {}, .from = {} }).substr(8) + "\n");
     auto relay = readSmtpRelay(winIni);
     ASSERT_TRUE(relay);
     EXPECT_EQ(relay->password, "p w");

@@ -119,8 +119,9 @@ TEST_F(PenInboxTest, UndrawableStrokesCloseTheMsnViewerWithANotice)
         auto filed = m_inbox.received(c.network, c.sender, path);
         // Without a notice the viewer stays, white.
         EXPECT_EQ(filed.hasValue(), c.viewersLeft == 1);
-        if (!filed)
+        if (!filed) {
             EXPECT_EQ(filed.error(), InboxError::Undrawable);
+        }
         std::vector<std::pair<std::string, std::string>> boxes;
         for (const auto& call : m_ui.calls())
             boxes.emplace_back(call.title, call.text);
