@@ -126,14 +126,14 @@ QWidget* QtMainWindow::buildButtonRow()
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    for (const auto& spec : kButtons) {
+    for (const auto& entry : kButtons) {
         auto* button = new QToolButton(row);
-        button->setIcon(buttonIcon(spec.picture));
+        button->setIcon(buttonIcon(entry.picture));
         button->setIconSize(QSize(32, 32));
-        button->setToolTip(QString::fromUtf8(spec.tip));
+        button->setToolTip(QString::fromUtf8(entry.tip));
         button->setAutoRaise(true);
         button->setFixedSize(44, 44);
-        int id = spec.id;
+        int id = entry.id;
         connect(button, &QToolButton::clicked, this, [this, id] { command(id); });
         m_buttons[id] = button;
         layout->addWidget(button);
