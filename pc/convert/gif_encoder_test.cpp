@@ -85,10 +85,13 @@ std::optional<DecodedGif> decodeGif(const std::string& gif)
 RgbImage makeImage(int width, int height, auto colour)
 {
     RgbImage image { width, height, {} };
+    image.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             auto [r, g, b] = colour(x, y);
-            image.pixels.insert(image.pixels.end(), { std::uint8_t(r), std::uint8_t(g), std::uint8_t(b) });
+            image.pixels.push_back(std::uint8_t(r));
+            image.pixels.push_back(std::uint8_t(g));
+            image.pixels.push_back(std::uint8_t(b));
         }
     }
     return image;
