@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <iconv.h>
 #include <iterator>
-#include <utility>
 
 namespace platform {
 namespace {
@@ -117,9 +116,9 @@ std::string convert(std::string_view bytes, const std::string& from, const std::
     return out;
 }
 
-bool knownToIconv(const std::string& name)
+bool iconvConverts(const std::string& from, const std::string& to)
 {
-    iconv_t cd = iconv_open("UTF-8", name.c_str());
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
     iconv_close(cd);
@@ -138,14 +137,14 @@ bool isDoubleByteCodePage(std::string_view codePage)
 
 std::string toUtf8(std::string_view bytes, std::string_view codePage)
 {
-    if (codePage.empty() || isUtf8Name(codePage))
+    if (isUtf8CodePage(codePage))
         return std::string(bytes);
     return convert(bytes, std::string(codePage), "UTF-8", "\xef\xbf\xbd");
 }
 
 std::string fromUtf8(std::string_view text, std::string_view codePage)
 {
-    if (codePage.empty() || isUtf8Name(codePage))
+    if (isUtf8CodePage(codePage))
         return std::string(text);
     return convert(text, "UTF-8", std::string(codePage), "?");
 }
@@ -165,7 +164,7 @@ std::string charsetName(std::string_view label)
         return "ISO-2022-KR";
     if (isUtf8Name(lower))
         return std::string(kUtf8);
-    return knownToIconv(lower) ? lower : std::string();
+    return iconvConverts(lower, "UTF-8") ? lower : std::string();
 }
 
 std::string charsetToUtf8(std::string_view bytes, std::string_view label)
@@ -231,7 +230,7 @@ std::string_view cutAnsi(std::string_view text, std::size_t limit, std::string_v
 {
     if (text.size() <= limit)
         return text;
-    if (codePage.empty() || isUtf8Name(codePage))
+    if (isUtf8CodePage(codePage))
         return cutBytes(text, limit);
     if (!isDoubleByteCodePage(codePage))
         return text.substr(0, limit);
@@ -257,13 +256,12 @@ bool isKnownCodePage(std::string_view codePage)
     if (isUtf8Name(codePage))
         return true;
     std::string name(codePage);
-    for (auto [to, from] : { std::pair { std::string("UTF-8"), name }, std::pair { name, std::string("UTF-8") } }) {
-        iconv_t cd = iconv_open(to.c_str(), from.c_str());
-        if (cd == reinterpret_cast<iconv_t>(-1))
-            return false;
-        iconv_close(cd);
-    }
-    return true;
+    return iconvConverts(name, "UTF-8") && iconvConverts("UTF-8", name);
+}
+
+std::size_t encodedSize(std::string_view text, std::string_view codePage)
+{
+    return isUtf8CodePage(codePage) ? text.size() : fromUtf8(text, codePage).size();
 }
 
 } // namespace platform

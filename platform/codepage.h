@@ -56,5 +56,7 @@ std::string_view cutAnsi(std::string_view text, std::size_t limit, std::string_v
 bool isUtf8CodePage(std::string_view codePage);
 // Whether iconv converts between UTF-8 and `codePage` both ways.
 bool isKnownCodePage(std::string_view codePage);
+// The length in bytes of UTF-8 `text` once written in `codePage`.
+std::size_t encodedSize(std::string_view text, std::string_view codePage);
 
 } // namespace platform

@@ -110,5 +110,12 @@ TEST(CodePage, KnowsWhichNamesIconvConverts)
     EXPECT_FALSE(isKnownCodePage("no-such-page"));
 }
 
+TEST(CodePage, EncodedSizeCountsTheBytesInTheCodePage)
+{
+    EXPECT_EQ(encodedSize("a한글", "UTF-8"), 7u);
+    EXPECT_EQ(encodedSize("a한글", ""), 7u);
+    EXPECT_EQ(encodedSize("a한글", "CP949"), 5u);
+}
+
 } // namespace
 } // namespace platform

@@ -12,15 +12,15 @@
 #include "pc/service/remote_service.h"
 #include "pc/service/testing/scripted_handheld.h"
 #include "pc/service/drive_paths.h"
+#include "platform/net_address.h"
 #include "platform/poll_event_loop.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -58,48 +58,43 @@ double timeFind(const fs::path& top)
     return msSince(start);
 }
 
-// A loopback copy of `bytes` through one TCP connection in 64 KiB writes.
-double plainTcpMbPerSecond(std::size_t bytes)
+// Runs `serve` on its own thread for one loopback connection and times
+// `drive` on the other end of it, up to the peer's end; MB/s of `bytes`.
+double loopbackMbPerSecond(std::size_t bytes, const std::function<void(int)>& serve,
+    const std::function<void(int)>& drive)
 {
-    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener, 1);
-    socklen_t length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    std::thread reader([&] {
-        int peer = ::accept(listener, nullptr, nullptr);
-        std::vector<char> buffer(65536);
-        while (::recv(peer, buffer.data(), buffer.size(), 0) > 0) {
-        }
-        ::close(peer);
+    auto listener = platform::listenTcp("127.0.0.1", 0, 1);
+    if (!listener)
+        return 0;
+    auto port = platform::localPort(listener->fd());
+    auto client = port ? platform::connectTcp("127.0.0.1", *port) : platform::IoResult<platform::SocketFd>(port.error());
+    if (!client)
+        return 0;
+    std::thread peer([&] {
+        platform::SocketFd accepted(::accept(listener->fd(), nullptr, nullptr));
+        serve(accepted.fd());
     });
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    std::vector<char> block(65536, 'x');
     auto start = Clock::now();
-    for (std::size_t sent = 0; sent < bytes; sent += block.size())
-        ::send(fd, block.data(), block.size(), MSG_NOSIGNAL);
-    ::close(fd);
-    reader.join();
-    ::close(listener);
+    drive(client->fd());
+    client->reset();
+    peer.join();
     return bytes / 1e6 / (msSince(start) / 1000);
 }
 
-int connectLoopback(std::uint16_t port)
+// A loopback copy of `bytes` through one TCP connection in 64 KiB writes.
+double plainTcpMbPerSecond(std::size_t bytes)
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    auto drain = [](int fd) {
+        std::vector<char> buffer(65536);
+        while (::recv(fd, buffer.data(), buffer.size(), 0) > 0) {
+        }
+    };
+    auto copy = [bytes](int fd) {
+        std::vector<char> block(65536, 'x');
+        for (std::size_t sent = 0; sent < bytes; sent += block.size())
+            ::send(fd, block.data(), block.size(), MSG_NOSIGNAL);
+    };
+    return loopbackMbPerSecond(bytes, drain, copy);
 }
 
 // The handheld's side of an upload, as lean as it can be: one 1024-byte
@@ -121,29 +116,12 @@ bool sendLockStep(int fd, std::size_t bytes)
 // every 1024 bytes with 1024 bytes: the ceiling of this exchange's shape.
 double lockStepTcpMbPerSecond(std::size_t bytes)
 {
-    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener, 1);
-    socklen_t length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    std::thread peer([&] {
-        int fd = ::accept(listener, nullptr, nullptr);
+    auto echo = [](int fd) {
         char block[1024];
         while (::recv(fd, block, sizeof block, MSG_WAITALL) == static_cast<ssize_t>(sizeof block))
             ::send(fd, block, sizeof block, MSG_NOSIGNAL);
-        ::close(fd);
-    });
-    int fd = connectLoopback(ntohs(address.sin_port));
-    auto start = Clock::now();
-    sendLockStep(fd, bytes);
-    double rate = bytes / 1e6 / (msSince(start) / 1000);
-    ::close(fd);
-    peer.join();
-    ::close(listener);
-    return rate;
+    };
+    return loopbackMbPerSecond(bytes, echo, [bytes](int fd) { (void)sendLockStep(fd, bytes); });
 }
 
 class SilentLog final : public ServiceLog {
@@ -235,14 +213,13 @@ void BenchService::run()
     std::printf("list_20000_ms=%.1f answer=%s\n", msSince(start), listed.text.c_str());
 
     const std::size_t uploadBytes = 20u << 20;
-    int upload = connectLoopback(service->uploadPort());
+    auto upload = platform::connectTcp("127.0.0.1", service->uploadPort());
     ask(*handheld, { 0, 309, std::to_string(uploadBytes) + "\nbench.bin\nowner" });
     start = Clock::now();
-    bool uploaded = sendLockStep(upload, uploadBytes);
-    ::send(upload, "FILE_SEND_COMPLETE", 18, MSG_NOSIGNAL);
+    bool uploaded = upload && sendLockStep(upload->fd(), uploadBytes)
+        && platform::sendAll(upload->fd(), "FILE_SEND_COMPLETE");
     auto ended = handheld->waitAnswer(std::chrono::seconds(30));
     double uploadRate = uploadBytes / 1e6 / (msSince(start) / 1000);
-    ::close(upload);
     std::printf("upload_mb_per_s=%.1f lockstep_tcp_mb_per_s=%.1f plain_tcp_mb_per_s=%.1f%s\n", uploadRate,
         lockStepTcpMbPerSecond(uploadBytes), plainTcpMbPerSecond(uploadBytes),
         uploaded && ended && ended->code == 309 && ended->first == 1 ? "" : " (upload FAILED)");

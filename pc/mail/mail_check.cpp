@@ -118,7 +118,7 @@ std::string checkAnswerText(const CheckResult& result, std::string_view codePage
         return std::string(kCheckFail);
     if (result.mailList == "\n")
         return std::string(result.allAccountsOk ? kCheckNothing : kCheckNothingButAnyFail);
-    if (platform::fromUtf8(result.mailList, codePage).size() < kInlineMailListLimit)
+    if (platform::encodedSize(result.mailList, codePage) < kInlineMailListLimit)
         return (result.allAccountsOk ? "." : ",") + result.mailList;
     return std::string(result.allAccountsOk ? kCheckSuccess : kCheckSuccessAny);
 }

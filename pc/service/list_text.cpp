@@ -14,7 +14,7 @@ void ListText::add(std::string_view entry)
 
 std::string inlineOrFileName(const std::string& content, std::string_view fileName, std::string_view codePage)
 {
-    if (platform::fromUtf8(content, codePage).size() < kInlineListLimit)
+    if (platform::encodedSize(content, codePage) < kInlineListLimit)
         return "." + content;
     return std::string(fileName);
 }

@@ -221,7 +221,7 @@ void RemoteService::onMailPiece(const CommandContext& context)
 {
     // "NEXT" counts the bytes the handheld sent, in its code page.
     auto outcome = m_mailPieces.onPiece(context.first, context.text,
-        platform::fromUtf8(context.text, m_config.codePage).size());
+        platform::encodedSize(context.text, m_config.codePage));
     if (outcome.answer)
         sendAnswer(*outcome.answer);
     if (outcome.mail)

@@ -24,6 +24,19 @@ namespace {
         return code > 0 ? TreeRoot::Online : TreeRoot::Offline;
     }
 
+    // The status menu's commands and the status each one takes.
+    std::optional<MsnStatusCode> statusOfCommand(int commandId)
+    {
+        static constexpr std::pair<int, MsnStatusCode> kCommands[] = { { command::kOnline, status::kOnline },
+            { command::kBusy, status::kBusy }, { command::kBeRightBack, status::kBeRightBack },
+            { command::kAway, status::kAway }, { command::kOnPhone, status::kOnPhone },
+            { command::kAtLunch, status::kAtLunch }, { command::kAppearOffline, status::kHidden } };
+        for (const auto& [id, code] : kCommands)
+            if (id == commandId)
+                return code;
+        return std::nullopt;
+    }
+
 } // namespace
 
 void XdgMailLauncher::composeTo(std::string_view email)
@@ -198,23 +211,6 @@ void MsnPage::sendStatus(MsnStatusCode code)
     m_session.sendCommand(
         "CHG " + std::to_string(m_session.transactionId()) + " " + std::string(wordForStatus(code)) + "\r\n");
 }
-
-namespace {
-
-    // The status menu's commands and the status each one takes.
-    std::optional<MsnStatusCode> statusOfCommand(int commandId)
-    {
-        static constexpr std::pair<int, MsnStatusCode> kCommands[] = { { command::kOnline, status::kOnline },
-            { command::kBusy, status::kBusy }, { command::kBeRightBack, status::kBeRightBack },
-            { command::kAway, status::kAway }, { command::kOnPhone, status::kOnPhone },
-            { command::kAtLunch, status::kAtLunch }, { command::kAppearOffline, status::kHidden } };
-        for (const auto& [id, code] : kCommands)
-            if (id == commandId)
-                return code;
-        return std::nullopt;
-    }
-
-} // namespace
 
 void MsnPage::copyAllToContacts()
 {
