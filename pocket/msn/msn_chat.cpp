@@ -142,16 +142,19 @@ void MsnChat::onUnit(const MsnUnit& unit)
 {
     auto fields = splitFields(unit.line);
     std::string_view command = std::string_view(unit.line).substr(0, 3);
+    // Some switchboards name the user among the others (in any case): the
+    // user is not a participant of its own chat.
+    auto other = [&](std::size_t field) { return !m_context.session.isOwnAddress(fieldAt(fields, field)); };
     if (command == "USR") {
         if (fieldAt(fields, 3) == "OK")
             send("CAL " + std::to_string(m_transactionId) + " " + m_participants[0].email + "\r\n");
-    } else if (command == "JOI") {
+    } else if (command == "JOI" && other(2)) {
         join(fieldAt(fields, 2), fieldAt(fields, 3), true);
-    } else if (command == "IRO") {
+    } else if (command == "IRO" && other(5)) {
         join(fieldAt(fields, 5), fieldAt(fields, 6), false);
     } else if (command == "MSG") {
         onMessage(fields, unit);
-    } else if (command == "BYE") {
+    } else if (command == "BYE" && other(2)) {
         leave(fieldAt(fields, 2));
     }
     // CAL, NAK, ANS and everything else: nothing to do.

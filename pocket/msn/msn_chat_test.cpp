@@ -135,6 +135,20 @@ namespace {
         EXPECT_FALSE(alice.chatLink(0).isOpen());
     }
 
+    TEST_F(MsnChatTest, TheOwnAddressInTheRosterIsNoParticipant)
+    {
+        openChat();
+        bob.chatLink(0).deliver(
+            "IRO 1 2 2 BOB@example.com Bob\r\nJOI Bob@Example.com Bob\r\nBYE bob@EXAMPLE.com\r\n");
+        auto& chat = bob.chats.chat(0);
+        EXPECT_EQ(chat.participantCount(), 2);
+        EXPECT_TRUE(chat.isOneToOne());
+        EXPECT_TRUE(chat.isInUse());
+        EXPECT_EQ(bob.window(0).participants,
+            (std::vector<std::string> { "bob@example.com", "alice@example.com" }));
+        EXPECT_EQ(bob.window(0).log, "");
+    }
+
     TEST_F(MsnChatTest, SlotsAndSwitchboardFailures)
     {
         // A grant nobody asked for.

@@ -1,5 +1,6 @@
 #include "pocket/msn/msn_session.h"
 
+#include "platform/profile.h"
 #include "pocket/core/link_messages.h"
 
 #include <utility>
@@ -14,6 +15,11 @@ namespace {
     std::string id(int transactionId)
     {
         return std::to_string(transactionId);
+    }
+
+    bool isNumber(std::string_view field)
+    {
+        return !field.empty() && field.find_first_not_of("0123456789") == std::string_view::npos;
     }
 
 } // namespace
@@ -74,17 +80,21 @@ bool MsnSession::connect()
     m_contacts.clear();
 
     setStatusLine(session_text::kConnecting);
-    if (!m_link->open({ m_config.dispatchHost, m_config.port, false, false })) {
+    // Unlike the original client, the dispatch connection reports its end
+    // too: a server gone before its redirect would leave the page waiting.
+    if (!m_link->open({ m_config.dispatchHost, m_config.port, false, true })) {
         setStatusLine(session_text::kCannotConnect);
         logout();
         return false;
     }
+    m_linkInUse = true;
     setStatusLine(session_text::kConnected);
     return sendCommand("VER " + id(m_transactionId) + " MSNP5 MSNP4 CVRO\r\n");
 }
 
 void MsnSession::clearSession()
 {
+    m_linkInUse = false;
     m_link->close();
     m_ownStatus = status::kOffline;
     m_transactionId = 0;
@@ -104,7 +114,10 @@ void MsnSession::logout()
 
 bool MsnSession::sendCommand(std::string_view text)
 {
+    // The user hears of a lost connection once: here, or when its end is
+    // reported, whichever comes first.
     if (!m_link->isOpen()) {
+        m_linkInUse = false;
         m_ui.messageBox(session_text::kTitle, session_text::kLinkGone, platform::Icon::Warning);
         m_link->close();
         return false;
@@ -112,11 +125,25 @@ bool MsnSession::sendCommand(std::string_view text)
     std::string copy(text.substr(0, kMaxCommandBytes));
     ++m_transactionId;
     if (!m_link->send(copy)) {
+        m_linkInUse = false;
         m_ui.messageBox(session_text::kTitle, session_text::kNetworkTrouble, platform::Icon::Warning);
         m_loop.post(this, core::kMsgMsnClosed);
         return false;
     }
     return true;
+}
+
+bool MsnSession::isOwnAddress(std::string_view email) const
+{
+    return !email.empty() && platform::equalsIgnoringCase(email, m_account.loginId);
+}
+
+void MsnSession::onConnectionEnded()
+{
+    const bool tell = m_linkInUse;
+    logout();
+    if (tell)
+        m_ui.messageBox(session_text::kTitle, session_text::kLinkGone, platform::Icon::Warning);
 }
 
 void MsnSession::postCommand(int message, std::string text)
@@ -128,7 +155,7 @@ platform::LResult MsnSession::onMessage(int message, platform::WParam wParam, pl
 {
     switch (message) {
     case core::kMsgMsnClosed:
-        logout();
+        onConnectionEnded();
         return 0;
     case msg::kRenameCommand:
     case msg::kAddCommand: {
@@ -209,6 +236,7 @@ void MsnSession::redirect(std::string_view address)
         logout();
         return;
     }
+    m_linkInUse = true;
     setStatusLine(session_text::kConnected2);
     sendCommand("VER " + id(m_transactionId) + " MSNP5 MSNP4 CVRO\r\n");
 }
@@ -261,12 +289,29 @@ MsnSession::Outcome MsnSession::onLst(const Fields& fields, const MsnUnit&)
 
 MsnSession::Outcome MsnSession::onAdd(const Fields& fields, const MsnUnit&)
 {
-    return addContact(fieldAt(fields, 5), statusFromWord(fieldAt(fields, 3)), fieldAt(fields, 6), false);
+    // "ADD trid list serial email name"; some servers leave the serial out.
+    const std::string_view list = fieldAt(fields, 3);
+    const std::size_t at = isNumber(fieldAt(fields, 4)) ? 5 : 4;
+    const std::string_view email = fieldAt(fields, at);
+    // Only the forward list is the user's own; the reverse list says who
+    // added the user, which is news and no contact.
+    if (list == "FL")
+        return addContact(email, statusFromWord(list), fieldAt(fields, at + 1), false);
+    if (list == "RL" && !email.empty()) {
+        m_ui.messageBox(session_text::kTitle,
+            decodeName(fieldAt(fields, at + 1)) + " (" + std::string(email) + ")"
+                + std::string(session_text::kAddedBy),
+            platform::Icon::Information);
+    }
+    return Outcome::Continue;
 }
 
 MsnSession::Outcome MsnSession::addContact(
     std::string_view email, MsnStatusCode code, std::string_view name, bool redrawWhenKnown)
 {
+    // An empty list ("LST 8 FL 1 0 0") names nobody.
+    if (email.empty())
+        return Outcome::Continue;
     if (m_contacts.findByEmail(email) >= 0) {
         if (redrawWhenKnown)
             redraw(msg::kRedrawStatusLine);
@@ -282,13 +327,25 @@ MsnSession::Outcome MsnSession::addContact(
     return Outcome::Continue;
 }
 
+bool MsnSession::addPresence(std::string_view email, MsnStatusCode code, std::string_view name)
+{
+    // Some servers never send the list and name the contacts by their
+    // presence alone. A full table or the user's own address lists nobody,
+    // and the lines after it still count.
+    if (email.empty() || isOwnAddress(email) || m_contacts.isFull())
+        return false;
+    int index = m_contacts.add({ std::string(email), decodeName(name), code, 0 });
+    redraw(static_cast<platform::WParam>(index));
+    return true;
+}
+
 MsnSession::Outcome MsnSession::onNln(const Fields& fields, const MsnUnit&)
 {
-    // Presence of somebody not in the list is ignored; the lines after it
-    // still count.
     int index = m_contacts.findByEmail(fieldAt(fields, 3));
-    if (index < 0)
+    if (index < 0) {
+        addPresence(fieldAt(fields, 3), statusFromWord(fieldAt(fields, 2)), fieldAt(fields, 4));
         return Outcome::Continue;
+    }
     auto& contact = m_contacts.at(index);
     if (auto presence = presenceFromWord(fieldAt(fields, 2)))
         contact.status = *presence;
@@ -344,8 +401,11 @@ MsnSession::Outcome MsnSession::onOut(const Fields&, const MsnUnit&)
 
 MsnSession::Outcome MsnSession::on911(const Fields&, const MsnUnit&)
 {
+    // Servers may keep the connection open after 911; the session ends here
+    // rather than wait for them.
     m_ui.messageBox(session_text::kTitle, session_text::kBadPassword, platform::Icon::Warning);
-    return Outcome::Continue;
+    logout();
+    return Outcome::Abandon;
 }
 
 MsnSession::Outcome MsnSession::on600(const Fields&, const MsnUnit&)

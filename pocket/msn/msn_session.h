@@ -46,6 +46,8 @@ namespace session_text {
     constexpr std::string_view kBadPassword = "아이디와 패스워드가 일치하지 않습니다.";
     constexpr std::string_view kServiceDown = "MSN 메신저 서비스 일시 중지..";
     constexpr std::string_view kLinkGone = "메신저 서버와 연결이 종료되었습니다. 다시 접속해주세요.";
+    // After "name (e-mail)": somebody put the user on their list.
+    constexpr std::string_view kAddedBy = " 님이 회원님을 대화 상대로 추가하였습니다.";
     constexpr std::string_view kNetworkTrouble
         = "네트웍 문제나 MSN 서버와 연결이 종료되어 메세지를 보낼 수 없습니다.";
 } // namespace session_text
@@ -102,6 +104,8 @@ public:
     int transactionId() const { return m_transactionId; }
     // Posts a command text to this session (4028 rename, 4029 add).
     void postCommand(int message, std::string text);
+    // Whether an address is the user's own login id (servers vary its case).
+    bool isOwnAddress(std::string_view email) const;
 
     // The lines of one read, as the link hands them over.
     void handleUnits(std::vector<MsnUnit> units);
@@ -145,7 +149,12 @@ private:
 
     Outcome addContact(
         std::string_view email, MsnStatusCode status, std::string_view name, bool redrawWhenKnown);
+    // A contact known only from its presence.
+    bool addPresence(std::string_view email, MsnStatusCode status, std::string_view name);
     void redirect(std::string_view address);
+    // The connection's end, reported by the link: logout, and the user is
+    // told unless the session had already let the connection go.
+    void onConnectionEnded();
     void setStatusLine(std::string_view text);
     void redraw(platform::WParam which, platform::LParam how = msg::kRedrawItem);
     void clearSession();
@@ -160,6 +169,9 @@ private:
     SwitchboardHandler* m_switchboards = nullptr;
 
     bool m_online = false;
+    // A connection of this session is open, or ended without the user being
+    // told yet.
+    bool m_linkInUse = false;
     int m_chosenContact = -1;
     MsnContactTable m_contacts;
     std::string m_ownName;

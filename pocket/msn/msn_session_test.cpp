@@ -142,15 +142,38 @@ namespace {
         EXPECT_EQ(m_session.contacts().at(1).status, status::kOffline);
 
         link().deliver("NLN AWY zed@example.com Zed\r\nNLN NLN b@example.com Bobby\r\nNLN XYZ a@example.com "
-                       "A\r\nFLN a@example.com\r\n");
-        // Presence of an unknown address does not drop the lines after it.
+                       "A\r\nFLN a@example.com\r\nNLN NLN ME@example.com Me\r\nFLN fay@example.com\r\n");
+        // Presence of an unknown address lists it (servers that send no list
+        // name contacts this way), and the lines after it still count; the
+        // user's own address and an unknown contact going offline list nobody.
+        ASSERT_EQ(m_session.contacts().size(), 3);
+        EXPECT_EQ(m_session.contacts().at(2).email, "zed@example.com");
+        EXPECT_EQ(m_session.contacts().at(2).status, status::kAway);
         EXPECT_EQ(m_session.contacts().at(1).status, status::kOnline);
         EXPECT_EQ(m_session.contacts().at(1).name, "Bobby");
         EXPECT_EQ(m_session.contacts().at(0).status, status::kOffline);
         EXPECT_EQ(m_session.contacts().at(0).name, "A");
 
         link().deliver("ADD 12 FL 5 new@example.com new@example.com\r\n");
-        EXPECT_EQ(m_session.contacts().at(2).status, status::kUnknown);
+        EXPECT_EQ(m_session.contacts().at(3).status, status::kUnknown);
+    }
+
+    TEST_F(MsnSessionTest, OnlyForwardListAdditionsAreContactsAndTheSerialMayBeMissing)
+    {
+        logIn();
+        link().deliver("LST 8 FL 1 0 0\r\n" // An empty list names nobody.
+                       "ADD 0 RL 7 a@example.com Ann%20Lee\r\n"
+                       "ADD 0 RL b@example.com Ben\r\n"
+                       "ADD 0 AL 8 c@example.com Cy\r\n"
+                       "ADD 9 FL d@example.com d@example.com\r\n"
+                       "ADD 10 FL 9 e@example.com e@example.com\r\n");
+        ASSERT_EQ(m_session.contacts().size(), 2);
+        EXPECT_EQ(m_session.contacts().at(0).email, "d@example.com");
+        EXPECT_EQ(m_session.contacts().at(1).email, "e@example.com");
+        ASSERT_EQ(m_ui.callCount(), 2u);
+        EXPECT_EQ(m_ui.calls()[0].text, "Ann Lee (a@example.com) 님이 회원님을 대화 상대로 추가하였습니다.");
+        EXPECT_EQ(m_ui.calls()[0].icon, platform::Icon::Information);
+        EXPECT_EQ(m_ui.calls()[1].text, "Ben (b@example.com) 님이 회원님을 대화 상대로 추가하였습니다.");
     }
 
     TEST_F(MsnSessionTest, TheHundredFiftySecondContactIsRefused)
@@ -236,12 +259,40 @@ namespace {
         EXPECT_EQ(m_session.transactionId(), 0);
         EXPECT_EQ(m_page.messages.back(), (RecordingPage::Message { msg::kRedraw, -3, -3 }));
 
-        logIn();
-        link().deliver("911 6\r\n");
+        // 911 ends the session at once, whether or not the server then
+        // closes; the close is no news.
+        ASSERT_TRUE(m_session.connect());
+        link().deliver("VER 0 MSNP5\r\nINF 1 MD5\r\n911 2\r\nINF 3 MD5\r\n");
         EXPECT_EQ(m_ui.lastText(), "아이디와 패스워드가 일치하지 않습니다.");
+        EXPECT_EQ(link().sent.back(), "OUT\r\n");
+        EXPECT_FALSE(link().isOpen());
+        EXPECT_EQ(m_session.transactionId(), 0);
+        EXPECT_EQ(m_page.messages.back(), (RecordingPage::Message { msg::kRedraw, -3, -3 }));
         link().peerCloses();
         m_loop.processPending();
+        EXPECT_EQ(m_ui.callCount(), 1u);
         EXPECT_EQ(m_session.ownStatus(), status::kOffline);
+    }
+
+    TEST_F(MsnSessionTest, TheServerEndingTheConnectionIsToldOnce)
+    {
+        // On the dispatch connection as on the notification connection.
+        ASSERT_TRUE(m_session.connect());
+        EXPECT_TRUE(link().opened.at(0).notifyOnClose);
+        link().peerCloses();
+        m_loop.processPending();
+        EXPECT_EQ(m_ui.lastText(), "메신저 서버와 연결이 종료되었습니다. 다시 접속해주세요.");
+        EXPECT_EQ(m_page.messages.back(), (RecordingPage::Message { msg::kRedraw, -3, -3 }));
+        EXPECT_EQ(m_session.transactionId(), 0);
+
+        logIn();
+        m_ui.clear();
+        link().peerCloses();
+        m_loop.processPending();
+        EXPECT_EQ(m_ui.callCount(), 1u);
+        EXPECT_EQ(m_session.ownStatus(), status::kOffline);
+        EXPECT_FALSE(m_session.isOnline());
+        EXPECT_GE(m_switchboards.closeAlls, 1);
     }
 
     TEST_F(MsnSessionTest, FailedSendTellsTheUserAndLogsOut)
@@ -252,6 +303,10 @@ namespace {
         EXPECT_EQ(m_ui.lastText(), "네트웍 문제나 MSN 서버와 연결이 종료되어 메세지를 보낼 수 없습니다.");
         m_loop.processPending();
         EXPECT_EQ(m_session.ownStatus(), status::kOffline);
+        // The connection's end, reported after the failure, adds nothing.
+        link().peerCloses();
+        m_loop.processPending();
+        EXPECT_EQ(m_ui.callCount(), 1u);
         EXPECT_FALSE(m_session.sendCommand("CHG 0 NLN\r\n"));
         EXPECT_EQ(m_ui.lastText(), "메신저 서버와 연결이 종료되었습니다. 다시 접속해주세요.");
     }
