@@ -14,6 +14,7 @@
 #include "pc/mail/pop3_account.h"
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,14 +47,18 @@ struct FetchedMail {
     std::string from;
     std::string server;
     std::string uid;
+    // The size of a message too large to fetch, whose stand-in
+    // (oversized_mail.h) is stored and listed in its place; 0 otherwise.
+    std::int64_t tooLargeBytes = 0;
 };
 
 // Fetches the account's messages that its seen index does not list, in UIDL
 // order, appending them to `fetched`. False when the server could not be
 // reached, refused the log-in or could not list its messages; a failed
 // retrieve ends the fetch early but keeps it successful. A message too large
-// to fetch is entered in the seen index, so that it does not stop every
-// later check at the same place (it stays on the server).
+// to fetch stays on the server and is entered in the seen index, so that it
+// does not stop every later check at the same place; its stand-in is
+// fetched instead.
 [[nodiscard]] bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account& account,
     const Pop3Options& options, std::vector<FetchedMail>& fetched);
 
@@ -65,6 +70,8 @@ struct CheckResult {
     std::string mailList; // As written (in UTF-8): the lines and one more LF.
     bool allAccountsOk = true;
     bool listWritten = true;
+    // Entries for the PC's log: the messages that were too large to fetch.
+    std::vector<std::string> logEntries;
 };
 
 [[nodiscard]] CheckResult runMailCheck(const MailStore& store, const MailUser& user, const Pop3Options& options);

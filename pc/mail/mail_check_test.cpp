@@ -3,6 +3,7 @@
 
 #include "pc/mail/mail_check.h"
 
+#include "pc/mail/oversized_mail.h"
 #include "pc/mail/prepared_mail.h"
 #include "pc/mail/private_files.h"
 #include "pc/mail/seen_index.h"
@@ -124,19 +125,37 @@ TEST_F(MailCheckTest, RepeatedCheckAnswersNothingAndNewMailOnlyTheNew)
     EXPECT_EQ(answer.find("one"), std::string::npos);
 }
 
-TEST_F(MailCheckTest, MessageTooLargeToFetchDoesNotHoldBackLaterMail)
+// A message beyond the answer limit stays on the server and is not
+// retrieved; a one-line stand-in is listed in its place and the PC's log
+// names it. The mail behind it still comes in the same check.
+TEST_F(MailCheckTest, MessageTooLargeToFetchIsListedAsAStandIn)
 {
     deliver("kim", "small");
     deliver("kim", "huge", std::string(20000, 'h') + "\r\n");
     deliver("kim", "later");
     m_options.maxAnswerBytes = 10000;
     MailUser user { "owner", { account("kim", "secret") } };
-    std::string first = checkAnswerText(runMailCheck(store(), user, m_options));
-    EXPECT_TRUE(first.starts_with(".small\t")) << first;
-    EXPECT_EQ(first.find("later"), std::string::npos);
-    std::string second = checkAnswerText(runMailCheck(store(), user, m_options));
-    EXPECT_TRUE(second.starts_with(".later\t")) << second;
-    EXPECT_EQ(uidsOf("kim", "secret").size(), 3u); // Nothing left the server.
+    CheckResult result = runMailCheck(store(), user, m_options);
+    auto uids = uidsOf("kim", "secret");
+    ASSERT_EQ(uids.size(), 3u); // Nothing left the server.
+    std::string from = "\tSender <s@example.com>\t" + server() + "\t";
+    EXPECT_EQ(result.mailList,
+        "small" + from + uids[0] + "\nhuge" + from + uids[1] + "\nlater" + from + uids[2] + "\n\n");
+
+    Pop3Client lister("127.0.0.1", s_server->port(), "kim", "secret");
+    ASSERT_TRUE(lister.connect() && lister.list());
+    std::int64_t size = lister.sizes().at(2);
+    ASSERT_GT(size, 20000);
+    std::vector<std::string> logged { oversizedLogText(user.accounts[0], size, "huge") };
+    EXPECT_EQ(result.logEntries, logged);
+    EXPECT_EQ(checkAnswerText(runMailCheck(store(), user, m_options)), "nothing");
+
+    // The handheld opens the stand-in like any mail: one line of text.
+    proto::PcAnswer prepared = prepareMail(store(), "owner", "3\n" + server() + "\n" + uids[1]);
+    std::string file = readFileBytes(store().mailFolder("owner", uids[1]) / uids[1]).valueOr(std::string());
+    EXPECT_EQ(prepared.text, uids[1] + "/" + file);
+    EXPECT_NE(file.find("Title : huge \r\n"), std::string::npos) << file;
+    EXPECT_TRUE(file.ends_with("Body : <pre>" + oversizedNotice(size) + "\r\n</pre>[END]")) << file;
 }
 
 TEST_F(MailCheckTest, ListOfNineHundredBytesGoesIntoTheFileOnly)

@@ -36,6 +36,10 @@ void MailRelay::checkMail(const service::CommandContext&)
     MailUser user = m_hooks.currentUser ? m_hooks.currentUser() : MailUser {};
     bool started = m_pop3Worker.post([this, user = std::move(user)] {
         CheckResult result = runMailCheck(m_store, user, m_config.pop3);
+        if (m_hooks.postLog) {
+            for (std::string& entry : result.logEntries)
+                m_hooks.postLog(std::move(entry));
+        }
         answer(proto::kCodeCheckMail, checkAnswerText(result, m_store.codePage()));
     });
     if (!started)

@@ -47,6 +47,8 @@ struct MailRelayHooks {
     std::function<void(proto::PcAnswer)> postAnswer;
     // Sends an answer on the window thread (RemoteService::sendAnswer).
     std::function<void(const proto::PcAnswer&)> sendAnswer;
+    // Appends an entry to the PC's log from any thread (optional).
+    std::function<void(std::string)> postLog;
     PcPathResolver pcPathToLocal; // Optional.
     std::function<void(std::string_view)> trace; // Optional.
 };

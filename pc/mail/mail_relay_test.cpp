@@ -24,6 +24,9 @@ using namespace std::chrono_literals;
 
 class MailRelayTest : public service::testing::ServiceFixture {
 protected:
+    // Small, so that a mail too large to fetch is cheap to make.
+    static constexpr std::size_t kAnswerLimit = 64 * 1024;
+
     static void SetUpTestSuite()
     {
         keepForSuite(s_dovecot, DovecotServer::start({ { "kim", "secret" } }));
@@ -45,11 +48,13 @@ protected:
         config.serviceRoot = root();
         config.winIni = home() / "win.ini";
         config.pop3.timeout = 10s;
+        config.pop3.maxAnswerBytes = kAnswerLimit;
         config.sendTimeout = 10s;
         MailRelayHooks hooks;
         hooks.currentUser = [this] { return MailUser { credentials.id, accounts }; };
         hooks.postAnswer = [this](proto::PcAnswer answer) { service->postAnswer(std::move(answer)); };
         hooks.sendAnswer = [this](const proto::PcAnswer& answer) { service->sendAnswer(answer); };
+        hooks.postLog = [this](std::string text) { service->postLog(std::move(text)); };
         relay = std::make_unique<MailRelay>(config, hooks);
         relay->setMailClientReady(true);
         service->setMailCommands(relay.get());
@@ -166,6 +171,26 @@ TEST_F(MailRelayTest, FailedAccountAndOverlappingChecks)
     EXPECT_TRUE(first->text.starts_with(",one\t")) << first->text;
     EXPECT_NE(first->text.find("\ntwo\t"), std::string::npos);
     EXPECT_EQ(second->text, "nothingbutanyfail");
+}
+
+TEST_F(MailRelayTest, MailTooLargeToFetchIsListedAndLogged)
+{
+    deliver("big", std::string(kAnswerLimit, 'b') + "\r\n");
+    auto uids = serverUids();
+    ASSERT_EQ(uids.size(), 1u);
+    auto checked = answerOf({ 0, 304, "" });
+    ASSERT_TRUE(checked);
+    EXPECT_EQ(checked->text, ".big\ts@example.com\t" + server() + "\t" + uids[0] + "\n\n");
+    // The entry is appended on the window thread.
+    auto logged = [&] {
+        for (const auto& entry : log.entries) {
+            bool named = entry.starts_with("메일 계정 kim@" + server() + ": ");
+            if (named && entry.find("제목: big\n") != std::string::npos)
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(pumpUntil(logged));
 }
 
 TEST_F(MailRelayTest, NoMailProgramAnswersVersionFail)

@@ -2,6 +2,9 @@
 
 #include "pc/mail/text_util.h"
 
+#include <charconv>
+#include <optional>
+
 namespace pc::mail {
 namespace {
 
@@ -38,12 +41,16 @@ int parseStatCount(std::string_view response)
     return static_cast<int>(value);
 }
 
-std::vector<std::string> parseUidlAnswer(std::string_view answer)
+namespace {
+
+// Calls `onLine` with the first two tokens of every line behind the status
+// line, up to the line "." alone (the listings of UIDL and LIST).
+template<typename OnLine>
+void forEachListingLine(std::string_view answer, OnLine onLine)
 {
-    std::vector<std::string> uids;
     std::size_t lf = answer.find('\n');
     if (lf == std::string_view::npos)
-        return uids;
+        return;
     std::string_view rest = answer.substr(lf + 1);
     while (!rest.empty()) {
         lf = rest.find('\n');
@@ -56,16 +63,47 @@ std::vector<std::string> parseUidlAnswer(std::string_view answer)
         std::size_t i = 0;
         while (i < line.size() && isBlank(line[i]))
             ++i;
+        std::size_t firstBegin = i;
         while (i < line.size() && !isBlank(line[i]))
             ++i;
+        std::string_view first = line.substr(firstBegin, i - firstBegin);
         while (i < line.size() && isBlank(line[i]))
             ++i;
         std::size_t begin = i;
         while (i < line.size() && !isBlank(line[i]))
             ++i;
-        uids.emplace_back(line.substr(begin, i - begin));
+        onLine(first, line.substr(begin, i - begin));
     }
+}
+
+std::optional<std::int64_t> decimal(std::string_view text)
+{
+    std::int64_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::vector<std::string> parseUidlAnswer(std::string_view answer)
+{
+    std::vector<std::string> uids;
+    forEachListingLine(answer, [&](std::string_view, std::string_view uid) { uids.emplace_back(uid); });
     return uids;
+}
+
+std::map<int, std::int64_t> parseListAnswer(std::string_view answer)
+{
+    std::map<int, std::int64_t> sizes;
+    forEachListingLine(answer, [&](std::string_view number, std::string_view size) {
+        auto n = decimal(number);
+        auto bytes = decimal(size);
+        if (n && bytes && *n <= 0x7FFFFFFF)
+            sizes.emplace(static_cast<int>(*n), *bytes);
+    });
+    return sizes;
 }
 
 MultiLineAnswer::MultiLineAnswer(std::size_t maxBytes)
@@ -75,8 +113,11 @@ MultiLineAnswer::MultiLineAnswer(std::size_t maxBytes)
 
 platform::Result<MultiLineAnswer::Progress, MultiLineError> MultiLineAnswer::feed(std::string_view chunk)
 {
-    if (m_text.size() + chunk.size() > m_maxBytes)
+    if (m_text.size() + chunk.size() > m_maxBytes) {
+        // Keep the head up to the limit: it still tells what the answer was.
+        m_text.append(chunk.substr(0, m_maxBytes - m_text.size()));
         return platform::unexpected(MultiLineError::TooLarge);
+    }
     m_text += chunk;
     // A "-ERR" answer is one line; it is read whole so that nothing of it is
     // left for the next answer.

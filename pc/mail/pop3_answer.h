@@ -6,13 +6,15 @@
 //     exactly; anything else passes, "+ok" and "-err" included;
 //   - MultiLineAnswer, a splitter that collects received chunks until the
 //     answer ends with "\r\n.\r\n", with a size limit;
-//   - parsers for the STAT and UIDL answers.
+//   - parsers for the STAT, UIDL and LIST answers.
 //
 //     MultiLineAnswer answer(kDefaultMaxAnswerBytes);
 //     while (answer.feed(receive()) == ...NeedMore) { }
 
 #include "platform/result.h"
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +35,11 @@ inline constexpr std::size_t kDefaultMaxAnswerBytes = 64 * 1024 * 1024;
 // line behind the status line, up to the line "." alone.
 [[nodiscard]] std::vector<std::string> parseUidlAnswer(std::string_view answer);
 
+// The sizes in octets of a LIST answer by message number (RFC 1939 §5:
+// "+OK", then "number size" lines, then "."). Lines that do not hold two
+// decimal numbers are left out.
+[[nodiscard]] std::map<int, std::int64_t> parseListAnswer(std::string_view answer);
+
 enum class MultiLineError {
     ErrAnswer, // The server answered "-ERR" (in any letter case).
     TooLarge, // The answer grew past the limit.
@@ -51,6 +58,7 @@ public:
     // The connection closed (a receive returned no bytes).
     [[nodiscard]] MultiLineError closed() const;
 
+    // What came so far; after TooLarge, the first maxBytes bytes.
     [[nodiscard]] const std::string& text() const { return m_text; }
     [[nodiscard]] std::string takeText() { return std::move(m_text); }
 

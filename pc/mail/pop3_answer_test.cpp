@@ -51,6 +51,22 @@ TEST(Pop3Answer, UidlListsSecondTokensInOrder)
     }
 }
 
+TEST(Pop3Answer, ListGivesSizesByMessageNumber)
+{
+    using Sizes = std::map<int, std::int64_t>;
+    const std::pair<std::string_view, Sizes> cases[] = {
+        { "+OK\r\n.\r\n", {} },
+        { "+OK 2 messages\r\n1 120\r\n2 70000000\r\n.\r\n", { { 1, 120 }, { 2, 70000000 } } },
+        { "+OK\r\n1 x\r\n2\r\n-3 9\r\n4 9y\r\n5 9\r\n.\r\n6 1\r\n", { { 5, 9 } } },
+        { "+OK\r\n3 8589934592\r\n.\r\n", { { 3, 8589934592 } } },
+        { "+OK no line end", {} },
+    };
+    for (const auto& [answer, sizes] : cases) {
+        SCOPED_TRACE(answer);
+        EXPECT_EQ(parseListAnswer(answer), sizes);
+    }
+}
+
 // Feeds `wire` cut at every offset and returns the outcome of the feed that
 // decided it (or Truncated when none did).
 void expectSameOutcomeForAllSplits(std::string_view wire, std::optional<MultiLineError> expected,

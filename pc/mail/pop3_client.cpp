@@ -7,6 +7,19 @@
 
 namespace pc::mail {
 
+namespace {
+
+// The header of the first part of an answer: behind the status line, up to
+// the empty line (or all of it when the header itself was cut off).
+std::string headerOf(std::string_view answer)
+{
+    std::size_t separator = answer.find("\r\n\r\n");
+    std::size_t headEnd = separator == std::string_view::npos ? answer.size() : separator + 4;
+    return splitRawMessage(answer.substr(0, headEnd)).header;
+}
+
+} // namespace
+
 Pop3Client::Pop3Client(std::string server, unsigned port, std::string user, std::string password)
     : m_server(std::move(server))
     , m_port(port)
@@ -116,7 +129,10 @@ bool Pop3Client::readMultiLine(std::string& text, std::string_view errFailureTex
                 m_lastError = errFailureText;
                 return false;
             }
+            // The rest of the answer is not read: the dialogue ends, and the
+            // caller keeps what came.
             m_lastError = kPop3AnswerTooLarge;
+            text = answer.takeText();
             dropConnection();
             return false;
         }
@@ -142,13 +158,29 @@ bool Pop3Client::uidl(int expectedCount)
     return true;
 }
 
+bool Pop3Client::list()
+{
+    if (!m_socket.sendAll("LIST\r\n"))
+        return false;
+    // Like UIDL, LIST has no failure text of its own.
+    std::string keptError = m_lastError;
+    std::string text;
+    if (!readMultiLine(text, keptError))
+        return false;
+    m_sizes = parseListAnswer(text);
+    return true;
+}
+
 bool Pop3Client::retrieve(int number, MailRecord& record, const std::filesystem::path& rawFilePath)
 {
     if (!m_socket.sendAll("RETR " + std::to_string(number) + "\r\n"))
         return false;
     std::string text;
-    if (!readMultiLine(text, kPop3RetrFailed))
+    if (!readMultiLine(text, kPop3RetrFailed)) {
+        if (m_lastError == kPop3AnswerTooLarge)
+            record.fill(headerOf(text), {});
         return false;
+    }
     if (!writePrivateFile(rawFilePath, text)) {
         std::error_code ignored;
         std::filesystem::remove(rawFilePath, ignored);
@@ -157,6 +189,17 @@ bool Pop3Client::retrieve(int number, MailRecord& record, const std::filesystem:
     }
     RawParts parts = splitRawMessage(text);
     record.fill(std::move(parts.header), std::move(parts.body));
+    return true;
+}
+
+bool Pop3Client::top(int number, MailRecord& record)
+{
+    if (!m_socket.sendAll("TOP " + std::to_string(number) + " 0\r\n"))
+        return false;
+    std::string text;
+    if (!readMultiLine(text, kPop3RetrFailed))
+        return false;
+    record.fill(splitRawMessage(text).header, {});
     return true;
 }
 

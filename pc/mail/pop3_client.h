@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,10 +63,16 @@ public:
     [[nodiscard]] int stat();
     // Fills uids(); `expectedCount` is a size hint only.
     [[nodiscard]] bool uidl(int expectedCount);
+    // Fills sizes() from a LIST answer.
+    [[nodiscard]] bool list();
     // Fetches message `number` (1-based) into `rawFilePath` (the whole
     // answer, mode 0600) and fills `record` from it. On failure no file is
-    // left behind.
+    // left behind. An answer too large to fetch ("Answer too large") still
+    // fills the header fields of `record` from the part that came.
     [[nodiscard]] bool retrieve(int number, MailRecord& record, const std::filesystem::path& rawFilePath);
+    // Fills the header fields of `record` from "TOP number 0" (RFC 1939 §7,
+    // which servers may leave out): the header without the body.
+    [[nodiscard]] bool top(int number, MailRecord& record);
     [[nodiscard]] bool dele(int number);
     // Says QUIT and closes; succeeds at once when not connected.
     bool quit();
@@ -73,6 +80,8 @@ public:
     [[nodiscard]] const std::string& lastError() const { return m_lastError; }
     [[nodiscard]] const std::string& lastResponse() const { return m_lastResponse; }
     [[nodiscard]] const std::vector<std::string>& uids() const { return m_uids; }
+    // Message sizes in octets by number, from the last LIST answer.
+    [[nodiscard]] const std::map<int, std::int64_t>& sizes() const { return m_sizes; }
     [[nodiscard]] const std::string& server() const { return m_server; }
     [[nodiscard]] const std::string& user() const { return m_user; }
     [[nodiscard]] const std::string& password() const { return m_password; }
@@ -94,6 +103,7 @@ private:
     std::string m_lastError { kPop3Ok };
     std::string m_lastResponse;
     std::vector<std::string> m_uids;
+    std::map<int, std::int64_t> m_sizes;
     TcpStream m_socket;
     std::chrono::milliseconds m_timeout = kDefaultPop3Timeout;
     std::size_t m_maxAnswerBytes = kDefaultMaxAnswerBytes;

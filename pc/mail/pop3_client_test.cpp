@@ -182,6 +182,29 @@ TEST(Pop3Client, AnswerBeyondTheLimitFailsAndKeepsNothing)
     EXPECT_EQ(client->lastError(), kPop3AnswerTooLarge);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "u"));
     EXPECT_FALSE(client->isConnected());
+    // The header fields come from the part that arrived.
+    EXPECT_EQ(record.subject, "big");
+    EXPECT_TRUE(record.bodyText.empty());
+}
+
+TEST(Pop3Client, ListGivesSizesAndTopTheHeaderAlone)
+{
+    ScriptedPop3Server server(withLogin({ { "LIST", { "+OK 2 messages\r\n1 120\r\n", "2 7000\r\n.\r\n" } },
+        { "TOP", { "+OK\r\nSubject: head only\r\nFrom: a@b\r\n\r\n.\r\n" } },
+        { "TOP", { "-ERR no TOP\r\n" } }, { "QUIT", { "+OK\r\n" } } }));
+    auto client = makeClient(server);
+    ASSERT_TRUE(client->connect());
+    ASSERT_TRUE(client->list());
+    EXPECT_EQ(client->sizes(), (std::map<int, std::int64_t> { { 1, 120 }, { 2, 7000 } }));
+    MailRecord record;
+    ASSERT_TRUE(client->top(2, record));
+    EXPECT_EQ(record.headerText, "Subject: head only\r\nFrom: a@b");
+    EXPECT_EQ(record.subject, "head only");
+    // A server without TOP refuses it and stays in step.
+    EXPECT_FALSE(client->top(1, record));
+    EXPECT_TRUE(client->quit());
+    EXPECT_EQ(server.finish(),
+        (std::vector<std::string> { "USER kim", "PASS secret", "LIST", "TOP 2 0", "TOP 1 0", "QUIT" }));
 }
 
 TEST(Pop3Client, ConnectionClosedBeforeTheTerminatorFails)

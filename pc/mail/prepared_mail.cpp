@@ -77,10 +77,12 @@ DeleteOutcome deleteMail(const MailUser& user, std::string_view text, const Pop3
     client.setReceiveTimeout(options.timeout);
     if (!client.connect())
         return DeleteOutcome::ServerFailed;
+    // As in a check, only a count of 0 ends the work here; without a count
+    // (-1) the UIDL answer decides.
     int count = client.stat();
-    if (count <= 0) {
+    if (count == 0) {
         (void)client.quit();
-        return count == 0 ? DeleteOutcome::NoSuchMessage : DeleteOutcome::ServerFailed;
+        return DeleteOutcome::NoSuchMessage;
     }
     if (!client.uidl(count)) {
         (void)client.quit();

@@ -288,6 +288,15 @@ void RemoteService::postAnswer(proto::PcAnswer answer)
     m_loop.post(this, kMsgPostedAnswer);
 }
 
+void RemoteService::postLog(std::string text)
+{
+    {
+        std::lock_guard lock(m_postedMutex);
+        m_postedLogs.push_back(std::move(text));
+    }
+    m_loop.post(this, kMsgPostedLog);
+}
+
 void RemoteService::broadcast(const proto::PcAnswer& answer)
 {
     sendTo(answer, nullptr);
@@ -406,6 +415,16 @@ platform::LResult RemoteService::onMessage(int msg, platform::WParam wParam, pla
         }
         for (const auto& answer : answers)
             sendAnswer(answer);
+        return 1;
+    }
+    case kMsgPostedLog: {
+        std::vector<std::string> entries;
+        {
+            std::lock_guard lock(m_postedMutex);
+            entries.swap(m_postedLogs);
+        }
+        for (const auto& entry : entries)
+            m_deps.log->appendLog(entry);
         return 1;
     }
     case kMsgCollectClosed:

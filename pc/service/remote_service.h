@@ -67,6 +67,7 @@ public:
     static constexpr int kMsgKeepAliveExpired = 5101;
     static constexpr int kMsgCollectClosed = 5102;
     static constexpr int kMsgPostedAnswer = 5103;
+    static constexpr int kMsgPostedLog = 5104;
 
     RemoteService(platform::EventLoop& loop, ServiceDependencies dependencies, ServiceConfig config);
     ~RemoteService() override;
@@ -103,6 +104,8 @@ public:
     // sendAnswer() from any thread (a mail check answers from its worker):
     // the answer is queued and sent on the window thread.
     void postAnswer(proto::PcAnswer answer);
+    // An entry for the log pane from any thread, appended on the window thread.
+    void postLog(std::string text);
 
     platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
 
@@ -164,6 +167,7 @@ private:
     std::optional<std::string> m_audience; // Set while a log-in is handled.
     std::mutex m_postedMutex;
     std::vector<proto::PcAnswer> m_postedAnswers; // Guarded by m_postedMutex.
+    std::vector<std::string> m_postedLogs; // Guarded by m_postedMutex.
 };
 
 } // namespace pc::service
