@@ -30,13 +30,25 @@ private:
     std::string m_codePage;
 };
 
+std::vector<const web::ContentTypeSource*> contentTypeSources(const web::MimeTypesFile& mimeTypes,
+    const web::RegistryContentTypes* registryTypes)
+{
+    std::vector<const web::ContentTypeSource*> sources { &mimeTypes };
+    if (registryTypes)
+        sources.push_back(registryTypes);
+    return sources;
+}
+
 } // namespace
 
 HttpWebService::HttpWebService(platform::Clock& clock, const WebAccessGate& gate, std::ostream& accessLog,
     WebConfig config)
     : m_gate(gate)
     , m_config(std::move(config))
-    , m_types(std::string(web::MimeTypesFile::kSystemPath))
+    , m_mimeTypes(m_config.mimeTypesFile)
+    , m_registryTypes(
+          m_config.registry ? std::make_unique<web::RegistryContentTypes>(*m_config.registry) : nullptr)
+    , m_types(contentTypeSources(m_mimeTypes, m_registryTypes.get()))
     , m_server(clock, m_logon, accessLog, m_types)
 {
     m_server.setClientFilter([this](const in_addr& address) { return m_gate.allows(address.s_addr); });

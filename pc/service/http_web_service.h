@@ -4,7 +4,8 @@
 // The web server of the service: serves the service root on the web port,
 // only to loopback and the logged-in handheld (others are refused before
 // their request is handled), and checks DELETE credentials against the PC
-// login id and password. URLs arrive in the handheld's code page and name
+// login id and password. Content types come from /etc/mime.types, then the
+// registry store. URLs arrive in the handheld's code page and name
 // files by their UTF-8 names. Started and stopped by RemoteService.
 
 #include "pc/service/session.h"
@@ -12,6 +13,8 @@
 #include "pc/web/content_type_cache.h"
 #include "pc/web/http_server.h"
 #include "pc/web/logon_check.h"
+#include "pc/web/registry_content_types.h"
+#include "platform/registry.h"
 
 #include <filesystem>
 #include <iosfwd>
@@ -27,6 +30,11 @@ struct WebConfig {
     // The handheld names files in its code page; their names on disk are
     // UTF-8, so request URLs are read in this code page.
     std::string codePage = "UTF-8";
+    // Content types: the system's table first, then the registry store's
+    // value "Content Type" of the extension's key (when a store is given; it
+    // outlives the service), else "text/plain".
+    std::string mimeTypesFile = std::string(web::MimeTypesFile::kSystemPath);
+    const platform::Registry* registry = nullptr;
 };
 
 class HttpWebService final : public WebService {
@@ -45,7 +53,9 @@ public:
 private:
     const WebAccessGate& m_gate;
     WebConfig m_config;
-    web::MimeTypesFile m_types;
+    web::MimeTypesFile m_mimeTypes;
+    std::unique_ptr<web::RegistryContentTypes> m_registryTypes;
+    web::FirstFoundContentTypes m_types;
     web::CredentialsLogonCheck m_logon;
     web::CHttpServer m_server;
 };
