@@ -4,6 +4,7 @@
 #include "apps/quillon/program_setup.h"
 #include "gui/korean_font.h"
 #include "gui/pc/qt_main_window.h"
+#include "gui/pc/qt_progress_window.h"
 #include "gui/pc/qt_shell_dialogs.h"
 #include "gui/qt_event_loop.h"
 #include "gui/qt_ui.h"
@@ -53,9 +54,11 @@ int runGui(const PcOptions& options, int& argc, char** argv, std::ostream& err)
     gui::pc::QtMainWindow view;
     ui.setParent(&view);
     pc::app::LogPane log(loop, view);
+    gui::pc::QtProgressWindow progress(&view);
     // The web server's access log goes to standard output, one line each.
     pc::app::LockedStream accessLog(std::cout);
-    auto shell = pc::app::PcShell::create(loop, log, ui, accessLog, shellConfigFor(options, *home, false));
+    auto config = shellConfigFor(options, *home, false);
+    auto shell = pc::app::PcShell::create(loop, log, ui, accessLog, config, &progress);
     if (!shell) {
         err << "quillon: " << platform::describe(shell.error()) << "\n";
         return 1;

@@ -1,12 +1,12 @@
 #include "apps/quillon/headless.h"
 
 #include "apps/quillon/program_setup.h"
-#include "apps/quillon/web_server_runner.h"
 #include "pc/app/console_front_end.h"
+#include "pc/app/console_progress.h"
 #include "pc/app/locked_stream.h"
+#include "pc/app/program_start.h"
 #include "platform/console_ui.h"
 #include "platform/poll_event_loop.h"
-#include "platform/single_instance.h"
 
 #include <atomic>
 #include <csignal>
@@ -53,12 +53,10 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
     // The log, the questions and the web server's access log share the output.
     pc::app::LockedStream shared(out);
     platform::ConsoleUi ui(std::cin, shared);
-    platform::SingleInstance instance(*home, "quillon");
-    if (auto held = instance.tryAcquire(); held && !*held) {
-        (void)instance.requestActivation();
-        ui.messageBox(kProgramTitle, "Quillon is already running!", platform::Icon::Warning);
+    // One instance per home folder; a second start says so and ends.
+    pc::app::ProgramStart programStart(*home, ui);
+    if (programStart.run(pc::app::StartSwitch::None, selfPath()) != pc::app::StartOutcome::OpenWindow)
         return 1;
-    }
 
     platform::SystemClock clock;
     platform::PollEventLoop loop(clock);
@@ -66,7 +64,9 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
     bool terminal = &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
     pc::app::ConsoleLog log(clock, shared,
         terminal ? pc::app::ConsoleLog::Marking::Colour : pc::app::ConsoleLog::Marking::Prefix);
-    auto shell = pc::app::PcShell::create(loop, log, ui, shared, shellConfigFor(options, *home, true));
+    pc::app::ConsoleProgress progress(shared);
+    auto shell
+        = pc::app::PcShell::create(loop, log, ui, shared, shellConfigFor(options, *home, true), &progress);
     if (!shell) {
         err << "quillon: " << platform::describe(shell.error()) << "\n";
         return 1;

@@ -1,5 +1,7 @@
 #include "apps/quillon/headless.h"
 
+#include "pc/service/testing/scripted_handheld.h"
+
 #include <arpa/inet.h>
 #include <chrono>
 #include <fcntl.h>
@@ -117,6 +119,57 @@ TEST_F(HeadlessTest, TellsTheUserWhenTheWebServerCannotStart)
     EXPECT_FALSE(waited);
     EXPECT_NE(out.str().find("[Quillon] Failed to start the web server\n"), std::string::npos) << out.str();
     ::close(blocker);
+}
+
+// The next answer with `code`, passing over keep-alive probes.
+std::optional<proto::PcAnswer> answerWithCode(pc::service::testing::ScriptedHandheld& handheld,
+    std::int32_t code)
+{
+    while (auto answer = handheld.waitAnswer()) {
+        if (answer->code == code)
+            return answer;
+    }
+    return std::nullopt;
+}
+
+TEST_F(HeadlessTest, UploadWritesOneProgressLinePerTenth)
+{
+    using pc::service::testing::ScriptedHandheld;
+    using pc::service::testing::ScriptedUpload;
+    PcOptions options = startedOptions(freePort());
+    options.commandPort = freePort();
+    options.uploadPort = freePort();
+    std::ostringstream out, err;
+    std::optional<proto::PcAnswer> ended;
+    int status = runHeadless(options, out, err, [&] {
+        auto handheld = ScriptedHandheld::connect(options.commandPort);
+        if (!handheld || !handheld->send({ 0, 310, "owner\nsecret" }) || !answerWithCode(*handheld, 310))
+            return;
+        handheld->send({ 0, 309, "20480\nbig.bin\nx" });
+        auto accepted = answerWithCode(*handheld, 309);
+        auto upload = ScriptedUpload::connect(options.uploadPort);
+        if (!accepted || accepted->first != 0 || !upload)
+            return;
+        for (std::size_t block = 1; block <= 20; ++block) {
+            if (!upload->sendBlock(std::string(1024, 'u')) || !upload->waitAcks(block))
+                return;
+        }
+        upload->sendBlock("FILE_SEND_COMPLETE");
+        ended = answerWithCode(*handheld, 309);
+    });
+    EXPECT_EQ(status, 0) << err.str();
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(ended->first, 1);
+    // Twenty blocks of 5 % each: a line at each tenth, none per block.
+    std::string text = out.str();
+    std::string lines;
+    for (std::size_t at = text.find("진행 "); at != std::string::npos; at = text.find("진행 ", at + 1))
+        lines += text.substr(at, text.find('\n', at) + 1 - at);
+    std::string expected;
+    for (int tenth = 10; tenth <= 100; tenth += 10)
+        expected += "진행 " + std::to_string(tenth) + "%\n";
+    EXPECT_EQ(lines, expected) << text;
+    EXPECT_EQ(fs::file_size(m_home / "Quillon" / "pda_Upload" / "big.bin"), 20480u);
 }
 
 TEST_F(HeadlessTest, ProgramStopsOnSigterm)

@@ -32,16 +32,17 @@ ShellConfig loopbackShellConfig(const std::filesystem::path& home)
 }
 
 platform::IoResult<std::unique_ptr<PcShell>> PcShell::create(platform::EventLoop& loop, service::ServiceLog& log,
-    platform::Ui& ui, std::ostream& accessLog, ShellConfig config)
+    platform::Ui& ui, std::ostream& accessLog, ShellConfig config, service::ProgressView* progress)
 {
     auto registry = platform::Registry::open(config.home / "registry.txt");
     if (!registry)
         return registry.error();
-    return std::unique_ptr<PcShell>(new PcShell(loop, log, ui, accessLog, std::move(config), std::move(*registry)));
+    return std::unique_ptr<PcShell>(
+        new PcShell(loop, log, ui, accessLog, std::move(config), std::move(*registry), progress));
 }
 
 PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::Ui& ui, std::ostream& accessLog,
-    ShellConfig config, std::unique_ptr<platform::Registry> registry)
+    ShellConfig config, std::unique_ptr<platform::Registry> registry, service::ProgressView* progress)
     : m_config(std::move(config))
     , m_ui(ui)
     , m_profile(m_config.home / "Quillon.ini")
@@ -67,7 +68,7 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
 
     service::ServiceDependencies deps;
     deps.log = &log;
-    deps.progress = &m_progress;
+    deps.progress = progress ? progress : &m_noProgress;
     deps.paths = &m_paths;
     deps.folders = m_folders;
     deps.credentials = [this] { return m_credentials; };
@@ -79,6 +80,7 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
 
     std::string webBind = m_config.bindAddress == "0.0.0.0" ? std::string() : m_config.bindAddress;
     service::WebConfig webConfig { m_folders.root, m_config.webPort, webBind, m_codePage };
+    webConfig.registry = m_registry.get();
     m_web = std::make_unique<service::HttpWebService>(loop.clock(), m_service->webAccess(), accessLog, webConfig);
     m_service->setWebService(m_web.get());
 
@@ -91,6 +93,7 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     mailHooks.currentUser = [this] { return mail::MailUser { m_credentials.id, pop3Accounts(m_userSettings.accounts) }; };
     mailHooks.postAnswer = [this](proto::PcAnswer answer) { m_service->postAnswer(std::move(answer)); };
     mailHooks.sendAnswer = [this](const proto::PcAnswer& answer) { m_service->sendAnswer(answer); };
+    mailHooks.postLog = [this](std::string text) { m_service->postLog(std::move(text)); };
     mailHooks.pcPathToLocal = [this](std::string_view pcPath) { return m_paths.toLocal(pcPath); };
     mailHooks.trace = [](std::string_view text) { platform::trace(std::string(text)); };
     m_mail = std::make_unique<mail::MailRelay>(mailConfig, mailHooks);

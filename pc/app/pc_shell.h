@@ -48,8 +48,11 @@ ShellConfig loopbackShellConfig(const std::filesystem::path& home);
 class PcShell {
 public:
     // Opens the stores in the home folder and creates the service folders.
+    // `progress` is the front end's progress window of searches and uploads
+    // (none when null); like the log, it outlives the shell.
     static platform::IoResult<std::unique_ptr<PcShell>> create(platform::EventLoop& loop, service::ServiceLog& log,
-        platform::Ui& ui, std::ostream& accessLog, ShellConfig config);
+        platform::Ui& ui, std::ostream& accessLog, ShellConfig config,
+        service::ProgressView* progress = nullptr);
     ~PcShell();
 
     LoginDialog& loginDialog() { return m_loginDialog; }
@@ -89,7 +92,7 @@ public:
 
 private:
     PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::Ui& ui, std::ostream& accessLog,
-        ShellConfig config, std::unique_ptr<platform::Registry> registry);
+        ShellConfig config, std::unique_ptr<platform::Registry> registry, service::ProgressView* progress);
 
     ShellConfig m_config;
     platform::Ui& m_ui;
@@ -101,7 +104,7 @@ private:
     platform::DriveMap m_drives;
     service::DrivePaths m_paths;
     service::ServiceFolders m_folders;
-    service::NullProgressView m_progress;
+    service::NullProgressView m_noProgress;
     std::string m_codePage;
     std::unique_ptr<service::RemoteService> m_service;
     std::unique_ptr<service::HttpWebService> m_web;
