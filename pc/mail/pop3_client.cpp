@@ -143,14 +143,19 @@ bool Pop3Client::readMultiLine(std::string& text, std::string_view errFailureTex
     }
 }
 
+bool Pop3Client::readListing(std::string_view command, std::string& text)
+{
+    if (!m_socket.sendAll(command))
+        return false;
+    // No failure text belongs to UIDL or LIST: a "-ERR" keeps the last one.
+    std::string keptError = m_lastError;
+    return readMultiLine(text, keptError);
+}
+
 bool Pop3Client::uidl(int expectedCount)
 {
-    if (!m_socket.sendAll("UIDL\r\n"))
-        return false;
-    // No failure text belongs to UIDL: a "-ERR" keeps the last one.
-    std::string keptError = m_lastError;
     std::string text;
-    if (!readMultiLine(text, keptError))
+    if (!readListing("UIDL\r\n", text))
         return false;
     m_uids = parseUidlAnswer(text);
     if (expectedCount > 0)
@@ -160,12 +165,8 @@ bool Pop3Client::uidl(int expectedCount)
 
 bool Pop3Client::list()
 {
-    if (!m_socket.sendAll("LIST\r\n"))
-        return false;
-    // Like UIDL, LIST has no failure text of its own.
-    std::string keptError = m_lastError;
     std::string text;
-    if (!readMultiLine(text, keptError))
+    if (!readListing("LIST\r\n", text))
         return false;
     m_sizes = parseListAnswer(text);
     return true;

@@ -92,6 +92,8 @@ private:
     bool checkAnswer(std::string_view failureText);
     // Collects a multi-line answer into `text`.
     bool readMultiLine(std::string& text, std::string_view errFailureText);
+    // Sends UIDL or LIST and collects the listing.
+    bool readListing(std::string_view command, std::string& text);
     void sendCommand(const std::string& command);
     void dropConnection();
 
