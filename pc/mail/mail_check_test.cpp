@@ -190,7 +190,7 @@ TEST_F(MailCheckTest, AnswerTextTable)
         { "a\n\n", false, false, "fail" },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(checkAnswerText({ c.list, c.ok, c.written }), c.answer) << c.list.size();
+        EXPECT_EQ(checkAnswerText({ c.list, c.ok, c.written, {} }), c.answer) << c.list.size();
 }
 
 TEST_F(MailCheckTest, FieldsThatWouldSplitTheListLineBecomeSpaces)
