@@ -10,14 +10,14 @@
 #include "platform/http_fetch.h"
 #include "platform/poll_event_loop.h"
 #include "platform/registry.h"
-#include "pocket/core/device_root.h"
-#include "pocket/core/dial_up.h"
-#include "pocket/core/login_dialog.h"
-#include "pocket/core/options_sheet.h"
-#include "pocket/core/pc_folder_request.h"
-#include "pocket/core/frame_code_page.h"
-#include "pocket/core/pc_link.h"
-#include "pocket/core/settings_store.h"
+#include "pocket/app/frame_code_page.h"
+#include "pocket/device/device_root.h"
+#include "pocket/link/login_dialog.h"
+#include "pocket/link/pc_folder_request.h"
+#include "pocket/link/pc_link.h"
+#include "pocket/settings/dial_up.h"
+#include "pocket/settings/options_sheet.h"
+#include "pocket/settings/settings_store.h"
 
 #include <algorithm>
 #include <iostream>
@@ -27,7 +27,10 @@ namespace apps::pocket {
 
 namespace {
 
-using namespace ::pocket::core;
+namespace app = ::pocket::app;
+using namespace ::pocket::device;
+using namespace ::pocket::link;
+using namespace ::pocket::settings;
 using namespace std::chrono_literals;
 
 constexpr int kMsgInput = 20001;
@@ -113,7 +116,7 @@ public:
         (void)m_store.createKey();
         m_store.load(m_settings);
         m_store.createFolders(m_settings);
-        m_link.setCodePage(frame::loadCodePage(m_registry));
+        m_link.setCodePage(app::loadCodePage(m_registry));
         m_link.prepare();
         m_mail = std::make_unique<ConsoleMail>(m_loop, m_ui, m_link, m_settings, m_device, m_fetch, m_out, m_err,
             [this](const std::function<bool()>& done) { waitFor(done); });
@@ -223,12 +226,12 @@ private:
             m_out << "CodePage\t" << m_link.codePage() << std::endl;
             return;
         }
-        std::string name = frame::normaliseCodePage(words[0]);
+        std::string name = app::normaliseCodePage(words[0]);
         if (words.size() != 1 || name.empty()) {
             m_err << "codepage: unknown code page " << arguments << " (UTF-8 or CP949)" << std::endl;
             return;
         }
-        if (!m_registry.setString(kSettingsKey, frame::kCodePageValue, name)) {
+        if (!m_registry.setString(kSettingsKey, app::kCodePageValue, name)) {
             m_err << "codepage: the setting could not be stored" << std::endl;
             return;
         }

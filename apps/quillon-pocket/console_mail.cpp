@@ -2,22 +2,26 @@
 
 #include "apps/quillon-pocket/console_input.h"
 #include "platform/event_loop.h"
-#include "pocket/core/device_root.h"
-#include "pocket/core/mail_box.h"
-#include "pocket/core/mail_composer.h"
-#include "pocket/core/mail_reader.h"
-#include "pocket/core/mail_sender.h"
-#include "pocket/core/pc_link.h"
-#include "pocket/core/pda_settings.h"
-#include "pocket/core/viewer_page_loader.h"
-#include "pocket/core/viewer_transfer.h"
-#include "pocket/core/web_viewer.h"
+#include "pocket/device/device_root.h"
+#include "pocket/link/pc_link.h"
+#include "pocket/mail/mail_box.h"
+#include "pocket/mail/mail_composer.h"
+#include "pocket/mail/mail_reader.h"
+#include "pocket/mail/mail_sender.h"
+#include "pocket/settings/pda_settings.h"
+#include "pocket/viewer/viewer_page_loader.h"
+#include "pocket/viewer/viewer_transfer.h"
+#include "pocket/viewer/web_viewer.h"
 
 #include <ostream>
 
 namespace apps::pocket {
 
-using namespace ::pocket::core;
+using namespace ::pocket::device;
+using namespace ::pocket::link;
+using namespace ::pocket::mail;
+using namespace ::pocket::settings;
+using namespace ::pocket::viewer;
 
 namespace {
 

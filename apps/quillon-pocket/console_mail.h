@@ -16,9 +16,15 @@ class EventLoop;
 class HttpFetch;
 }
 
-namespace pocket::core {
+namespace pocket::device {
 class DeviceRoot;
+}
+
+namespace pocket::link {
 class PcLink;
+}
+
+namespace pocket::settings {
 struct PdaSettings;
 }
 
@@ -30,8 +36,8 @@ class ConsoleMail {
 public:
     using WaitFor = std::function<void(const std::function<bool()>&)>;
 
-    ConsoleMail(platform::EventLoop& loop, ConsoleLineUi& ui, ::pocket::core::PcLink& link,
-        ::pocket::core::PdaSettings& settings, const ::pocket::core::DeviceRoot& device, platform::HttpFetch& fetch,
+    ConsoleMail(platform::EventLoop& loop, ConsoleLineUi& ui, ::pocket::link::PcLink& link,
+        ::pocket::settings::PdaSettings& settings, const ::pocket::device::DeviceRoot& device, platform::HttpFetch& fetch,
         std::ostream& out, std::ostream& err, WaitFor waitFor);
     ~ConsoleMail();
 

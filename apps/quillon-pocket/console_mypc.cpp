@@ -2,14 +2,14 @@
 
 #include "apps/quillon-pocket/console_input.h"
 #include "platform/event_loop.h"
-#include "pocket/core/mypc_busy.h"
-#include "pocket/core/mypc_download.h"
-#include "pocket/core/mypc_paths.h"
-#include "pocket/core/mypc_search.h"
-#include "pocket/core/mypc_transfer.h"
-#include "pocket/core/mypc_tree.h"
-#include "pocket/core/mypc_upload.h"
-#include "pocket/core/pc_link.h"
+#include "pocket/link/pc_link.h"
+#include "pocket/mypc/mypc_busy.h"
+#include "pocket/mypc/mypc_download.h"
+#include "pocket/mypc/mypc_paths.h"
+#include "pocket/mypc/mypc_search.h"
+#include "pocket/mypc/mypc_transfer.h"
+#include "pocket/mypc/mypc_tree.h"
+#include "pocket/mypc/mypc_upload.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,7 +20,10 @@ namespace apps::pocket {
 
 namespace {
 
-using namespace ::pocket::core;
+using namespace ::pocket::device;
+using namespace ::pocket::link;
+using namespace ::pocket::mypc;
+using namespace ::pocket::settings;
 using namespace std::chrono_literals;
 
 // Longer than the PC's 60-second request time-out; transfers of large files

@@ -16,9 +16,15 @@ class EventLoop;
 class HttpFetch;
 }
 
-namespace pocket::core {
+namespace pocket::device {
 class DeviceRoot;
+}
+
+namespace pocket::link {
 class PcLink;
+}
+
+namespace pocket::settings {
 struct PdaSettings;
 }
 
@@ -28,8 +34,8 @@ class ConsoleLineUi;
 
 class ConsoleMyPc {
 public:
-    ConsoleMyPc(platform::EventLoop& loop, ConsoleLineUi& ui, ::pocket::core::PcLink& link,
-        const ::pocket::core::PdaSettings& settings, const ::pocket::core::DeviceRoot& device, platform::HttpFetch& fetch,
+    ConsoleMyPc(platform::EventLoop& loop, ConsoleLineUi& ui, ::pocket::link::PcLink& link,
+        const ::pocket::settings::PdaSettings& settings, const ::pocket::device::DeviceRoot& device, platform::HttpFetch& fetch,
         std::ostream& out, std::ostream& err);
     ~ConsoleMyPc();
 

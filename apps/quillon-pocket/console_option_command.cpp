@@ -1,10 +1,10 @@
 #include "apps/quillon-pocket/console_option_command.h"
 
 #include "platform/console_words.h"
-#include "pocket/core/file_options_dialog.h"
-#include "pocket/core/options_sheet.h"
-#include "pocket/core/pda_settings.h"
-#include "pocket/core/settings_store.h"
+#include "pocket/settings/file_options_dialog.h"
+#include "pocket/settings/options_sheet.h"
+#include "pocket/settings/pda_settings.h"
+#include "pocket/settings/settings_store.h"
 
 #include <algorithm>
 #include <charconv>
@@ -15,7 +15,7 @@ namespace apps::pocket {
 
 namespace {
 
-using namespace ::pocket::core;
+using namespace ::pocket::settings;
 
 enum class Owner {
     Accounts,

@@ -16,7 +16,7 @@ namespace platform {
 class Ui;
 }
 
-namespace pocket::core {
+namespace pocket::settings {
 class OptionsSheet;
 class SettingsStore;
 struct PdaSettings;
@@ -36,7 +36,7 @@ bool isKnownOption(std::string_view name);
 
 // Stores the values; problems are written to `err` as "option: ...".
 // Returns true when everything was stored.
-bool runOptionCommand(const OptionPairs& pairs, ::pocket::core::OptionsSheet& sheet,
-    ::pocket::core::SettingsStore& store, ::pocket::core::PdaSettings& settings, platform::Ui& ui, std::ostream& err);
+bool runOptionCommand(const OptionPairs& pairs, ::pocket::settings::OptionsSheet& sheet,
+    ::pocket::settings::SettingsStore& store, ::pocket::settings::PdaSettings& settings, platform::Ui& ui, std::ostream& err);
 
 } // namespace apps::pocket

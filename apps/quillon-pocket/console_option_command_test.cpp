@@ -3,10 +3,10 @@
 
 #include "platform/registry.h"
 #include "platform/testing/fake_ui.h"
-#include "pocket/core/dial_up.h"
-#include "pocket/core/options_sheet.h"
-#include "pocket/core/pda_settings.h"
-#include "pocket/core/settings_store.h"
+#include "pocket/settings/dial_up.h"
+#include "pocket/settings/options_sheet.h"
+#include "pocket/settings/pda_settings.h"
+#include "pocket/settings/settings_store.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,8 @@
 namespace apps::pocket {
 namespace {
 
-using namespace ::pocket::core;
+using namespace ::pocket::device;
+using namespace ::pocket::settings;
 
 TEST(ParseOptionArguments, ReadsPairsOrOneValueWithSpaces)
 {

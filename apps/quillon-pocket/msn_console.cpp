@@ -6,12 +6,12 @@
 #include "platform/home.h"
 #include "platform/poll_event_loop.h"
 #include "platform/registry.h"
-#include "pocket/core/settings_store.h"
 #include "pocket/device/contact_store.h"
 #include "pocket/msn/msn_chats.h"
 #include "pocket/msn/msn_page.h"
 #include "pocket/msn/msn_pen_carriage.h"
 #include "pocket/msn/socket_msn_link.h"
+#include "pocket/settings/settings_store.h"
 
 #include <algorithm>
 #include <charconv>
@@ -119,9 +119,9 @@ namespace {
         InputTarget m_input;
         std::shared_ptr<LineQueue> m_lines;
         ConsoleLineUi m_ui;
-        core::DeviceRoot m_device;
-        core::SettingsStore m_store;
-        core::PdaSettings m_settings;
+        device::DeviceRoot m_device;
+        settings::SettingsStore m_store;
+        settings::PdaSettings m_settings;
         msn::SocketMsnLinkFactory m_linkFactory;
         msn::MsnSession m_session;
         MsnConsolePageView m_pageView;
@@ -216,8 +216,8 @@ namespace {
             m_err << "account: usage: account ID PASSWORD" << std::endl;
             return;
         }
-        m_settings.msnId = core::cutToBytes(words[1], core::kMsnTextBytes);
-        m_settings.msnPassword = core::cutToBytes(words[2], core::kMsnTextBytes);
+        m_settings.msnId = settings::cutToBytes(words[1], settings::kMsnTextBytes);
+        m_settings.msnPassword = settings::cutToBytes(words[2], settings::kMsnTextBytes);
         if (!m_store.storeMessengerAccounts(m_settings))
             m_err << "account: the settings could not be stored" << std::endl;
         m_session.setAccount({ m_settings.msnId, m_settings.msnPassword });

@@ -18,18 +18,18 @@
 #include "platform/http_fetch.h"
 #include "platform/registry.h"
 #include "platform/single_instance.h"
-#include "pocket/core/device_root.h"
-#include "pocket/core/dial_up.h"
-#include "pocket/core/login_dialog.h"
-#include "pocket/core/mail_sender.h"
-#include "pocket/core/settings_store.h"
-#include "pocket/core/viewer_page_loader.h"
-#include "pocket/core/viewer_transfer.h"
-#include "pocket/core/web_viewer.h"
+#include "pocket/device/device_root.h"
 #include "pocket/device/title_band.h"
 #include "pocket/ink/ink_viewer.h"
 #include "pocket/ink/pen_inbox.h"
 #include "pocket/ink/pen_message_box.h"
+#include "pocket/link/login_dialog.h"
+#include "pocket/mail/mail_sender.h"
+#include "pocket/settings/dial_up.h"
+#include "pocket/settings/settings_store.h"
+#include "pocket/viewer/viewer_page_loader.h"
+#include "pocket/viewer/viewer_transfer.h"
+#include "pocket/viewer/web_viewer.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -38,8 +38,12 @@
 
 namespace gui::handheld {
 
-namespace frame = ::pocket::core::frame;
-namespace core = ::pocket::core;
+namespace frame = ::pocket::app;
+namespace device = ::pocket::device;
+namespace link = ::pocket::link;
+namespace mail = ::pocket::mail;
+namespace settings = ::pocket::settings;
+namespace viewer = ::pocket::viewer;
 
 namespace {
 
@@ -75,18 +79,18 @@ struct PocketGui::Parts {
     gui::QtUi qtUi;
     platform::Ui& ui;
     platform::Registry& registry;
-    core::DeviceRoot device;
-    core::SettingsStore store;
-    core::PdaSettings settings;
-    core::NmcliDialUp nmcli;
-    core::DialUp& dialUp;
+    device::DeviceRoot device;
+    settings::SettingsStore store;
+    settings::PdaSettings settings;
+    settings::NmcliDialUp nmcli;
+    settings::DialUp& dialUp;
     gui::ink::QtInkViewerHost viewerHost;
     std::unique_ptr<::pocket::ink::InkViewers> viewers;
     std::unique_ptr<::pocket::ink::PenInbox> inbox;
     std::unique_ptr<::pocket::ink::PenMessageBox> penBox;
-    std::unique_ptr<core::PcLink> link;
-    std::unique_ptr<core::LoginDialog> login;
-    std::unique_ptr<core::OptionsSheet> sheet;
+    std::unique_ptr<link::PcLink> link;
+    std::unique_ptr<link::LoginDialog> login;
+    std::unique_ptr<settings::OptionsSheet> sheet;
     std::unique_ptr<::pocket::device::TitleBand> titleBand;
     std::unique_ptr<platform::SingleInstance> instance;
 };
@@ -105,12 +109,12 @@ struct PocketGui::Web {
     }
 
     platform::HttpFetch fetch;
-    core::PageLoader loader;
-    core::ThreadDownload transfer;
+    viewer::PageLoader loader;
+    viewer::ThreadDownload transfer;
     QtWebTab tab;
     QtHtmlView web;
     QtHtmlView mail;
-    core::WebViewer viewer;
+    viewer::WebViewer viewer;
 };
 
 PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
@@ -129,12 +133,12 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
         = std::make_unique<::pocket::ink::PenMessageBox>(p.device.root(), *m_penBoxView, p.ui, *p.viewers);
     m_penBoxView->setBox(p.penBox.get());
 
-    p.link = std::make_unique<core::PcLink>(p.loop, p.ui, p.settings, *this);
+    p.link = std::make_unique<link::PcLink>(p.loop, p.ui, p.settings, *this);
     m_link = p.link.get();
     m_loginView = std::make_unique<QtPocketLoginDialog>(options.screen, m_window.get());
-    p.login = std::make_unique<core::LoginDialog>(*p.link, p.store, p.settings, p.ui, *m_loginView);
+    p.login = std::make_unique<link::LoginDialog>(*p.link, p.store, p.settings, p.ui, *m_loginView);
     m_loginView->setLogic(p.login.get());
-    p.sheet = std::make_unique<core::OptionsSheet>(p.store, p.settings, p.ui, p.dialUp, *this);
+    p.sheet = std::make_unique<settings::OptionsSheet>(p.store, p.settings, p.ui, p.dialUp, *this);
     m_sheetView = std::make_unique<QtOptionsSheet>(
         *p.sheet, p.store, p.settings, p.ui, options.screen, m_window.get());
 
@@ -241,7 +245,7 @@ void PocketGui::createHtmlViews()
     if (m_web || !dialog)
         return;
     // The start page comes with the program, as installing it puts it on the device.
-    (void)core::installStartPage(m_parts->device);
+    (void)viewer::installStartPage(m_parts->device);
     m_web = std::make_unique<Web>(*m_parts, *dialog);
     m_web->tab.onShowWebTab = [this] { m_frame->showWebScreen(); };
     QObject::connect(dialog->addressBox(), &QComboBox::textActivated, dialog, [this](const QString& text) {
@@ -273,7 +277,7 @@ void PocketGui::createHtmlViews()
         m_frame->showScreen(frame::kViewMail, content ? frame::Screen::Alternate : frame::Screen::Main);
     };
     mailHooks.openOptions = [this] { openOptions(); };
-    m_mailUpload = std::make_unique<core::MyPcMailUpload>(m_mypc->upload());
+    m_mailUpload = std::make_unique<mail::MyPcMailUpload>(m_mypc->upload());
     m_mail = std::make_unique<PocketMail>(m_parts->loop, m_parts->ui, *m_parts->link, m_parts->settings,
         m_parts->device, m_web->transfer, m_web->fetch, m_web->viewer, m_mailUpload.get(), *dialog,
         std::move(mailHooks));

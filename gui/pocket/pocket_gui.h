@@ -13,9 +13,9 @@
 //     return app.exec();
 
 #include "gui/pocket/pocket_screen.h"
-#include "pocket/core/frame_app.h"
-#include "pocket/core/options_sheet.h"
-#include "pocket/core/pc_link.h"
+#include "pocket/app/frame_app.h"
+#include "pocket/link/pc_link.h"
+#include "pocket/settings/options_sheet.h"
 
 #include <filesystem>
 #include <functional>
@@ -31,10 +31,16 @@ class SingleInstance;
 class Ui;
 }
 
-namespace pocket::core {
-class DialUp;
-class MyPcMailUpload;
+namespace pocket::link {
 class LoginDialog;
+}
+
+namespace pocket::mail {
+class MyPcMailUpload;
+}
+
+namespace pocket::settings {
+class DialUp;
 class SettingsStore;
 struct PdaSettings;
 }
@@ -63,25 +69,25 @@ struct PocketGuiOptions {
     // Stand-ins for tests and the screenshot tool; the real ones otherwise.
     platform::Clock* clock = nullptr;
     platform::Ui* ui = nullptr;
-    ::pocket::core::DialUp* dialUp = nullptr;
+    ::pocket::settings::DialUp* dialUp = nullptr;
     // One instance per home folder.
     bool singleInstance = true;
 };
 
-class PocketGui final : public ::pocket::core::frame::FrameServices,
-                        public ::pocket::core::PcLinkView,
-                        public ::pocket::core::MessengerHost {
+class PocketGui final : public ::pocket::app::FrameServices,
+                        public ::pocket::link::PcLinkView,
+                        public ::pocket::settings::MessengerHost {
 public:
     PocketGui(PocketGuiOptions options, platform::Registry& registry);
     ~PocketGui() override;
 
-    ::pocket::core::frame::StartResult start();
+    ::pocket::app::StartResult start();
 
     QtPocketWindow& window() { return *m_window; }
-    ::pocket::core::frame::HandheldFrame& frame() { return *m_frame; }
+    ::pocket::app::HandheldFrame& frame() { return *m_frame; }
     platform::EventLoop& loop();
-    ::pocket::core::PdaSettings& settings() { return *m_settings; }
-    ::pocket::core::PcLink& link() { return *m_link; }
+    ::pocket::settings::PdaSettings& settings() { return *m_settings; }
+    ::pocket::link::PcLink& link() { return *m_link; }
     QtPocketLoginDialog& loginDialog() { return *m_loginView; }
     QtOptionsSheet& optionsSheet() { return *m_sheetView; }
     gui::ink::QtPenMessageBox& penMessageBox() { return *m_penBoxView; }
@@ -93,7 +99,7 @@ public:
     void createHtmlViews() override;
     void releaseHtmlViews() override;
     void listStoredMail() override;
-    void prepareMessengers(::pocket::core::frame::FrameRouter& router) override;
+    void prepareMessengers(::pocket::app::FrameRouter& router) override;
     void closeMessengers() override;
     void setCodePage(const std::string& codePage) override;
     void openStartPage(const std::string& page) override;
@@ -139,16 +145,16 @@ private:
     std::unique_ptr<QtPocketLoginDialog> m_loginView;
     std::unique_ptr<QtOptionsSheet> m_sheetView;
     std::unique_ptr<gui::ink::QtPenMessageBox> m_penBoxView;
-    ::pocket::core::PdaSettings* m_settings = nullptr;
-    ::pocket::core::PcLink* m_link = nullptr;
+    ::pocket::settings::PdaSettings* m_settings = nullptr;
+    ::pocket::link::PcLink* m_link = nullptr;
     std::map<int, std::function<void()>> m_buttonHandlers;
     std::unique_ptr<PocketMessengers> m_messengers;
     std::unique_ptr<Web> m_web;
     std::unique_ptr<PocketMyPc> m_mypc;
-    std::unique_ptr<::pocket::core::MyPcMailUpload> m_mailUpload;
+    std::unique_ptr<::pocket::mail::MyPcMailUpload> m_mailUpload;
     std::unique_ptr<PocketMail> m_mail;
     std::string m_codePage;
-    std::unique_ptr<::pocket::core::frame::HandheldFrame> m_frame;
+    std::unique_ptr<::pocket::app::HandheldFrame> m_frame;
 };
 
 // Whether Qt can open a window here (an X11 or Wayland display, or a

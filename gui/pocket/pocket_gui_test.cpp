@@ -12,14 +12,14 @@
 #include "platform/registry.h"
 #include "platform/testing/fake_ui.h"
 #include "platform/testing/manual_clock.h"
-#include "pocket/core/device_root.h"
-#include "pocket/core/dial_up.h"
-#include "pocket/core/mail_view.h"
-#include "pocket/core/pda_settings.h"
-#include "pocket/core/testing/loopback.h"
+#include "pocket/device/device_root.h"
 #include "pocket/icq/icq_messenger.h"
+#include "pocket/link/testing/loopback.h"
+#include "pocket/mail/mail_view.h"
 #include "pocket/msn/msn_page.h"
 #include "pocket/msn/testing/scripted_peer.h"
+#include "pocket/settings/dial_up.h"
+#include "pocket/settings/pda_settings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -47,10 +47,10 @@
 namespace gui::handheld {
 namespace {
 
-    namespace frame = ::pocket::core::frame;
+    namespace frame = ::pocket::app;
     using namespace std::chrono_literals;
 
-    class NoDialUp final : public ::pocket::core::DialUp {
+    class NoDialUp final : public ::pocket::settings::DialUp {
     public:
         std::vector<std::string> phonebookEntries() override { return {}; }
         std::optional<std::vector<std::string>> activeConnections() override { return std::nullopt; }
@@ -320,9 +320,9 @@ namespace {
     {
         using namespace std::string_literals;
         GreetingPeer peer("*\x01\x00\x01\x00\x04\x00\x00\x00\x01"s);
-        ASSERT_TRUE(m_registry->createKey(::pocket::core::kSettingsKey));
+        ASSERT_TRUE(m_registry->createKey(::pocket::settings::kSettingsKey));
         ASSERT_TRUE(m_registry->setString(
-            ::pocket::core::kSettingsKey, kIcqServerValue, "127.0.0.1:" + std::to_string(peer.port)));
+            ::pocket::settings::kSettingsKey, kIcqServerValue, "127.0.0.1:" + std::to_string(peer.port)));
         ASSERT_NE(gui().messengers(), nullptr);
         const auto routedBefore = gui().frame().router().droppedCount();
         gui().messengers()->icqMessenger()->connect("123456", "pw");
@@ -346,11 +346,11 @@ namespace {
         using ::pocket::msn::testing::ScriptedConnection;
         ::pocket::msn::testing::ScriptedPeer peer({ ScriptedConnection {
             { { "VER 0 MSNP5 MSNP4 CVRO\r\n", "VER 0 MSNP5\r\n" }, { "INF 1\r\n", "" } }, true } });
-        ASSERT_TRUE(m_registry->createKey(::pocket::core::kSettingsKey));
+        ASSERT_TRUE(m_registry->createKey(::pocket::settings::kSettingsKey));
         ASSERT_TRUE(m_registry->setString(
-            ::pocket::core::kSettingsKey, kMsnServerValue, "127.0.0.1:" + std::to_string(peer.port())));
-        ASSERT_TRUE(m_registry->setString(::pocket::core::kSettingsKey, "MSNID", "me@example.com"));
-        ASSERT_TRUE(m_registry->setString(::pocket::core::kSettingsKey, "MSNPASS", "pw"));
+            ::pocket::settings::kSettingsKey, kMsnServerValue, "127.0.0.1:" + std::to_string(peer.port())));
+        ASSERT_TRUE(m_registry->setString(::pocket::settings::kSettingsKey, "MSNID", "me@example.com"));
+        ASSERT_TRUE(m_registry->setString(::pocket::settings::kSettingsKey, "MSNPASS", "pw"));
         ASSERT_NE(gui().messengers(), nullptr);
         EXPECT_EQ(dialog().msnTree()->headerItem()->text(0), QStringLiteral("me@example.com (오프라인)"));
 
@@ -373,7 +373,7 @@ namespace {
 
     TEST_F(PocketGuiTest, PcPagesShowUnderTheLoginIdAndLoadFromThePcWebPort)
     {
-        ::pocket::core::testing::OneShotHttpServer server(200, "<html><body><p>PC 문서</p></body></html>");
+        ::pocket::link::testing::OneShotHttpServer server(200, "<html><body><p>PC 문서</p></body></html>");
         gui().settings().serverIp = "127.0.0.1";
         gui().settings().myId = "kim";
         gui().settings().pcWebPort = server.port();
@@ -389,14 +389,14 @@ namespace {
 
     TEST_F(PocketGuiTest, StoredMailsAreListedAtStartAndOpenOnTheContentScreen)
     {
-        ASSERT_TRUE(m_registry->createKey(::pocket::core::kSettingsKey));
-        ASSERT_TRUE(m_registry->setString(::pocket::core::kSettingsKey, "MY_ID", "kim"));
-        ::pocket::core::PdaSettings settings;
+        ASSERT_TRUE(m_registry->createKey(::pocket::settings::kSettingsKey));
+        ASSERT_TRUE(m_registry->setString(::pocket::settings::kSettingsKey, "MY_ID", "kim"));
+        ::pocket::settings::PdaSettings settings;
         settings.myId = "kim";
-        const auto file = ::pocket::core::DeviceRoot(m_home / "device")
-                              .toLocal(::pocket::core::mailFilePath(settings, "m1"));
+        const auto file = ::pocket::device::DeviceRoot(m_home / "device")
+                              .toLocal(::pocket::mail::mailFilePath(settings, "m1"));
         std::filesystem::create_directories(file.parent_path());
-        ASSERT_TRUE(::pocket::core::writeLocalFile(file,
+        ASSERT_TRUE(::pocket::mail::writeLocalFile(file,
             "//From : lee \r\nTo : kim \r\nCc :  \r\nTitle : 안녕 \r\nTime : 2026.01.01 목 10:00:00 \r\n"
             "Pop3 : pop.x \r\nBody : <pre>본문</pre>[END]"));
 
@@ -446,10 +446,10 @@ namespace {
         sheet.tabs()->setCurrentIndex(1);
         sheet.connections().pcIp->setText(QStringLiteral("10.0.0.7"));
         m_ui.pushAnswer(platform::Answer::Ok);
-        sheet.applyPage(::pocket::core::OptionsPage::Connections);
+        sheet.applyPage(::pocket::settings::OptionsPage::Connections);
         EXPECT_FALSE(sheet.isVisible());
         EXPECT_EQ(gui().settings().serverIp, "10.0.0.7");
-        EXPECT_EQ(m_registry->getString(::pocket::core::kSettingsKey, "SEVER_IP"), "10.0.0.7");
+        EXPECT_EQ(m_registry->getString(::pocket::settings::kSettingsKey, "SEVER_IP"), "10.0.0.7");
     }
 
     TEST_F(PocketGuiTest, OptionsSheetValidatesAccountsAndStoresEveryShownPage)
@@ -461,7 +461,7 @@ namespace {
         sheet.accounts().icq->setChecked(true);
         sheet.accounts().icqId->clear();
         m_ui.pushAnswer(platform::Answer::Ok);
-        sheet.applyPage(::pocket::core::OptionsPage::Accounts);
+        sheet.applyPage(::pocket::settings::OptionsPage::Accounts);
         EXPECT_EQ(m_ui.lastText(), "ICQ사용자 정보를 입력해주세요.");
         EXPECT_TRUE(sheet.isVisible());
 
@@ -472,7 +472,7 @@ namespace {
         sheet.folders().period->setCurrentText(QStringLiteral("모두보기"));
         sheet.folders().web->setText(QStringLiteral("\\My Documents"));
         m_ui.pushAnswer(platform::Answer::Ok);
-        sheet.applyPage(::pocket::core::OptionsPage::Folders);
+        sheet.applyPage(::pocket::settings::OptionsPage::Folders);
         EXPECT_FALSE(sheet.isVisible());
         EXPECT_EQ(gui().settings().icqId, "1234567");
         EXPECT_EQ(gui().settings().msnCheck, 0);

@@ -4,12 +4,12 @@
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/qt_string.h"
 #include "platform/clock.h"
-#include "pocket/core/frame_layout.h"
-#include "pocket/core/mail_box.h"
-#include "pocket/core/mail_reader.h"
-#include "pocket/core/mail_sender.h"
-#include "pocket/core/mail_view.h"
-#include "pocket/core/pc_link.h"
+#include "pocket/app/frame_layout.h"
+#include "pocket/link/pc_link.h"
+#include "pocket/mail/mail_box.h"
+#include "pocket/mail/mail_reader.h"
+#include "pocket/mail/mail_sender.h"
+#include "pocket/mail/mail_view.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -17,8 +17,12 @@
 
 namespace gui::handheld {
 
-namespace core = ::pocket::core;
-namespace frame = ::pocket::core::frame;
+namespace device = ::pocket::device;
+namespace link = ::pocket::link;
+namespace mail = ::pocket::mail;
+namespace settings = ::pocket::settings;
+namespace viewer = ::pocket::viewer;
+namespace frame = ::pocket::app;
 
 namespace {
 
@@ -31,10 +35,10 @@ namespace {
 
 } // namespace
 
-struct PocketMail::Parts final : core::MailView {
-    Parts(platform::EventLoop& loop, platform::Ui& ui, core::PcLink& link, core::PdaSettings& settings,
-        const core::DeviceRoot& device, core::BackgroundDownload& transfer, platform::HttpFetch& fetch,
-        core::WebViewer& viewer, core::AttachmentUpload* upload, QtMainDialog& dialog, MailViewHooks hooks)
+struct PocketMail::Parts final : mail::MailView {
+    Parts(platform::EventLoop& loop, platform::Ui& ui, link::PcLink& link, settings::PdaSettings& settings,
+        const device::DeviceRoot& device, viewer::BackgroundDownload& transfer, platform::HttpFetch& fetch,
+        viewer::WebViewer& viewer, mail::AttachmentUpload* upload, QtMainDialog& dialog, MailViewHooks hooks)
         : dialog(dialog)
         , list(*dialog.mailList())
         , hooks(std::move(hooks))
@@ -60,7 +64,7 @@ struct PocketMail::Parts final : core::MailView {
 
     // MailView.
     void clearList() override { list.clear(); }
-    void insertRow(const core::MailListEntry& entry, bool read) override
+    void insertRow(const mail::MailListEntry& entry, bool read) override
     {
         auto* item = new QTreeWidgetItem(
             { toQString(entry.subject), toQString(entry.sender), toQString(entry.account) });
@@ -105,7 +109,7 @@ struct PocketMail::Parts final : core::MailView {
     }
 
     // The entry of the selected row, if any.
-    const core::MailListEntry* selected() const
+    const mail::MailListEntry* selected() const
     {
         const QTreeWidgetItem* item = list.currentItem();
         if (!item)
@@ -137,17 +141,17 @@ struct PocketMail::Parts final : core::MailView {
     QtMainDialog& dialog;
     QTreeWidget& list;
     MailViewHooks hooks;
-    core::MailContext context;
-    core::MailBox box;
-    core::MailReader reader;
-    core::MailComposer composer;
-    core::MailSender sender;
+    mail::MailContext context;
+    mail::MailBox box;
+    mail::MailReader reader;
+    mail::MailComposer composer;
+    mail::MailSender sender;
     QtMailComposer composerWindow;
 };
 
-PocketMail::PocketMail(platform::EventLoop& loop, platform::Ui& ui, core::PcLink& link,
-    core::PdaSettings& settings, const core::DeviceRoot& device, core::BackgroundDownload& transfer,
-    platform::HttpFetch& fetch, core::WebViewer& viewer, core::AttachmentUpload* upload, QtMainDialog& dialog,
+PocketMail::PocketMail(platform::EventLoop& loop, platform::Ui& ui, link::PcLink& link,
+    settings::PdaSettings& settings, const device::DeviceRoot& device, viewer::BackgroundDownload& transfer,
+    platform::HttpFetch& fetch, viewer::WebViewer& viewer, mail::AttachmentUpload* upload, QtMainDialog& dialog,
     MailViewHooks hooks)
     : m_parts(std::make_unique<Parts>(
         loop, ui, link, settings, device, transfer, fetch, viewer, upload, dialog, std::move(hooks)))

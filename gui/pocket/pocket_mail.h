@@ -2,7 +2,7 @@
 
 // File: gui/pocket/pocket_mail.h
 // The e-mail view of the handheld window: the mail list (control 1134) and
-// the content screen (header line and mail body) over pocket::core's
+// the content screen (header line and mail body) over pocket::mail's
 // MailBox and MailReader, with "REFRESH", "보기", "삭제", "저장", the list
 // and content tabs, and the attachments behind "첨부파일이 있습니다".
 // GUI thread only.
@@ -18,13 +18,25 @@ struct LocalTime;
 class Ui;
 }
 
-namespace pocket::core {
-class AttachmentUpload;
-class BackgroundDownload;
+namespace pocket::device {
 class DeviceRoot;
+}
+
+namespace pocket::link {
 class PcLink;
-class WebViewer;
+}
+
+namespace pocket::mail {
+class AttachmentUpload;
+}
+
+namespace pocket::settings {
 struct PdaSettings;
+}
+
+namespace pocket::viewer {
+class BackgroundDownload;
+class WebViewer;
 }
 
 namespace gui::handheld {
@@ -41,10 +53,10 @@ struct MailViewHooks {
 
 class PocketMail {
 public:
-    PocketMail(platform::EventLoop& loop, platform::Ui& ui, ::pocket::core::PcLink& link,
-        ::pocket::core::PdaSettings& settings, const ::pocket::core::DeviceRoot& device,
-        ::pocket::core::BackgroundDownload& transfer, platform::HttpFetch& fetch,
-        ::pocket::core::WebViewer& viewer, ::pocket::core::AttachmentUpload* upload, QtMainDialog& dialog,
+    PocketMail(platform::EventLoop& loop, platform::Ui& ui, ::pocket::link::PcLink& link,
+        ::pocket::settings::PdaSettings& settings, const ::pocket::device::DeviceRoot& device,
+        ::pocket::viewer::BackgroundDownload& transfer, platform::HttpFetch& fetch,
+        ::pocket::viewer::WebViewer& viewer, ::pocket::mail::AttachmentUpload* upload, QtMainDialog& dialog,
         MailViewHooks hooks);
     ~PocketMail();
 

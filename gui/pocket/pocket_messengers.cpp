@@ -7,9 +7,7 @@
 #include "gui/pocket/qt_msn_tree.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
-#include "pocket/core/frame_router.h"
-#include "pocket/core/pda_settings.h"
-#include "pocket/core/socket_client.h"
+#include "pocket/app/frame_router.h"
 #include "pocket/device/contact_store.h"
 #include "pocket/icq/desktop_mail_composer.h"
 #include "pocket/icq/icq_link.h"
@@ -18,11 +16,13 @@
 #include "pocket/icq/icq_session.h"
 #include "pocket/ink/ink_composer.h"
 #include "pocket/ink/pen_inbox.h"
+#include "pocket/link/socket_client.h"
 #include "pocket/msn/msn_chats.h"
 #include "pocket/msn/msn_page.h"
 #include "pocket/msn/msn_pen_carriage.h"
 #include "pocket/msn/msn_session.h"
 #include "pocket/msn/socket_msn_link.h"
+#include "pocket/settings/pda_settings.h"
 
 #include <QEvent>
 #include <QPointer>
@@ -32,7 +32,9 @@
 
 namespace gui::handheld {
 
-namespace core = ::pocket::core;
+namespace app = ::pocket::app;
+namespace link = ::pocket::link;
+namespace settings = ::pocket::settings;
 namespace msn = ::pocket::msn;
 namespace icq = ::pocket::icq;
 
@@ -156,7 +158,7 @@ namespace {
     HostSetting hostSetting(platform::Registry& registry, const char* name)
     {
         HostSetting setting;
-        auto value = registry.getString(core::kSettingsKey, name);
+        auto value = registry.getString(settings::kSettingsKey, name);
         if (!value || value->empty())
             return setting;
         setting.host = *value;
@@ -178,7 +180,7 @@ namespace {
 
 struct PocketMessengers::Parts {
     Parts(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui, platform::Registry& registry,
-        core::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog,
+        settings::PdaSettings& settings, std::filesystem::path deviceRoot, QtMainDialog& dialog,
         ::pocket::ink::PenInbox& inbox)
         : loop(loop)
         , ui(ui)
@@ -200,7 +202,7 @@ struct PocketMessengers::Parts {
     platform::EventLoop& loop;
     platform::Ui& ui;
     platform::Registry& registry;
-    core::PdaSettings& settings;
+    settings::PdaSettings& settings;
     std::filesystem::path deviceRoot;
     QtMainDialog& dialog;
     ::pocket::ink::PenInbox& inbox;
@@ -220,7 +222,7 @@ struct PocketMessengers::Parts {
 
     DeviceContactsAdapter deviceContacts;
     icq::DesktopMailComposer icqMail;
-    core::SocketClient icqClient;
+    link::SocketClient icqClient;
     std::unique_ptr<icq::SocketIcqLink> icqLink;
     std::unique_ptr<QtIcqTree> icqTree;
     std::unique_ptr<icq::IcqSession> icqSession;
@@ -230,7 +232,7 @@ struct PocketMessengers::Parts {
 };
 
 PocketMessengers::PocketMessengers(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui,
-    platform::Registry& registry, core::PdaSettings& settings, std::filesystem::path deviceRoot,
+    platform::Registry& registry, settings::PdaSettings& settings, std::filesystem::path deviceRoot,
     QtMainDialog& dialog, ::pocket::ink::PenInbox& inbox)
     : m_parts(
         std::make_unique<Parts>(loop, clock, ui, registry, settings, std::move(deviceRoot), dialog, inbox))
@@ -260,7 +262,7 @@ PocketMessengers::~PocketMessengers()
     p.msnSession.reset();
 }
 
-void PocketMessengers::prepare(core::frame::FrameRouter& router)
+void PocketMessengers::prepare(app::FrameRouter& router)
 {
     if (m_prepared)
         return;
@@ -316,7 +318,7 @@ void PocketMessengers::prepare(core::frame::FrameRouter& router)
     p.icqTree->setMessenger(p.icqMessenger.get());
     p.icqTree->account = [&p] { return std::pair { p.settings.icqId, p.settings.icqPassword }; };
     p.icqTree->penOpened = [&p] { p.composers.showEditor(p.icqPen->editor()); };
-    router.forward(core::kMsgIcqReadable, core::kMsgIcqClosed, *p.icqSession);
+    router.forward(link::kMsgIcqReadable, link::kMsgIcqClosed, *p.icqSession);
     p.icqTree->resetRoots();
     p.icqMessenger->redrawStatusLine();
 }

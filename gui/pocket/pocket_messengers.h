@@ -21,11 +21,12 @@ class Registry;
 class Ui;
 }
 
-namespace pocket::core {
-struct PdaSettings;
-namespace frame {
-    class FrameRouter;
+namespace pocket::app {
+class FrameRouter;
 }
+
+namespace pocket::settings {
+struct PdaSettings;
 }
 
 namespace pocket::msn {
@@ -54,13 +55,13 @@ class PocketMessengers {
 public:
     // Received pen messages go to `inbox`, which opens their viewers.
     PocketMessengers(platform::EventLoop& loop, platform::Clock& clock, platform::Ui& ui,
-        platform::Registry& registry, ::pocket::core::PdaSettings& settings, std::filesystem::path deviceRoot,
+        platform::Registry& registry, ::pocket::settings::PdaSettings& settings, std::filesystem::path deviceRoot,
         QtMainDialog& dialog, ::pocket::ink::PenInbox& inbox);
     ~PocketMessengers();
 
     // Builds the sessions, routes their messages through the main dialog and
     // draws the pages' first look. Runs once, after the settings are loaded.
-    void prepare(::pocket::core::frame::FrameRouter& router);
+    void prepare(::pocket::app::FrameRouter& router);
     void setCodePage(const std::string& codePage);
     // At exit: MSN logs out, ICQ is reset.
     void close();

@@ -1,14 +1,14 @@
 #include "gui/pocket/pocket_mypc.h"
 
 #include "gui/qt_string.h"
-#include "pocket/core/mypc_busy.h"
-#include "pocket/core/mypc_download.h"
-#include "pocket/core/mypc_search.h"
-#include "pocket/core/mypc_tab.h"
-#include "pocket/core/mypc_transfer.h"
-#include "pocket/core/mypc_tree.h"
-#include "pocket/core/mypc_upload.h"
-#include "pocket/core/pc_folder_request.h"
+#include "pocket/link/pc_folder_request.h"
+#include "pocket/mypc/mypc_busy.h"
+#include "pocket/mypc/mypc_download.h"
+#include "pocket/mypc/mypc_search.h"
+#include "pocket/mypc/mypc_tab.h"
+#include "pocket/mypc/mypc_transfer.h"
+#include "pocket/mypc/mypc_tree.h"
+#include "pocket/mypc/mypc_upload.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -24,38 +24,41 @@
 
 namespace gui::handheld {
 
-namespace core = ::pocket::core;
+namespace device = ::pocket::device;
+namespace link = ::pocket::link;
+namespace mypc = ::pocket::mypc;
+namespace settings = ::pocket::settings;
 
 namespace {
 
-    QIcon iconOf(const core::TreeItem& item)
+    QIcon iconOf(const mypc::TreeItem& item)
     {
         QStyle* style = QApplication::style();
         switch (item.image) {
-        case core::TreeImage::Folder:
+        case mypc::TreeImage::Folder:
             return style->standardIcon(item.parent ? QStyle::SP_DirIcon : QStyle::SP_DriveHDIcon);
-        case core::TreeImage::Executable:
+        case mypc::TreeImage::Executable:
             return style->standardIcon(QStyle::SP_ComputerIcon);
         default:
             return style->standardIcon(QStyle::SP_FileIcon);
         }
     }
 
-    core::TreeItem* modelItem(const QTreeWidgetItem* item)
+    mypc::TreeItem* modelItem(const QTreeWidgetItem* item)
     {
-        return item ? reinterpret_cast<core::TreeItem*>(item->data(0, Qt::UserRole).value<quintptr>())
+        return item ? reinterpret_cast<mypc::TreeItem*>(item->data(0, Qt::UserRole).value<quintptr>())
                     : nullptr;
     }
 
     // The progress dialog of a transfer and the search result list.
-    class Dialogs final : public core::ProgressView, public core::SearchView {
+    class Dialogs final : public mypc::ProgressView, public mypc::SearchView {
     public:
         explicit Dialogs(QWidget* parent)
             : m_parent(parent)
         {
         }
         std::function<void()> onCancel;
-        std::function<void(const core::SearchRow&, core::TreeCommand)> onResultCommand;
+        std::function<void(const mypc::SearchRow&, mypc::TreeCommand)> onResultCommand;
         // The result list's page buttons "P" and "N".
         std::function<void()> onPreviousPage;
         std::function<void()> onNextPage;
@@ -99,7 +102,7 @@ namespace {
             list()->clear();
             m_rows.clear();
         }
-        void showResults(const std::vector<core::SearchRow>& rows) override
+        void showResults(const std::vector<mypc::SearchRow>& rows) override
         {
             clearResults();
             m_rows = rows;
@@ -137,7 +140,7 @@ namespace {
                         const auto row
                             = m_rows.at(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt()));
                         QMenu menu(m_list);
-                        for (const auto& entry : core::menuEntries(core::TreeMenu::PcFile)) {
+                        for (const auto& entry : mypc::menuEntries(mypc::TreeMenu::PcFile)) {
                             QAction* action = menu.addAction(QString::fromUtf8(entry.text));
                             QObject::connect(
                                 action, &QAction::triggered, m_list, [this, row, command = entry.command] {
@@ -180,14 +183,14 @@ namespace {
         QPointer<QWidget> m_window;
         QPointer<QTreeWidget> m_list;
         QString m_total;
-        std::vector<core::SearchRow> m_rows;
+        std::vector<mypc::SearchRow> m_rows;
     };
 
 } // namespace
 
-struct PocketMyPc::Parts final : core::MyPcTreeView {
-    Parts(platform::EventLoop& loop, platform::Ui& ui, core::PcLink& link, const core::PdaSettings& settings,
-        const core::DeviceRoot& device, platform::HttpFetch& fetch, QTreeWidget& widget, MyPcViewHooks hooks)
+struct PocketMyPc::Parts final : mypc::MyPcTreeView {
+    Parts(platform::EventLoop& loop, platform::Ui& ui, link::PcLink& link, const settings::PdaSettings& settings,
+        const device::DeviceRoot& device, platform::HttpFetch& fetch, QTreeWidget& widget, MyPcViewHooks hooks)
         : widget(widget)
         , hooks(std::move(hooks))
         , dialogs(widget.window())
@@ -201,16 +204,16 @@ struct PocketMyPc::Parts final : core::MyPcTreeView {
         , tab(link, tree, folders, download, upload, runner, ui, tabHooks())
     {
         dialogs.onCancel = [this] { (void)tab.cancelPressed(); };
-        dialogs.onResultCommand = [this](const core::SearchRow& row, core::TreeCommand command) {
+        dialogs.onResultCommand = [this](const mypc::SearchRow& row, mypc::TreeCommand command) {
             tab.onResultCommand(row, command);
         };
         dialogs.onPreviousPage = [this] { search.previous(); };
         dialogs.onNextPage = [this] { search.next(); };
     }
 
-    core::MyPcHooks tabHooks()
+    mypc::MyPcHooks tabHooks()
     {
-        core::MyPcHooks result;
+        mypc::MyPcHooks result;
         result.openLoginDialog = [this] {
             if (hooks.openLogin)
                 hooks.openLogin();
@@ -243,7 +246,7 @@ struct PocketMyPc::Parts final : core::MyPcTreeView {
     // The model changes while the widget may be inside one of its own
     // signals; redraw after the current event.
     void treeReset() override { scheduleRedraw(); }
-    void itemChanged(const core::TreeItem&) override { scheduleRedraw(); }
+    void itemChanged(const mypc::TreeItem&) override { scheduleRedraw(); }
 
     void scheduleRedraw()
     {
@@ -262,7 +265,7 @@ struct PocketMyPc::Parts final : core::MyPcTreeView {
             addItem(nullptr, *root);
     }
 
-    void addItem(QTreeWidgetItem* parent, const core::TreeItem& item)
+    void addItem(QTreeWidgetItem* parent, const mypc::TreeItem& item)
     {
         auto* widgetItem = parent ? new QTreeWidgetItem(parent, { toQString(item.text) })
                                   : new QTreeWidgetItem(&widget, { toQString(item.text) });
@@ -280,18 +283,18 @@ struct PocketMyPc::Parts final : core::MyPcTreeView {
     bool redrawPending = false;
     MyPcViewHooks hooks;
     Dialogs dialogs;
-    core::MyPcBusy busy;
-    core::TransferRunner runner;
-    core::MyPcDownload download;
-    core::MyPcUpload upload;
-    core::MyPcSearch search;
-    core::MyPcTree tree;
-    core::PcFolderRequest folders;
-    core::MyPcTab tab;
+    mypc::MyPcBusy busy;
+    mypc::TransferRunner runner;
+    mypc::MyPcDownload download;
+    mypc::MyPcUpload upload;
+    mypc::MyPcSearch search;
+    mypc::MyPcTree tree;
+    link::PcFolderRequest folders;
+    mypc::MyPcTab tab;
 };
 
-PocketMyPc::PocketMyPc(platform::EventLoop& loop, platform::Ui& ui, core::PcLink& link,
-    const core::PdaSettings& settings, const core::DeviceRoot& device, platform::HttpFetch& fetch,
+PocketMyPc::PocketMyPc(platform::EventLoop& loop, platform::Ui& ui, link::PcLink& link,
+    const settings::PdaSettings& settings, const device::DeviceRoot& device, platform::HttpFetch& fetch,
     QTreeWidget& widget, MyPcViewHooks hooks)
     : m_parts(std::make_unique<Parts>(loop, ui, link, settings, device, fetch, widget, std::move(hooks)))
 {
@@ -299,27 +302,27 @@ PocketMyPc::PocketMyPc(platform::EventLoop& loop, platform::Ui& ui, core::PcLink
     widget.setContextMenuPolicy(Qt::CustomContextMenu);
     // Expanding is "열기": PC folders are asked of the PC, handheld folders read.
     QObject::connect(&widget, &QTreeWidget::itemExpanded, &widget, [&p](QTreeWidgetItem* item) {
-        core::TreeItem* model = modelItem(item);
+        mypc::TreeItem* model = modelItem(item);
         if (model && model->isFolder && model->children.empty())
-            p.tab.onCommand(*model, core::TreeCommand::Open);
+            p.tab.onCommand(*model, mypc::TreeCommand::Open);
     });
     QObject::connect(
         &widget, &QTreeWidget::customContextMenuRequested, &widget, [&p, &widget](const QPoint& at) {
-            core::TreeItem* model = modelItem(widget.itemAt(at));
+            mypc::TreeItem* model = modelItem(widget.itemAt(at));
             if (!model)
                 return;
             QMenu menu(&widget);
-            for (const auto& entry : core::menuEntries(core::MyPcTree::menuOf(*model))) {
+            for (const auto& entry : mypc::menuEntries(mypc::MyPcTree::menuOf(*model))) {
                 QAction* action = menu.addAction(QString::fromUtf8(entry.text));
                 action->setData(static_cast<int>(entry.command));
             }
-            const std::string path = core::MyPcTree::pathOf(*model);
+            const std::string path = mypc::MyPcTree::pathOf(*model);
             QAction* chosen = menu.exec(widget.viewport()->mapToGlobal(at));
             // The tree may have changed while the menu was open (a lost
             // connection resets it); find the item again by its path.
-            core::TreeItem* again = chosen ? p.tree.find(path) : nullptr;
+            mypc::TreeItem* again = chosen ? p.tree.find(path) : nullptr;
             if (again)
-                p.tab.onCommand(*again, static_cast<core::TreeCommand>(chosen->data().toInt()));
+                p.tab.onCommand(*again, static_cast<mypc::TreeCommand>(chosen->data().toInt()));
         });
     p.redraw();
 }
@@ -336,12 +339,12 @@ void PocketMyPc::addDrives(const std::vector<std::string>& drives)
     m_parts->tree.addDrives(drives);
 }
 
-core::MyPcTree& PocketMyPc::tree()
+mypc::MyPcTree& PocketMyPc::tree()
 {
     return m_parts->tree;
 }
 
-core::MyPcUpload& PocketMyPc::upload()
+mypc::MyPcUpload& PocketMyPc::upload()
 {
     return m_parts->upload;
 }

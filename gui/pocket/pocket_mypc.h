@@ -2,7 +2,7 @@
 
 // File: gui/pocket/pocket_mypc.h
 // The My PC view of the handheld window: the tree of control 1080 over
-// pocket::core::MyPcTree (the handheld's "PDA" and the PC's drives), its
+// pocket::mypc::MyPcTree (the handheld's "PDA" and the PC's drives), its
 // tap-and-hold menus "PCD", "PCF", "PDAD" and "PDAF" through MyPcTab, the
 // progress dialog of downloads and uploads, and the search result list.
 // Expanding a PC folder asks the PC for its list; expanding a handheld
@@ -21,11 +21,20 @@ class HttpFetch;
 class Ui;
 }
 
-namespace pocket::core {
+namespace pocket::device {
 class DeviceRoot;
+}
+
+namespace pocket::link {
+class PcLink;
+}
+
+namespace pocket::mypc {
 class MyPcTree;
 class MyPcUpload;
-class PcLink;
+}
+
+namespace pocket::settings {
 struct PdaSettings;
 }
 
@@ -42,8 +51,8 @@ struct MyPcViewHooks {
 
 class PocketMyPc {
 public:
-    PocketMyPc(platform::EventLoop& loop, platform::Ui& ui, ::pocket::core::PcLink& link,
-        const ::pocket::core::PdaSettings& settings, const ::pocket::core::DeviceRoot& device,
+    PocketMyPc(platform::EventLoop& loop, platform::Ui& ui, ::pocket::link::PcLink& link,
+        const ::pocket::settings::PdaSettings& settings, const ::pocket::device::DeviceRoot& device,
         platform::HttpFetch& fetch, QTreeWidget& tree, MyPcViewHooks hooks);
     ~PocketMyPc();
 
@@ -51,9 +60,9 @@ public:
     void resetTree();
     void addDrives(const std::vector<std::string>& drives);
 
-    ::pocket::core::MyPcTree& tree();
+    ::pocket::mypc::MyPcTree& tree();
     // The upload to the PC, which mail attachments from the handheld use too.
-    ::pocket::core::MyPcUpload& upload();
+    ::pocket::mypc::MyPcUpload& upload();
     // Redraws the widget from the model now instead of after the current event.
     void redraw();
 

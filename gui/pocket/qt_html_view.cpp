@@ -3,8 +3,8 @@
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/qt_string.h"
 #include "platform/result.h"
-#include "pocket/core/viewer_address.h"
-#include "pocket/core/viewer_page_loader.h"
+#include "pocket/viewer/viewer_address.h"
+#include "pocket/viewer/viewer_page_loader.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -18,7 +18,7 @@ namespace {
     class LoaderBrowser final : public QTextBrowser {
     public:
         using QTextBrowser::QTextBrowser;
-        ::pocket::core::PageLoader* loader = nullptr;
+        ::pocket::viewer::PageLoader* loader = nullptr;
         const std::string* pageAddress = nullptr;
 
         QVariant loadResource(int type, const QUrl& name) override
@@ -47,7 +47,7 @@ namespace {
 
 } // namespace
 
-QtHtmlView::QtHtmlView(QTextBrowser& browser, ::pocket::core::PageLoader& loader)
+QtHtmlView::QtHtmlView(QTextBrowser& browser, ::pocket::viewer::PageLoader& loader)
     : m_browser(browser)
     , m_loader(loader)
 {
@@ -57,7 +57,7 @@ QtHtmlView::QtHtmlView(QTextBrowser& browser, ::pocket::core::PageLoader& loader
     }
     m_browser.setOpenLinks(false);
     QObject::connect(&m_browser, &QTextBrowser::anchorClicked, &m_browser, [this](const QUrl& link) {
-        const std::string target = ::pocket::core::resolveReference(m_address, toUtf8(link.toString()));
+        const std::string target = ::pocket::viewer::resolveReference(m_address, toUtf8(link.toString()));
         if (onLink)
             onLink(target);
         else

@@ -2,20 +2,20 @@
 
 // File: gui/pocket/qt_html_view.h
 // The HTML control of the handheld: a text browser whose pages, images and
-// style sheets load through pocket::core::PageLoader (the PC's web server
+// style sheets load through pocket::viewer::PageLoader (the PC's web server
 // over the HTTP stand-in, or files of the device root). Loads are
 // synchronous, so stop() has nothing to interrupt. A tapped link opens in
 // the same view. QtWebTab is the rest of the web tab: the address box of the
 // main dialog. GUI thread only.
 
-#include "pocket/core/web_viewer.h"
+#include "pocket/viewer/web_viewer.h"
 
 #include <QTextBrowser>
 
 #include <functional>
 #include <string>
 
-namespace pocket::core {
+namespace pocket::viewer {
 class PageLoader;
 }
 
@@ -27,10 +27,10 @@ class QtMainDialog;
 // to the QtHtmlView that shows pages in it.
 QTextBrowser* makeLoaderBrowser(QWidget* parent);
 
-class QtHtmlView final : public ::pocket::core::HtmlView {
+class QtHtmlView final : public ::pocket::viewer::HtmlView {
 public:
     // Shows pages in `browser`, which must outlive this view.
-    QtHtmlView(QTextBrowser& browser, ::pocket::core::PageLoader& loader);
+    QtHtmlView(QTextBrowser& browser, ::pocket::viewer::PageLoader& loader);
 
     void navigate(const std::string& url) override;
     void refresh() override;
@@ -42,11 +42,11 @@ public:
 
 private:
     QTextBrowser& m_browser;
-    ::pocket::core::PageLoader& m_loader;
+    ::pocket::viewer::PageLoader& m_loader;
     std::string m_address;
 };
 
-class QtWebTab final : public ::pocket::core::WebTabView {
+class QtWebTab final : public ::pocket::viewer::WebTabView {
 public:
     explicit QtWebTab(QtMainDialog& dialog)
         : m_dialog(dialog)

@@ -1,7 +1,7 @@
 #include "gui/pocket/qt_mail_composer.h"
 
 #include "gui/qt_string.h"
-#include "pocket/core/mail_sender.h"
+#include "pocket/mail/mail_sender.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -14,7 +14,7 @@
 
 namespace gui::handheld {
 
-QtMailComposer::QtMailComposer(::pocket::core::MailComposer& composer, ::pocket::core::MailSender& sender,
+QtMailComposer::QtMailComposer(::pocket::mail::MailComposer& composer, ::pocket::mail::MailSender& sender,
     platform::Ui& ui, QWidget* parent)
     : QDialog(parent)
     , m_composer(composer)
@@ -101,7 +101,7 @@ std::optional<std::string> QtMailComposer::askFileName()
             this, QStringLiteral("파일명 입력"), QStringLiteral("파일명"), QLineEdit::Normal, QString(), &ok);
         if (!ok)
             return std::nullopt;
-        if (auto name = ::pocket::core::acceptFileName(m_ui, toUtf8(typed)))
+        if (auto name = ::pocket::mail::acceptFileName(m_ui, toUtf8(typed)))
             return name;
     }
 }

@@ -3,10 +3,10 @@
 // File: gui/pocket/qt_mail_composer.h
 // The mail composer window of the handheld ("메일 쓰기"): To, subject and
 // text, the attachment list, and "보내기", "첨부", "저 장", "종 료".
-// pocket::core::MailComposer keeps the mail and its rules; MailSender sends
+// pocket::mail::MailComposer keeps the mail and its rules; MailSender sends
 // it to the PC in pieces. GUI thread only.
 
-#include "pocket/core/mail_composer.h"
+#include "pocket/mail/mail_composer.h"
 
 #include <QDialog>
 
@@ -16,15 +16,15 @@ class QLineEdit;
 class QListWidget;
 class QTextEdit;
 
-namespace pocket::core {
+namespace pocket::mail {
 class MailSender;
 }
 
 namespace gui::handheld {
 
-class QtMailComposer final : public QDialog, public ::pocket::core::ComposerDialogs {
+class QtMailComposer final : public QDialog, public ::pocket::mail::ComposerDialogs {
 public:
-    QtMailComposer(::pocket::core::MailComposer& composer, ::pocket::core::MailSender& sender,
+    QtMailComposer(::pocket::mail::MailComposer& composer, ::pocket::mail::MailSender& sender,
         platform::Ui& ui, QWidget* parent = nullptr);
 
     // The options sheet, when the send folder is missing.
@@ -48,8 +48,8 @@ private:
     void collect();
     void refresh();
 
-    ::pocket::core::MailComposer& m_composer;
-    ::pocket::core::MailSender& m_sender;
+    ::pocket::mail::MailComposer& m_composer;
+    ::pocket::mail::MailSender& m_sender;
     platform::Ui& m_ui;
     QLineEdit* m_to = nullptr;
     QLineEdit* m_subject = nullptr;

@@ -2,7 +2,7 @@
 
 #include "gui/pocket/qt_html_view.h"
 #include "gui/qt_string.h"
-#include "pocket/core/frame_layout.h"
+#include "pocket/app/frame_layout.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -17,7 +17,7 @@
 
 namespace gui::handheld {
 
-namespace frame = ::pocket::core::frame;
+namespace frame = ::pocket::app;
 
 namespace {
 

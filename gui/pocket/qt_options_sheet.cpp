@@ -2,10 +2,10 @@
 
 #include "gui/qt_string.h"
 #include "platform/ui.h"
-#include "pocket/core/file_options_dialog.h"
-#include "pocket/core/frame_layout.h"
-#include "pocket/core/pda_settings.h"
-#include "pocket/core/settings_store.h"
+#include "pocket/app/frame_layout.h"
+#include "pocket/settings/file_options_dialog.h"
+#include "pocket/settings/pda_settings.h"
+#include "pocket/settings/settings_store.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,11 +24,11 @@
 
 namespace gui::handheld {
 
-using ::pocket::core::OptionsPage;
+using ::pocket::settings::OptionsPage;
 
 namespace {
 
-    constexpr int kSheetHeight = kScreenHeight - ::pocket::core::frame::kTitleBandHeight - kMenuBarHeight;
+    constexpr int kSheetHeight = kScreenHeight - ::pocket::app::kTitleBandHeight - kMenuBarHeight;
 
     QLineEdit* lineEdit(QWidget* parent, std::size_t maxChars, bool masked = false)
     {
@@ -41,8 +41,8 @@ namespace {
 
 } // namespace
 
-QtOptionsSheet::QtOptionsSheet(::pocket::core::OptionsSheet& sheet, ::pocket::core::SettingsStore& store,
-    ::pocket::core::PdaSettings& settings, platform::Ui& ui, PocketScreen screen, QWidget* parent)
+QtOptionsSheet::QtOptionsSheet(::pocket::settings::OptionsSheet& sheet, ::pocket::settings::SettingsStore& store,
+    ::pocket::settings::PdaSettings& settings, platform::Ui& ui, PocketScreen screen, QWidget* parent)
     : QDialog(parent)
     , m_sheet(sheet)
     , m_store(store)
@@ -90,13 +90,13 @@ QWidget* QtOptionsSheet::buildAccounts()
     auto* box = new QWidget(this);
     auto* layout = new QFormLayout(box);
     m_accounts.msn = new QCheckBox(QStringLiteral(" MSN 메신저"), box);
-    m_accounts.msnId = lineEdit(box, ::pocket::core::kMsnTextBytes);
-    m_accounts.msnPassword = lineEdit(box, ::pocket::core::kMsnTextBytes, true);
+    m_accounts.msnId = lineEdit(box, ::pocket::settings::kMsnTextBytes);
+    m_accounts.msnPassword = lineEdit(box, ::pocket::settings::kMsnTextBytes, true);
     m_accounts.icq = new QCheckBox(QStringLiteral(" ICQ 메신저"), box);
-    m_accounts.icqId = lineEdit(box, ::pocket::core::kAccountChars);
+    m_accounts.icqId = lineEdit(box, ::pocket::settings::kAccountChars);
     m_accounts.icqId->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
-    m_accounts.icqPassword = lineEdit(box, ::pocket::core::kAccountChars, true);
+    m_accounts.icqPassword = lineEdit(box, ::pocket::settings::kAccountChars, true);
     layout->addRow(m_accounts.msn);
     layout->addRow(QStringLiteral("E-mail"), m_accounts.msnId);
     layout->addRow(QStringLiteral("Password"), m_accounts.msnPassword);
@@ -111,7 +111,7 @@ QWidget* QtOptionsSheet::buildConnections()
 {
     auto* box = new QWidget(this);
     auto* layout = new QFormLayout(box);
-    m_connections.pcIp = lineEdit(box, ::pocket::core::kPcFieldChars);
+    m_connections.pcIp = lineEdit(box, ::pocket::settings::kPcFieldChars);
     layout->addRow(QStringLiteral("PC IP :"), m_connections.pcIp);
     auto* fileOptions = new QPushButton(QStringLiteral("파일 옵션"), box);
     layout->addRow(fileOptions);
@@ -148,7 +148,7 @@ QWidget* QtOptionsSheet::buildFolders()
     layout->setContentsMargins(0, 0, 0, 0);
     auto* mail = new QGroupBox(QStringLiteral("메일"), box);
     auto* mailLayout = new QFormLayout(mail);
-    m_folders.inbox = lineEdit(mail, ::pocket::core::kInboxChars);
+    m_folders.inbox = lineEdit(mail, ::pocket::settings::kInboxChars);
     m_folders.period = new QComboBox(mail);
     for (const char* item : { "1일", "5일", "10일", "30일", "모두보기" })
         m_folders.period->addItem(QString::fromUtf8(item));
@@ -159,7 +159,7 @@ QWidget* QtOptionsSheet::buildFolders()
     auto* folders = new QGroupBox(QStringLiteral("폴더"), box);
     auto* folderLayout = new QFormLayout(folders);
     for (QLineEdit** edit : { &m_folders.web, &m_folders.file, &m_folders.sendMail }) {
-        *edit = lineEdit(folders, ::pocket::core::kPathChars);
+        *edit = lineEdit(folders, ::pocket::settings::kPathChars);
         auto* chooser = new QToolButton(folders);
         chooser->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
         QLineEdit* target = *edit;
@@ -310,7 +310,7 @@ void QtOptionsSheet::chooseFolder(QLineEdit* edit)
 
 void QtOptionsSheet::openFileOptions()
 {
-    ::pocket::core::FileOptionsDialog logic(m_store, m_settings, m_ui);
+    ::pocket::settings::FileOptionsDialog logic(m_store, m_settings, m_ui);
     const auto fields = logic.show();
     QDialog dialog(this);
     dialog.setWindowTitle(QStringLiteral("Option"));
@@ -318,9 +318,9 @@ void QtOptionsSheet::openFileOptions()
     auto* layout = new QFormLayout(&dialog);
     auto* list = new QComboBox(&dialog);
     auto* size = new QComboBox(&dialog);
-    for (const auto& item : ::pocket::core::FileOptionsDialog::fileListItems())
+    for (const auto& item : ::pocket::settings::FileOptionsDialog::fileListItems())
         list->addItem(toQString(item));
-    for (const auto& item : ::pocket::core::FileOptionsDialog::fileSizeItems())
+    for (const auto& item : ::pocket::settings::FileOptionsDialog::fileSizeItems())
         size->addItem(toQString(item));
     list->setCurrentText(toQString(fields.maxFileList));
     size->setCurrentText(toQString(fields.maxFileSize));

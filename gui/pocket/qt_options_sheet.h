@@ -3,12 +3,12 @@
 // File: gui/pocket/qt_options_sheet.h
 // The options sheet ("환경설정") of the handheld: the pages "Accounts",
 // "Connections" and "Folder setup", each with "적용" and "취소", as a
-// full-screen sheet of the emulated device. pocket::core::OptionsSheet holds
+// full-screen sheet of the emulated device. pocket::settings::OptionsSheet holds
 // the fields and decides; a page is filled from it the first time it shows,
 // and its widgets are copied back before "적용". GUI thread only.
 
 #include "gui/pocket/pocket_screen.h"
-#include "pocket/core/options_sheet.h"
+#include "pocket/settings/options_sheet.h"
 
 #include <QDialog>
 
@@ -19,7 +19,7 @@ class QComboBox;
 class QLineEdit;
 class QTabWidget;
 
-namespace pocket::core {
+namespace pocket::settings {
 class SettingsStore;
 struct PdaSettings;
 }
@@ -32,8 +32,8 @@ namespace gui::handheld {
 
 class QtOptionsSheet final : public QDialog {
 public:
-    QtOptionsSheet(::pocket::core::OptionsSheet& sheet, ::pocket::core::SettingsStore& store,
-        ::pocket::core::PdaSettings& settings, platform::Ui& ui, PocketScreen screen,
+    QtOptionsSheet(::pocket::settings::OptionsSheet& sheet, ::pocket::settings::SettingsStore& store,
+        ::pocket::settings::PdaSettings& settings, platform::Ui& ui, PocketScreen screen,
         QWidget* parent = nullptr);
 
     // Opens the sheet on its first page.
@@ -65,7 +65,7 @@ public:
     const ConnectionsWidgets& connections() const { return m_connections; }
     const FolderWidgets& folders() const { return m_folders; }
     // "적용" of a page, as the button does it.
-    void applyPage(::pocket::core::OptionsPage page);
+    void applyPage(::pocket::settings::OptionsPage page);
 
 protected:
     void reject() override;
@@ -74,7 +74,7 @@ private:
     QWidget* buildAccounts();
     QWidget* buildConnections();
     QWidget* buildFolders();
-    QWidget* page(QWidget* content, ::pocket::core::OptionsPage which);
+    QWidget* page(QWidget* content, ::pocket::settings::OptionsPage which);
     void onPageShown(int index);
     void fillAccounts();
     void fillConnections();
@@ -83,18 +83,18 @@ private:
     void chooseFolder(QLineEdit* edit);
     void openFileOptions();
 
-    ::pocket::core::OptionsSheet& m_sheet;
-    ::pocket::core::SettingsStore& m_store;
-    ::pocket::core::PdaSettings& m_settings;
+    ::pocket::settings::OptionsSheet& m_sheet;
+    ::pocket::settings::SettingsStore& m_store;
+    ::pocket::settings::PdaSettings& m_settings;
     platform::Ui& m_ui;
     PocketScreen m_screen;
     QTabWidget* m_tabs = nullptr;
     AccountsWidgets m_accounts;
     ConnectionsWidgets m_connections;
     FolderWidgets m_folders;
-    ::pocket::core::AccountsFields* m_accountFields = nullptr;
-    ::pocket::core::ConnectionsFields* m_connectionFields = nullptr;
-    ::pocket::core::FolderFields* m_folderFields = nullptr;
+    ::pocket::settings::AccountsFields* m_accountFields = nullptr;
+    ::pocket::settings::ConnectionsFields* m_connectionFields = nullptr;
+    ::pocket::settings::FolderFields* m_folderFields = nullptr;
     bool m_filling = false;
 };
 

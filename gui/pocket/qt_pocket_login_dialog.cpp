@@ -1,8 +1,8 @@
 #include "gui/pocket/qt_pocket_login_dialog.h"
 
 #include "gui/qt_string.h"
-#include "pocket/core/frame_layout.h"
-#include "pocket/core/pda_settings.h"
+#include "pocket/app/frame_layout.h"
+#include "pocket/settings/pda_settings.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -14,7 +14,7 @@ namespace gui::handheld {
 
 namespace {
 
-    constexpr int kDialogHeight = kScreenHeight - ::pocket::core::frame::kTitleBandHeight - kMenuBarHeight;
+    constexpr int kDialogHeight = kScreenHeight - ::pocket::app::kTitleBandHeight - kMenuBarHeight;
 
     // The banner at the top of the dialog: the program's name over a PC and a
     // handheld joined by a line.
@@ -85,14 +85,14 @@ QtPocketLoginDialog::QtPocketLoginDialog(PocketScreen screen, QWidget* parent)
     auto* idLabel = new QLabel(QStringLiteral("아이디"), this);
     idLabel->setGeometry(screen.rect(20, 84, 60, 20));
     m_id = new QLineEdit(this);
-    m_id->setMaxLength(static_cast<int>(::pocket::core::kPcFieldChars));
+    m_id->setMaxLength(static_cast<int>(::pocket::settings::kPcFieldChars));
     m_id->setGeometry(screen.rect(84, 84, 136, 20));
 
     auto* passwordLabel = new QLabel(QStringLiteral("비밀번호"), this);
     passwordLabel->setGeometry(screen.rect(20, 112, 60, 20));
     m_password = new QLineEdit(this);
     m_password->setEchoMode(QLineEdit::Password);
-    m_password->setMaxLength(static_cast<int>(::pocket::core::kPcFieldChars));
+    m_password->setMaxLength(static_cast<int>(::pocket::settings::kPcFieldChars));
     m_password->setGeometry(screen.rect(84, 112, 136, 20));
 
     m_remember = new QCheckBox(QStringLiteral("저 장"), this);

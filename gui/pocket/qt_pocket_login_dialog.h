@@ -3,11 +3,11 @@
 // File: gui/pocket/qt_pocket_login_dialog.h
 // The handheld's log-in dialog ("접속하기"): the banner, "아이디",
 // "비밀번호", "저 장" and the buttons "접속" and "취소", as a full-screen
-// dialog of the emulated device. pocket::core::LoginDialog decides; this
+// dialog of the emulated device. pocket::link::LoginDialog decides; this
 // shows its fields and passes the buttons on. GUI thread only.
 
 #include "gui/pocket/pocket_screen.h"
-#include "pocket/core/login_dialog.h"
+#include "pocket/link/login_dialog.h"
 
 #include <QDialog>
 
@@ -17,10 +17,10 @@ class QPushButton;
 
 namespace gui::handheld {
 
-class QtPocketLoginDialog final : public QDialog, public ::pocket::core::LoginDialogView {
+class QtPocketLoginDialog final : public QDialog, public ::pocket::link::LoginDialogView {
 public:
     explicit QtPocketLoginDialog(PocketScreen screen, QWidget* parent = nullptr);
-    void setLogic(::pocket::core::LoginDialog* logic) { m_logic = logic; }
+    void setLogic(::pocket::link::LoginDialog* logic) { m_logic = logic; }
 
     void setFields(const std::string& id, const std::string& password, bool remember) override;
     void focusId() override;
@@ -37,7 +37,7 @@ protected:
     void reject() override;
 
 private:
-    ::pocket::core::LoginDialog* m_logic = nullptr;
+    ::pocket::link::LoginDialog* m_logic = nullptr;
     QLineEdit* m_id = nullptr;
     QLineEdit* m_password = nullptr;
     QCheckBox* m_remember = nullptr;

@@ -13,7 +13,7 @@
 
 namespace gui::handheld {
 
-namespace frame = ::pocket::core::frame;
+namespace frame = ::pocket::app;
 
 namespace {
 

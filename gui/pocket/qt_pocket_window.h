@@ -10,7 +10,7 @@
 // the callbacks. GUI thread only.
 
 #include "gui/pocket/pocket_screen.h"
-#include "pocket/core/frame_view.h"
+#include "pocket/app/frame_view.h"
 
 #include <QMap>
 #include <QWidget>
@@ -23,7 +23,7 @@ class QtMainDialog;
 
 class QtTitleBand;
 
-class QtPocketWindow final : public QWidget, public ::pocket::core::frame::FrameView {
+class QtPocketWindow final : public QWidget, public ::pocket::app::FrameView {
 public:
     explicit QtPocketWindow(PocketScreen screen = {}, QWidget* parent = nullptr);
 
@@ -42,7 +42,7 @@ public:
     // FrameView.
     void loadViewBitmaps() override { }
     void freeViewBitmaps() override { }
-    bool createMenuBar(int resource, const std::vector<::pocket::core::frame::Menu>& menus) override;
+    bool createMenuBar(int resource, const std::vector<::pocket::app::Menu>& menus) override;
     void showMenuBar(int resource) override;
     void sizeToScreen() override;
     void createMainDialog(int top) override;

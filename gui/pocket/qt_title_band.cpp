@@ -1,7 +1,7 @@
 #include "gui/pocket/qt_title_band.h"
 
 #include "gui/qt_string.h"
-#include "pocket/core/frame_layout.h"
+#include "pocket/app/frame_layout.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -13,7 +13,7 @@ QtTitleBand::QtTitleBand(PocketScreen screen, QWidget* parent)
     , m_screen(screen)
 {
     setObjectName(QStringLiteral("titleBand"));
-    setGeometry(screen.rect(0, 0, kScreenWidth, ::pocket::core::frame::kTitleBandHeight));
+    setGeometry(screen.rect(0, 0, kScreenWidth, ::pocket::app::kTitleBandHeight));
     m_clock = new QLabel(this);
     m_clock->setFont(screen.font(::pocket::device::ClockLook::kFontHeight, true));
     m_clock->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
@@ -39,7 +39,7 @@ void QtTitleBand::drawClock(const std::string& text)
 
 std::optional<::pocket::device::Rect> QtTitleBand::clientArea()
 {
-    return ::pocket::device::Rect { 0, 0, kScreenWidth, ::pocket::core::frame::kTitleBandHeight };
+    return ::pocket::device::Rect { 0, 0, kScreenWidth, ::pocket::app::kTitleBandHeight };
 }
 
 void QtTitleBand::paintEvent(QPaintEvent*)

@@ -11,7 +11,7 @@
 
 namespace gui::handheld {
 
-namespace frame = ::pocket::core::frame;
+namespace frame = ::pocket::app;
 
 bool hasDisplay()
 {

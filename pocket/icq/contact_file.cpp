@@ -1,7 +1,7 @@
 #include "pocket/icq/contact_file.h"
 
-#include "pocket/core/device_root.h"
-#include "pocket/core/pda_settings.h"
+#include "pocket/device/device_root.h"
+#include "pocket/settings/pda_settings.h"
 
 #include <algorithm>
 #include <fstream>
@@ -23,7 +23,7 @@ std::string readAll(const std::filesystem::path& file)
 
 std::filesystem::path contactFilePath(const std::filesystem::path& deviceRoot, std::uint32_t ownUin)
 {
-    return core::DeviceRoot(deviceRoot).toLocal(std::string(core::kServiceHome) + "\\icq_" + std::to_string(ownUin));
+    return device::DeviceRoot(deviceRoot).toLocal(std::string(settings::kServiceHome) + "\\icq_" + std::to_string(ownUin));
 }
 
 void ensureContactFile(const std::filesystem::path& file)

@@ -1,6 +1,6 @@
 #include "pocket/icq/icq_link.h"
 
-#include "pocket/core/link_messages.h"
+#include "pocket/link/link_messages.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,12 +11,12 @@
 
 namespace pocket::icq {
 
-SocketIcqLink::SocketIcqLink(core::SocketClient& client, platform::MessageTarget& window)
+SocketIcqLink::SocketIcqLink(link::SocketClient& client, platform::MessageTarget& window)
     : m_client(client)
 {
-    m_client.setTitleForKind(core::kLinkKindIcq);
-    m_client.setKind(core::kLinkKindIcq);
-    m_client.setReceiveMode(core::ReceiveMode::Readiness);
+    m_client.setTitleForKind(link::kLinkKindIcq);
+    m_client.setKind(link::kLinkKindIcq);
+    m_client.setReceiveMode(link::ReceiveMode::Readiness);
     m_client.setNotifyOnClose(false);
     m_client.setWindow(&window);
 }
@@ -27,7 +27,7 @@ bool SocketIcqLink::open(const std::string& host, std::uint16_t port, bool hostI
     m_client.setHost(host);
     m_client.setPort(port);
     m_client.setHostIsAddress(hostIsAddress);
-    m_client.setReceiveMode(core::ReceiveMode::Readiness);
+    m_client.setReceiveMode(link::ReceiveMode::Readiness);
     return m_client.open();
 }
 

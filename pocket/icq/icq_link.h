@@ -8,8 +8,8 @@
 // FLAP frame off the socket without blocking. Window thread only, except
 // send(), which the window thread alone calls as well.
 
-#include "pocket/core/socket_client.h"
 #include "pocket/icq/flap_splitter.h"
+#include "pocket/link/socket_client.h"
 
 #include <cstdint>
 #include <string>
@@ -46,7 +46,7 @@ public:
 class SocketIcqLink final : public IcqLink {
 public:
     // The client's window must route 5025 and 5026 to the session.
-    SocketIcqLink(core::SocketClient& client, platform::MessageTarget& window);
+    SocketIcqLink(link::SocketClient& client, platform::MessageTarget& window);
 
     bool open(const std::string& host, std::uint16_t port, bool hostIsAddress) override;
     void close() override;
@@ -56,7 +56,7 @@ public:
     std::uint32_t localAddress() const override;
 
 private:
-    core::SocketClient& m_client;
+    link::SocketClient& m_client;
     FlapSplitter m_splitter;
 };
 

@@ -60,7 +60,7 @@ protected:
     platform::PollEventLoop loop { clock };
     platform::testing::FakeUi ui;
     pocket::ink::testing::TempFolder folder;
-    core::SocketClient client { loop, ui, [](std::chrono::milliseconds) { } };
+    link::SocketClient client { loop, ui, [](std::chrono::milliseconds) { } };
     StatusLog status;
     Listener listener;
     platform::MessageTarget wake;

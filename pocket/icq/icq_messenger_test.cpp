@@ -1,5 +1,5 @@
-#include "pocket/icq/icq_messenger.h"
 #include "pocket/icq/contact_file.h"
+#include "pocket/icq/icq_messenger.h"
 #include "pocket/icq/icq_page.h"
 #include "pocket/icq/testing/fake_link.h"
 #include "pocket/icq/testing/fake_views.h"
@@ -228,7 +228,7 @@ TEST_F(IcqMessengerTest, EndOfOfflineMessagesDeletesThemAndAsksForEveryonesInfor
 TEST_F(IcqMessengerTest, StatusCommandsMenuAndReset)
 {
     signOn({ "11111" });
-    core::PdaSettings settings;
+    settings::PdaSettings settings;
     IcqPage commands(messenger, settings);
     EXPECT_FALSE(commands.onCommand(command::kAddContact, "")); // A dialog of the page's own.
     EXPECT_TRUE(commands.onCommand(command::kStatusOccupied, ""));

@@ -2,7 +2,7 @@
 
 namespace pocket::icq {
 
-IcqPage::IcqPage(IcqMessenger& messenger, const core::PdaSettings& settings)
+IcqPage::IcqPage(IcqMessenger& messenger, const settings::PdaSettings& settings)
     : m_messenger(messenger)
     , m_settings(settings)
 {

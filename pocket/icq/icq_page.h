@@ -7,8 +7,8 @@
 // dialogs call IcqMessenger::addFromDialog(), broadcast() and contactInfo().
 // Window thread only.
 
-#include "pocket/core/pda_settings.h"
 #include "pocket/icq/icq_messenger.h"
+#include "pocket/settings/pda_settings.h"
 
 #include <string_view>
 
@@ -16,7 +16,7 @@ namespace pocket::icq {
 
 class IcqPage {
 public:
-    IcqPage(IcqMessenger& messenger, const core::PdaSettings& settings);
+    IcqPage(IcqMessenger& messenger, const settings::PdaSettings& settings);
 
     // Runs a menu command; `selected` is the ICQ number of the contact the
     // contact menu belongs to. False for commands this table does not hold.
@@ -30,7 +30,7 @@ private:
     static const Entry kCommands[];
 
     IcqMessenger& m_messenger;
-    const core::PdaSettings& m_settings;
+    const settings::PdaSettings& m_settings;
 };
 
 } // namespace pocket::icq

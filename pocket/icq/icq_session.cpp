@@ -1,8 +1,8 @@
 #include "pocket/icq/icq_session.h"
 
-#include "pocket/core/link_messages.h"
 #include "pocket/icq/contact_file.h"
 #include "pocket/icq/icq_snacs.h"
+#include "pocket/link/link_messages.h"
 
 #include <charconv>
 
@@ -53,9 +53,9 @@ IcqSession::~IcqSession()
 
 platform::LResult IcqSession::onMessage(int msg, platform::WParam, platform::LParam)
 {
-    if (msg == core::kMsgIcqReadable)
+    if (msg == link::kMsgIcqReadable)
         return onReadable();
-    if (msg == core::kMsgIcqClosed)
+    if (msg == link::kMsgIcqClosed)
         onConnectionEnded();
     return 0;
 }

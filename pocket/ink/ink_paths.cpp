@@ -1,6 +1,6 @@
 #include "pocket/ink/ink_paths.h"
 
-#include "pocket/core/device_root.h"
+#include "pocket/device/device_root.h"
 
 #include <cstdio>
 
@@ -117,7 +117,7 @@ std::string_view fileNameOf(std::string_view handheldPath)
 
 std::filesystem::path hostPath(const std::filesystem::path& deviceRoot, std::string_view handheldPath)
 {
-    return core::DeviceRoot(deviceRoot).toLocal(handheldPath);
+    return device::DeviceRoot(deviceRoot).toLocal(handheldPath);
 }
 
 } // namespace pocket::ink

@@ -4,7 +4,7 @@
 // One MSN connection (the notification session's or a chat's) as the
 // protocol code sees it: open, send a command text, close, and whole units
 // (lines, and MSG lines with their payload) delivered on the window thread.
-// SocketMsnLink implements it over pocket::core::SocketClient; tests use a
+// SocketMsnLink implements it over pocket::link::SocketClient; tests use a
 // fake that records what was sent.
 
 #include "pocket/msn/msn_wire.h"

@@ -1,7 +1,7 @@
 #include "pocket/msn/msn_session.h"
 
 #include "platform/profile.h"
-#include "pocket/core/link_messages.h"
+#include "pocket/link/link_messages.h"
 
 #include <utility>
 
@@ -51,7 +51,7 @@ MsnSession::MsnSession(platform::EventLoop& loop, platform::Ui& ui, MsnLinkFacto
     , m_link(links.createLink())
 {
     m_link->setHandlers([this](std::vector<MsnUnit> units) { handleUnits(std::move(units)); },
-        [this] { m_loop.post(this, core::kMsgMsnClosed); });
+        [this] { m_loop.post(this, link::kMsgMsnClosed); });
 }
 
 MsnSession::~MsnSession()
@@ -127,7 +127,7 @@ bool MsnSession::sendCommand(std::string_view text)
     if (!m_link->send(copy)) {
         m_linkInUse = false;
         m_ui.messageBox(session_text::kTitle, session_text::kNetworkTrouble, platform::Icon::Warning);
-        m_loop.post(this, core::kMsgMsnClosed);
+        m_loop.post(this, link::kMsgMsnClosed);
         return false;
     }
     return true;
@@ -154,7 +154,7 @@ void MsnSession::postCommand(int message, std::string text)
 platform::LResult MsnSession::onMessage(int message, platform::WParam wParam, platform::LParam)
 {
     switch (message) {
-    case core::kMsgMsnClosed:
+    case link::kMsgMsnClosed:
         onConnectionEnded();
         return 0;
     case msg::kRenameCommand:

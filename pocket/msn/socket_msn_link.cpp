@@ -1,6 +1,6 @@
 #include "pocket/msn/socket_msn_link.h"
 
-#include "pocket/core/link_messages.h"
+#include "pocket/link/link_messages.h"
 
 #include <sys/socket.h>
 
@@ -14,12 +14,12 @@ namespace {
     constexpr std::size_t kReadBytes = 1024;
 } // namespace
 
-SocketMsnLink::SocketMsnLink(platform::EventLoop& loop, platform::Ui& ui, core::SleepFunction sleep)
+SocketMsnLink::SocketMsnLink(platform::EventLoop& loop, platform::Ui& ui, link::SleepFunction sleep)
     : m_client(loop, ui, std::move(sleep))
 {
-    m_client.setTitleForKind(core::kLinkKindMsn);
-    m_client.setKind(core::kLinkKindMsn);
-    m_client.setReceiveMode(core::ReceiveMode::Readiness);
+    m_client.setTitleForKind(link::kLinkKindMsn);
+    m_client.setKind(link::kLinkKindMsn);
+    m_client.setReceiveMode(link::ReceiveMode::Readiness);
     m_client.setWindow(this);
 }
 
@@ -57,11 +57,11 @@ bool SocketMsnLink::send(std::string_view bytes)
 
 platform::LResult SocketMsnLink::onMessage(int msg, platform::WParam, platform::LParam)
 {
-    if (msg == core::kMsgMsnBlockQueued)
+    if (msg == link::kMsgMsnBlockQueued)
         return readAvailable();
     // The reader reports the end after readAvailable() has closed the
     // connection; a newer connection opened since then is not affected.
-    if (msg == core::kMsgMsnClosed && !m_client.isOpen() && m_peerEnded) {
+    if (msg == link::kMsgMsnClosed && !m_client.isOpen() && m_peerEnded) {
         m_peerEnded = false;
         endConnection();
     }

@@ -8,7 +8,7 @@
 // that breaks the splitter's limits is closed as if the peer had ended it.
 // Window thread only.
 
-#include "pocket/core/socket_client.h"
+#include "pocket/link/socket_client.h"
 #include "pocket/msn/msn_link.h"
 
 #include "platform/event_loop.h"
@@ -17,7 +17,7 @@ namespace pocket::msn {
 
 class SocketMsnLink final : public MsnLink, public platform::MessageTarget {
 public:
-    SocketMsnLink(platform::EventLoop& loop, platform::Ui& ui, core::SleepFunction sleep = {});
+    SocketMsnLink(platform::EventLoop& loop, platform::Ui& ui, link::SleepFunction sleep = {});
     ~SocketMsnLink() override;
 
     bool open(const LinkTarget& target) override;
@@ -34,12 +34,12 @@ private:
     MsnSplitter m_splitter;
     bool m_notifyOnClose = false;
     bool m_peerEnded = false; // The peer (not this program) ended the connection.
-    core::SocketClient m_client;
+    link::SocketClient m_client;
 };
 
 class SocketMsnLinkFactory final : public MsnLinkFactory {
 public:
-    SocketMsnLinkFactory(platform::EventLoop& loop, platform::Ui& ui, core::SleepFunction sleep = {})
+    SocketMsnLinkFactory(platform::EventLoop& loop, platform::Ui& ui, link::SleepFunction sleep = {})
         : m_loop(loop)
         , m_ui(ui)
         , m_sleep(std::move(sleep))
@@ -53,7 +53,7 @@ public:
 private:
     platform::EventLoop& m_loop;
     platform::Ui& m_ui;
-    core::SleepFunction m_sleep;
+    link::SleepFunction m_sleep;
 };
 
 } // namespace pocket::msn

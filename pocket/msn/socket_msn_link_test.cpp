@@ -2,8 +2,8 @@
 
 #include "platform/codec/md5.h"
 #include "platform/poll_event_loop.h"
-#include "pocket/core/link_messages.h"
 #include "platform/testing/fake_ui.h"
+#include "pocket/link/link_messages.h"
 #include "pocket/msn/msn_session.h"
 #include "pocket/msn/testing/scripted_peer.h"
 
@@ -92,8 +92,8 @@ TEST_F(SocketMsnLinkTest, ClosingHereIsNotReportedAsThePeersEnd)
     link.close();
     // A readiness report that was on its way when the link closed, and the
     // end the reader then posts.
-    EXPECT_EQ(link.onMessage(core::kMsgMsnBlockQueued, 0, 0), -1);
-    link.onMessage(core::kMsgMsnClosed, 0, 0);
+    EXPECT_EQ(link.onMessage(link::kMsgMsnBlockQueued, 0, 0), -1);
+    link.onMessage(link::kMsgMsnClosed, 0, 0);
     EXPECT_EQ(closes, 0);
 }
 

@@ -15,8 +15,8 @@
 #include "platform/registry.h"
 #include "platform/testing/manual_clock.h"
 #include "platform/ui.h"
-#include "pocket/core/dial_up.h"
-#include "pocket/core/pda_settings.h"
+#include "pocket/settings/dial_up.h"
+#include "pocket/settings/pda_settings.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -32,7 +32,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-namespace frame = pocket::core::frame;
+namespace frame = pocket::app;
 using gui::handheld::PocketGui;
 
 // Answers every question with OK and shows nothing.
@@ -44,7 +44,7 @@ struct QuietUi final : platform::Ui {
     }
 };
 
-struct NoDialUp final : pocket::core::DialUp {
+struct NoDialUp final : pocket::settings::DialUp {
     std::vector<std::string> phonebookEntries() override { return { "GPRS" }; }
     std::optional<std::vector<std::string>> activeConnections() override { return std::nullopt; }
     bool startDial(const std::string&) override { return false; }
@@ -66,7 +66,7 @@ platform::WallTime fixedTime()
 
 void seed(platform::Registry& registry)
 {
-    const char* key = pocket::core::kSettingsKey;
+    const char* key = pocket::settings::kSettingsKey;
     (void)registry.createKey(key);
     (void)registry.setDword(key, "save", 1);
     (void)registry.setString(key, "SEVER_IP", "192.168.0.10");

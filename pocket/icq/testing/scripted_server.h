@@ -5,8 +5,8 @@
 // plays its steps in order, sending bytes or reading the next FLAP frame
 // from the client. The frames it read are kept for the test to look at.
 
-#include "pocket/core/testing/loopback.h"
 #include "pocket/icq/flap_splitter.h"
+#include "pocket/link/testing/loopback.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -60,7 +60,7 @@ private:
         }
         for (const auto& step : steps) {
             if (step.kind == Step::Send) {
-                core::testing::sendAll(m_fd, step.bytes);
+                link::testing::sendAll(m_fd, step.bytes);
                 continue;
             }
             auto frame = readFrame();
@@ -82,14 +82,14 @@ private:
         for (;;) {
             if (auto next = m_splitter.next())
                 return *next ? std::optional<FlapFrame>(std::move(**next)) : std::nullopt;
-            const auto bytes = core::testing::receiveExactly(m_fd, m_splitter.bytesWanted());
+            const auto bytes = link::testing::receiveExactly(m_fd, m_splitter.bytesWanted());
             if (bytes.empty())
                 return std::nullopt;
             m_splitter.feed(bytes);
         }
     }
 
-    core::testing::LoopbackListener m_listener;
+    link::testing::LoopbackListener m_listener;
     int m_fd = -1;
     FlapSplitter m_splitter;
     mutable std::mutex m_mutex;

@@ -1,0 +1,41 @@
+#pragma once
+
+// File: pocket/link/fetch_to_file.h
+// The handheld's HTTP channel to the PC: result files that a command
+// produced are fetched from the PC's web server into local files, in blocks
+// of 512 bytes. PC file URLs are written "%s:91\serverfolder" and fixed up
+// into http URLs with slashes.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+class HttpFetch;
+class Ui;
+}
+
+namespace pocket::link {
+
+// URL fix-up: a leading "http://" is removed, backslashes become slashes and
+// "http://" is put in front. An empty text shows "You must enter a URL." and
+// gives nothing.
+std::optional<std::string> fixUpUrl(platform::Ui& ui, std::string_view text);
+
+// The scheme and host of a URL in lower case. The path keeps its case: the
+// PC's file names ("Searchfilelist") are found case-sensitively on Linux.
+std::string lowerCaseSchemeAndHost(std::string_view url);
+
+// "%s:%d\name" for a file in the PC's service root.
+std::string pcFileUrl(std::string_view pcAddress, int webPort, std::string_view name);
+
+// Fetches the URL into the local file (created or replaced). Fails on an
+// empty URL, when the PC cannot be reached, on an answer other than 2xx and
+// when the transfer or a write breaks; a failure leaves the local file as it
+// was. The body is written to a ".fetching-XXXXXX" file beside it first. Safe on any thread (uses only `fetch`
+// and, for the fix-up message, `ui`).
+bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view url,
+    const std::filesystem::path& localPath);
+
+} // namespace pocket::link

@@ -1,0 +1,76 @@
+#include "pocket/link/login_dialog.h"
+
+#include "platform/ui.h"
+#include "pocket/link/pc_link.h"
+#include "pocket/settings/pda_settings.h"
+#include "pocket/settings/settings_store.h"
+
+namespace pocket::link {
+
+namespace {
+
+constexpr const char* kTitle = "Quillon";
+constexpr const char* kFailureTitle = "Quillon - 접속 실패!";
+constexpr const char* kNoAddressText = "환경 설정에서 PC IP 를 입력해 주십시오.";
+constexpr const char* kNoIdText = "아이디를 입력해주세요.";
+constexpr const char* kNoPasswordText = "비밀번호를 입력해주세요.";
+constexpr const char* kConnectFailedText = "원인..\n1.PC 프로그램이 실행되어있지 않았을 경우.\n"
+                                           "2.PC의 IP가 사설IP일 경우.\n3.PDA가 인터넷에 연결되어있지 않을 경우.";
+
+} // namespace
+
+LoginDialog::LoginDialog(PcLink& link, settings::SettingsStore& store, settings::PdaSettings& settings, platform::Ui& ui,
+    LoginDialogView& view)
+    : m_link(link)
+    , m_store(store)
+    , m_settings(settings)
+    , m_ui(ui)
+    , m_view(view)
+{
+}
+
+void LoginDialog::show()
+{
+    if (m_settings.save == 1)
+        m_view.setFields(m_settings.myId, m_settings.myPassword, true);
+    else
+        m_view.setFields({}, {}, false);
+}
+
+bool LoginDialog::connect(const std::string& id, const std::string& password, bool remember)
+{
+    if (m_settings.serverIp.empty()) {
+        m_ui.messageBox(kTitle, kNoAddressText, platform::Icon::Warning);
+        return false;
+    }
+    if (id.empty()) {
+        m_ui.messageBox(kTitle, kNoIdText, platform::Icon::Warning);
+        m_view.focusId();
+        return false;
+    }
+    if (password.empty()) {
+        m_ui.messageBox(kTitle, kNoPasswordText, platform::Icon::Warning);
+        m_view.focusPassword();
+        return false;
+    }
+    m_settings.myId = settings::cutToChars(id, settings::kPcFieldChars);
+    m_settings.myPassword = settings::cutToChars(password, settings::kPcFieldChars);
+    m_settings.save = remember ? 1 : 0;
+    (void)m_store.storePcLogin(m_settings);
+
+    if (!m_link.connect()) {
+        m_ui.messageBox(kFailureTitle, kConnectFailedText, platform::Icon::Warning);
+        return false;
+    }
+    (void)m_link.sendLogin(m_settings.myId, m_settings.myPassword);
+    m_view.close();
+    return true;
+}
+
+void LoginDialog::cancel()
+{
+    m_view.close();
+    m_link.clearAttachmentWaiting();
+}
+
+} // namespace pocket::link

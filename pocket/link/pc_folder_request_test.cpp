@@ -1,0 +1,218 @@
+#include "pocket/link/pc_folder_request.h"
+
+#include "platform/http_fetch.h"
+#include "platform/poll_event_loop.h"
+#include "platform/testing/fake_ui.h"
+#include "platform/testing/manual_clock.h"
+#include "pocket/device/device_root.h"
+#include "pocket/link/fetch_to_file.h"
+#include "pocket/link/pc_link.h"
+#include "pocket/link/testing/fake_views.h"
+#include "pocket/link/testing/loopback.h"
+#include "pocket/settings/pda_settings.h"
+#include "proto/command_codes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <unistd.h>
+
+namespace pocket::link {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::answerRecord;
+
+class RecordingFolderView final : public FolderListView {
+public:
+    void showFolder(const std::string& path, const std::vector<FolderEntry>& list) override
+    {
+        shownPath = path;
+        entries = list;
+        ++shown;
+    }
+    void restoreFolder(const std::string& path) override { restored = path; }
+
+    std::string shownPath;
+    std::vector<FolderEntry> entries;
+    int shown = 0;
+    std::string restored;
+};
+
+class PcFolderRequestTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::remove_all(m_root);
+        m_device.prepare();
+        std::filesystem::create_directories(m_root / "Program Files" / "Quillon");
+        m_settings.serverIp = "127.0.0.1";
+        m_settings.pcPort = m_pc.port();
+        m_link.prepare();
+        ASSERT_TRUE(m_link.connect());
+        m_peer = m_pc.accept();
+        ASSERT_GE(m_peer, 0);
+    }
+    void TearDown() override
+    {
+        ::close(m_peer);
+        std::filesystem::remove_all(m_root);
+    }
+
+    // Opens the folder and answers the 306 that arrives with `text`.
+    void openAndAnswer(std::string_view path, std::string text)
+    {
+        int number = m_link.treeRequest().current();
+        ASSERT_TRUE(m_request.open(path));
+        std::string expected = "0xx0:" + std::to_string(number) + " 0xx1:306 0xx2:" + std::string(path);
+        if (expected.back() != '\\')
+            expected += "\\";
+        EXPECT_EQ(testing::receiveUntilNul(m_peer), expected + std::string(1, '\0'));
+        testing::sendAll(m_peer, answerRecord(number, proto::kCodeListFolder, std::move(text)));
+        ASSERT_TRUE(m_loop.runUntil([&] { return m_view.shown > 0 || !m_view.restored.empty(); }, 5s));
+    }
+
+    std::filesystem::path m_root = std::filesystem::temp_directory_path() / ("pocket-folder-" + std::to_string(::getpid()));
+    platform::testing::ManualClock m_clock;
+    platform::PollEventLoop m_loop { m_clock };
+    platform::testing::FakeUi m_ui;
+    testing::LoopbackListener m_pc;
+    testing::FakePcLinkView m_linkView;
+    RecordingFolderView m_view;
+    device::DeviceRoot m_device { m_root };
+    settings::PdaSettings m_settings;
+    platform::HttpFetch m_fetch;
+    PcLink m_link { m_loop, m_ui, m_settings, m_linkView };
+    PcFolderRequest m_request { m_link, m_settings, m_device, m_fetch, m_ui, m_view };
+    int m_peer = -1;
+};
+
+TEST_F(PcFolderRequestTest, ShowsAnInlineList)
+{
+    openAndAnswer("C:", ".1Docs\n0a.txt\n\n");
+    EXPECT_EQ(m_view.shownPath, "C:");
+    EXPECT_EQ(m_view.entries, (std::vector<FolderEntry> { { true, "Docs" }, { false, "a.txt" } }));
+    EXPECT_EQ(m_ui.callCount(), 0u);
+}
+
+TEST_F(PcFolderRequestTest, EmptyFolderShowsNothingItem)
+{
+    openAndAnswer("C:\\empty\\", ".\n");
+    EXPECT_EQ(m_view.shownPath, "C:\\empty");
+    EXPECT_TRUE(m_view.entries.empty());
+    EXPECT_EQ(m_ui.lastText(), "NOTHING ITEM");
+}
+
+TEST_F(PcFolderRequestTest, FetchesALongListFromTheWebServer)
+{
+    std::string list;
+    for (int i = 0; i < 200; ++i)
+        list += "0file" + std::to_string(i) + ".txt\n";
+    list += "\n";
+    testing::OneShotHttpServer web(200, list);
+    m_settings.pcWebPort = web.port();
+    openAndAnswer("C:", "serverfolder");
+    ASSERT_EQ(m_view.entries.size(), 200u);
+    EXPECT_EQ(m_view.entries.back(), (FolderEntry { false, "file199.txt" }));
+    EXPECT_EQ(web.requestHead().substr(0, 22), "GET /serverfolder HTTP");
+}
+
+TEST_F(PcFolderRequestTest, FailedFetchRestoresTheFolder)
+{
+    testing::OneShotHttpServer web(404, "<html>not here</html>");
+    m_settings.pcWebPort = web.port();
+    openAndAnswer("D:", "serverfolder");
+    EXPECT_EQ(m_view.restored, "D:");
+    EXPECT_EQ(m_view.shown, 0);
+    EXPECT_EQ(m_ui.lastText(), "디렉토리 데이터를 받는데 실패하였습니다. \n다시 시도해주세요!");
+}
+
+TEST_F(PcFolderRequestTest, TimeOutRestoresAndIgnoresTheLateAnswer)
+{
+    int number = m_link.treeRequest().current();
+    ASSERT_TRUE(m_request.open("C:"));
+    EXPECT_FALSE(m_request.open("D:")); // One folder request at a time.
+    m_clock.advance(60s);
+    m_loop.processPending();
+    EXPECT_EQ(m_view.restored, "C:");
+    EXPECT_EQ(m_ui.lastText(), "[MYPC]드라이브 FILE LIST 요청 - TIME OUT(timeout val: 60초) \n다시 요청해주십시오.");
+
+    testing::sendAll(m_peer, answerRecord(number, proto::kCodeListFolder, ".0late.txt\n\n"));
+    bool markerSeen = false;
+    m_link.setHandler(999, [&](const proto::PcAnswer&) { markerSeen = true; });
+    testing::sendAll(m_peer, answerRecord(0, 999, "")); // Arrives after the late answer.
+    ASSERT_TRUE(m_loop.runUntil([&] { return markerSeen; }, 5s));
+    EXPECT_EQ(m_view.shown, 0);
+}
+
+TEST(ParseFolderList, ReadsFlagsAndNames)
+{
+    EXPECT_EQ(parseFolderList("0report.txt\n1docs\n\n"),
+        (std::vector<FolderEntry> { { false, "report.txt" }, { true, "docs" } }));
+    EXPECT_EQ(parseFolderList("0a\n\n0hidden-after-empty-line\n"), (std::vector<FolderEntry> { { false, "a" } }));
+    EXPECT_EQ(parseFolderList("0a\n0no-line-feed"), (std::vector<FolderEntry> { { false, "a" } }));
+    EXPECT_TRUE(parseFolderList("\n").empty());
+}
+
+TEST(FixUpUrl, MakesHttpUrlsWithSlashes)
+{
+    platform::testing::FakeUi ui;
+    EXPECT_EQ(fixUpUrl(ui, "10.0.0.2:91\\serverfolder"), "http://10.0.0.2:91/serverfolder");
+    EXPECT_EQ(fixUpUrl(ui, "http://host\\a\\b.html"), "http://host/a/b.html");
+    EXPECT_FALSE(fixUpUrl(ui, ""));
+    EXPECT_EQ(ui.lastText(), "You must enter a URL.");
+    EXPECT_EQ(lowerCaseSchemeAndHost("HTTP://Host:91/Searchfilelist"), "http://host:91/Searchfilelist");
+    EXPECT_EQ(pcFileUrl("1.2.3.4", 91, "serverfolder"), "1.2.3.4:91\\serverfolder");
+}
+
+TEST(FetchToFile, ReplacesTheFileOnlyWithAWholeSuccessfulBody)
+{
+    auto folder = std::filesystem::temp_directory_path() / ("fetch-to-file-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    auto local = folder / "report.txt";
+    auto contents = [&] {
+        std::ifstream in(local, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    std::ofstream(local) << "earlier copy";
+    platform::HttpFetch fetch;
+    platform::testing::FakeUi ui;
+
+    struct Case {
+        const char* name;
+        int status; // 0: nothing listens.
+        bool ok;
+        const char* after;
+    };
+    const Case cases[] = {
+        { "error page", 404, false, "earlier copy" },
+        { "PC not reachable", 0, false, "earlier copy" },
+        { "whole body", 200, true, "new body" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<testing::OneShotHttpServer> web;
+        std::uint16_t port = testing::closedLoopbackPort();
+        if (c.status != 0) {
+            web.emplace(c.status, "new body");
+            port = web->port();
+        }
+        EXPECT_EQ(fetchToFile(fetch, ui, pcFileUrl("127.0.0.1", port, "report.txt"), local), c.ok);
+        EXPECT_EQ(contents(), c.after);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+    }
+
+    // A name at the length limit (84 Korean characters, 252 bytes) fits.
+    std::string longName;
+    for (int i = 0; i < 84; ++i)
+        longName += "받";
+    testing::OneShotHttpServer web(200, "long");
+    EXPECT_TRUE(fetchToFile(fetch, ui, pcFileUrl("127.0.0.1", web.port(), "x"), folder / longName));
+    EXPECT_TRUE(std::filesystem::exists(folder / longName));
+    std::filesystem::remove_all(folder);
+}
+
+} // namespace
+} // namespace pocket::link

@@ -1,0 +1,520 @@
+// The mail client and the web view against a scripted PC on loopback: the
+// commands they send, the answers they take, the files they leave.
+
+#include "platform/poll_event_loop.h"
+#include "platform/testing/fake_ui.h"
+#include "platform/testing/manual_clock.h"
+#include "pocket/device/device_root.h"
+#include "pocket/link/pc_link.h"
+#include "pocket/link/testing/fake_views.h"
+#include "pocket/link/testing/loopback.h"
+#include "pocket/mail/mail_attachment_tree.h"
+#include "pocket/mail/mail_box.h"
+#include "pocket/mail/mail_composer.h"
+#include "pocket/mail/mail_inbox.h"
+#include "pocket/mail/mail_reader.h"
+#include "pocket/mail/mail_sender.h"
+#include "pocket/settings/pda_settings.h"
+#include "pocket/viewer/viewer_transfer.h"
+#include "pocket/viewer/web_viewer.h"
+#include "proto/pc_answer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace pocket::mail {
+namespace {
+
+using namespace std::chrono_literals;
+using link::testing::answerRecord;
+using link::testing::requestWire;
+using platform::Answer;
+
+class RecordingMailView final : public MailView {
+public:
+    void clearList() override { rows.clear(); }
+    void insertRow(const MailListEntry& entry, bool) override { rows.insert(rows.begin(), entry.name); }
+    void setRowRead(const std::string& name) override { read.push_back(name); }
+    void removeRow(const std::string& name) override { std::erase(rows, name); }
+    void showMail(const std::string& h, bool attachments, const std::string& t) override
+    {
+        header = h;
+        hasAttachments = attachments;
+        title = t;
+    }
+    std::vector<std::string> rows;
+    std::vector<std::string> read;
+    std::string header;
+    bool hasAttachments = false;
+    std::string title;
+};
+
+class RecordingHtmlView final : public viewer::HtmlView {
+public:
+    void navigate(const std::string& url) override { address = url; }
+    void refresh() override { }
+    void stop() override { ++stops; }
+    std::string currentAddress() const override { return address; }
+    std::string address;
+    int stops = 0;
+};
+
+class RecordingTab final : public viewer::WebTabView {
+public:
+    void addAddress(const std::string& a) override { addresses.push_back(a); }
+    void setAddressText(const std::string& a) override { text = a; }
+    std::string addressText() const override { return text; }
+    void focusAddress() override { focused = true; }
+    void showWebTab() override { webTab = true; }
+    void setWaitCursor(bool) override { }
+    std::vector<std::string> addresses;
+    std::string text;
+    bool focused = false;
+    bool webTab = false;
+};
+
+class MailClientTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::remove_all(m_root);
+        m_device.prepare();
+        std::filesystem::create_directories(m_root / "Program Files" / "Quillon");
+        m_settings.serverIp = "127.0.0.1";
+        m_settings.pcPort = m_pc.port();
+        m_settings.myId = "kim";
+        m_settings.saveMailPath = "\\Program Files\\Quillon\\MailCheck";
+        m_settings.sndMailPath = "\\Program Files\\Quillon\\send";
+        m_settings.saveFilePath = "\\Program Files\\Quillon\\files";
+        m_link.prepare();
+        ASSERT_TRUE(m_link.connect());
+        m_peer = m_pc.accept();
+        ASSERT_GE(m_peer, 0);
+        answer(0, 310, "YES\\C:");
+        ASSERT_TRUE(m_loop.runUntil([&] { return m_link.isLoggedIn(); }, 5s));
+        m_ui.clear();
+    }
+    void TearDown() override
+    {
+        ::close(m_peer);
+        std::filesystem::remove_all(m_root);
+    }
+
+    void answer(int first, int code, std::string text) { link::testing::sendAll(m_peer, link::testing::answerRecord(first, code, std::move(text))); }
+    std::string received() { return link::testing::receiveUntilNul(m_peer); }
+    void waitForMessage()
+    {
+        std::size_t before = m_ui.callCount();
+        ASSERT_TRUE(m_loop.runUntil([&] { return m_ui.callCount() > before; }, 5s));
+    }
+    std::string localFile(std::string_view handheld)
+    {
+        return readLocalFile(m_device.toLocal(handheld)).value_or("<missing>");
+    }
+
+    std::filesystem::path m_root = std::filesystem::temp_directory_path() / ("pocket-mail-" + std::to_string(::getpid()));
+    platform::testing::ManualClock m_clock;
+    platform::PollEventLoop m_loop { m_clock };
+    platform::testing::FakeUi m_ui;
+    link::testing::LoopbackListener m_pc;
+    link::testing::FakePcLinkView m_linkView;
+    device::DeviceRoot m_device { m_root };
+    settings::PdaSettings m_settings;
+    link::PcLink m_link { m_loop, m_ui, m_settings, m_linkView };
+    viewer::ThreadDownload m_transfer { m_loop, m_ui };
+    RecordingMailView m_view;
+    RecordingTab m_tab;
+    RecordingHtmlView m_web;
+    RecordingHtmlView m_mailBody;
+    int m_logins = 0;
+    MailContext m_context { m_loop, m_ui, m_link, m_settings, m_device, m_transfer, m_view, [this] { ++m_logins; } };
+    platform::HttpFetch m_fetch;
+    viewer::WebViewer m_viewer { m_link, m_settings, m_device, m_ui, m_transfer, m_tab, m_web, m_mailBody };
+    MailBox m_box { m_context, m_fetch };
+    MailReader m_reader { m_context, m_viewer };
+    MailSender m_sender { m_context };
+    int m_peer = -1;
+};
+
+TEST_F(MailClientTest, InlineCheckAnswerBecomesTheListWithoutAFetch)
+{
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.check();
+    EXPECT_EQ(received(), link::testing::requestWire(0, 304, ""));
+    answer(0, 304, "serveranyfail");
+    waitForMessage();
+    EXPECT_TRUE(m_box.isChecking());
+    answer(0, 304, ".hi\ta@x\tpop\tu1\nyo\tb@x\tpop\tu2\n\n");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_box.isChecking(); }, 5s));
+    EXPECT_EQ(m_view.rows, (std::vector<std::string> { "u2", "u1" }));
+    EXPECT_EQ(localFile(kMailListFile), "hi\ta@x\tpop\tu1\nyo\tb@x\tpop\tu2\n\n");
+}
+
+TEST_F(MailClientTest, LateCheckAnswerAsksBeforeShowing)
+{
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.check();
+    (void)received();
+    m_clock.advance(120s);
+    EXPECT_FALSE(m_box.isChecking());
+    EXPECT_EQ(m_ui.lastText(), "[MAIL]메일 체크 - TIME OUT(timeout val: 2분) \n다시 요청해주십시오.");
+    m_ui.pushAnswer(Answer::Cancel);
+    answer(0, 304, ".late\ta\tp\tu9\n\n");
+    waitForMessage();
+    EXPECT_TRUE(m_view.rows.empty());
+}
+
+TEST_F(MailClientTest, ReadsAnInlineMailAndWritesItsFiles)
+{
+    MailListEntry entry { "hi", "a@x", "pop.x", "u1" };
+    m_reader.read(&entry);
+    EXPECT_EQ(received(), link::testing::requestWire(1, 305, "10\npop.x\nu1"));
+    answer(10, 305, "u1/a.jpg//From : a@x \r\nTo : kim \r\nCc :  \r\nTitle : hi \r\nTime : t \r\nPop3 : pop.x \r\n"
+                    "Body : <pre>hello</pre>[END]");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_view.title.empty(); }, 5s));
+    std::string mailFile = "\\Program Files\\Quillon\\MailCheck\\kim\\u1\\u1";
+    EXPECT_EQ(localFile(mailFile + ".ah"), "a.jpg//");
+    EXPECT_EQ(localFile(mailFile + ".body"), "<pre>hello</pre>");
+    EXPECT_TRUE(m_view.hasAttachments);
+    EXPECT_TRUE(m_view.header.starts_with("From : a@x"));
+    EXPECT_EQ(m_mailBody.address, mailFile + ".body");
+    EXPECT_EQ(m_reader.attachments(), std::vector<std::string> { "a.jpg" });
+
+    m_reader.openAttachment("a.zip");
+    EXPECT_EQ(m_ui.lastText(), "볼 수 없는 파일 형식입니다.");
+    m_reader.openAttachment("a.jpg");
+    EXPECT_EQ(received(), link::testing::requestWire(1, 303, "pda_Mail/kim/u1/a.jpg"));
+    answer(1, 303, "fail");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "파일변환에 실패하였습니다");
+    EXPECT_EQ(m_mailBody.address, mailFile + ".body");
+
+    m_reader.storeInInbox();
+    EXPECT_EQ(m_ui.lastText(), "Inbox의 Quillon 폴더에 저장되었습니다. \n첨부파일은 저장되지 않습니다.");
+    auto stored = std::filesystem::directory_iterator(m_root / "Inbox" / ".Quillon" / "new");
+    ASSERT_NE(stored, std::filesystem::directory_iterator());
+    auto message = readLocalFile(stored->path()).value_or("");
+    EXPECT_NE(message.find("Subject: hi\n"), std::string::npos) << message;
+    EXPECT_TRUE(message.ends_with("\n\n<pre>hello</pre>\n")) << message;
+}
+
+TEST_F(MailClientTest, FetchesAPreparedMailFromTheWebServer)
+{
+    link::testing::OneShotHttpServer web(200, "//From : b \r\nTo : kim \r\nCc :  \r\nTitle : long \r\nTime : t \r\n"
+                                        "Pop3 : p \r\nBody : <pre>text</pre>[END]");
+    m_settings.pcWebPort = web.port();
+    m_settings.mailFormat = 0;
+    MailListEntry entry { "long", "b", "p", "u#2" };
+    m_reader.read(&entry);
+    EXPECT_EQ(received(), link::testing::requestWire(0, 305, "10\np\nu#2"));
+    answer(10, 305, "_success/u#2");
+    ASSERT_TRUE(m_loop.runUntil([&] { return m_view.title == "u#2"; }, 5s));
+    EXPECT_NE(web.requestHead().find("GET /pda_Mail/kim/u%232/u%232.txt "), std::string::npos);
+    EXPECT_FALSE(m_view.hasAttachments);
+}
+
+TEST_F(MailClientTest, ContentAnswerWithoutSlashShowsTheFormatMessage)
+{
+    MailListEntry entry { "s", "f", "p", "u1" };
+    m_reader.read(&entry);
+    (void)received();
+    answer(9, 305, "u1/ignored: another number");
+    answer(10, 305, "garbage");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "선택하신 메일은 정확한 형식에 맞지 않아서 볼 수 없습니다.");
+    EXPECT_FALSE(m_reader.isFetching());
+}
+
+TEST_F(MailClientTest, SendsShortMailsWholeAndLongOnesInPieces)
+{
+    MailComposer composer(m_ui, m_settings, m_device);
+    // "to@x\nsub\n\n" is 10 bytes; a body of 890 makes exactly 900.
+    composer.draft() = { "to@x", "sub", std::string(890, 'b') };
+    m_sender.send(composer);
+    EXPECT_EQ(received(), link::testing::requestWire(4, 329, "to@x\nsub\n\n" + std::string(890, 'b')));
+    EXPECT_TRUE(composer.draft().to.empty());
+
+    // 901 bytes, whose last character would straddle the 900-byte mark.
+    composer.draft() = { "to@x", "sub", std::string(888, 'b') + "한" };
+    std::string text = "to@x\nsub\n\n" + std::string(888, 'b') + "한";
+    m_sender.send(composer);
+    EXPECT_EQ(received(), link::testing::requestWire(3, 329, text.substr(0, 898)));
+    answer(898, 330, "NEXT");
+    ASSERT_TRUE(m_loop.runUntil([&] { return link::testing::isReadable(m_peer); }, 5s));
+    EXPECT_EQ(received(), link::testing::requestWire(0, 329, text.substr(898)));
+    answer(901, 330, "NEXT");
+    ASSERT_TRUE(m_loop.runUntil([&] { return link::testing::isReadable(m_peer); }, 5s));
+    EXPECT_EQ(received(), link::testing::requestWire(1, 329, ""));
+    answer(0, 329, "success");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "이메일 전송을 완료하였습니다.");
+}
+
+TEST_F(MailClientTest, WebViewShowsConvertedDocumentsUnderTheLoginId)
+{
+    m_settings.pcWebPort = 91;
+    ASSERT_TRUE(m_viewer.viewPcFile("C:\\docs\\a.doc"));
+    EXPECT_EQ(received(), link::testing::requestWire(0, 303, "C:\\docs\\a.doc"));
+    answer(0, 303, "prev");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "이전에 요청한 파일 변환 중입니다.");
+    EXPECT_TRUE(m_web.address.empty());
+    ASSERT_TRUE(m_viewer.viewPcFile("C:\\docs\\a.doc"));
+    (void)received();
+    answer(0, 303, "http://127.0.0.1:91/a.htm");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_web.address.empty(); }, 5s));
+    EXPECT_EQ(m_tab.addresses, std::vector<std::string> { "http://kim/a.htm" });
+    EXPECT_EQ(m_web.address, "http://127.0.0.1:91/a.htm");
+    EXPECT_TRUE(m_tab.webTab);
+
+    m_tab.text = "";
+    m_viewer.go();
+    EXPECT_TRUE(m_tab.focused);
+}
+
+TEST_F(MailClientTest, SavesTheShownPageIntoTheWebFolder)
+{
+    link::testing::OneShotHttpServer web(200, "<html>page</html>");
+    m_settings.webFolderPath = "\\web";
+    m_web.address = "http://127.0.0.1:" + std::to_string(web.port()) + "/a/page.asp";
+    m_ui.pushAnswer(Answer::Ok);
+    m_viewer.savePage();
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_transfer.isRunning(); }, 5s));
+    EXPECT_EQ(m_ui.lastText(), "웹파일다운로드 폴더에 저장되었습니다.");
+    EXPECT_EQ(localFile("\\web\\page.html"), "<html>page</html>");
+}
+
+TEST_F(MailClientTest, ComposerKeepsItsLimits)
+{
+    MailComposer composer(m_ui, m_settings, m_device);
+    composer.draft().to = "1,2,3,4,5,6,7,8,9";
+    EXPECT_FALSE(composer.addContacts({ { "a", "a@x" }, { "b", "b@x" } }));
+    EXPECT_EQ(m_ui.lastText(), "최대 10명까지 동시에 보내실 수 있습니다.");
+    EXPECT_TRUE(composer.addContacts({ { "a", "a@x" } }));
+    EXPECT_FALSE(composer.canPickContacts());
+
+    composer.draft().to += ",11";
+    m_sender.send(composer);
+    EXPECT_EQ(m_ui.lastText(), "받는 사람은 10명까지 가능합니다.");
+
+    EXPECT_TRUE(composer.addAttachment("\\My Documents\\a.txt"));
+    EXPECT_FALSE(composer.addAttachment("\\My Documents\\b.txt"));
+    EXPECT_EQ(m_ui.lastText(), "PDA파일은 하나만 첨부하실 수 있습니다.");
+    for (const char* path : { "C:\\1", "C:\\2", "C:\\3", "C:\\4" })
+        EXPECT_TRUE(composer.addAttachment(path));
+    EXPECT_FALSE(composer.addAttachment("C:\\6"));
+    EXPECT_EQ(m_ui.lastText(), "첨부파일은 5개까지 보내실 수 있습니다.");
+}
+
+TEST_F(MailClientTest, SavedMailWithEmptySubjectKeepsBothMarkers)
+{
+    struct Dialogs final : ComposerDialogs {
+        std::optional<std::string> askFileName() override { return std::string(" my mail "); }
+        void openOptions() override { }
+    } dialogs;
+    MailComposer composer(m_ui, m_settings, m_device);
+    composer.draft() = { "a@x", "", "body" };
+    m_ui.pushAnswer(Answer::Ok);
+    auto path = composer.save(dialogs);
+    ASSERT_TRUE(path);
+    EXPECT_EQ(*path, "\\Program Files\\Quillon\\send\\mymail.m");
+    EXPECT_EQ(localFile(*path), "a@x [MSGBR] [MSGBR]body [MSGEND]");
+    MailComposer loaded(m_ui, m_settings, m_device);
+    ASSERT_TRUE(loaded.load(*path));
+    EXPECT_EQ(loaded.draft(), (MailDraft { "a@x", "", "body" }));
+}
+
+TEST_F(MailClientTest, LongListIsFetchedFromTheWebServerAfterTheWarning)
+{
+    link::testing::OneShotHttpServer web(200, "a\tb\tc\td1\n\n");
+    m_settings.pcWebPort = web.port();
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.check();
+    (void)received();
+    answer(0, 304, "successany");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_view.rows.empty(); }, 5s));
+    EXPECT_EQ(m_view.rows, std::vector<std::string> { "d1" });
+    EXPECT_NE(web.requestHead().find("GET /pda_Mail/MailList "), std::string::npos);
+    EXPECT_TRUE(m_ui.calls().back().text.starts_with("POP3 서버설정이 잘못되어"));
+}
+
+TEST_F(MailClientTest, NamesFromThePcStayInsideTheMailFolder)
+{
+    MailListEntry entry { "s", "f", "p", "x" };
+    m_reader.read(&entry);
+    (void)received();
+    answer(10, 305, "..\\..\\..\\evil///From : a \r\nTo : b \r\nCc :  \r\nTitle : t \r\nTime : x \r\nPop3 : p \r\n"
+                    "Body : <pre>x</pre>[END]");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_view.title.empty(); }, 5s));
+    auto folder = m_device.toLocal(mailUserFolder(m_settings));
+    EXPECT_TRUE(std::filesystem::exists(folder / ".._.._.._evil" / ".._.._.._evil"));
+    EXPECT_FALSE(std::filesystem::exists(m_root / "evil"));
+    EXPECT_FALSE(std::filesystem::exists(m_root / "Program Files" / "evil"));
+}
+
+TEST_F(MailClientTest, OutlookOnThePcMakesTheNextSendWaitAMinute)
+{
+    answer(2, 310, "YES\\C:");
+    ASSERT_TRUE(m_loop.runUntil([&] { return m_link.mailClientKind() == 2; }, 5s));
+    MailComposer composer(m_ui, m_settings, m_device);
+    composer.draft() = { "to@x", "s", "b" };
+    m_ui.pushAnswer(Answer::Ok);
+    m_sender.send(composer);
+    EXPECT_EQ(received(), link::testing::requestWire(4, 329, "to@x\ns\n\nb"));
+    answer(0, 329, "fail3");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "이메일 주소 정보가 없는 사용자를 제외하고 , 이메일 전송에 성공하였습니다.");
+    EXPECT_EQ(m_sender.waitSecondsLeft(), 0);
+    answer(0, 329, "success");
+    waitForMessage();
+    m_clock.advance(15s);
+    composer.draft() = { "to@x", "s", "b" };
+    m_sender.send(composer);
+    EXPECT_EQ(m_ui.lastText(), "45초 후에 메일을 보내실 수 있습니다.");
+    m_clock.advance(45s);
+    m_ui.pushAnswer(Answer::Ok);
+    m_sender.send(composer);
+    EXPECT_EQ(received(), link::testing::requestWire(4, 329, "to@x\ns\n\nb"));
+}
+
+class RecordingFolders final : public link::FolderListView {
+public:
+    void showFolder(const std::string& path, const std::vector<link::FolderEntry>& list) override
+    {
+        shown = path;
+        entries = list;
+    }
+    void restoreFolder(const std::string& path) override { restored = path; }
+    std::string shown;
+    std::vector<link::FolderEntry> entries;
+    std::string restored;
+};
+
+// Random answer texts to every code the mail client and the web view take:
+// nothing breaks, and nothing is written outside the device root.
+TEST_F(MailClientTest, RandomAnswersStayHarmless)
+{
+    std::filesystem::path outside = m_root.parent_path() / ("pocket-mail-outside-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(outside);
+    m_settings.pcWebPort = link::testing::closedLoopbackPort();
+    RecordingFolders folders;
+    MailAttachmentTree tree(m_context, m_fetch, folders);
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    const std::string pieces[] = { "/", "//", ".", ",", "..", "\\", "_success/", "<pre>", "</pre>", "To : ",
+        "Body : <pre>", "\n", "\t", "fail", "prev", "x", "한", std::string(1, '\xff') };
+    const int codes[] = { 303, 304, 305, 313, 320, 329, 330, 331 };
+    int readNumber = link::RequestNumber::kFirstNumber; // The reader waits for each 305 sent here.
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (std::uint32_t i = next() % 12; i > 0; --i)
+            text += pieces[next() % std::size(pieces)];
+        int code = codes[next() % std::size(codes)];
+        // Keep the numbered requests waiting so that their answers are taken.
+        if (!m_reader.isFetching()) {
+            MailListEntry entry { "s", "f", "p", "n" + std::to_string(round) };
+            m_reader.read(&entry);
+            (void)received();
+        }
+        if (!tree.isWaiting() && tree.expand("C:\\x"))
+            (void)received();
+        int first = code == 305 ? readNumber++ : (code == 320 ? m_link.attachmentRequest().current() : 0);
+        for (int i = 0; i < 4; ++i)
+            m_ui.pushAnswer(Answer::Cancel);
+        // The keep-alive reply to the probe after it tells that the answer
+        // was handled. One write, so that no delayed acknowledgement holds
+        // the probe back.
+        link::testing::sendAll(m_peer, link::testing::answerRecord(first, code, text) + link::testing::answerRecord(0, 328, ""));
+        std::string reply;
+        while (reply != link::testing::requestWire(0, 328, "")) {
+            ASSERT_TRUE(m_loop.runUntil([&] { return link::testing::isReadable(m_peer); }, 5s));
+            reply = received();
+        }
+    }
+    EXPECT_TRUE(m_link.isConnected());
+    EXPECT_FALSE(std::filesystem::exists(outside));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_root))
+        EXPECT_TRUE(entry.path().string().starts_with(m_root.string()));
+}
+
+
+TEST_F(MailClientTest, AttachmentTreeListsPcFoldersAndTimesOut)
+{
+    RecordingFolders folders;
+    MailAttachmentTree tree(m_context, m_fetch, folders);
+    ASSERT_TRUE(tree.expand("C:\\docs\\"));
+    EXPECT_EQ(received(), link::testing::requestWire(10, 302, "1C:\\docs\\"));
+    EXPECT_FALSE(tree.expand("C:\\other"));
+    answer(10, 320, ".1sub\n0a.txt\n\n");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !folders.shown.empty(); }, 5s));
+    EXPECT_EQ(folders.entries, (std::vector<link::FolderEntry> { { true, "sub" }, { false, "a.txt" } }));
+    EXPECT_EQ(localFile("\\Program Files\\Quillon\\mailmypcFolderlist"), "1sub\n0a.txt\n\n");
+
+    ASSERT_TRUE(tree.expand("C:\\slow"));
+    (void)received();
+    m_clock.advance(60s);
+    EXPECT_EQ(folders.restored, "C:\\slow");
+    EXPECT_EQ(m_ui.lastText(), "[MAIL]메일 내용보기 - TIME OUT(timeout val: 30초) \n다시 요청해주십시오.");
+}
+
+class ScriptedUpload final : public AttachmentUpload {
+public:
+    bool uploadForMail(const std::string& path) override
+    {
+        uploaded.push_back(path);
+        return true;
+    }
+    std::vector<std::string> uploaded;
+};
+
+TEST_F(MailClientTest, HandheldAttachmentIsUploadedBeforeTheMailGoes)
+{
+    ScriptedUpload upload;
+    MailSender sender(m_context, &upload);
+    MailComposer composer(m_ui, m_settings, m_device);
+    composer.draft() = { "to@x", "s", "b" };
+    ASSERT_TRUE(composer.addAttachment("C:\\pc.doc"));
+    ASSERT_TRUE(composer.addAttachment("\\My Documents\\a.txt"));
+    sender.send(composer);
+    EXPECT_EQ(upload.uploaded, std::vector<std::string> { "\\My Documents\\a.txt" });
+    EXPECT_FALSE(link::testing::isReadable(m_peer));
+    answer(0, 331, "");
+    ASSERT_TRUE(m_loop.runUntil([&] { return link::testing::isReadable(m_peer); }, 5s));
+    EXPECT_EQ(received(), link::testing::requestWire(4, 329, "to@x\ns\nC:\\pc.doc;\\My Documents\\a.txt;\nb"));
+}
+
+TEST_F(MailClientTest, StoredMailsAreListedWithinTheViewPeriod)
+{
+    auto store = [&](const std::string& name, const std::string& time) {
+        auto file = m_device.toLocal(mailFilePath(m_settings, name));
+        std::filesystem::create_directories(file.parent_path());
+        ASSERT_TRUE(writeLocalFile(file, "//From : s \r\nTo : t \r\nCc :  \r\nTitle : " + name + " \r\nTime : " + time
+                + " \r\nPop3 : p \r\nBody : <pre>b</pre>[END]"));
+    };
+    store("old", "2026.01.01 목 10:00:00");
+    store("new", "2026.03.09 월 10:00:00");
+    platform::LocalTime today;
+    today.year = 2026;
+    today.month = 3;
+    today.day = 10;
+    m_settings.mailViewPeriod = 5;
+    m_box.loadStoredMails(today);
+    ASSERT_EQ(m_box.rows().size(), 1u);
+    EXPECT_EQ(m_box.rows()[0], (MailListEntry { "new", "s", "p", "new" }));
+
+    // A stored mail opens without asking the PC.
+    m_reader.read(&m_box.rows()[0]);
+    EXPECT_EQ(m_view.title, "new");
+    EXPECT_FALSE(link::testing::isReadable(m_peer));
+
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.deleteMail(m_box.rows()[0]);
+    EXPECT_EQ(received(), link::testing::requestWire(0, 332, "new\np"));
+    EXPECT_FALSE(std::filesystem::exists(m_device.toLocal(mailUserFolder(m_settings) + "\\new")));
+    EXPECT_TRUE(m_box.rows().empty());
+}
+
+} // namespace
+} // namespace pocket::mail

@@ -1,0 +1,210 @@
+#include "pocket/mail/mail_composer.h"
+
+#include "platform/codepage.h"
+#include "platform/ui.h"
+#include "pocket/device/device_root.h"
+#include "pocket/mail/mail_view.h"
+#include "pocket/settings/pda_settings.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace pocket::mail {
+
+namespace {
+
+constexpr const char* kTooManyRecipientsText = "받는 사람은 10명까지 가능합니다.";
+constexpr const char* kNothingCheckedText = "받을 사람을 선택해주세요!";
+constexpr const char* kOverLimitText = "최대 10명까지 동시에 보내실 수 있습니다.";
+constexpr const char* kTooManyAttachmentsText = "첨부파일은 5개까지 보내실 수 있습니다.";
+constexpr const char* kOneHandheldFileText = "PDA파일은 하나만 첨부하실 수 있습니다.";
+constexpr const char* kDraftTooLargeText = "첨부파일을 제외한 5k까지만 보내실 수 있습니다.\n5k 이상의 데이터는 무시됩니다.";
+constexpr const char* kBadDraftText = "잘못된 파일 형식입니다.";
+constexpr const char* kUnreadableDraftText = "파일이 없거나 사용중입니다.";
+constexpr const char* kNoSendFolderQuestion = "설정에 보낼메일폴더 설정이 되어 있지 않습니다.\n지금 설정하시겠습니까?";
+constexpr const char* kEmptyToQuestion = "받을 사람의 데이터가 없습니다.\n저장하시겠습니까?";
+constexpr const char* kEmptySubjectQuestion = "제목이 없습니다.\n저장하시겠습니까?";
+constexpr const char* kEmptyBodyQuestion = "내용이 없습니다.\n저장하시겠습니까?";
+constexpr const char* kModifyQuestion = "%s\nmodify?";
+constexpr const char* kOverwriteQuestion = "같은 이름을 가진 파일이 존재합니다.\n덮어 쓰시겠습니까?";
+constexpr const char* kSavedText = "%s\n에 저장 되었습니다.";
+constexpr const char* kSaveFailedText = "파일이 없거나 사용중입니다.";
+constexpr const char* kCloseQuestion = "종료하시겠습니까?";
+constexpr const char* kEmptyNameText = "데이터를 입력해주세요!";
+
+bool isHandheldAttachment(const std::string& path)
+{
+    return !path.empty() && path.front() == '\\';
+}
+
+} // namespace
+
+std::optional<std::string> acceptFileName(platform::Ui& ui, std::string_view typed)
+{
+    std::string name(typed);
+    std::erase(name, ' ');
+    if (name.empty()) {
+        ui.messageBox(kMailTitle, kEmptyNameText, platform::Icon::Warning);
+        return std::nullopt;
+    }
+    return name;
+}
+
+MailComposer::MailComposer(platform::Ui& ui, const settings::PdaSettings& settings, const device::DeviceRoot& device, std::string codePage)
+    : m_ui(ui)
+    , m_settings(settings)
+    , m_device(device)
+    , m_codePage(std::move(codePage))
+{
+}
+
+bool MailComposer::canPickContacts()
+{
+    if (countRecipients(m_draft.to) >= kMaxRecipients) {
+        m_ui.messageBox(kMailTitle, kTooManyRecipientsText, platform::Icon::Information);
+        return false;
+    }
+    return true;
+}
+
+bool MailComposer::addContacts(const std::vector<MailContact>& checked)
+{
+    if (checked.empty()) {
+        m_ui.messageBox(kMailTitle, kNothingCheckedText, platform::Icon::Warning);
+        return false;
+    }
+    if (countRecipients(m_draft.to) + checked.size() > kMaxRecipients) {
+        m_ui.messageBox(kMailTitle, kOverLimitText, platform::Icon::Information);
+        return false;
+    }
+    for (const auto& contact : checked) {
+        if (!m_draft.to.empty())
+            m_draft.to += ",";
+        m_draft.to += contact.email;
+    }
+    return true;
+}
+
+bool MailComposer::canAddAttachment()
+{
+    if (m_attachments.size() >= kMaxAttachments) {
+        m_ui.messageBox(kMailTitle, kTooManyAttachmentsText, platform::Icon::Information);
+        return false;
+    }
+    return true;
+}
+
+bool MailComposer::addAttachment(const std::string& path)
+{
+    if (!canAddAttachment())
+        return false;
+    if (isHandheldAttachment(path) && std::any_of(m_attachments.begin(), m_attachments.end(), isHandheldAttachment)) {
+        m_ui.messageBox(kMailTitle, kOneHandheldFileText, platform::Icon::Information);
+        return false;
+    }
+    m_attachments.push_back(path);
+    return true;
+}
+
+void MailComposer::removeAttachment(std::size_t index)
+{
+    if (index < m_attachments.size())
+        m_attachments.erase(m_attachments.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+bool MailComposer::load(const std::string& handheldPath)
+{
+    std::ifstream in(m_device.toLocal(handheldPath), std::ios::binary);
+    if (!in) {
+        m_ui.messageBox(kMailTitle, kUnreadableDraftText, platform::Icon::Warning);
+        return false;
+    }
+    std::string text(kDraftReadBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kDraftReadBytes) {
+        m_ui.messageBox(kMailTitle, kDraftTooLargeText, platform::Icon::Information);
+        text.resize(kDraftReadBytes);
+    }
+    auto draft = parseMailDraft(platform::toUtf8(text, m_codePage));
+    if (!draft) {
+        m_ui.messageBox(kMailTitle, kBadDraftText, platform::Icon::Warning);
+        return false;
+    }
+    m_draft = *draft;
+    m_loadedPath = handheldPath;
+    return true;
+}
+
+bool MailComposer::confirmEmptyFields()
+{
+    const std::pair<const std::string*, const char*> checks[] = { { &m_draft.to, kEmptyToQuestion },
+        { &m_draft.subject, kEmptySubjectQuestion }, { &m_draft.body, kEmptyBodyQuestion } };
+    for (const auto& [field, question] : checks) {
+        if (field->empty() && m_ui.question(kMailTitle, question, platform::Buttons::OkCancel) != platform::Answer::Ok)
+            return false;
+    }
+    return true;
+}
+
+std::optional<std::string> MailComposer::chooseTarget(ComposerDialogs& dialogs)
+{
+    if (!m_loadedPath.empty()
+        && m_ui.question(kMailTitle, fillText(kModifyQuestion, m_loadedPath), platform::Buttons::OkCancel)
+            == platform::Answer::Ok)
+        return m_loadedPath;
+    for (;;) {
+        auto typed = dialogs.askFileName();
+        if (!typed)
+            return std::nullopt;
+        auto name = acceptFileName(m_ui, *typed);
+        if (!name)
+            continue;
+        std::string path = m_settings.sndMailPath + "\\" + device::safeComponent(*name) + ".m";
+        std::error_code ignored;
+        if (std::filesystem::exists(m_device.toLocal(path), ignored)
+            && m_ui.question(kMailTitle, kOverwriteQuestion, platform::Buttons::OkCancel) != platform::Answer::Ok)
+            continue;
+        return path;
+    }
+}
+
+std::optional<std::string> MailComposer::save(ComposerDialogs& dialogs)
+{
+    if (m_settings.sndMailPath.empty()) {
+        if (m_ui.question(kMailTitle, kNoSendFolderQuestion, platform::Buttons::OkCancel) == platform::Answer::Ok)
+            dialogs.openOptions();
+        return std::nullopt;
+    }
+    if (!confirmEmptyFields())
+        return std::nullopt;
+    auto path = chooseTarget(dialogs);
+    if (!path)
+        return std::nullopt;
+    auto local = m_device.toLocal(*path);
+    std::error_code ignored;
+    std::filesystem::create_directories(local.parent_path(), ignored);
+    MailDraft cut { settings::cutToChars(m_draft.to, kMailToChars), settings::cutToChars(m_draft.subject, kMailSubjectChars),
+        settings::cutToChars(m_draft.body, kMailBodyChars) };
+    if (!writeLocalFile(local, platform::fromUtf8(formatMailDraft(cut), m_codePage))) {
+        m_ui.messageBox(kMailTitle, kSaveFailedText, platform::Icon::Warning);
+        return std::nullopt;
+    }
+    m_loadedPath = *path;
+    m_ui.messageBox(kMailTitle, fillText(kSavedText, *path), platform::Icon::Information);
+    return path;
+}
+
+bool MailComposer::confirmClose()
+{
+    return m_ui.question(kMailTitle, kCloseQuestion, platform::Buttons::OkCancel) == platform::Answer::Ok;
+}
+
+void MailComposer::clear()
+{
+    m_draft = {};
+    m_attachments.clear();
+}
+
+} // namespace pocket::mail

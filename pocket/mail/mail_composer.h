@@ -1,0 +1,96 @@
+#pragma once
+
+// File: pocket/mail/mail_composer.h
+// The composer window's logic ("메일 쓰기"): To, subject, body and up to five
+// attachments (PC paths, and at most one handheld path, which begins with a
+// backslash); recipients from the device's contacts (at most 10); saved
+// mails ("%s.m" in "sndMailPath") loaded and saved. The window draws the
+// fields and passes user actions in. Window thread only.
+
+#include "pocket/mail/mail_files.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+class Ui;
+}
+
+namespace pocket::device {
+class DeviceRoot;
+}
+
+namespace pocket::settings {
+struct PdaSettings;
+}
+
+namespace pocket::mail {
+
+// One device contact with an e-mail address (the address book dialog's rows).
+struct MailContact {
+    std::string name;
+    std::string email;
+};
+
+// The dialogs the composer opens.
+class ComposerDialogs {
+public:
+    virtual ~ComposerDialogs() = default;
+    // "파일명 입력": the name typed, or nothing for "취소".
+    virtual std::optional<std::string> askFileName() = 0;
+    // The options of the settings sheet ("sndMailPath" is missing).
+    virtual void openOptions() = 0;
+};
+
+// The file name dialog's rule: all blanks removed; an empty name shows
+// "데이터를 입력해주세요!" and gives nothing (the dialog stays).
+std::optional<std::string> acceptFileName(platform::Ui& ui, std::string_view typed);
+
+class MailComposer {
+public:
+    MailComposer(platform::Ui& ui, const settings::PdaSettings& settings, const device::DeviceRoot& device, std::string codePage = "UTF-8");
+
+    MailDraft& draft() { return m_draft; }
+    const std::vector<std::string>& attachments() const { return m_attachments; }
+    const std::string& loadedPath() const { return m_loadedPath; }
+
+    // The To label's "삭   제".
+    void clearRecipients() { m_draft.to.clear(); }
+    // The To label's "Contact": false (with the limit message) when To is full.
+    bool canPickContacts();
+    // The address book's checked rows appended to To; false with a message
+    // when nothing is checked or the limit of 10 would be passed.
+    bool addContacts(const std::vector<MailContact>& checked);
+
+    // The attachment label: false (with the message) when 5 are listed.
+    bool canAddAttachment();
+    // A chosen path; a second handheld file is refused.
+    bool addAttachment(const std::string& path);
+    void removeAttachment(std::size_t index);
+
+    // "불러오기" of a saved mail (a handheld path).
+    bool load(const std::string& handheldPath);
+    // "저 장": the saved mail's handheld path, or nothing when not saved.
+    std::optional<std::string> save(ComposerDialogs& dialogs);
+    // "종 료": true when the user confirms.
+    bool confirmClose();
+
+    // After sending: the fields are emptied.
+    void clear();
+
+private:
+    bool confirmEmptyFields();
+    std::optional<std::string> chooseTarget(ComposerDialogs& dialogs);
+
+    platform::Ui& m_ui;
+    const settings::PdaSettings& m_settings;
+    const device::DeviceRoot& m_device;
+    std::string m_codePage;
+    MailDraft m_draft;
+    std::vector<std::string> m_attachments;
+    std::string m_loadedPath;
+};
+
+} // namespace pocket::mail

@@ -1,0 +1,267 @@
+#include "pocket/mypc/mypc_transfer.h"
+
+#include "platform/ui.h"
+#include "pocket/device/device_root.h"
+#include "pocket/link/fetch_to_file.h"
+#include "pocket/mypc/mypc_busy.h"
+#include "pocket/settings/pda_settings.h"
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+namespace pocket::mypc {
+
+namespace {
+
+constexpr const char* kFileUrlText = "이 페이지는 저장할 수 없거나 잘못된 주소입니다.";
+constexpr const char* kOpenFailedText = "잘못된 주소이거나 네트워크 에러입니다.";
+constexpr const char* kWriteFailedText = "파일에 쓰는중 에러가 발생하였습니다. \n다시 시도해주세요!";
+constexpr const char* kSavedText = "파일다운로드 폴더에 저장되었습니다.";
+constexpr const char* kWebSavedText = "웹파일다운로드 폴더에 저장되었습니다.";
+constexpr const char* kThreadFailedText = "thread 생성실패! \n다시 시도해주세요.";
+constexpr std::size_t kMaxNameBytes = 255;
+
+int percentOf(std::int64_t part, std::int64_t whole)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(part * 100 / whole, 0, 100));
+}
+
+} // namespace
+
+std::string totalSizeLine(std::int64_t size)
+{
+    return size == 0 ? std::string("전체사이즈 : 알수없음") : "전체사이즈 : " + std::to_string(size);
+}
+
+int downloadPercent(const TransferRequest& request, std::int64_t received, int& spinner)
+{
+    std::int64_t size = request.expectedSize;
+    if (request.kind == TransferKind::PcFile) {
+        std::int64_t limit = request.limitBytes;
+        std::int64_t whole = (size <= 0 || (limit > 0 && size > limit)) ? limit : size;
+        if (whole > 0)
+            return percentOf(received, whole);
+    } else if (size > 0) {
+        return percentOf(received, size);
+    }
+    spinner = spinner >= 100 ? 0 : spinner + 2;
+    return spinner;
+}
+
+std::string safeLocalName(std::string_view name)
+{
+    std::size_t slash = name.find_last_of("/\\");
+    if (slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
+    std::string safe;
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f)
+            safe += c;
+    }
+    if (safe == "." || safe == "..")
+        return "";
+    return settings::cutToBytes(safe, kMaxNameBytes);
+}
+
+std::string percentEncodePath(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9')
+            || std::string_view("-._~/\\:").find(c) != std::string_view::npos;
+        if (plain) {
+            encoded += c;
+        } else {
+            encoded += '%';
+            encoded += kHex[byte >> 4];
+            encoded += kHex[byte & 0x0f];
+        }
+    }
+    return encoded;
+}
+
+TransferRunner::TransferRunner(platform::EventLoop& loop, platform::Ui& ui, const settings::PdaSettings& settings,
+    const device::DeviceRoot& device, ProgressView& view, platform::HttpFetchOptions options)
+    : m_loop(loop)
+    , m_ui(ui)
+    , m_settings(settings)
+    , m_device(device)
+    , m_view(view)
+    , m_fetch(std::move(options))
+{
+}
+
+TransferRunner::~TransferRunner()
+{
+    cancel();
+    join();
+}
+
+std::filesystem::path TransferRunner::destinationOf(const TransferRequest& request) const
+{
+    const std::string& folder = request.kind == TransferKind::WebFile ? m_settings.webFolderPath : m_settings.saveFilePath;
+    return m_device.toLocal(folder) / safeLocalName(request.title);
+}
+
+bool TransferRunner::start(TransferRequest request, std::string activity)
+{
+    if (isRunning())
+        cancel();
+    join();
+    m_view.openProgress(request.title);
+    if (request.url.find("file://") != std::string::npos) {
+        m_ui.messageBox(kMyPcTitle, kFileUrlText, platform::Icon::Warning);
+        m_view.closeProgress();
+        return false;
+    }
+    auto url = link::fixUpUrl(m_ui, link::lowerCaseSchemeAndHost(settings::cutToChars(request.url, kTransferUrlChars)));
+    if (!url) {
+        m_view.closeProgress();
+        return false;
+    }
+    auto destination = destinationOf(request);
+    if (safeLocalName(request.title).empty()) {
+        m_ui.messageBox(kMyPcTitle, kWriteFailedText, platform::Icon::Warning);
+        m_view.closeProgress();
+        return false;
+    }
+
+    m_request = std::move(request);
+    m_activity = std::move(activity);
+    m_spinner = 0;
+    m_cancelled = false;
+    m_view.setTotalLine(totalSizeLine(m_request.expectedSize));
+    m_view.setDoneLine("받은사이즈 : 0");
+    m_view.setBar(0);
+
+    std::int64_t limit = m_request.kind == TransferKind::PcFile ? m_request.limitBytes : 0;
+    std::uint64_t serial = ++m_serial;
+    m_running = true;
+    try {
+        m_worker = std::thread([this, serial, url = *url, destination, limit] { work(serial, url, destination, limit); });
+    } catch (const std::system_error&) {
+        m_running = false;
+        m_ui.messageBox(kMyPcTitle, kThreadFailedText, platform::Icon::Warning);
+        m_view.closeProgress();
+        return false;
+    }
+    return true;
+}
+
+void TransferRunner::cancel()
+{
+    if (!m_running.exchange(false))
+        return;
+    m_cancelled = true;
+    // Also wakes a fetch that waits for a silent peer.
+    m_fetch.cancel();
+}
+
+void TransferRunner::join()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void TransferRunner::work(std::uint64_t serial, std::string url, std::filesystem::path destination, std::int64_t limit)
+{
+    // Worker thread: touches only the fetch, the file and the running flag,
+    // and posts everything else.
+    std::ofstream file;
+    bool created = false;
+    bool writeFailed = false;
+    bool limitReached = false;
+    std::int64_t received = 0;
+    auto openFile = [&] {
+        file.open(destination, std::ios::binary | std::ios::trunc);
+        created = file.is_open();
+        writeFailed = !created;
+        return !writeFailed;
+    };
+    auto response = m_fetch.get(url, [&](std::string_view block) {
+        if (!m_running.load())
+            return false;
+        received += static_cast<std::int64_t>(block.size());
+        if (limit > 0 && received > limit) {
+            limitReached = true;
+            return false;
+        }
+        if (!file.is_open() && !openFile())
+            return false;
+        file.write(block.data(), static_cast<std::streamsize>(block.size()));
+        if (!file) {
+            writeFailed = true;
+            return false;
+        }
+        m_loop.post(this, kMsgProgress, serial, static_cast<platform::LParam>(received));
+        return true;
+    });
+
+    TransferOutcome outcome = TransferOutcome::Saved;
+    if (writeFailed)
+        outcome = TransferOutcome::WriteFailed;
+    else if (!response)
+        outcome = received > 0 ? TransferOutcome::Broken : TransferOutcome::OpenFailed;
+    else if (response->cancelled && !limitReached)
+        outcome = TransferOutcome::Cancelled;
+    else if (response->status < 200 || response->status >= 300)
+        outcome = TransferOutcome::OpenFailed;
+    else if (!file.is_open() && !openFile()) // An empty body still makes a file.
+        outcome = TransferOutcome::WriteFailed;
+    file.close();
+    // An error page, a broken or cancelled body is not the file that was
+    // asked for: only a whole file stays under its name.
+    if (created && outcome != TransferOutcome::Saved) {
+        std::error_code ignored;
+        std::filesystem::remove(destination, ignored);
+    }
+    m_loop.post(this, kMsgDone, serial, static_cast<platform::LParam>(outcome));
+}
+
+platform::LResult TransferRunner::onMessage(int msg, platform::WParam wParam, platform::LParam lParam)
+{
+    if (wParam != m_serial.load())
+        return 0; // A cancelled transfer's late news.
+    if (msg == kMsgProgress) {
+        if (!m_running.load())
+            return 0;
+        m_view.setDoneLine("받은사이즈 : " + std::to_string(lParam));
+        m_view.setBar(downloadPercent(m_request, lParam, m_spinner));
+    } else if (msg == kMsgDone) {
+        finish(static_cast<TransferOutcome>(lParam));
+    }
+    return 0;
+}
+
+void TransferRunner::finish(TransferOutcome outcome)
+{
+    join();
+    if (m_cancelled)
+        outcome = TransferOutcome::Cancelled;
+    m_running = false;
+    m_view.setBar(100);
+    m_view.closeProgress();
+    switch (outcome) {
+    case TransferOutcome::Saved:
+        m_ui.messageBox(kMyPcTitle, m_request.kind == TransferKind::WebFile ? kWebSavedText : kSavedText,
+            platform::Icon::Information);
+        break;
+    case TransferOutcome::OpenFailed:
+    case TransferOutcome::Broken:
+        m_ui.messageBox(kMyPcTitle, kOpenFailedText, platform::Icon::Warning);
+        break;
+    case TransferOutcome::WriteFailed:
+        m_ui.messageBox(kMyPcTitle, kWriteFailedText, platform::Icon::Warning);
+        break;
+    case TransferOutcome::Cancelled:
+        break;
+    }
+    if (m_finished)
+        m_finished(outcome);
+}
+
+} // namespace pocket::mypc

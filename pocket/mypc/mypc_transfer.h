@@ -1,0 +1,148 @@
+#pragma once
+
+// File: pocket/mypc/mypc_transfer.h
+// The transfer worker: a download with progress, from the PC's web server
+// (a PC file, kind 0), from the web (a web file, kind 3) or of a mail
+// attachment (kind 4), streamed in 512-byte blocks straight into a file of
+// the handheld's download folder ("saveFilePath", or "webFolderPath" for
+// web files). One transfer runs at a time, on a thread of its own; the
+// worker posts its progress and its end to the TransferRunner, which draws
+// the progress dialog and shows the messages on the window thread. The
+// window thread cancels by clearing the running flag; the worker stops after
+// the current block.
+//
+//     TransferRunner runner(loop, ui, settings, device, progressView);
+//     runner.start({ size, TransferKind::PcFile, "10.0.0.2:91\\pda_Download\\a.txt", "a.txt" }, "파일 저장");
+
+#include "platform/event_loop.h"
+#include "platform/http_fetch.h"
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace platform {
+class Ui;
+}
+
+namespace pocket::device {
+class DeviceRoot;
+}
+
+namespace pocket::settings {
+struct PdaSettings;
+}
+
+namespace pocket::mypc {
+
+enum class TransferKind : int {
+    PcFile = 0,
+    WebFile = 3,
+    MailAttachment = 4,
+};
+
+constexpr std::size_t kTransferUrlChars = 255;
+constexpr const char* kActivitySaveFile = "파일 저장";
+constexpr const char* kActivitySaveWebPage = "웹 페이지 저장";
+
+struct TransferRequest {
+    std::int64_t expectedSize = 0; // Bytes; 0 = unknown.
+    TransferKind kind = TransferKind::PcFile;
+    std::string url;   // Fixed up before the fetch ("%s:91\pda_Download\%s").
+    std::string title; // The file name: dialog title and destination name.
+    // For PC files: the transfer stops once more than this has arrived
+    // ("maxfilesize" kilobytes); 0 = no limit.
+    std::int64_t limitBytes = 0;
+};
+
+// The progress dialog: a bar (0-100), the "전체사이즈 :" line and the
+// "받은사이즈 :" (or "보낸사이즈 :") line, and "취소".
+class ProgressView {
+public:
+    virtual ~ProgressView() = default;
+    virtual void openProgress(const std::string& title) = 0;
+    virtual void setTotalLine(const std::string& text) = 0;
+    virtual void setDoneLine(const std::string& text) = 0;
+    virtual void setBar(int percent) = 0;
+    virtual void closeProgress() = 0;
+};
+
+enum class TransferOutcome {
+    Saved,
+    Cancelled,
+    OpenFailed,  // No answer, a bad address or an error status.
+    WriteFailed, // The destination could not be created or written.
+    Broken,      // The transfer broke off; the partial file is removed.
+};
+
+// "전체사이즈 : %d", or "전체사이즈 : 알수없음" for an unknown size.
+std::string totalSizeLine(std::int64_t size);
+
+// The bar of a running download. PC files count against the limit when the
+// size is unknown or above it, else against the size; other kinds count
+// against a known size, and with an unknown size the bar advances by 2 per
+// block and starts again at 0 after 100 (`spinner` keeps that position).
+int downloadPercent(const TransferRequest& request, std::int64_t received, int& spinner);
+
+// A name from outside reduced to one safe path component: the text after
+// the last slash or backslash, without control characters; "" when nothing
+// usable is left ("", "." or "..").
+std::string safeLocalName(std::string_view name);
+
+// The bytes of a URL path other than unreserved characters and "/\:"
+// written as %XX, so that names with spaces or Korean letters travel.
+std::string percentEncodePath(std::string_view text);
+
+class TransferRunner final : public platform::MessageTarget {
+public:
+    static constexpr int kMsgProgress = 1540; // wParam: transfer serial, lParam: bytes received.
+    static constexpr int kMsgDone = 1541;     // wParam: transfer serial, lParam: TransferOutcome.
+
+    TransferRunner(platform::EventLoop& loop, platform::Ui& ui, const settings::PdaSettings& settings, const device::DeviceRoot& device,
+        ProgressView& view, platform::HttpFetchOptions options = {});
+    ~TransferRunner() override;
+
+    // Shows the progress dialog and starts the worker; `activity` names the
+    // transfer for the running-transfer question. False (with its message)
+    // when nothing was started. A running transfer is cancelled first.
+    bool start(TransferRequest request, std::string activity);
+
+    bool isRunning() const { return m_running.load(); }
+    const std::string& activity() const { return m_activity; }
+    // Clears the running flag: the worker stops after its current block.
+    void cancel();
+
+    // Told on the window thread when a transfer has ended.
+    void setFinishedHandler(std::function<void(TransferOutcome)> handler) { m_finished = std::move(handler); }
+
+    // Where a transfer of this request is saved.
+    std::filesystem::path destinationOf(const TransferRequest& request) const;
+
+    platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
+
+private:
+    void work(std::uint64_t serial, std::string url, std::filesystem::path destination, std::int64_t limit);
+    void finish(TransferOutcome outcome);
+    void join();
+
+    platform::EventLoop& m_loop;
+    platform::Ui& m_ui;
+    const settings::PdaSettings& m_settings;
+    const device::DeviceRoot& m_device;
+    ProgressView& m_view;
+    platform::HttpFetch m_fetch; // The worker's only.
+    std::thread m_worker;
+    std::atomic<bool> m_running { false };
+    std::atomic<std::uint64_t> m_serial { 0 };
+    TransferRequest m_request;
+    std::string m_activity;
+    int m_spinner = 0;
+    bool m_cancelled = false;
+    std::function<void(TransferOutcome)> m_finished;
+};
+
+} // namespace pocket::mypc

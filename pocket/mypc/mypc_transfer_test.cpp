@@ -1,0 +1,198 @@
+#include "pocket/mypc/mypc_transfer.h"
+
+#include "pocket/mypc/mypc_test_peer.h"
+
+#include <gtest/gtest.h>
+
+namespace pocket::mypc {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingProgress final : public ProgressView {
+public:
+    void openProgress(const std::string& title) override { lines.push_back("open " + title); }
+    void setTotalLine(const std::string& text) override { lines.push_back(text); }
+    void setDoneLine(const std::string& text) override { done = text; }
+    void setBar(int percent) override { bars.push_back(percent); }
+    void closeProgress() override { lines.push_back("close"); }
+
+    std::vector<std::string> lines;
+    std::string done;
+    std::vector<int> bars;
+};
+
+TEST(DownloadPercent, CountsAgainstSizeLimitOrSpinner)
+{
+    struct Case {
+        const char* name;
+        TransferKind kind;
+        std::int64_t size;
+        std::int64_t limit;
+        std::int64_t received;
+        int expected;
+    };
+    const Case cases[] = {
+        { "pc file below the limit", TransferKind::PcFile, 2000, 10000, 500, 25 },
+        { "pc file above the limit counts the limit", TransferKind::PcFile, 40000, 10000, 5000, 50 },
+        { "pc file of unknown size counts the limit", TransferKind::PcFile, 0, 1000, 250, 25 },
+        { "pc file without a limit counts the size", TransferKind::PcFile, 4000, 0, 1000, 25 },
+        { "web file of known size", TransferKind::WebFile, 1000, 0, 1000, 100 },
+        { "more than announced stays at 100", TransferKind::MailAttachment, 100, 0, 512, 100 },
+        { "web file of unknown size spins", TransferKind::WebFile, 0, 0, 512, 2 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int spinner = 0;
+        TransferRequest request { c.size, c.kind, "", "", c.limit };
+        EXPECT_EQ(downloadPercent(request, c.received, spinner), c.expected);
+    }
+}
+
+TEST(DownloadPercent, SpinnerStartsAgainAfterReachingHundred)
+{
+    TransferRequest request { 0, TransferKind::WebFile, "", "", 0 };
+    int spinner = 98;
+    EXPECT_EQ(downloadPercent(request, 1, spinner), 100);
+    EXPECT_EQ(downloadPercent(request, 2, spinner), 0);
+    EXPECT_EQ(downloadPercent(request, 3, spinner), 2);
+}
+
+TEST(SafeLocalName, KeepsOneComponent)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "report.txt", "report.txt" },
+        { "..\\..\\etc\\passwd", "passwd" },
+        { "../../x", "x" },
+        { "..", "" },
+        { ".", "" },
+        { "", "" },
+        { "a\x01\tb.txt", "ab.txt" },
+        { "보고서.hwp", "보고서.hwp" },
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(safeLocalName(name), expected) << name;
+    EXPECT_EQ(safeLocalName(std::string(300, 'a')).size(), 255u);
+}
+
+TEST(PercentEncodePath, EncodesWhatAUrlCannotCarry)
+{
+    EXPECT_EQ(percentEncodePath("a b%.txt"), "a%20b%25.txt");
+    EXPECT_EQ(percentEncodePath("1.2.3.4:91\\pda_Download\\x~y"), "1.2.3.4:91\\pda_Download\\x~y");
+    EXPECT_EQ(percentEncodePath("가"), "%EA%B0%80");
+    EXPECT_EQ(percentEncodePath("a?b#c"), "a%3Fb%23c");
+}
+
+class TransferRunnerTest : public testing::MyPcFixture {
+protected:
+    TransferRequest pcFile(std::uint16_t port, const std::string& name, std::int64_t size, std::int64_t limit = 0)
+    {
+        return { size, TransferKind::PcFile, "127.0.0.1:" + std::to_string(port) + "\\pda_Download\\" + name, name, limit };
+    }
+    bool runToEnd()
+    {
+        return runUntil([&] { return m_outcome.has_value(); });
+    }
+
+    RecordingProgress m_progress;
+    TransferRunner m_runner { m_loop, m_ui, m_settings, m_device, m_progress };
+    std::optional<TransferOutcome> m_outcome;
+
+    void SetUp() override
+    {
+        m_runner.setFinishedHandler([this](TransferOutcome outcome) { m_outcome = outcome; });
+    }
+};
+
+TEST_F(TransferRunnerTest, SavesAPcFileWithProgress)
+{
+    std::string body(1300, 'x');
+    testing::FileWebServer web({ { "/pda_Download/a.txt", { 200, body } } }, 1);
+    ASSERT_TRUE(m_runner.start(pcFile(web.port(), "a.txt", 1300, 1000 * 1024), kActivitySaveFile));
+    EXPECT_TRUE(m_runner.isRunning());
+    EXPECT_EQ(m_runner.activity(), "파일 저장");
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(*m_outcome, TransferOutcome::Saved);
+    EXPECT_FALSE(m_runner.isRunning());
+    EXPECT_EQ(readFile(m_runner.destinationOf(pcFile(0, "a.txt", 0))), body);
+    EXPECT_EQ(m_progress.lines, (std::vector<std::string> { "open a.txt", "전체사이즈 : 1300", "close" }));
+    EXPECT_EQ(m_progress.done, "받은사이즈 : 1300");
+    EXPECT_EQ(m_progress.bars.front(), 0);
+    EXPECT_EQ(m_progress.bars.back(), 100);
+    EXPECT_EQ(m_ui.lastText(), "파일다운로드 폴더에 저장되었습니다.");
+}
+
+TEST_F(TransferRunnerTest, WebFilesGoToTheWebFolder)
+{
+    testing::FileWebServer web({ { "/page.html", { 200, "<p>" } } }, 1);
+    TransferRequest request { 0, TransferKind::WebFile, "http://127.0.0.1:" + std::to_string(web.port()) + "/page.html",
+        "page.html", 0 };
+    ASSERT_TRUE(m_runner.start(request, kActivitySaveWebPage));
+    EXPECT_EQ(m_progress.lines[1], "전체사이즈 : 알수없음");
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(readFile(m_device.toLocal(m_settings.webFolderPath) / "page.html"), "<p>");
+    EXPECT_EQ(m_ui.lastText(), "웹파일다운로드 폴더에 저장되었습니다.");
+}
+
+TEST_F(TransferRunnerTest, AnErrorPageIsNotSaved)
+{
+    std::filesystem::path earlier = m_device.toLocal(m_settings.saveFilePath) / "gone.txt";
+    testing::FileWebServer web({}, 1);
+    ASSERT_TRUE(m_runner.start(pcFile(web.port(), "gone.txt", 10), kActivitySaveFile));
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(*m_outcome, TransferOutcome::OpenFailed);
+    EXPECT_FALSE(std::filesystem::exists(earlier));
+    EXPECT_EQ(m_ui.lastText(), "잘못된 주소이거나 네트워크 에러입니다.");
+}
+
+TEST_F(TransferRunnerTest, NoPcMeansANetworkError)
+{
+    ASSERT_TRUE(m_runner.start(pcFile(link::testing::closedLoopbackPort(), "a.txt", 10), kActivitySaveFile));
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(*m_outcome, TransferOutcome::OpenFailed);
+    EXPECT_EQ(m_progress.lines.back(), "close");
+}
+
+TEST_F(TransferRunnerTest, PcFileStopsOncePastTheLimit)
+{
+    testing::FileWebServer web({ { "/pda_Download/big.bin", { 200, std::string(5000, 'b') } } }, 1);
+    ASSERT_TRUE(m_runner.start(pcFile(web.port(), "big.bin", 0, 1024), kActivitySaveFile));
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(*m_outcome, TransferOutcome::Saved);
+    EXPECT_EQ(readFile(m_runner.destinationOf(pcFile(0, "big.bin", 0))).size(), 1024u);
+}
+
+TEST_F(TransferRunnerTest, RefusesFileUrlsAndUnsafeNames)
+{
+    ASSERT_FALSE(m_runner.start({ 0, TransferKind::WebFile, "file:///etc/passwd", "passwd", 0 }, kActivitySaveWebPage));
+    EXPECT_EQ(m_ui.lastText(), "이 페이지는 저장할 수 없거나 잘못된 주소입니다.");
+    EXPECT_EQ(m_progress.lines.back(), "close");
+    ASSERT_FALSE(m_runner.start(pcFile(80, "..", 10), kActivitySaveFile));
+    EXPECT_EQ(m_ui.lastText(), "파일에 쓰는중 에러가 발생하였습니다. \n다시 시도해주세요!");
+    EXPECT_FALSE(m_runner.isRunning());
+}
+
+TEST_F(TransferRunnerTest, CancelStopsWithoutMessageAndKeepsNoPartialFile)
+{
+    // A peer that sends part of the body and then waits.
+    link::testing::LoopbackListener slow;
+    std::thread peer([&] {
+        int fd = slow.accept();
+        link::testing::receiveExactly(fd, 1); // Part of the request is enough.
+        link::testing::sendAll(fd, "HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(2048, 's'));
+        link::testing::receiveExactly(fd, 100000); // Until the handheld hangs up.
+        ::close(fd);
+    });
+    ASSERT_TRUE(m_runner.start(pcFile(slow.port(), "slow.bin", 100000, 0), kActivitySaveFile));
+    ASSERT_TRUE(runUntil([&] { return m_progress.done != "받은사이즈 : 0" && !m_progress.done.empty(); }));
+    m_runner.cancel();
+    EXPECT_FALSE(m_runner.isRunning());
+    ASSERT_TRUE(runToEnd());
+    peer.join();
+    EXPECT_EQ(*m_outcome, TransferOutcome::Cancelled);
+    EXPECT_EQ(m_ui.callCount(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(m_runner.destinationOf(pcFile(0, "slow.bin", 0))));
+}
+
+} // namespace
+} // namespace pocket::mypc

@@ -1,0 +1,258 @@
+#include "pocket/mypc/mypc_upload.h"
+
+#include "platform/ui.h"
+#include "pocket/device/device_root.h"
+#include "pocket/link/pc_link.h"
+#include "pocket/mypc/mypc_busy.h"
+#include "pocket/mypc/mypc_paths.h"
+#include "pocket/mypc/mypc_transfer.h"
+#include "pocket/settings/pda_settings.h"
+#include "proto/command_codes.h"
+#include "proto/pc_answer.h"
+#include "proto/upload_block.h"
+
+#include <sys/socket.h>
+
+#include <system_error>
+
+namespace pocket::mypc {
+
+namespace {
+
+constexpr const char* kNotPdaText = "PDA 파일을 선택해 주십시오.";
+constexpr const char* kConnectFailedText = "Failed to connect";
+constexpr const char* kNoConnectionText = "파일 전송을 할수가 없습니다. 인터넷이 가능한지 확인해 주십시오.";
+constexpr const char* kNoFileText = "파일없음";
+constexpr const char* kFileNotFoundText = "해당 파일을 찾지 못하였습니다.";
+constexpr const char* kCannotOpenText = "파일을 찾지 못하였습니다.";
+constexpr const char* kDoneText = "pc에 파일 upload를 완료하였습니다!";
+constexpr const char* kBusySendingText = "현재 파일 전송중이므로\n첨부파일은 전송하실 수 없습니다. 나중에 다시 시도해주세요.";
+constexpr const char* kNameInUseText = "pc에 같은 이름의 파일이 사용중이므로 파일생성에 실패 하였습니다.";
+
+// The first numbers of a 309 answer.
+constexpr int kAnswerStartSending = 0;
+constexpr int kAnswerDone = 1;
+constexpr int kAnswerPcBusy = 4;
+constexpr int kAnswerNotCreated = 7;
+
+} // namespace
+
+MyPcUpload::MyPcUpload(platform::EventLoop& loop, platform::Ui& ui, link::PcLink& link, const settings::PdaSettings& settings,
+    const device::DeviceRoot& device, MyPcBusy& busy, ProgressView& view)
+    : m_loop(loop)
+    , m_ui(ui)
+    , m_link(link)
+    , m_settings(settings)
+    , m_device(device)
+    , m_busy(busy)
+    , m_view(view)
+{
+    m_link.setHandler(proto::kCodeUpload, [this](const proto::PcAnswer& answer) { onAnswer(answer); });
+    // The connection-lost reset closes an upload that is still open.
+    m_link.addResetListener([this] {
+        if (isRunning())
+            end();
+    });
+}
+
+MyPcUpload::~MyPcUpload()
+{
+    closeConnection();
+}
+
+bool MyPcUpload::start(std::string_view selectedPath, int purpose)
+{
+    auto handheldPath = handheldPathOf(selectedPath);
+    if (!handheldPath) {
+        m_ui.messageBox(kMyPcTitle, kNotPdaText, platform::Icon::Warning);
+        return false;
+    }
+    if (m_busy.refuse())
+        return false;
+    // One upload at a time: the PC would end the running one on a second
+    // announcement.
+    if (m_state == State::Sending || m_state == State::Finishing) {
+        m_ui.messageBox(kMyPcTitle, kMyPcBusyText, platform::Icon::Warning);
+        return false;
+    }
+    m_name = std::string(lastComponent(*handheldPath));
+
+    if (!m_socket.isOpen() && !connect())
+        m_ui.messageBox(kMyPcTitle, kConnectFailedText, platform::Icon::Warning);
+    if (!m_socket.isOpen()) {
+        m_ui.messageBox(kMyPcTitle, kNoConnectionText, platform::Icon::Warning);
+        return false;
+    }
+    if (m_state == State::Idle)
+        m_state = State::Connected;
+
+    if (handheldPath->empty()) {
+        m_ui.messageBox(kMyPcTitle, kNoFileText, platform::Icon::Warning);
+        end();
+        return false;
+    }
+    m_localPath = *handheldPath;
+    UploadSender probe;
+    if (!probe.open(m_device.toLocal(m_localPath))) {
+        m_ui.messageBox(kMyPcTitle, kFileNotFoundText, platform::Icon::Warning);
+        end();
+        return false;
+    }
+    std::string text = std::to_string(probe.size()) + "\n" + m_name + "\n" + m_settings.myId;
+    if (!m_link.sendRequest(purpose == kUploadMailAttachment ? 1 : 0, proto::kCodeUpload, text)) {
+        end();
+        return false;
+    }
+    m_state = State::Requested;
+    m_busy.set();
+    return true;
+}
+
+bool MyPcUpload::connect()
+{
+    // One attempt: the PC either listens on its upload port or not.
+    auto socket = platform::connectTcp(m_settings.serverIp, m_settings.pcUploadPort);
+    if (!socket)
+        return false;
+    m_socket = std::move(*socket);
+    std::uint64_t serial = ++m_serial;
+    int fd = m_socket.fd();
+    {
+        std::lock_guard lock(m_inboxMutex);
+        m_inbox.clear();
+    }
+    try {
+        m_reader = std::thread([this, fd, serial] { read(fd, serial); });
+    } catch (const std::system_error&) {
+        m_socket.reset();
+        return false;
+    }
+    return true;
+}
+
+void MyPcUpload::read(int fd, std::uint64_t serial)
+{
+    // Receive thread: hands every receipt to the window thread.
+    char buffer[proto::kUploadBlockBytes];
+    for (;;) {
+        ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0)
+            break;
+        {
+            std::lock_guard lock(m_inboxMutex);
+            m_inbox.append(buffer, static_cast<std::size_t>(got));
+        }
+        m_loop.post(this, kMsgReceived, serial);
+    }
+    m_loop.post(this, kMsgClosed, serial);
+}
+
+void MyPcUpload::closeConnection()
+{
+    if (m_socket.isOpen())
+        ::shutdown(m_socket.fd(), SHUT_RDWR);
+    if (m_reader.joinable())
+        m_reader.join();
+    m_socket.reset();
+    ++m_serial; // News from the old reader is stale now.
+}
+
+void MyPcUpload::end()
+{
+    bool wasRunning = isRunning();
+    m_sender.close();
+    closeConnection();
+    if (m_progressOpen) {
+        m_view.setBar(100);
+        m_view.closeProgress();
+        m_progressOpen = false;
+    }
+    m_busy.clear();
+    m_state = State::Idle;
+    if (wasRunning && m_ended)
+        m_ended();
+}
+
+void MyPcUpload::onAnswer(const proto::PcAnswer& answer)
+{
+    if (m_state == State::Idle || m_state == State::Connected)
+        return; // No announcement of ours is waiting.
+    switch (answer.first) {
+    case kAnswerStartSending:
+        if (m_state == State::Requested) {
+            m_busy.clear();
+            startSending();
+        }
+        break;
+    case kAnswerDone:
+        end();
+        m_ui.messageBox(kMyPcTitle, kDoneText, platform::Icon::Information);
+        break;
+    case kAnswerPcBusy:
+        end();
+        m_ui.messageBox(kMyPcTitle, kBusySendingText, platform::Icon::Warning);
+        break;
+    case kAnswerNotCreated:
+        end();
+        m_ui.messageBox(kMyPcTitle, kNameInUseText, platform::Icon::Information);
+        break;
+    default:
+        break; // 2, 3, 6 and -1 carry nothing for the handheld.
+    }
+}
+
+void MyPcUpload::startSending()
+{
+    if (!m_sender.open(m_device.toLocal(m_localPath))) {
+        m_ui.messageBox(kMyPcTitle, kCannotOpenText, platform::Icon::Warning);
+        end();
+        return;
+    }
+    m_state = State::Sending;
+    m_view.openProgress(m_name);
+    m_progressOpen = true;
+    m_view.setTotalLine("전체사이즈 : " + std::to_string(m_sender.size()));
+    m_view.setDoneLine("보낸사이즈 : 0");
+    m_view.setBar(0);
+    sendNext();
+}
+
+void MyPcUpload::sendNext()
+{
+    auto block = m_sender.nextBlock();
+    if (!block || !platform::sendAll(m_socket.fd(), *block)) {
+        end();
+        return;
+    }
+    if (m_sender.isComplete()) {
+        // The PC answers {1, 309} once it has the whole file.
+        m_state = State::Finishing;
+        return;
+    }
+    m_view.setBar(m_sender.percent());
+    m_view.setDoneLine("보낸사이즈 : " + std::to_string(m_sender.sent()));
+}
+
+void MyPcUpload::onReceived()
+{
+    std::string received;
+    {
+        std::lock_guard lock(m_inboxMutex);
+        received.swap(m_inbox);
+    }
+    if (m_state == State::Sending && m_sender.onReceived(received))
+        sendNext();
+}
+
+platform::LResult MyPcUpload::onMessage(int msg, platform::WParam wParam, platform::LParam)
+{
+    if (wParam != m_serial)
+        return 0;
+    if (msg == kMsgReceived)
+        onReceived();
+    else if (msg == kMsgClosed)
+        end();
+    return 0;
+}
+
+} // namespace pocket::mypc

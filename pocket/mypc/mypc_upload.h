@@ -1,0 +1,112 @@
+#pragma once
+
+// File: pocket/mypc/mypc_upload.h
+// "PC로 보내기" on a handheld file: a second TCP connection to the PC's
+// upload port, the 309 announcement "size\nname\nid" on the command
+// connection, and after the PC's answer 0 the file in 1024-byte blocks, each
+// sent once the PC has acknowledged the one before, ended by
+// "FILE_SEND_COMPLETE". The PC reports the end with answer {1, 309}.
+//
+// Lives on the window thread. A receive thread reads the upload connection
+// and posts what arrived; the blocks are sent from the window thread.
+// States: idle → connected → requested (309 sent) → sending (after answer
+// 0) → finishing (marker sent) → idle.
+
+#include "platform/event_loop.h"
+#include "platform/net_address.h"
+#include "pocket/mypc/mypc_upload_sender.h"
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace platform {
+class Ui;
+}
+
+namespace proto {
+struct PcAnswer;
+}
+
+namespace pocket::device {
+class DeviceRoot;
+}
+
+namespace pocket::link {
+class PcLink;
+}
+
+namespace pocket::settings {
+struct PdaSettings;
+}
+
+namespace pocket::mypc {
+
+class MyPcBusy;
+class ProgressView;
+
+// The announcement's first number.
+constexpr int kUploadPlainFile = 0;
+constexpr int kUploadMailAttachment = 1;
+
+class MyPcUpload final : public platform::MessageTarget {
+public:
+    static constexpr int kMsgReceived = 1545; // wParam: connection serial.
+    static constexpr int kMsgClosed = 1546;   // wParam: connection serial.
+
+    enum class State { Idle, Connected, Requested, Sending, Finishing };
+
+    MyPcUpload(platform::EventLoop& loop, platform::Ui& ui, link::PcLink& link, const settings::PdaSettings& settings,
+        const device::DeviceRoot& device, MyPcBusy& busy, ProgressView& view);
+    ~MyPcUpload() override;
+
+    // "PC로 보내기" on the tree item at `selectedPath` ("PDA\My Documents\a.txt").
+    // False when no announcement went out.
+    bool start(std::string_view selectedPath, int purpose = kUploadPlainFile);
+
+    State state() const { return m_state; }
+    bool isRunning() const { return m_state != State::Idle; }
+    std::int64_t sent() const { return m_sender.sent(); }
+
+    // Ends the upload: file and connection closed, the progress dialog too.
+    void end();
+
+    // Told on the window thread whenever an upload has ended.
+    void setEndedHandler(std::function<void()> handler) { m_ended = std::move(handler); }
+
+    platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
+
+private:
+    bool connect();
+    void closeConnection();
+    void onAnswer(const proto::PcAnswer& answer);
+    void startSending();
+    void sendNext();
+    void onReceived();
+    void read(int fd, std::uint64_t serial);
+
+    platform::EventLoop& m_loop;
+    platform::Ui& m_ui;
+    link::PcLink& m_link;
+    const settings::PdaSettings& m_settings;
+    const device::DeviceRoot& m_device;
+    MyPcBusy& m_busy;
+    ProgressView& m_view;
+
+    State m_state = State::Idle;
+    std::string m_localPath; // The handheld file being sent.
+    std::string m_name;
+    UploadSender m_sender;
+    bool m_progressOpen = false;
+    std::function<void()> m_ended;
+
+    platform::SocketFd m_socket;
+    std::thread m_reader;
+    std::uint64_t m_serial = 0;
+    std::mutex m_inboxMutex;
+    std::string m_inbox; // Received by the reader, not yet handled.
+};
+
+} // namespace pocket::mypc
