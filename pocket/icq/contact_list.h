@@ -26,6 +26,8 @@ struct IcqContact {
     std::string lastName;
     std::string number; // Decimal ICQ number.
     std::uint16_t status = 2;
+    // A presence notice (03,0B or 03,0C) arrived this session.
+    bool presenceSeen = false;
     int treeItem = 0; // 0 while the contact has no tree item.
 
     // The nick, or the number while no nick is known.

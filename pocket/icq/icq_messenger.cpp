@@ -20,6 +20,7 @@ constexpr std::uint16_t kExtensionAnswer = 0x03;
 constexpr std::uint8_t kResultSuccess = 0x0A;
 constexpr std::uint8_t kResultFailure = 0x32;
 constexpr std::uint16_t kInfoOwnBasic = 0x00C8;
+constexpr std::uint16_t kFoundOnline = 1;
 
 bool isUserFound(std::uint16_t subtype)
 {
@@ -85,7 +86,7 @@ IcqMessenger::~IcqMessenger()
 
 std::string IcqMessenger::fromWire(std::string_view bytes) const
 {
-    return platform::toUtf8(bytes, m_codePage);
+    return decodeLocalText(bytes, m_codePage);
 }
 
 std::string IcqMessenger::toWire(std::string_view text) const
@@ -149,6 +150,7 @@ void IcqMessenger::onContactOnline(std::string_view data)
         contact = m_contacts.add(notice->number);
     if (!contact)
         return; // The list is full.
+    contact->presenceSeen = true;
     contact->status = notice->status;
     contact->externalIp = notice->externalIp;
     contact->internalIp = notice->internalIp;
@@ -165,6 +167,7 @@ void IcqMessenger::onContactOffline(std::string_view data)
     IcqContact* contact = number ? m_contacts.find(*number) : nullptr;
     if (!contact)
         return;
+    contact->presenceSeen = true;
     contact->status = kStatusOffline;
     contactChanged(*contact);
 }
@@ -207,11 +210,10 @@ void IcqMessenger::handleMessage(IncomingMessage message)
             m_pen->onMessage(message.sender, message.body);
         return;
     }
-    const auto text = messageText(message.body);
     if (message.type == kTypeText) {
-        showReceived(message.sender, text);
+        showReceived(message.sender, decodeMessageText(message.body, message.charset, m_codePage));
     } else if (message.type == kTypeUrl) {
-        showReceived(message.sender, splitFields(text).front());
+        showReceived(message.sender, fromWire(splitFields(messageText(message.body)).front()));
     } else if (!isSilentType(message.type)) {
         m_ui.messageBox(kIcqTitle, withText(messenger_text::kUnprocessedType, std::to_string(message.type)),
             platform::Icon::Warning);
@@ -222,7 +224,7 @@ void IcqMessenger::showReceived(const std::string& sender, std::string_view text
 {
     const IcqContact* contact = m_contacts.find(sender);
     const std::string name = contact ? contact->displayName() : sender;
-    const std::string shown(platform::cutCodePoints(fromWire(text), kMaxShownChars));
+    const std::string shown(platform::cutCodePoints(text, kMaxShownChars));
     const std::string line = "\r\n" + name + " : " + shown;
     auto slot = m_windows.find(sender);
     if (!slot) {
@@ -303,21 +305,37 @@ void IcqMessenger::onInfoAnswer(const MetaAnswer& answer)
         contact->lastName = fromWire(info->lastName);
         contact->email = fromWire(info->email);
         (void)reader.byte(); // Authorization.
+        // Then whether the user is online (1). Some servers send no 03,0B
+        // for contacts already online at sign-on; this is how the handheld
+        // learns of them.
+        if (reader.u16le() == kFoundOnline && !contact->presenceSeen && contact->isOffline())
+            contact->status = kStatusOnline;
         contactChanged(*contact);
     } else if (*result == kResultFailure && isLastUserAnswer(*subtype)) {
-        auto asked = m_asked.find(answer.sequence);
-        if (asked == m_asked.end())
-            return;
-        const std::string number = asked->second;
-        m_asked.erase(asked);
-        if (!m_contacts.find(number))
-            return;
-        removeContact(number);
-        m_ui.messageBox(kIcqTitle, withText(messenger_text::kNoSuchUser, number), platform::Icon::Warning);
+        onUserNotFound(answer.sequence);
     }
 }
 
-void IcqMessenger::requestInfo(std::string_view number)
+void IcqMessenger::onUserNotFound(std::uint16_t sequence)
+{
+    auto asked = m_asked.find(sequence);
+    if (asked == m_asked.end())
+        return;
+    const AskedInfo info = asked->second;
+    m_asked.erase(asked);
+    // Servers in the wild answer "not found" for users who exist: a stored
+    // contact is never deleted for it, and a just-added one only on the
+    // user's word.
+    if (!info.justAdded || !m_contacts.find(info.number))
+        return;
+    const std::string question
+        = withText(messenger_text::kNoSuchUser, info.number) + std::string(messenger_text::kAskRemove);
+    if (m_ui.question(kIcqTitle, question, platform::Buttons::OkCancel, platform::Icon::Question)
+        == platform::Answer::Ok)
+        removeContact(info.number);
+}
+
+void IcqMessenger::requestInfo(std::string_view number, bool justAdded)
 {
     auto uin = parseUin(number);
     if (!uin)
@@ -326,7 +344,7 @@ void IcqMessenger::requestInfo(std::string_view number)
     // Only the recent requests can still be answered.
     if (m_asked.size() >= ContactList::kMaxContacts * 2)
         m_asked.erase(m_asked.begin());
-    m_asked[sequence] = std::string(number);
+    m_asked[sequence] = { std::string(number), justAdded };
     (void)m_session.sendFrame(
         buildInfoRequest(m_session.sequence(), m_session.ownUin(), sequence, kMetaUserInfo, *uin));
 }

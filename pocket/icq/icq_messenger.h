@@ -34,6 +34,7 @@ constexpr std::string_view kAlreadyListed = "My Contacts에 존재하는 사용�
 constexpr std::string_view kListFull = "더 이상 친구를 추가할 수 없습니다.";
 constexpr std::string_view kConfirmDelete = "%s님을 친구목록에서 삭제하시겠습니까?";
 constexpr std::string_view kNoSuchUser = "%s - 존재하지 않는 사용자입니다";
+constexpr std::string_view kAskRemove = "\n삭제할까요?";
 constexpr std::string_view kUnsupportedPlugin = "Unsupported plugin message type: %s";
 constexpr std::string_view kUnprocessedType = "Unprocessed message type %d";
 constexpr std::string_view kInkReceive = "ink message receive";
@@ -141,17 +142,20 @@ private:
     // Messages (family 4) and the extension family.
     void onIncomingMessage(std::string_view data);
     void handleMessage(IncomingMessage message);
+    // `text` is UTF-8.
     void showReceived(const std::string& sender, std::string_view text);
     void onMetaAnswer(std::string_view data);
     void onEndOfOfflineMessages();
     void onInfoAnswer(const MetaAnswer& answer);
+    void onUserNotFound(std::uint16_t sequence);
     // Contacts.
     void removeContact(std::string_view number);
-    void requestInfo(std::string_view number);
+    void requestInfo(std::string_view number, bool justAdded = false);
     void requestOwnInfo();
     bool sendText(std::string_view number, std::string_view wireText);
     std::string windowTitle(std::string_view number, bool unknownSender) const;
     std::string ownName() const;
+    // Local 8-bit text from the network (decodeLocalText).
     std::string fromWire(std::string_view bytes) const;
     std::string toWire(std::string_view text) const;
     void copy(const IcqContact& contact);
@@ -174,7 +178,11 @@ private:
     std::string m_ownEmail;
     std::uint16_t m_infoSequence = 2;
     // The number each information request asked for, by its sequence.
-    std::map<std::uint16_t, std::string> m_asked;
+    struct AskedInfo {
+        std::string number;
+        bool justAdded = false; // Asked for right after the user added it.
+    };
+    std::map<std::uint16_t, AskedInfo> m_asked;
 };
 
 // printf-style "%s" and "%d" of the texts above.

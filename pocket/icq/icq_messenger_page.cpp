@@ -64,7 +64,7 @@ void IcqMessenger::addContact(std::string_view number)
         return;
     if (m_session.sendFrame(buildServerListItem(m_session.sequence(), kServerListAdd, number))
         && m_session.sendFrame(buildAddBuddy(m_session.sequence(), number)))
-        requestInfo(number);
+        requestInfo(number, true);
 }
 
 void IcqMessenger::addFromDialog(std::string_view entry)
@@ -139,7 +139,11 @@ void IcqMessenger::copy(const IcqContact& contact)
     values.network = std::string(kIcqTitle);
     values.firstName = contact.firstName;
     values.lastName = contact.lastName;
-    values.displayFirst = contact.firstName;
+    // Without names (a server that never answered the look-up) the contact
+    // is named by its nick, or its number.
+    if (values.firstName.empty() && values.lastName.empty())
+        values.firstName = contact.displayName();
+    values.displayFirst = values.firstName;
     values.displayLast = contact.lastName;
     (void)m_deviceContacts.addContact(values);
 }
@@ -183,7 +187,7 @@ std::optional<ContactInfo> IcqMessenger::contactInfo(std::string_view number) co
     const IcqContact* contact = m_contacts.find(number);
     if (!contact)
         return std::nullopt;
-    return ContactInfo { "ICQ - " + contact->number, "Nick : " + contact->nick, contact->email,
+    return ContactInfo { "ICQ - " + contact->number, "Nick : " + contact->displayName(), contact->email,
         std::string(statusText(contact->status)), contact->firstName, contact->lastName };
 }
 

@@ -87,7 +87,7 @@ TEST_F(IcqMessengerTest, PresenceMovesContactsBetweenTheRootsAndUnknownNumbersJo
     EXPECT_EQ(tree.labels(TreeGroup::Offline), (std::vector<std::string> { "11111" }));
 }
 
-TEST_F(IcqMessengerTest, AddingSendsServerListAndBuddyThenInformationAndAFailedAnswerRemovesItAgain)
+TEST_F(IcqMessengerTest, AddingSendsServerListAndBuddyThenInformationAndAFailedAnswerRemovesItOnTheUsersWord)
 {
     signOn({});
     messenger.addFromDialog("1234");
@@ -108,9 +108,11 @@ TEST_F(IcqMessengerTest, AddingSendsServerListAndBuddyThenInformationAndAFailedA
     EXPECT_EQ(ui.lastText(), add_text::kWrongNumber);
     EXPECT_EQ(fileContent(), "1234567890/");
 
+    ui.pushAnswer(Answer::Ok);
     receive(0x15, 0x03, metaAnswer(0x07DA, 2, le16(0x01AE) + "\x32"s));
     EXPECT_EQ(messenger.contacts().size(), 0u);
-    EXPECT_EQ(ui.lastText(), "1234567890 - 존재하지 않는 사용자입니다");
+    EXPECT_EQ(ui.lastText(), "1234567890 - 존재하지 않는 사용자입니다\n삭제할까요?");
+    EXPECT_TRUE(ui.calls().back().isQuestion);
     EXPECT_EQ(fileContent(), "");
     EXPECT_EQ(sent(0x13, 0x0A).size(), 1u);
 }
@@ -132,6 +134,21 @@ TEST_F(IcqMessengerTest, InformationAnswersFillTheOwnDataAndTheContacts)
     EXPECT_EQ(tree.labels(TreeGroup::Offline), (std::vector<std::string> { "Kim" }));
     messenger.emailContact("11111");
     EXPECT_EQ(mail.addresses, (std::vector<std::string> { "kim@x" }));
+}
+
+TEST_F(IcqMessengerTest, ALookupSayingOnlineShowsAContactWithoutPresenceOnline)
+{
+    signOn({ "11111", "22222" });
+    auto found = [](std::uint32_t number, std::uint16_t state) {
+        return le16(0x01AE) + "\x0A"s + "\x00\x00"s + le32(number) + lText("N") + lText("") + lText("")
+            + lText("") + "\x00"s + le16(state);
+    };
+    receive(3, 0x0C, byteText("22222")); // Known to be offline.
+    receive(0x15, 0x03, metaAnswer(0x07DA, 2, found(11111, 1)));
+    receive(0x15, 0x03, metaAnswer(0x07DA, 3, found(22222, 1)));
+    EXPECT_EQ(tree.labels(TreeGroup::Online), (std::vector<std::string> { "N (온라인)" }));
+    EXPECT_EQ(tree.labels(TreeGroup::Offline), (std::vector<std::string> { "N" }));
+    EXPECT_EQ(messenger.contacts().find("22222")->status, kStatusOffline);
 }
 
 TEST_F(IcqMessengerTest, InformationWithATextCutShortIsIgnored)

@@ -39,6 +39,9 @@ IcqPenCarriage::IcqPenCarriage(PenCarriageSetup setup, CarriageSender& sender, P
     , m_ui(ui)
     , m_loop(loop)
 {
+    // A probe without an address would tell the peer to "visit ." and no more.
+    if (m_setup.webAddress.empty())
+        m_setup.webAddress = ink::kDefaultPenAddress;
 }
 
 IcqPenCarriage::~IcqPenCarriage() = default;

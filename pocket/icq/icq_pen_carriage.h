@@ -55,7 +55,8 @@ public:
 
 struct PenCarriageSetup {
     std::filesystem::path deviceRoot;
-    std::string webAddress; // Named in the probe text; configuration.
+    // Named in the probe text; a setting. Empty: the default.
+    std::string webAddress { ink::kDefaultPenAddress };
 };
 
 class IcqPenCarriage final : public ink::PenCarriage {

@@ -1,4 +1,5 @@
 #include "pocket/icq/icq_pen_carriage.h"
+#include "pocket/icq/testing/fake_views.h"
 
 #include "platform/poll_event_loop.h"
 #include "platform/testing/fake_ui.h"
@@ -16,33 +17,6 @@ namespace pocket::icq {
 namespace {
 
 using namespace std::string_literals;
-
-struct ComposerWindow final : ink::InkComposerView {
-    ink::InkCanvas& canvas() override { return drawn; }
-    void setStatus(std::string_view text) override { status = text; }
-    void setSendEnabled(bool enabled) override { sendEnabled = enabled; }
-    void setNewEnabled(bool) override { }
-    void setProgressVisible(bool) override { }
-    void setProgress(int percent) override { progress.push_back(percent); }
-    void showPalette(ink::Palette, bool) override { }
-    void showToolbar(const ink::ToolbarLook&) override { }
-    void close() override { closed = true; }
-    ink::testing::RecordingCanvas drawn;
-    std::string status;
-    bool sendEnabled = false;
-    std::vector<int> progress;
-    bool closed = false;
-};
-
-struct Editors final : PenEditorHost {
-    std::unique_ptr<ink::InkComposerView> createComposerView() override
-    {
-        auto window = std::make_unique<ComposerWindow>();
-        last = window.get();
-        return window;
-    }
-    ComposerWindow* last = nullptr;
-};
 
 // Carries texts between two handhelds in order, as the ICQ server would.
 struct Wire {
@@ -83,7 +57,7 @@ struct Handheld {
     std::string own;
     ink::testing::TempFolder root;
     Outbox outbox;
-    Editors editors;
+    testing::FakePenEditors editors;
     ink::testing::FakeViewerHost viewerHost;
     ink::PenReceptions receptions;
     ink::InkViewers viewers;

@@ -34,7 +34,7 @@ std::string numberTextOf(std::uint32_t number)
 }
 
 // The text fragment (id 1) of a channel-1 message: charset, subset, text.
-std::string channelOneText(std::string_view value)
+void readChannelOneText(std::string_view value, IncomingMessage& message)
 {
     ByteReader reader(value);
     while (reader.remaining() > 0) {
@@ -46,11 +46,15 @@ std::string channelOneText(std::string_view value)
         auto fragment = reader.raw(*length);
         if (!fragment)
             break;
-        if (*id == kFragmentText && fragment->size() >= 4)
-            return std::string(fragment->substr(4));
+        if (*id == kFragmentText && fragment->size() >= 4) {
+            ByteReader text(*fragment);
+            message.charset = text.u16().value_or(kCharsetLocal);
+            message.body = std::string(fragment->substr(4));
+            return;
+        }
         (void)version;
     }
-    return std::string(value);
+    message.body = std::string(value);
 }
 
 // The rendezvous block (TLV 5) of a channel-2 message.
@@ -282,7 +286,7 @@ std::optional<IncomingMessage> readIncomingMessage(std::string_view data)
     if (message.channel == 1) {
         if (const Tlv* text = findTlv(tlvs, 2)) {
             message.type = 1;
-            message.body = channelOneText(text->value);
+            readChannelOneText(text->value, message);
             read = true;
         }
     } else if (message.channel == 2) {

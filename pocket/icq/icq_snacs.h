@@ -8,6 +8,7 @@
 // for a block too short for its fields. Pure codecs.
 
 #include "pocket/icq/flap.h"
+#include "pocket/icq/message_charset.h"
 #include "pocket/icq/sign_on.h"
 
 #include <cstdint>
@@ -74,6 +75,9 @@ struct IncomingMessage {
     std::uint8_t flags = 0;
     // The message bytes as sent (channel 4: including the closing NUL).
     std::string body;
+    // The charset a channel-1 message names for its text; other messages
+    // are in a local 8-bit code page.
+    std::uint16_t charset = kCharsetLocal;
     std::optional<std::string> pluginName; // Channel-2 plugin messages.
     std::uint16_t sequence = 0; // Channel 2, for the acknowledgement.
 };

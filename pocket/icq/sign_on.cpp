@@ -13,8 +13,13 @@ constexpr std::array<std::uint8_t, 16> kRoastTable { 0xF3, 0x26, 0x81, 0xC4, 0x3
 
 constexpr std::uint16_t kTlvErrorCode = 8;
 constexpr std::uint16_t kTlvDisconnectReason = 9;
+// Servers answer a wrong password with 4 or 5, too many log-ins with 0x18 or
+// 0x1D, and an outdated client with 0x1C.
 constexpr std::uint8_t kErrorBadPassword = 5;
+constexpr std::uint8_t kErrorBadPasswordOther = 4;
 constexpr std::uint8_t kErrorRateLimit = 24;
+constexpr std::uint8_t kErrorRateLimitOther = 0x1D;
+constexpr std::uint8_t kErrorClientTooOld = 0x1C;
 constexpr std::uint8_t kReasonOtherLocation = 1;
 
 // The low byte of a 16-bit big-endian value is the one that counts.
@@ -34,9 +39,13 @@ SignOnRefused errorCode(const Tlv& tlv, std::string_view rejected, platform::Ico
 {
     switch (lowByte(tlv)) {
     case kErrorBadPassword:
+    case kErrorBadPasswordOther:
         return { std::string(rejected), rejectedIcon };
     case kErrorRateLimit:
+    case kErrorRateLimitOther:
         return { std::string(sign_on_text::kRateLimit), platform::Icon::Warning };
+    case kErrorClientTooOld:
+        return { std::string(sign_on_text::kClientTooOld), platform::Icon::Warning };
     default:
         return { std::string(sign_on_text::kUnknownSignOn), platform::Icon::Warning };
     }

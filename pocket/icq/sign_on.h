@@ -73,6 +73,7 @@ constexpr std::string_view kRejected = "Your ICQ number and password combination
 constexpr std::string_view kRejectedShort = "Your ICQ number and password combination was rejected by the ICQ server. ";
 constexpr std::string_view kRateLimit = "Rate limit exceeded.\nPlease wait and connect 10 to 20 minutes later.";
 constexpr std::string_view kUnknownSignOn = "Unknown sign on error";
+constexpr std::string_view kClientTooOld = "Your ICQ client version is too old for the ICQ server.";
 constexpr std::string_view kOtherLocation = "You have been disconnected from the ICQ network because you logged on "
                                             "from another location using the same ICQ number.";
 constexpr std::string_view kUnknownRuntime = "Unknown runtime error";

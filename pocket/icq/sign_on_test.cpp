@@ -63,6 +63,13 @@ TEST(SignOn, ReadsEverySignOffFrame)
         { "third bad password", uin + tlv(4, "http://x") + tlv(8, "\x00\x05"s),
             std::string(sign_on_text::kRejectedShort) },
         { "third rate limit", uin + tlv(4, "u") + tlv(8, "\x00\x18"s), std::string(sign_on_text::kRateLimit) },
+        // The codes of servers in the wild.
+        { "bad password 4", uin + tlv(8, "\x00\x04"s), std::string(sign_on_text::kRejected),
+            platform::Icon::Information },
+        { "third bad password 4", uin + tlv(4, "u") + tlv(8, "\x00\x04"s), std::string(sign_on_text::kRejectedShort) },
+        { "rate limit 1D", uin + tlv(4, "u") + tlv(8, "\x00\x1D"s), std::string(sign_on_text::kRateLimit) },
+        { "client too old", uin + tlv(4, "u") + tlv(8, "\x00\x1C"s), std::string(sign_on_text::kClientTooOld) },
+        { "third other error", uin + tlv(4, "u") + tlv(8, "\x00\x03"s), std::string(sign_on_text::kUnknownSignOn) },
         { "no cookie", uin + tlv(5, "10.0.0.1:5190"), std::string(sign_on_text::kInvalidData) },
         { "empty cookie", uin + tlv(5, "10.0.0.1:5190") + tlv(6, ""), std::string(sign_on_text::kInvalidData) },
         { "only the uin", uin, std::string(sign_on_text::kInvalidData) },

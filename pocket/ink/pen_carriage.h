@@ -12,6 +12,11 @@
 
 namespace pocket::ink {
 
+// The web address the pen probe names, for peers that cannot show pen
+// messages. It is a setting of the handheld; this one stands in for an
+// empty or missing setting.
+constexpr std::string_view kDefaultPenAddress = "http://www.quillon.example/";
+
 // A stored ink file ready to travel: where it lies on this machine, and its
 // handheld path, whose last part is the name announced to the peer.
 struct StoredInk {

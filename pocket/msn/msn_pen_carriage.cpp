@@ -18,6 +18,8 @@ MsnPenCarriage::MsnPenCarriage(MsnChats& chats, MsnSession& session, PenEditorHo
     , m_ui(ui)
     , m_setup(std::move(setup))
 {
+    if (m_setup.visitAddress.empty())
+        m_setup.visitAddress = ink::kDefaultPenAddress;
 }
 
 MsnPenCarriage::~MsnPenCarriage() = default;

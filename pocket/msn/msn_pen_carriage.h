@@ -46,7 +46,7 @@ public:
 
 struct PenSetup {
     std::filesystem::path deviceRoot;
-    std::string visitAddress = "http://www.quillon.example/";
+    std::string visitAddress { ink::kDefaultPenAddress }; // Empty: the default.
 };
 
 class MsnPenCarriage final : public ink::PenCarriage, public ChatPenHandler {
