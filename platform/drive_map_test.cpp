@@ -1,4 +1,5 @@
 #include "platform/drive_map.h"
+#include "platform/temp_folder.h"
 
 #include "platform/profile.h"
 
@@ -72,9 +73,9 @@ TEST(DriveMap, LocalPathsToDrivePathsUseTheLongestFolder)
 
 TEST(DriveMap, DrivesComeFromTheProfile)
 {
-    char name[] = "/tmp/drive_map_test.XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    std::filesystem::path folder = name;
+    TempFolder temp("drive_map_test");
+    ASSERT_FALSE(temp.path().empty());
+    std::filesystem::path folder = temp.path();
     Profile profile(folder / "Quillon.ini");
     ASSERT_TRUE(profile.writeString("Drives", "E:", "/media/usb"));
     ASSERT_TRUE(profile.writeString("Drives", "c", "/srv/root"));
@@ -82,14 +83,13 @@ TEST(DriveMap, DrivesComeFromTheProfile)
     ASSERT_TRUE(profile.writeString("Drives", "F", "relative"));
     auto map = DriveMap::fromProfile(profile);
     EXPECT_EQ(map.drives(), (std::vector<Drive> { { 'C', "/srv/root" }, { 'E', "/media/usb" } }));
-    std::filesystem::remove_all(folder);
 }
 
 TEST(FileAttributes, HiddenAndSystemAsThisSystemHasThem)
 {
-    char name[] = "/tmp/attributes_test.XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    std::string folder = name;
+    TempFolder temp("attributes_test");
+    ASSERT_FALSE(temp.path().empty());
+    std::string folder = temp.path().string();
     std::ofstream(folder + "/.hidden") << "x";
     std::ofstream(folder + "/plain") << "x";
     ASSERT_EQ(mkfifo((folder + "/fifo").c_str(), 0600), 0);
@@ -113,7 +113,6 @@ TEST(FileAttributes, HiddenAndSystemAsThisSystemHasThem)
     EXPECT_TRUE(directory->directory);
     EXPECT_FALSE(directory->system);
     EXPECT_EQ(fileAttributes(folder + "/missing").error().code, ErrorCode::NotFound);
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace

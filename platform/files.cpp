@@ -10,9 +10,16 @@ namespace platform {
 
 IoResult<std::string> readWholeFile(const std::filesystem::path& file)
 {
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: a fifo planted under the name must not hang the
+    // reader; only a regular file is read.
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errorFromErrno("open " + file.string(), errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Error { ErrorCode::InvalidArgument, "not a regular file: " + file.string(), EINVAL };
+    }
     std::string contents;
     char buffer[8192];
     for (;;) {
@@ -64,6 +71,61 @@ static IoResult<void> writeAll(int fd, std::string_view contents, const std::str
         contents.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
+}
+
+IoResult<int> createReplacing(const std::filesystem::path& file, mode_t mode)
+{
+    if (::unlink(file.c_str()) != 0 && errno != ENOENT)
+        return errorFromErrno("unlink " + file.string(), errno);
+    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0)
+        return errorFromErrno("create " + file.string(), errno);
+    return fd;
+}
+
+IoResult<std::uint64_t> copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target,
+    mode_t mode)
+{
+    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0)
+        return errorFromErrno("open " + source.string(), errno);
+    struct stat info {};
+    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(in);
+        return Error { ErrorCode::InvalidArgument, "not a regular file: " + source.string(), EINVAL };
+    }
+    auto out = createReplacing(target, mode);
+    if (!out) {
+        ::close(in);
+        return out.error();
+    }
+    std::uint64_t copied = 0;
+    char buffer[65536];
+    IoResult<std::uint64_t> result = copied;
+    for (;;) {
+        ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            result = errorFromErrno("read " + source.string(), errno);
+            break;
+        }
+        if (got == 0) {
+            result = copied;
+            break;
+        }
+        if (auto written = writeAll(*out, std::string_view(buffer, static_cast<std::size_t>(got)), target.string());
+            !written) {
+            result = written.error();
+            break;
+        }
+        copied += static_cast<std::uint64_t>(got);
+    }
+    ::close(in);
+    ::close(*out);
+    if (!result)
+        ::unlink(target.c_str());
+    return result;
 }
 
 IoResult<void> writeFileAtomically(const std::filesystem::path& file, std::string_view contents, mode_t mode)

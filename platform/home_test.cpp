@@ -1,4 +1,5 @@
 #include "platform/home.h"
+#include "platform/temp_folder.h"
 #include "platform/trace.h"
 
 #include <gtest/gtest.h>
@@ -50,15 +51,14 @@ TEST(Home, ResolvesInTheDocumentedOrder)
 
 TEST(Home, PrepareCreatesAPrivateFolder)
 {
-    char name[] = "/tmp/home_test.XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    std::filesystem::path root = name;
+    TempFolder temp("home_test");
+    ASSERT_FALSE(temp.path().empty());
+    std::filesystem::path root = temp.path();
     auto home = prepareHome(Program::Pocket, "", fakeEnvironment({ { "XDG_DATA_HOME", root.string() + "/data" } }));
     ASSERT_TRUE(home);
     struct stat info {};
     ASSERT_EQ(stat(home->c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    std::filesystem::remove_all(root);
 }
 
 TEST(Home, FindsTheHomeOptionInACommandLine)

@@ -105,12 +105,17 @@ void Profile::refresh() const
     // Slot 0 holds the lines before the first section, even when there are none.
     m_sections.assign(1, Section {});
     m_hasByteOrderMark = false;
+    m_readError.reset();
     if (!stamp.exists)
         return;
-    // An unreadable file reads as empty, as a missing one does.
+    // A file that exists but cannot be read (no permission, a folder or a
+    // fifo under its name) reads as empty, and is never written over: what
+    // it holds (accounts, passwords) would be lost. check() says why.
     auto text = readWholeFile(m_file);
-    if (!text)
+    if (!text) {
+        m_readError = text.error();
         return;
+    }
     // Editors that save with a byte-order mark would otherwise hide the first
     // section; the mark is written back as it was found.
     std::string_view body = *text;
@@ -165,8 +170,19 @@ std::string Profile::serialise() const
     return text;
 }
 
+IoResult<void> Profile::check() const
+{
+    std::lock_guard lock(m_mutex);
+    refresh();
+    if (m_readError)
+        return *m_readError;
+    return {};
+}
+
 IoResult<void> Profile::save()
 {
+    if (m_readError)
+        return *m_readError;
     auto written = writeFileAtomically(m_file, serialise(), kPrivateFileMode);
     // Whatever happened, the next read looks at the file again.
     m_stamp = written ? stampNow() : FileStamp {};

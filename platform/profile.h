@@ -35,6 +35,11 @@ public:
 
     const std::filesystem::path& file() const { return m_file; }
 
+    // Whether the file can be used: a missing one can (it is created at the
+    // first write), one that exists but cannot be read cannot. Such a file
+    // reads as empty and every write to it fails, so it is never replaced.
+    IoResult<void> check() const;
+
     std::string getString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     // The value, or nullopt when the key is missing.
     std::optional<std::string> find(std::string_view section, std::string_view key) const;
@@ -93,6 +98,7 @@ private:
     mutable FileStamp m_stamp;
     mutable bool m_loaded = false;
     mutable bool m_hasByteOrderMark = false;
+    mutable std::optional<Error> m_readError; // Why an existing file could not be read.
 };
 
 // Whether two names are equal without regard to ASCII case.

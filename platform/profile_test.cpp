@@ -1,8 +1,10 @@
 #include "platform/profile.h"
+#include "platform/temp_folder.h"
 
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 namespace platform {
@@ -12,11 +14,13 @@ class ProfileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/profile_test.XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        folder = name;
+        temp.emplace("profile_test");
+        ASSERT_FALSE(temp->path().empty());
+        folder = temp->path();
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override { temp.reset(); }
+
+    std::optional<TempFolder> temp;
 
     void writeText(std::string_view text) { ASSERT_TRUE(writeFileAtomically(file(), text)); }
     std::string readText() { return readWholeFile(file()).valueOr(std::string("<missing>")); }

@@ -87,25 +87,35 @@ std::unique_ptr<Registry> Registry::inMemory()
 
 IoResult<void> Registry::load()
 {
+    // How the format's errors begin; the file's path takes its place.
+    constexpr std::string_view kStoreWord = "registry store";
     auto text = readWholeFile(m_file);
     if (!text) {
         if (text.error().code == ErrorCode::NotFound)
             return {};
         return text.error();
     }
-    auto records = TRY(parseRegistryText(*text));
+    auto parsed = parseRegistryText(*text);
+    if (!parsed) {
+        // "<file> line 15: bad key": the user can find what to mend.
+        Error error = parsed.error();
+        if (error.context.starts_with(kStoreWord))
+            error.context.replace(0, kStoreWord.size(), m_file.string());
+        return error;
+    }
+    auto records = std::move(*parsed);
     std::string current;
     for (auto& record : records) {
         if (record.kind == RegistryRecord::Kind::Key) {
             current = canonicalKeyPath(record.name);
             if (current.empty())
-                return Error { ErrorCode::Protocol, "registry store: empty key name", 0 };
+                return Error { ErrorCode::Protocol, m_file.string() + ": empty key name", 0 };
             addKey(current);
             continue;
         }
         Key* key = findKey(current);
         if (!key)
-            return Error { ErrorCode::Protocol, "registry store: value before any key", 0 };
+            return Error { ErrorCode::Protocol, m_file.string() + ": value before any key", 0 };
         Value value;
         value.name = record.name;
         value.type = record.kind == RegistryRecord::Kind::Dword ? ValueType::Dword : ValueType::String;

@@ -1,9 +1,11 @@
 #include "platform/registry.h"
+#include "platform/temp_folder.h"
 
 #include "platform/files.h"
 #include "platform/registry_format.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 namespace platform {
@@ -15,12 +17,14 @@ class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/registry_test.XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        folder = name;
+        temp.emplace("registry_test");
+        ASSERT_FALSE(temp->path().empty());
+        folder = temp->path();
         file = folder / "registry.txt";
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override { temp.reset(); }
+
+    std::optional<TempFolder> temp;
 
     std::unique_ptr<Registry> openStore()
     {

@@ -1,8 +1,10 @@
 #include "platform/single_instance.h"
+#include "platform/temp_folder.h"
 
 #include "platform/poll_event_loop.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 namespace platform {
@@ -14,11 +16,13 @@ class SingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/single_instance_test.XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        home = std::filesystem::path(name) / "home";
+        temp.emplace("single_instance_test");
+        ASSERT_FALSE(temp->path().empty());
+        home = temp->path() / "home";
     }
-    void TearDown() override { std::filesystem::remove_all(home.parent_path()); }
+    void TearDown() override { temp.reset(); }
+
+    std::optional<platform::TempFolder> temp;
 
     std::filesystem::path home;
 };

@@ -6,6 +6,7 @@
 #include "bench/mail/message_generator.h"
 #include "pc/mail/mail_check.h"
 #include "pc/mail/pop3_client.h"
+#include "platform/temp_folder.h"
 #include "tests/fixtures/mail/dovecot_server.h"
 
 #include <chrono>
@@ -38,8 +39,7 @@ double cpuSeconds()
 
 fs::path temporaryFolder()
 {
-    char pattern[] = "/tmp/mail_check_bench.XXXXXX";
-    return ::mkdtemp(pattern);
+    return platform::TempFolder("mail_check_bench").release();
 }
 
 std::uintmax_t folderBytes(const fs::path& folder)

@@ -4,6 +4,7 @@
 
 #include "bench/mail/message_generator.h"
 #include "pc/mail/mime_message.h"
+#include "platform/temp_folder.h"
 
 #include <chrono>
 #include <cstdio>
@@ -70,8 +71,7 @@ int main(int argc, char** argv)
     int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     auto messages = bench::mail::generateMessages(count);
 
-    char pattern[] = "/tmp/mail_decode_bench.XXXXXX";
-    fs::path folder = ::mkdtemp(pattern);
+    fs::path folder = platform::TempFolder("mail_decode_bench").release();
     std::size_t totalBytes = 0;
     std::vector<std::string> answers;
     answers.reserve(messages.size());

@@ -14,6 +14,7 @@
 #include "pc/service/drive_paths.h"
 #include "platform/net_address.h"
 #include "platform/poll_event_loop.h"
+#include "platform/temp_folder.h"
 
 #include <chrono>
 #include <cstdio>
@@ -164,10 +165,7 @@ public:
 private:
     static fs::path makeHome()
     {
-        std::string pattern = (fs::temp_directory_path() / "quillon-bench-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        return ::mkdtemp(buffer.data());
+        return platform::TempFolder("quillon-bench").release();
     }
     fs::path disk() const { return m_home / "disk"; }
 

@@ -1,7 +1,7 @@
 #include "pc/convert/gif_pages.h"
 
 #include "pc/convert/gif_encoder.h"
-#include "pc/convert/temp_folder.h"
+#include "platform/temp_folder.h"
 #include "platform/files.h"
 
 namespace pc::convert {
@@ -9,7 +9,7 @@ namespace pc::convert {
 platform::IoResult<void> renderPageAsGif(const LibreOffice& office, const std::filesystem::path& pdf,
     int page, int dpi, const std::filesystem::path& file)
 {
-    auto work = TRY(TempFolder::create("quillon-page"));
+    auto work = TRY(platform::TempFolder::create("quillon-page"));
     std::filesystem::path ppm = work.path() / "page.ppm";
     TRY(office.renderPage(pdf, page, dpi, PageImageFormat::Ppm, ppm));
     auto bytes = TRY(platform::readWholeFile(ppm));

@@ -2,7 +2,7 @@
 
 #include "pc/convert/gif_pages.h"
 #include "pc/convert/safe_output_name.h"
-#include "pc/convert/temp_folder.h"
+#include "platform/temp_folder.h"
 
 #include <algorithm>
 #include <optional>
@@ -48,7 +48,7 @@ private:
         if (!paths || paths->empty())
             return badArguments("open takes an array with the document path");
         m_pdf.reset();
-        auto work = TempFolder::create("quillon-hwp-control");
+        auto work = platform::TempFolder::create("quillon-hwp-control");
         if (!work)
             return Variant::i2(0);
         m_work.emplace(std::move(*work));
@@ -83,7 +83,7 @@ private:
     }
 
     std::shared_ptr<const LibreOffice> m_office;
-    std::optional<TempFolder> m_work;
+    std::optional<platform::TempFolder> m_work;
     std::optional<std::filesystem::path> m_pdf;
 };
 

@@ -1,6 +1,6 @@
 #include "pc/convert/libreoffice.h"
 
-#include "pc/convert/temp_folder.h"
+#include "platform/temp_folder.h"
 #include "platform/process.h"
 
 #include <cctype>
@@ -133,10 +133,10 @@ platform::IoResult<std::filesystem::path> LibreOffice::convert(const std::filesy
 {
     if (!isAvailable())
         return failure(platform::ErrorCode::NotFound, "no " + m_config.soffice);
-    std::optional<TempFolder> freshProfile;
+    std::optional<platform::TempFolder> freshProfile;
     std::filesystem::path profile = m_config.profileFolder;
     if (profile.empty()) {
-        freshProfile.emplace(TRY(TempFolder::create("quillon-office-profile")));
+        freshProfile.emplace(TRY(platform::TempFolder::create("quillon-office-profile")));
         profile = freshProfile->path();
     }
     std::string profileArgument = "-env:UserInstallation=" + fileUrl(profile);

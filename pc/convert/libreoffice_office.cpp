@@ -1,7 +1,7 @@
 #include "pc/convert/libreoffice_office.h"
 
 #include "pc/convert/office_converter.h"
-#include "pc/convert/temp_folder.h"
+#include "platform/temp_folder.h"
 
 #include <vector>
 
@@ -83,7 +83,7 @@ private:
             return badArguments("SaveAs needs a name and a format");
         std::filesystem::path base = arguments[0].string();
         int format = arguments[1].integer();
-        auto work = TempFolder::create("quillon-office");
+        auto work = platform::TempFolder::create("quillon-office");
         if (!work)
             return officeFailure(platform::describe(work.error()));
         // The copy is named after the output, so that LibreOffice names its

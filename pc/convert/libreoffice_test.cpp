@@ -1,5 +1,5 @@
 #include "pc/convert/libreoffice.h"
-#include "pc/convert/temp_folder.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ bool endsWithinDeadline(pid_t pid)
 // damaged document does: the helper must not outlive the deadline.
 TEST(LibreOffice, ConversionPastItsDeadlineLeavesNoHelperBehind)
 {
-    auto work = TempFolder::create("quillon-office-timeout");
+    auto work = platform::TempFolder::create("quillon-office-timeout");
     ASSERT_TRUE(work);
     std::filesystem::path pidFile = work->path() / "helper.pid";
     std::filesystem::path fake = work->path() / "soffice";

@@ -2,16 +2,16 @@
 
 // File: pc/convert/safe_output_name.h
 // Names of converter outputs come from the handheld's request; they are
-// reduced to one safe path component before anything is written, so that no
-// output lands outside the service root.
+// reduced to one safe path component (platform/safe_name.h) before anything
+// is written, so that no output lands outside the service root.
 
 #include <string>
 #include <string_view>
 
 namespace pc::convert {
 
-// The text after the last "\" or "/", without control characters; "", "."
-// and ".." become "_".
+// The safe form of the request's file name (the text after its last "\" or
+// "/").
 std::string safeOutputName(std::string_view name);
 
 // The safe name without its extension of four characters (".hwp", ".doc");

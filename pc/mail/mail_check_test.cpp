@@ -11,8 +11,11 @@
 #include "platform/codepage.h"
 #include "tests/fixtures/mail/dovecot_server.h"
 #include "tests/fixtures/suite_server.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -43,14 +46,13 @@ protected:
         ASSERT_NE(s_server, nullptr) << "Dovecot did not start";
         s_server->clearMailbox("kim");
         s_server->clearMailbox("lee");
-        char pattern[] = "/tmp/mail_check_test.XXXXXX";
-        m_root = ::mkdtemp(pattern);
+        m_temp.emplace("mail_check_test");
+        m_root = m_temp->path();
         m_options.timeout = 10s;
     }
     void TearDown() override
     {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
+        m_temp.reset();
     }
 
     MailStore store() const { return MailStore(m_root / "boxes", m_root / "Quillon"); }
@@ -76,6 +78,7 @@ protected:
     }
 
     static inline std::unique_ptr<DovecotServer> s_server;
+    std::optional<platform::TempFolder> m_temp;
     fs::path m_root;
     Pop3Options m_options;
 };

@@ -10,8 +10,11 @@
 #include "pc/mail/raw_message.h"
 #include "pc/mail/stored_message.h"
 #include "tests/fixtures/mail/dovecot_server.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <map>
 
@@ -114,16 +117,16 @@ protected:
         auto started = tests::fixtures::DovecotServer::start({ { "kim", "secret" } });
         ASSERT_TRUE(started) << started.error();
         m_server = std::move(*started);
-        char pattern[] = "/tmp/mail_corpus_test.XXXXXX";
-        m_root = ::mkdtemp(pattern);
+        m_temp.emplace("mail_corpus_test");
+        m_root = m_temp->path();
     }
     void TearDown() override
     {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
+        m_temp.reset();
     }
 
     std::unique_ptr<tests::fixtures::DovecotServer> m_server;
+    std::optional<platform::TempFolder> m_temp;
     fs::path m_root;
 };
 

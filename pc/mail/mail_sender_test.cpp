@@ -6,8 +6,11 @@
 #include "platform/codec/base64.h"
 #include "tests/fixtures/mail/smtp_sink.h"
 #include "tests/fixtures/suite_server.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <arpa/inet.h>
 #include <fstream>
@@ -37,8 +40,8 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(s_sink, nullptr) << "the SMTP sink did not start";
-        char pattern[] = "/tmp/mail_sender_test.XXXXXX";
-        m_home = ::mkdtemp(pattern);
+        m_temp.emplace("mail_sender_test");
+        m_home = m_temp->path();
         fs::create_directories(m_home / "pda_Upload");
         fs::create_directories(m_home / "disk");
         m_setup.winIni = m_home / "win.ini";
@@ -54,8 +57,7 @@ protected:
     }
     void TearDown() override
     {
-        std::error_code ignored;
-        fs::remove_all(m_home, ignored);
+        m_temp.reset();
     }
 
     void useRelay(unsigned port)
@@ -74,6 +76,7 @@ protected:
     }
 
     static inline std::unique_ptr<SmtpSink> s_sink;
+    std::optional<platform::TempFolder> m_temp;
     fs::path m_home;
     SendSetup m_setup;
     std::size_t m_before = 0;

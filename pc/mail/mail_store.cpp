@@ -11,7 +11,7 @@ namespace pc::mail {
 
 std::string rawMessageFileName(std::string_view uid)
 {
-    std::string name = safePathComponent(uid);
+    std::string name = mailName(uid);
     if (name == kSeenIndexName)
         name += '_';
     return name;
@@ -26,7 +26,7 @@ MailStore::MailStore(std::filesystem::path mailBoxes, std::filesystem::path serv
 
 std::filesystem::path MailStore::accountFolder(std::string_view id, std::string_view server) const
 {
-    return m_mailBoxes / safePathComponent(std::string(id) + "_pda") / safePathComponent(server);
+    return m_mailBoxes / mailName(std::string(id) + "_pda") / mailName(server);
 }
 
 std::filesystem::path MailStore::seenIndexPath(std::string_view id, std::string_view server) const
@@ -47,7 +47,7 @@ std::filesystem::path MailStore::mailListPath() const
 
 std::filesystem::path MailStore::mailFolder(std::string_view id, std::string_view uid) const
 {
-    return m_serviceRoot / kMailAreaName / safePathComponent(id) / safePathComponent(uid);
+    return m_serviceRoot / kMailAreaName / mailName(id) / mailName(uid);
 }
 
 platform::IoResult<void> MailStore::prepareAccount(std::string_view id, std::string_view server) const
@@ -74,7 +74,7 @@ platform::IoResult<void> MailStore::writeMailList(std::string_view text) const
 platform::IoResult<void> MailStore::writeAttachment(const std::filesystem::path& folder,
     std::string_view fileName, std::string_view data) const
 {
-    return writePrivateFile(folder / safePathComponent(fileName), data);
+    return writePrivateFile(folder / mailName(fileName), data);
 }
 
 platform::IoResult<void> MailStore::writeMailFiles(const MimeMessage& message, std::string_view attachmentList,
@@ -83,7 +83,7 @@ platform::IoResult<void> MailStore::writeMailFiles(const MimeMessage& message, s
     std::filesystem::path folder = message.mailFolder;
     if (folder.empty())
         return platform::Error { platform::ErrorCode::InvalidArgument, "no mail folder for " + message.uid };
-    std::string base = safePathComponent(message.uid);
+    std::string base = mailName(message.uid);
     // The mail files are read by the handheld, in its code page; attachments
     // stay the bytes they were decoded into.
     MailFileHeader fields { std::string(attachmentList), message.from, message.to, message.cc, message.subject,

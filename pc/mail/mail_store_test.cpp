@@ -6,6 +6,7 @@
 #include "pc/mail/safe_name.h"
 #include "pc/mail/seen_index.h"
 #include "pc/mail/stored_message.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +19,6 @@ namespace fs = std::filesystem;
 
 class MailStoreTest : public ::testing::Test {
 protected:
-    MailStoreTest()
-    {
-        char pattern[] = "/tmp/mail_store_test.XXXXXX";
-        m_root = ::mkdtemp(pattern);
-    }
-    ~MailStoreTest() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
-    }
-
     MailStore store() const { return MailStore(m_root / "boxes", m_root / "Quillon"); }
     std::string read(const fs::path& file) const { return readFileBytes(file).valueOr(std::string("<missing>")); }
     static mode_t modeOf(const fs::path& path)
@@ -51,7 +41,8 @@ protected:
         return m;
     }
 
-    fs::path m_root;
+    platform::TempFolder m_temp { "mail_store_test" };
+    fs::path m_root = m_temp.path();
 };
 
 TEST_F(MailStoreTest, FullMailFileByteForByte)
@@ -134,12 +125,12 @@ TEST_F(MailStoreTest, OutsideNamesStayInsideTheirFolders)
     EXPECT_EQ(s.rawMessagePath("kim", "../..", "../../etc/passwd"), m_root / "boxes/kim_pda/.._../.._.._etc_passwd");
     EXPECT_EQ(s.rawMessagePath("kim", "pop", "index"), m_root / "boxes/kim_pda/pop/index_");
     EXPECT_EQ(s.mailFolder("../kim", "."), m_root / "Quillon/pda_Mail/.._kim/_");
-    EXPECT_EQ(safePathComponent(std::string("a\0b\r\n", 5)), "a_b__");
-    EXPECT_EQ(safePathComponent(""), "_");
-    EXPECT_EQ(safePathComponent(std::string(300, 'x')).size(), kMaxComponentBytes);
+    EXPECT_EQ(mailName(std::string("a\0b\r\n", 5)), "a_b__");
+    EXPECT_EQ(mailName(""), "_");
+    EXPECT_EQ(mailName(std::string(300, 'x')).size(), kMaxComponentBytes);
     EXPECT_EQ(safeAttachmentName("dir/"), "");
     EXPECT_EQ(safeAttachmentName("..\\..\\..\\boot.ini"), "boot.ini");
-    EXPECT_EQ(safeAttachmentName("../.."), "__");
+    EXPECT_EQ(safeAttachmentName("../.."), "_");
 }
 
 TEST(PlainText, ReducesBodies)

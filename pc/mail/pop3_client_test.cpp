@@ -6,6 +6,7 @@
 
 #include "pc/mail/private_files.h"
 #include "pc/mail/scripted_pop3_server.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -37,24 +38,6 @@ std::unique_ptr<Pop3Client> makeClient(const ScriptedPop3Server& server)
     client->setReceiveTimeout(kReceiveTimeout);
     return client;
 }
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char pattern[] = "/tmp/pop3_client_test.XXXXXX";
-        m_path = ::mkdtemp(pattern);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 TEST(Pop3Client, ConnectFailsAtTheStepThatAnswersErr)
 {
@@ -124,7 +107,7 @@ TEST(Pop3Client, MultiLineErrInAnyCaseFails)
     ScriptedPop3Server server(withLogin({ { "RETR", { "-err no such message\r\n" } },
         { "UIDL", { "-E", "RR busy\r\n" } }, { "QUIT", { "+OK\r\n" } } }));
     auto client = makeClient(server);
-    TempFolder folder;
+    platform::TempFolder folder("pop3_client_test");
     MailRecord record;
     ASSERT_TRUE(client->connect());
     EXPECT_FALSE(client->retrieve(1, record, folder.path() / "raw"));
@@ -143,7 +126,7 @@ TEST(Pop3Client, RetrieveReadsToTheRealTerminatorAndKeepsTheWholeAnswer)
                                                         answer.substr(53) } },
         { "QUIT", { "+OK\r\n" } } }));
     auto client = makeClient(server);
-    TempFolder folder;
+    platform::TempFolder folder("pop3_client_test");
     MailRecord record;
     ASSERT_TRUE(client->connect());
     ASSERT_TRUE(client->retrieve(3, record, folder.path() / "u1"));
@@ -161,7 +144,7 @@ TEST(Pop3Client, RetrieveOfTheSmallestAnswer)
     ScriptedPop3Server server(withLogin({ { "RETR", { "+OK\r\nSubject: x\r\n\r\nbody\r\n.\r\n" } },
         { "QUIT", { "+OK\r\n" } } }));
     auto client = makeClient(server);
-    TempFolder folder;
+    platform::TempFolder folder("pop3_client_test");
     MailRecord record;
     ASSERT_TRUE(client->connect());
     ASSERT_TRUE(client->retrieve(1, record, folder.path() / "u"));
@@ -175,7 +158,7 @@ TEST(Pop3Client, AnswerBeyondTheLimitFailsAndKeepsNothing)
     ScriptedPop3Server server(withLogin({ { "RETR", { big } } }));
     auto client = makeClient(server);
     client->setMaxAnswerBytes(4096);
-    TempFolder folder;
+    platform::TempFolder folder("pop3_client_test");
     MailRecord record;
     ASSERT_TRUE(client->connect());
     EXPECT_FALSE(client->retrieve(1, record, folder.path() / "u"));
@@ -211,7 +194,7 @@ TEST(Pop3Client, ConnectionClosedBeforeTheTerminatorFails)
 {
     ScriptedPop3Server server(withLogin({ { "RETR", { "+OK\r\nSubject: cut\r\n\r\nhalf a mes" }, true } }));
     auto client = makeClient(server);
-    TempFolder folder;
+    platform::TempFolder folder("pop3_client_test");
     MailRecord record;
     ASSERT_TRUE(client->connect());
     EXPECT_FALSE(client->retrieve(1, record, folder.path() / "u"));
@@ -231,7 +214,7 @@ TEST(Pop3Client, SilentServerTimesOutWithSocketError)
     {
         ScriptedPop3Server server(withLogin({ { "RETR", { "+OK\r\nSubject: x\r\n" } } }));
         auto client = makeClient(server);
-        TempFolder folder;
+        platform::TempFolder folder("pop3_client_test");
         MailRecord record;
         ASSERT_TRUE(client->connect());
         client->setReceiveTimeout(kSilenceTimeout);

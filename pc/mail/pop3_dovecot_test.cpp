@@ -6,8 +6,11 @@
 #include "pc/mail/private_files.h"
 #include "tests/fixtures/mail/dovecot_server.h"
 #include "tests/fixtures/suite_server.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace pc::mail {
 namespace {
@@ -31,13 +34,12 @@ protected:
     {
         ASSERT_NE(s_server, nullptr) << "Dovecot did not start";
         s_server->clearMailbox("kim");
-        char pattern[] = "/tmp/pop3_dovecot_test.XXXXXX";
-        m_folder = ::mkdtemp(pattern);
+        m_temp.emplace("pop3_dovecot_test");
+        m_folder = m_temp->path();
     }
     void TearDown() override
     {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
+        m_temp.reset();
     }
 
     std::unique_ptr<Pop3Client> client(std::string user = "kim", std::string password = "secret")
@@ -54,6 +56,7 @@ protected:
     }
 
     static inline std::unique_ptr<DovecotServer> s_server;
+    std::optional<platform::TempFolder> m_temp;
     fs::path m_folder;
 };
 

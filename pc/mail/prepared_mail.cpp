@@ -43,7 +43,7 @@ proto::PcAnswer prepareMail(const MailStore& store, std::string_view id, std::st
     if (!stored)
         return answer;
     std::filesystem::path mailFolder = store.mailFolder(id, uid);
-    auto content = readFileBytes(mailFolder / safePathComponent(uid));
+    auto content = readFileBytes(mailFolder / mailName(uid));
     if (!content)
         return answer;
     // The file is in the handheld's code page, and so is the limit; the

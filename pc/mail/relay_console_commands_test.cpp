@@ -1,6 +1,7 @@
 #include "pc/mail/relay_console_commands.h"
 
 #include "pc/mail/smtp_submit.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,6 @@ namespace fs = std::filesystem;
 
 class RelayConsoleCommandsTest : public ::testing::Test {
 protected:
-    static fs::path makeFolder()
-    {
-        char pattern[] = "/tmp/relay_console_test.XXXXXX";
-        return ::mkdtemp(pattern);
-    }
-    ~RelayConsoleCommandsTest() override { fs::remove_all(m_folder); }
 
     std::string run(std::vector<std::string> words)
     {
@@ -27,7 +22,8 @@ protected:
         return out.str();
     }
 
-    fs::path m_folder = makeFolder();
+    platform::TempFolder m_temp { "relay_console_test" };
+    fs::path m_folder = m_temp.path();
     platform::Profile winIni { m_folder / "win.ini" };
 };
 

@@ -1,6 +1,7 @@
 #include "tests/e2e/e2e_harness.h"
 
 #include "tests/fixtures/child_server.h"
+#include "platform/temp_folder.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -16,10 +17,8 @@ namespace fs = std::filesystem;
 
 fs::path makeTemporaryFolder(const std::string& prefix)
 {
-    std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    return ::mkdtemp(buffer.data());
+    // The caller removes the folder when it is done.
+    return platform::TempFolder(prefix).release();
 }
 
 std::string readFile(const fs::path& file)

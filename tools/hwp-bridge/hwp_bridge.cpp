@@ -39,7 +39,7 @@ std::string returnValueData(std::int32_t status, std::int32_t value)
 }
 
 HwpBridge::HwpBridge(
-    pc::convert::LibreOfficeConfig office, pc::convert::TempFolder work, std::function<void()> quit)
+    pc::convert::LibreOfficeConfig office, platform::TempFolder work, std::function<void()> quit)
     : m_office(std::move(office))
     , m_work(std::move(work))
     , m_quit(std::move(quit))

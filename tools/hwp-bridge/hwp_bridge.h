@@ -12,7 +12,7 @@
 
 #include "pc/convert/dde_server.h"
 #include "pc/convert/libreoffice.h"
-#include "pc/convert/temp_folder.h"
+#include "platform/temp_folder.h"
 #include "tools/hwp-bridge/hwp_macro.h"
 
 #include <array>
@@ -33,7 +33,7 @@ class HwpBridge final : public pc::convert::DdeServerHandler {
 public:
     // `quit` is called (on the server thread) when a client sends Quit.
     HwpBridge(
-        pc::convert::LibreOfficeConfig office, pc::convert::TempFolder work, std::function<void()> quit);
+        pc::convert::LibreOfficeConfig office, platform::TempFolder work, std::function<void()> quit);
 
     bool acceptTopic(std::string_view topic) override;
     bool execute(const pc::convert::DdeConversationInfo& conversation, std::string_view command) override;
@@ -60,7 +60,7 @@ private:
     void sendCallback(const Client& client, const std::array<std::uint32_t, 5>& values);
 
     pc::convert::LibreOffice m_office;
-    pc::convert::TempFolder m_work;
+    platform::TempFolder m_work;
     std::function<void()> m_quit;
     std::map<std::uint64_t, Client> m_clients;
     std::map<std::int32_t, Document> m_documents;

@@ -15,7 +15,7 @@ class HwpBridgeCommands : public pc::convert::testing::DdeFixture {
 protected:
     HwpBridgeCommands()
         : bridge(pc::convert::LibreOfficeConfig {},
-            std::move(*pc::convert::TempFolder::create("bridge-test")), [this] { ++quits; })
+            std::move(*platform::TempFolder::create("bridge-test")), [this] { ++quits; })
     {
     }
 

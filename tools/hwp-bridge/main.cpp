@@ -35,7 +35,7 @@ int main(int argc, char** argv)
     sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    auto work = pc::convert::TempFolder::create("hwp-bridge");
+    auto work = platform::TempFolder::create("hwp-bridge");
     if (!work) {
         std::fprintf(stderr, "hwp-bridge: %s\n", platform::describe(work.error()).c_str());
         return 1;

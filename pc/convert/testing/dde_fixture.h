@@ -9,7 +9,7 @@
 
 #include "pc/convert/dde_server.h"
 #include "pc/convert/hwp_dde_link.h"
-#include "pc/convert/temp_folder.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -32,9 +32,9 @@ protected:
         const char* old = std::getenv("XDG_RUNTIME_DIR");
         if (old)
             m_oldRuntime = old;
-        auto folder = TempFolder::create("quillon-dde-test");
+        auto folder = platform::TempFolder::create("quillon-dde-test");
         EXPECT_TRUE(folder);
-        m_folder = std::make_unique<TempFolder>(std::move(*folder));
+        m_folder = std::make_unique<platform::TempFolder>(std::move(*folder));
         ::setenv("XDG_RUNTIME_DIR", m_folder->path().c_str(), 1);
     }
     ~DdeFixture() override
@@ -49,7 +49,7 @@ protected:
 
 private:
     std::optional<std::string> m_oldRuntime;
-    std::unique_ptr<TempFolder> m_folder;
+    std::unique_ptr<platform::TempFolder> m_folder;
 };
 
 // What the scripted server does with one macro: acknowledge it or not, and

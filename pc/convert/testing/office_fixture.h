@@ -8,7 +8,7 @@
 // it is not installed.
 
 #include "pc/convert/libreoffice.h"
-#include "pc/convert/temp_folder.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -60,9 +60,9 @@ protected:
     {
         if (!programExists("soffice") || !programExists("pdftoppm"))
             GTEST_SKIP() << "LibreOffice or poppler-utils is not installed";
-        auto folder = TempFolder::create("quillon-convert-test");
+        auto folder = platform::TempFolder::create("quillon-convert-test");
         ASSERT_TRUE(folder);
-        m_folder = std::make_unique<TempFolder>(std::move(*folder));
+        m_folder = std::make_unique<platform::TempFolder>(std::move(*folder));
         std::filesystem::create_directories(root());
         LibreOfficeConfig config;
         config.profileFolder = m_folder->path() / "profile";
@@ -90,7 +90,7 @@ protected:
     std::shared_ptr<LibreOffice> office;
 
 private:
-    std::unique_ptr<TempFolder> m_folder;
+    std::unique_ptr<platform::TempFolder> m_folder;
 };
 
 } // namespace pc::convert::testing

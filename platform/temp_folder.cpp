@@ -1,13 +1,13 @@
-#include "pc/convert/temp_folder.h"
+#include "platform/temp_folder.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace pc::convert {
+namespace platform {
 
-platform::IoResult<TempFolder> TempFolder::create(std::string_view prefix)
+IoResult<TempFolder> TempFolder::create(std::string_view prefix)
 {
     std::error_code error;
     std::filesystem::path base = std::filesystem::temp_directory_path(error);
@@ -17,22 +17,28 @@ platform::IoResult<TempFolder> TempFolder::create(std::string_view prefix)
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (!::mkdtemp(buffer.data()))
-        return platform::errorFromErrno("mkdtemp " + pattern, errno);
-    return TempFolder(std::filesystem::path(buffer.data()));
+        return errorFromErrno("mkdtemp " + pattern, errno);
+    TempFolder folder;
+    folder.m_path = buffer.data();
+    return folder;
+}
+
+TempFolder::TempFolder(std::string_view prefix)
+{
+    if (auto created = create(prefix))
+        m_path = created->release();
 }
 
 TempFolder::TempFolder(TempFolder&& other) noexcept
-    : m_path(std::move(other.m_path))
+    : m_path(other.release())
 {
-    other.m_path.clear();
 }
 
 TempFolder& TempFolder::operator=(TempFolder&& other) noexcept
 {
     if (this != &other) {
         remove();
-        m_path = std::move(other.m_path);
-        other.m_path.clear();
+        m_path = other.release();
     }
     return *this;
 }
@@ -40,6 +46,13 @@ TempFolder& TempFolder::operator=(TempFolder&& other) noexcept
 TempFolder::~TempFolder()
 {
     remove();
+}
+
+std::filesystem::path TempFolder::release()
+{
+    std::filesystem::path path = std::move(m_path);
+    m_path.clear();
+    return path;
 }
 
 void TempFolder::remove()
@@ -51,4 +64,4 @@ void TempFolder::remove()
     m_path.clear();
 }
 
-} // namespace pc::convert
+} // namespace platform
