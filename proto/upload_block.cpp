@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -54,6 +56,18 @@ std::optional<std::int32_t> parseUploadAck(std::string_view block)
     if (text.empty() || ec != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return total;
+}
+
+UploadAnnouncement parseUploadAnnouncement(std::string_view text)
+{
+    UploadAnnouncement announcement;
+    std::size_t first = text.find('\n');
+    std::string number(text.substr(0, std::min<std::size_t>(first, 32)));
+    long long value = std::strtoll(number.c_str(), nullptr, 10);
+    announcement.size = static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+    std::string_view rest = first == std::string_view::npos ? std::string_view() : text.substr(first + 1);
+    announcement.name = std::string(rest.substr(0, rest.find('\n')));
+    return announcement;
 }
 
 } // namespace proto

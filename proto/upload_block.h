@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace proto {
@@ -52,5 +53,13 @@ UploadAck formatUploadAck(std::int32_t receivedTotal);
 // Reads the total back from an acknowledgement; nullopt when the text is
 // not one.
 std::optional<std::int32_t> parseUploadAck(std::string_view block);
+
+// The announcement of an upload (command 309): the size, "\n", the file
+// name, "\n" and a third line the PC ignores (the login id).
+struct UploadAnnouncement {
+    std::int32_t size = 0; // The leading decimal number as the C library reads it, within int32.
+    std::string name; // As sent, not yet a safe file name.
+};
+UploadAnnouncement parseUploadAnnouncement(std::string_view text);
 
 } // namespace proto

@@ -1,5 +1,6 @@
 #include "proto/upload_block.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace std::string_literals;
@@ -48,6 +49,20 @@ TEST(UploadBlock, RecordKeepsCountAndBytes)
     EXPECT_EQ(block.count, 1024);
     EXPECT_EQ(block.outcome, UploadOutcome::Data);
     EXPECT_EQ(static_cast<int>(UploadOutcome::Complete), 1004);
+}
+
+TEST(UploadAnnouncement, ReadsSizeAndNameAndIgnoresTheRest)
+{
+    auto plain = parseUploadAnnouncement("2500\nphoto.jpg\nowner");
+    EXPECT_EQ(plain.size, 2500);
+    EXPECT_EQ(plain.name, "photo.jpg");
+    EXPECT_EQ(parseUploadAnnouncement("12abc\nx").size, 12);
+    EXPECT_EQ(parseUploadAnnouncement("99999999999\nx").size, INT32_MAX);
+    EXPECT_EQ(parseUploadAnnouncement("-5\nx").size, -5);
+    auto bare = parseUploadAnnouncement("10");
+    EXPECT_EQ(bare.size, 10);
+    EXPECT_EQ(bare.name, "");
+    EXPECT_EQ(parseUploadAnnouncement("").size, 0);
 }
 
 } // namespace

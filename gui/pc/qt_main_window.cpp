@@ -2,6 +2,7 @@
 
 #include "gui/pc/pc_icons.h"
 #include "gui/qt_string.h"
+#include "pc/app/log_history.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -79,6 +80,8 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     m_log->setAcceptRichText(true);
     m_log->setLineWrapMode(QTextEdit::WidgetWidth);
     m_log->document()->setDocumentMargin(6);
+    // The pane keeps the newest lines only; peers cannot grow it without end.
+    m_log->document()->setMaximumBlockCount(static_cast<int>(::pc::app::LogHistory::kMaxLines));
     QPalette palette = m_log->palette();
     palette.setColor(QPalette::Base, Qt::white);
     palette.setColor(QPalette::Text, Qt::black);

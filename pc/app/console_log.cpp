@@ -23,7 +23,7 @@ ConsoleLog::ConsoleLog(platform::Clock& clock, std::ostream& out, Marking markin
 bool ConsoleLog::hasText() const
 {
     std::lock_guard lock(m_mutex);
-    return !m_text.empty();
+    return !m_history.isEmpty();
 }
 
 std::string ConsoleLog::render(const std::vector<LogRun>& runs) const
@@ -55,25 +55,34 @@ std::string ConsoleLog::render(const std::vector<LogRun>& runs) const
 
 void ConsoleLog::append(std::string_view text, int kind)
 {
-    auto runs = formatLogEntry(text, kind, platform::toLocalTime(m_clock.now()));
+    auto stamp = platform::toLocalTime(m_clock.now());
+    auto runs = formatLogEntry(text, kind, stamp);
     if (runs.empty())
         return;
-    std::string shown = render(runs);
     std::lock_guard lock(m_mutex);
-    m_text += joinLogRuns(runs);
-    m_out << shown << std::flush;
+    auto admission = m_history.admit(text, kind, m_clock.ticks());
+    if (admission.note) {
+        auto noteRuns = formatLogEntry(*admission.note, kStamped, stamp);
+        m_history.keep(joinLogRuns(noteRuns));
+        m_out << render(noteRuns);
+    }
+    if (admission.show) {
+        m_history.keep(joinLogRuns(runs));
+        m_out << render(runs);
+    }
+    m_out << std::flush;
 }
 
 std::string ConsoleLog::text() const
 {
     std::lock_guard lock(m_mutex);
-    return m_text;
+    return m_history.text();
 }
 
 void ConsoleLog::clear()
 {
     std::lock_guard lock(m_mutex);
-    m_text.clear();
+    m_history.clear();
 }
 
 } // namespace pc::app

@@ -5,9 +5,12 @@
 // as log_entry.h formats it, one line per entry. On a terminal the styles
 // show as colours (bold blue stamp, bold red kind-0 text); elsewhere a kind-0
 // entry is marked with "!! " so that it stands out in a file. The pane also
-// keeps the whole text, as the window's pane does, for saving. Thread-safe.
+// keeps the text, as the window's pane does, for saving: bounded, and an
+// entry that repeats the one before is folded into a count (log_history.h).
+// Thread-safe.
 
 #include "pc/app/log_entry.h"
+#include "pc/app/log_history.h"
 #include "pc/app/log_sink.h"
 #include "platform/clock.h"
 
@@ -40,7 +43,7 @@ private:
     std::ostream& m_out;
     Marking m_marking;
     mutable std::mutex m_mutex;
-    std::string m_text;
+    LogHistory m_history;
 };
 
 } // namespace pc::app

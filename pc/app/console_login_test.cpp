@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <fstream>
 
 namespace pc::app {
 namespace {
@@ -58,6 +59,13 @@ TEST_F(ConsoleLoginTest, WithoutTerminalNeedsIdAndPassword)
     EXPECT_EQ(credentials->password, "pw");
     EXPECT_TRUE(prompts.empty());
     EXPECT_EQ(profile.getString("Quillon", "savedid", ""), "kim");
+    // The password from the environment is not written to the profile when
+    // saving is off.
+    std::ifstream stored(file, std::ios::binary);
+    std::string written((std::istreambuf_iterator<char>(stored)), {});
+    EXPECT_EQ(profile.getString("Quillon", "pwsaved", ""), "false");
+    EXPECT_EQ(written.find("=pw\n"), std::string::npos) << written;
+    EXPECT_EQ(profile.getString("Quillon", "savedpw", "<missing>"), "");
 }
 
 TEST_F(ConsoleLoginTest, RememberedValuesAndPrompts)

@@ -12,18 +12,27 @@ LogPane::LogPane(platform::EventLoop& loop, LogView& view)
 bool LogPane::hasText() const
 {
     std::lock_guard lock(m_mutex);
-    return !m_text.empty();
+    return !m_history.isEmpty();
 }
 
 void LogPane::append(std::string_view text, int kind)
 {
-    auto runs = formatLogEntry(text, kind, platform::toLocalTime(m_loop.clock().now()));
+    auto stamp = platform::toLocalTime(m_loop.clock().now());
+    auto runs = formatLogEntry(text, kind, stamp);
     if (runs.empty())
         return;
     bool onWindowThread = std::this_thread::get_id() == m_windowThread;
     {
         std::lock_guard lock(m_mutex);
-        m_text += joinLogRuns(runs);
+        auto admission = m_history.admit(text, kind, m_loop.clock().ticks());
+        if (admission.note) {
+            auto noteRuns = formatLogEntry(*admission.note, kStamped, stamp);
+            m_history.keep(joinLogRuns(noteRuns));
+            m_waiting.push_back(std::move(noteRuns));
+        }
+        if (!admission.show)
+            return;
+        m_history.keep(joinLogRuns(runs));
         m_waiting.push_back(std::move(runs));
     }
     if (onWindowThread)
@@ -59,14 +68,14 @@ platform::LResult LogPane::onMessage(int msg, platform::WParam, platform::LParam
 std::string LogPane::text() const
 {
     std::lock_guard lock(m_mutex);
-    return m_text;
+    return m_history.text();
 }
 
 void LogPane::clear()
 {
     {
         std::lock_guard lock(m_mutex);
-        m_text.clear();
+        m_history.clear();
         m_waiting.clear();
     }
     m_view.clearLog();

@@ -2,12 +2,14 @@
 
 // File: pc/app/log_pane.h
 // The main window's log pane without its widget: formats entries, keeps the
-// whole text for saving and hands the styled runs to a LogView, which appends
-// them at the end and scrolls to them. Entries may come from any thread (mail
+// text for saving (bounded, repeats folded: log_history.h) and hands the
+// styled runs to a LogView, which appends them at the end, scrolls to them
+// and keeps no more than LogHistory::kMaxLines lines. Entries may come from any thread (mail
 // checks run on workers); the view is only called on the window thread, the
 // thread that built the pane.
 
 #include "pc/app/log_entry.h"
+#include "pc/app/log_history.h"
 #include "pc/app/log_sink.h"
 #include "platform/event_loop.h"
 
@@ -46,7 +48,7 @@ private:
     LogView& m_view;
     std::thread::id m_windowThread;
     mutable std::mutex m_mutex;
-    std::string m_text;
+    LogHistory m_history;
     std::deque<std::vector<LogRun>> m_waiting; // Entries from other threads.
 };
 

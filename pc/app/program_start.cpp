@@ -25,6 +25,13 @@ std::string classKey()
 
 } // namespace
 
+std::string unusableFileText(const std::filesystem::path& file, const platform::Error& error)
+{
+    return "Quillon이 쓰는 파일을 읽을 수 없습니다.\n" + file.string() + "\n(" + platform::describe(error)
+        + ")\n\n이 파일은 그대로 둡니다. 읽을 수 있게 권한이나 내용을 고치거나 다른 곳으로 옮긴 뒤 "
+          "다시 시작하십시오.";
+}
+
 StartSwitch takeStartSwitch(const std::vector<std::string>& words, std::vector<std::string>* rest)
 {
     StartSwitch found = StartSwitch::None;
@@ -87,17 +94,26 @@ StartOutcome ProgramStart::run(StartSwitch startSwitch, const std::string& progr
         return StartOutcome::AlreadyRunning;
     }
 
+    // The profile and the registry store hold the accounts and passwords: one
+    // that exists but cannot be read stops the program before anything
+    // could write over it.
     platform::Profile profile(m_home / "Quillon.ini");
+    if (auto usable = profile.check(); !usable) {
+        m_ui.messageBox(kTitle, unusableFileText(profile.file(), usable.error()), platform::Icon::Error);
+        return StartOutcome::Failed;
+    }
+    auto registry = platform::Registry::open(m_home / "registry.txt");
+    if (!registry) {
+        m_ui.messageBox(kTitle, unusableFileText(m_home / "registry.txt", registry.error()), platform::Icon::Error);
+        return StartOutcome::Failed;
+    }
     SettingsStore store(profile);
     (void)store.readLogin();
 
     if (startSwitch == StartSwitch::None)
         return StartOutcome::OpenWindow;
-    auto registry = platform::Registry::open(m_home / "registry.txt");
-    platform::IoResult<void> done = registry ? (startSwitch == StartSwitch::RegServer
-                                                       ? registerProgram(**registry, programPath)
-                                                       : unregisterProgram(**registry))
-                                             : platform::IoResult<void>(registry.error());
+    platform::IoResult<void> done = startSwitch == StartSwitch::RegServer ? registerProgram(**registry, programPath)
+                                                                          : unregisterProgram(**registry);
     if (!done) {
         m_ui.messageBox(kTitle, platform::describe(done.error()), platform::Icon::Error);
         return StartOutcome::Failed;

@@ -38,6 +38,10 @@ platform::IoResult<void> registerProgram(platform::Registry& registry, const std
 // Removes what registerProgram() wrote; missing keys are fine.
 platform::IoResult<void> unregisterProgram(platform::Registry& registry);
 
+// The message of a profile or registry store that exists but cannot be used:
+// it names the file, says why, and what the user can do.
+std::string unusableFileText(const std::filesystem::path& file, const platform::Error& error);
+
 enum class StartOutcome {
     OpenWindow,
     AlreadyRunning,

@@ -3,6 +3,7 @@
 #include "platform/profile.h"
 #include "platform/testing/fake_ui.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -94,6 +95,52 @@ TEST_F(ProgramStartTest, RegServerRecordsAndUnregServerRemovesTheRegistration)
     ProgramStart again(m_home, ui);
     EXPECT_EQ(again.run(StartSwitch::UnregServer, "/opt/quillon/quillon"), StartOutcome::Unregistered);
     EXPECT_EQ(ui.callCount(), 0u);
+}
+
+TEST_F(ProgramStartTest, UnreadableProfileStopsTheStartAndIsNeverReplaced)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser reads every file";
+    const std::string kept = "[Quillon]\nsavedid=kim\nkim_pop3cnt=1\nkim_pop3info=pop.example.com`kim`pw`\n";
+    {
+        std::ofstream(m_home / "Quillon.ini") << kept;
+    }
+    fs::permissions(m_home / "Quillon.ini", fs::perms::none);
+    ProgramStart start(m_home, ui);
+    EXPECT_EQ(start.run(StartSwitch::None, "/usr/bin/quillon"), StartOutcome::Failed);
+    ASSERT_EQ(ui.callCount(), 1u);
+    EXPECT_NE(ui.lastText().find((m_home / "Quillon.ini").string()), std::string::npos) << ui.lastText();
+    EXPECT_NE(ui.lastText().find("다시 시작하십시오"), std::string::npos);
+    // Even a write that gets past the start does not replace it.
+    platform::Profile profile(m_home / "Quillon.ini");
+    EXPECT_FALSE(profile.writeString("Quillon", "savedid", "lee"));
+    fs::permissions(m_home / "Quillon.ini", fs::perms::owner_read | fs::perms::owner_write);
+    std::ifstream in(m_home / "Quillon.ini");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), kept);
+}
+
+TEST_F(ProgramStartTest, ProfileThatIsNoRegularFileStopsTheStart)
+{
+    fs::create_directories(m_home / "Quillon.ini");
+    ProgramStart start(m_home, ui);
+    EXPECT_EQ(start.run(StartSwitch::None, "/usr/bin/quillon"), StartOutcome::Failed);
+    EXPECT_NE(ui.lastText().find("Quillon.ini"), std::string::npos);
+    platform::Profile profile(m_home / "Quillon.ini");
+    EXPECT_FALSE(profile.writeString("Quillon", "savedid", "lee"));
+    EXPECT_TRUE(fs::is_directory(m_home / "Quillon.ini"));
+}
+
+TEST_F(ProgramStartTest, DamagedRegistryStoreIsNamedWithItsLine)
+{
+    {
+        std::ofstream(m_home / "registry.txt") << "Quillon registry 1\nkey \"HKCU\\\\Software\"\nnot a record\n";
+    }
+    ProgramStart start(m_home, ui);
+    EXPECT_EQ(start.run(StartSwitch::None, "/usr/bin/quillon"), StartOutcome::Failed);
+    EXPECT_NE(ui.lastText().find((m_home / "registry.txt").string() + " line 3"), std::string::npos) << ui.lastText();
+    std::ifstream in(m_home / "registry.txt");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}),
+        "Quillon registry 1\nkey \"HKCU\\\\Software\"\nnot a record\n");
 }
 
 } // namespace

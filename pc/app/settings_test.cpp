@@ -1,10 +1,13 @@
 #include "pc/app/console_log.h"
 #include "pc/app/login_dialog.h"
 #include "pc/app/settings_dialog.h"
+#include "platform/temp_folder.h"
 #include "platform/testing/fake_ui.h"
+#include "platform/testing/manual_clock.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -15,25 +18,17 @@ namespace {
 namespace fs = std::filesystem;
 using platform::testing::FakeUi;
 
-fs::path makeTempHome()
-{
-    std::string pattern = (fs::temp_directory_path() / "quillon-app-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    return ::mkdtemp(buffer.data());
-}
-
 class SettingsTest : public ::testing::Test {
 protected:
     SettingsTest()
-        : home(makeTempHome())
+        : temp("quillon-app")
+        , home(temp.path())
         , profile(home / "Quillon.ini")
         , registry(platform::Registry::inMemory())
         , store(profile)
         , autostart(*registry, "/usr/bin/quillon --headless", home / "config" / "autostart")
     {
     }
-    ~SettingsTest() override { fs::remove_all(home); }
 
     std::string value(const std::string& key) { return profile.getString("Quillon", key, "<missing>"); }
 
@@ -43,6 +38,7 @@ protected:
         return std::make_unique<SettingsDialog>(store, autostart, ui, id, settings);
     }
 
+    platform::TempFolder temp;
     fs::path home;
     platform::Profile profile;
     std::unique_ptr<platform::Registry> registry;
@@ -98,7 +94,8 @@ TEST_F(SettingsTest, RememberedIdWithoutPassword)
     LoginDialog first(store, ui);
     first.open();
     ASSERT_TRUE(first.accept({ "kim", "pw1", true, false }));
-    EXPECT_EQ(value("savedpw"), "pw1"); // Always written, as the dialog does.
+    // A password the user did not ask to remember never reaches the disk.
+    EXPECT_EQ(value("savedpw"), "");
 
     LoginDialog second(store, ui);
     LoginEntry entry = second.open();
@@ -264,6 +261,42 @@ TEST(ConsoleLog, StampsEveryEntry)
     std::string stamp = formatLogStamp(platform::toLocalTime(platform::WallTime {}));
     EXPECT_EQ(out.str(), stamp + "PC 서버를 시작합니다..\n\n" + stamp + "This Computer IP : 1.2.3.4\nplain\n");
     EXPECT_EQ(log.text(), out.str());
+}
+
+TEST(ConsoleLog, HoldsABoundedRingAndFoldsRepeats)
+{
+    platform::testing::ManualClock clock;
+    std::ostringstream out;
+    ConsoleLog log(clock, out);
+    // A flood of the same refusal shows once, then one note with the count.
+    for (int i = 0; i < 100000; ++i)
+        log.appendLog("접속 IP: 10.0.0.9\n사용자 인증에 실패하였습니다..\n");
+    log.appendLog("PC 서버를 종료합니다..\n");
+    std::string text = log.text();
+    std::size_t refusals = 0;
+    for (std::size_t at = text.find("사용자 인증에 실패"); at != std::string::npos;
+         at = text.find("사용자 인증에 실패", at + 1))
+        ++refusals;
+    EXPECT_EQ(refusals, 1u);
+    EXPECT_NE(text.find(repeatNote(99999)), std::string::npos);
+    EXPECT_EQ(out.str(), text);
+
+    // The same entry after a quiet spell is shown again, after its note.
+    log.appendLog("PC 서버를 종료합니다..\n");
+    clock.advance(LogHistory::kRepeatWindow);
+    log.appendLog("PC 서버를 종료합니다..\n");
+    std::string after = log.text().substr(text.size());
+    EXPECT_NE(after.find(repeatNote(1)), std::string::npos) << after;
+    EXPECT_NE(after.find("종료"), std::string::npos);
+    EXPECT_EQ(after.find("종료"), after.rfind("종료")) << after;
+
+    // Different entries beyond the bound push the oldest out.
+    for (std::size_t i = 0; i < LogHistory::kMaxLines * 3; ++i)
+        log.appendLog("접속 IP: 10.0." + std::to_string(i) + "\n");
+    std::string bounded = log.text();
+    EXPECT_LE(static_cast<std::size_t>(std::count(bounded.begin(), bounded.end(), '\n')), LogHistory::kMaxLines);
+    EXPECT_EQ(bounded.find("사용자 인증에 실패"), std::string::npos);
+    EXPECT_NE(bounded.find("10.0." + std::to_string(LogHistory::kMaxLines * 3 - 1) + "\n"), std::string::npos);
 }
 
 } // namespace

@@ -54,9 +54,10 @@ LoginValues SettingsStore::readLogin()
 void SettingsStore::writeLogin(const std::string& id, const std::string& password, bool rememberId,
     bool rememberPassword)
 {
-    // Profile writes are not verified.
+    // Profile writes are not verified. The password reaches the disk only
+    // when the user asks to remember it; otherwise an earlier one is wiped.
     (void)m_profile.writeString(kSection, "savedid", id);
-    (void)m_profile.writeString(kSection, "savedpw", password);
+    (void)m_profile.writeString(kSection, "savedpw", rememberPassword ? password : std::string());
     (void)m_profile.writeString(kSection, "idsaved", textOf(rememberId));
     (void)m_profile.writeString(kSection, "pwsaved", textOf(rememberPassword));
 }

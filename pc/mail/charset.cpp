@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace pc::mail {
@@ -77,6 +78,24 @@ std::string toPcCodePage(std::string&& bytes, std::string_view charset)
     if (iconvCharsetName(charset).empty())
         return std::move(bytes);
     return toPcCodePage(std::string_view(bytes), charset);
+}
+
+std::string undeclaredHeaderText(std::string_view bytes, std::string_view declaredCharset)
+{
+    bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return std::string(bytes);
+    if (!iconvCharsetName(declaredCharset).empty())
+        return validUtf8(toPcCodePage(bytes, declaredCharset));
+    return validUtf8(std::string(bytes));
+}
+
+std::string validUtf8(std::string text)
+{
+    if (platform::isValidUtf8(text))
+        return text;
+    // CP949 reads every byte sequence; what it cannot read becomes U+FFFD.
+    return platform::toUtf8(text, platform::kCp949);
 }
 
 } // namespace pc::mail

@@ -30,4 +30,16 @@ inline constexpr std::string_view kPcCodePage = "UTF-8";
 // through is moved, not copied.
 [[nodiscard]] std::string toPcCodePage(std::string&& bytes, std::string_view charset);
 
+// Header text as it came, outside encoded words: RFC 2047 allows no 8-bit
+// bytes there, yet Korean mailers wrote raw EUC-KR. Such text is read in
+// the charset the message declares (`declaredCharset`, its top-level or
+// first part's "charset=") when there is one, else as UTF-8 when it is
+// valid UTF-8, else as CP949, the Korean legacy default. The result is
+// always valid UTF-8; ASCII comes back as it is.
+[[nodiscard]] std::string undeclaredHeaderText(std::string_view bytes, std::string_view declaredCharset);
+
+// Text that must be UTF-8 (the mail files the handheld reads are written
+// from it): kept when it is valid UTF-8, else read as CP949.
+[[nodiscard]] std::string validUtf8(std::string text);
+
 } // namespace pc::mail

@@ -58,14 +58,16 @@ std::optional<EncodedWord> findEncodedWord(std::string_view value, std::size_t f
 
 } // namespace
 
-DecodedHeader decodeEncodedWords(std::string_view value)
+DecodedHeader decodeEncodedWords(std::string_view value, std::string_view declaredCharset)
 {
     DecodedHeader result;
     std::string pendingBytes; // Adjacent words of one charset, joined.
     std::string pendingCharset;
     auto flush = [&] {
+        // A word in a charset nobody knows passes through; it must still
+        // come out as UTF-8.
         if (!pendingBytes.empty())
-            result.text += toPcCodePage(pendingBytes, pendingCharset);
+            result.text += validUtf8(toPcCodePage(pendingBytes, pendingCharset));
         pendingBytes.clear();
     };
 
@@ -76,7 +78,7 @@ DecodedHeader decodeEncodedWords(std::string_view value)
         bool joins = previousWasWord && isBlank(between);
         if (!joins) {
             flush();
-            result.text += between;
+            result.text += undeclaredHeaderText(between, declaredCharset);
         }
         if (joins && iconvCharsetName(word->charset) != iconvCharsetName(pendingCharset))
             flush();
@@ -87,7 +89,7 @@ DecodedHeader decodeEncodedWords(std::string_view value)
         position = word->end;
     }
     flush();
-    result.text += value.substr(position);
+    result.text += undeclaredHeaderText(value.substr(position), declaredCharset);
     return result;
 }
 

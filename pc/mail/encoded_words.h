@@ -19,7 +19,9 @@ struct DecodedHeader {
 };
 
 // Decodes all encoded words of `value`. A word whose "?=" is missing runs to
-// the end of the value and is decoded as far as it goes.
-[[nodiscard]] DecodedHeader decodeEncodedWords(std::string_view value);
+// the end of the value and is decoded as far as it goes. Text outside the
+// words is read as charset.h's undeclaredHeaderText() reads it, with the
+// message's declared charset; the result is always valid UTF-8.
+[[nodiscard]] DecodedHeader decodeEncodedWords(std::string_view value, std::string_view declaredCharset = {});
 
 } // namespace pc::mail

@@ -147,11 +147,13 @@ std::string mimeFileNameParameter(std::string_view headerText, std::string_view 
 {
     std::string text = flattenHeader(headerText);
     if (auto extended = rfc2231Parameter(text, name))
-        return std::string(trim(*extended));
+        return validUtf8(std::string(trim(*extended)));
     auto at = findParameter(text, name);
     if (!at)
         return {};
-    return std::string(trim(decodeEncodedWords(trim(readValue(text, *at))).text));
+    // A raw 8-bit name is read in the part's own charset, when it has one.
+    std::string charset = mimeParameter(headerText, "charset");
+    return std::string(trim(decodeEncodedWords(trim(readValue(text, *at)), charset).text));
 }
 
 std::string transferEncodingWord(std::string_view value)

@@ -99,7 +99,7 @@ platform::Result<DecodedMail, DecodeError> decodeMessageText(std::string_view ra
     RawParts raw = splitRawMessage(rawText);
     // The record reads header fields only; the body stays with the message.
     MailRecord record;
-    record.fill(raw.header, {});
+    record.fill(raw.header, {}, declaredMessageCharset(raw.header, raw.body));
 
     DecodedMail mail;
     MimeMessage& message = mail.message;

@@ -1,4 +1,5 @@
 #include "pc/mail/mime_message.h"
+#include "platform/codepage.h"
 
 #include <gtest/gtest.h>
 
@@ -198,6 +199,26 @@ TEST(MimeMessage, AttachmentNamesAreDecodedAndMadeSafe)
         ASSERT_EQ(mail.attachments.size(), 1u);
         EXPECT_EQ(mail.attachments[0].fileName, c.fileName);
     }
+}
+
+TEST(MimeMessage, RawEightBitHeadersAreReadInTheMessagesCharset)
+{
+    // "한국" in EUC-KR bytes, with no encoded word around them.
+    const std::string korean = "\xC7\xD1\xB1\xB9";
+    // The parts declare euc-kr; the top-level header declares nothing.
+    DecodedMail declared = decode("Subject: " + korean + " news\nFrom: " + korean + " <kim@example.com>\n"
+                                  "Content-Type: multipart/alternative; boundary=b",
+        "--b\nContent-Type: text/plain; charset=euc-kr\n\nbody\n--b--");
+    EXPECT_EQ(declared.message.subject, "한국 news");
+    EXPECT_EQ(declared.message.from, "한국 <kim@example.com>");
+
+    // Nothing declared: valid UTF-8 stays, anything else reads as CP949.
+    EXPECT_EQ(decode("Subject: 한국", "x").message.subject, "한국");
+    EXPECT_EQ(decode("Subject: " + korean, "x").message.subject, "한국");
+    // Whatever arrives, what the store gets is UTF-8.
+    DecodedMail garbage = decode("Subject: \xFF\xFE\x80 =?x-unknown?B?/w==?=\nCc: \xC0<a@b>", "x");
+    EXPECT_TRUE(platform::isValidUtf8(garbage.message.subject)) << garbage.message.subject;
+    EXPECT_TRUE(platform::isValidUtf8(garbage.message.cc));
 }
 
 TEST(MimeMessage, AttachmentBytesLoseOnlyTheDelimiterLineBreak)

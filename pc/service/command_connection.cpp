@@ -5,23 +5,29 @@
 
 namespace pc::service {
 
-CommandConnection::CommandConnection(platform::EventLoop& loop, Accepted accepted, Events events)
+namespace {
+
+// A handheld that stops reading must not freeze the window thread forever.
+constexpr int kSendTimeoutMs = 10000;
+
+} // namespace
+
+CommandConnection::CommandConnection(platform::EventLoop& loop, std::uint64_t id, platform::AcceptedSocket accepted,
+    Events events)
     : m_loop(loop)
-    , m_fd(accepted.fd)
+    , m_id(id)
+    , m_socket(std::move(accepted.socket))
     , m_peerAddress(std::move(accepted.peerAddress))
     , m_localAddress(std::move(accepted.localAddress))
+    , m_acceptedAt(loop.clock().ticks())
     , m_events(std::move(events))
 {
+    (void)platform::setSendTimeout(m_socket.fd(), kSendTimeoutMs);
+    (void)platform::setNoDelay(m_socket.fd());
     platform::SocketCallbacks callbacks;
     callbacks.onReadable = [this] { onReadable(); };
-    callbacks.onClosed = [this] {
-        if (!isOpen())
-            return;
-        close();
-        if (m_events.onClosed)
-            m_events.onClosed(*this);
-    };
-    m_loop.watchSocket(m_fd, std::move(callbacks));
+    callbacks.onClosed = [this] { onPeerClosed(); };
+    m_loop.watchSocket(m_socket.fd(), std::move(callbacks));
 }
 
 CommandConnection::~CommandConnection()
@@ -31,27 +37,34 @@ CommandConnection::~CommandConnection()
 
 bool CommandConnection::send(std::string_view bytes)
 {
-    return isOpen() && sendAll(m_fd, bytes);
+    return isOpen() && platform::sendAll(m_socket.fd(), bytes).hasValue();
 }
 
 void CommandConnection::close()
 {
-    if (m_fd < 0)
+    if (!isOpen())
         return;
-    m_loop.unwatchSocket(m_fd);
-    closeFd(m_fd);
+    m_loop.unwatchSocket(m_socket.fd());
+    m_socket.reset();
+}
+
+void CommandConnection::onPeerClosed()
+{
+    if (!isOpen())
+        return;
+    close();
+    if (m_events.onClosed)
+        m_events.onClosed(*this);
 }
 
 void CommandConnection::onReadable()
 {
     char buffer[4096];
-    ssize_t received = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    ssize_t received = ::recv(m_socket.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
     if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return;
     if (received <= 0) {
-        close();
-        if (m_events.onClosed)
-            m_events.onClosed(*this);
+        onPeerClosed();
         return;
     }
     m_splitter.feed(std::string_view(buffer, static_cast<std::size_t>(received)));

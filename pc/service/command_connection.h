@@ -4,12 +4,15 @@
 // One handheld's connection to the command port. It reads whatever arrives,
 // splits the stream at NUL bytes and hands each whole request text to its
 // owner; it sends answer records whole. It makes no protocol decisions.
-// Owned by RemoteService; lives on the window thread.
+// Owned by RemoteService, which numbers its connections; lives on the
+// window thread.
 
-#include "pc/service/tcp_socket.h"
+#include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "platform/tcp_listener.h"
 #include "proto/pc_request.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -22,7 +25,7 @@ public:
         std::function<void(CommandConnection&)> onClosed; // The peer closed or the read failed.
     };
 
-    CommandConnection(platform::EventLoop& loop, Accepted accepted, Events events);
+    CommandConnection(platform::EventLoop& loop, std::uint64_t id, platform::AcceptedSocket accepted, Events events);
     ~CommandConnection();
     CommandConnection(const CommandConnection&) = delete;
     CommandConnection& operator=(const CommandConnection&) = delete;
@@ -31,18 +34,24 @@ public:
     bool send(std::string_view bytes);
     // Stops watching and closes the socket; safe to call twice.
     void close();
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_socket.isOpen(); }
 
+    std::uint64_t id() const { return m_id; }
     const std::string& peerAddress() const { return m_peerAddress; }
     const std::string& localAddress() const { return m_localAddress; }
+    // When the connection was accepted, on the loop's clock.
+    platform::Ticks acceptedAt() const { return m_acceptedAt; }
 
 private:
     void onReadable();
+    void onPeerClosed();
 
     platform::EventLoop& m_loop;
-    int m_fd = -1;
+    std::uint64_t m_id;
+    platform::SocketFd m_socket;
     std::string m_peerAddress;
     std::string m_localAddress;
+    platform::Ticks m_acceptedAt;
     Events m_events;
     proto::RequestSplitter m_splitter;
 };

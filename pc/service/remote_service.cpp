@@ -1,6 +1,5 @@
 #include "pc/service/remote_service.h"
 
-#include "pc/service/tcp_socket.h"
 #include "platform/codepage.h"
 #include "platform/trace.h"
 #include "proto/command_codes.h"
@@ -22,6 +21,12 @@ RemoteService::RemoteService(platform::EventLoop& loop, ServiceDependencies depe
           m_config.codePage)
     , m_transfer(m_deps.folders.downloads, *m_deps.paths, *this, m_uploads)
     , m_view(loop, m_deps.folders, *m_deps.paths, *this, [this] { return webHost(); }, m_config.codePage)
+    , m_loginGate(loop, *m_deps.log,
+          [this](ConnectionId id, const std::string& address, const std::string& text, bool logRefusal) {
+              return checkLogIn(id, address, text, logRefusal);
+          })
+    , m_commandPort(loop, "command listener", [this](platform::AcceptedSocket a) { onCommandAccept(std::move(a)); })
+    , m_uploadPort(loop, "upload listener", [this](platform::AcceptedSocket a) { onUploadAccept(std::move(a)); })
 {
     registerHandlers();
 }
@@ -31,6 +36,8 @@ RemoteService::~RemoteService()
     if (m_running)
         stop();
     killProbeTimer();
+    if (m_loginSweep != 0)
+        m_loop.cancelOneShot(m_loginSweep);
 }
 
 void RemoteService::registerHandlers()
@@ -55,30 +62,22 @@ void RemoteService::setMailCommands(MailCommands* mail)
 
 std::uint16_t RemoteService::commandPort() const
 {
-    return m_commandListener >= 0 ? localPortOf(m_commandListener) : 0;
+    return m_commandPort.port();
 }
 
 std::uint16_t RemoteService::uploadPort() const
 {
-    return m_uploadListener >= 0 ? localPortOf(m_uploadListener) : 0;
+    return m_uploadPort.port();
 }
 
 void RemoteService::listen()
 {
     // A listener that cannot be created leaves the service running without
     // it; the trace says why, and the shell may tell the user (port 0).
-    if (auto fd = listenTcp(m_config.bindAddress, m_config.commandPort)) {
-        m_commandListener = *fd;
-        m_loop.watchSocket(m_commandListener, { [this] { onCommandAccept(); }, {}, {} });
-    } else {
-        platform::trace("command listener: " + platform::describe(fd.error()));
-    }
-    if (auto fd = listenTcp(m_config.bindAddress, m_config.uploadPort)) {
-        m_uploadListener = *fd;
-        m_loop.watchSocket(m_uploadListener, { [this] { onUploadAccept(); }, {}, {} });
-    } else {
-        platform::trace("upload listener: " + platform::describe(fd.error()));
-    }
+    if (auto opened = m_commandPort.open(m_config.bindAddress, m_config.commandPort); !opened)
+        platform::trace("command listener: " + platform::describe(opened.error()));
+    if (auto opened = m_uploadPort.open(m_config.bindAddress, m_config.uploadPort); !opened)
+        platform::trace("upload listener: " + platform::describe(opened.error()));
 }
 
 bool RemoteService::start()
@@ -101,12 +100,9 @@ void RemoteService::stop()
         return;
     broadcast({ 0, proto::kCodeServiceStopping, "" });
     closeAllConnections();
-    for (int* listener : { &m_commandListener, &m_uploadListener }) {
-        if (*listener >= 0) {
-            m_loop.unwatchSocket(*listener);
-            closeFd(*listener);
-        }
-    }
+    m_commandPort.close();
+    m_uploadPort.close();
+    m_loginGate.clear();
     m_uploads.reset();
     m_session.reset();
     publishSession();
@@ -116,33 +112,97 @@ void RemoteService::stop()
     m_deps.log->appendLog("PC 서버를 종료합니다..\n");
 }
 
-void RemoteService::onCommandAccept()
+void RemoteService::onCommandAccept(platform::AcceptedSocket accepted)
 {
-    auto accepted = acceptTcp(m_commandListener);
-    if (!accepted)
+    std::vector<platform::OpenConnection> open;
+    open.reserve(m_commandConnections.size());
+    for (const auto& connection : m_commandConnections) {
+        open.push_back({ connection->id(), connection->peerAddress(),
+            m_session.isLoggedInConnection(connection->id()), connection->acceptedAt() });
+    }
+    platform::Admission admission = platform::admitConnection(open, accepted.peerAddress, kCommandLimits);
+    // Refused or evicted peers leave no log line: a flood of them must not
+    // flood the log pane.
+    if (!admission.admit)
         return;
+    if (admission.evict) {
+        if (CommandConnection* room = findConnection(*admission.evict)) {
+            room->close();
+            onCommandClosed(*room);
+        }
+    }
     m_deps.log->appendLog("사용자가 PC 연결을 시도합니다..\n");
     CommandConnection::Events events;
     events.onRequest = [this](CommandConnection& c, const std::string& unit) { onRequestText(c, unit); };
     events.onClosed = [this](CommandConnection& c) { onCommandClosed(c); };
-    m_commandConnections.push_back(std::make_unique<CommandConnection>(m_loop, std::move(*accepted), std::move(events)));
+    m_commandConnections.push_back(
+        std::make_unique<CommandConnection>(m_loop, m_nextConnectionId++, std::move(accepted), std::move(events)));
+    scheduleLoginSweep();
 }
 
-void RemoteService::onUploadAccept()
+void RemoteService::onUploadAccept(platform::AcceptedSocket accepted)
 {
-    auto accepted = acceptTcp(m_uploadListener);
-    if (!accepted)
-        return;
     // Only the logged-in handheld may send files.
-    if (!m_session.isLoggedInAddress(accepted->peerAddress)) {
-        m_deps.log->appendLog("접속 IP: " + accepted->peerAddress + "\n로그인하지 않은 주소의 파일 전송 연결을 닫습니다..\n");
-        closeFd(accepted->fd);
+    if (!m_session.isLoggedInAddress(accepted.peerAddress))
         return;
+    std::vector<platform::OpenConnection> open;
+    open.reserve(m_uploadConnections.size());
+    for (const auto& connection : m_uploadConnections) {
+        // The connection that carries the running upload is never made room
+        // for; connection numbers grow with time, so they order by age.
+        open.push_back({ connection->id(), connection->peerAddress(), connection->id() == m_uploads.owner(),
+            platform::Ticks { static_cast<platform::Ticks::rep>(connection->id()) } });
+    }
+    platform::Admission admission = platform::admitConnection(open, accepted.peerAddress, kUploadLimits);
+    if (!admission.admit)
+        return;
+    for (const auto& connection : m_uploadConnections) {
+        if (admission.evict && connection->id() == *admission.evict) {
+            connection->close();
+            onUploadClosed(*connection);
+            break;
+        }
     }
     UploadConnection::Events events;
     events.onBlock = [this](UploadConnection& c, std::optional<std::string_view> b) { onUploadBlock(c, b); };
     events.onClosed = [this](UploadConnection& c) { onUploadClosed(c); };
-    m_uploadConnections.push_back(std::make_unique<UploadConnection>(m_loop, std::move(*accepted), std::move(events)));
+    m_uploadConnections.push_back(
+        std::make_unique<UploadConnection>(m_loop, m_nextConnectionId++, std::move(accepted), std::move(events)));
+}
+
+void RemoteService::scheduleLoginSweep()
+{
+    if (m_loginSweep != 0)
+        return;
+    // The next sweep is due when the oldest connection that has not logged
+    // in reaches the time-out.
+    std::optional<platform::Ticks> oldest;
+    for (const auto& connection : m_commandConnections) {
+        if (m_session.isLoggedInConnection(connection->id()))
+            continue;
+        if (!oldest || connection->acceptedAt() < *oldest)
+            oldest = connection->acceptedAt();
+    }
+    if (!oldest)
+        return;
+    platform::Ticks due = *oldest + kLoginTimeout - m_loop.clock().ticks();
+    m_loginSweep = m_loop.setOneShot(this, static_cast<unsigned>(std::max<platform::Ticks::rep>(due.count(), 0)),
+        kMsgLoginSweep);
+}
+
+void RemoteService::closeUnloggedConnections()
+{
+    platform::Ticks now = m_loop.clock().ticks();
+    std::vector<CommandConnection*> expired;
+    for (const auto& connection : m_commandConnections) {
+        if (!m_session.isLoggedInConnection(connection->id()) && now - connection->acceptedAt() >= kLoginTimeout)
+            expired.push_back(connection.get());
+    }
+    for (CommandConnection* connection : expired) {
+        connection->close();
+        onCommandClosed(*connection);
+    }
+    scheduleLoginSweep();
 }
 
 void RemoteService::onRequestText(CommandConnection& connection, const std::string& unit)
@@ -158,7 +218,7 @@ void RemoteService::onRequestText(CommandConnection& connection, const std::stri
     dispatchPending(connection);
 }
 
-bool RemoteService::isGated(std::int32_t code) const
+bool RemoteService::isGated(std::int32_t code)
 {
     return code != proto::kCodeLogIn && code != proto::kCodeLogOut && code != proto::kCodeKeepAlive;
 }
@@ -170,13 +230,16 @@ void RemoteService::dispatchPending(CommandConnection& connection)
         return;
     CommandContext context { request->first, request->code, std::move(request->text), connection.peerAddress(),
         &connection };
-    if (isGated(context.code) && !m_session.isLoggedInAddress(context.senderAddress)) {
-        m_deps.log->appendLog("접속 IP: " + context.senderAddress + "\n로그인하지 않은 주소의 요청(" + std::to_string(context.code) + ")을 무시합니다..\n");
+    // Only the connection the handheld logged in on runs commands; another
+    // connection, even from the same address, is a stranger.
+    bool isSessionConnection = m_session.isLoggedInConnection(connection.id());
+    if (isGated(context.code) && !isSessionConnection) {
+        m_deps.log->appendLog("접속 IP: " + context.senderAddress + "\n로그인하지 않은 연결의 요청("
+            + std::to_string(context.code) + ")을 무시합니다..\n");
         return;
     }
-    // Only the logged-in handheld keeps its session alive; a keep-alive
-    // reply from another address does not.
-    if (m_session.isLoggedInAddress(context.senderAddress))
+    // Only the logged-in handheld keeps its session alive.
+    if (isSessionConnection)
         m_session.onCommand();
     m_table.dispatch(context);
     publishSession();
@@ -184,37 +247,35 @@ void RemoteService::dispatchPending(CommandConnection& connection)
 
 void RemoteService::logIn(const CommandContext& context)
 {
-    bool connected = findConnection(context.senderAddress) != nullptr;
-    // The session is marked replaced only when the older log-in's connection
-    // is still open and has the same address as the new one: only then could
-    // its closing log the newer handheld out. A handheld logging in again on
-    // the same connection replaces nobody, and a handheld at another address
-    // leaves no mark that would keep the newer log-in alive after its own
-    // connection has gone.
-    bool olderSessionOpen = false;
-    if (m_session.state().isLoggedIn && m_session.state().loggedInAddress == context.senderAddress) {
-        for (const auto& connection : m_commandConnections) {
-            if (connection.get() != context.connection && connection->isOpen()
-                && connection->peerAddress() == m_session.state().loggedInAddress)
-                olderSessionOpen = true;
-        }
-    }
-    // The log-in answer, and the first probe, go to the handheld that asked.
-    m_audience = context.senderAddress;
-    m_session.logIn(context.text, context.senderAddress, connected, olderSessionOpen);
+    // A log-in that came on no connection has nobody to answer.
+    if (!context.connection)
+        return;
+    m_loginGate.onLogIn(context.connection->id(), context.senderAddress, context.text);
+}
+
+bool RemoteService::checkLogIn(ConnectionId id, const std::string& address, const std::string& text, bool logRefusal)
+{
+    // The connection may have gone while the attempt waited.
+    if (!findConnection(id))
+        return false;
+    // The log-in answer, and the first probe, go to the connection that asked.
+    m_audience = id;
+    auto outcome = m_session.logIn(text, address, id, logRefusal);
     m_audience.reset();
+    publishSession();
+    if (outcome == Session::LoginOutcome::Accepted)
+        scheduleLoginSweep();
+    return outcome == Session::LoginOutcome::Accepted;
 }
 
 void RemoteService::logOut(const CommandContext& context)
 {
-    if (!m_session.namesThisPc(context.text, context.connection ? context.connection->localAddress() : ""))
+    if (!context.connection || !m_session.namesThisPc(context.text, context.connection->localAddress()))
         return;
-    CommandConnection* connection = findConnection(context.senderAddress);
-    if (!connection)
-        return;
-    connection->close();
-    onCommandClosed(*connection);
-    m_session.onLoggedOut(context.senderAddress);
+    // A log-out closes the connection it came on, nothing else.
+    CommandConnection& connection = *context.connection;
+    connection.close();
+    onCommandClosed(connection);
 }
 
 void RemoteService::onMailPiece(const CommandContext& context)
@@ -230,28 +291,31 @@ void RemoteService::onMailPiece(const CommandContext& context)
 
 void RemoteService::onCommandClosed(CommandConnection& connection)
 {
-    m_session.onConnectionClosed(connection.peerAddress());
+    m_session.onConnectionClosed(connection.peerAddress(), connection.id());
+    m_loginGate.onConnectionClosed(connection.id());
     retire(connection);
     publishSession();
 }
 
 void RemoteService::onUploadBlock(UploadConnection& connection, std::optional<std::string_view> block)
 {
-    auto ack = m_uploads.onReceived(block);
-    if (ack && !connection.send(std::string_view(ack->data(), ack->size())))
-        m_uploads.onAckFailed();
+    auto reply = m_uploads.onReceived(connection.id(), block);
+    if (reply.ack && !connection.send(std::string_view(reply.ack->data(), reply.ack->size())))
+        m_uploads.onAckFailed(connection.id());
+    if (reply.closeConnection)
+        retire(connection);
 }
 
 void RemoteService::onUploadClosed(UploadConnection& connection)
 {
     retire(connection);
-    m_uploads.onConnectionClosed();
+    m_uploads.onConnectionClosed(connection.id());
 }
 
-CommandConnection* RemoteService::findConnection(const std::string& address) const
+CommandConnection* RemoteService::findConnection(ConnectionId id) const
 {
     for (const auto& connection : m_commandConnections) {
-        if (connection->isOpen() && connection->peerAddress() == address)
+        if (connection->isOpen() && connection->id() == id)
             return connection.get();
     }
     return nullptr;
@@ -267,16 +331,12 @@ std::string RemoteService::webHost() const
 
 void RemoteService::sendAnswer(const proto::PcAnswer& answer)
 {
-    // Answers go to the logged-in handheld only (or, for a log-in, to the
-    // handheld that asked), never to other connections on the command port.
-    std::string audience;
+    // Answers go to the logged-in connection only (or, for a log-in, to the
+    // connection that asked), never to other connections on the command port.
     if (m_audience)
-        audience = *m_audience;
+        sendTo(answer, m_audience);
     else if (m_session.state().isLoggedIn)
-        audience = m_session.state().loggedInAddress;
-    else
-        return;
-    sendTo(answer, &audience);
+        sendTo(answer, m_session.state().loggedInConnection);
 }
 
 void RemoteService::postAnswer(proto::PcAnswer answer)
@@ -299,10 +359,10 @@ void RemoteService::postLog(std::string text)
 
 void RemoteService::broadcast(const proto::PcAnswer& answer)
 {
-    sendTo(answer, nullptr);
+    sendTo(answer, std::nullopt);
 }
 
-void RemoteService::sendTo(const proto::PcAnswer& answer, const std::string* address)
+void RemoteService::sendTo(const proto::PcAnswer& answer, std::optional<ConnectionId> connectionId)
 {
     proto::PcAnswer whole = answer;
     // The text travels in the handheld's code page. The record holds 1023
@@ -312,7 +372,7 @@ void RemoteService::sendTo(const proto::PcAnswer& answer, const std::string* add
     proto::AnswerRecord record = proto::encodePcAnswer(whole);
     std::vector<CommandConnection*> targets;
     for (const auto& connection : m_commandConnections) {
-        if (!address || connection->peerAddress() == *address)
+        if (!connectionId || connection->id() == *connectionId)
             targets.push_back(connection.get());
     }
     // Answers to a connection that fails to send are lost.
@@ -340,6 +400,13 @@ void RemoteService::retire(CommandConnection& connection)
         m_collectPosted = true;
         m_loop.post(this, kMsgCollectClosed);
     }
+    descriptorFreed();
+}
+
+void RemoteService::descriptorFreed()
+{
+    m_commandPort.onDescriptorFreed();
+    m_uploadPort.onDescriptorFreed();
 }
 
 void RemoteService::retire(UploadConnection& connection)
@@ -351,6 +418,7 @@ void RemoteService::retire(UploadConnection& connection)
         m_collectPosted = true;
         m_loop.post(this, kMsgCollectClosed);
     }
+    descriptorFreed();
 }
 
 void RemoteService::closeAllConnections()
@@ -364,6 +432,7 @@ void RemoteService::closeAllConnections()
 void RemoteService::resetSession()
 {
     closeAllConnections();
+    m_loginGate.clear();
     m_uploads.reset();
     m_session.reset();
     publishSession();
@@ -427,6 +496,10 @@ platform::LResult RemoteService::onMessage(int msg, platform::WParam wParam, pla
             m_deps.log->appendLog(entry);
         return 1;
     }
+    case kMsgLoginSweep:
+        m_loginSweep = 0;
+        closeUnloggedConnections();
+        return 1;
     case kMsgCollectClosed:
         m_collectPosted = false;
         m_closedCommands.clear();

@@ -7,6 +7,12 @@
 // builds one, hands it its ports and folders, and calls start() and stop().
 // Everything runs on the window thread that owns the EventLoop.
 //
+// No peer that has not logged in can hold or exhaust the service:
+// connections are capped per address and in total (connection_limits.h),
+// command connections that have not logged in are closed after
+// kLoginTimeout, guessing is slowed down (login_gate.h), and only the
+// logged-in connection runs commands and receives answers.
+//
 //     RemoteService service(loop, deps, config);
 //     service.start();   // listeners, web server, log lines
 //     ...
@@ -16,9 +22,11 @@
 #include "pc/service/command_connection.h"
 #include "pc/service/dispatch_table.h"
 #include "pc/service/mail_commands.h"
+#include "pc/service/login_gate.h"
 #include "pc/service/mail_piece_assembler.h"
 #include "pc/service/pc_paths.h"
 #include "pc/service/pending_request_stack.h"
+#include "pc/service/port_listener.h"
 #include "pc/service/service_folders.h"
 #include "pc/service/service_ports.h"
 #include "pc/service/session.h"
@@ -28,6 +36,7 @@
 #include "pc/service/view_handlers.h"
 #include "pc/service/web_access.h"
 #include "platform/codepage.h"
+#include "platform/connection_limits.h"
 #include "platform/event_loop.h"
 
 #include <cstdint>
@@ -61,6 +70,16 @@ struct ServiceDependencies {
     std::function<std::string()> lookUpPcAddress;
 };
 
+// Command port: a handheld needs one connection; a few more cover a
+// reconnect whose old connection the PC has not yet seen close, and
+// handhelds behind one address.
+inline constexpr platform::ConnectionLimits kCommandLimits { 64, 8 };
+// Upload port: one upload runs at a time, from the logged-in address only.
+inline constexpr platform::ConnectionLimits kUploadLimits { 16, 4 };
+// A command connection that has not logged in is closed this long after it
+// was accepted.
+inline constexpr platform::Ticks kLoginTimeout { 30000 };
+
 class RemoteService final : public platform::MessageTarget, private AnswerSink, private ProbeTimer {
 public:
     // Window messages of the service.
@@ -68,6 +87,7 @@ public:
     static constexpr int kMsgCollectClosed = 5102;
     static constexpr int kMsgPostedAnswer = 5103;
     static constexpr int kMsgPostedLog = 5104;
+    static constexpr int kMsgLoginSweep = 5105;
 
     RemoteService(platform::EventLoop& loop, ServiceDependencies dependencies, ServiceConfig config);
     ~RemoteService() override;
@@ -112,11 +132,15 @@ public:
 private:
     void registerHandlers();
     void listen();
-    void onCommandAccept();
-    void onUploadAccept();
+    void onCommandAccept(platform::AcceptedSocket accepted);
+    void onUploadAccept(platform::AcceptedSocket accepted);
+    bool checkLogIn(ConnectionId id, const std::string& address, const std::string& text, bool logRefusal);
+    void scheduleLoginSweep();
+    void closeUnloggedConnections();
+    void descriptorFreed();
     void onRequestText(CommandConnection& connection, const std::string& unit);
     void dispatchPending(CommandConnection& connection);
-    bool isGated(std::int32_t code) const;
+    static bool isGated(std::int32_t code);
     void onCommandClosed(CommandConnection& connection);
     void onUploadBlock(UploadConnection& connection, std::optional<std::string_view> block);
     void onUploadClosed(UploadConnection& connection);
@@ -129,8 +153,8 @@ private:
     void retire(CommandConnection& connection);
     void retire(UploadConnection& connection);
     void publishSession();
-    CommandConnection* findConnection(const std::string& address) const;
-    void sendTo(const proto::PcAnswer& answer, const std::string* address);
+    CommandConnection* findConnection(ConnectionId id) const;
+    void sendTo(const proto::PcAnswer& answer, std::optional<ConnectionId> connection);
     std::string webHost() const;
 
     void startProbeTimer(unsigned ms) override;
@@ -152,10 +176,13 @@ private:
     MailPieceAssembler m_mailPieces;
     ViewHandlers m_view;
     WebAccessGate m_webAccess;
+    LoginGate m_loginGate;
 
     bool m_running = false;
-    int m_commandListener = -1;
-    int m_uploadListener = -1;
+    PortListener m_commandPort;
+    PortListener m_uploadPort;
+    ConnectionId m_nextConnectionId = 1;
+    platform::OneShotId m_loginSweep = 0;
     std::vector<std::unique_ptr<CommandConnection>> m_commandConnections;
     std::vector<std::unique_ptr<UploadConnection>> m_uploadConnections;
     // Connections closed inside their own notification, deleted later.
@@ -164,7 +191,7 @@ private:
     bool m_collectPosted = false;
     platform::OneShotId m_probeTimer = 0;
     platform::WParam m_probeGeneration = 0;
-    std::optional<std::string> m_audience; // Set while a log-in is handled.
+    std::optional<ConnectionId> m_audience; // Set while a log-in is handled.
     std::mutex m_postedMutex;
     std::vector<proto::PcAnswer> m_postedAnswers; // Guarded by m_postedMutex.
     std::vector<std::string> m_postedLogs; // Guarded by m_postedMutex.

@@ -55,9 +55,6 @@ TEST_F(RemoteServiceTest, SecondHandheldReplacesFirstAndSurvivesItsClose)
     auto first = loggedInHandheld("127.0.0.1");
     auto second = loggedInHandheld("127.0.0.2");
     EXPECT_EQ(service->session().loggedInAddress, "127.0.0.2");
-    // The older handheld's address differs: its closing cannot touch the new
-    // session, so nothing needs marking.
-    EXPECT_FALSE(service->session().isReplaced);
 
     first->close();
     pumpUntil([&] { return service->commandConnectionCount() == 1; });
@@ -84,26 +81,28 @@ TEST_F(RemoteServiceTest, ReconnectFromTheSameAddressKeepsTheNewerLogIn)
 {
     auto older = loggedInHandheld("127.0.0.1");
     auto newer = loggedInHandheld("127.0.0.1");
-    EXPECT_TRUE(service->session().isReplaced);
 
+    // The older connection no longer holds the session: its close logs
+    // nobody out.
     older->close();
     pumpUntil([&] { return service->commandConnectionCount() == 1; });
-    EXPECT_TRUE(log.contains("PDA 사용자 로그아웃\n"));
+    EXPECT_TRUE(log.contains("127.0.0.1 소켓 연결을 종료합니다.\n"));
+    EXPECT_FALSE(log.contains("PDA 사용자 로그아웃\n"));
     EXPECT_TRUE(service->session().isLoggedIn);
-    EXPECT_FALSE(service->session().isReplaced);
 
     // Closing the newer one now logs the handheld out.
     newer->close();
     pumpUntil([&] { return service->commandConnectionCount() == 0; });
     EXPECT_FALSE(service->session().isLoggedIn);
+    EXPECT_TRUE(log.contains("PDA 사용자 로그아웃\n"));
 }
 
-TEST_F(RemoteServiceTest, LoggingInTwiceOnOneConnectionReplacesNobody)
+TEST_F(RemoteServiceTest, LoggingInTwiceOnOneConnectionKeepsTheSession)
 {
     auto handheld = loggedInHandheld();
     auto again = ask(*handheld, { 0, 310, "owner\nsecret" });
     ASSERT_TRUE(again);
-    EXPECT_FALSE(service->session().isReplaced);
+    EXPECT_EQ(again->code, 310);
     handheld->close();
     pumpUntil([&] { return service->commandConnectionCount() == 0; });
     EXPECT_FALSE(service->session().isLoggedIn);

@@ -3,7 +3,7 @@
 // may be written outside the program's folders.
 
 #include "pc/service/file_search.h"
-#include "pc/service/safe_name.h"
+#include "platform/safe_name.h"
 #include "pc/service/testing/service_fixture.h"
 
 #include <random>
@@ -66,7 +66,8 @@ public:
 
 TEST(UploadReceiverFuzz, RandomAnnouncementsAndBlocksStayInTheFolder)
 {
-    std::filesystem::path home = ServiceFixture::makeHome();
+    platform::TempFolder temp("quillon-upload-fuzz");
+    std::filesystem::path home = temp.path();
     std::filesystem::path folder = home / "pda_Upload";
     std::filesystem::create_directories(folder);
     CountingAnswers answers;
@@ -81,12 +82,12 @@ TEST(UploadReceiverFuzz, RandomAnnouncementsAndBlocksStayInTheFolder)
             if (what == 0) {
                 receiver.onRequest(round % 3 - 1, randomText(random, 6));
             } else if (what == 1) {
-                receiver.onConnectionClosed();
+                receiver.onConnectionClosed(round % 2 + 1);
             } else if (what == 2) {
-                (void)receiver.onReceived(std::nullopt);
+                (void)receiver.onReceived(1, std::nullopt);
             } else {
                 std::string block = what == 3 ? randomText(random, 3) : std::string(length(random), 'd');
-                auto ack = receiver.onReceived(std::string_view(block));
+                auto ack = receiver.onReceived(round % 2 + 1, std::string_view(block)).ack;
                 if (ack) {
                     EXPECT_TRUE(proto::parseUploadAck(std::string_view(ack->data(), ack->size())));
                 }
@@ -97,7 +98,6 @@ TEST(UploadReceiverFuzz, RandomAnnouncementsAndBlocksStayInTheFolder)
         EXPECT_EQ(entry.path(), folder);
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         EXPECT_TRUE(entry.is_regular_file()) << entry.path();
-    std::filesystem::remove_all(home);
 }
 
 TEST(ServiceParsersFuzz, SearchQueriesAndSafeNamesTakeAnyText)
@@ -107,7 +107,7 @@ TEST(ServiceParsersFuzz, SearchQueriesAndSafeNamesTakeAnyText)
         std::string text = randomText(random, 12);
         SearchQuery query = parseSearchQuery(text);
         EXPECT_LE(query.folder.size() + query.pattern.size(), text.size() + 1);
-        std::string name = safeFileName(text);
+        std::string name = platform::safeFileName(platform::lastPathComponent(text));
         EXPECT_FALSE(name.empty());
         EXPECT_LE(name.size(), 255u);
         EXPECT_EQ(name.find_first_of("/\\\n"), std::string::npos);

@@ -17,7 +17,13 @@ bool Session::isLoggedInAddress(std::string_view address) const
     return m_state.isLoggedIn && m_state.loggedInAddress == address;
 }
 
-void Session::logIn(std::string_view text, const std::string& sender, bool senderConnected, bool olderSessionOpen)
+bool Session::isLoggedInConnection(ConnectionId connection) const
+{
+    return m_state.isLoggedIn && connection != 0 && m_state.loggedInConnection == connection;
+}
+
+Session::LoginOutcome Session::logIn(std::string_view text, const std::string& sender, ConnectionId connection,
+    bool logRefusal)
 {
     std::size_t newline = text.find('\n');
     std::string_view id = text.substr(0, newline);
@@ -25,21 +31,22 @@ void Session::logIn(std::string_view text, const std::string& sender, bool sende
     Credentials expected = m_source.credentials ? m_source.credentials() : Credentials {};
 
     if (id != expected.id || password != expected.password) {
-        m_log.appendLog("접속 IP: " + sender + "\n사용자 인증에 실패하였습니다..\n");
+        if (logRefusal)
+            m_log.appendLog("접속 IP: " + sender + "\n사용자 인증에 실패하였습니다..\n");
         m_answers.sendAnswer({ 0, proto::kCodeLogIn, "NO" });
-        return;
+        return LoginOutcome::Refused;
     }
-    if (!senderConnected)
-        return;
-    if (m_state.isLoggedIn && olderSessionOpen)
-        m_state.isReplaced = true;
+    // A newer log-in, on this or another connection, takes the session over;
+    // the older connection no longer speaks for the handheld.
     m_state.loggedInAddress = sender;
+    m_state.loggedInConnection = connection;
     m_state.isLoggedIn = true;
     int kind = m_source.mailClientKind ? m_source.mailClientKind() : 1;
     std::string drives = m_source.driveList ? m_source.driveList() : std::string("\\\\");
     m_answers.sendAnswer({ kind, proto::kCodeLogIn, "YES\\" + drives });
     startProbe();
     m_log.appendLog("접속 IP: " + sender + "\n사용자 인증을 완료하였습니다..\n");
+    return LoginOutcome::Accepted;
 }
 
 bool Session::namesThisPc(std::string_view text, std::string_view connectionLocalAddress) const
@@ -49,25 +56,15 @@ bool Session::namesThisPc(std::string_view text, std::string_view connectionLoca
     return !connectionLocalAddress.empty() && text == connectionLocalAddress;
 }
 
-void Session::onLoggedOut(const std::string& sender)
-{
-    if (m_state.loggedInAddress == sender) {
-        m_state.isLoggedIn = false;
-        m_state.loggedInAddress.clear();
-    }
-}
-
-void Session::onConnectionClosed(const std::string& peerAddress)
+void Session::onConnectionClosed(const std::string& peerAddress, ConnectionId connection)
 {
     m_log.appendLog(peerAddress + " 소켓 연결을 종료합니다.\n");
-    if (m_state.loggedInAddress != peerAddress)
+    if (!isLoggedInConnection(connection))
         return;
-    if (m_state.isReplaced) {
-        m_state.isReplaced = false;
-    } else {
-        m_state.loggedInAddress.clear();
-        m_state.isLoggedIn = false;
-    }
+    m_state.isLoggedIn = false;
+    m_state.loggedInAddress.clear();
+    m_state.loggedInConnection = 0;
+    m_timer.killProbeTimer();
     m_log.appendLog("PDA 사용자 로그아웃\n");
 }
 
@@ -95,9 +92,9 @@ Session::ProbeVerdict Session::onProbeExpired()
 void Session::reset()
 {
     m_timer.killProbeTimer();
-    m_state.isReplaced = false;
     m_state.isLoggedIn = false;
     m_state.loggedInAddress.clear();
+    m_state.loggedInConnection = 0;
 }
 
 } // namespace pc::service

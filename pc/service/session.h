@@ -2,22 +2,28 @@
 
 // File: pc/service/session.h
 // The handheld session of the PC: log-in, log-out, connection loss and the
-// 3-minute keep-alive probe, as a flow without sockets or clocks. The owner
-// (RemoteService) tells it what happened and carries out what it asks for
-// through the ports below. Window thread only.
+// 3-minute keep-alive probe, as a flow without sockets or clocks. The session
+// belongs to the command connection the log-in came on: only that connection
+// runs commands, and only its close (or log-out) ends the session; another
+// connection from the same address is a stranger. The owner (RemoteService)
+// tells it what happened and carries out what it asks for through the ports
+// below. Window thread only.
 
 #include "pc/service/service_ports.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace pc::service {
 
+using ConnectionId = std::uint64_t;
+
 struct SessionState {
     bool isLoggedIn = false;
     std::string loggedInAddress;
-    bool isReplaced = false; // A log-in arrived while another handheld was logged in.
+    ConnectionId loggedInConnection = 0; // 0 when nobody is logged in.
     bool isActive = false;   // Set by every dispatched command, cleared by a probe.
     std::string pcAddress;   // Looked up at service start.
 };
@@ -51,26 +57,24 @@ public:
 
     const SessionState& state() const { return m_state; }
     void setPcAddress(std::string address) { m_state.pcAddress = std::move(address); }
+    // For the web server and the upload port, which have no log-in of their own.
     bool isLoggedInAddress(std::string_view address) const;
+    bool isLoggedInConnection(ConnectionId connection) const;
 
     void onCommand() { m_state.isActive = true; }
 
-    // Code 310. `senderConnected` tells whether an open command connection
-    // has the sender's address; a matching log-in without one is dropped.
-    // `olderSessionOpen` tells whether the logged-in handheld still has a
-    // connection, at the sender's address, other than the one this log-in
-    // came on: only then is the session marked replaced, so that closing
-    // that older connection keeps the newer log-in.
-    void logIn(std::string_view text, const std::string& sender, bool senderConnected, bool olderSessionOpen = true);
+    enum class LoginOutcome { Accepted, Refused };
+    // Code 310 on `connection` from `sender`. A refusal is logged only when
+    // `logRefusal` is set (the owner logs once per burst of guesses).
+    LoginOutcome logIn(std::string_view text, const std::string& sender, ConnectionId connection,
+        bool logRefusal = true);
 
     // Code 311: true when the text names this PC (its address, or the local
     // address of the connection the request came on).
     bool namesThisPc(std::string_view text, std::string_view connectionLocalAddress) const;
-    // Code 311, after the sender's connection has been closed.
-    void onLoggedOut(const std::string& sender);
 
     // A command connection ended (closed by the peer, or by a log-out).
-    void onConnectionClosed(const std::string& peerAddress);
+    void onConnectionClosed(const std::string& peerAddress, ConnectionId connection);
 
     // Sends the probe and arms the timer.
     void startProbe();

@@ -1,7 +1,8 @@
 #include "pc/service/transfer_handlers.h"
 
 #include "pc/service/folder_reader.h"
-#include "pc/service/safe_name.h"
+#include "platform/files.h"
+#include "platform/safe_name.h"
 #include "proto/command_codes.h"
 
 #include <algorithm>
@@ -63,17 +64,14 @@ bool TransferHandlers::copyForDownload(std::string_view pcPath, const std::strin
     auto source = m_paths.toLocal(pcPath);
     if (!source)
         return false;
-    struct stat info {};
-    if (::stat(source->c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    std::error_code error;
-    std::filesystem::copy_file(*source, m_folder / name, std::filesystem::copy_options::overwrite_existing, error);
-    return !error;
+    // The copy replaces whatever stands under the name and never writes
+    // through a link planted in the download folder.
+    return platform::copyFileReplacing(*source, m_folder / name).hasValue();
 }
 
 void TransferHandlers::prepareDownload(const CommandContext& context)
 {
-    std::string name = safeFileName(fileNameOfPcPath(context.text));
+    std::string name = platform::safeFileName(fileNameOfPcPath(context.text));
     // A failed copy has no answer; the handheld's request times out.
     if (!copyForDownload(context.text, name))
         return;
@@ -83,7 +81,7 @@ void TransferHandlers::prepareDownload(const CommandContext& context)
 
 void TransferHandlers::prepareDownloadWithPath(const CommandContext& context)
 {
-    std::string name = safeFileName(fileNameOfPcPath(context.text));
+    std::string name = platform::safeFileName(fileNameOfPcPath(context.text));
     (void)copyForDownload(context.text, name);
     // The size is the source's, as far as it can be opened for reading.
     auto source = m_paths.toLocal(context.text);

@@ -7,16 +7,27 @@
 
 namespace pc::service {
 
-UploadConnection::UploadConnection(platform::EventLoop& loop, Accepted accepted, Events events)
+namespace {
+
+// A handheld that stops reading must not freeze the window thread forever.
+constexpr int kSendTimeoutMs = 10000;
+
+} // namespace
+
+UploadConnection::UploadConnection(platform::EventLoop& loop, std::uint64_t id, platform::AcceptedSocket accepted,
+    Events events)
     : m_loop(loop)
-    , m_fd(accepted.fd)
+    , m_id(id)
+    , m_socket(std::move(accepted.socket))
     , m_peerAddress(std::move(accepted.peerAddress))
     , m_events(std::move(events))
 {
+    (void)platform::setSendTimeout(m_socket.fd(), kSendTimeoutMs);
+    (void)platform::setNoDelay(m_socket.fd());
     platform::SocketCallbacks callbacks;
     callbacks.onReadable = [this] { onReadable(); };
     callbacks.onClosed = [this] { onPeerClosed(); };
-    m_loop.watchSocket(m_fd, std::move(callbacks));
+    m_loop.watchSocket(m_socket.fd(), std::move(callbacks));
 }
 
 UploadConnection::~UploadConnection()
@@ -26,15 +37,15 @@ UploadConnection::~UploadConnection()
 
 bool UploadConnection::send(std::string_view bytes)
 {
-    return isOpen() && sendAll(m_fd, bytes);
+    return isOpen() && platform::sendAll(m_socket.fd(), bytes).hasValue();
 }
 
 void UploadConnection::close()
 {
-    if (m_fd < 0)
+    if (!isOpen())
         return;
-    m_loop.unwatchSocket(m_fd);
-    closeFd(m_fd);
+    m_loop.unwatchSocket(m_socket.fd());
+    m_socket.reset();
 }
 
 void UploadConnection::onPeerClosed()
@@ -49,7 +60,7 @@ void UploadConnection::onPeerClosed()
 void UploadConnection::onReadable()
 {
     char block[proto::kUploadBlockBytes];
-    ssize_t received = ::recv(m_fd, block, sizeof block, MSG_DONTWAIT);
+    ssize_t received = ::recv(m_socket.fd(), block, sizeof block, MSG_DONTWAIT);
     if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return;
     if (received == 0) {

@@ -3,11 +3,13 @@
 // File: pc/service/upload_connection.h
 // One connection to the upload port. Each receive of up to 1024 bytes is one
 // block for the owner, which answers with the acknowledgement to send.
-// Owned by RemoteService; lives on the window thread.
+// Owned by RemoteService, which numbers its connections; lives on the
+// window thread.
 
-#include "pc/service/tcp_socket.h"
 #include "platform/event_loop.h"
+#include "platform/tcp_listener.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,14 +25,15 @@ public:
         std::function<void(UploadConnection&)> onClosed;
     };
 
-    UploadConnection(platform::EventLoop& loop, Accepted accepted, Events events);
+    UploadConnection(platform::EventLoop& loop, std::uint64_t id, platform::AcceptedSocket accepted, Events events);
     ~UploadConnection();
     UploadConnection(const UploadConnection&) = delete;
     UploadConnection& operator=(const UploadConnection&) = delete;
 
     bool send(std::string_view bytes);
     void close();
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_socket.isOpen(); }
+    std::uint64_t id() const { return m_id; }
     const std::string& peerAddress() const { return m_peerAddress; }
 
 private:
@@ -38,7 +41,8 @@ private:
     void onPeerClosed();
 
     platform::EventLoop& m_loop;
-    int m_fd = -1;
+    std::uint64_t m_id;
+    platform::SocketFd m_socket;
     std::string m_peerAddress;
     Events m_events;
 };

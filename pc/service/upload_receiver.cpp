@@ -1,12 +1,11 @@
 #include "pc/service/upload_receiver.h"
 
-#include "pc/service/safe_name.h"
+#include "platform/files.h"
+#include "platform/safe_name.h"
 #include "proto/command_codes.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
+#include <cerrno>
 #include <unistd.h>
 
 namespace pc::service {
@@ -16,22 +15,26 @@ namespace {
 constexpr std::int32_t kAnnounceAccepted = 0;
 constexpr std::int32_t kAnnounceFileNotCreated = 7;
 constexpr std::int32_t kPurposeMailAttachment = 1;
-
-// The leading decimal number of the text, as the C library reads it, kept
-// within the signed 32-bit range.
-std::int32_t leadingInt32(std::string_view text)
-{
-    std::string copy(text.substr(0, 32));
-    long long value = std::strtoll(copy.c_str(), nullptr, 10);
-    return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
-}
+constexpr mode_t kUploadFileMode = 0644;
 
 // The last component of an announced name, as the handheld means it.
 bool namesAFile(std::string_view name)
 {
-    std::size_t slash = name.find_last_of("\\/");
-    std::string_view last = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    std::string_view last = platform::lastPathComponent(name);
     return !last.empty() && last != "." && last != "..";
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
 }
 
 } // namespace
@@ -59,17 +62,20 @@ void UploadReceiver::onRequest(std::int32_t purpose, std::string_view text)
     // would delete the file just refused).
     finish();
     m_receivedTotal = 0;
-    std::size_t first = text.find('\n');
-    m_announcedSize = leadingInt32(text.substr(0, first));
-    std::string_view rest = first == std::string_view::npos ? std::string_view() : text.substr(first + 1);
-    std::string_view name = rest.substr(0, rest.find('\n'));
-    m_fileName = safeFileName(name);
+    m_owner = 0;
+    proto::UploadAnnouncement announced = proto::parseUploadAnnouncement(text);
+    // A negative size announces nothing that could be written.
+    m_announcedSize = std::max<std::int32_t>(0, announced.size);
+    const std::string& name = announced.name;
+    m_fileName = platform::safeFileName(platform::lastPathComponent(name));
     m_purpose = purpose;
 
     // A name that is no file name (empty, "." or "..") names the folder
     // itself, which cannot be created as a file.
-    std::filesystem::path target = m_folder / m_fileName;
-    m_fd = namesAFile(name) ? ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644) : -1;
+    if (namesAFile(name)) {
+        auto created = platform::createReplacing(m_folder / m_fileName, kUploadFileMode);
+        m_fd = created ? *created : -1;
+    }
     if (m_fd < 0) {
         m_fileName.clear();
         m_answers.sendAnswer({ kAnnounceFileNotCreated, proto::kCodeUpload, "" });
@@ -78,6 +84,15 @@ void UploadReceiver::onRequest(std::int32_t purpose, std::string_view text)
     m_answers.sendAnswer({ kAnnounceAccepted, proto::kCodeUpload, "" });
     m_inProgress = true;
     m_progress.openProgress();
+}
+
+bool UploadReceiver::isOwnedBy(ConnectionId connection)
+{
+    if (!m_inProgress)
+        return false;
+    if (m_owner == 0)
+        m_owner = connection;
+    return m_owner == connection;
 }
 
 void UploadReceiver::cancel()
@@ -91,67 +106,75 @@ void UploadReceiver::cancel()
         std::filesystem::remove(m_folder / m_fileName, ignored);
     }
     m_inProgress = false;
+    m_owner = 0;
     m_progress.closeProgress();
 }
 
-std::optional<proto::UploadAck> UploadReceiver::onReceived(std::optional<std::string_view> bytes)
+void UploadReceiver::complete()
 {
+    finish();
+    if (m_purpose == kPurposeMailAttachment)
+        m_answers.sendAnswer({ 0, proto::kCodeAttachmentUploaded, "" });
+    else
+        m_answers.sendAnswer({ 1, proto::kCodeUpload, "" });
+}
+
+UploadReceiver::Reply UploadReceiver::onReceived(ConnectionId connection, std::optional<std::string_view> bytes)
+{
+    // Blocks of a connection the upload does not belong to (or with no
+    // upload running) are neither written nor acknowledged.
+    if (!isOwnedBy(connection))
+        return {};
     proto::UploadOutcome outcome = bytes ? proto::classifyUploadBlock(*bytes) : proto::UploadOutcome::Error;
     switch (outcome) {
     case proto::UploadOutcome::Data:
         return onData(*bytes);
-    case proto::UploadOutcome::Complete: {
-        bool wasRunning = m_inProgress;
-        finish();
-        // Without an announcement there is nothing to report.
-        if (wasRunning) {
-            if (m_purpose == kPurposeMailAttachment)
-                m_answers.sendAnswer({ 0, proto::kCodeAttachmentUploaded, "" });
-            else
-                m_answers.sendAnswer({ 1, proto::kCodeUpload, "" });
-        }
-        return std::nullopt;
-    }
+    case proto::UploadOutcome::Complete:
+        complete();
+        return {};
     case proto::UploadOutcome::Cancel:
     case proto::UploadOutcome::Error:
         finish();
-        return std::nullopt;
+        return {};
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<proto::UploadAck> UploadReceiver::onData(std::string_view bytes)
+UploadReceiver::Reply UploadReceiver::onData(std::string_view bytes)
 {
-    if (m_fd >= 0) {
-        const char* data = bytes.data();
-        std::size_t left = bytes.size();
-        while (left > 0) {
-            ssize_t written = ::write(m_fd, data, left);
-            if (written <= 0)
-                break;
-            data += written;
-            left -= static_cast<std::size_t>(written);
-        }
+    // Bytes beyond the announced size end the upload as an error: the file
+    // keeps what was announced, and nothing more is acknowledged.
+    auto room = static_cast<std::size_t>(m_announcedSize - m_receivedTotal);
+    if (bytes.size() > room || !writeAll(m_fd, bytes)) {
+        if (bytes.size() > room)
+            (void)writeAll(m_fd, bytes.substr(0, room));
+        finish();
+        return Reply { std::nullopt, true };
     }
-    // The total is a signed 32-bit number on the wire; past 2 GiB it wraps
-    // as it always did, without overflowing here.
-    m_receivedTotal = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_receivedTotal) + bytes.size());
-    // An announced size of 0 (or a false one) gives no percentage.
+    m_receivedTotal += static_cast<std::int32_t>(bytes.size());
+    // An announced size of 0 gives no percentage.
     if (m_announcedSize > 0) {
         std::int64_t percent = static_cast<std::int64_t>(m_receivedTotal) * 100 / m_announcedSize;
         m_progress.setProgress(static_cast<int>(std::clamp<std::int64_t>(percent, 0, 100)));
     }
-    return proto::formatUploadAck(m_receivedTotal);
+    return Reply { proto::formatUploadAck(m_receivedTotal), false };
 }
 
-void UploadReceiver::onAckFailed()
+void UploadReceiver::onAckFailed(ConnectionId connection)
 {
-    finish();
+    if (m_owner == connection)
+        finish();
 }
 
-void UploadReceiver::onConnectionClosed()
+void UploadReceiver::onConnectionClosed(ConnectionId connection)
 {
-    if (m_inProgress)
+    if (!m_inProgress || m_owner != connection)
+        return;
+    // Every announced byte arrived and was acknowledged: the upload is
+    // whole, even if its end marker was lost with the connection.
+    if (m_receivedTotal == m_announcedSize)
+        complete();
+    else
         cancel();
 }
 
@@ -164,6 +187,7 @@ void UploadReceiver::finish()
 {
     bool wasRunning = m_inProgress;
     m_inProgress = false;
+    m_owner = 0;
     closeFile();
     if (wasRunning)
         m_progress.closeProgress();

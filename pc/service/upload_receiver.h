@@ -3,10 +3,14 @@
 // File: pc/service/upload_receiver.h
 // The PC side of an upload: the 309 announcement (or its cancel word), the
 // blocks arriving on the upload port and the end of the upload. One upload
-// runs at a time. The receiver writes into the upload folder under a safe
-// single-component name and tells the caller which acknowledgement to send
-// on the upload connection; answers on the command channel go through the
-// AnswerSink. Window thread only.
+// runs at a time, and it belongs to one upload connection: the first one that
+// brings data after the announcement. Only that connection's blocks are
+// written and acknowledged, and only its close can end the upload; another
+// connection closing (the previous upload's, or an idle one) changes nothing.
+// No byte is acknowledged that was not written, and nothing beyond the
+// announced size is written. Files are written into the upload folder under
+// a safe single-component name, replacing without following links. Answers
+// on the command channel go through the AnswerSink. Window thread only.
 
 #include "pc/service/service_ports.h"
 #include "proto/upload_block.h"
@@ -21,6 +25,15 @@ namespace pc::service {
 
 class UploadReceiver {
 public:
+    // Identifies an upload connection (RemoteService numbers them).
+    using ConnectionId = std::uint64_t;
+
+    // What the connection that delivered a block is to do.
+    struct Reply {
+        std::optional<proto::UploadAck> ack; // Send this acknowledgement.
+        bool closeConnection = false; // The upload ended in error; hang up.
+    };
+
     UploadReceiver(std::filesystem::path uploadFolder, AnswerSink& answers, ProgressView& progress);
     ~UploadReceiver();
     UploadReceiver(const UploadReceiver&) = delete;
@@ -31,31 +44,35 @@ public:
     void onRequest(std::int32_t purpose, std::string_view text);
 
     // One receive on an upload connection; nullopt for a failed receive.
-    // Returns the acknowledgement to send back, if any.
-    std::optional<proto::UploadAck> onReceived(std::optional<std::string_view> bytes);
+    Reply onReceived(ConnectionId connection, std::optional<std::string_view> bytes);
 
-    // The acknowledgement could not be sent.
-    void onAckFailed();
+    // The acknowledgement could not be sent on that connection.
+    void onAckFailed(ConnectionId connection);
     // An upload connection was closed by the handheld.
-    void onConnectionClosed();
+    void onConnectionClosed(ConnectionId connection);
     // Service reset or stop: ends a running upload, keeping its partial file.
     void reset();
 
     bool isInProgress() const { return m_inProgress; }
+    // The connection the running upload belongs to (0: none yet).
+    ConnectionId owner() const { return m_inProgress ? m_owner : 0; }
     const std::string& fileName() const { return m_fileName; }
     std::int32_t receivedTotal() const { return m_receivedTotal; }
 
 private:
-    void cancel();
+    bool isOwnedBy(ConnectionId connection);
+    void cancel(); // Ends the upload and deletes its partial file.
+    void complete(); // Ends the upload and reports it on the command channel.
     void finish(); // Closes the file, clears the flag and the progress window.
     void closeFile();
-    std::optional<proto::UploadAck> onData(std::string_view bytes);
+    Reply onData(std::string_view bytes);
 
     std::filesystem::path m_folder;
     AnswerSink& m_answers;
     ProgressView& m_progress;
     int m_fd = -1;
     bool m_inProgress = false;
+    ConnectionId m_owner = 0; // 0: no connection has brought data yet.
     std::int32_t m_announcedSize = 0;
     std::int32_t m_receivedTotal = 0;
     std::int32_t m_purpose = 0;

@@ -3,6 +3,8 @@
 #include "pc/service/upload_receiver.h"
 #include "pc/service/testing/service_fixture.h"
 
+#include <fstream>
+
 namespace pc::service::testing {
 namespace {
 
@@ -15,12 +17,13 @@ public:
 class UploadReceiverTest : public ::testing::Test {
 protected:
     UploadReceiverTest()
-        : folder(ServiceFixture::makeHome())
+        : temp("quillon-upload")
+        , folder(temp.path())
         , receiver(folder, answers, progress)
     {
     }
-    ~UploadReceiverTest() override { std::filesystem::remove_all(folder); }
 
+    platform::TempFolder temp;
     std::filesystem::path folder;
     RecordingAnswers answers;
     RecordingProgress progress;
@@ -39,28 +42,28 @@ TEST_F(UploadReceiverTest, TargetThatCannotBeCreatedAnswersSeven)
 TEST_F(UploadReceiverTest, FailedReceiveEndsTheUploadKeepingTheFile)
 {
     receiver.onRequest(0, "10\npart.bin\n");
-    ASSERT_TRUE(receiver.onReceived(std::string_view("abc")));
-    EXPECT_FALSE(receiver.onReceived(std::nullopt));
+    ASSERT_TRUE(receiver.onReceived(1, std::string_view("abc")).ack);
+    EXPECT_FALSE(receiver.onReceived(1, std::nullopt).ack);
     EXPECT_FALSE(receiver.isInProgress());
     EXPECT_EQ(progress.closed, 1);
     EXPECT_TRUE(std::filesystem::exists(folder / "part.bin"));
     // A connection closing afterwards does not delete it.
-    receiver.onConnectionClosed();
+    receiver.onConnectionClosed(1);
     EXPECT_TRUE(std::filesystem::exists(folder / "part.bin"));
 }
 
 TEST_F(UploadReceiverTest, CompleteMarkerWithoutAnnouncementAnswersNothing)
 {
-    EXPECT_FALSE(receiver.onReceived(std::string_view("FILE_SEND_COMPLETE")));
+    EXPECT_FALSE(receiver.onReceived(1, std::string_view("FILE_SEND_COMPLETE")).ack);
     EXPECT_TRUE(answers.sent.empty());
 }
 
 TEST_F(UploadReceiverTest, NewAnnouncementRestartsTheTotal)
 {
     receiver.onRequest(0, "4\na.txt\n");
-    (void)receiver.onReceived(std::string_view("abcd"));
+    (void)receiver.onReceived(1, std::string_view("abcd"));
     receiver.onRequest(0, "2\nb.txt\n");
-    auto ack = receiver.onReceived(std::string_view("xy"));
+    auto ack = receiver.onReceived(1, std::string_view("xy")).ack;
     ASSERT_TRUE(ack);
     EXPECT_EQ(proto::parseUploadAck(std::string_view(ack->data(), ack->size())), 2);
 }
@@ -81,13 +84,13 @@ TEST_F(UploadReceiverTest, NamesThatAreNoFileNameAnswerSeven)
 TEST_F(UploadReceiverTest, CancelWordDeletesOnlyTheFileOfARunningUpload)
 {
     receiver.onRequest(0, "3\ndone.txt\n");
-    (void)receiver.onReceived(std::string_view("abc"));
-    (void)receiver.onReceived(std::string_view("FILE_SEND_COMPLETE"));
+    (void)receiver.onReceived(1, std::string_view("abc"));
+    (void)receiver.onReceived(1, std::string_view("FILE_SEND_COMPLETE"));
     receiver.onRequest(0, "0xffff_f");
     EXPECT_TRUE(std::filesystem::exists(folder / "done.txt"));
 
     receiver.onRequest(0, "9\nhalf.txt\n");
-    (void)receiver.onReceived(std::string_view("abc"));
+    (void)receiver.onReceived(1, std::string_view("abc"));
     receiver.onRequest(0, "0xffff_f");
     EXPECT_FALSE(std::filesystem::exists(folder / "half.txt"));
     EXPECT_FALSE(receiver.isInProgress());
@@ -96,14 +99,74 @@ TEST_F(UploadReceiverTest, CancelWordDeletesOnlyTheFileOfARunningUpload)
 TEST_F(UploadReceiverTest, RefusedAnnouncementEndsTheEarlierUploadAndDeletesNothing)
 {
     receiver.onRequest(0, "9\nfirst.txt\n");
-    (void)receiver.onReceived(std::string_view("abc"));
+    (void)receiver.onReceived(1, std::string_view("abc"));
     std::filesystem::create_directories(folder / "busy.txt");
     receiver.onRequest(0, "10\nbusy.txt\n");
     EXPECT_EQ(answers.sent.back(), (proto::PcAnswer { 7, 309, "" }));
     EXPECT_FALSE(receiver.isInProgress());
-    receiver.onConnectionClosed();
+    receiver.onConnectionClosed(1);
     EXPECT_TRUE(std::filesystem::exists(folder / "first.txt"));
     EXPECT_TRUE(std::filesystem::is_directory(folder / "busy.txt"));
+}
+
+TEST_F(UploadReceiverTest, OnlyTheConnectionThatBringsTheDataCanEndTheUpload)
+{
+    receiver.onRequest(0, "6\nmine.txt\n");
+    ASSERT_TRUE(receiver.onReceived(2, std::string_view("abc")).ack);
+    // An idle connection, or the previous upload's, closes: nothing happens.
+    receiver.onConnectionClosed(1);
+    receiver.onConnectionClosed(3);
+    EXPECT_TRUE(receiver.isInProgress());
+    // Its blocks are neither written nor acknowledged.
+    EXPECT_FALSE(receiver.onReceived(1, std::string_view("zzz")).ack);
+    auto ack = receiver.onReceived(2, std::string_view("def")).ack;
+    ASSERT_TRUE(ack);
+    EXPECT_EQ(proto::parseUploadAck(std::string_view(ack->data(), ack->size())), 6);
+    (void)receiver.onReceived(2, std::string_view("FILE_SEND_COMPLETE"));
+    EXPECT_EQ(answers.sent.back(), (proto::PcAnswer { 1, 309, "" }));
+    EXPECT_EQ(ServiceFixture::readFile(folder / "mine.txt"), "abcdef");
+}
+
+TEST_F(UploadReceiverTest, OwnConnectionClosingAfterTheLastByteCompletesTheUpload)
+{
+    receiver.onRequest(1, "3\nfull.txt\n");
+    ASSERT_TRUE(receiver.onReceived(4, std::string_view("abc")).ack);
+    receiver.onConnectionClosed(4);
+    EXPECT_FALSE(receiver.isInProgress());
+    EXPECT_EQ(answers.sent.back(), (proto::PcAnswer { 0, 331, "" }));
+    EXPECT_EQ(ServiceFixture::readFile(folder / "full.txt"), "abc");
+}
+
+TEST_F(UploadReceiverTest, BytesBeyondTheAnnouncedSizeEndTheUploadUnacknowledged)
+{
+    receiver.onRequest(0, "10\nten.bin\n");
+    ASSERT_TRUE(receiver.onReceived(1, std::string(8, 'a')).ack);
+    auto reply = receiver.onReceived(1, std::string(1024, 'b'));
+    EXPECT_FALSE(reply.ack);
+    EXPECT_TRUE(reply.closeConnection);
+    EXPECT_FALSE(receiver.isInProgress());
+    EXPECT_EQ(std::filesystem::file_size(folder / "ten.bin"), 10u);
+    // Nothing more is written, and no end answer claims success.
+    EXPECT_FALSE(receiver.onReceived(1, std::string(1024, 'c')).ack);
+    EXPECT_EQ(std::filesystem::file_size(folder / "ten.bin"), 10u);
+    EXPECT_EQ(answers.sent.back(), (proto::PcAnswer { 0, 309, "" }));
+}
+
+TEST_F(UploadReceiverTest, AnnouncedNameReplacesALinkInsteadOfWritingThroughIt)
+{
+    std::filesystem::path outside = folder / "outside";
+    std::filesystem::create_directories(outside);
+    std::ofstream(outside / "victim.txt") << "keep";
+    std::filesystem::create_symlink(outside / "victim.txt", folder / "link.txt");
+    std::filesystem::create_hard_link(outside / "victim.txt", folder / "hard.txt");
+    for (const char* name : { "link.txt", "hard.txt" }) {
+        receiver.onRequest(0, std::string("3\n") + name + "\n");
+        (void)receiver.onReceived(1, std::string_view("new"));
+        (void)receiver.onReceived(1, std::string_view("FILE_SEND_COMPLETE"));
+        EXPECT_FALSE(std::filesystem::is_symlink(folder / name));
+        EXPECT_EQ(ServiceFixture::readFile(folder / name), "new");
+    }
+    EXPECT_EQ(ServiceFixture::readFile(outside / "victim.txt"), "keep");
 }
 
 TEST(MailPieceAssembler, FollowsThePieceNumbers)

@@ -1,6 +1,6 @@
 #include "pc/service/view_handlers.h"
 
-#include "pc/service/safe_name.h"
+#include "platform/safe_name.h"
 #include "pc/service/transfer_handlers.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -75,7 +75,7 @@ void ViewHandlers::viewDocument(const CommandContext& context)
     Job job;
     job.first = context.first;
     job.group = viewGroupOf(extensionOf(name));
-    job.fileName = safeFileName(name);
+    job.fileName = platform::safeFileName(platform::lastPathComponent(name));
     auto source = sourceOf(context);
     if (!source || job.group == ViewGroup::Unsupported) {
         answerDocument(context.first, kViewFailText);

@@ -3,7 +3,7 @@
 // File: pc/web/head_buffer.h
 // Collects the bytes of a request head as they arrive, in any chunks, until
 // the blank line "\r\n\r\n". Bytes after it are ignored: the server never
-// reads a request body. Pure; head_reader.h feeds it from a socket.
+// reads a request body. Pure; web_connection.h feeds it from a socket.
 
 #include <cstddef>
 #include <string>

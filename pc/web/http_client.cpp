@@ -2,17 +2,18 @@
 
 #include "pc/web/content_type_cache.h"
 #include "pc/web/folder_listing.h"
-#include "pc/web/head_reader.h"
 #include "pc/web/http_request_parser.h"
 #include "pc/web/http_server.h"
 #include "pc/web/url_mapping.h"
 #include "pc/web/web_trace.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pc::web {
 namespace {
@@ -36,6 +37,7 @@ public:
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     int get() const { return m_handle; }
+    int release() { return std::exchange(m_handle, -1); }
 
 private:
     int m_handle;
@@ -47,22 +49,11 @@ bool isDirectory(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-const char* headFailureText(HeadReadError error)
+std::string addressText(const sockaddr_in& peer)
 {
-    switch (error) {
-    case HeadReadError::TimedOut:
-        return "Timed out waiting for response from socket, Response:%s\n";
-    case HeadReadError::PollFailed:
-        return "An error occurred checking the readibility of the socket, Response:%s\n";
-    case HeadReadError::Closed:
-        return "The client closed the connection before its request was complete, Response:%s\n";
-    case HeadReadError::Cancelled:
-        return "The server stopped before the request was complete, Response:%s\n";
-    case HeadReadError::ReceiveFailed:
-    case HeadReadError::TooLarge:
-        break;
-    }
-    return "An error occured reading from the socket, Response:%s\n";
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+    return text;
 }
 
 std::string firstLine(std::string_view text)
@@ -79,32 +70,53 @@ CHttpClient::CHttpClient(CHttpServer& server)
 {
 }
 
-void CHttpClient::handleConnection(CRawSocket connection, const sockaddr_in& peer)
+void CHttpClient::begin(const sockaddr_in& peer, WebResponse& out)
 {
-    // Every connection starts from a fresh record, so that credentials and
+    // Every request starts from a fresh record, so that credentials and
     // dates of one request never carry over into the next.
     m_request = CHttpRequestInfo {};
     m_request.clientAddress = peer;
     m_loggedOn = false;
-    m_socket = std::move(connection);
-    const int timeoutMs = m_server.config().timeoutMs;
-    (void)m_socket.setSendTimeout(timeoutMs);
+    m_out = &out;
+}
 
-    auto head = readHead(m_socket, timeoutMs, m_server.stopHandle());
-    if (head) {
-        if (!parseRequest(*head, m_request) || !preHandle())
-            returnError(400);
-        else
-            serveRequest();
-    } else if (head.error().error == HeadReadError::TooLarge) {
-        m_request.requestLine = firstLine(head.error().held);
-        m_request.version = httpVersion(1, 0);
+std::optional<platform::Ticks> CHttpClient::serve(std::string_view head, const sockaddr_in& peer, WebResponse& out)
+{
+    begin(peer, out);
+    if (!parseRequest(head, m_request) || !preHandle()) {
         returnError(400);
     } else {
-        webTrace(traceText(headFailureText(head.error().error), head.error().held.c_str()));
+        // Credentials from an address that guessed wrong wait their turn.
+        if (m_request.authorizationType == AuthorizationType::Basic) {
+            auto wait = m_server.logonThrottle().delayFor(addressText(peer), m_server.clock().ticks());
+            if (wait.count() > 0) {
+                m_request.password.clear();
+                m_out = nullptr;
+                return wait;
+            }
+        }
+        serveRequest();
     }
     m_request.password.clear();
-    m_socket.close();
+    m_out = nullptr;
+    return std::nullopt;
+}
+
+void CHttpClient::refuseTooLarge(std::string_view held, const sockaddr_in& peer, WebResponse& out)
+{
+    begin(peer, out);
+    m_request.requestLine = firstLine(held);
+    m_request.version = httpVersion(1, 0);
+    returnError(400);
+    m_out = nullptr;
+}
+
+void CHttpClient::refuseAddress(const sockaddr_in& peer, WebResponse& out)
+{
+    begin(peer, out);
+    m_request.version = httpVersion(1, 0);
+    returnError(400);
+    m_out = nullptr;
 }
 
 void CHttpClient::serveRequest()
@@ -129,7 +141,14 @@ void CHttpClient::logOn()
 {
     m_loggedOn = m_server.logonCheck().logon(m_request.user, m_request.password);
     m_request.password.clear();
-    if (!m_loggedOn) {
+    std::string address = addressText(m_request.clientAddress);
+    if (m_loggedOn) {
+        m_server.logonThrottle().onSuccess(address);
+        return;
+    }
+    auto failure = m_server.logonThrottle().onFailure(address, m_server.clock().ticks());
+    // A guesser's tries are traced once per burst, not once per try.
+    if (failure.startsBurst || failure.startsDelay) {
         webTrace(traceText(
             "Failed to logon using user name: %s, GetLastError:%d\n", m_request.user.c_str(), kLogonFailureCode));
     }
@@ -213,13 +232,12 @@ void CHttpClient::transmitFile(const std::string& localPath)
     const bool body = m_request.verb == HttpVerb::Get;
     if (m_request.sendsHeaders()) {
         std::string type = m_server.contentTypes().contentTypeFor(extensionOf(localPath));
-        send(startHeaders(200, current).lastModified(modified).contentLength(size).contentType(type).finish(),
-            body && size > 0);
+        send(startHeaders(200, current).lastModified(modified).contentLength(size).contentType(type).finish());
     }
-    if (body && size > 0) {
-        auto sent = m_socket.sendFile(file.get(), size);
-        if (!sent)
-            webTrace(traceText("Failed to send %s: %s\n", localPath.c_str(), platform::describe(sent.error()).c_str()));
+    if (body && size > 0 && m_out) {
+        m_out->closeFile();
+        m_out->bodyFile = file.release();
+        m_out->bodyLength = size;
     }
     postLog(200, size);
 }
@@ -283,12 +301,10 @@ void CHttpClient::sendPage(
     postLog(status, body.size());
 }
 
-void CHttpClient::send(std::string_view bytes, bool more)
+void CHttpClient::send(std::string_view bytes)
 {
-    // A client that went away is no error worth more than a trace.
-    auto sent = m_socket.sendAll(bytes, more);
-    if (!sent)
-        webTrace(traceText("Failed to send the response: %s\n", platform::describe(sent.error()).c_str()));
+    if (m_out)
+        m_out->bytes.append(bytes);
 }
 
 HeaderBlock CHttpClient::startHeaders(int status, std::time_t current) const

@@ -1,15 +1,17 @@
 #pragma once
 
 // File: pc/web/http_client.h
-// Serves one connection of the web server at a time: reads and parses the
-// head, maps the URL onto the folder table, and answers with a file, a folder
-// listing, a deletion or one of the fixed pages; then closes the connection.
-// One object serves every connection of a server run, on its listener thread.
-// The server it points to outlives it.
+// Answers the requests of the web server one at a time: parses a complete
+// head, maps the URL onto the folder table, and builds the answer (a file, a
+// folder listing, a deletion or one of the fixed pages) for the connection
+// to send. One object serves every connection of a server run, on its
+// listener thread; the connections send the answers side by side. The
+// server it points to outlives it.
 
 #include "pc/web/http_request_info.h"
 #include "pc/web/http_response.h"
-#include "pc/web/raw_socket.h"
+#include "pc/web/web_response.h"
+#include "platform/clock.h"
 
 #include <ctime>
 #include <functional>
@@ -32,8 +34,14 @@ public:
     CHttpClient(const CHttpClient&) = delete;
     CHttpClient& operator=(const CHttpClient&) = delete;
 
-    // Takes over the accepted socket and serves its one request to the end.
-    void handleConnection(CRawSocket connection, const sockaddr_in& peer);
+    // Answers one complete head from `peer` into `out`. When the request
+    // carries credentials from an address whose last tries failed, nothing
+    // is done and the wait before the next try is returned instead.
+    std::optional<platform::Ticks> serve(std::string_view head, const sockaddr_in& peer, WebResponse& out);
+    // A head longer than the limit: 400, logged with what arrived.
+    void refuseTooLarge(std::string_view held, const sockaddr_in& peer, WebResponse& out);
+    // An address the server does not serve: 400, before its request is read.
+    void refuseAddress(const sockaddr_in& peer, WebResponse& out);
 
     // The request last served (for tests and subclasses).
     const CHttpRequestInfo& request() const { return m_request; }
@@ -57,10 +65,10 @@ protected:
     virtual void postLog(int status, std::uint64_t bodyLength);
 
     CHttpServer& m_server;
-    CRawSocket m_socket;
     CHttpRequestInfo m_request;
 
 private:
+    void begin(const sockaddr_in& peer, WebResponse& out);
     void serveRequest();
     void serveGetOrHead();
     void serveDelete();
@@ -69,12 +77,13 @@ private:
     // and Content-Length.
     void sendPage(int status, const std::string& body, bool alwaysHeaders,
         const std::function<void(HeaderBlock&)>& extra = {});
-    void send(std::string_view bytes, bool more = false);
+    void send(std::string_view bytes);
     HeaderBlock startHeaders(int status, std::time_t now) const;
     std::time_t now() const;
     bool sendsBody() const;
 
     bool m_loggedOn = false;
+    WebResponse* m_out = nullptr; // The answer being built.
 };
 
 } // namespace pc::web

@@ -3,7 +3,7 @@
 // File: pc/web/http_request_parser.h
 // Pure parsing of a request head into CHttpRequestInfo: the request line,
 // header lines, %-decoding and Basic credentials. Nothing here touches a
-// socket; reading the head is head_reader.h.
+// socket; reading the head is web_connection.h.
 //
 //     CHttpRequestInfo info;
 //     if (!parseRequest("GET /a%20b.htm HTTP/1.0\r\nHost: x", info))

@@ -1,8 +1,10 @@
 #include "pc/web/http_server.h"
 
 #include "pc/web/my_http_client.h"
+#include "pc/web/serve_loop.h"
 #include "pc/web/web_trace.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
 #include <future>
@@ -12,8 +14,6 @@
 
 namespace pc::web {
 namespace {
-
-constexpr int kAcceptWaitMs = 1000;
 
 // The folder of the running program, as the default folder table serves it.
 std::string programFolder()
@@ -165,17 +165,21 @@ void CHttpServer::run(std::function<void(bool)> signalStarted)
         markEnded();
         signalStarted(false);
     };
-    CRawSocket listener;
-    if (auto created = listener.create(); !created)
-        return fail(traceText("Failed to create server socket, GetLastError:%d\n", created.error().systemError));
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(m_config.port);
-    address.sin_addr.s_addr = m_config.bindToAddress ? m_config.bindAddress.s_addr : htonl(INADDR_ANY);
-    if (auto bound = listener.bind(address); !bound)
-        return fail(traceText("Failed to bind server socket, GetLastError:%d\n", bound.error().systemError));
-    if (auto listening = listener.listen(); !listening)
-        return fail(traceText("Failed to listen on server socket, GetLastError:%d\n", listening.error().systemError));
+    std::string address;
+    if (m_config.bindToAddress) {
+        char text[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, &m_config.bindAddress, text, sizeof text);
+        address = text;
+    }
+    auto listening = platform::TcpListener::listen(address, m_config.port);
+    if (!listening) {
+        const platform::Error& error = listening.error();
+        const char* text = error.context.starts_with("socket") ? "Failed to create server socket, GetLastError:%d\n"
+            : error.context.starts_with("listen")             ? "Failed to listen on server socket, GetLastError:%d\n"
+                                                              : "Failed to bind server socket, GetLastError:%d\n";
+        return fail(traceText(text, error.systemError));
+    }
+    platform::TcpListener& listener = *listening;
     if (!m_config.logonUser.empty()) {
         bool loggedOn = m_logonCheck.logon(m_config.logonUser, m_config.logonPassword);
         m_config.logonPassword.clear();
@@ -186,8 +190,7 @@ void CHttpServer::run(std::function<void(bool)> signalStarted)
     }
     std::unique_ptr<CHttpClient> handler
         = m_config.handlerFactory ? m_config.handlerFactory(*this) : std::make_unique<CHttpClient>(*this);
-    if (auto local = listener.localAddress())
-        m_boundPort = ntohs(local->sin_port);
+    m_boundPort = listener.port();
     signalStarted(true);
     serveUntilStopped(listener, *handler);
     handler.reset();
@@ -195,30 +198,10 @@ void CHttpServer::run(std::function<void(bool)> signalStarted)
     markEnded();
 }
 
-void CHttpServer::serveUntilStopped(CRawSocket& listener, CHttpClient& handler)
+void CHttpServer::serveUntilStopped(platform::TcpListener& listener, CHttpClient& handler)
 {
-    while (!m_stopRequested) {
-        pollfd waits[2] = { { listener.handle(), POLLIN, 0 }, { m_wakeHandle, POLLIN, 0 } };
-        int ready = ::poll(waits, 2, kAcceptWaitMs);
-        if (ready < 0) {
-            if (errno != EINTR) {
-                webTrace(traceText(
-                    "An error occurred checking the readibility of the listening socket, GetLastError:%d\n", errno));
-            }
-            continue;
-        }
-        if (m_stopRequested || !(waits[0].revents & POLLIN))
-            continue;
-        sockaddr_in peer {};
-        auto connection = listener.accept(peer);
-        if (!connection) {
-            webTrace(traceText("An error occurred accepting a client connection, GetLastError:%d\n",
-                connection.error().systemError));
-            continue;
-        }
-        ++m_accepted;
-        handler.handleConnection(std::move(*connection), peer);
-    }
+    ServeLoop loop(*this, listener, handler, m_wakeHandle, m_stopRequested, m_accepted);
+    loop.run();
 }
 
 } // namespace pc::web

@@ -1,10 +1,18 @@
 #pragma once
 
 // File: pc/web/http_server.h
-// The web server: one listening socket and one listener thread that accepts
-// connections and serves them one after another with a single handler object
-// (no thread per connection). Start/Wait/Stop may be called from any thread;
-// the handler, the sockets and all file work stay on the listener thread.
+// The web server: one listening socket and one listener thread with a single
+// handler object (no thread per connection). The thread's poll loop reads
+// the heads of many connections side by side and sends their answers as the
+// peers take them, while the handler answers one request at a time; so a
+// client that trickles its head, or reads slowly, holds only its own
+// connection, and every connection has a deadline (web_connection.h).
+// Addresses the filter refuses are answered 400 as soon as they connect;
+// connections are capped per address and in total (the longest waiting
+// head makes room); credentials from an address that guessed wrong wait a
+// growing delay; running out of descriptors pauses accepting instead of
+// spinning. Start/Wait/Stop may be called from any thread; the handler, the
+// sockets and all file work stay on the listener thread.
 //
 //     CHttpServer server(clock, logon, std::cout, mimeTypes);
 //     if (!server.start(CHttpServerConfig::forServiceFolder(root, 91)))
@@ -15,6 +23,9 @@
 #include "pc/web/logon_check.h"
 #include "pc/web/url_mapping.h"
 #include "platform/clock.h"
+#include "platform/connection_limits.h"
+#include "platform/login_throttle.h"
+#include "platform/tcp_listener.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -36,6 +47,8 @@ struct CHttpServerConfig {
     static constexpr std::uint16_t kDefaultPort = 80;
     static constexpr std::uint16_t kServicePort = 91;
     static constexpr int kDefaultTimeoutMs = 30000;
+    // A handheld on a slow dial-up link still reads faster than this.
+    static constexpr std::uint64_t kDefaultMinSendBytesPerSecond = 4096;
     static constexpr std::string_view kDefaultServerName = "Kiteweb/1.1";
 
     std::uint16_t port = kDefaultPort;
@@ -43,6 +56,8 @@ struct CHttpServerConfig {
     bool bindToAddress = false; // Off: listen on all addresses.
     in_addr bindAddress {};
     int timeoutMs = kDefaultTimeoutMs; // For reading a request head.
+    // An answer must go out within timeoutMs plus its size at this rate.
+    std::uint64_t minSendBytesPerSecond = kDefaultMinSendBytesPerSecond;
     std::string serverName = std::string(kDefaultServerName);
     HandlerFactory handlerFactory; // Empty: CHttpClient.
     std::string logonUser; // When set, must pass the logon check for the server to start.
@@ -55,8 +70,14 @@ struct CHttpServerConfig {
     static CHttpServerConfig forServiceFolder(const std::string& serviceRoot, std::uint16_t port = kServicePort);
 };
 
+class WebConnection;
+
 class CHttpServer {
 public:
+    // A handheld fetches one file at a time; a few more cover a browser's
+    // parallel fetches. The listen backlog takes a burst beyond these.
+    static constexpr platform::ConnectionLimits kLimits { 64, 16 };
+
     using ClientFilter = std::function<bool(const in_addr&)>;
 
     // Everything passed in must outlive the server.
@@ -71,8 +92,8 @@ public:
     bool start(const CHttpServerConfig& config);
     // Blocks until the listener thread has ended; false when none runs.
     bool wait();
-    // Asks the listener to end and waits for it. A response under way is
-    // finished first; a client still to complete its request is dropped.
+    // Asks the listener to end and waits for it. Responses under way get a
+    // moment to finish; clients still to complete their request are dropped.
     void stop();
 
     bool isRunning() const;
@@ -91,13 +112,14 @@ public:
     CContentTypeCache& contentTypes() { return m_contentTypes; }
     platform::Clock& clock() { return m_clock; }
     LogonCheck& logonCheck() { return m_logonCheck; }
+    platform::LoginThrottle& logonThrottle() { return m_logonThrottle; }
     std::ostream& accessLog() { return m_accessLog; }
     // Becomes readable once a stop has been asked for; -1 before the first start.
     int stopHandle() const { return m_wakeHandle; }
 
 private:
     void run(std::function<void(bool)> signalStarted);
-    void serveUntilStopped(CRawSocket& listener, CHttpClient& handler);
+    void serveUntilStopped(platform::TcpListener& listener, CHttpClient& handler);
     void markEnded();
 
     platform::Clock& m_clock;
@@ -105,6 +127,7 @@ private:
     std::ostream& m_accessLog;
     CContentTypeCache m_contentTypes;
     CHttpServerConfig m_config;
+    platform::LoginThrottle m_logonThrottle; // Listener thread only.
 
     std::mutex m_lifecycleMutex; // Serialises start and stop.
     std::thread m_thread;

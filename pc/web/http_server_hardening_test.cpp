@@ -1,6 +1,7 @@
 #include "pc/web/head_buffer.h"
 #include "pc/web/web_server_fixture.h"
 
+#include <cerrno>
 #include <future>
 #include <thread>
 
@@ -9,6 +10,16 @@ namespace {
 
 class WebServerHardeningTest : public WebServerTest {
 protected:
+    void TearDown() override { platform::TcpListener::failNextAccepts(0, 0); }
+
+    void waitForAccepted(std::uint64_t count)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (m_server.connectionsAccepted() < count && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_GE(m_server.connectionsAccepted(), count);
+    }
+
     // Outside the served folder, next to it.
     void plantOutsideFiles()
     {
@@ -161,30 +172,147 @@ TEST_F(WebServerHardeningTest, StopDropsAClientThatHasNotCompletedItsRequest)
     EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
 }
 
-TEST_F(WebServerHardeningTest, ConnectionsAreServedOneAfterAnother)
+TEST_F(WebServerHardeningTest, HalfSentHeadDoesNotHoldACompleteOne)
 {
     writeFile("first.txt", "1");
     writeFile("second.txt", "2");
-    startServer();
+    // A time-out far beyond any test: the second client is answered only
+    // because heads are read side by side.
+    startServer(600000);
     int first = connectClient();
     ::send(first, "GET /first.txt", 14, MSG_NOSIGNAL);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (m_server.connectionsAccepted() == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    ASSERT_EQ(m_server.connectionsAccepted(), 1u);
-    // The second request is complete before the first one is, yet it is
-    // answered (and logged) only after the first connection was closed.
+    waitForAccepted(1);
     int second = connectClient();
     const std::string_view request = "GET /second.txt HTTP/1.0\r\n\r\n";
     ::send(second, request.data(), request.size(), MSG_NOSIGNAL);
+    EXPECT_EQ(bodyOf(readToEnd(second)), "2");
     const std::string_view rest = " HTTP/1.0\r\n\r\n";
     ::send(first, rest.data(), rest.size(), MSG_NOSIGNAL);
     EXPECT_EQ(bodyOf(readToEnd(first)), "1");
-    EXPECT_EQ(bodyOf(readToEnd(second)), "2");
     std::string log = m_log.waitForLines(2);
-    EXPECT_LT(log.find("GET /first.txt"), log.find("GET /second.txt")) << log;
+    EXPECT_LT(log.find("GET /second.txt"), log.find("GET /first.txt")) << log;
     ::close(first);
     ::close(second);
+}
+
+TEST_F(WebServerHardeningTest, TricklingClientsDoNotHoldANormalClient)
+{
+    writeFile("a.txt", "A");
+    startServer(600000);
+    std::vector<int> lorises;
+    for (int i = 0; i < 3; ++i) {
+        lorises.push_back(connectClient());
+        ::send(lorises.back(), "GET /a.txt HT", 13, MSG_NOSIGNAL);
+    }
+    waitForAccepted(3);
+    for (int round = 0; round < 3; ++round) {
+        for (int loris : lorises)
+            ::send(loris, "X", 1, MSG_NOSIGNAL);
+        EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A") << round;
+    }
+    for (int loris : lorises)
+        ::close(loris);
+}
+
+TEST_F(WebServerHardeningTest, RefusedAddressIsAnsweredAtOnceWithoutReadingItsHead)
+{
+    writeFile("a.txt", "A");
+    startServer(600000);
+    m_server.setClientFilter([](const in_addr& address) { return address.s_addr == htonl(INADDR_LOOPBACK); });
+    int refused = connectClient("127.0.0.5");
+    ::send(refused, "GET /a.t", 8, MSG_NOSIGNAL); // Half a head, never finished.
+    EXPECT_TRUE(readToEnd(refused).starts_with("HTTP/1.0 400 Bad Request\r\n"));
+    EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
+    ::close(refused);
+}
+
+TEST_F(WebServerHardeningTest, SlowReaderHoldsOnlyItsOwnConnectionAndOnlyUntilItsDeadline)
+{
+    writeFile("big.bin", std::string(32 * 1024 * 1024, 'b'));
+    writeFile("a.txt", "A");
+    // 300 ms plus the size at 64 MB/s: half a second and a little more.
+    startServer(300, 0, 64ull * 1024 * 1024);
+    int slow = connectClient();
+    const std::string_view request = "GET /big.bin HTTP/1.0\r\n\r\n";
+    ::send(slow, request.data(), request.size(), MSG_NOSIGNAL);
+    // Others are served while the slow reader holds its answer.
+    EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
+    // Reading a byte now and then does not stretch the answer's time: well
+    // past the deadline, what is left is what the buffers held, then the end.
+    std::size_t received = 0;
+    const auto slowUntil = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < slowUntil) {
+        char byte;
+        if (::recv(slow, &byte, 1, 0) > 0)
+            ++received;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::string rest = readToEnd(slow);
+    received += rest.size();
+    bool ended = true; // readToEnd fails the test when no end comes.
+    EXPECT_TRUE(ended);
+    EXPECT_LT(received, 32u * 1024 * 1024);
+    ::close(slow);
+}
+
+TEST_F(WebServerHardeningTest, ConnectionsAreCappedAndSilentOnesMakeRoom)
+{
+    writeFile("a.txt", "A");
+    startServer(600000);
+    std::vector<int> silent;
+    for (int i = 0; i < 100; ++i)
+        silent.push_back(connectClient(("127.0.1." + std::to_string(i + 1)).c_str()));
+    for (int i = 0; i < 30; ++i)
+        silent.push_back(connectClient("127.0.2.1"));
+    waitForAccepted(130);
+    EXPECT_EQ(bodyOf(exchange("GET /a.txt HTTP/1.0\r\n\r\n")), "A");
+    // Those that made room were closed, not left hanging.
+    int closed = 0;
+    for (int handle : silent) {
+        pollfd entry { handle, POLLIN, 0 };
+        closed += ::poll(&entry, 1, 0) == 1;
+        ::close(handle);
+    }
+    EXPECT_GE(closed, 130 - static_cast<int>(CHttpServer::kLimits.total));
+}
+
+TEST_F(WebServerHardeningTest, RunningOutOfDescriptorsPausesAcceptingInsteadOfSpinning)
+{
+    writeFile("a.txt", "A");
+    startServer();
+    platform::TcpListener::failNextAccepts(EMFILE, 1000000);
+    std::uint64_t before = platform::TcpListener::acceptAttempts();
+    int waiting = connectClient();
+    const std::string_view request = "GET /a.txt HTTP/1.0\r\n\r\n";
+    ::send(waiting, request.data(), request.size(), MSG_NOSIGNAL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // One try, then one more after the pause: a spinning loop tries
+    // thousands of times.
+    EXPECT_LE(platform::TcpListener::acceptAttempts() - before, 3u);
+    platform::TcpListener::failNextAccepts(0, 0);
+    EXPECT_EQ(bodyOf(readToEnd(waiting)), "A");
+    ::close(waiting);
+}
+
+TEST_F(WebServerHardeningTest, FailedCredentialsSlowDownTheNextCheck)
+{
+    writeFile("f.txt", "f");
+    m_logon.setCredentials("user", "pass");
+    startServer();
+    const std::string wrong = "DELETE /f.txt HTTP/1.0\r\nAuthorization: Basic dXNlcjpwYXNm\r\n\r\n";
+    EXPECT_TRUE(exchange(wrong).starts_with("HTTP/1.0 401"));
+    EXPECT_TRUE(exchange(wrong).starts_with("HTTP/1.0 401"));
+    // The third check waits a second on the server's clock.
+    int third = connectClient();
+    const std::string right = "DELETE /f.txt HTTP/1.0\r\nAuthorization: Basic dXNlcjpwYXNz\r\n\r\n";
+    ::send(third, right.data(), right.size(), MSG_NOSIGNAL);
+    pollfd entry { third, POLLIN, 0 };
+    EXPECT_EQ(::poll(&entry, 1, 300), 0);
+    EXPECT_TRUE(fs::exists(fs::path(m_root) / "f.txt"));
+    m_clock.advance(std::chrono::seconds(1));
+    EXPECT_TRUE(readToEnd(third).starts_with("HTTP/1.0 200"));
+    EXPECT_FALSE(fs::exists(fs::path(m_root) / "f.txt"));
+    ::close(third);
 }
 
 TEST_F(WebServerHardeningTest, RefusedClientAddressesGet400)

@@ -96,13 +96,15 @@ protected:
     }
 
     // Starts with the program's settings on an ephemeral port of 127.0.0.1.
-    void startServer(int timeoutMs = 10000, std::int32_t listing = 0)
+    void startServer(int timeoutMs = 10000, std::int32_t listing = 0,
+        std::uint64_t minSendBytesPerSecond = CHttpServerConfig::kDefaultMinSendBytesPerSecond)
     {
         CHttpServerConfig config = CHttpServerConfig::forServiceFolder(m_root, 0);
         config.folders[0].listing = listing;
         config.bindToAddress = true;
         ::inet_pton(AF_INET, "127.0.0.1", &config.bindAddress);
         config.timeoutMs = timeoutMs;
+        config.minSendBytesPerSecond = minSendBytesPerSecond;
         ASSERT_TRUE(m_server.start(config));
         ASSERT_NE(m_server.port(), 0);
     }
@@ -116,9 +118,17 @@ protected:
         ::utimensat(AT_FDCWD, path.c_str(), times, 0);
     }
 
-    int connectClient()
+    // Connects from a chosen loopback address (127.0.0.x), so that tests can
+    // tell clients apart by address.
+    int connectClient(const char* from = nullptr)
     {
         int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (from) {
+            sockaddr_in local {};
+            local.sin_family = AF_INET;
+            ::inet_pton(AF_INET, from, &local.sin_addr);
+            EXPECT_EQ(::bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+        }
         sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_port = htons(m_server.port());

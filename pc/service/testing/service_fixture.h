@@ -11,6 +11,7 @@
 #include "pc/service/testing/scripted_handheld.h"
 #include "platform/codepage.h"
 #include "platform/poll_event_loop.h"
+#include "platform/temp_folder.h"
 #include "platform/testing/manual_clock.h"
 
 #include <gtest/gtest.h>
@@ -93,7 +94,8 @@ protected:
 
     // A service that talks to the handheld in `codePage`.
     explicit ServiceFixture(const std::string& codePage)
-        : m_home(makeHome())
+        : m_folder("quillon-service")
+        , m_home(m_folder.path())
         , paths(m_home / "disk")
         , loop(clock)
     {
@@ -124,21 +126,16 @@ protected:
     {
         service.reset();
         web.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_home, ignored);
     }
 
 public:
-    static std::filesystem::path makeHome()
+    static std::string readFile(const std::filesystem::path& file)
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillon-service-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        return ::mkdtemp(buffer.data());
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
 protected:
-
     std::filesystem::path home() const { return m_home; }
     std::filesystem::path disk() const { return m_home / "disk"; }
     std::filesystem::path root() const { return m_home / "Quillon"; }
@@ -147,12 +144,6 @@ protected:
     {
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << content;
-    }
-
-    static std::string readFile(const std::filesystem::path& file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     // Runs the loop until the condition holds (checked after each event).
@@ -202,6 +193,7 @@ protected:
     RecordingProgress progress;
 
 private:
+    platform::TempFolder m_folder;
     std::filesystem::path m_home;
 
 protected:
