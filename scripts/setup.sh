@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libcurl4-openssl-dev fonts-nanum curl
     dovecot-core dovecot-pop3d python3-aiosmtpd
     libreoffice-core libreoffice-writer libreoffice-calc libreoffice-impress poppler-utils
+    clang libclang-rt-14-dev
 )
 # Extra packages a caller may need (benchmarks): scripts/setup.sh nginx-light lighttpd
 packages+=("$@")

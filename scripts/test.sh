@@ -6,3 +6,5 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/build.sh" Debug "$top/build/debug"
 cd "$top/build/debug"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" --timeout 300
+# Every fuzz target searches for a few seconds from its seed corpus.
+"$top/scripts/fuzz.sh" 5
