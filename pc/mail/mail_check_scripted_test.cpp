@@ -8,6 +8,7 @@
 #include "pc/mail/private_files.h"
 #include "pc/mail/scripted_pop3_server.h"
 #include "pc/mail/seen_index.h"
+#include "platform/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -40,14 +41,7 @@ class MailCheckScriptedTest : public ::testing::Test {
 protected:
     MailCheckScriptedTest()
     {
-        char pattern[] = "/tmp/mail_check_scripted_test.XXXXXX";
-        m_root = ::mkdtemp(pattern);
         m_options.timeout = std::chrono::seconds(5);
-    }
-    ~MailCheckScriptedTest() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
     }
 
     MailStore store() const { return MailStore(m_root / "boxes", m_root / "Quillon"); }
@@ -56,7 +50,8 @@ protected:
         return { "127.0.0.1:" + std::to_string(server.port()), "kim", "secret" };
     }
 
-    fs::path m_root;
+    platform::TempFolder m_temp { "mail_check_scripted_test" };
+    fs::path m_root = m_temp.path();
     Pop3Options m_options;
 };
 
