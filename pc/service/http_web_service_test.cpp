@@ -21,7 +21,8 @@ namespace fs = std::filesystem;
 class HttpWebServiceTest : public ::testing::Test {
 protected:
     HttpWebServiceTest()
-        : m_home(testing::ServiceFixture::makeHome())
+        : m_temp("quillon-web-service")
+        , m_home(m_temp.path())
         , m_registry(platform::Registry::inMemory())
     {
         fs::create_directories(m_home / "root");
@@ -31,11 +32,6 @@ protected:
         EXPECT_TRUE(m_registry->setString("HKCR\\.hwp", "Content Type", "application/x-hwp"));
         EXPECT_TRUE(m_registry->createKey("HKCR\\.htm"));
         EXPECT_TRUE(m_registry->setString("HKCR\\.htm", "Content Type", "text/x-from-registry"));
-    }
-    ~HttpWebServiceTest() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_home, ignored);
     }
 
     // The Content-Type of each file, served with `mimeTypesFile`.
@@ -62,6 +58,7 @@ protected:
         return types;
     }
 
+    platform::TempFolder m_temp;
     fs::path m_home;
     std::unique_ptr<platform::Registry> m_registry;
     platform::SystemClock m_clock;
