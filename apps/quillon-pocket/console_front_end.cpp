@@ -4,20 +4,17 @@
 #include "apps/quillon-pocket/console_mail.h"
 #include "apps/quillon-pocket/console_mypc.h"
 #include "apps/quillon-pocket/console_option_command.h"
+#include "apps/quillon-pocket/console_views.h"
+#include "apps/quillon-pocket/icq_console_views.h"
+#include "apps/quillon-pocket/msn_console_views.h"
 #include "platform/clock.h"
 #include "platform/console_words.h"
 #include "platform/home.h"
-#include "platform/http_fetch.h"
 #include "platform/poll_event_loop.h"
 #include "platform/registry.h"
 #include "pocket/app/frame_code_page.h"
-#include "pocket/device/device_root.h"
-#include "pocket/link/login_dialog.h"
-#include "pocket/link/pc_folder_request.h"
-#include "pocket/link/pc_link.h"
-#include "pocket/settings/dial_up.h"
-#include "pocket/settings/options_sheet.h"
-#include "pocket/settings/settings_store.h"
+#include "pocket/app/frame_layout.h"
+#include "pocket/app/handheld.h"
 
 #include <algorithm>
 #include <iostream>
@@ -28,9 +25,6 @@ namespace apps::pocket {
 namespace {
 
 namespace app = ::pocket::app;
-using namespace ::pocket::device;
-using namespace ::pocket::link;
-using namespace ::pocket::settings;
 using namespace std::chrono_literals;
 
 constexpr int kMsgInput = 20001;
@@ -47,52 +41,48 @@ constexpr const char* kHelp = "commands:\n"
                               "  help                               this text\n"
                               "  exit                               end the program (so does the end of input)\n";
 
-// The views of the core, drawn as console lines.
-class ConsoleViews final : public PcLinkView, public FolderListView, public LoginDialogView, public MessengerHost {
-public:
-    explicit ConsoleViews(std::ostream& out)
-        : m_out(out)
-    {
-    }
-
-    void setConnectedMenu(bool connected) override { m_connected = connected; }
-    void resetPcTree() override { }
-    void addDriveItems(const std::vector<std::string>& drives) override
-    {
-        for (const auto& drive : drives)
-            m_out << "drive\t" << drive << std::endl;
-    }
-
-    void showFolder(const std::string&, const std::vector<FolderEntry>& entries) override
-    {
-        for (const auto& entry : entries)
-            m_out << (entry.isFolder ? "folder\t" : "file\t") << entry.name << std::endl;
-        folderDone = true;
-    }
-    void restoreFolder(const std::string&) override { folderDone = true; }
-
-    void setFields(const std::string&, const std::string&, bool remember) override { m_remember = remember; }
-    void focusId() override { }
-    void focusPassword() override { }
-    void close() override { }
-
-    void setMsnStatusLine(const std::string&) override { }
-    void signOutMsn() override { }
-    void resetIcq(const std::string&) override { }
-    void closeIcq() override { }
-    void rebuildMessengerTabs() override { }
-
-    bool remember() const { return m_remember; }
-    bool folderDone = false;
-
-private:
-    std::ostream& m_out;
-    bool m_connected = false;
-    bool m_remember = false;
-};
-
 // Wakes the loop when a line arrives; nothing else.
 class InputTarget final : public platform::MessageTarget { };
+
+// The dialogs of the window have no console form: each command of a script
+// does what the dialog would.
+class ConsoleDialogs final : public app::FrontEndDialogs {
+public:
+    void showLoginDialog() override { }
+    void showOptions() override { }
+    void showPenMessageBox() override { }
+    void showComposer() override { }
+    void askSearchWord(const std::string&) override { }
+    void showIcqPenEditor(::pocket::ink::InkComposer&) override { }
+};
+
+// Every view of the core, as console lines.
+struct ConsoleViews {
+    explicit ConsoleViews(std::ostream& out)
+        : pc(out)
+        , webView(out, "web")
+        , mailBody(out, "mail")
+        , msnPage(out)
+        , msnWindows(out)
+        , icq(out)
+    {
+    }
+
+    app::HandheldViews handheldViews(platform::Ui& ui)
+    {
+        return app::HandheldViews { ui, dialogs, frame, frame, frame, pc, pc, msnWindows, pc, pc, pc, pc, pc,
+            webView, mailBody, pc, msnPage, msnWindows, msnWindows, icq, icq, icq, icq, icq, icq };
+    }
+
+    ConsoleDialogs dialogs;
+    ConsoleFrame frame;
+    ConsolePcViews pc;
+    ConsoleHtmlView webView;
+    ConsoleHtmlView mailBody;
+    MsnConsolePageView msnPage;
+    MsnConsoleWindows msnWindows;
+    ConsoleIcqViews icq;
+};
 
 class Console {
 public:
@@ -102,44 +92,34 @@ public:
         , m_err(err)
         , m_lines(LineQueue::start(in, m_loop, m_input, kMsgInput))
         , m_ui(*m_lines, out)
-        , m_device(home / "device")
         , m_registry(registry)
-        , m_store(registry, m_device)
         , m_views(out)
-        , m_link(m_loop, m_ui, m_settings, m_views)
-        , m_login(m_link, m_store, m_settings, m_ui, m_views)
-        , m_sheet(m_store, m_settings, m_ui, m_dialUp, m_views)
-        , m_folders(m_link, m_settings, m_device, m_fetch, m_ui, m_views)
+        , m_handheld({ home, m_loop, registry }, m_views.handheldViews(m_ui))
+        , m_mypc(m_handheld, out, err, [this](const std::function<bool()>& done) { waitFor(done); })
+        , m_mail(m_handheld, m_ui, m_views.pc, m_views.webView, m_views.mailBody, out, err,
+              [this](const std::function<bool()>& done) { waitFor(done); })
     {
-        // Start-up as the main dialog does it: key, settings, folders, link.
-        m_device.prepare();
-        (void)m_store.createKey();
-        m_store.load(m_settings);
-        m_store.createFolders(m_settings);
-        m_link.setCodePage(app::loadCodePage(m_registry));
-        m_link.prepare();
-        m_mail = std::make_unique<ConsoleMail>(m_loop, m_ui, m_link, m_settings, m_device, m_fetch, m_out, m_err,
-            [this](const std::function<bool()>& done) { waitFor(done); });
+        m_views.pc.setTree(&m_handheld.mypc().tree);
     }
 
-    ~Console()
-    {
-        m_lines->close();
-        if (m_settings.autoDisconnection == 1)
-            hangUp(m_dialUp, m_settings);
-    }
+    ~Console() { m_lines->close(); }
 
     int run()
     {
+        // The frame's start-up: the settings, the folders, the PC link and
+        // the messengers, as the window has them.
+        if (m_handheld.start() != app::StartResult::Running)
+            return 1;
         for (;;) {
             while (!m_lines->hasLine() && !m_lines->atEnd())
                 m_loop.runUntil([&] { return m_lines->hasLine() || m_lines->atEnd(); }, 1h);
             auto line = m_lines->tryTake();
-            if (!line)
-                return 0;
-            if (!execute(*line))
-                return 0;
+            if (!line || !execute(*line))
+                break;
         }
+        // The end of the program, in the frame's order.
+        m_handheld.close();
+        return 0;
     }
 
 private:
@@ -157,7 +137,8 @@ private:
         if (command == "help")
             m_out << kHelp << ConsoleMyPc::help() << ConsoleMail::help() << std::flush;
         else if (command == "option")
-            (void)runOptionCommand(parseOptionArguments(arguments), m_sheet, m_store, m_settings, m_ui, m_err);
+            (void)runOptionCommand(parseOptionArguments(arguments), m_handheld.optionsSheet(), m_handheld.store(),
+                m_handheld.settings(), m_ui, m_err);
         else if (command == "login")
             login(arguments);
         else if (command == "logout")
@@ -165,12 +146,12 @@ private:
         else if (command == "ls")
             list(arguments);
         else if (command == "dial")
-            dial(m_dialUp, m_settings, m_ui);
+            (void)m_handheld.onMenuCommand(app::kCmdDial);
         else if (command == "settings")
             showSettings();
         else if (command == "codepage")
             codePage(arguments);
-        else if (m_mail->execute(command, arguments))
+        else if (m_mail.execute(command, arguments))
             ;
         else if (!m_mypc.execute(command, arguments))
             m_err << command << ": unknown command (try help)" << std::endl;
@@ -184,9 +165,10 @@ private:
             m_err << "login: usage: login ID PASSWORD" << std::endl;
             return;
         }
-        m_login.show();
+        auto& dialog = m_handheld.loginDialog();
+        dialog.show();
         std::size_t before = m_ui.messageCount();
-        if (!m_login.connect(words[0], words[1], m_views.remember()))
+        if (!dialog.connect(words[0], words[1], m_views.pc.remember()))
             return;
         // The log-in answer always shows a message; so does a lost connection.
         waitFor([&] { return m_ui.messageCount() > before; });
@@ -194,12 +176,13 @@ private:
 
     void logout()
     {
-        if (!m_link.isConnected()) {
+        auto& link = m_handheld.link();
+        if (!link.isConnected()) {
             m_err << "logout: not connected" << std::endl;
             return;
         }
-        m_link.logout();
-        waitFor([&] { return !m_link.isConnected(); });
+        (void)m_handheld.onMenuCommand(app::kCmdDisconnect);
+        waitFor([&] { return !link.isConnected(); });
     }
 
     void list(std::string arguments)
@@ -210,20 +193,22 @@ private:
             m_err << "ls: usage: ls PATH" << std::endl;
             return;
         }
-        m_views.folderDone = false;
+        auto& link = m_handheld.link();
+        m_views.pc.folderDone = false;
         std::size_t before = m_ui.messageCount();
-        if (!m_folders.open(words[0]))
+        if (!m_handheld.mypc().folders.open(words[0]))
             return;
-        waitFor([&] { return m_views.folderDone || m_ui.messageCount() > before || !m_link.isConnected(); });
+        waitFor([&] { return m_views.pc.folderDone || m_ui.messageCount() > before || !link.isConnected(); });
     }
 
     // "codepage [NAME]": shows the code page of the PC link, or stores the
     // registry value "CodePage" for the next start.
     void codePage(const std::string& arguments)
     {
+        auto& link = m_handheld.link();
         auto words = platform::splitBlankWords(arguments);
         if (words.empty()) {
-            m_out << "CodePage\t" << m_link.codePage() << std::endl;
+            m_out << "CodePage\t" << link.codePage() << std::endl;
             return;
         }
         std::string name = app::normaliseCodePage(words[0]);
@@ -231,21 +216,22 @@ private:
             m_err << "codepage: unknown code page " << arguments << " (UTF-8 or CP949)" << std::endl;
             return;
         }
-        if (!m_registry.setString(kSettingsKey, app::kCodePageValue, name)) {
+        if (!m_registry.setString(::pocket::settings::kSettingsKey, app::kCodePageValue, name)) {
             m_err << "codepage: the setting could not be stored" << std::endl;
             return;
         }
         m_out << "CodePage\t" << name;
-        if (name != m_link.codePage())
+        if (name != link.codePage())
             m_out << " (applies at the next start of the program)";
         m_out << std::endl;
     }
 
     void showSettings()
     {
-        m_out << "SEVER_IP\t" << m_settings.serverIp << "\nPC_PORT\t" << m_settings.pcPort << "\nPC_UPLOAD_PORT\t"
-              << m_settings.pcUploadPort << "\nPC_WEB_PORT\t" << m_settings.pcWebPort << "\nMY_ID\t"
-              << m_settings.myId << "\nsave\t" << m_settings.save << std::endl;
+        const auto& settings = m_handheld.settings();
+        m_out << "SEVER_IP\t" << settings.serverIp << "\nPC_PORT\t" << settings.pcPort << "\nPC_UPLOAD_PORT\t"
+              << settings.pcUploadPort << "\nPC_WEB_PORT\t" << settings.pcWebPort << "\nMY_ID\t" << settings.myId
+              << "\nsave\t" << settings.save << std::endl;
     }
 
     void waitFor(const std::function<bool()>& done)
@@ -261,20 +247,11 @@ private:
     InputTarget m_input;
     std::shared_ptr<LineQueue> m_lines;
     ConsoleLineUi m_ui;
-    DeviceRoot m_device;
     platform::Registry& m_registry;
-    SettingsStore m_store;
-    PdaSettings m_settings;
     ConsoleViews m_views;
-    NmcliDialUp m_dialUp;
-    platform::HttpFetch m_fetch;
-    PcLink m_link;
-    LoginDialog m_login;
-    OptionsSheet m_sheet;
-    PcFolderRequest m_folders;
-    ConsoleMyPc m_mypc { m_loop, m_ui, m_link, m_settings, m_device, m_fetch, m_out, m_err };
-    // Made once the link has its code page: the mail composer keeps a copy.
-    std::unique_ptr<ConsoleMail> m_mail;
+    app::Handheld m_handheld;
+    ConsoleMyPc m_mypc;
+    ConsoleMail m_mail;
 };
 
 } // namespace

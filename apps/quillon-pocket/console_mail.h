@@ -8,38 +8,28 @@
 
 #include <functional>
 #include <iosfwd>
-#include <memory>
 #include <string>
 
-namespace platform {
-class EventLoop;
-class HttpFetch;
+namespace pocket::app {
+class Handheld;
 }
 
-namespace pocket::device {
-class DeviceRoot;
-}
-
-namespace pocket::link {
-class PcLink;
-}
-
-namespace pocket::settings {
-struct PdaSettings;
+namespace pocket::mail {
+struct MailListEntry;
 }
 
 namespace apps::pocket {
 
 class ConsoleLineUi;
+class ConsoleHtmlView;
+class ConsolePcViews;
 
 class ConsoleMail {
 public:
     using WaitFor = std::function<void(const std::function<bool()>&)>;
 
-    ConsoleMail(platform::EventLoop& loop, ConsoleLineUi& ui, ::pocket::link::PcLink& link,
-        ::pocket::settings::PdaSettings& settings, const ::pocket::device::DeviceRoot& device, platform::HttpFetch& fetch,
-        std::ostream& out, std::ostream& err, WaitFor waitFor);
-    ~ConsoleMail();
+    ConsoleMail(::pocket::app::Handheld& handheld, ConsoleLineUi& ui, ConsolePcViews& views,
+        ConsoleHtmlView& webView, ConsoleHtmlView& mailBody, std::ostream& out, std::ostream& err, WaitFor waitFor);
 
     // Runs "mail ARGS" or "view ARGS"; false for other commands.
     bool execute(const std::string& command, const std::string& arguments);
@@ -47,8 +37,23 @@ public:
     static const char* help();
 
 private:
-    struct Parts;
-    std::unique_ptr<Parts> m_parts;
+    void mail(const std::string& arguments);
+    void view(const std::string& arguments);
+    // Selects row N ("1" is the top row) for the next command; false with a
+    // message when there is no such row.
+    bool select(const std::string& number);
+    // Waits for `done`, a message box or the end of the connection.
+    void waitForAnswer(const std::function<bool()>& done);
+
+    ::pocket::app::Handheld& m_handheld;
+    ConsoleLineUi& m_ui;
+    ConsolePcViews& m_views;
+    ConsoleHtmlView& m_webView;
+    ConsoleHtmlView& m_mailBody;
+    std::ostream& m_out;
+    std::ostream& m_err;
+    WaitFor m_waitFor;
+    bool m_storedLoaded = false;
 };
 
 } // namespace apps::pocket

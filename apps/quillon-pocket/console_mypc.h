@@ -7,37 +7,21 @@
 // answer (and the transfer it starts) has been handled, so a script reads
 // in order. Window thread only.
 
+#include <functional>
 #include <iosfwd>
-#include <memory>
 #include <string>
 
-namespace platform {
-class EventLoop;
-class HttpFetch;
-}
-
-namespace pocket::device {
-class DeviceRoot;
-}
-
-namespace pocket::link {
-class PcLink;
-}
-
-namespace pocket::settings {
-struct PdaSettings;
+namespace pocket::app {
+class Handheld;
 }
 
 namespace apps::pocket {
 
-class ConsoleLineUi;
-
 class ConsoleMyPc {
 public:
-    ConsoleMyPc(platform::EventLoop& loop, ConsoleLineUi& ui, ::pocket::link::PcLink& link,
-        const ::pocket::settings::PdaSettings& settings, const ::pocket::device::DeviceRoot& device, platform::HttpFetch& fetch,
-        std::ostream& out, std::ostream& err);
-    ~ConsoleMyPc();
+    using WaitFor = std::function<void(const std::function<bool()>&)>;
+
+    ConsoleMyPc(::pocket::app::Handheld& handheld, std::ostream& out, std::ostream& err, WaitFor waitFor);
 
     // The lines of the help text for these commands.
     static const char* help();
@@ -46,8 +30,18 @@ public:
     bool execute(const std::string& command, const std::string& arguments);
 
 private:
-    struct Parts;
-    std::unique_ptr<Parts> m_parts;
+    void runSearch(const std::string& arguments);
+    void page(bool forward);
+    void get(const std::string& arguments);
+    void put(const std::string& arguments);
+    void listHandheld(const std::string& arguments);
+    // Waits for `done`, or for the PC connection to end.
+    void waitForPc(const std::function<bool()>& done);
+
+    ::pocket::app::Handheld& m_handheld;
+    std::ostream& m_out;
+    std::ostream& m_err;
+    WaitFor m_waitFor;
 };
 
 } // namespace apps::pocket

@@ -1,7 +1,5 @@
 #include "gui/pocket/pocket_gui.h"
 
-#include "gui/pocket/pocket_messengers.h"
-
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/pocket/qt_msn_tree.h"
 #include "gui/pocket/qt_options_sheet.h"
@@ -12,6 +10,7 @@
 #include "platform/registry.h"
 #include "platform/testing/fake_ui.h"
 #include "platform/testing/manual_clock.h"
+#include "pocket/app/server_address.h"
 #include "pocket/device/device_root.h"
 #include "pocket/icq/icq_messenger.h"
 #include "pocket/link/testing/loopback.h"
@@ -236,9 +235,9 @@ namespace {
         // redraw messages on to it.
         EXPECT_EQ(dialog().msnTree()->headerItem()->text(0), QStringLiteral("사용자 정보를 등록해주세요."));
         EXPECT_EQ(dialog().msnTree()->topLevelItem(0)->text(0), QStringLiteral("온라인 사용자"));
-        EXPECT_TRUE(gui().frame().router().route(4027, 10000, 1).has_value());
-        EXPECT_TRUE(gui().frame().router().route(5026, 0, 0).has_value());
-        EXPECT_FALSE(gui().frame().router().route(4032, 0, 0).has_value());
+        EXPECT_TRUE(gui().handheld().frame().router().route(4027, 10000, 1).has_value());
+        EXPECT_TRUE(gui().handheld().frame().router().route(5026, 0, 0).has_value());
+        EXPECT_FALSE(gui().handheld().frame().router().route(4032, 0, 0).has_value());
 
         // The start timer opens the start page in the web view.
         m_clock.advance(100ms);
@@ -284,7 +283,7 @@ namespace {
         EXPECT_TRUE(gui().loginDialog().isVisible());
         gui().loginDialog().connectButton()->click();
         EXPECT_EQ(m_ui.lastText(), "환경 설정에서 PC IP 를 입력해 주십시오.");
-        gui().settings().serverIp = "127.0.0.1";
+        gui().handheld().settings().serverIp = "127.0.0.1";
         gui().loginDialog().connectButton()->click();
         EXPECT_EQ(m_ui.lastText(), "아이디를 입력해주세요.");
         EXPECT_TRUE(gui().loginDialog().isVisible());
@@ -295,14 +294,14 @@ namespace {
     TEST_F(PocketGuiTest, LoginToAPcShowsItsDrivesAndTheConnectedMenu)
     {
         LoginPeer peer("OK\\c:d:");
-        gui().settings().serverIp = "127.0.0.1";
-        gui().settings().pcPort = peer.port;
-        gui().link().prepare();
+        gui().handheld().settings().serverIp = "127.0.0.1";
+        gui().handheld().settings().pcPort = peer.port;
+        gui().handheld().link().prepare();
         menuAction(frame::kMenuBarDisconnected, frame::kCmdConnect)->trigger();
         gui().loginDialog().idEdit()->setText(QStringLiteral("kim"));
         gui().loginDialog().passwordEdit()->setText(QStringLiteral("비밀"));
         gui().loginDialog().connectButton()->click();
-        ASSERT_TRUE(gui().loop().runUntil([&] { return gui().link().isLoggedIn(); }, 10s));
+        ASSERT_TRUE(gui().loop().runUntil([&] { return gui().handheld().link().isLoggedIn(); }, 10s));
         EXPECT_EQ(m_ui.lastText(), "로그인되었습니다.");
         EXPECT_FALSE(gui().loginDialog().isVisible());
         EXPECT_EQ(gui().window().shownMenuBar(), frame::kMenuBarConnected);
@@ -322,10 +321,9 @@ namespace {
         GreetingPeer peer("*\x01\x00\x01\x00\x04\x00\x00\x00\x01"s);
         ASSERT_TRUE(m_registry->createKey(::pocket::settings::kSettingsKey));
         ASSERT_TRUE(m_registry->setString(
-            ::pocket::settings::kSettingsKey, kIcqServerValue, "127.0.0.1:" + std::to_string(peer.port)));
-        ASSERT_NE(gui().messengers(), nullptr);
-        const auto routedBefore = gui().frame().router().droppedCount();
-        gui().messengers()->icqMessenger()->connect("123456", "pw");
+            ::pocket::settings::kSettingsKey, ::pocket::app::kIcqServerValue, "127.0.0.1:" + std::to_string(peer.port)));
+        const auto routedBefore = gui().handheld().frame().router().droppedCount();
+        gui().handheld().icq().messenger.connect("123456", "pw");
         // The hello arrives as 5025 at the main dialog, which hands it to the
         // session; the session answers with its log-in frame.
         ASSERT_TRUE(gui().loop().runUntil([&] { return !peer.reply().empty(); }, 10s));
@@ -338,7 +336,7 @@ namespace {
         const auto messages = m_ui.callCount();
         ASSERT_TRUE(gui().loop().runUntil([&] { return m_ui.callCount() > messages; }, 10s));
         EXPECT_EQ(m_ui.calls().back().title, "ICQ");
-        EXPECT_EQ(gui().frame().router().droppedCount(), routedBefore);
+        EXPECT_EQ(gui().handheld().frame().router().droppedCount(), routedBefore);
     }
 
     TEST_F(PocketGuiTest, MsnLoginFromTheTreeMenuTalksToTheDispatchServer)
@@ -348,15 +346,15 @@ namespace {
             { { "VER 0 MSNP5 MSNP4 CVRO\r\n", "VER 0 MSNP5\r\n" }, { "INF 1\r\n", "" } }, true } });
         ASSERT_TRUE(m_registry->createKey(::pocket::settings::kSettingsKey));
         ASSERT_TRUE(m_registry->setString(
-            ::pocket::settings::kSettingsKey, kMsnServerValue, "127.0.0.1:" + std::to_string(peer.port())));
+            ::pocket::settings::kSettingsKey, ::pocket::app::kMsnServerValue, "127.0.0.1:" + std::to_string(peer.port())));
         ASSERT_TRUE(m_registry->setString(::pocket::settings::kSettingsKey, "MSNID", "me@example.com"));
         ASSERT_TRUE(m_registry->setString(::pocket::settings::kSettingsKey, "MSNPASS", "pw"));
-        ASSERT_NE(gui().messengers(), nullptr);
+        gui();
         EXPECT_EQ(dialog().msnTree()->headerItem()->text(0), QStringLiteral("me@example.com (오프라인)"));
 
         // "로그인" from the page menu: the session dials the configured server
         // and its answers come back through the link on the window thread.
-        gui().messengers()->msnTree()->runCommand(::pocket::msn::command::kLogin);
+        gui().msnTree().runCommand(::pocket::msn::command::kLogin);
         std::atomic<bool> done { false };
         std::thread waiter([&] { done = peer.waitDone(); });
         ASSERT_TRUE(gui().loop().runUntil(
@@ -374,10 +372,10 @@ namespace {
     TEST_F(PocketGuiTest, PcPagesShowUnderTheLoginIdAndLoadFromThePcWebPort)
     {
         ::pocket::link::testing::OneShotHttpServer server(200, "<html><body><p>PC 문서</p></body></html>");
-        gui().settings().serverIp = "127.0.0.1";
-        gui().settings().myId = "kim";
-        gui().settings().pcWebPort = server.port();
-        gui().showWebPage("http://kim/pda_ReqDoc/a.html");
+        gui().handheld().settings().serverIp = "127.0.0.1";
+        gui().handheld().settings().myId = "kim";
+        gui().handheld().settings().pcWebPort = server.port();
+        gui().handheld().web().viewer.show("http://kim/pda_ReqDoc/a.html", true);
         EXPECT_EQ(dialog().addressBox()->currentText(), QStringLiteral("http://kim/pda_ReqDoc/a.html"));
         EXPECT_TRUE(dialog().webView()->toPlainText().contains(QStringLiteral("PC 문서")));
         EXPECT_NE(server.requestHead().find("GET /pda_ReqDoc/a.html"), std::string::npos);
@@ -411,7 +409,7 @@ namespace {
         qobject_cast<QPushButton*>(dialog().control(frame::kButtonMail))->click();
         list->setCurrentItem(list->topLevelItem(0));
         qobject_cast<QPushButton*>(dialog().control(frame::kMailView))->click();
-        EXPECT_EQ(gui().frame().screen(frame::kViewMail), frame::Screen::Alternate);
+        EXPECT_EQ(gui().handheld().frame().screen(frame::kViewMail), frame::Screen::Alternate);
         EXPECT_TRUE(dialog().isControlShown(frame::kMailBody));
         EXPECT_FALSE(dialog().isControlShown(frame::kMailList));
         EXPECT_TRUE(dialog().mailHeader()->text().contains(QStringLiteral("m1")));
@@ -448,13 +446,13 @@ namespace {
         m_ui.pushAnswer(platform::Answer::Ok);
         sheet.applyPage(::pocket::settings::OptionsPage::Connections);
         EXPECT_FALSE(sheet.isVisible());
-        EXPECT_EQ(gui().settings().serverIp, "10.0.0.7");
+        EXPECT_EQ(gui().handheld().settings().serverIp, "10.0.0.7");
         EXPECT_EQ(m_registry->getString(::pocket::settings::kSettingsKey, "SEVER_IP"), "10.0.0.7");
     }
 
     TEST_F(PocketGuiTest, OptionsSheetValidatesAccountsAndStoresEveryShownPage)
     {
-        gui().frame().onCommand(frame::kCmdOptions);
+        gui().handheld().frame().onCommand(frame::kCmdOptions);
         auto& sheet = gui().optionsSheet();
         // ICQ checked with nothing filled in: the sheet stays open.
         sheet.accounts().msn->setChecked(false);
@@ -474,19 +472,19 @@ namespace {
         m_ui.pushAnswer(platform::Answer::Ok);
         sheet.applyPage(::pocket::settings::OptionsPage::Folders);
         EXPECT_FALSE(sheet.isVisible());
-        EXPECT_EQ(gui().settings().icqId, "1234567");
-        EXPECT_EQ(gui().settings().msnCheck, 0);
-        EXPECT_EQ(gui().settings().mailViewPeriod, -1);
-        EXPECT_EQ(gui().settings().webFolderPath, "\\My Documents");
+        EXPECT_EQ(gui().handheld().settings().icqId, "1234567");
+        EXPECT_EQ(gui().handheld().settings().msnCheck, 0);
+        EXPECT_EQ(gui().handheld().settings().mailViewPeriod, -1);
+        EXPECT_EQ(gui().handheld().settings().webFolderPath, "\\My Documents");
         // MSN is off now: its view button goes.
         EXPECT_FALSE(dialog().isControlShown(frame::kButtonMsn));
-        EXPECT_EQ(gui().frame().currentView(), frame::kViewIcq);
+        EXPECT_EQ(gui().handheld().frame().currentView(), frame::kViewIcq);
     }
 
     TEST_F(PocketGuiTest, ConnectionsPageDisablesTheDialChecksWithoutAMatchingEntry)
     {
-        gui().settings().myConnection = "nothing";
-        gui().frame().onCommand(frame::kCmdOptions);
+        gui().handheld().settings().myConnection = "nothing";
+        gui().handheld().frame().onCommand(frame::kCmdOptions);
         auto& sheet = gui().optionsSheet();
         sheet.tabs()->setCurrentIndex(1);
         EXPECT_FALSE(sheet.connections().autoDial->isEnabled());
@@ -506,7 +504,7 @@ namespace {
         m_ui.pushAnswer(platform::Answer::Ok);
         menuAction(frame::kMenuBarDisconnected, frame::kCmdExit)->trigger();
         EXPECT_FALSE(gui().window().isVisible());
-        EXPECT_FALSE(gui().frame().isRunning());
+        EXPECT_FALSE(gui().handheld().frame().isRunning());
     }
 
 } // namespace

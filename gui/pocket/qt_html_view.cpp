@@ -47,14 +47,11 @@ namespace {
 
 } // namespace
 
-QtHtmlView::QtHtmlView(QTextBrowser& browser, ::pocket::viewer::PageLoader& loader)
+QtHtmlView::QtHtmlView(QTextBrowser& browser)
     : m_browser(browser)
-    , m_loader(loader)
 {
-    if (auto* own = dynamic_cast<LoaderBrowser*>(&m_browser)) {
-        own->loader = &m_loader;
+    if (auto* own = dynamic_cast<LoaderBrowser*>(&m_browser))
         own->pageAddress = &m_address;
-    }
     m_browser.setOpenLinks(false);
     QObject::connect(&m_browser, &QTextBrowser::anchorClicked, &m_browser, [this](const QUrl& link) {
         const std::string target = ::pocket::viewer::resolveReference(m_address, toUtf8(link.toString()));
@@ -65,10 +62,19 @@ QtHtmlView::QtHtmlView(QTextBrowser& browser, ::pocket::viewer::PageLoader& load
     });
 }
 
+void QtHtmlView::setLoader(::pocket::viewer::PageLoader* loader)
+{
+    m_loader = loader;
+    if (auto* own = dynamic_cast<LoaderBrowser*>(&m_browser))
+        own->loader = loader;
+}
+
 void QtHtmlView::navigate(const std::string& url)
 {
     m_address = url;
-    auto loaded = m_loader.load(url);
+    if (!m_loader)
+        return;
+    auto loaded = m_loader->load(url);
     if (!loaded) {
         m_browser.setHtml(pageText(url + "\n" + platform::describe(loaded.error())));
         return;
@@ -123,8 +129,6 @@ void QtWebTab::focusAddress()
 
 void QtWebTab::showWebTab()
 {
-    if (onShowWebTab)
-        onShowWebTab();
 }
 
 void QtWebTab::setWaitCursor(bool waiting)

@@ -6,7 +6,8 @@
 // over the HTTP stand-in, or files of the device root). Loads are
 // synchronous, so stop() has nothing to interrupt. A tapped link opens in
 // the same view. QtWebTab is the rest of the web tab: the address box of the
-// main dialog. GUI thread only.
+// main dialog (the core switches the main dialog to the web view itself).
+// GUI thread only.
 
 #include "pocket/viewer/web_viewer.h"
 
@@ -30,7 +31,9 @@ QTextBrowser* makeLoaderBrowser(QWidget* parent);
 class QtHtmlView final : public ::pocket::viewer::HtmlView {
 public:
     // Shows pages in `browser`, which must outlive this view.
-    QtHtmlView(QTextBrowser& browser, ::pocket::viewer::PageLoader& loader);
+    explicit QtHtmlView(QTextBrowser& browser);
+    // The core's loader; pages show once it is set.
+    void setLoader(::pocket::viewer::PageLoader* loader);
 
     void navigate(const std::string& url) override;
     void refresh() override;
@@ -42,7 +45,7 @@ public:
 
 private:
     QTextBrowser& m_browser;
-    ::pocket::viewer::PageLoader& m_loader;
+    ::pocket::viewer::PageLoader* m_loader = nullptr;
     std::string m_address;
 };
 
@@ -52,8 +55,6 @@ public:
         : m_dialog(dialog)
     {
     }
-    // Switches the main dialog to the web view.
-    std::function<void()> onShowWebTab;
 
     void addAddress(const std::string& address) override;
     void setAddressText(const std::string& address) override;

@@ -2,6 +2,7 @@
 
 #include "gui/pocket/tree_icons.h"
 #include "gui/qt_string.h"
+#include "pocket/app/handheld.h"
 #include "pocket/icq/message_text.h"
 
 #include <QCloseEvent>
@@ -179,27 +180,54 @@ void QtIcqTree::removeItem(int item)
     m_items.erase(found);
 }
 
+icq::IcqMessenger* QtIcqTree::messenger() const
+{
+    return m_handheld ? &m_handheld->icq().messenger : nullptr;
+}
+
 std::unique_ptr<icq::MessageWindowView> QtIcqTree::createMessageWindow(int slot)
 {
     auto* window = new MessageWindow;
     window->onSend = [this, slot](const QString& text) {
-        if (m_messenger)
-            m_messenger->onWindowSend(slot, toUtf8(text));
+        if (auto* m = messenger())
+            m->onWindowSend(slot, toUtf8(text));
     };
     window->onClosed = [this, slot] {
-        if (m_messenger)
-            m_messenger->onWindowClosed(slot);
+        if (auto* m = messenger())
+            m->onWindowClosed(slot);
     };
     return std::make_unique<MessageWindowAdapter>(window);
+}
+
+std::optional<std::string> QtIcqTree::askContactNumber()
+{
+    bool ok = false;
+    const QString entry = QInputDialog::getText(&m_tree, QStringLiteral("ICQ - 친구추가"),
+        QStringLiteral("ICQ 번호를 입력하세요."), QLineEdit::Normal, QString(), &ok);
+    return ok ? std::optional<std::string>(toUtf8(entry)) : std::nullopt;
+}
+
+std::optional<icq::BroadcastRequest> QtIcqTree::askBroadcast(const icq::ContactList&)
+{
+    // FIXME: the broadcast dialog (the contacts to choose and the text) is
+    // not drawn yet; the menu does not offer the command.
+    return std::nullopt;
+}
+
+void QtIcqTree::showContactInfo(const icq::ContactInfo& info)
+{
+    QMessageBox::information(
+        &m_tree, toQString(info.title), toQString(info.nickLine + "\n" + info.email + "\n" + info.state));
 }
 
 std::string QtIcqTree::selectedNumber() const
 {
     const QTreeWidgetItem* current = m_tree.currentItem();
-    if (!current || !m_messenger || current->data(0, Qt::UserRole).isNull())
+    auto* m = messenger();
+    if (!current || !m || current->data(0, Qt::UserRole).isNull())
         return {};
     const int item = current->data(0, Qt::UserRole).toInt();
-    for (const auto& contact : m_messenger->contacts()) {
+    for (const auto& contact : m->contacts()) {
         if (contact.treeItem == item)
             return contact.number;
     }
@@ -229,7 +257,7 @@ QMenu* QtIcqTree::buildMenu(QWidget* parent)
         add(menu, cmd::kCopyToDevice, "My Contact에 추가");
         return menu;
     }
-    const auto state = m_messenger ? m_messenger->menuState() : icq::PageMenuState {};
+    const auto state = messenger() ? messenger()->menuState() : icq::PageMenuState {};
     add(menu, cmd::kConnect, "로그인", state.connect);
     add(menu, cmd::kLogout, "로그아웃", state.logout);
     QMenu* status = menu->addMenu(QStringLiteral("상태변경"));
@@ -250,59 +278,8 @@ QMenu* QtIcqTree::buildMenu(QWidget* parent)
 
 void QtIcqTree::runCommand(int command)
 {
-    namespace cmd = icq::command;
-    if (!m_messenger)
-        return;
-    if (auto status = icq::statusOfCommand(command)) {
-        m_messenger->setOwnStatus(*status);
-        return;
-    }
-    const std::string number = selectedNumber();
-    switch (command) {
-    case cmd::kConnect: {
-        const auto [id, password] = account ? account() : std::pair<std::string, std::string> {};
-        m_messenger->connect(id, password);
-        break;
-    }
-    case cmd::kLogout:
-        m_messenger->logout();
-        break;
-    case cmd::kAddContact: {
-        bool ok = false;
-        const QString entry = QInputDialog::getText(&m_tree, QStringLiteral("ICQ - 친구추가"),
-            QStringLiteral("ICQ 번호를 입력하세요."), QLineEdit::Normal, QString(), &ok);
-        if (ok)
-            m_messenger->addFromDialog(toUtf8(entry));
-        break;
-    }
-    case cmd::kOpenMessageWindow:
-        m_messenger->openMessageWindow(number);
-        break;
-    case cmd::kPenMessage:
-        m_messenger->penToContact(number);
-        if (penOpened)
-            penOpened();
-        break;
-    case cmd::kEmail:
-        m_messenger->emailContact(number);
-        break;
-    case cmd::kDeleteContact:
-        m_messenger->deleteContact(number);
-        break;
-    case cmd::kContactInfo:
-        if (auto info = m_messenger->contactInfo(number))
-            QMessageBox::information(&m_tree, toQString(info->title),
-                toQString(info->nickLine + "\n" + info->email + "\n" + info->state));
-        break;
-    case cmd::kCopyAllToDevice:
-        m_messenger->copyAllToDevice();
-        break;
-    case cmd::kCopyToDevice:
-        m_messenger->copyToDevice(number);
-        break;
-    default:
-        break;
-    }
+    if (m_handheld)
+        (void)m_handheld->onIcqCommand(command, selectedNumber());
 }
 
 } // namespace gui::handheld

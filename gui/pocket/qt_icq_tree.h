@@ -3,11 +3,13 @@
 // File: gui/pocket/qt_icq_tree.h
 // The ICQ view of the main dialog: the contact tree (control 1003) with the
 // status line in its header, the tap-and-hold menus "ICQ" and "ICQUSER", and
-// the message windows. pocket::icq::IcqMessenger decides what they show and
-// what the commands do. GUI thread only.
+// the message windows, and the dialogs of the page's commands. The core's
+// IcqMessenger decides what they show; the commands go to the Handheld core
+// and its table of the page's commands. GUI thread only.
 
 #include "pocket/icq/contact_tree.h"
 #include "pocket/icq/icq_messenger.h"
+#include "pocket/icq/icq_page.h"
 #include "pocket/icq/icq_session.h"
 #include "pocket/icq/message_windows.h"
 
@@ -20,20 +22,22 @@ class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace pocket::app {
+class Handheld;
+}
+
 namespace gui::handheld {
 
 class QtIcqTree final : public QObject,
                         public ::pocket::icq::IcqPageView,
                         public ::pocket::icq::SessionStatusView,
                         public ::pocket::icq::ContactTreeView,
-                        public ::pocket::icq::MessageWindowHost {
+                        public ::pocket::icq::MessageWindowHost,
+                        public ::pocket::icq::IcqPageDialogs {
 public:
     explicit QtIcqTree(QTreeWidget& tree);
-    void setMessenger(::pocket::icq::IcqMessenger* messenger) { m_messenger = messenger; }
-    // The account the connect command uses, read when it runs.
-    std::function<std::pair<std::string, std::string>()> account;
-    // After "펜 메세지": the carriage may have opened its editor.
-    std::function<void()> penOpened;
+    // The core whose messenger the tree draws and whose commands it runs.
+    void attach(::pocket::app::Handheld& handheld) { m_handheld = &handheld; }
 
     // IcqPageView.
     void setStatusLine(std::string_view text) override;
@@ -48,6 +52,10 @@ public:
     void removeItem(int item) override;
     // MessageWindowHost.
     std::unique_ptr<::pocket::icq::MessageWindowView> createMessageWindow(int slot) override;
+    // IcqPageDialogs.
+    std::optional<std::string> askContactNumber() override;
+    std::optional<::pocket::icq::BroadcastRequest> askBroadcast(const ::pocket::icq::ContactList& contacts) override;
+    void showContactInfo(const ::pocket::icq::ContactInfo& info) override;
 
     QMenu* buildMenu(QWidget* parent);
     void runCommand(int command);
@@ -57,8 +65,10 @@ private:
     // The number of the selected contact, or "" when none is selected.
     std::string selectedNumber() const;
 
+    ::pocket::icq::IcqMessenger* messenger() const;
+
     QTreeWidget& m_tree;
-    ::pocket::icq::IcqMessenger* m_messenger = nullptr;
+    ::pocket::app::Handheld* m_handheld = nullptr;
     std::map<int, QTreeWidgetItem*> m_items;
 };
 

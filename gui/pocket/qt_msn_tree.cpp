@@ -2,6 +2,7 @@
 
 #include "gui/pocket/tree_icons.h"
 #include "gui/qt_string.h"
+#include "pocket/app/handheld.h"
 
 #include <QInputDialog>
 #include <QMenu>
@@ -12,9 +13,8 @@ namespace gui::handheld {
 
 namespace msn = ::pocket::msn;
 
-QtMsnTree::QtMsnTree(QTreeWidget& tree, msn::MsnSession& session)
+QtMsnTree::QtMsnTree(QTreeWidget& tree)
     : m_tree(tree)
-    , m_session(session)
 {
     m_tree.setHeaderHidden(false);
     m_tree.setContextMenuPolicy(Qt::CustomContextMenu);
@@ -119,8 +119,11 @@ QMenu* QtMsnTree::buildMenu(QWidget* parent)
 {
     namespace cmd = msn::command;
     auto* menu = new QMenu(parent);
+    if (!m_handheld)
+        return menu;
+    const auto& session = m_handheld->msn().session;
     const msn::TreeItem selected = selectedItem();
-    const int contact = selected ? m_session.contacts().findByItem(selected) : -1;
+    const int contact = selected ? session.contacts().findByItem(selected) : -1;
     const auto add
         = [&](QMenu* to, int command, const char* text, bool enabled = true, bool checked = false) {
               QAction* action = to->addAction(QString::fromUtf8(text));
@@ -132,7 +135,7 @@ QMenu* QtMsnTree::buildMenu(QWidget* parent)
               connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
           };
     if (contact >= 0) {
-        const auto& entry = m_session.contacts().at(contact);
+        const auto& entry = session.contacts().at(contact);
         add(menu, cmd::kChat, "인스턴트 메세지", msn::canChatWith(entry.status));
         add(menu, cmd::kPenMessage, "펜 메세지");
         add(menu, cmd::kMail, "메일 보내기");
@@ -141,7 +144,7 @@ QMenu* QtMsnTree::buildMenu(QWidget* parent)
         add(menu, cmd::kCopyOne, "My Contact에 추가");
         return menu;
     }
-    const auto state = msn::pageMenuState(m_session.ownStatus());
+    const auto state = msn::pageMenuState(session.ownStatus());
     add(menu, cmd::kLogin, "로그인", state.loginEnabled);
     add(menu, cmd::kLogout, "로그아웃", state.logoutEnabled);
     QMenu* status = menu->addMenu(QStringLiteral("내 상태"));
@@ -162,10 +165,8 @@ QMenu* QtMsnTree::buildMenu(QWidget* parent)
 
 void QtMsnTree::runCommand(int command)
 {
-    if (beforeCommand)
-        beforeCommand();
-    if (m_page)
-        m_page->onCommand(command);
+    if (m_handheld)
+        m_handheld->onMsnCommand(command);
 }
 
 } // namespace gui::handheld

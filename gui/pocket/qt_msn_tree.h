@@ -3,8 +3,8 @@
 // File: gui/pocket/qt_msn_tree.h
 // The MSN view of the main dialog: the contact tree (control 1002) with its
 // status line in the header, and the tap-and-hold menus "MSN" and "MSNUSER".
-// pocket::msn::MsnPage decides what the tree shows and what the menu
-// commands do. GUI thread only.
+// The core's MsnPage decides what the tree shows; the menu commands go to
+// the Handheld core. GUI thread only.
 
 #include "pocket/msn/msn_page.h"
 
@@ -17,14 +17,17 @@ class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace pocket::app {
+class Handheld;
+}
+
 namespace gui::handheld {
 
 class QtMsnTree final : public QObject, public ::pocket::msn::MsnPageView {
 public:
-    QtMsnTree(QTreeWidget& tree, ::pocket::msn::MsnSession& session);
-    void setPage(::pocket::msn::MsnPage* page) { m_page = page; }
-    // Runs before each menu command, so that the session has the current account.
-    std::function<void()> beforeCommand;
+    explicit QtMsnTree(QTreeWidget& tree);
+    // The core whose session the menus look at and whose commands they run.
+    void attach(::pocket::app::Handheld& handheld) { m_handheld = &handheld; }
 
     // StatusLine.
     void setStatusLine(std::string_view text) override;
@@ -49,8 +52,7 @@ private:
     QTreeWidgetItem* root(::pocket::msn::TreeRoot which) const;
 
     QTreeWidget& m_tree;
-    ::pocket::msn::MsnSession& m_session;
-    ::pocket::msn::MsnPage* m_page = nullptr;
+    ::pocket::app::Handheld* m_handheld = nullptr;
     std::map<::pocket::msn::TreeItem, QTreeWidgetItem*> m_items;
     ::pocket::msn::TreeItem m_nextItem = 1;
     int m_statusBitmap = 0;

@@ -76,6 +76,14 @@ QtPocketWindow::QtPocketWindow(PocketScreen screen, QWidget* parent)
     setWindowTitle(QStringLiteral("Quillon"));
     setObjectName(QStringLiteral("Quillon"));
     m_band = new QtTitleBand(screen, this);
+    // Made at once, so that the core can be built over its controls; the
+    // frame places and shows it.
+    m_dialog = new QtMainDialog(m_screen, this);
+    m_dialog->hide();
+    m_dialog->onButton = [this](int id) {
+        if (onButton)
+            onButton(id);
+    };
 }
 
 bool QtPocketWindow::createMenuBar(int resource, const std::vector<frame::Menu>& menus)
@@ -124,12 +132,7 @@ void QtPocketWindow::sizeToScreen()
 
 void QtPocketWindow::createMainDialog(int top)
 {
-    m_dialog = new QtMainDialog(m_screen, this);
     m_dialog->move(0, m_screen.px(top));
-    m_dialog->onButton = [this](int id) {
-        if (onButton)
-            onButton(id);
-    };
     m_dialog->show();
 }
 

@@ -2,9 +2,10 @@
 
 namespace pocket::icq {
 
-IcqPage::IcqPage(IcqMessenger& messenger, const settings::PdaSettings& settings)
+IcqPage::IcqPage(IcqMessenger& messenger, const settings::PdaSettings& settings, IcqPageDialogs* dialogs)
     : m_messenger(messenger)
     , m_settings(settings)
+    , m_dialogs(dialogs)
 {
 }
 
@@ -23,6 +24,24 @@ const IcqPage::Entry IcqPage::kCommands[] = {
     { command::kCopyToDevice, [](IcqPage& page, std::string_view number) { page.m_messenger.copyToDevice(number); } },
 };
 
+const IcqPage::Entry IcqPage::kDialogCommands[] = {
+    { command::kAddContact,
+        [](IcqPage& page, std::string_view) {
+            if (auto number = page.m_dialogs->askContactNumber())
+                page.m_messenger.addFromDialog(*number);
+        } },
+    { command::kBroadcast,
+        [](IcqPage& page, std::string_view) {
+            if (auto request = page.m_dialogs->askBroadcast(page.m_messenger.contacts()))
+                page.m_messenger.broadcast(request->numbers, request->text);
+        } },
+    { command::kContactInfo,
+        [](IcqPage& page, std::string_view number) {
+            if (auto info = page.m_messenger.contactInfo(number))
+                page.m_dialogs->showContactInfo(*info);
+        } },
+};
+
 bool IcqPage::onCommand(int commandId, std::string_view selected)
 {
     if (auto status = statusOfCommand(commandId)) {
@@ -30,6 +49,14 @@ bool IcqPage::onCommand(int commandId, std::string_view selected)
         return true;
     }
     for (const auto& entry : kCommands) {
+        if (entry.id == commandId) {
+            entry.run(*this, selected);
+            return true;
+        }
+    }
+    if (!m_dialogs)
+        return false;
+    for (const auto& entry : kDialogCommands) {
         if (entry.id == commandId) {
             entry.run(*this, selected);
             return true;

@@ -3,20 +3,41 @@
 // File: pocket/icq/icq_page.h
 // The ICQ page's menu commands (menu resource 104, "ICQ" and "ICQUSER"),
 // dispatched by number to the messenger. Commands that need a dialog first
-// (add contact, broadcast, contact information) are the page's own: its
-// dialogs call IcqMessenger::addFromDialog(), broadcast() and contactInfo().
-// Window thread only.
+// (add contact, broadcast, contact information) ask the page's dialogs and
+// pass what they return on. Window thread only.
 
 #include "pocket/icq/icq_messenger.h"
 #include "pocket/settings/pda_settings.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace pocket::icq {
 
+// A message to several contacts ("동보메세지보내기").
+struct BroadcastRequest {
+    std::vector<std::string> numbers;
+    std::string text;
+};
+
+// The dialogs of the page's own commands; nothing means cancelled.
+class IcqPageDialogs {
+public:
+    virtual ~IcqPageDialogs() = default;
+    // The add dialog: the ICQ number typed.
+    virtual std::optional<std::string> askContactNumber() = 0;
+    // The broadcast dialog over the contact list.
+    virtual std::optional<BroadcastRequest> askBroadcast(const ContactList& contacts) = 0;
+    // The contact information dialog (129).
+    virtual void showContactInfo(const ContactInfo& info) = 0;
+};
+
 class IcqPage {
 public:
-    IcqPage(IcqMessenger& messenger, const settings::PdaSettings& settings);
+    // Without dialogs the commands that need one are not in the table.
+    IcqPage(IcqMessenger& messenger, const settings::PdaSettings& settings, IcqPageDialogs* dialogs = nullptr);
 
     // Runs a menu command; `selected` is the ICQ number of the contact the
     // contact menu belongs to. False for commands this table does not hold.
@@ -29,8 +50,11 @@ private:
     };
     static const Entry kCommands[];
 
+    static const Entry kDialogCommands[];
+
     IcqMessenger& m_messenger;
     const settings::PdaSettings& m_settings;
+    IcqPageDialogs* m_dialogs;
 };
 
 } // namespace pocket::icq

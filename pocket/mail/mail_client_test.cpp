@@ -44,7 +44,9 @@ public:
         hasAttachments = attachments;
         title = t;
     }
+    std::string selectedMail() const override { return selected; }
     std::vector<std::string> rows;
+    std::string selected;
     std::vector<std::string> read;
     std::string header;
     bool hasAttachments = false;

@@ -52,6 +52,9 @@ class MailComposer {
 public:
     MailComposer(platform::Ui& ui, const settings::PdaSettings& settings, const device::DeviceRoot& device, std::string codePage = "UTF-8");
 
+    // The ANSI code page of saved mails (the PC link's).
+    void setCodePage(std::string codePage) { m_codePage = std::move(codePage); }
+
     MailDraft& draft() { return m_draft; }
     const std::vector<std::string>& attachments() const { return m_attachments; }
     const std::string& loadedPath() const { return m_loadedPath; }

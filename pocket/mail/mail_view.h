@@ -50,6 +50,8 @@ public:
     virtual void removeRow(const std::string& name) = 0;
     // The content view: header box, "첨부파일이 있습니다" link, title line.
     virtual void showMail(const std::string& header, bool hasAttachments, const std::string& title) = 0;
+    // The mail name of the selected row; "" when no row is selected.
+    virtual std::string selectedMail() const = 0;
 };
 
 // What the mail steps share; all of it outlives them.

@@ -139,26 +139,26 @@ int main(int argc, char** argv)
         ok &= save(window.grab(), out / "pocket-main.png");
 
         // My PC after a log-in: the PC's drives under "PDA", the connected menu bar.
-        gui.addDriveItems({ "C:", "D:" });
-        gui.frame().setConnected(true);
-        gui.frame().onViewButton(frame::kButtonMyPc);
+        gui.handheld().mypc().tree.addDrives({ "C:", "D:" });
+        gui.handheld().frame().setConnected(true);
+        gui.handheld().frame().onViewButton(frame::kButtonMyPc);
         app.processEvents();
         ok &= save(window.grab(), out / "pocket-mypc.png");
         // "화면변경": the web view of the My PC view, on the start page.
-        gui.frame().toggleScreen();
+        gui.handheld().frame().toggleScreen();
         app.processEvents();
         ok &= save(window.grab(), out / "pocket-web.png");
-        gui.frame().toggleScreen();
-        gui.frame().setConnected(false);
-        gui.frame().onViewButton(frame::kButtonMsn);
+        gui.handheld().frame().toggleScreen();
+        gui.handheld().frame().setConnected(false);
+        gui.handheld().frame().onViewButton(frame::kButtonMsn);
 
         const int top = window.screen().px(frame::kTitleBandHeight);
-        gui.frame().onCommand(frame::kCmdConnect);
+        gui.handheld().frame().onCommand(frame::kCmdConnect);
         app.processEvents();
         ok &= save(onDevice(window, gui.loginDialog(), top), out / "pocket-login.png");
         gui.loginDialog().hide();
 
-        gui.frame().onCommand(frame::kCmdOptions);
+        gui.handheld().frame().onCommand(frame::kCmdOptions);
         app.processEvents();
         ok &= save(onDevice(window, gui.optionsSheet(), top), out / "pocket-options.png");
         gui.optionsSheet().hide();

@@ -1,0 +1,119 @@
+#include "gui/pocket/qt_mail_view.h"
+
+#include "gui/pocket/qt_main_dialog.h"
+#include "gui/qt_string.h"
+#include "pocket/app/frame_layout.h"
+#include "pocket/app/handheld.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QTreeWidget>
+
+namespace gui::handheld {
+
+namespace mail = ::pocket::mail;
+
+namespace {
+
+    constexpr const char* kAttachmentLink = "첨부파일이 있습니다";
+
+    QString escaped(const std::string& text)
+    {
+        return toQString(text).toHtmlEscaped().replace(QStringLiteral("\n"), QStringLiteral("<br>"));
+    }
+
+    void setBold(QTreeWidgetItem* item, bool bold)
+    {
+        for (int column = 0; column < 3; ++column) {
+            QFont font = item->font(column);
+            font.setBold(bold);
+            item->setFont(column, font);
+        }
+    }
+
+} // namespace
+
+QtMailView::QtMailView(QtMainDialog& dialog)
+    : m_dialog(dialog)
+{
+    QObject::connect(m_dialog.mailHeader(), &QLabel::linkActivated, m_dialog.mailHeader(),
+        [this](const QString&) { showAttachments(); });
+    QObject::connect(m_dialog.mailList(), &QTreeWidget::itemDoubleClicked, m_dialog.mailList(), [this] {
+        if (m_handheld)
+            m_handheld->onButton(::pocket::app::kMailView);
+    });
+}
+
+void QtMailView::attach(::pocket::app::Handheld& handheld)
+{
+    m_handheld = &handheld;
+}
+
+void QtMailView::clearList()
+{
+    m_dialog.mailList()->clear();
+}
+
+void QtMailView::insertRow(const mail::MailListEntry& entry, bool read)
+{
+    auto* item
+        = new QTreeWidgetItem({ toQString(entry.subject), toQString(entry.sender), toQString(entry.account) });
+    item->setData(0, Qt::UserRole, toQString(entry.name));
+    m_dialog.mailList()->insertTopLevelItem(0, item);
+    setBold(item, !read);
+}
+
+void QtMailView::setRowRead(const std::string& name)
+{
+    if (QTreeWidgetItem* item = find(name))
+        setBold(item, false);
+}
+
+void QtMailView::removeRow(const std::string& name)
+{
+    delete find(name);
+}
+
+void QtMailView::showMail(const std::string& header, bool hasAttachments, const std::string& title)
+{
+    QString text = QStringLiteral("<b>%1</b><br>%2").arg(escaped(title), escaped(header));
+    if (hasAttachments)
+        text += QStringLiteral("<br><a href='attachments'>%1</a>").arg(QString::fromUtf8(kAttachmentLink));
+    m_dialog.mailHeader()->setText(text);
+}
+
+std::string QtMailView::selectedMail() const
+{
+    const QTreeWidgetItem* item = m_dialog.mailList()->currentItem();
+    return item ? toUtf8(item->data(0, Qt::UserRole).toString()) : std::string();
+}
+
+QTreeWidgetItem* QtMailView::find(const std::string& name) const
+{
+    const QString key = toQString(name);
+    QTreeWidget* list = m_dialog.mailList();
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->data(0, Qt::UserRole).toString() == key)
+            return list->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+void QtMailView::showAttachments()
+{
+    if (!m_handheld)
+        return;
+    auto& reader = m_handheld->mail().reader;
+    QMenu menu(m_dialog.mailHeader());
+    for (const auto& name : reader.attachments()) {
+        QMenu* sub = menu.addMenu(toQString(name));
+        QObject::connect(sub->addAction(QStringLiteral("첨부 저장")), &QAction::triggered, &menu,
+            [&reader, name] { reader.saveAttachment(name); });
+        QObject::connect(sub->addAction(QStringLiteral("바로 열기")), &QAction::triggered, &menu,
+            [&reader, name] { reader.openAttachment(name); });
+    }
+    if (!menu.isEmpty())
+        menu.exec(QCursor::pos());
+}
+
+} // namespace gui::handheld

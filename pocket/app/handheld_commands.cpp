@@ -1,0 +1,119 @@
+// The user's commands of the handheld, each kind through its table: the
+// frame's menus, the main dialog's buttons, the messenger pages' menus and
+// the My PC menus.
+
+#include "pocket/app/handheld.h"
+
+#include "pocket/app/frame_layout.h"
+
+#include <algorithm>
+
+namespace pocket::app {
+
+struct Handheld::ButtonEntry {
+    int id;
+    void (*run)(Handheld& handheld);
+};
+
+const Handheld::ButtonEntry Handheld::kButtons[] = {
+    // "화면변경" of the My PC and e-mail views.
+    { kScreenChangePc, [](Handheld& h) { h.m_frame->toggleScreen(); } },
+    { kScreenChangeMail, [](Handheld& h) { h.m_frame->toggleScreen(); } },
+    // The web tab.
+    { kGoButton, [](Handheld& h) { h.m_web->viewer.go(); } },
+    { kStopButton, [](Handheld& h) { h.m_web->viewer.stop(); } },
+    { kRefreshButton, [](Handheld& h) { h.m_web->viewer.refresh(); } },
+    { kHomeButton, [](Handheld& h) { h.m_web->viewer.home(); } },
+    { kSaveButton, [](Handheld& h) { h.m_web->viewer.savePage(); } },
+    // "P" and "N": the pages of the search results.
+    { kPrevPageButton, [](Handheld& h) { h.m_mypc->search.previous(); } },
+    { kNextPageButton, [](Handheld& h) { h.m_mypc->search.next(); } },
+    // The e-mail tab.
+    { kMailRefresh, [](Handheld& h) { h.m_mail->box.check(); } },
+    { kMailView, [](Handheld& h) { h.readSelectedMail(); } },
+    { kMailDelete, [](Handheld& h) { h.deleteSelectedMail(); } },
+    { kMailSave, [](Handheld& h) { h.m_mail->reader.storeInInbox(); } },
+    { kMailListTab, [](Handheld& h) { h.showMailScreen(false); } },
+    { kMailContentTab, [](Handheld& h) { h.showMailScreen(true); } },
+    { kMailWrite, [](Handheld& h) { h.m_views.dialogs.showComposer(); } },
+};
+
+bool Handheld::onMenuCommand(int id)
+{
+    return m_frame->onCommand(id);
+}
+
+bool Handheld::onButton(int id)
+{
+    if (viewOfButton(id) != 0) {
+        m_frame->onViewButton(id);
+        return true;
+    }
+    const auto* entry = std::find_if(std::begin(kButtons), std::end(kButtons), [id](const auto& e) { return e.id == id; });
+    if (entry == std::end(kButtons))
+        return false;
+    entry->run(*this);
+    return true;
+}
+
+void Handheld::onMsnCommand(int id)
+{
+    // The account may have changed in the options since the last command.
+    m_msn->session.setAccount({ m_settings.msnId, m_settings.msnPassword });
+    m_msn->page.onCommand(id);
+}
+
+bool Handheld::onIcqCommand(int id, std::string_view selected)
+{
+    if (!m_icq->page.onCommand(id, selected))
+        return false;
+    // "펜 메세지" may have opened the carriage's editor.
+    if (id == icq::command::kPenMessage) {
+        if (auto* editor = m_icq->pen.editor())
+            m_views.dialogs.showIcqPenEditor(*editor);
+    }
+    return true;
+}
+
+void Handheld::onMyPcCommand(mypc::TreeItem& item, mypc::TreeCommand command)
+{
+    m_mypc->tab.onCommand(item, command);
+}
+
+void Handheld::onSearchResultCommand(const mypc::SearchRow& row, mypc::TreeCommand command)
+{
+    m_mypc->tab.onResultCommand(row, command);
+}
+
+void Handheld::onProgressCancel()
+{
+    (void)m_mypc->tab.cancelPressed();
+}
+
+const mail::MailListEntry* Handheld::selectedMail()
+{
+    const std::string name = m_views.mail.selectedMail();
+    if (name.empty())
+        return nullptr;
+    const auto& rows = m_mail->box.rows();
+    auto found = std::find_if(rows.begin(), rows.end(), [&](const auto& row) { return row.name == name; });
+    return found == rows.end() ? nullptr : &*found;
+}
+
+void Handheld::readSelectedMail()
+{
+    m_mail->reader.read(selectedMail());
+}
+
+void Handheld::deleteSelectedMail()
+{
+    if (const auto* entry = selectedMail())
+        m_mail->box.deleteMail(*entry);
+}
+
+void Handheld::showMailScreen(bool content)
+{
+    m_frame->showScreen(kViewMail, content ? Screen::Alternate : Screen::Main);
+}
+
+} // namespace pocket::app
