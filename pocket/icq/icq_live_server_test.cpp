@@ -291,7 +291,7 @@ namespace {
         EXPECT_EQ(bob.logWith("11111"), "");
         EXPECT_EQ(alice.logWith("22222"), "\r\nAlice : hello?");
         clock.advance(5 * 2000ms);
-        EXPECT_EQ(alice.editors.last->status, "펜 메세지를 보낼 수 없습니다.");
+        EXPECT_EQ(alice.editors.last->status(), "펜 메세지를 보낼 수 없습니다.");
         clock.advance(2000ms);
         EXPECT_TRUE(alice.editors.last->closed);
     }

@@ -115,7 +115,7 @@ TEST_F(IcqPenCarriageTest, ProbeIsAnsweredAndEnablesTheEditor)
     pump();
     EXPECT_EQ(digitsFrom("22222"), (std::vector<std::string> { "8:0" }));
     EXPECT_TRUE(alice.editors.last->sendEnabled);
-    EXPECT_EQ(alice.editors.last->status, ink::composer_text::kWrite);
+    EXPECT_EQ(alice.editors.last->status(), ink::composer_text::kWrite);
 
     EXPECT_FALSE(alice.carriage.openEditor("22222", "11111"));
     EXPECT_EQ(ui.lastText(), pen_text::kAlreadyWriting);

@@ -8,7 +8,7 @@
 #include "pocket/icq/icq_messenger.h"
 #include "pocket/icq/icq_pen_carriage.h"
 #include "pocket/icq/message_windows.h"
-#include "pocket/ink/testing/recording_canvas.h"
+#include "pocket/ink/testing/fake_composer_view.h"
 
 #include <map>
 #include <memory>
@@ -120,23 +120,7 @@ struct FakeMail final : MailComposer {
     std::vector<std::string> addresses;
 };
 
-// The pen editor's window: what the composer told it.
-struct FakeComposerWindow final : ink::InkComposerView {
-    ink::InkCanvas& canvas() override { return drawn; }
-    void setStatus(std::string_view text) override { status = text; }
-    void setSendEnabled(bool enabled) override { sendEnabled = enabled; }
-    void setNewEnabled(bool) override { }
-    void setProgressVisible(bool) override { }
-    void setProgress(int percent) override { progress.push_back(percent); }
-    void showPalette(ink::Palette, bool) override { }
-    void showToolbar(const ink::ToolbarLook&) override { }
-    void close() override { closed = true; }
-    ink::testing::RecordingCanvas drawn;
-    std::string status;
-    bool sendEnabled = false;
-    std::vector<int> progress;
-    bool closed = false;
-};
+using FakeComposerWindow = ink::testing::FakeComposerView;
 
 struct FakePenEditors final : PenEditorHost {
     std::unique_ptr<ink::InkComposerView> createComposerView() override

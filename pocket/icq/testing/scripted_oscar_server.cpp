@@ -3,18 +3,10 @@
 #include "pocket/icq/flap.h"
 #include "pocket/icq/flap_splitter.h"
 #include "pocket/icq/sign_on.h"
-
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "pocket/link/testing/loopback_server.h"
 
 #include <algorithm>
 #include <map>
-#include <mutex>
-#include <thread>
 
 namespace pocket::icq::testing {
 
@@ -64,22 +56,24 @@ struct ScriptedOscarServer::State {
         bool dead = false;
     };
 
+    State(std::vector<IcqUser> knownUsers, OscarHabits serverHabits)
+        : users(std::move(knownUsers))
+        , habits(serverHabits)
+        , server({ [this](int fd) { accepted(fd); },
+              [this](int fd, std::string_view bytes) { received(fd, bytes); }, [this](int fd) { ended(fd); },
+              [this] { woken(); } })
+    {
+    }
+
     std::vector<IcqUser> users;
     OscarHabits habits;
-    int listener = -1;
-    int wake[2] = { -1, -1 };
-    std::uint16_t port = 0;
-
-    mutable std::mutex mutex;
     std::vector<std::unique_ptr<Connection>> connections;
     std::vector<std::pair<std::string, std::string>> injected; // Number, SNAC 04,07 data.
-    bool stopping = false;
-    bool shuttingDown = false;
     std::map<std::string, std::string> cookies; // Cookie → number.
     std::map<std::string, std::vector<std::string>> sentTexts;
     std::map<std::string, std::vector<std::string>> buddyLog;
     int nextCookie = 1;
-    std::thread thread; // Last: starts once the rest is ready.
+    link::testing::LoopbackServer server; // Last: its thread calls the handlers.
 
     const IcqUser* user(std::string_view number) const
     {
@@ -98,7 +92,7 @@ struct ScriptedOscarServer::State {
     void send(Connection& c, std::string_view bytes)
     {
         if (!c.dead)
-            (void)::send(c.fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            server.send(c.fd, bytes);
     }
     void sendFrame(Connection& c, std::uint8_t channel, std::string_view data)
     {
@@ -114,9 +108,10 @@ struct ScriptedOscarServer::State {
         send(c, frame.finish());
     }
 
-    void serve();
-    void acceptOne();
-    void readFrom(Connection& c);
+    void accepted(int fd);
+    void received(int fd, std::string_view bytes);
+    void ended(int fd);
+    void woken();
     void drop(Connection& c);
     void handleFrame(Connection& c, const FlapFrame& frame);
     void signOn(Connection& c, std::string_view data);
@@ -131,44 +126,15 @@ struct ScriptedOscarServer::State {
 };
 
 ScriptedOscarServer::ScriptedOscarServer(std::vector<IcqUser> users, OscarHabits habits)
-    : m_state(std::make_unique<State>())
+    : m_state(std::make_unique<State>(std::move(users), habits))
 {
-    State& s = *m_state;
-    s.users = std::move(users);
-    s.habits = habits;
-    s.listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(s.listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(s.listener, 8);
-    ::getsockname(s.listener, reinterpret_cast<sockaddr*>(&address), &length);
-    s.port = ntohs(address.sin_port);
-    (void)::pipe2(s.wake, O_CLOEXEC);
-    s.thread = std::thread([&s] { s.serve(); });
 }
 
-ScriptedOscarServer::~ScriptedOscarServer()
-{
-    State& s = *m_state;
-    {
-        std::lock_guard lock(s.mutex);
-        s.stopping = true;
-    }
-    (void)::write(s.wake[1], "x", 1);
-    s.thread.join();
-    for (auto& c : s.connections)
-        ::close(c->fd);
-    if (s.listener >= 0)
-        ::close(s.listener);
-    ::close(s.wake[0]);
-    ::close(s.wake[1]);
-}
+ScriptedOscarServer::~ScriptedOscarServer() = default;
 
 std::uint16_t ScriptedOscarServer::port() const
 {
-    return m_state->port;
+    return m_state->server.port();
 }
 
 void ScriptedOscarServer::sendChannelOne(
@@ -180,118 +146,72 @@ void ScriptedOscarServer::sendChannelOne(
         + std::string(text);
     const std::string data = std::string(8, 'M') + bigEndian16(1) + byteText(sender) + bigEndian16(0)
         + bigEndian16(0) + tlv(2, fragments);
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->injected.emplace_back(to, data);
-    }
-    (void)::write(m_state->wake[1], "x", 1);
+    auto lock = m_state->server.lock();
+    m_state->injected.emplace_back(to, data);
+    m_state->server.wake();
 }
 
 void ScriptedOscarServer::shutDown()
 {
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->shuttingDown = true;
-    }
-    (void)::write(m_state->wake[1], "x", 1);
+    auto lock = m_state->server.lock();
+    m_state->connections.clear();
+    m_state->server.shutDown();
 }
 
 bool ScriptedOscarServer::isOnline(std::string_view number) const
 {
-    std::lock_guard lock(m_state->mutex);
+    auto lock = m_state->server.lock();
     return m_state->session(number) != nullptr;
 }
 
 std::vector<std::string> ScriptedOscarServer::buddiesOf(std::string_view number) const
 {
-    std::lock_guard lock(m_state->mutex);
+    auto lock = m_state->server.lock();
     auto found = m_state->buddyLog.find(std::string(number));
     return found == m_state->buddyLog.end() ? std::vector<std::string> {} : found->second;
 }
 
 std::vector<std::string> ScriptedOscarServer::messagesFrom(std::string_view number) const
 {
-    std::lock_guard lock(m_state->mutex);
+    auto lock = m_state->server.lock();
     auto found = m_state->sentTexts.find(std::string(number));
     return found == m_state->sentTexts.end() ? std::vector<std::string> {} : found->second;
 }
 
-void ScriptedOscarServer::State::serve()
+void ScriptedOscarServer::State::accepted(int fd)
 {
-    for (;;) {
-        std::vector<pollfd> watched { { wake[0], POLLIN, 0 } };
-        {
-            std::lock_guard lock(mutex);
-            if (listener >= 0)
-                watched.push_back({ listener, POLLIN, 0 });
-            for (auto& c : connections)
-                watched.push_back({ c->fd, POLLIN, 0 });
-        }
-        if (::poll(watched.data(), watched.size(), -1) < 0)
-            continue;
-        std::lock_guard lock(mutex);
-        if (stopping)
-            return;
-        char drain[64];
-        if (watched[0].revents != 0)
-            (void)::read(wake[0], drain, sizeof drain);
-        if (shuttingDown) {
-            for (auto& c : connections)
-                ::close(c->fd);
-            connections.clear();
-            ::close(listener);
-            listener = -1;
-            shuttingDown = false;
-            continue;
-        }
-        for (auto& [number, data] : std::exchange(injected, {}))
-            if (Connection* c = session(number))
-                sendSnac(*c, 0x04, 0x07, data);
-        for (std::size_t i = 1; i < watched.size(); ++i) {
-            if (watched[i].revents == 0)
-                continue;
-            if (watched[i].fd == listener) {
-                acceptOne();
-                continue;
-            }
-            for (auto& c : connections)
-                if (c->fd == watched[i].fd && !c->dead)
-                    readFrom(*c);
-        }
-        std::erase_if(connections, [](const auto& c) {
-            if (c->dead)
-                ::close(c->fd);
-            return c->dead;
-        });
-    }
-}
-
-void ScriptedOscarServer::State::acceptOne()
-{
-    int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0)
-        return;
     auto c = std::make_unique<Connection>();
     c->fd = fd;
     sendFrame(*c, kChannelSignOn, bigEndian32(1));
     connections.push_back(std::move(c));
 }
 
-void ScriptedOscarServer::State::readFrom(Connection& c)
+void ScriptedOscarServer::State::received(int fd, std::string_view bytes)
 {
-    char buffer[4096];
-    ssize_t got = ::recv(c.fd, buffer, sizeof buffer, 0);
-    if (got <= 0) {
-        drop(c);
-        return;
+    if (Connection* c = link::testing::connectionOf(connections, fd)) {
+        c->splitter.feed(bytes);
+        while (auto next = c->splitter.next()) {
+            if (*next)
+                handleFrame(*c, **next);
+            if (c->dead)
+                break;
+        }
     }
-    c.splitter.feed({ buffer, static_cast<std::size_t>(got) });
-    while (auto next = c.splitter.next()) {
-        if (*next)
-            handleFrame(c, **next);
-        if (c.dead)
-            return;
-    }
+    link::testing::forgetDead(connections, server);
+}
+
+void ScriptedOscarServer::State::ended(int fd)
+{
+    if (Connection* c = link::testing::connectionOf(connections, fd))
+        drop(*c);
+    link::testing::forgetDead(connections, server);
+}
+
+void ScriptedOscarServer::State::woken()
+{
+    for (auto& [number, data] : std::exchange(injected, {}))
+        if (Connection* c = session(number))
+            sendSnac(*c, 0x04, 0x07, data);
 }
 
 void ScriptedOscarServer::State::drop(Connection& c)
@@ -345,7 +265,7 @@ void ScriptedOscarServer::State::signOn(Connection& c, std::string_view data)
         const std::string cookie = "BOS-COOKIE-" + std::to_string(nextCookie++);
         cookies[cookie] = number;
         sendFrame(c, kChannelSignOff,
-            tlv(1, number) + tlv(5, "127.0.0.1:" + std::to_string(port)) + tlv(6, cookie));
+            tlv(1, number) + tlv(5, "127.0.0.1:" + std::to_string(server.port())) + tlv(6, cookie));
     }
     c.dead = true; // The login server's part is over.
 }

@@ -24,6 +24,8 @@ public:
     std::uint16_t port() const { return m_port; }
     // Waits (with a deadline) for the next connection; -1 on time-out.
     int accept();
+    // The listening socket, for a server that polls it itself.
+    int fd() const { return m_fd; }
 
 private:
     int m_fd = -1;

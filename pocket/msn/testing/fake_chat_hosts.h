@@ -5,7 +5,7 @@
 // the pen editor runs a real InkComposer over a recording view.
 
 #include "pocket/ink/ink_composer.h"
-#include "pocket/ink/testing/recording_canvas.h"
+#include "pocket/ink/testing/fake_composer_view.h"
 #include "pocket/msn/msn_chat.h"
 #include "pocket/msn/msn_pen_carriage.h"
 
@@ -70,23 +70,7 @@ private:
     };
 };
 
-struct EditorView final : ink::InkComposerView {
-    ink::InkCanvas& canvas() override { return drawn; }
-    void setStatus(std::string_view text) override { statuses.emplace_back(text); }
-    void setSendEnabled(bool enabled) override { sendEnabled = enabled; }
-    void setNewEnabled(bool) override { }
-    void setProgressVisible(bool) override { }
-    void setProgress(int percent) override { progress.push_back(percent); }
-    void showPalette(ink::Palette, bool) override { }
-    void showToolbar(const ink::ToolbarLook&) override { }
-    void close() override { closed = true; }
-
-    ink::testing::RecordingCanvas drawn;
-    std::vector<std::string> statuses;
-    bool sendEnabled = true;
-    std::vector<int> progress;
-    bool closed = false;
-};
+using EditorView = ink::testing::FakeComposerView;
 
 class FakePenEditorHost final : public PenEditorHost {
 public:

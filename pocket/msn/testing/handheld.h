@@ -6,33 +6,22 @@
 // Chat links are links 1..10 of the factory (slot order); link 0 is the
 // session's.
 
-#include "platform/testing/fake_ui.h"
-#include "pocket/ink/pen_inbox.h"
-#include "pocket/ink/testing/fake_viewer_host.h"
-#include "pocket/ink/testing/temp_folder.h"
-#include "pocket/msn/msn_chats.h"
-#include "pocket/msn/msn_pen_carriage.h"
-#include "pocket/msn/testing/fake_chat_hosts.h"
 #include "pocket/msn/testing/fake_msn_link.h"
+#include "pocket/msn/testing/handheld_parts.h"
 
 namespace pocket::msn::testing {
 
-struct Handheld {
+struct FakeLinked : Basics {
+    using Basics::Basics;
+    FakeMsnLinkFactory links;
+};
+
+struct Handheld : FakeLinked, MsnParts {
     Handheld(platform::EventLoop& loop, std::string loginId, std::string name)
-        : id(std::move(loginId))
+        : FakeLinked(std::move(loginId))
+        , MsnParts(loop, *this, links, {}, "pw", "http://pen.example/")
         , friendlyName(std::move(name))
-        , session(loop, ui, links)
-        , chats(ChatContext { loop, ui, links, session, windows, nullptr, kMsnPort })
-        , editors(ui, loop)
-        , receptions(root.path())
-        , viewers(viewerHost, ui)
-        , inbox(root.path(), ui, viewers)
-        , carriage(
-              chats, session, editors, receptions, inbox, ui, PenSetup { root.path(), "http://pen.example/" })
     {
-        chats.setPenCarriage(&carriage);
-        session.setSwitchboardHandler(&chats);
-        session.setAccount({ id, "pw" });
     }
 
     FakeMsnLink& notification() { return *links.links.at(0); }
@@ -49,20 +38,7 @@ struct Handheld {
         notification().deliver(lines);
     }
 
-    std::string id;
     std::string friendlyName;
-    ink::testing::TempFolder root;
-    platform::testing::FakeUi ui;
-    FakeMsnLinkFactory links;
-    MsnSession session;
-    FakeChatWindowHost windows;
-    MsnChats chats;
-    FakePenEditorHost editors;
-    ink::PenReceptions receptions;
-    ink::testing::FakeViewerHost viewerHost;
-    ink::InkViewers viewers;
-    ink::PenInbox inbox;
-    MsnPenCarriage carriage;
 };
 
 } // namespace pocket::msn::testing

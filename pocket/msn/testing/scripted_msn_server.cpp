@@ -1,21 +1,14 @@
 #include "pocket/msn/testing/scripted_msn_server.h"
 
 #include "platform/codec/md5.h"
+#include "platform/console_words.h"
+#include "pocket/link/testing/loopback_server.h"
 #include "pocket/msn/msn_wire.h"
-
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <map>
-#include <mutex>
 #include <set>
-#include <thread>
 
 namespace pocket::msn::testing {
 
@@ -23,23 +16,6 @@ namespace {
 
     constexpr std::string_view kChallenge = "1013928519.693957190";
     constexpr std::string_view kProfile = "MIME-Version: 1.0\r\nContent-Type: text/x-msmsgsprofile\r\n\r\n";
-
-    // The server reads its commands by words: the handheld's "USR 2  MD5  I"
-    // has two spaces between some of them.
-    std::vector<std::string> wordsOf(std::string_view line)
-    {
-        std::vector<std::string> words;
-        std::size_t at = 0;
-        while (at < line.size()) {
-            std::size_t end = line.find(' ', at);
-            if (end == std::string_view::npos)
-                end = line.size();
-            if (end > at)
-                words.emplace_back(line.substr(at, end - at));
-            at = end + 1;
-        }
-        return words;
-    }
 
     std::string word(const std::vector<std::string>& words, std::size_t i)
     {
@@ -72,17 +48,19 @@ struct ScriptedMsnServer::State {
         int board = -1;
     };
 
+    State(std::vector<MsnUser> knownUsers, ServerHabits serverHabits)
+        : users(std::move(knownUsers))
+        , habits(serverHabits)
+        , server({ [this](int fd) { accepted(fd); },
+              [this](int fd, std::string_view bytes) { received(fd, bytes); }, [this](int fd) { ended(fd); },
+              [this] { woken(); } })
+    {
+    }
+
     std::vector<MsnUser> users;
     ServerHabits habits;
-    int listener = -1;
-    int wake[2] = { -1, -1 };
-    std::uint16_t port = 0;
-
-    mutable std::mutex mutex;
     std::vector<std::unique_ptr<Connection>> connections;
     std::vector<std::pair<std::string, std::string>> toTell;
-    bool stopping = false;
-    bool shuttingDown = false;
     std::set<std::string> redirected;
     std::map<std::string, std::string> grants; // Cookie → e-mail.
     std::map<std::string, Invitation> invitations; // Cookie → invitation.
@@ -90,7 +68,7 @@ struct ScriptedMsnServer::State {
     int nextBoard = 11752013;
     int nextCookie = 1;
     int serial = 1;
-    std::thread thread; // Last: starts once the rest is ready.
+    link::testing::LoopbackServer server; // Last: its thread calls the handlers.
 
     MsnUser* user(std::string_view email)
     {
@@ -119,15 +97,16 @@ struct ScriptedMsnServer::State {
     void send(Connection& c, std::string_view bytes)
     {
         if (!c.dead)
-            (void)::send(c.fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            server.send(c.fd, bytes);
     }
     void reply(Connection& c, const std::string& line) { send(c, line + "\r\n"); }
     std::string cookie() { return "cookie" + std::to_string(nextCookie++) + ".1050826919"; }
-    std::string address() const { return "127.0.0.1:" + std::to_string(port); }
+    std::string address() const { return "127.0.0.1:" + std::to_string(server.port()); }
 
-    void serve();
-    void acceptOne();
-    void readFrom(Connection& c);
+    void accepted(int fd);
+    void received(int fd, std::string_view bytes);
+    void ended(int fd);
+    void woken();
     void drop(Connection& c);
     void handle(Connection& c, const MsnUnit& unit);
     void notification(Connection& c, const std::vector<std::string>& w);
@@ -142,154 +121,77 @@ struct ScriptedMsnServer::State {
 };
 
 ScriptedMsnServer::ScriptedMsnServer(std::vector<MsnUser> users, ServerHabits habits)
-    : m_state(std::make_unique<State>())
+    : m_state(std::make_unique<State>(std::move(users), habits))
 {
-    State& s = *m_state;
-    s.users = std::move(users);
-    s.habits = habits;
-    s.listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(s.listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(s.listener, 8);
-    ::getsockname(s.listener, reinterpret_cast<sockaddr*>(&address), &length);
-    s.port = ntohs(address.sin_port);
-    (void)::pipe2(s.wake, O_CLOEXEC);
-    s.thread = std::thread([&s] { s.serve(); });
 }
 
-ScriptedMsnServer::~ScriptedMsnServer()
-{
-    State& s = *m_state;
-    {
-        std::lock_guard lock(s.mutex);
-        s.stopping = true;
-    }
-    (void)::write(s.wake[1], "x", 1);
-    s.thread.join();
-    for (auto& c : s.connections)
-        ::close(c->fd);
-    if (s.listener >= 0)
-        ::close(s.listener);
-    ::close(s.wake[0]);
-    ::close(s.wake[1]);
-}
+ScriptedMsnServer::~ScriptedMsnServer() = default;
 
 std::uint16_t ScriptedMsnServer::port() const
 {
-    return m_state->port;
+    return m_state->server.port();
 }
 
 void ScriptedMsnServer::tell(std::string_view email, std::string_view line)
 {
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->toTell.emplace_back(email, line);
-    }
-    (void)::write(m_state->wake[1], "x", 1);
+    auto lock = m_state->server.lock();
+    m_state->toTell.emplace_back(email, line);
+    m_state->server.wake();
 }
 
 void ScriptedMsnServer::shutDown()
 {
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->shuttingDown = true;
-    }
-    (void)::write(m_state->wake[1], "x", 1);
+    auto lock = m_state->server.lock();
+    m_state->connections.clear();
+    m_state->server.shutDown();
 }
 
 bool ScriptedMsnServer::isOnline(std::string_view email) const
 {
-    std::lock_guard lock(m_state->mutex);
+    auto lock = m_state->server.lock();
     return m_state->online(email);
 }
 
 std::vector<std::string> ScriptedMsnServer::received(std::string_view email) const
 {
-    std::lock_guard lock(m_state->mutex);
+    auto lock = m_state->server.lock();
     auto found = m_state->log.find(std::string(email));
     return found == m_state->log.end() ? std::vector<std::string> {} : found->second;
 }
 
-void ScriptedMsnServer::State::serve()
+void ScriptedMsnServer::State::accepted(int fd)
 {
-    for (;;) {
-        std::vector<pollfd> watched { { wake[0], POLLIN, 0 } };
-        {
-            std::lock_guard lock(mutex);
-            if (listener >= 0)
-                watched.push_back({ listener, POLLIN, 0 });
-            for (auto& c : connections)
-                watched.push_back({ c->fd, POLLIN, 0 });
-        }
-        if (::poll(watched.data(), watched.size(), -1) < 0)
-            continue;
-        std::lock_guard lock(mutex);
-        if (stopping)
-            return;
-        char drain[64];
-        if (watched[0].revents != 0)
-            (void)::read(wake[0], drain, sizeof drain);
-        if (shuttingDown) {
-            for (auto& c : connections)
-                ::close(c->fd);
-            connections.clear();
-            ::close(listener);
-            listener = -1;
-            shuttingDown = false;
-            continue;
-        }
-        for (auto& [email, line] : std::exchange(toTell, {}))
-            if (Connection* c = notificationOf(email))
-                send(*c, line);
-        for (std::size_t i = 1; i < watched.size(); ++i) {
-            if (watched[i].revents == 0)
-                continue;
-            if (watched[i].fd == listener) {
-                acceptOne();
-                continue;
-            }
-            for (auto& c : connections)
-                if (c->fd == watched[i].fd && !c->dead)
-                    readFrom(*c);
-        }
-        std::erase_if(connections, [](const auto& c) {
-            if (c->dead)
-                ::close(c->fd);
-            return c->dead;
-        });
-    }
-}
-
-void ScriptedMsnServer::State::acceptOne()
-{
-    int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0)
-        return;
     auto c = std::make_unique<Connection>();
     c->fd = fd;
     connections.push_back(std::move(c));
 }
 
-void ScriptedMsnServer::State::readFrom(Connection& c)
+void ScriptedMsnServer::State::received(int fd, std::string_view bytes)
 {
-    char buffer[4096];
-    ssize_t got = ::recv(c.fd, buffer, sizeof buffer, 0);
-    if (got <= 0) {
-        drop(c);
-        return;
+    if (Connection* c = link::testing::connectionOf(connections, fd)) {
+        c->splitter.feed(bytes);
+        for (;;) {
+            auto unit = c->splitter.next();
+            if (!unit || !*unit || c->dead)
+                break;
+            handle(*c, **unit);
+        }
     }
-    c.splitter.feed({ buffer, static_cast<std::size_t>(got) });
-    for (;;) {
-        auto unit = c.splitter.next();
-        if (!unit || !*unit)
-            break;
-        handle(c, **unit);
-        if (c.dead)
-            return;
-    }
+    link::testing::forgetDead(connections, server);
+}
+
+void ScriptedMsnServer::State::ended(int fd)
+{
+    if (Connection* c = link::testing::connectionOf(connections, fd))
+        drop(*c);
+    link::testing::forgetDead(connections, server);
+}
+
+void ScriptedMsnServer::State::woken()
+{
+    for (auto& [email, line] : std::exchange(toTell, {}))
+        if (Connection* c = notificationOf(email))
+            send(*c, line);
 }
 
 // The end of a connection: watchers see a notification user go offline,
@@ -314,7 +216,8 @@ void ScriptedMsnServer::State::drop(Connection& c)
 
 void ScriptedMsnServer::State::handle(Connection& c, const MsnUnit& unit)
 {
-    const auto w = wordsOf(unit.line);
+    // The handheld's "USR 2  MD5  I" has two spaces between some words.
+    const auto w = platform::splitBlankWords(unit.line);
     if (c.role == Role::Unknown)
         c.role = word(w, 0) == "VER" ? Role::Notification : Role::Switchboard;
     if (c.role == Role::Notification)
