@@ -93,7 +93,8 @@ MsnParts::MsnParts(PartContext& context, HandheldViews& views, device::ContactSt
     , session(context.loop, context.ui, links, msnConfig(context.registry))
     , page(session, views.msnPage, context.ui, context.loop, contacts, mailLauncher)
     , chats(msn::ChatContext { context.loop, context.ui, links, session, views.msnChats, nullptr, port })
-    , pen(chats, session, views.msnPenEditors, receptions, inbox, context.ui, msn::PenSetup { context.device.root() })
+    , pen(chats, session, views.msnPenEditors, receptions, inbox, context.ui,
+          msn::PenSetup { context.device.root(), penAddress(context.registry) })
 {
     session.setSwitchboardHandler(&chats);
     page.setChatStarter(&chats);
@@ -124,8 +125,8 @@ IcqParts::IcqParts(PartContext& context, HandheldViews& views, platform::Message
     , messenger(session,
           icq::MessengerPorts {
               context.ui, views.icqPage, views.icqTree, views.icqWindows, deviceContacts, mailComposer, context.loop })
-    , pen(icq::PenCarriageSetup { context.device.root(), {} }, messenger, views.icqPenEditors, receptions, inbox,
-          context.ui, context.loop)
+    , pen(icq::PenCarriageSetup { context.device.root(), penAddress(context.registry) }, messenger,
+          views.icqPenEditors, receptions, inbox, context.ui, context.loop)
     , page(messenger, context.settings, &views.icqDialogs)
 {
     session.setListener(&messenger);

@@ -5,7 +5,9 @@
 #include "platform/testing/manual_clock.h"
 #include "pocket/app/frame_layout.h"
 #include "pocket/app/frame_router.h"
+#include "pocket/app/server_address.h"
 #include "pocket/app/testing/fake_handheld_views.h"
+#include "pocket/icq/testing/scripted_oscar_server.h"
 #include "pocket/link/testing/loopback.h"
 #include "pocket/mail/mail_view.h"
 #include "proto/command_codes.h"
@@ -184,6 +186,27 @@ TEST_F(HandheldTest, IcqCommandsThatNeedADialogAskTheFrontEnd)
     EXPECT_TRUE(handheld().onIcqCommand(icq::command::kAddContact, ""));
     EXPECT_EQ(m_fakes.ui.callCount(), calls);
     EXPECT_FALSE(handheld().onIcqCommand(4242, ""));
+}
+
+TEST_F(HandheldTest, IcqSignsOnAtTheServerSettingAndItsPenProbeNamesThePenAddress)
+{
+    icq::testing::ScriptedOscarServer server({ { "11111", "apple", "Alice" } });
+    setValue(kIcqServerValue, "127.0.0.1:" + std::to_string(server.port()));
+    setValue("ICQID", "11111");
+    setValue("ICQPASS", "apple");
+    setValue(kPenAddressValue, "http://pen.example.org/");
+    // In short turns: the server's state changes wake no loop.
+    auto serverSees = [&](const std::function<bool()>& done) {
+        for (int turn = 0; turn < 250 && !done(); ++turn)
+            m_loop.runUntil(done, 20ms);
+        return done();
+    };
+    EXPECT_TRUE(handheld().onIcqCommand(icq::command::kConnect, ""));
+    ASSERT_TRUE(serverSees([&] { return server.isOnline("11111"); }));
+    ASSERT_TRUE(handheld().icq().pen.openEditor("22222", "11111"));
+    ASSERT_TRUE(serverSees([&] { return !server.messagesFrom("11111").empty(); }));
+    EXPECT_EQ(server.messagesFrom("11111").at(0),
+        "\x07\x07" "4\xA1\xDA" "If you want to see this pen message, visit http://pen.example.org/.");
 }
 
 TEST_F(HandheldTest, ExitAsksAndThenEndsInTheFramesOrder)

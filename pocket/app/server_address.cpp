@@ -32,4 +32,9 @@ ServerAddress serverAddress(platform::Registry& registry, const char* valueName)
     return parseServerAddress(value ? *value : std::string());
 }
 
+std::string penAddress(platform::Registry& registry)
+{
+    return registry.getString(settings::kSettingsKey, kPenAddressValue).value_or("");
+}
+
 } // namespace pocket::app

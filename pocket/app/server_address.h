@@ -30,4 +30,10 @@ struct ServerAddress {
 ServerAddress parseServerAddress(std::string_view value);
 ServerAddress serverAddress(platform::Registry& registry, const char* valueName);
 
+// The web address the pen probes of both messengers name, for peers that
+// cannot show pen messages: the registry value "PEN_ADDRESS". Empty when
+// absent; the pen carriages then name their default.
+constexpr const char* kPenAddressValue = "PEN_ADDRESS";
+std::string penAddress(platform::Registry& registry);
+
 } // namespace pocket::app
