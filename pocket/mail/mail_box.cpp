@@ -198,8 +198,11 @@ void MailBox::deleteMail(const MailListEntry& entry)
     auto mailFile = m_context.device.toLocal(mailFilePath(m_context.settings, entry.name));
     std::error_code ignored;
     std::filesystem::remove_all(mailFile.parent_path(), ignored);
-    std::erase(m_rows, entry);
-    m_context.view.removeRow(entry.name);
+    // `entry` may be a row of the list itself: erasing moves the next row
+    // into its place, so the view is told the name taken before.
+    const MailListEntry removed = entry;
+    std::erase(m_rows, removed);
+    m_context.view.removeRow(removed.name);
 }
 
 void MailBox::loadStoredMails(const platform::LocalTime& today)

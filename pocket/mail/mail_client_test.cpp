@@ -154,6 +154,25 @@ TEST_F(MailClientTest, InlineCheckAnswerBecomesTheListWithoutAFetch)
     EXPECT_EQ(localFile(kMailListFile), "hi\ta@x\tpop\tu1\nyo\tb@x\tpop\tu2\n\n");
 }
 
+TEST_F(MailClientTest, DeletingAMiddleRowRemovesThatRowOnly)
+{
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.check();
+    EXPECT_EQ(received(), link::testing::requestWire(0, 304, ""));
+    answer(0, 304, ".c\tc@x\tpop\tu3\nb\tb@x\tpop\tu2\na\ta@x\tpop\tu1\n\n");
+    ASSERT_TRUE(m_loop.runUntil([&] { return !m_box.isChecking(); }, 5s));
+    ASSERT_EQ(m_view.rows, (std::vector<std::string> { "u1", "u2", "u3" }));
+
+    // The row is given by reference into the list, as the views give it.
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.deleteMail(m_box.rows()[1]);
+    EXPECT_EQ(received(), link::testing::requestWire(0, 332, "u2\npop"));
+    EXPECT_EQ(m_view.rows, (std::vector<std::string> { "u1", "u3" }));
+    ASSERT_EQ(m_box.rows().size(), 2u);
+    EXPECT_EQ(m_box.rows()[0].name, "u1");
+    EXPECT_EQ(m_box.rows()[1].name, "u3");
+}
+
 TEST_F(MailClientTest, LateCheckAnswerAsksBeforeShowing)
 {
     m_ui.pushAnswer(Answer::Ok);
