@@ -21,6 +21,8 @@ constexpr const char* kWriteFailedText = "파일에 쓰는중 에러가 발생�
 constexpr const char* kSavedText = "파일다운로드 폴더에 저장되었습니다.";
 constexpr const char* kWebSavedText = "웹파일다운로드 폴더에 저장되었습니다.";
 constexpr const char* kThreadFailedText = "thread 생성실패! \n다시 시도해주세요.";
+// The size question's first sentence: the file outgrew the limit on the way.
+constexpr const char* kTooLargeText = "데이터 크기가 설정해 놓으신 크기보다 큽니다.";
 constexpr std::size_t kMaxNameBytes = 255;
 
 int percentOf(std::int64_t part, std::int64_t whole)
@@ -204,6 +206,8 @@ void TransferRunner::work(std::uint64_t serial, std::string url, std::filesystem
     TransferOutcome outcome = TransferOutcome::Saved;
     if (writeFailed)
         outcome = TransferOutcome::WriteFailed;
+    else if (limitReached)
+        outcome = TransferOutcome::TooLarge; // A file cut short is not the file.
     else if (!response)
         outcome = received > 0 ? TransferOutcome::Broken : TransferOutcome::OpenFailed;
     else if (response->cancelled && !limitReached)
@@ -256,6 +260,9 @@ void TransferRunner::finish(TransferOutcome outcome)
         break;
     case TransferOutcome::WriteFailed:
         m_ui.messageBox(kMyPcTitle, kWriteFailedText, platform::Icon::Warning);
+        break;
+    case TransferOutcome::TooLarge:
+        m_ui.messageBox(kMyPcTitle, kTooLargeText, platform::Icon::Warning);
         break;
     case TransferOutcome::Cancelled:
         break;

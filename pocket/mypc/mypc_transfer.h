@@ -54,8 +54,8 @@ struct TransferRequest {
     TransferKind kind = TransferKind::PcFile;
     std::string url;   // Fixed up before the fetch ("%s:91\pda_Download\%s").
     std::string title; // The file name: dialog title and destination name.
-    // For PC files: the transfer stops once more than this has arrived
-    // ("maxfilesize" kilobytes); 0 = no limit.
+    // For PC files: the transfer stops, and fails, once more than this has
+    // arrived ("maxfilesize" kilobytes); 0 = no limit.
     std::int64_t limitBytes = 0;
 };
 
@@ -77,6 +77,7 @@ enum class TransferOutcome {
     OpenFailed,  // No answer, a bad address or an error status.
     WriteFailed, // The destination could not be created or written.
     Broken,      // The transfer broke off; the partial file is removed.
+    TooLarge,    // More than the limit arrived; the partial file is removed.
 };
 
 // "전체사이즈 : %d", or "전체사이즈 : 알수없음" for an unknown size.

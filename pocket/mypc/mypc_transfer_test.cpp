@@ -153,13 +153,25 @@ TEST_F(TransferRunnerTest, NoPcMeansANetworkError)
     EXPECT_EQ(m_progress.lines.back(), "close");
 }
 
-TEST_F(TransferRunnerTest, PcFileStopsOncePastTheLimit)
+TEST_F(TransferRunnerTest, PcFileCutAtTheLimitIsAFailureAndLeavesNoFile)
 {
+    // The PC answered a size within the limit, then sent more than the
+    // limit: what arrived is not the file, and is not kept.
     testing::FileWebServer web({ { "/pda_Download/big.bin", { 200, std::string(5000, 'b') } } }, 1);
-    ASSERT_TRUE(m_runner.start(pcFile(web.port(), "big.bin", 0, 1024), kActivitySaveFile));
+    ASSERT_TRUE(m_runner.start(pcFile(web.port(), "big.bin", 1000, 1024), kActivitySaveFile));
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(*m_outcome, TransferOutcome::TooLarge);
+    EXPECT_FALSE(std::filesystem::exists(m_runner.destinationOf(pcFile(0, "big.bin", 0))));
+    EXPECT_EQ(m_ui.lastText(), "데이터 크기가 설정해 놓으신 크기보다 큽니다.");
+    EXPECT_EQ(m_ui.calls().back().icon, platform::Icon::Warning);
+
+    // Exactly the limit is a whole file.
+    m_outcome.reset();
+    testing::FileWebServer exact({ { "/pda_Download/fits.bin", { 200, std::string(1024, 'f') } } }, 1);
+    ASSERT_TRUE(m_runner.start(pcFile(exact.port(), "fits.bin", 1024, 1024), kActivitySaveFile));
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(*m_outcome, TransferOutcome::Saved);
-    EXPECT_EQ(readFile(m_runner.destinationOf(pcFile(0, "big.bin", 0))).size(), 1024u);
+    EXPECT_EQ(readFile(m_runner.destinationOf(pcFile(0, "fits.bin", 0))).size(), 1024u);
 }
 
 TEST_F(TransferRunnerTest, RefusesFileUrlsAndUnsafeNames)
