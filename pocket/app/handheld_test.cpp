@@ -151,6 +151,39 @@ TEST_F(HandheldTest, ReadingTheSelectedStoredMailShowsItsContentScreen)
     EXPECT_EQ(handheld().frame().screen(kViewMail), Screen::Main);
 }
 
+TEST_F(HandheldTest, LostPcConnectionEndsTheMailCheckInEveryFrontEnd)
+{
+    link::testing::LoopbackListener pc;
+    setValue("SEVER_IP", "127.0.0.1");
+    handheld().settings().pcPort = pc.port();
+    handheld().link().prepare();
+    ASSERT_TRUE(handheld().loginDialog().connect("kim", "pw", false));
+    int peer = pc.accept();
+    ASSERT_GE(peer, 0);
+    EXPECT_EQ(link::testing::receiveUntilNul(peer), requestWire(0, proto::kCodeLogIn, "kim\npw"));
+    link::testing::sendAll(peer, answerRecord(1, proto::kCodeLogIn, "YES\\C:"));
+    ASSERT_TRUE(runUntil([&] { return handheld().link().isLoggedIn(); }));
+
+    // "REFRESH": the check waits for the PC's answer ...
+    m_fakes.ui.pushAnswer(Answer::Ok);
+    EXPECT_TRUE(handheld().onButton(kMailRefresh));
+    EXPECT_EQ(link::testing::receiveUntilNul(peer), requestWire(0, proto::kCodeCheckMail, ""));
+    ASSERT_TRUE(handheld().mail().box.isChecking());
+    // ... and the PC goes away before it answers.
+    ::close(peer);
+    ASSERT_TRUE(runUntil([&] { return !handheld().link().isConnected(); }));
+    EXPECT_EQ(m_fakes.ui.lastText(), "서버 연결이 종료되었습니다.");
+    EXPECT_FALSE(handheld().mail().box.isChecking());
+    EXPECT_FALSE(handheld().mail().reader.isFetching());
+    EXPECT_FALSE(handheld().mail().sender.isSending());
+    // "REFRESH" is a new check, not "메일 체크중입니다.": without a PC it
+    // opens the log-in dialog.
+    const int logins = m_fakes.dialogs.logins;
+    EXPECT_TRUE(handheld().onButton(kMailRefresh));
+    EXPECT_EQ(m_fakes.dialogs.logins, logins + 1);
+    EXPECT_NE(m_fakes.ui.lastText(), "메일 체크중입니다. 잠시만 기다려주세요!");
+}
+
 TEST_F(HandheldTest, MailAttachFromMyPcOpensTheComposerWithTheFile)
 {
     handheld();
