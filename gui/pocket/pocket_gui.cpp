@@ -161,6 +161,11 @@ QtMsnTree& PocketGui::msnTree()
     return m_views->msnTree;
 }
 
+QtMsnChatWindows& PocketGui::msnChatWindows()
+{
+    return m_views->chatWindows;
+}
+
 QtIcqTree& PocketGui::icqTree()
 {
     return m_views->icqTree;

@@ -35,6 +35,7 @@ namespace gui::handheld {
 
 class QtIcqTree;
 class QtMailComposer;
+class QtMsnChatWindows;
 class QtMsnTree;
 class QtOptionsSheet;
 class QtPocketLoginDialog;
@@ -66,6 +67,7 @@ public:
     QtMailComposer& mailComposer() { return *m_mailComposer; }
     gui::ink::QtPenMessageBox& penMessageBox();
     QtMsnTree& msnTree();
+    QtMsnChatWindows& msnChatWindows();
     QtIcqTree& icqTree();
 
     // FrontEndDialogs.

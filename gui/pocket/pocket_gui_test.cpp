@@ -1,6 +1,8 @@
 #include "gui/pocket/pocket_gui.h"
 
+#include "gui/pocket/qt_icq_tree.h"
 #include "gui/pocket/qt_main_dialog.h"
+#include "gui/pocket/qt_msn_chat_window.h"
 #include "gui/pocket/qt_msn_tree.h"
 #include "gui/pocket/qt_options_sheet.h"
 #include "gui/pocket/qt_pocket_login_dialog.h"
@@ -30,6 +32,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -504,6 +507,30 @@ namespace {
         m_ui.pushAnswer(platform::Answer::Ok);
         menuAction(frame::kMenuBarDisconnected, frame::kCmdExit)->trigger();
         EXPECT_FALSE(gui().window().isVisible());
+        EXPECT_FALSE(gui().handheld().frame().isRunning());
+    }
+
+    TEST_F(PocketGuiTest, ExitEndsTheProgramWithChatAndMessageWindowsOpen)
+    {
+        gui().window().show();
+        // An MSN chat window asks its chat before it closes; an ICQ message
+        // window is open too.
+        auto chat = gui().msnChatWindows().createChatWindow(0);
+        chat->show();
+        auto message = gui().icqTree().createMessageWindow(0);
+        message->bringUp();
+        QCoreApplication::processEvents();
+
+        QTimer::singleShot(0, [this] {
+            m_ui.pushAnswer(platform::Answer::Ok);
+            menuAction(frame::kMenuBarDisconnected, frame::kCmdExit)->trigger();
+        });
+        // The loop ends by itself; this only stops a test that would hang.
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        guard.start(10000);
+        EXPECT_EQ(QApplication::exec(), 0);
         EXPECT_FALSE(gui().handheld().frame().isRunning());
     }
 

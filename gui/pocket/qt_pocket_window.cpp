@@ -178,7 +178,10 @@ void QtPocketWindow::destroyFrame()
 {
     m_destroying = true;
     QWidget::close();
-    QCoreApplication::quit();
+    // The quit message: the loop ends whatever other windows are open. (A
+    // quit request would first ask every window to close, and an MSN chat
+    // window that asks its chat first refuses.)
+    QCoreApplication::exit(0);
 }
 
 void QtPocketWindow::closeEvent(QCloseEvent* event)
