@@ -10,6 +10,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 
 extern char** environ;
@@ -154,13 +155,14 @@ bool waitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline)
     return ended;
 }
 
-IoResult<pid_t> spawn(const std::vector<std::string>& argv, posix_spawn_file_actions_t* actions)
+IoResult<pid_t> spawn(const std::vector<std::string>& argv, posix_spawn_file_actions_t* actions,
+    const posix_spawnattr_t* attributes = nullptr)
 {
     if (argv.empty() || argv[0].empty())
         return Error { ErrorCode::InvalidArgument, "no program to run", 0 };
     auto pointers = argumentPointers(argv);
     pid_t pid = 0;
-    int failure = ::posix_spawnp(&pid, argv[0].c_str(), actions, nullptr, pointers.data(), environ);
+    int failure = ::posix_spawnp(&pid, argv[0].c_str(), actions, attributes, pointers.data(), environ);
     if (failure != 0)
         return errorFromErrno("run " + argv[0], failure);
     return pid;
@@ -238,6 +240,152 @@ IoResult<void> launchDetached(const std::vector<std::string>& argv)
 IoResult<void> openWithDesktop(const std::string& target)
 {
     return launchDetached({ "xdg-open", target });
+}
+
+IoResult<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv)
+{
+    Pipe input, output;
+    TRY(openPipe(input));
+    TRY(openPipe(output));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input.read, STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output.write, STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    // Listening sockets and open files of the server stay with the server.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    auto pid = spawn(argv, &actions, &attributes);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (!pid)
+        return pid.error();
+    ChildProcess child(*pid, input.write, output.read);
+    input.write = -1;
+    output.read = -1;
+    return child;
+}
+
+ChildProcess::ChildProcess(int pid, int input, int output)
+    : m_pid(pid)
+    , m_input(input)
+    , m_output(output)
+{
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : m_pid(std::exchange(other.m_pid, -1))
+    , m_input(std::exchange(other.m_input, -1))
+    , m_output(std::exchange(other.m_output, -1))
+    , m_reaped(other.m_reaped)
+    , m_buffer(std::move(other.m_buffer))
+{
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
+{
+    if (this != &other) {
+        kill();
+        m_pid = std::exchange(other.m_pid, -1);
+        m_input = std::exchange(other.m_input, -1);
+        m_output = std::exchange(other.m_output, -1);
+        m_reaped = other.m_reaped;
+        m_buffer = std::move(other.m_buffer);
+    }
+    return *this;
+}
+
+ChildProcess::~ChildProcess()
+{
+    kill();
+}
+
+void ChildProcess::closePipes()
+{
+    if (m_input >= 0)
+        ::close(m_input);
+    if (m_output >= 0)
+        ::close(m_output);
+    m_input = m_output = -1;
+}
+
+IoResult<void> ChildProcess::write(std::string_view text)
+{
+    SigPipeBlocker blocker;
+    while (!text.empty()) {
+        if (m_input < 0)
+            return Error { ErrorCode::Closed, "the program has gone", 0 };
+        ssize_t written = ::write(m_input, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return Error { ErrorCode::Closed, "the program has gone", errno };
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return {};
+}
+
+IoResult<std::string> ChildProcess::readLine(std::chrono::steady_clock::time_point deadline)
+{
+    for (;;) {
+        std::size_t end = m_buffer.find('\n');
+        if (end != std::string::npos) {
+            std::string line = m_buffer.substr(0, end);
+            m_buffer.erase(0, end + 1);
+            return line;
+        }
+        if (m_output < 0)
+            return Error { ErrorCode::Closed, "the program closed its output", 0 };
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return Error { ErrorCode::Timeout, "no answer by the deadline", 0 };
+        pollfd fd { m_output, POLLIN, 0 };
+        int ready = ::poll(&fd, 1, static_cast<int>(std::min<long long>(left.count(), 60000)));
+        if (ready < 0 && errno != EINTR)
+            return errorFromErrno("poll", errno);
+        if (ready <= 0)
+            continue;
+        char buffer[4096];
+        ssize_t got = ::read(m_output, buffer, sizeof buffer);
+        if (got > 0) {
+            m_buffer.append(buffer, static_cast<std::size_t>(got));
+        } else if (got == 0 || errno != EINTR) {
+            ::close(m_output);
+            m_output = -1;
+        }
+    }
+}
+
+bool ChildProcess::hasEnded()
+{
+    if (m_pid < 0 || m_reaped)
+        return true;
+    int status = 0;
+    if (::waitpid(m_pid, &status, WNOHANG) == m_pid)
+        m_reaped = true;
+    return m_reaped;
+}
+
+void ChildProcess::kill()
+{
+    closePipes();
+    if (m_pid < 0)
+        return;
+    // The group is gone once its last member is; the leader may have ended
+    // before the programs it started.
+    ::kill(-m_pid, SIGKILL);
+    if (!m_reaped) {
+        ::kill(m_pid, SIGKILL);
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    m_pid = -1;
+    m_reaped = false;
+    m_buffer.clear();
 }
 
 } // namespace platform

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -44,5 +45,42 @@ IoResult<void> launchDetached(const std::vector<std::string>& argv);
 
 // Opens a file, folder or URL with the desktop's program for it (xdg-open).
 IoResult<void> openWithDesktop(const std::string& target);
+
+// A program that runs beside this one and exchanges lines over its standard
+// input and output (the office bridge). It leads a process group of its own,
+// so that kill() also ends the programs it started; it inherits no
+// descriptor of this process but the two pipes (standard error goes to
+// /dev/null). The object ends the group when it goes. Use from one thread at
+// a time.
+class ChildProcess {
+public:
+    static IoResult<ChildProcess> start(const std::vector<std::string>& argv);
+    ChildProcess(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&& other) noexcept;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+
+    int pid() const { return m_pid; }
+    // Writes all of `text` to its standard input; Closed when it has gone.
+    IoResult<void> write(std::string_view text);
+    // The next line of its output, without the "\n"; Timeout when none has
+    // come by the deadline, Closed when the program closed its output.
+    IoResult<std::string> readLine(std::chrono::steady_clock::time_point deadline);
+    // Whether the program has ended (it is then reaped).
+    bool hasEnded();
+    // SIGKILL to the whole group; the program is reaped.
+    void kill();
+
+private:
+    ChildProcess(int pid, int input, int output);
+    void closePipes();
+
+    int m_pid = -1;
+    int m_input = -1;
+    int m_output = -1;
+    bool m_reaped = false;
+    std::string m_buffer; // Output read past the last line handed out.
+};
 
 } // namespace platform

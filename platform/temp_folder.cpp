@@ -13,7 +13,12 @@ IoResult<TempFolder> TempFolder::create(std::string_view prefix)
     std::filesystem::path base = std::filesystem::temp_directory_path(error);
     if (error)
         base = "/tmp";
-    std::string pattern = (base / (std::string(prefix) + "-XXXXXX")).string();
+    return createIn(base, prefix);
+}
+
+IoResult<TempFolder> TempFolder::createIn(const std::filesystem::path& parent, std::string_view prefix)
+{
+    std::string pattern = (parent / (std::string(prefix) + "-XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (!::mkdtemp(buffer.data()))

@@ -21,6 +21,9 @@ class TempFolder {
 public:
     // A new folder named prefix + "-" + six random characters.
     static IoResult<TempFolder> create(std::string_view prefix);
+    // The same in `parent` (which must exist), for work that ends with a
+    // rename into a folder on the same file system.
+    static IoResult<TempFolder> createIn(const std::filesystem::path& parent, std::string_view prefix);
     // The same, for callers that check path() (tests): empty when the folder
     // could not be made.
     explicit TempFolder(std::string_view prefix);

@@ -1,5 +1,6 @@
 #include "pc/app/pc_shell.h"
 
+#include "pc/convert/office_settings.h"
 #include "pc/mail/mail_client_setup.h"
 #include "platform/net_address.h"
 #include "platform/trace.h"
@@ -100,15 +101,17 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     m_mail->setMailClientReady(mail::setUpMailClient(*m_registry, mailClientKind, m_ui));
     m_service->setMailCommands(m_mail.get());
 
-    convert::LibreOfficeConfig office;
-    office.profileFolder = m_config.home / "office-profile";
-    m_converters = std::make_unique<convert::DocumentConverterSet>(m_folders.root, m_winIni, office);
+    m_converters = std::make_unique<convert::DocumentConverterSet>(
+        m_folders.root, m_winIni, convert::readOfficeConfig(m_profile, m_config.home));
     m_converterAdapter = std::make_unique<service::ConverterSetAdapter>(*m_converters);
     m_service->setDocumentConverters(m_converterAdapter.get());
 }
 
 PcShell::~PcShell()
 {
+    // A conversion still running ends with the office, so that the view's
+    // worker, which the service waits for, is not held until its deadline.
+    m_converters->stopOffice();
     m_service->setMailCommands(nullptr);
     m_mail.reset();
     m_service.reset();
@@ -131,6 +134,10 @@ bool PcShell::startServer()
 {
     if (m_service->isRunning())
         return true;
+    // LibreOffice takes seconds to start; with the setting it does so now,
+    // not at the first view.
+    if (convert::startsOfficeWithServer(m_profile))
+        m_converters->startOffice();
     bool webStarted = m_service->start();
     // The service runs without a listener it could not open; say so.
     if (m_service->commandPort() == 0)
@@ -146,6 +153,7 @@ bool PcShell::startServer()
 void PcShell::stopServer()
 {
     m_service->stop();
+    m_converters->stopOffice();
 }
 
 } // namespace pc::app

@@ -1,7 +1,10 @@
 #include "pc/convert/libreoffice.h"
 
-#include "platform/temp_folder.h"
+#include "pc/convert/warm_office.h"
+#include "platform/codec/percent_encoding.h"
 #include "platform/process.h"
+#include "platform/temp_folder.h"
+#include "platform/trace.h"
 
 #include <cctype>
 #include <csignal>
@@ -25,21 +28,10 @@ std::string fileUrl(const std::filesystem::path& folder)
 {
     // LibreOffice takes the profile as a file URL; spaces and the like are
     // escaped.
-    std::string url = "file://";
-    for (unsigned char c : folder.string()) {
-        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
-            url.push_back(static_cast<char>(c));
-        } else {
-            static const char* hex = "0123456789ABCDEF";
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
+    return "file://" + platform::codec::percentEncode(folder.string(), "/");
 }
 
-platform::IoResult<platform::ProcessResult> run(
+platform::IoResult<platform::ProcessResult> runProgram(
     const std::vector<std::string>& argv, std::chrono::milliseconds timeout)
 {
     platform::ProcessOptions options;
@@ -49,6 +41,23 @@ platform::IoResult<platform::ProcessResult> run(
     if (result.timedOut)
         return failure(platform::ErrorCode::Timeout, argv[0] + " ran past its deadline");
     return result;
+}
+
+// The sheets a cold conversion reports, in order: "Writing sheet NAME -> FILE".
+std::vector<std::string> reportedSheets(std::string_view output)
+{
+    constexpr std::string_view kPrefix = "Writing sheet ";
+    std::vector<std::string> sheets;
+    std::size_t at = 0;
+    while ((at = output.find(kPrefix, at)) != std::string_view::npos) {
+        at += kPrefix.size();
+        std::size_t end = output.find('\n', at);
+        std::string_view line = output.substr(at, end == std::string_view::npos ? end : end - at);
+        std::size_t arrow = line.rfind(" -> ");
+        if (arrow != std::string_view::npos)
+            sheets.emplace_back(line.substr(0, arrow));
+    }
+    return sheets;
 }
 
 } // namespace
@@ -121,18 +130,97 @@ int renderedPageNumber(std::string_view fileName, std::string_view prefix, std::
 LibreOffice::LibreOffice(LibreOfficeConfig config)
     : m_config(std::move(config))
 {
+    if (!m_config.bridge.empty() && !m_config.profileFolder.empty()) {
+        WarmOfficeConfig warm;
+        warm.bridge = m_config.bridge;
+        warm.soffice = m_config.soffice;
+        // A profile in use by one LibreOffice cannot serve another.
+        warm.profileFolder = m_config.profileFolder.string() + "-warm";
+        warm.startTimeout = m_config.warmStartTimeout;
+        m_warm = std::make_shared<WarmOffice>(std::move(warm));
+    }
 }
+
+LibreOffice::~LibreOffice() = default;
 
 bool LibreOffice::isAvailable() const
 {
     return programExists(m_config.soffice);
 }
 
+void LibreOffice::startWarm() const
+{
+    if (m_warm)
+        m_warm->start();
+}
+
+void LibreOffice::stopWarm() const
+{
+    if (m_warm)
+        m_warm->stop();
+}
+
+std::chrono::milliseconds LibreOffice::deadlineFor(std::uintmax_t bytes) const
+{
+    constexpr std::uintmax_t kMegabyte = 1024 * 1024;
+    auto megabytes = static_cast<std::chrono::milliseconds::rep>((bytes + kMegabyte - 1) / kMegabyte);
+    return m_config.deadlineBase + m_config.deadlinePerMegabyte * megabytes;
+}
+
 platform::IoResult<std::filesystem::path> LibreOffice::convert(const std::filesystem::path& source,
     std::string_view format, std::string_view extension, const std::filesystem::path& outputFolder) const
 {
+    std::filesystem::path written = outputFolder / source.stem();
+    written += "." + std::string(extension);
+    TRY(run(source, format, written));
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(written, error))
+        return failure(platform::ErrorCode::Protocol, "the office wrote nothing");
+    return written;
+}
+
+platform::IoResult<std::vector<SheetFile>> LibreOffice::convertSheets(
+    const std::filesystem::path& source, const std::filesystem::path& outputFolder) const
+{
+    std::filesystem::path target = outputFolder / source.stem();
+    target += ".csv";
+    auto names = TRY(run(source, kSheetCsvFormat, target));
+    if (names.empty())
+        return failure(platform::ErrorCode::Protocol, "no sheets");
+    std::vector<SheetFile> sheets;
+    for (auto& name : names) {
+        std::filesystem::path file = outputFolder / (source.stem().string() + "-" + name + ".csv");
+        sheets.push_back({ std::move(name), std::move(file) });
+    }
+    return sheets;
+}
+
+platform::IoResult<std::vector<std::string>> LibreOffice::run(
+    const std::filesystem::path& source, std::string_view format, const std::filesystem::path& target) const
+{
+    std::error_code error;
+    std::uintmax_t bytes = std::filesystem::file_size(source, error);
+    if (error)
+        return failure(platform::ErrorCode::NotFound, "cannot read " + source.string());
+    if (bytes == 0)
+        return failure(platform::ErrorCode::Protocol, "empty document");
+    if (bytes > m_config.maxDocumentBytes)
+        return failure(platform::ErrorCode::Protocol, "document too large");
+    auto deadline = deadlineFor(bytes);
+    if (m_warm) {
+        auto sheets = m_warm->convert(source, target, format, deadline);
+        if (sheets || sheets.error().code != platform::ErrorCode::Unavailable)
+            return sheets;
+        platform::trace("warm office: " + platform::describe(sheets.error()) + "; converting cold");
+    }
     if (!isAvailable())
         return failure(platform::ErrorCode::NotFound, "no " + m_config.soffice);
+    return runCold(source, format, target.parent_path(), deadline);
+}
+
+platform::IoResult<std::vector<std::string>> LibreOffice::runCold(const std::filesystem::path& source,
+    std::string_view format, const std::filesystem::path& outputFolder, std::chrono::milliseconds deadline) const
+{
     std::optional<platform::TempFolder> freshProfile;
     std::filesystem::path profile = m_config.profileFolder;
     if (profile.empty()) {
@@ -140,9 +228,12 @@ platform::IoResult<std::filesystem::path> LibreOffice::convert(const std::filesy
         profile = freshProfile->path();
     }
     std::string profileArgument = "-env:UserInstallation=" + fileUrl(profile);
-    auto result = run({ m_config.soffice, profileArgument, "--headless", "--norestore", "--convert-to",
-                          std::string(format), "--outdir", outputFolder.string(), source.string() },
-        m_config.timeout);
+    // The width of a JPEG is the warm office's refinement; a cold one draws
+    // the image at its own size.
+    std::string coldFormat(format.starts_with("jpg::") ? "jpg" : format);
+    auto result = runProgram({ m_config.soffice, profileArgument, "--headless", "--norestore", "--convert-to",
+                                 coldFormat, "--outdir", outputFolder.string(), source.string() },
+        deadline);
     if (!result) {
         // soffice hands the work to a program of its own, which the
         // deadline's kill of soffice leaves running with the profile locked;
@@ -151,17 +242,12 @@ platform::IoResult<std::filesystem::path> LibreOffice::convert(const std::filesy
             killProgramsWithArgument(profileArgument);
         return result.error();
     }
-    std::filesystem::path written = outputFolder / source.stem();
-    written += "." + std::string(extension);
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(written, error))
-        return failure(platform::ErrorCode::Protocol, "soffice wrote nothing: " + result->output);
-    return written;
+    return reportedSheets(result->output);
 }
 
 platform::IoResult<int> LibreOffice::pageCount(const std::filesystem::path& pdf) const
 {
-    auto result = TRY(run({ m_config.pdfinfo, pdf.string() }, m_config.timeout));
+    auto result = TRY(runProgram({ m_config.pdfinfo, pdf.string() }, m_config.timeout));
     std::string_view output = result.output;
     std::size_t at = output.find("\nPages:");
     if (at == std::string_view::npos && output.rfind("Pages:", 0) != 0)
@@ -189,7 +275,19 @@ platform::IoResult<void> LibreOffice::renderPages(const std::filesystem::path& p
         argv.push_back("-jpeg");
     argv.push_back(pdf.string());
     argv.push_back(prefix.string());
-    auto result = TRY(run(argv, m_config.timeout));
+    auto result = TRY(runProgram(argv, m_config.timeout));
+    if (result.exitCode != 0)
+        return failure(platform::ErrorCode::Protocol, "pdftoppm: " + result.output);
+    return {};
+}
+
+platform::IoResult<void> LibreOffice::renderPagesToWidth(
+    const std::filesystem::path& pdf, int first, int last, int width, const std::filesystem::path& prefix) const
+{
+    auto result = TRY(runProgram({ m_config.pdftoppm, "-f", std::to_string(first), "-l", std::to_string(last),
+                                     "-scale-to-x", std::to_string(width), "-scale-to-y", "-1", "-jpeg",
+                                     "-jpegopt", "quality=85", pdf.string(), prefix.string() },
+        m_config.timeout));
     if (result.exitCode != 0)
         return failure(platform::ErrorCode::Protocol, "pdftoppm: " + result.output);
     return {};
@@ -207,7 +305,7 @@ platform::IoResult<void> LibreOffice::renderPage(const std::filesystem::path& pd
         argv.push_back("-jpeg");
     argv.push_back(pdf.string());
     argv.push_back(prefix.string());
-    auto result = TRY(run(argv, m_config.timeout));
+    auto result = TRY(runProgram(argv, m_config.timeout));
     std::filesystem::path written = prefix;
     written += format == PageImageFormat::Jpeg ? ".jpg" : ".ppm";
     std::error_code error;

@@ -1,6 +1,9 @@
 #include "pc/convert/libreoffice_office.h"
 
 #include "pc/convert/office_converter.h"
+#include "pc/convert/result_placement.h"
+#include "pc/convert/sheet_pages.h"
+#include "platform/files.h"
 #include "platform/temp_folder.h"
 
 #include <vector>
@@ -8,8 +11,6 @@
 namespace pc::convert {
 
 namespace {
-
-constexpr int kSlideDpi = 72;
 
 enum class OfficeKind {
     Word,
@@ -35,24 +36,22 @@ DispatchError officeFailure(const std::string& text)
     return { DispatchErrorCode::Exception, text };
 }
 
-// Copies every file of `from` beside `mainTarget`; the one named `main`
-// becomes `mainTarget` itself.
+// Puts every file LibreOffice wrote beside its main output (pictures of an
+// HTML page) in place first, then the main output as `mainTarget`.
 DispatchResult<Variant> placeOutputs(const std::filesystem::path& from, const std::filesystem::path& main,
     const std::filesystem::path& mainTarget)
 {
     std::error_code error;
-    std::filesystem::create_directories(mainTarget.parent_path(), error);
     for (const auto& entry : std::filesystem::directory_iterator(from, error)) {
-        std::filesystem::path target
-            = entry.path() == main ? mainTarget : mainTarget.parent_path() / entry.path().filename();
-        std::error_code moveError;
-        std::filesystem::remove_all(target, moveError);
-        std::filesystem::copy(entry.path(), target, std::filesystem::copy_options::recursive, moveError);
-        if (moveError)
-            return officeFailure("cannot write " + target.string());
+        if (entry.path() == main)
+            continue;
+        if (!placeResult(entry.path(), mainTarget.parent_path() / entry.path().filename()))
+            return officeFailure("cannot write beside " + mainTarget.string());
     }
     if (error)
         return officeFailure("cannot read " + from.string());
+    if (!placeResult(main, mainTarget))
+        return officeFailure("cannot write " + mainTarget.string());
     return Variant();
 }
 
@@ -100,7 +99,7 @@ private:
         if (m_kind == OfficeKind::Word && format == kWordHtmlFormat)
             return saveHtml(source, "htm:HTML (StarWriter)", out, base);
         if (m_kind == OfficeKind::Excel && format == kExcelHtmlFormat)
-            return saveHtml(source, "htm:HTML (StarCalc)", out, base);
+            return saveSheets(source, out, base);
         if (m_kind == OfficeKind::PowerPoint && format == kPowerPointJpegFormat)
             return saveSlides(source, out, base);
         return officeFailure("format not available: " + std::to_string(format));
@@ -117,34 +116,48 @@ private:
         return placeOutputs(out, *written, target);
     }
 
+    // A workbook becomes pages of plain tables (sheet_pages.h) rather than
+    // one HTML file of every cell, which a handheld could not hold.
+    DispatchResult<Variant> saveSheets(
+        const std::filesystem::path& source, const std::filesystem::path& out, const std::filesystem::path& base)
+    {
+        auto files = m_office->convertSheets(source, out);
+        if (!files)
+            return officeFailure(platform::describe(files.error()));
+        std::vector<SheetText> sheets;
+        for (const auto& file : *files) {
+            auto csv = platform::readWholeFile(file.file);
+            sheets.push_back({ file.name, csv ? std::move(*csv) : std::string() });
+        }
+        std::string name = base.filename().string();
+        std::filesystem::path pages = out / "pages";
+        bool written = renderSheetPages(name, m_path.filename().string(), sheets, kSheetRowsPerPage,
+            [&](const SheetPage& page) {
+                return platform::writeFileAtomically(pages / page.path, page.html, 0644).hasValue();
+            });
+        if (!written)
+            return officeFailure("an empty workbook");
+        if (!placeResult(pages / sheetPageFolder(name), base.parent_path() / sheetPageFolder(name)))
+            return officeFailure("cannot write the sheet pages of " + base.string());
+        std::filesystem::path first = base;
+        first += ".htm";
+        if (!placeResult(pages / (name + ".htm"), first))
+            return officeFailure("cannot write " + first.string());
+        return Variant();
+    }
+
     DispatchResult<Variant> saveSlides(const std::filesystem::path& source, const std::filesystem::path& out,
         const std::filesystem::path& base)
     {
         auto pdf = m_office->convert(source, "pdf", "pdf", out);
         if (!pdf)
             return officeFailure(platform::describe(pdf.error()));
-        auto pages = m_office->pageCount(*pdf);
-        if (!pages || *pages < 1)
-            return officeFailure("no slides");
-        std::filesystem::path images = out / "slides";
-        std::error_code error;
-        std::filesystem::create_directories(images, error);
-        if (auto rendered
-            = m_office->renderPages(*pdf, 1, *pages, kSlideDpi, PageImageFormat::Jpeg, images / "slide");
-            !rendered)
-            return officeFailure(platform::describe(rendered.error()));
+        auto slides = writeSlideImages(*m_office, *pdf, out / "slides", m_office->config().pageWidth);
+        if (!slides)
+            return officeFailure(platform::describe(slides.error()));
         // The folder holds this presentation's slides only.
-        std::filesystem::remove_all(base, error);
-        std::filesystem::create_directories(base, error);
-        for (const auto& entry : std::filesystem::directory_iterator(images, error)) {
-            int number = renderedPageNumber(entry.path().filename().string(), "slide", ".jpg");
-            if (number <= 0)
-                continue;
-            std::error_code moveError;
-            std::filesystem::copy_file(entry.path(), base / slideImageName(number), moveError);
-            if (moveError)
-                return officeFailure("cannot write " + (base / slideImageName(number)).string());
-        }
+        if (!placeResult(out / "slides", base))
+            return officeFailure("cannot write " + base.string());
         return Variant();
     }
 
@@ -219,11 +232,6 @@ DispatchFactory factoryFor(OfficeKind kind, std::shared_ptr<const LibreOffice> o
 }
 
 } // namespace
-
-std::string slideImageName(int number)
-{
-    return "슬라이드" + std::to_string(number) + ".jpg";
-}
 
 void registerLibreOfficeOffice(DispatchRegistry& registry, std::shared_ptr<const LibreOffice> office)
 {

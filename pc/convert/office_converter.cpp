@@ -193,9 +193,15 @@ bool OfficeConverter::call(
 bool OfficeConverter::convert(
     const OfficeProgram& program, const std::filesystem::path& fullPath, const std::string& fileName)
 {
-    std::string base = officeOutputBase(m_root, fileName);
-    if (base.empty())
+    return convertTo(program, fullPath, safeOutputStem(fileName));
+}
+
+bool OfficeConverter::convertTo(
+    const OfficeProgram& program, const std::filesystem::path& fullPath, const std::string& baseName)
+{
+    if (baseName.empty() || safeOutputName(baseName) != baseName)
         return false;
+    std::string base = (m_root / baseName).string();
     auto application = m_registry.create(program.progId);
     if (!application) {
         if (m_trace)

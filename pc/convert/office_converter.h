@@ -63,6 +63,11 @@ public:
 
     bool convert(
         const OfficeProgram& program, const std::filesystem::path& fullPath, const std::string& fileName);
+    // The same with the output base name given (one path component, without
+    // the service root): "report.docx" keeps the result of report.docx apart
+    // from report.doc's.
+    bool convertTo(
+        const OfficeProgram& program, const std::filesystem::path& fullPath, const std::string& baseName);
 
 private:
     void saveDocument(DispatchObject& application, const OfficeProgram& program,

@@ -18,17 +18,25 @@ public:
         : m_set(set)
     {
     }
-    bool convertWord(const std::filesystem::path& source, const std::string& fileName) override
+    bool convertWord(const std::filesystem::path& source, const std::string& resultBase) override
     {
-        return m_set.convertWord(source, fileName);
+        return m_set.convertWord(source, resultBase);
     }
-    bool convertExcel(const std::filesystem::path& source, const std::string& fileName) override
+    bool convertExcel(const std::filesystem::path& source, const std::string& resultBase) override
     {
-        return m_set.convertExcel(source, fileName);
+        return m_set.convertExcel(source, resultBase);
     }
-    bool convertPowerPoint(const std::filesystem::path& source, const std::string& fileName) override
+    bool convertPowerPoint(const std::filesystem::path& source, const std::string& resultBase) override
     {
-        return m_set.convertPowerPoint(source, fileName);
+        return m_set.convertPowerPoint(source, resultBase);
+    }
+    bool convertPdf(const std::filesystem::path& source, const std::string& resultBase) override
+    {
+        return m_set.convertPdf(source, resultBase);
+    }
+    bool convertImage(const std::filesystem::path& source, const std::string& resultPath) override
+    {
+        return m_set.convertImage(source, resultPath);
     }
     bool convertHwp(const std::filesystem::path& source, const std::string& fileName) override
     {

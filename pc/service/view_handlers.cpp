@@ -99,29 +99,38 @@ void ViewHandlers::viewDocument(const CommandContext& context)
 
 std::optional<std::string> ViewHandlers::runJob(const Job& job) const
 {
-    std::string base = baseNameOf(job.fileName);
+    std::string base = resultBaseOf(job.fileName);
     std::string resultPath;
     bool converted = false;
     DocumentConverters* converters = m_converters.load();
     switch (job.group) {
     case ViewGroup::Word:
         resultPath = base + ".htm";
-        converted = converters && converters->convertWord(job.source, job.fileName);
+        converted = converters && converters->convertWord(job.source, base);
         break;
     case ViewGroup::Excel: {
         resultPath = base + ".htm";
         std::error_code ignored;
         std::filesystem::remove(m_folders.root / resultPath, ignored);
-        converted = converters && converters->convertExcel(job.source, job.fileName);
+        converted = converters && converters->convertExcel(job.source, base);
         break;
     }
     case ViewGroup::PowerPoint:
         resultPath = base + "/" + std::string(kFirstSlideImage);
-        converted = converters && converters->convertPowerPoint(job.source, job.fileName);
+        converted = converters && converters->convertPowerPoint(job.source, base);
+        break;
+    case ViewGroup::Pdf:
+        resultPath = base + "/" + std::string(kFirstSlideImage);
+        converted = converters && converters->convertPdf(job.source, base);
         break;
     case ViewGroup::Hwp:
+        base = baseNameOf(job.fileName);
         resultPath = base + "/" + base + "0.gif";
         converted = converters && converters->convertHwp(job.source, job.fileName);
+        break;
+    case ViewGroup::Image:
+        resultPath = std::string(kRequestFolderUrl) + convertedImageName(job.fileName);
+        converted = converters && converters->convertImage(job.source, resultPath);
         break;
     case ViewGroup::Copied:
         return copyIntoRequestFolder(job);
@@ -142,16 +151,9 @@ std::optional<std::string> ViewHandlers::copyIntoRequestFolder(const Job& job) c
     std::filesystem::path target = m_folders.requestedDocuments / job.fileName;
     std::error_code error;
     bool same = std::filesystem::equivalent(job.source, target, error) && !error;
-    if (!same) {
-        if (!isRegularFile(job.source))
-            return std::nullopt;
-        std::filesystem::create_directories(m_folders.requestedDocuments, error);
-        error.clear();
-        std::filesystem::copy_file(
-            job.source, target, std::filesystem::copy_options::overwrite_existing, error);
-        if (error)
-            return std::nullopt;
-    }
+    // A copy that fails half-way leaves nothing behind.
+    if (!same && !platform::copyFileReplacing(job.source, target, 0644))
+        return std::nullopt;
     return std::string(kRequestFolderPc) + job.fileName;
 }
 

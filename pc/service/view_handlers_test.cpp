@@ -15,18 +15,26 @@ public:
         : m_root(std::move(root))
     {
     }
-    bool convertWord(const std::filesystem::path& source, const std::string& name) override
+    bool convertWord(const std::filesystem::path& source, const std::string& base) override
     {
-        return record("word", source, name, baseOf(name) + ".htm");
+        return record("word", source, base, base + ".htm");
     }
-    bool convertExcel(const std::filesystem::path& source, const std::string& name) override
+    bool convertExcel(const std::filesystem::path& source, const std::string& base) override
     {
-        excelSawStaleResult = std::filesystem::exists(m_root / (baseOf(name) + ".htm"));
-        return record("excel", source, name, baseOf(name) + ".htm");
+        excelSawStaleResult = std::filesystem::exists(m_root / (base + ".htm"));
+        return record("excel", source, base, base + ".htm");
     }
-    bool convertPowerPoint(const std::filesystem::path& source, const std::string& name) override
+    bool convertPowerPoint(const std::filesystem::path& source, const std::string& base) override
     {
-        return record("ppt", source, name, baseOf(name) + "/슬라이드1.jpg");
+        return record("ppt", source, base, base + "/슬라이드1.jpg");
+    }
+    bool convertPdf(const std::filesystem::path& source, const std::string& base) override
+    {
+        return record("pdf", source, base, base + "/슬라이드1.jpg");
+    }
+    bool convertImage(const std::filesystem::path& source, const std::string& resultPath) override
+    {
+        return record("image", source, resultPath, resultPath);
     }
     bool convertHwp(const std::filesystem::path& source, const std::string& name) override
     {
@@ -126,12 +134,12 @@ TEST_F(ViewHandlersTest, ImageIsCopiedAndWrappedInPage)
 
 TEST_F(ViewHandlersTest, FailuresAnswerFail)
 {
-    writeFile(disk() / "a/paper.pdf", "%PDF");
+    writeFile(disk() / "a/paper.xyz", "%PDF");
     struct Case {
         const char* name;
         std::string path;
     } cases[] = {
-        { "unknown extension", "C:\\a\\paper.pdf" },
+        { "unknown extension", "C:\\a\\paper.xyz" },
         { "missing copied file", "C:\\a\\absent.txt" },
         { "unknown drive", "Q:\\a\\note.txt" },
         { "folder with a copied extension", "C:\\a" + std::string(".txt") },
@@ -157,6 +165,12 @@ TEST_F(ViewHandlersTest, ConvertersProduceTheirResultUrls)
         { "sheet.XLS", "sheet.htm", "" },
         { "slides.ppt", "pda_ReqDoc/imageparsing.html", "slides/슬라이드1.jpg" },
         { "memo.hwp", "pda_ReqDoc/imageparsing.html", "memo/memo0.gif" },
+        // Newer formats keep their extension in the result's name.
+        { "report.docx", "report.docx.htm", "" },
+        { "sheet.ods", "sheet.ods.htm", "" },
+        { "slides.pptx", "pda_ReqDoc/imageparsing.html", "slides.pptx/슬라이드1.jpg" },
+        { "paper.pdf", "pda_ReqDoc/imageparsing.html", "paper.pdf/슬라이드1.jpg" },
+        { "logo.svg", "pda_ReqDoc/imageparsing.html", "pda_ReqDoc/logo.svg.jpg" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -170,8 +184,9 @@ TEST_F(ViewHandlersTest, ConvertersProduceTheirResultUrls)
         }
     }
     EXPECT_EQ(converters.calls,
-        (std::vector<std::string> { "word report.doc report.doc", "excel sheet.XLS sheet.XLS",
-            "ppt slides.ppt slides.ppt", "hwp memo.hwp memo.hwp" }));
+        (std::vector<std::string> { "word report.doc report", "excel sheet.XLS sheet", "ppt slides.ppt slides",
+            "hwp memo.hwp memo.hwp", "word report.docx report.docx", "excel sheet.ods sheet.ods",
+            "ppt slides.pptx slides.pptx", "pdf paper.pdf paper.pdf", "image logo.svg pda_ReqDoc/logo.svg.jpg" }));
 }
 
 TEST_F(ViewHandlersTest, ConverterWithoutResultFails)
@@ -254,15 +269,47 @@ TEST(ViewRequest, ExtensionsSelectGroups)
         { "a.b.c", ViewGroup::Copied, false },
         { "a.htm", ViewGroup::Copied, false },
         { "README", ViewGroup::NoExtension, false },
-        { "a.png", ViewGroup::Unsupported, true },
-        { "a.docx", ViewGroup::Unsupported, false },
+        { "a.png", ViewGroup::Copied, true },
         { "a.", ViewGroup::NoExtension, false },
+        { "a.docx", ViewGroup::Word, false },
+        { "a.DOCM", ViewGroup::Word, false },
+        { "a.dot", ViewGroup::Word, false },
+        { "a.dotx", ViewGroup::Word, false },
+        { "a.odt", ViewGroup::Word, false },
+        { "a.rtf", ViewGroup::Word, false },
+        { "a.xlsx", ViewGroup::Excel, false },
+        { "a.xlsm", ViewGroup::Excel, false },
+        { "a.ods", ViewGroup::Excel, false },
+        { "a.csv", ViewGroup::Excel, false },
+        { "a.pptx", ViewGroup::PowerPoint, false },
+        { "a.pps", ViewGroup::PowerPoint, false },
+        { "a.ppsx", ViewGroup::PowerPoint, false },
+        { "a.odp", ViewGroup::PowerPoint, false },
+        { "a.Pdf", ViewGroup::Pdf, false },
+        { "a.webp", ViewGroup::Image, false },
+        { "a.svg", ViewGroup::Image, false },
+        { "a.xps", ViewGroup::Unsupported, false },
+        { "a.docx.bak", ViewGroup::Unsupported, false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(viewGroupOf(extensionOf(c.name)), c.group);
         EXPECT_EQ(isViewImageExtension(extensionOf(c.name)), c.image);
     }
+}
+
+TEST(ViewRequest, ResultNamesKeepFormatsApart)
+{
+    // Each group's first extension keeps the name it always had.
+    EXPECT_EQ(resultBaseOf("report.doc"), "report");
+    EXPECT_EQ(resultBaseOf("Sheet.XLS"), "Sheet");
+    EXPECT_EQ(resultBaseOf("slides.ppt"), "slides");
+    EXPECT_EQ(resultBaseOf("report.docx"), "report.docx");
+    EXPECT_EQ(resultBaseOf("report.rtf"), "report.rtf");
+    EXPECT_EQ(resultBaseOf("paper.pdf"), "paper.pdf");
+    EXPECT_NE(resultBaseOf("x.doc") + ".htm", resultBaseOf("x.docx") + ".htm");
+    EXPECT_EQ(convertedImageName("logo.svg"), "logo.svg.jpg");
+    EXPECT_NE(convertedImageName("logo.svg"), convertedImageName("logo.webp"));
 }
 
 } // namespace

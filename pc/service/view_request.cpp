@@ -7,8 +7,17 @@ namespace pc::service {
 
 namespace {
 
-constexpr std::array<std::string_view, 20> kCopiedExtensions = { "txt", "bmp", "jpg", "gif", "jpeg", "htm",
-    "html", "2bp", "bw", "c", "cpp", "h", "inf", "ini", "jpe", "log", "pwd", "pwi", "tif", "tiff" };
+constexpr std::array<std::string_view, 7> kWordExtensions = { "doc", "docx", "docm", "dot", "dotx", "odt", "rtf" };
+constexpr std::array<std::string_view, 5> kExcelExtensions = { "xls", "xlsx", "xlsm", "ods", "csv" };
+constexpr std::array<std::string_view, 5> kPowerPointExtensions = { "ppt", "pptx", "pps", "ppsx", "odp" };
+// Each group's first extension keeps the result name it always had.
+constexpr std::array<std::string_view, 3> kFirstExtensions = { "doc", "xls", "ppt" };
+
+// The handheld's viewer shows PNG as it shows GIF and JPEG; WebP and SVG it
+// cannot show, so they are converted.
+constexpr std::array<std::string_view, 21> kCopiedExtensions = { "txt", "bmp", "jpg", "gif", "jpeg", "htm",
+    "html", "2bp", "bw", "c", "cpp", "h", "inf", "ini", "jpe", "log", "pwd", "pwi", "tif", "tiff", "png" };
+constexpr std::array<std::string_view, 2> kConvertedImageExtensions = { "webp", "svg" };
 
 constexpr std::array<std::string_view, 10> kViewImageExtensions
     = { "gif", "jpg", "bmp", "png", "jpeg", "2bp", "bw", "jpe", "tif", "tiff" };
@@ -43,19 +52,35 @@ std::string baseNameOf(std::string_view name)
 
 ViewGroup viewGroupOf(std::string_view lowerExtension)
 {
-    if (lowerExtension == "doc")
+    if (contains(kWordExtensions, lowerExtension))
         return ViewGroup::Word;
-    if (lowerExtension == "xls")
+    if (contains(kExcelExtensions, lowerExtension))
         return ViewGroup::Excel;
-    if (lowerExtension == "ppt")
+    if (contains(kPowerPointExtensions, lowerExtension))
         return ViewGroup::PowerPoint;
+    if (lowerExtension == "pdf")
+        return ViewGroup::Pdf;
     if (lowerExtension == "hwp")
         return ViewGroup::Hwp;
     if (lowerExtension.empty())
         return ViewGroup::NoExtension;
     if (contains(kCopiedExtensions, lowerExtension))
         return ViewGroup::Copied;
+    if (contains(kConvertedImageExtensions, lowerExtension))
+        return ViewGroup::Image;
     return ViewGroup::Unsupported;
+}
+
+std::string resultBaseOf(std::string_view fileName)
+{
+    if (contains(kFirstExtensions, extensionOf(fileName)))
+        return baseNameOf(fileName);
+    return std::string(fileName);
+}
+
+std::string convertedImageName(std::string_view fileName)
+{
+    return std::string(fileName) + ".jpg";
 }
 
 bool isViewImageExtension(std::string_view lowerExtension)

@@ -15,8 +15,10 @@ enum class ViewGroup {
     Word,
     Excel,
     PowerPoint,
+    Pdf, // Page images, like a presentation's slides.
     Hwp,
     Copied, // Copied into "pda_ReqDoc" as it is.
+    Image, // An image the handheld cannot show, as JPEG into "pda_ReqDoc".
     NoExtension, // Taken as already in "pda_ReqDoc".
     Unsupported,
 };
@@ -34,6 +36,15 @@ std::string extensionOf(std::string_view name);
 std::string baseNameOf(std::string_view name);
 
 ViewGroup viewGroupOf(std::string_view lowerExtension);
+
+// The name of a converted document's result in the service root, without
+// the ".htm" or the folder's content: the file name without its extension
+// for the extension each group started with ("report.doc" -> "report"), the
+// whole file name for the others ("report.docx" -> "report.docx"), so that
+// documents of one name and different formats keep results of their own.
+std::string resultBaseOf(std::string_view fileName);
+// The JPEG an image of the Image group becomes: "logo.svg" -> "logo.svg.jpg".
+std::string convertedImageName(std::string_view fileName);
 // Results of a document view that are shown through the wrapper page.
 bool isViewImageExtension(std::string_view lowerExtension);
 // Addresses of an image view (313) that are shown through the wrapper page.

@@ -30,4 +30,24 @@ std::string percentDecode(std::string_view text)
     return out;
 }
 
+std::string percentEncode(std::string_view text, std::string_view keep)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        bool unreserved = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
+            || c == '.' || c == '_' || c == '~';
+        if (unreserved || (byte != 0 && keep.find(c) != std::string_view::npos)) {
+            out.push_back(c);
+        } else {
+            out.push_back('%');
+            out.push_back(kDigits[byte >> 4]);
+            out.push_back(kDigits[byte & 15]);
+        }
+    }
+    return out;
+}
+
 } // namespace platform::codec

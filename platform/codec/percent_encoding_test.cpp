@@ -21,6 +21,20 @@ TEST(PercentEncodingTest, DecodesEscapesOnceAndKeepsTheRest)
         EXPECT_EQ(percentDecode(in), out) << in;
 }
 
+TEST(PercentEncodingTest, EncodesAllButUnreservedAndKeptCharacters)
+{
+    EXPECT_EQ(percentEncode("aZ09-._~"), "aZ09-._~");
+    EXPECT_EQ(percentEncode("a b\t/%"), "a%20b%09%2F%25");
+    EXPECT_EQ(percentEncode("/home/a b", "/"), "/home/a%20b");
+    EXPECT_EQ(percentEncode("슬"), "%EC%8A%AC");
+    EXPECT_EQ(percentEncode(std::string_view("\0", 1), std::string_view("\0", 1)), "%00");
+    // Every byte comes back.
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte)
+        all.push_back(static_cast<char>(byte));
+    EXPECT_EQ(percentDecode(percentEncode(all)), all);
+}
+
 TEST(PercentEncodingTest, HexDigitValues)
 {
     EXPECT_EQ(hexDigitValue('0'), 0);
