@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev qt6-qpa-plugins libcurl4-openssl-dev fonts-nanum curl
     dovecot-core dovecot-pop3d python3-aiosmtpd
-    libreoffice-core libreoffice-writer libreoffice-calc libreoffice-impress poppler-utils
+    libreoffice-core libreoffice-writer libreoffice-calc libreoffice-impress poppler-utils python3-uno
     clang libclang-rt-14-dev
 )
 # Extra packages a caller may need (benchmarks): scripts/setup.sh nginx-light lighttpd

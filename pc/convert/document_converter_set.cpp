@@ -25,9 +25,15 @@ bool isInsideRoot(const std::filesystem::path& relative)
 
 DocumentConverterSet::DocumentConverterSet(
     std::filesystem::path serviceRoot, const platform::Profile& winIni, LibreOfficeConfig office)
+    : DocumentConverterSet(std::move(serviceRoot), winIni, std::make_shared<LibreOffice>(std::move(office)))
+{
+}
+
+DocumentConverterSet::DocumentConverterSet(
+    std::filesystem::path serviceRoot, const platform::Profile& winIni, std::shared_ptr<LibreOffice> office)
     : m_root(serviceRoot)
     , m_winIni(winIni)
-    , m_office(std::make_shared<LibreOffice>(std::move(office)))
+    , m_office(std::move(office))
     , m_officeConverter(
           m_registry, serviceRoot, [](std::string_view text) { platform::trace(std::string(text)); })
     , m_hwpLink(winIni)

@@ -35,6 +35,9 @@ public:
     // The profile (the WIN.INI stand-in) outlives the set.
     DocumentConverterSet(
         std::filesystem::path serviceRoot, const platform::Profile& winIni, LibreOfficeConfig office);
+    // With an office suite shared with others (tests share one warm office).
+    DocumentConverterSet(
+        std::filesystem::path serviceRoot, const platform::Profile& winIni, std::shared_ptr<LibreOffice> office);
 
     // <resultBase>.htm.
     bool convertWord(const std::filesystem::path& source, const std::string& resultBase);

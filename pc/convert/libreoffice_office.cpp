@@ -137,7 +137,13 @@ private:
             });
         if (!written)
             return officeFailure("an empty workbook");
-        if (!placeResult(pages / sheetPageFolder(name), base.parent_path() / sheetPageFolder(name)))
+        // A workbook of one page has no further pages; an older, longer one
+        // of the same name leaves none behind.
+        std::filesystem::path folder = base.parent_path() / sheetPageFolder(name);
+        std::error_code error;
+        if (!std::filesystem::exists(pages / sheetPageFolder(name), error))
+            std::filesystem::remove_all(folder, error);
+        else if (!placeResult(pages / sheetPageFolder(name), folder))
             return officeFailure("cannot write the sheet pages of " + base.string());
         std::filesystem::path first = base;
         first += ".htm";
