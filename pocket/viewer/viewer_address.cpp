@@ -99,8 +99,11 @@ std::string savedPageName(std::string_view address)
 
 bool isViewableExtension(std::string_view fileName)
 {
+    // The first eleven are the original list; the rest are the formats the
+    // PC converts since (documents of today, PDF, pictures).
     static constexpr std::string_view kViewable[] = { "htm", "html", "txt", "bmp", "gif", "jpg", "jpeg", "hwp", "doc",
-        "xls", "ppt" };
+        "xls", "ppt", "docx", "docm", "dot", "dotx", "odt", "rtf", "xlsx", "xlsm", "ods", "csv", "pptx", "pps", "ppsx",
+        "odp", "pdf", "png", "webp", "svg" };
     std::size_t dot = fileName.rfind('.');
     if (dot == std::string_view::npos)
         return false;

@@ -35,8 +35,10 @@ std::string fetchAddress(std::string_view url, std::string_view loginId, std::st
 std::string savedPageName(std::string_view address);
 
 // Extensions a mail attachment may be opened with directly ("htm", "html",
-// "txt", "bmp", "gif", "jpg", "jpeg", "hwp", "doc", "xls", "ppt"), compared
-// in lower case on the text after the last ".".
+// "txt", "bmp", "gif", "jpg", "jpeg", "hwp", "doc", "xls", "ppt", and the
+// newer formats the PC converts: Word, Excel and PowerPoint files of today,
+// OpenDocument, RTF, CSV, PDF, PNG, WebP, SVG), compared in lower case on
+// the text after the last ".".
 bool isViewableExtension(std::string_view fileName);
 
 // Whether the address is a handheld path ("\Windows\pda_hello.html").

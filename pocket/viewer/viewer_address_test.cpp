@@ -42,9 +42,10 @@ TEST(ViewerAddress, NamesSavedPages)
 TEST(ViewerAddress, KnowsTheViewableExtensions)
 {
     for (const char* name : { "a.htm", "a.HTML", "b.txt", "c.bmp", "d.gif", "e.jpg", "f.JPEG", "g.hwp", "h.doc",
-             "i.xls", "j.ppt", "x.zip.txt" })
+             "i.xls", "j.ppt", "x.zip.txt", "k.DOCX", "l.xlsx", "m.pptx", "n.odt", "o.pdf", "p.svg", "q.webp",
+             "r.csv" })
         EXPECT_TRUE(isViewableExtension(name)) << name;
-    for (const char* name : { "a.zip", "a.pdf", "noext", "a.txt.zip", "a." })
+    for (const char* name : { "a.zip", "a.exe", "noext", "a.txt.zip", "a.", "a.pdf.zip" })
         EXPECT_FALSE(isViewableExtension(name)) << name;
 }
 
