@@ -5,7 +5,7 @@
 // wrapper page shows) comes from the PC's web server. A damaged document
 // gives the handheld its conversion-failure message.
 
-#include "pc/convert/testing/office_fixture.h"
+#include "pc/convert/testing/flat_documents.h"
 #include "pc/service/testing/scripted_handheld.h"
 #include "tests/e2e/e2e_harness.h"
 

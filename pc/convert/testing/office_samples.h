@@ -8,8 +8,8 @@
 // as QUILLON_OFFICE_BRIDGE.
 
 #include "pc/convert/libreoffice.h"
-#include "pc/convert/temp_folder.h"
-#include "pc/convert/testing/office_fixture.h"
+#include "pc/convert/testing/flat_documents.h"
+#include "platform/temp_folder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -19,7 +19,7 @@
 namespace pc::convert::testing {
 
 struct SharedOffice {
-    std::unique_ptr<TempFolder> folder;
+    std::unique_ptr<platform::TempFolder> folder;
     std::shared_ptr<LibreOffice> office; // Declared last: goes before its folder.
 };
 
@@ -27,10 +27,10 @@ inline SharedOffice& sharedOffice()
 {
     static SharedOffice shared = [] {
         SharedOffice made;
-        auto folder = TempFolder::create("quillon-shared-office");
+        auto folder = platform::TempFolder::create("quillon-shared-office");
         if (!folder)
             return made;
-        made.folder = std::make_unique<TempFolder>(std::move(*folder));
+        made.folder = std::make_unique<platform::TempFolder>(std::move(*folder));
         LibreOfficeConfig config;
         config.profileFolder = made.folder->path() / "profile";
         config.bridge = { QUILLON_OFFICE_BRIDGE };
