@@ -143,7 +143,7 @@ IoResult<void> writeFileAtomically(const std::filesystem::path& file, std::strin
     };
     if (::fchmod(fd, mode) != 0)
         return fail(errorFromErrno("chmod " + temporary, errno));
-    if (auto written = fill(fd, temporary); !written)
+    if (auto written = writeAll(fd, contents, temporary); !written)
         return fail(written.error());
     if (::fsync(fd) != 0)
         return fail(errorFromErrno("fsync " + temporary, errno));
@@ -157,39 +157,6 @@ IoResult<void> writeFileAtomically(const std::filesystem::path& file, std::strin
         return errorFromErrno("rename " + file.string(), saved);
     }
     return {};
-}
-
-IoResult<void> writeFileAtomically(const std::filesystem::path& file, std::string_view contents, mode_t mode)
-{
-    return replaceFile(file, mode, [&](int fd, const std::string& name) { return writeAll(fd, contents, name); });
-}
-
-IoResult<void> copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target, mode_t mode)
-{
-    // Non-blocking, so that a FIFO in the source's place cannot hold us.
-    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0)
-        return errorFromErrno("open " + source.string(), errno);
-    struct stat info {};
-    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(in);
-        return Error { ErrorCode::InvalidArgument, "not a regular file: " + source.string(), 0 };
-    }
-    auto copied = replaceFile(target, mode, [&](int out, const std::string& name) -> IoResult<void> {
-        char buffer[65536];
-        for (;;) {
-            ssize_t got = ::read(in, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return errorFromErrno("read " + source.string(), errno);
-            if (got == 0)
-                return {};
-            TRY(writeAll(out, std::string_view(buffer, static_cast<std::size_t>(got)), name));
-        }
-    });
-    ::close(in);
-    return copied;
 }
 
 } // namespace platform
