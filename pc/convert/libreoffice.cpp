@@ -6,6 +6,7 @@
 #include "platform/temp_folder.h"
 #include "platform/trace.h"
 
+#include <algorithm>
 #include <cctype>
 #include <csignal>
 #include <cstdlib>
@@ -215,7 +216,9 @@ platform::IoResult<std::vector<std::string>> LibreOffice::run(
     }
     if (!isAvailable())
         return failure(platform::ErrorCode::NotFound, "no " + m_config.soffice);
-    return runCold(source, format, target.parent_path(), deadline);
+    // A cold conversion starts the whole suite first, which alone can take
+    // tens of seconds on a busy machine.
+    return runCold(source, format, target.parent_path(), std::max(deadline, m_config.timeout));
 }
 
 platform::IoResult<std::vector<std::string>> LibreOffice::runCold(const std::filesystem::path& source,

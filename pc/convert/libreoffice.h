@@ -31,7 +31,8 @@ struct LibreOfficeConfig {
     // temporary folder for each run, which starts more slowly. The warm
     // office keeps its own beside it ("-warm" added).
     std::filesystem::path profileFolder;
-    // Deadline of pdfinfo and pdftoppm runs.
+    // Deadline of pdfinfo and pdftoppm runs, and the least a cold
+    // conversion gets.
     std::chrono::milliseconds timeout { 120000 };
     // The office bridge's command line; empty: cold conversions only.
     std::vector<std::string> bridge;
