@@ -54,8 +54,9 @@ public:
         : m_device(device)
         , m_loader(m_fetch, m_device)
         , m_browser(gui::handheld::makeLoaderBrowser(nullptr))
-        , m_view(*m_browser, m_loader)
+        , m_view(*m_browser)
     {
+        m_view.setLoader(&m_loader);
         m_browser->setFixedSize(kViewWidth, kViewHeight);
         m_browser->show();
     }
