@@ -85,10 +85,12 @@ protected:
     // Views a PC document; the address the console opens, or "".
     std::string view(Child& pocket, const std::string& pcPath)
     {
+        // The console also opens its start page (a handheld path); a PC
+        // page is an http address.
         pocket.type("view doc " + pcPath + "\n");
-        if (!pocket.waitFor("navigate\tweb\t", 120s))
+        if (!pocket.waitFor("navigate\tweb\thttp://", 120s))
             return "";
-        std::size_t start = pocket.output().rfind("navigate\tweb\t") + 13;
+        std::size_t start = pocket.output().rfind("navigate\tweb\thttp://") + 13;
         std::size_t end = pocket.output().find('\n', start);
         while (end == std::string::npos && pocket.waitForOutput("\n", 5s))
             end = pocket.output().find('\n', start);
