@@ -96,7 +96,7 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     Views& v = *m_views;
     p.qtUi.setParent(m_window.get());
     m_handheld = std::make_unique<app::Handheld>(
-        app::HandheldSetup { options.home, p.loop, registry, options.dialUp }, v.handheldViews(p, *m_window, *this));
+        app::HandheldSetup { options.home, p.loop, registry, options.dialUp, options.desktopMail }, v.handheldViews(p, *m_window, *this));
     app::Handheld& h = *m_handheld;
 
     v.login.setLogic(&h.loginDialog());

@@ -48,6 +48,7 @@ struct PocketGuiOptions {
     platform::Clock* clock = nullptr;
     platform::Ui* ui = nullptr;
     ::pocket::settings::DialUp* dialUp = nullptr;
+    ::pocket::app::DesktopMail desktopMail {};
     // One instance per home folder.
     bool singleInstance = true;
 };

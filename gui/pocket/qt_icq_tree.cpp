@@ -1,16 +1,15 @@
 #include "gui/pocket/qt_icq_tree.h"
 
-#include "gui/pocket/tree_icons.h"
+#include "gui/pocket/qt_messenger_dialogs.h"
+#include "gui/pocket/status_icons.h"
 #include "gui/qt_string.h"
 #include "pocket/app/handheld.h"
 #include "pocket/icq/message_text.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTextEdit>
@@ -23,35 +22,61 @@ namespace icq = ::pocket::icq;
 
 namespace {
 
-    // One ICQ message window: the conversation, the input line and "보내기".
+    // One ICQ message window (dialog 127): the conversation (1030), the
+    // input line (1024), "SEND" (1028), "ADD" (1029) and "PEN" (1032).
     class MessageWindow final : public QWidget {
     public:
+        // The log takes this many characters before the window asks to clear it.
+        static constexpr int kLogLimit = 30000;
+
         std::function<void(const QString&)> onSend;
+        std::function<void()> onAdd;
+        std::function<void()> onPen;
+        std::function<void()> onLogFull;
         std::function<void()> onClosed;
         bool closing = false;
 
         MessageWindow()
         {
+            setObjectName(QStringLiteral("icqMessageWindow"));
             resize(240, 268);
             auto* layout = new QVBoxLayout(this);
             log = new QTextEdit(this);
             log->setReadOnly(true);
             input = new QLineEdit(this);
-            auto* send = new QPushButton(QStringLiteral("보내기"), this);
+            send = new QPushButton(QStringLiteral("SEND"), this);
+            add = new QPushButton(QStringLiteral("ADD"), this);
+            pen = new QPushButton(QStringLiteral("PEN"), this);
+            auto* tools = new QHBoxLayout;
+            tools->addStretch();
+            tools->addWidget(add);
+            tools->addWidget(pen);
             auto* row = new QHBoxLayout;
             row->addWidget(input);
             row->addWidget(send);
+            layout->addLayout(tools);
             layout->addWidget(log);
             layout->addLayout(row);
             connect(send, &QPushButton::clicked, this, [this] {
                 if (onSend)
                     onSend(input->text());
             });
+            connect(add, &QPushButton::clicked, this, [this] {
+                if (onAdd)
+                    onAdd();
+            });
+            connect(pen, &QPushButton::clicked, this, [this] {
+                if (onPen)
+                    onPen();
+            });
             connect(input, &QLineEdit::returnPressed, send, &QPushButton::click);
         }
 
         QTextEdit* log = nullptr;
         QLineEdit* input = nullptr;
+        QPushButton* send = nullptr;
+        QPushButton* add = nullptr;
+        QPushButton* pen = nullptr;
 
     protected:
         void closeEvent(QCloseEvent* event) override
@@ -76,7 +101,16 @@ namespace {
             }
         }
         void setTitle(std::string_view title) override { m_window->setWindowTitle(toQString(title)); }
-        void appendLog(std::string_view text) override { m_window->log->append(toQString(text)); }
+        void appendLog(std::string_view text) override
+        {
+            const QString line = toQString(text);
+            if (m_window->onLogFull && m_window->log->document()->characterCount() + line.size() > MessageWindow::kLogLimit)
+                m_window->onLogFull();
+            QString plain = line;
+            plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            m_window->log->moveCursor(QTextCursor::End);
+            m_window->log->insertPlainText(plain);
+        }
         void clearLog() override { m_window->log->clear(); }
         void clearInput() override { m_window->input->clear(); }
         void focusInput() override { m_window->input->setFocus(); }
@@ -157,7 +191,7 @@ void QtIcqTree::insertItem(icq::TreeGroup group, int item, std::string_view labe
     auto* widgetItem = new QTreeWidgetItem(top, { toQString(label) });
     widgetItem->setData(0, Qt::UserRole, item);
     if (image >= 0)
-        widgetItem->setIcon(0, contactIcon(group == icq::TreeGroup::Online ? image : -1));
+        widgetItem->setIcon(0, icqTreeIcon(image));
     m_items[item] = widgetItem;
 }
 
@@ -168,7 +202,7 @@ void QtIcqTree::updateItem(int item, std::string_view label, int image)
         return;
     found->second->setText(0, toQString(label));
     if (image >= 0)
-        found->second->setIcon(0, contactIcon(image));
+        found->second->setIcon(0, icqTreeIcon(image));
 }
 
 void QtIcqTree::removeItem(int item)
@@ -192,6 +226,18 @@ std::unique_ptr<icq::MessageWindowView> QtIcqTree::createMessageWindow(int slot)
         if (auto* m = messenger())
             m->onWindowSend(slot, toUtf8(text));
     };
+    window->onAdd = [this, slot] {
+        if (auto* m = messenger())
+            m->onWindowAdd(slot);
+    };
+    window->onPen = [this, slot] {
+        if (m_handheld)
+            m_handheld->onIcqWindowPen(slot);
+    };
+    window->onLogFull = [this, slot] {
+        if (auto* m = messenger())
+            m->onWindowLogFull(slot);
+    };
     window->onClosed = [this, slot] {
         if (auto* m = messenger())
             m->onWindowClosed(slot);
@@ -199,25 +245,34 @@ std::unique_ptr<icq::MessageWindowView> QtIcqTree::createMessageWindow(int slot)
     return std::make_unique<MessageWindowAdapter>(window);
 }
 
-std::optional<std::string> QtIcqTree::askContactNumber()
+void QtIcqTree::setOwnStatusBitmap(int bitmap)
 {
-    bool ok = false;
-    const QString entry = QInputDialog::getText(&m_tree, QStringLiteral("ICQ - 친구추가"),
-        QStringLiteral("ICQ 번호를 입력하세요."), QLineEdit::Normal, QString(), &ok);
-    return ok ? std::optional<std::string>(toUtf8(entry)) : std::nullopt;
+    m_ownStatusBitmap = bitmap;
+    m_tree.headerItem()->setIcon(0, statusIcon(bitmap));
 }
 
-std::optional<icq::BroadcastRequest> QtIcqTree::askBroadcast(const icq::ContactList&)
+std::optional<std::string> QtIcqTree::askContactNumber()
 {
-    // FIXME: the broadcast dialog (the contacts to choose and the text) is
-    // not drawn yet; the menu does not offer the command.
-    return std::nullopt;
+    return QtTextEntryDialog::ask(
+        &m_tree, std::string(icq::add_text::kCaption), std::string(icq::add_text::kPrompt), {}, true);
+}
+
+std::optional<icq::BroadcastRequest> QtIcqTree::askBroadcast(const icq::ContactList& contacts)
+{
+    std::vector<QtBroadcastDialog::Contact> rows;
+    for (const auto& contact : contacts)
+        rows.push_back({ contact.displayName(), contact.number });
+    QtBroadcastDialog dialog(rows, &m_tree);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return icq::BroadcastRequest { dialog.checkedNumbers(), dialog.typedText() };
 }
 
 void QtIcqTree::showContactInfo(const icq::ContactInfo& info)
 {
-    QMessageBox::information(
-        &m_tree, toQString(info.title), toQString(info.nickLine + "\n" + info.email + "\n" + info.state));
+    QtContactInfoDialog::present(&m_tree, info.title, info.nickLine,
+        { { "Email :", info.email }, { "State :", info.state }, { "First :", info.firstName },
+            { "Last :", info.lastName } });
 }
 
 std::string QtIcqTree::selectedNumber() const
@@ -272,6 +327,7 @@ QMenu* QtIcqTree::buildMenu(QWidget* parent)
     for (const auto& entry : statuses)
         add(status, entry.command, entry.text, true, entry.command == state.checkedStatusCommand);
     add(menu, cmd::kAddContact, "친구추가", state.addContact);
+    add(menu, cmd::kBroadcast, "동보메세지보내기", state.broadcast);
     add(menu, cmd::kCopyAllToDevice, "My Contacts에 친구 추가", state.copyAll);
     return menu;
 }

@@ -41,7 +41,9 @@ public:
 
     // IcqPageView.
     void setStatusLine(std::string_view text) override;
-    void setOwnStatusBitmap(int) override { }
+    // The own-status picture, in the tree's header beside the status line.
+    void setOwnStatusBitmap(int bitmap) override;
+    int ownStatusBitmap() const { return m_ownStatusBitmap; }
     // SessionStatusView: the sign-on steps show in the same line.
     void setStatusText(std::string_view text) override { setStatusLine(text); }
     // ContactTreeView.
@@ -70,6 +72,7 @@ private:
     QTreeWidget& m_tree;
     ::pocket::app::Handheld* m_handheld = nullptr;
     std::map<int, QTreeWidgetItem*> m_items;
+    int m_ownStatusBitmap = 0;
 };
 
 } // namespace gui::handheld

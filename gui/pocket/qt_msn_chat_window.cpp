@@ -1,12 +1,16 @@
 #include "gui/pocket/qt_msn_chat_window.h"
 
+#include "gui/pocket/qt_messenger_dialogs.h"
+#include "gui/pocket/status_icons.h"
 #include "gui/qt_string.h"
 #include "pocket/msn/msn_chats.h"
+#include "pocket/msn/msn_page.h"
+#include "pocket/msn/msn_status.h"
 
 #include <QCloseEvent>
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -21,8 +25,9 @@ namespace {
 
     class ChatViewAdapter final : public msn::ChatView {
     public:
-        explicit ChatViewAdapter(QtMsnChatWindow* window)
+        ChatViewAdapter(QtMsnChatWindow* window, std::function<void()> onLogFull)
             : m_window(window)
+            , m_onLogFull(std::move(onLogFull))
         {
         }
         ~ChatViewAdapter() override
@@ -45,6 +50,9 @@ namespace {
             // The chat writes "\r\n" line ends, as the device's edit control wants them.
             QString line = toQString(text);
             line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            // The log is full: the chat asks whether to clear it.
+            if (m_onLogFull && m_window->log->document()->characterCount() + line.size() > QtMsnChatWindow::kLogLimit)
+                m_onLogFull();
             m_window->log->moveCursor(QTextCursor::End);
             m_window->log->insertPlainText(line);
         }
@@ -69,6 +77,7 @@ namespace {
 
     private:
         QPointer<QtMsnChatWindow> m_window;
+        std::function<void()> m_onLogFull;
     };
 
 } // namespace
@@ -81,8 +90,8 @@ QtMsnChatWindow::QtMsnChatWindow()
     log = new QTextEdit(this);
     log->setReadOnly(true);
     input = new QLineEdit(this);
-    send = new QPushButton(QStringLiteral("보내기"), this);
-    invite = new QPushButton(QStringLiteral("초대"), this);
+    send = new QPushButton(QStringLiteral("SEND"), this);
+    invite = new QPushButton(QStringLiteral("INV"), this);
     pen = new QPushButton(QStringLiteral("PEN"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(input, 1);
@@ -129,30 +138,24 @@ std::unique_ptr<msn::ChatView> QtMsnChatWindows::createChatWindow(int slot)
         if (auto* c = chat())
             c->onCloseWindow();
     };
-    return std::make_unique<ChatViewAdapter>(window);
+    return std::make_unique<ChatViewAdapter>(window, [chat] {
+        if (auto* c = chat())
+            c->onLogFull();
+    });
 }
 
 std::optional<std::string> QtMsnChatWindows::chooseContact(
     std::string_view caption, const msn::MsnContactTable& contacts)
 {
-    QStringList names;
-    std::vector<std::string> emails;
+    std::vector<QtContactChooser::Entry> entries;
     for (int i = 0; i < contacts.size(); ++i) {
         const auto& contact = contacts.at(i);
         if (contact.email.empty())
             continue;
-        names << toQString(contact.name.empty() ? contact.email : contact.name + " <" + contact.email + ">");
-        emails.push_back(contact.email);
+        entries.push_back({ msn::itemText(contact, true), contact.email, msnTreeIcon(msn::treeImageIndex(contact.status)),
+            contact.status > 0 });
     }
-    if (names.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const QString chosen
-        = QInputDialog::getItem(nullptr, toQString(caption), QString(), names, 0, false, &ok);
-    if (!ok)
-        return std::nullopt;
-    const auto index = names.indexOf(chosen);
-    return index < 0 ? std::nullopt : std::optional<std::string>(emails[static_cast<std::size_t>(index)]);
+    return QtContactChooser::choose(QApplication::activeWindow(), std::string(caption), entries);
 }
 
 } // namespace gui::handheld

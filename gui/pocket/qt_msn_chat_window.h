@@ -2,7 +2,7 @@
 
 // File: gui/pocket/qt_msn_chat_window.h
 // MSN chat windows (dialog 127): the conversation, the participants, the
-// input line and "보내기", "초대", "PEN". QtMsnChatWindows creates them for
+// input line and "SEND", "INV", "PEN". QtMsnChatWindows creates them for
 // pocket::msn::MsnChats, which decides what they show, and asks the user
 // for a contact to invite. GUI thread only.
 
@@ -25,6 +25,9 @@ namespace gui::handheld {
 
 class QtMsnChatWindow final : public QWidget {
 public:
+    // The log takes this many characters before the chat asks to clear it.
+    static constexpr int kLogLimit = 30000;
+
     QtMsnChatWindow();
 
     QTextEdit* log = nullptr;

@@ -1,12 +1,11 @@
 #include "gui/pocket/qt_msn_tree.h"
 
-#include "gui/pocket/tree_icons.h"
+#include "gui/pocket/qt_messenger_dialogs.h"
+#include "gui/pocket/status_icons.h"
 #include "gui/qt_string.h"
 #include "pocket/app/handheld.h"
 
-#include <QInputDialog>
 #include <QMenu>
-#include <QMessageBox>
 #include <QTreeWidget>
 
 namespace gui::handheld {
@@ -65,7 +64,7 @@ msn::TreeItem QtMsnTree::insertItem(msn::TreeRoot which, std::string_view text, 
     if (!parent)
         return 0;
     auto* item = new QTreeWidgetItem(parent, { toQString(text) });
-    item->setIcon(0, contactIcon(which == msn::TreeRoot::Online ? image : -1));
+    item->setIcon(0, msnTreeIcon(image));
     const msn::TreeItem id = m_nextItem++;
     m_items[id] = item;
     return id;
@@ -77,7 +76,7 @@ void QtMsnTree::updateItem(msn::TreeItem id, std::string_view text, int image)
     if (found == m_items.end())
         return;
     found->second->setText(0, toQString(text));
-    found->second->setIcon(0, contactIcon(image));
+    found->second->setIcon(0, msnTreeIcon(image));
 }
 
 void QtMsnTree::deleteItem(msn::TreeItem id)
@@ -99,20 +98,21 @@ msn::TreeItem QtMsnTree::selectedItem() const
     return 0;
 }
 
+void QtMsnTree::setStatusBitmap(int bitmap)
+{
+    m_statusBitmap = bitmap;
+    m_tree.headerItem()->setIcon(0, statusIcon(bitmap));
+}
+
 std::optional<std::string> QtMsnTree::askText(const msn::TextRequest& request)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(&m_tree, toQString(request.caption), toQString(request.label),
-        QLineEdit::Normal, toQString(request.prefill), &ok);
-    if (!ok)
-        return std::nullopt;
-    return toUtf8(text);
+    return QtTextEntryDialog::ask(&m_tree, std::string(request.caption), std::string(request.label), request.prefill);
 }
 
 void QtMsnTree::showContactInfo(const msn::ContactInfo& info)
 {
-    QMessageBox::information(&m_tree, toQString(msn::page_text::kInfoCaption),
-        toQString(info.name + "\n" + info.email + "\n" + info.state));
+    QtContactInfoDialog::present(&m_tree, std::string(msn::page_text::kInfoCaption), info.name,
+        { { "Email :", info.email }, { "State :", info.state } });
 }
 
 QMenu* QtMsnTree::buildMenu(QWidget* parent)

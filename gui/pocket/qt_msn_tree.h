@@ -38,7 +38,9 @@ public:
         ::pocket::msn::TreeRoot root, std::string_view text, int image) override;
     void updateItem(::pocket::msn::TreeItem item, std::string_view text, int image) override;
     void deleteItem(::pocket::msn::TreeItem item) override;
-    void setStatusBitmap(int bitmap) override { m_statusBitmap = bitmap; }
+    // The status picture beside the status line, in the tree's header.
+    void setStatusBitmap(int bitmap) override;
+    int statusBitmap() const { return m_statusBitmap; }
     ::pocket::msn::TreeItem selectedItem() const override;
     std::optional<std::string> askText(const ::pocket::msn::TextRequest& request) override;
     void showContactInfo(const ::pocket::msn::ContactInfo& info) override;

@@ -33,7 +33,7 @@ Handheld::Handheld(HandheldSetup setup, HandheldViews views)
     , m_penReceptions(m_device.root())
     , m_penInbox(m_device.root(), views.ui, m_inkViewers)
     , m_penMessageBox(m_device.root(), views.penMessageBox, views.ui, m_inkViewers)
-    , m_context { m_loop, views.ui, m_registry, m_settings, m_device, m_link, m_fetch }
+    , m_context { m_loop, views.ui, m_registry, m_settings, m_device, m_link, m_fetch, setup.desktopMail }
     , m_mailScreen(*this)
     , m_webScreen(*this)
 {
@@ -192,6 +192,7 @@ void Handheld::prepareMessengers(FrameRouter& router)
 
     router.forward(link::kMsgIcqReadable, link::kMsgIcqClosed, m_icq->session);
     m_views.icqTree.resetRoots();
+    m_icq->messenger.setAccountNumber(m_settings.icqId);
     m_icq->messenger.redrawStatusLine();
 }
 
@@ -274,10 +275,14 @@ void Handheld::signOutMsn()
         m_msn->session.logout();
 }
 
-void Handheld::resetIcq(const std::string&)
+void Handheld::resetIcq(const std::string& number)
 {
-    // The messenger reads the new number from the settings at its next log-in.
+    // The messenger reads the new number from the settings at its next
+    // log-in; the page names it now and asks (5033) whether to log in.
     m_icq->session.reset();
+    m_icq->messenger.setAccountNumber(number);
+    m_icq->messenger.redrawStatusLine();
+    m_loop.post(&m_icq->page, icq::IcqPage::kMsgAccountChanged, 0, 0);
 }
 
 void Handheld::closeIcq()

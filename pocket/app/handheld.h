@@ -47,6 +47,8 @@ struct HandheldSetup {
     platform::Registry& registry;
     // The dial-up stand-in; nmcli when not given.
     settings::DialUp* dialUp = nullptr;
+    // The desktop's mail program; xdg-email when not given.
+    DesktopMail desktopMail {};
 };
 
 class Handheld final : private FrameServices, private link::PcLinkView, private settings::MessengerHost {
@@ -72,6 +74,8 @@ public:
     // A command of the ICQ page's menus; `selected` is the contact's number
     // for the contact menu. False for an unknown id.
     bool onIcqCommand(int id, std::string_view selected);
+    // "PEN" (1032) of an ICQ message window.
+    void onIcqWindowPen(int slot);
     // A tap-and-hold menu entry of the My PC tree.
     void onMyPcCommand(mypc::TreeItem& item, mypc::TreeCommand command);
     // A "PCF" menu entry on a row of the search result list.

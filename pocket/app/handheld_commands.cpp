@@ -75,6 +75,14 @@ bool Handheld::onIcqCommand(int id, std::string_view selected)
     return true;
 }
 
+void Handheld::onIcqWindowPen(int slot)
+{
+    const bool wasOpen = m_icq->pen.editor() != nullptr;
+    m_icq->messenger.onWindowPen(slot);
+    if (auto* editor = m_icq->pen.editor(); editor && !wasOpen)
+        m_views.dialogs.showIcqPenEditor(*editor);
+}
+
 void Handheld::onMyPcCommand(mypc::TreeItem& item, mypc::TreeCommand command)
 {
     m_mypc->tab.onCommand(item, command);

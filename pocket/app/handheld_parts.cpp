@@ -91,7 +91,8 @@ MsnParts::MsnParts(PartContext& context, HandheldViews& views, device::ContactSt
     : links(context.loop, context.ui)
     , port(msnConfig(context.registry).port)
     , session(context.loop, context.ui, links, msnConfig(context.registry))
-    , page(session, views.msnPage, context.ui, context.loop, contacts, mailLauncher)
+    , page(session, views.msnPage, context.ui, context.loop, contacts,
+          context.desktopMail.msn ? *context.desktopMail.msn : mailLauncher)
     , chats(msn::ChatContext { context.loop, context.ui, links, session, views.msnChats, nullptr, port })
     , pen(chats, session, views.msnPenEditors, receptions, inbox, context.ui,
           msn::PenSetup { context.device.root(), penAddress(context.registry) })
@@ -124,7 +125,8 @@ IcqParts::IcqParts(PartContext& context, HandheldViews& views, platform::Message
     , session(icqSetup(context, random), link, context.ui, views.icqStatus, context.loop)
     , messenger(session,
           icq::MessengerPorts {
-              context.ui, views.icqPage, views.icqTree, views.icqWindows, deviceContacts, mailComposer, context.loop })
+              context.ui, views.icqPage, views.icqTree, views.icqWindows, deviceContacts,
+              context.desktopMail.icq ? *context.desktopMail.icq : mailComposer, context.loop })
     , pen(icq::PenCarriageSetup { context.device.root(), penAddress(context.registry) }, messenger,
           views.icqPenEditors, receptions, inbox, context.ui, context.loop)
     , page(messenger, context.settings, &views.icqDialogs)

@@ -51,6 +51,13 @@ namespace pocket::app {
 
 struct HandheldViews;
 
+// The desktop's mail program, which the messengers' "메일 보내기" starts;
+// the real one (xdg-email) when not given.
+struct DesktopMail {
+    msn::MailLauncher* msn = nullptr;
+    icq::MailComposer* icq = nullptr;
+};
+
 // What every part may borrow: the window thread's loop, the user's answers,
 // the settings and the PC link.
 struct PartContext {
@@ -61,6 +68,7 @@ struct PartContext {
     const device::DeviceRoot& device;
     link::PcLink& link;
     platform::HttpFetch& fetch;
+    DesktopMail desktopMail {};
 };
 
 // The web tab: the page loader of the HTML views, background saves and the

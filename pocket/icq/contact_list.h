@@ -41,6 +41,10 @@ std::string_view statusText(std::uint32_t status);
 std::optional<int> statusImage(std::uint32_t status);
 // The own-status bitmap of the ICQ page, or nothing.
 std::optional<int> ownStatusBitmap(std::uint32_t status);
+// The bitmap of each tree picture, in picture order: the same pictures as
+// the own status shows (online, away, offline, not available, occupied, do
+// not disturb, free for chat, invisible).
+constexpr int kTreeBitmaps[8] = { 116, 118, 114, 119, 115, 120, 122, 121 };
 // Offline and invisible contacts are listed as offline.
 bool isOfflineStatus(std::uint32_t status);
 

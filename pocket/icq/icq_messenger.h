@@ -121,6 +121,9 @@ public:
     void broadcast(const std::vector<std::string>& numbers, std::string_view text);
     std::optional<ContactInfo> contactInfo(std::string_view number) const;
     PageMenuState menuState() const { return pageMenuState(m_session.ownStatus()); }
+    // The configured ICQ number ("ICQID"): the status line names it while
+    // the session is not signed on, also before the first sign-on.
+    void setAccountNumber(std::string_view number) { m_accountNumber = std::string(number); }
     void redrawStatusLine();
 
     // The message windows' commands, by slot.
@@ -171,6 +174,7 @@ private:
     RequestPacer m_infoPacer;
     IcqPenCarriage* m_pen = nullptr;
     std::string m_codePage = "UTF-8";
+    std::string m_accountNumber;
 
     std::string m_ownNick;
     std::string m_ownFirstName;

@@ -24,11 +24,16 @@ void IcqMessenger::logout()
 
 void IcqMessenger::redrawStatusLine()
 {
+    // Signed off, the line names the configured number: the session's own
+    // number is the one of its last sign-on, and there is none before it.
     const auto uin = m_session.ownUin();
-    if (uin == 0)
+    const bool signedOn = m_session.state() != SessionState::Idle && uin != 0;
+    const std::string number = signedOn || m_accountNumber.empty() ? (uin == 0 ? std::string() : std::to_string(uin))
+                                                                   : m_accountNumber;
+    if (number.empty())
         m_page.setStatusLine(messenger_text::kRegisterUser);
     else
-        m_page.setStatusLine(std::to_string(uin) + " (" + std::string(statusText(m_session.ownStatus())) + ")");
+        m_page.setStatusLine(number + " (" + std::string(statusText(m_session.ownStatus())) + ")");
     if (auto bitmap = ownStatusBitmap(m_session.ownStatus()))
         m_page.setOwnStatusBitmap(*bitmap);
 }

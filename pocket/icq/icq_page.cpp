@@ -65,4 +65,11 @@ bool IcqPage::onCommand(int commandId, std::string_view selected)
     return false;
 }
 
+platform::LResult IcqPage::onMessage(int msg, platform::WParam, platform::LParam)
+{
+    if (msg == kMsgAccountChanged && m_settings.icqCheck != 0)
+        m_messenger.onAccountChanged(m_settings.icqId, m_settings.icqPassword);
+    return 0;
+}
+
 } // namespace pocket::icq

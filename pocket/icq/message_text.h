@@ -30,6 +30,9 @@ std::optional<std::uint8_t> pluginType(std::string_view name);
 bool isSilentType(std::uint8_t type);
 
 namespace add_text {
+// Dialog 125 of the MSN page, retitled for ICQ; the entry takes digits only.
+constexpr std::string_view kCaption = "ICQ - Add/Invite Users";
+constexpr std::string_view kPrompt = "사용자 ICQ number를 입력하세요.";
 constexpr std::string_view kEnterNumber = "사용자 ICQ 번호를 입력해주세요.";
 constexpr std::string_view kWrongNumber = "입력된 번호는 잘못된 번호입니다.\n(10000 - 2147482646)";
 } // namespace add_text
