@@ -1,7 +1,9 @@
 #include "apps/quillon-pocket/console_front_end.h"
 
+#include "apps/quillon-pocket/console_icq.h"
 #include "apps/quillon-pocket/console_input.h"
 #include "apps/quillon-pocket/console_mail.h"
+#include "apps/quillon-pocket/console_msn.h"
 #include "apps/quillon-pocket/console_mypc.h"
 #include "apps/quillon-pocket/console_option_command.h"
 #include "apps/quillon-pocket/console_views.h"
@@ -12,9 +14,11 @@
 #include "platform/home.h"
 #include "platform/poll_event_loop.h"
 #include "platform/registry.h"
+#include "platform/terminal_text.h"
 #include "pocket/app/frame_code_page.h"
 #include "pocket/app/frame_layout.h"
 #include "pocket/app/handheld.h"
+#include "pocket/app/server_address.h"
 
 #include <algorithm>
 #include <iostream>
@@ -29,6 +33,7 @@ using namespace std::chrono_literals;
 
 constexpr int kMsgInput = 20001;
 constexpr auto kAnswerWait = 90s; // Longer than the 60-second request time-out.
+constexpr auto kServerWait = 30s;
 
 constexpr const char* kHelp = "commands:\n"
                               "  option NAME VALUE [NAME VALUE]...  store settings by their registry value names\n"
@@ -40,6 +45,11 @@ constexpr const char* kHelp = "commands:\n"
                               "  codepage [UTF-8|CP949]             show or store the code page of the PC link\n"
                               "  help                               this text\n"
                               "  exit                               end the program (so does the end of input)\n";
+
+constexpr const char* kEvents = "what arrives, one line each:\n"
+                                "  msn-message SLOT FROM TEXT | icq-message NUMBER TEXT\n"
+                                "  pen-received NETWORK FROM PATH | contact NETWORK ID STATUS NAME\n"
+                                "  status NETWORK TEXT | [title] text (a message box)\n";
 
 // Wakes the loop when a line arrives; nothing else.
 class InputTarget final : public platform::MessageTarget { };
@@ -58,12 +68,12 @@ public:
 
 // Every view of the core, as console lines.
 struct ConsoleViews {
-    explicit ConsoleViews(std::ostream& out)
+    ConsoleViews(std::ostream& out, platform::EventLoop& loop, platform::Ui& ui)
         : pc(out)
         , webView(out, "web")
         , mailBody(out, "mail")
         , msnPage(out)
-        , msnWindows(out)
+        , msnWindows(out, loop, ui)
         , icq(out)
     {
     }
@@ -84,25 +94,46 @@ struct ConsoleViews {
     ConsoleIcqViews icq;
 };
 
+std::string_view networkWord(::pocket::ink::Network network)
+{
+    return network == ::pocket::ink::Network::Icq ? "icq" : network == ::pocket::ink::Network::Msn ? "msn" : "yahoo";
+}
+
 class Console {
 public:
     Console(const std::filesystem::path& home, std::istream& in, std::ostream& out, std::ostream& err,
-        platform::Registry& registry)
+        platform::Registry& registry, bool msnMode)
         : m_out(out)
         , m_err(err)
+        , m_msnMode(msnMode)
         , m_lines(LineQueue::start(in, m_loop, m_input, kMsgInput))
         , m_ui(*m_lines, out)
         , m_registry(registry)
-        , m_views(out)
+        , m_views(out, m_loop, m_ui)
         , m_handheld({ home, m_loop, registry }, m_views.handheldViews(m_ui))
         , m_mypc(m_handheld, out, err, [this](const std::function<bool()>& done) { waitFor(done); })
         , m_mail(m_handheld, m_ui, m_views.pc, m_views.webView, m_views.mailBody, out, err,
               [this](const std::function<bool()>& done) { waitFor(done); })
+        , m_msn(m_handheld, m_views.msnPage, m_views.msnWindows, out, err,
+              [this](const std::function<bool()>& done) { return m_loop.runUntil(done, kServerWait); })
+        , m_icq(m_handheld, m_views.icq, out, err,
+              [this](const std::function<bool()>& done) { return m_loop.runUntil(done, kServerWait); })
     {
         m_views.pc.setTree(&m_handheld.mypc().tree);
+        m_views.msnWindows.setCarriage(&m_handheld.msn().pen);
+        m_handheld.penInbox().setFiledListener(
+            [this](::pocket::ink::Network network, std::string_view sender, const std::filesystem::path& file) {
+                m_out << "pen-received\t" << networkWord(network) << "\t" << platform::terminalSafe(sender) << "\t"
+                      << platform::terminalSafe(file.string()) << std::endl;
+            });
     }
 
-    ~Console() { m_lines->close(); }
+    ~Console()
+    {
+        m_lines->close();
+        m_views.msnWindows.closeEditor();
+        m_views.msnWindows.setCarriage(nullptr);
+    }
 
     int run()
     {
@@ -134,8 +165,18 @@ private:
         std::string arguments = end == std::string::npos ? "" : line.substr(end + 1);
         if (command == "exit" || command == "quit")
             return false;
+        // The MSN mode of --msn-console: the MSN commands without "msn".
+        if (m_msnMode && command != "help" && command != "option" && command != "msn" && command != "icq") {
+            m_msn.execute(line.substr(start));
+            return true;
+        }
         if (command == "help")
-            m_out << kHelp << ConsoleMyPc::help() << ConsoleMail::help() << std::flush;
+            m_out << kHelp << ConsoleMyPc::help() << ConsoleMail::help() << ConsoleMsn::help() << ConsoleIcq::help()
+                  << kEvents << std::flush;
+        else if (command == "msn")
+            m_msn.execute(arguments);
+        else if (command == "icq")
+            m_icq.execute(arguments);
         else if (command == "option")
             (void)runOptionCommand(parseOptionArguments(arguments), m_handheld.optionsSheet(), m_handheld.store(),
                 m_handheld.settings(), m_ui, m_err);
@@ -242,6 +283,7 @@ private:
 
     std::ostream& m_out;
     std::ostream& m_err;
+    bool m_msnMode;
     platform::SystemClock m_clock;
     platform::PollEventLoop m_loop { m_clock };
     InputTarget m_input;
@@ -252,44 +294,66 @@ private:
     app::Handheld m_handheld;
     ConsoleMyPc m_mypc;
     ConsoleMail m_mail;
+    ConsoleMsn m_msn;
+    ConsoleIcq m_icq;
 };
 
 } // namespace
 
 bool wantsConsole(std::span<const std::string_view> args)
 {
-    return std::find(args.begin(), args.end(), kConsoleOption) != args.end();
+    return std::find(args.begin(), args.end(), kConsoleOption) != args.end()
+        || std::find(args.begin(), args.end(), kMsnConsoleOption) != args.end();
 }
 
 int runConsoleCommand(std::span<const std::string_view> args, std::istream& in, std::ostream& out, std::ostream& err)
 {
     std::string_view homeOption;
+    ConsoleOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--home" && i + 1 < args.size())
             homeOption = args[++i];
         else if (args[i].starts_with("--home="))
             homeOption = args[i].substr(7);
+        else if (args[i] == kMsnConsoleOption)
+            options.msnMode = true;
+        else if (args[i] == "--msn-server" && i + 1 < args.size())
+            options.msnServer = std::string(args[++i]);
         else if (args[i] != kConsoleOption) {
             err << "quillon-pocket: unknown option " << args[i] << std::endl;
             return 2;
         }
+    }
+    if (options.msnServer && !app::parseServerAddress(*options.msnServer).port
+        && options.msnServer->find(':') != std::string::npos) {
+        err << "quillon-pocket: bad port in --msn-server " << *options.msnServer << std::endl;
+        return 2;
     }
     auto home = platform::prepareHome(platform::Program::Pocket, homeOption);
     if (!home) {
         err << "quillon-pocket: " << platform::describe(home.error()) << std::endl;
         return 1;
     }
-    return runConsole(*home, in, out, err);
+    return runConsole(*home, in, out, err, options);
 }
 
-int runConsole(const std::filesystem::path& home, std::istream& in, std::ostream& out, std::ostream& err)
+int runConsole(
+    const std::filesystem::path& home, std::istream& in, std::ostream& out, std::ostream& err, const ConsoleOptions& options)
 {
     auto registry = platform::Registry::open(home / "registry.txt");
     if (!registry) {
         err << "quillon-pocket: " << platform::describe(registry.error()) << std::endl;
         return 1;
     }
-    Console console(home, in, out, err, **registry);
+    // "--msn-server" is the registry value MSN_SERVER, which the core reads
+    // when it starts.
+    if (options.msnServer
+        && (!(*registry)->createKey(::pocket::settings::kSettingsKey)
+            || !(*registry)->setString(::pocket::settings::kSettingsKey, app::kMsnServerValue, *options.msnServer))) {
+        err << "quillon-pocket: the MSN server could not be stored" << std::endl;
+        return 1;
+    }
+    Console console(home, in, out, err, **registry, options.msnMode);
     return console.run();
 }
 

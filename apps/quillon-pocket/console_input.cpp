@@ -1,5 +1,7 @@
 #include "apps/quillon-pocket/console_input.h"
 
+#include "platform/terminal_text.h"
+
 #include "platform/console_ui.h"
 
 #include <istream>
@@ -115,14 +117,14 @@ ConsoleLineUi::ConsoleLineUi(LineQueue& lines, std::ostream& out)
 
 void ConsoleLineUi::messageBox(std::string_view title, std::string_view text, platform::Icon)
 {
-    m_out << '[' << title << "] " << text << std::endl;
+    m_out << '[' << title << "] " << platform::terminalSafe(text, true) << std::endl;
     ++m_messages;
 }
 
 platform::Answer ConsoleLineUi::question(std::string_view title, std::string_view text, platform::Buttons buttons,
     platform::Icon)
 {
-    m_out << '[' << title << "] " << text << std::endl;
+    m_out << '[' << title << "] " << platform::terminalSafe(text, true) << std::endl;
     for (;;) {
         m_out << "? yes/no" << std::endl;
         auto line = m_lines.take();

@@ -38,6 +38,10 @@ public:
 
 private:
     void mail(const std::string& arguments);
+    void send(const std::string& arguments);
+    void addRecipient(const std::string& nameOrAddress);
+    void saveDraft(const std::string& name);
+    void loadDraft(const std::string& number);
     void view(const std::string& arguments);
     // Selects row N ("1" is the top row) for the next command; false with a
     // message when there is no such row.

@@ -2,6 +2,7 @@
 
 #include "pocket/app/frame_layout.h"
 #include "pocket/app/handheld.h"
+#include "platform/terminal_text.h"
 #include "pocket/mypc/mypc_paths.h"
 
 #include <algorithm>
@@ -148,7 +149,7 @@ void ConsoleMyPc::listHandheld(const std::string& arguments)
         return;
     }
     for (const auto& child : item->children)
-        m_out << (child->isFolder ? "folder\t" : "file\t") << child->text << std::endl;
+        m_out << (child->isFolder ? "folder\t" : "file\t") << platform::terminalSafe(child->text) << std::endl;
 }
 
 } // namespace apps::pocket

@@ -24,6 +24,7 @@ enum class Owner {
     FileOptions,
     Login,
     MailFormat,
+    StartUp, // Read when the program starts: the messenger servers, the pen address.
 };
 
 struct OptionInfo {
@@ -42,6 +43,7 @@ constexpr OptionInfo kOptions[] = {
     { "saveFilePath", Owner::Folders }, { "sndMailPath", Owner::Folders }, { "mailviewperiod", Owner::Folders },
     { "max_filelist", Owner::FileOptions }, { "maxfilesize", Owner::FileOptions }, { "save", Owner::Login },
     { "MY_ID", Owner::Login }, { "MY_PASSWORD", Owner::Login }, { "mailformat", Owner::MailFormat },
+    { "MSN_SERVER", Owner::StartUp }, { "ICQ_SERVER", Owner::StartUp }, { "PEN_ADDRESS", Owner::StartUp },
 };
 
 bool sameName(std::string_view a, std::string_view b)
@@ -217,6 +219,12 @@ bool runOptionCommand(const OptionPairs& pairs, OptionsSheet& sheet, SettingsSto
             }
             settings.mailFormat = static_cast<int>(*flag);
             (void)store.storeMailFormat(settings);
+            break;
+        case Owner::StartUp:
+            if (!store.storeString(option->name, value)) {
+                err << "option: " << option->name << " could not be stored\n";
+                ok = false;
+            }
             break;
         case Owner::Login:
             if (sameName(name, "save"))

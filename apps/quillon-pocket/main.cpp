@@ -2,7 +2,6 @@
 // the command line; each front end lives in its own file.
 
 #include "apps/quillon-pocket/console_front_end.h"
-#include "apps/quillon-pocket/msn_console.h"
 #include "apps/quillon-pocket/render_ink_command.h"
 #include "gui/pocket/pocket_gui.h"
 
@@ -25,8 +24,6 @@ int main(int argc, char** argv)
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == apps::pocket::kRenderInkOption)
         return apps::pocket::runRenderInk(std::span(args).subspan(1), std::cout, std::cerr);
-    if (apps::pocket::wantsMsnConsole(args))
-        return apps::pocket::runMsnConsoleCommand(args, std::cin, std::cout, std::cerr);
     if (apps::pocket::wantsConsole(args))
         return apps::pocket::runConsoleCommand(args, std::cin, std::cout, std::cerr);
 

@@ -1,24 +1,32 @@
 #include "apps/quillon-pocket/msn_console_views.h"
 
+#include "platform/terminal_text.h"
+#include "pocket/msn/msn_status.h"
+
 #include <ostream>
 
 namespace apps::pocket {
 
 using namespace ::pocket::msn;
+using platform::terminalSafe;
 
 namespace {
 
-    // One line per log entry: the window's "\r\n" breaks become spaces.
-    std::string oneLine(std::string_view text)
+    // The MSNP5 word of a status, for scripts.
+    std::string_view statusWord(MsnStatusCode code)
     {
-        std::string out;
-        for (char c : text) {
-            if (c == '\r')
-                continue;
-            out += c == '\n' ? ' ' : c;
+        if (auto word = wordForStatus(code); !word.empty())
+            return word;
+        switch (code) {
+        case status::kOffline:
+            return "FLN";
+        case status::kBlocked:
+            return "BLK";
+        case status::kIdle:
+            return "IDL";
+        default:
+            return "UNKNOWN";
         }
-        std::size_t start = out.find_first_not_of(' ');
-        return start == std::string::npos ? std::string() : out.substr(start);
     }
 
     class ConsoleChatView final : public ChatView {
@@ -31,24 +39,21 @@ namespace {
         }
         void show() override { }
         void bringToFront() override { }
-        void setTitle(std::string_view title) override { print("title " + std::string(title)); }
-        void appendLog(std::string_view text) override { print(oneLine(text)); }
+        void setTitle(std::string_view) override { }
+        void appendLog(std::string_view) override { }
         void clearLog() override { }
-        void setParticipants(const std::vector<std::string>& entries) override
-        {
-            std::string line = "participants";
-            for (const auto& entry : entries)
-                line += " " + entry;
-            print(line);
-        }
+        void setParticipants(const std::vector<std::string>&) override { }
         void setSendEnabled(bool) override { }
         void setInviteEnabled(bool) override { }
         void setPenEnabled(bool) override { }
         std::string takeInput() override { return std::exchange(m_inputs[m_slot], {}); }
+        void messageReceived(std::string_view email, std::string_view text) override
+        {
+            m_out << "msn-message\t" << m_slot << "\t" << terminalSafe(email) << "\t" << terminalSafe(text)
+                  << std::endl;
+        }
 
     private:
-        void print(const std::string& text) { m_out << "chat " << m_slot << "\t" << text << std::endl; }
-
         std::ostream& m_out;
         int m_slot;
         std::map<int, std::string>& m_inputs;
@@ -62,18 +67,12 @@ namespace {
 
     class ConsoleViewerView final : public ::pocket::ink::InkViewerView {
     public:
-        explicit ConsoleViewerView(std::ostream& out)
-            : m_out(out)
-        {
-        }
         ::pocket::ink::InkCanvas& canvas() override { return m_canvas; }
-        void setTitle(std::string_view title) override { m_title = title; }
-        void show() override { m_out << "pen\t" << m_title << std::endl; }
+        void setTitle(std::string_view) override { }
+        void show() override { }
         void close() override { }
 
     private:
-        std::ostream& m_out;
-        std::string m_title;
         NoCanvas m_canvas;
     };
 
@@ -86,20 +85,10 @@ MsnConsolePageView::MsnConsolePageView(std::ostream& out)
 
 void MsnConsolePageView::setStatusLine(std::string_view text)
 {
-    m_out << "status\t" << text << std::endl;
-}
-
-TreeItem MsnConsolePageView::insertItem(TreeRoot, std::string_view text, int)
-{
-    m_items[++m_next] = std::string(text);
-    m_out << "contact\t" << text << std::endl;
-    return m_next;
-}
-
-void MsnConsolePageView::updateItem(TreeItem item, std::string_view text, int)
-{
-    m_items[item] = std::string(text);
-    m_out << "contact\t" << text << std::endl;
+    if (text == m_statusLine)
+        return;
+    m_statusLine = text;
+    m_out << "status\tmsn\t" << terminalSafe(text) << std::endl;
 }
 
 std::optional<std::string> MsnConsolePageView::askText(const TextRequest&)
@@ -109,12 +98,31 @@ std::optional<std::string> MsnConsolePageView::askText(const TextRequest&)
 
 void MsnConsolePageView::showContactInfo(const ContactInfo& info)
 {
-    m_out << "info\t" << info.name << "\t" << info.email << "\t" << info.state << std::endl;
+    m_out << "info\tmsn\t" << terminalSafe(info.name) << "\t" << terminalSafe(info.email) << "\t"
+          << terminalSafe(info.state) << std::endl;
 }
 
-MsnConsoleWindows::MsnConsoleWindows(std::ostream& out)
-    : m_out(out)
+void MsnConsolePageView::contactChanged(const MsnContact& contact)
 {
+    printMsnContact(m_out, contact);
+}
+
+void printMsnContact(std::ostream& out, const MsnContact& contact)
+{
+    out << "contact\tmsn\t" << terminalSafe(contact.email) << "\t" << statusWord(contact.status) << "\t"
+        << terminalSafe(contact.name) << std::endl;
+}
+
+MsnConsoleWindows::MsnConsoleWindows(std::ostream& out, platform::EventLoop& loop, platform::Ui& ui)
+    : m_out(out)
+    , m_loop(loop)
+    , m_ui(ui)
+{
+}
+
+MsnConsoleWindows::~MsnConsoleWindows()
+{
+    release();
 }
 
 std::unique_ptr<ChatView> MsnConsoleWindows::createChatWindow(int slot)
@@ -127,9 +135,37 @@ std::optional<std::string> MsnConsoleWindows::chooseContact(std::string_view, co
     return std::exchange(nextChoice, std::nullopt);
 }
 
+::pocket::ink::InkComposer* MsnConsoleWindows::createPenEditor(
+    const ::pocket::ink::ComposerSetup& setup, ::pocket::ink::PenCarriage& carriage)
+{
+    release();
+    m_composerView = std::make_unique<ConsoleComposerView>();
+    // The editor goes after the call that closed it has returned.
+    m_composerView->onClosed = [this] { m_loop.post(this, kMsgEditorClosed); };
+    m_composer = std::make_unique<::pocket::ink::InkComposer>(setup, *m_composerView, m_ui, carriage, m_loop);
+    return m_composer.get();
+}
+
+platform::LResult MsnConsoleWindows::onMessage(int msg, platform::WParam, platform::LParam)
+{
+    if (msg == kMsgEditorClosed && m_composer && m_composer->isClosed())
+        release();
+    return 0;
+}
+
+void MsnConsoleWindows::release()
+{
+    if (!m_composer)
+        return;
+    if (m_carriage)
+        m_carriage->onEditorClosed();
+    m_composer.reset();
+    m_composerView.reset();
+}
+
 std::unique_ptr<::pocket::ink::InkViewerView> MsnConsoleWindows::createViewerView(int)
 {
-    return std::make_unique<ConsoleViewerView>(m_out);
+    return std::make_unique<ConsoleViewerView>();
 }
 
 } // namespace apps::pocket

@@ -175,6 +175,7 @@ void IcqMessenger::onContactOffline(std::string_view data)
 void IcqMessenger::contactChanged(IcqContact& contact)
 {
     m_tree.redraw(contact);
+    m_page.contactChanged(contact);
     if (auto slot = m_windows.find(contact.number))
         m_windows.view(*slot)->setTitle(windowTitle(contact.number, m_windows.isUnknownSender(*slot)));
 }
@@ -237,6 +238,7 @@ void IcqMessenger::showReceived(const std::string& sender, std::string_view text
         m_windows.view(*slot)->setTitle(windowTitle(sender, contact == nullptr));
     }
     m_windows.view(*slot)->appendLog(line);
+    m_windows.view(*slot)->messageReceived(sender, shown);
     m_windows.view(*slot)->bringUp();
 }
 

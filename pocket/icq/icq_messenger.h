@@ -65,6 +65,9 @@ public:
     virtual ~IcqPageView() = default;
     virtual void setStatusLine(std::string_view text) = 0;
     virtual void setOwnStatusBitmap(int bitmap) = 0;
+    // A contact's presence or name changed; for front ends that print what
+    // changes.
+    virtual void contactChanged(const IcqContact&) { }
 };
 
 // The contact information dialog (129).

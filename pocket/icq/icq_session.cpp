@@ -103,6 +103,7 @@ void IcqSession::reset()
     m_link.close();
     m_state = SessionState::Idle;
     m_bosReady = false;
+    m_signedOn = false;
     m_ownStatus = kStatusOffline;
     m_cookie.clear();
     if (m_listener)
@@ -245,6 +246,7 @@ void IcqSession::completeSignOn()
     std::vector<std::string> numbers;
     if (m_listener)
         numbers = m_listener->onSignedOn();
+    m_signedOn = true;
     m_buddyPacer.start(numbers, [this](const std::string& number) {
         return sendFrame(buildAddBuddy(m_sequence, number));
     });

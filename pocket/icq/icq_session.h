@@ -103,6 +103,8 @@ public:
     std::uint32_t ownStatus() const { return m_ownStatus; }
     void setOwnStatus(std::uint32_t status) { m_ownStatus = status; }
     bool isBosReady() const { return m_bosReady; }
+    // The sign-on is complete: the contact list is loaded and announced.
+    bool isSignedOn() const { return m_signedOn; }
     bool isOpen() const { return m_link.isOpen(); }
     // The local contact file "\Program Files\Quillon\icq_<uin>".
     std::filesystem::path contactFile() const;
@@ -131,6 +133,7 @@ private:
     std::string m_cookie;
     FlapSequence m_sequence;
     bool m_bosReady = false;
+    bool m_signedOn = false;
     std::uint32_t m_ownStatus = kStatusOffline;
     RequestPacer m_buddyPacer;
     RequestPacer m_visiblePacer;

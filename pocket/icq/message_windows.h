@@ -26,6 +26,9 @@ public:
     // Shows the window and brings it to the front.
     virtual void bringUp() = 0;
     virtual void close() = 0;
+    // A contact's text arrived (the log shows it too); for front ends that
+    // print what arrives.
+    virtual void messageReceived(std::string_view /*number*/, std::string_view /*text*/) { }
 };
 
 class MessageWindowHost {

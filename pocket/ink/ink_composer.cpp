@@ -89,6 +89,14 @@ void InkComposer::onNew()
     m_view.canvas().clear();
 }
 
+void InkComposer::loadMessage(InkMessage message)
+{
+    if (m_state != State::Ready)
+        return;
+    m_recorder.load(std::move(message));
+    repaint();
+}
+
 void InkComposer::repaint()
 {
     m_view.canvas().clear();

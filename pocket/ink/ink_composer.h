@@ -85,6 +85,9 @@ public:
     void chooseThickness(InkToken thickness);
     void closePalette(Palette palette);
     void onNew();
+    // A message read from a file replaces the drawing (the console sends
+    // an ink file so); only while the window takes drawing.
+    void loadMessage(InkMessage message);
     void onSend(const LocalTime& now);
     void onQuit();
     void repaint();
@@ -109,6 +112,8 @@ public:
     void onTimer(int id) override;
 
     bool isClosed() const { return m_state == State::Closed; }
+    // The peer answered and the window takes drawing and "Send".
+    bool isReady() const { return m_state == State::Ready; }
     const InkMessage& message() const { return m_recorder.message(); }
     // The file of the last send, kept for the carriage.
     const std::optional<StoredInk>& storedInk() const { return m_stored; }

@@ -101,6 +101,12 @@ bool InkRecorder::isPaletteOpen(Palette palette) const
     return palette == Palette::Colour ? m_colourPaletteOpen : m_thicknessPaletteOpen;
 }
 
+void InkRecorder::load(InkMessage message)
+{
+    m_message = std::move(message);
+    m_drawing = false;
+}
+
 void InkRecorder::clear()
 {
     m_message.clear();

@@ -52,6 +52,8 @@ public:
 
     // Frees the message and starts a new empty one ("New").
     void clear();
+    // Replaces the drawing with a message read from a file.
+    void load(InkMessage message);
 
     const InkMessage& message() const { return m_message; }
     InkToken colour() const { return m_colour; }

@@ -130,6 +130,8 @@ platform::Result<void, InboxError> PenInbox::received(Network network, std::stri
     std::error_code ignored;
     std::filesystem::create_directories(index.parent_path(), ignored);
     (void)appendIndexLine(index, platform::fromUtf8(handheldPath, m_codePage));
+    if (m_filed)
+        m_filed(network, sender, hostPath(m_deviceRoot, handheldPath));
     if (m_viewers.openCount() >= InkViewers::kMaxViewers) {
         m_ui.messageBox(title, inbox_text::kNoMoreViewers, platform::Icon::Warning);
         return platform::unexpected(InboxError::NoViewer);

@@ -12,6 +12,7 @@
 #include "pocket/ink/ink_viewer.h"
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -95,7 +96,13 @@ public:
     // Index lines are kept in the handheld's ANSI code page (UTF-8 unless set).
     void setCodePage(std::string codePage) { m_codePage = std::move(codePage); }
 
+    // Told of every message filed (indexed), with the file on this machine;
+    // the console prints it.
+    using FiledListener = std::function<void(Network, std::string_view sender, const std::filesystem::path& file)>;
+    void setFiledListener(FiledListener listener) { m_filed = std::move(listener); }
+
 private:
+    FiledListener m_filed;
     std::string m_codePage = "UTF-8";
     std::filesystem::path m_deviceRoot;
     platform::Ui& m_ui;

@@ -342,6 +342,9 @@ TEST_F(MailClientTest, SavedMailWithEmptySubjectKeepsBothMarkers)
     ASSERT_TRUE(path);
     EXPECT_EQ(*path, "\\Program Files\\Quillon\\send\\mymail.m");
     EXPECT_EQ(localFile(*path), "a@x [MSGBR] [MSGBR]body [MSGEND]");
+    // "불러오기" offers the saved mails, and only those.
+    ASSERT_TRUE(writeLocalFile(m_device.toLocal("\\Program Files\\Quillon\\send\\sended_temp"), "x"));
+    EXPECT_EQ(savedMails(m_settings, m_device), std::vector<std::string> { *path });
     MailComposer loaded(m_ui, m_settings, m_device);
     ASSERT_TRUE(loaded.load(*path));
     EXPECT_EQ(loaded.draft(), (MailDraft { "a@x", "", "body" }));

@@ -40,6 +40,23 @@ bool isHandheldAttachment(const std::string& path)
 
 } // namespace
 
+std::vector<std::string> savedMails(const settings::PdaSettings& settings, const device::DeviceRoot& device)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(device.toLocal(settings.sndMailPath), error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > 2 && name.ends_with(".m") && it->is_regular_file(error))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> paths;
+    for (const auto& name : names)
+        paths.push_back(settings.sndMailPath + "\\" + name);
+    return paths;
+}
+
 std::optional<std::string> acceptFileName(platform::Ui& ui, std::string_view typed)
 {
     std::string name(typed);

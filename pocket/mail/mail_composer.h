@@ -48,6 +48,10 @@ public:
 // "데이터를 입력해주세요!" and gives nothing (the dialog stays).
 std::optional<std::string> acceptFileName(platform::Ui& ui, std::string_view typed);
 
+// The saved mails that "불러오기" offers: the ".m" files in "sndMailPath",
+// by handheld path, in name order.
+std::vector<std::string> savedMails(const settings::PdaSettings& settings, const device::DeviceRoot& device);
+
 class MailComposer {
 public:
     MailComposer(platform::Ui& ui, const settings::PdaSettings& settings, const device::DeviceRoot& device, std::string codePage = "UTF-8");

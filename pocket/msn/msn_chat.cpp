@@ -231,6 +231,8 @@ void MsnChat::onMessage(const std::vector<std::string>& fields, const MsnUnit& u
         if (m_view)
             m_view->bringToFront();
         appendLog("\r\n" + name + "님의 말:\r\n" + std::string(body));
+        if (m_view)
+            m_view->messageReceived(fieldAt(fields, 2), body);
         return;
     }
     if (m_view)

@@ -52,6 +52,9 @@ public:
     virtual void setPenEnabled(bool enabled) = 0;
     // Reads the input (at most 1024 characters), clears it and keeps the focus there.
     virtual std::string takeInput() = 0;
+    // A participant's text arrived (the log shows it too); for front ends
+    // that print what arrives.
+    virtual void messageReceived(std::string_view /*email*/, std::string_view /*text*/) { }
 };
 
 class ChatWindowHost {

@@ -154,6 +154,7 @@ void MsnPage::redrawContact(int index)
         auto found = m_roots.find(contact.item);
         if (found != m_roots.end() && found->second == wanted) {
             m_view.updateItem(contact.item, itemText(contact, false), image);
+            m_view.contactChanged(contact);
             return;
         }
         m_view.deleteItem(contact.item);
@@ -161,6 +162,7 @@ void MsnPage::redrawContact(int index)
     }
     contact.item = m_view.insertItem(wanted, itemText(contact, true), image);
     m_roots[contact.item] = wanted;
+    m_view.contactChanged(contact);
 }
 
 void MsnPage::redrawStatusLine()

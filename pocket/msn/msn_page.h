@@ -88,6 +88,9 @@ public:
     // Nothing when the user cancelled.
     virtual std::optional<std::string> askText(const TextRequest& request) = 0;
     virtual void showContactInfo(const ContactInfo& info) = 0;
+    // A contact's item was drawn anew (presence, name); for front ends that
+    // print what changes.
+    virtual void contactChanged(const MsnContact&) { }
 };
 
 // Chats and pen messages with a contact (the chats implement it).

@@ -47,6 +47,9 @@ public:
     bool storeFolders(PdaSettings& settings, const FolderValues& edited);
     bool storeFileOptions(const PdaSettings& settings);
     bool storeMailFormat(const PdaSettings& settings);
+    // A string value that no settings page shows (the messenger servers,
+    // the pen address); read by its users at start-up.
+    bool storeString(std::string_view name, std::string_view value) { return setString(name, value); }
 
     const device::DeviceRoot& device() const { return m_device; }
 

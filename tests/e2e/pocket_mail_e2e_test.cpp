@@ -4,6 +4,8 @@
 // saves the attachment and stores the mail into its Inbox, then sends a
 // short mail and one long enough to travel in pieces.
 
+#include "platform/testing/fake_ui.h"
+#include "pocket/device/contact_store.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/fixtures/mail/dovecot_server.h"
 #include "tests/fixtures/mail/smtp_sink.h"
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -89,6 +92,56 @@ TEST(PocketMailE2e, ChecksReadsSavesStoresAndSendsThroughThePc)
         EXPECT_EQ(mails[1].to, std::vector<std::string> { "park@example.com" });
         EXPECT_NE(mails[1].content.find("line 29 "), std::string::npos) << mails[1].content;
         EXPECT_NE(mails[1].content.find("end"), std::string::npos) << mails[1].content;
+    }
+    fs::remove_all(root);
+}
+
+// A mail to a device contact with a PC file and a handheld file attached,
+// saved as a draft first, loaded again and sent through the PC.
+TEST(PocketMailE2e, SendsADraftToADeviceContactWithPcAndHandheldAttachments)
+{
+    auto sink = SmtpSink::start();
+    ASSERT_TRUE(sink) << sink.error();
+    fs::path root = tests::e2e::makeTemporaryFolder("pocket-mail-attach-e2e");
+    fs::create_directories(root / "pc");
+    fs::create_directories(root / "disk" / "docs");
+    std::ofstream(root / "disk" / "docs" / "report.txt") << "report of the PC";
+    std::ofstream(root / "pc" / "Quillon.ini") << "[Drives]\nC=" << (root / "disk").string() << "\n";
+    fs::path device = root / "pocket" / "device";
+    fs::create_directories(device / "My Documents");
+    std::ofstream(device / "My Documents" / "memo.txt") << "memo of the handheld";
+    platform::testing::FakeUi ui;
+    ASSERT_TRUE(pocket::device::ContactStore(device, ui).addContact({ "lee@example.com", "Lee", "Min", "", "" }, "MSN"));
+
+    tests::e2e::PcPorts ports;
+    {
+        ChildProgram pc = tests::e2e::startOwnerPc(root, ports);
+        ASSERT_TRUE(pc.waitFor("PC 서버를 시작합니다..\n")) << pc.output();
+        pc.type("relay set 127.0.0.1 " + std::to_string((*sink)->port()) + "\n");
+        ASSERT_TRUE(pc.waitFor("relay: 127.0.0.1:")) << pc.output();
+
+        ChildProgram pocket = tests::e2e::startPocketConsole(root / "pocket");
+        ASSERT_TRUE(tests::e2e::logInOwner(pocket, ports)) << pocket.output();
+
+        pocket.type("mail to LeeMin\nmail subject files\nmail text two files\\nattached\n"
+                    "mail attach C:\\docs\\report.txt\nmail attach \\My Documents\\memo.txt\n"
+                    "mail save weekly\n");
+        ASSERT_TRUE(pocket.waitFor("에 저장 되었습니다.")) << pocket.output();
+        pocket.type("mail drafts\n");
+        ASSERT_TRUE(pocket.waitFor("draft\t1\t\\Program Files\\Quillon\\보낼메일\\weekly.m\n")) << pocket.output();
+        // Loading the saved mail brings back its To, subject and text; the
+        // attachments stay in the composer.
+        pocket.type("mail subject changed\nmail to nobody@example.com\nmail load 1\nmail send\n");
+        ASSERT_TRUE(pocket.waitFor("[Quillon] 이메일 전송을 완료하였습니다.\n")) << pocket.output();
+
+        auto mails = (*sink)->waitForMessages(1, 20s);
+        ASSERT_EQ(mails.size(), 1u) << (*sink)->log();
+        EXPECT_EQ(mails[0].to, std::vector<std::string> { "lee@example.com" });
+        const std::string& content = mails[0].content;
+        EXPECT_NE(content.find("Subject: files"), std::string::npos) << content;
+        EXPECT_NE(content.find("two files\r\nattached"), std::string::npos) << content;
+        EXPECT_NE(content.find("report.txt"), std::string::npos) << content;
+        EXPECT_NE(content.find("memo.txt"), std::string::npos) << content;
     }
     fs::remove_all(root);
 }

@@ -1,4 +1,4 @@
-#include "apps/quillon-pocket/msn_console.h"
+#include "apps/quillon-pocket/console_front_end.h"
 
 #include "platform/codec/md5.h"
 #include "pocket/ink/testing/temp_folder.h"
@@ -13,6 +13,7 @@ namespace {
 
     using ::pocket::msn::testing::ScriptedPeer;
 
+    // --msn-console: the console in its MSN mode, against a scripted server.
     TEST(MsnConsole, SignsOnListsContactsChangesStatusAndSignsOff)
     {
         const std::string digest = platform::codec::md5Hex("4711.42secret");
@@ -34,13 +35,14 @@ namespace {
                               "contacts\n"
                               "exit\n");
         std::ostringstream out, err;
-        EXPECT_EQ(runMsnConsole(home.path(), { "127.0.0.1", peer.port() }, in, out, err), 0);
+        ConsoleOptions options { true, "127.0.0.1:" + std::to_string(peer.port()) };
+        EXPECT_EQ(runConsole(home.path(), in, out, err, options), 0);
         EXPECT_TRUE(peer.waitDone()) << peer.failure();
         EXPECT_EQ(err.str(), "");
         const std::string text = out.str();
-        EXPECT_NE(text.find("status\tMy Name (온라인)\n"), std::string::npos) << text;
-        EXPECT_NE(text.find("status\tme@example.com (다른 용무 중)\n"), std::string::npos) << text;
-        EXPECT_NE(text.find("contact\ta@example.com\tAlice\t오프라인\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("status\tmsn\tMy Name (온라인)\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("status\tmsn\tme@example.com (다른 용무 중)\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("contact\tmsn\ta@example.com\tFLN\tAlice\n"), std::string::npos) << text;
     }
 
     TEST(MsnConsole, RefusesUnknownOptionsAndBadPorts)
@@ -48,9 +50,9 @@ namespace {
         std::istringstream in;
         std::ostringstream out, err;
         const std::string_view bad[] = { "--msn-console", "--msn-server", "x:70000" };
-        EXPECT_EQ(runMsnConsoleCommand(bad, in, out, err), 2);
+        EXPECT_EQ(runConsoleCommand(bad, in, out, err), 2);
         const std::string_view unknown[] = { "--msn-console", "--frobnicate" };
-        EXPECT_EQ(runMsnConsoleCommand(unknown, in, out, err), 2);
+        EXPECT_EQ(runConsoleCommand(unknown, in, out, err), 2);
         EXPECT_NE(err.str().find("unknown option --frobnicate"), std::string::npos);
     }
 
