@@ -3,11 +3,20 @@
 # every test case with CTest. ONE_PROCESS registers the binary as one test
 # instead, so that its cases share what is costly to start (a warm office).
 # LOCK keeps its tests from running beside other tests that name the same
-# resource (LibreOffice, which is slow to start on a busy machine).
+# resource (LibreOffice, which is slow to start on a busy machine). Without
+# QUILLON_BUILD_TESTS the binary is left out of the default target and
+# nothing is registered.
 function(add_unit_tests name)
     cmake_parse_arguments(ARG "ONE_PROCESS" "LOCK" "LIBS" ${ARGN})
-    add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+    if(QUILLON_BUILD_TESTS)
+        add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+    else()
+        add_executable(${name} EXCLUDE_FROM_ALL ${ARG_UNPARSED_ARGUMENTS})
+    endif()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
+    if(NOT QUILLON_BUILD_TESTS)
+        return()
+    endif()
     set(lock)
     if(ARG_LOCK)
         set(lock RESOURCE_LOCK ${ARG_LOCK})

@@ -10,6 +10,7 @@ packages=(
     dovecot-core dovecot-pop3d python3-aiosmtpd
     libreoffice-core libreoffice-writer libreoffice-calc libreoffice-impress poppler-utils python3-uno
     clang libclang-rt-14-dev
+    desktop-file-utils appstream man-db gzip dpkg-dev mmdebstrap
 )
 # Extra packages a caller may need (benchmarks): scripts/setup.sh nginx-light lighttpd
 packages+=("$@")

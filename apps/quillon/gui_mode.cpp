@@ -8,10 +8,12 @@
 #include "gui/pc/qt_shell_dialogs.h"
 #include "gui/qt_event_loop.h"
 #include "gui/qt_ui.h"
+#include "pc/app/daily_log_file.h"
 #include "pc/app/desktop_launcher.h"
 #include "pc/app/log_pane.h"
 #include "pc/app/locked_stream.h"
 #include "pc/app/program_start.h"
+#include "pc/service/service_folders.h"
 #include "platform/net_address.h"
 
 #include <QApplication>
@@ -53,7 +55,8 @@ int runGui(const PcOptions& options, int& argc, char** argv, std::ostream& err)
 
     gui::pc::QtMainWindow view;
     ui.setParent(&view);
-    pc::app::LogPane log(loop, view);
+    pc::app::LogPane pane(loop, view);
+    pc::app::DailyLogFile log(pane, clock, pc::service::ServiceFolders::under(*home).logs);
     gui::pc::QtProgressWindow progress(&view);
     // The web server's access log goes to standard output, one line each.
     pc::app::LockedStream accessLog(std::cout);

@@ -1,10 +1,13 @@
 #include "apps/quillon/headless.h"
 
+#include "apps/quillon/credentials_file.h"
 #include "apps/quillon/program_setup.h"
 #include "pc/app/console_front_end.h"
 #include "pc/app/console_progress.h"
+#include "pc/app/daily_log_file.h"
 #include "pc/app/locked_stream.h"
 #include "pc/app/program_start.h"
+#include "pc/service/service_folders.h"
 #include "platform/console_ui.h"
 #include "platform/poll_event_loop.h"
 
@@ -27,6 +30,29 @@ sigset_t stopSignals()
     return signals;
 }
 
+// The login as the command line, the credentials file and the environment
+// give it; the error is the message to print.
+platform::Result<pc::app::ConsoleLoginInput, std::string> loginInput(const PcOptions& options)
+{
+    pc::app::ConsoleLoginInput login;
+    if (!options.id.empty())
+        login.idOption = options.id;
+    if (const char* password = std::getenv("QUILLON_PASSWORD"))
+        login.environmentPassword = std::string(password);
+    if (!options.credentials.empty()) {
+        auto file = readCredentialsFile(options.credentials);
+        if (!file)
+            return platform::unexpected("quillon: " + file.error() + "\n");
+        if (file->id && !login.idOption)
+            login.idOption = file->id;
+        if (file->password)
+            login.environmentPassword = file->password;
+    }
+    login.hasTerminal = ::isatty(STDIN_FILENO) == 1;
+    login.prompt = pc::app::promptOnTerminal;
+    return login;
+}
+
 } // namespace
 
 void holdStopSignals()
@@ -47,6 +73,11 @@ void waitForStopSignal()
 
 int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, const StopWaiter& waitForStop)
 {
+    auto login = loginInput(options);
+    if (!login) {
+        err << login.error();
+        return 1;
+    }
     auto home = prepareProgramHome(options, err);
     if (!home)
         return 1;
@@ -62,8 +93,10 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
     platform::PollEventLoop loop(clock);
     // Log kinds show as colours on a terminal and as a mark elsewhere.
     bool terminal = &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
-    pc::app::ConsoleLog log(clock, shared,
+    pc::app::ConsoleLog pane(clock, shared,
         terminal ? pc::app::ConsoleLog::Marking::Colour : pc::app::ConsoleLog::Marking::Prefix);
+    // Standard output is the journal of a service; the log folder keeps a copy.
+    pc::app::DailyLogFile log(pane, clock, pc::service::ServiceFolders::under(*home).logs);
     pc::app::ConsoleProgress progress(shared);
     auto shell
         = pc::app::PcShell::create(loop, log, ui, shared, shellConfigFor(options, *home, true), &progress);
@@ -78,12 +111,7 @@ int runHeadless(const PcOptions& options, std::ostream& out, std::ostream& err, 
         loop.quit();
     });
     pc::app::ConsoleStart start;
-    if (!options.id.empty())
-        start.login.idOption = options.id;
-    if (const char* password = std::getenv("QUILLON_PASSWORD"))
-        start.login.environmentPassword = std::string(password);
-    start.login.hasTerminal = ::isatty(STDIN_FILENO) == 1;
-    start.login.prompt = pc::app::promptOnTerminal;
+    start.login = *login;
     start.startNow = options.start;
     if (auto begun = front.begin(start); !begun) {
         err << begun.error();

@@ -172,6 +172,53 @@ TEST_F(HeadlessTest, UploadWritesOneProgressLinePerTenth)
     EXPECT_EQ(fs::file_size(m_home / "Quillon" / "pda_Upload" / "big.bin"), 20480u);
 }
 
+TEST_F(HeadlessTest, LogsInFromACredentialsFileAndKeepsTheLogInTheLogFolder)
+{
+    ::unsetenv("QUILLON_PASSWORD");
+    fs::create_directories(m_home);
+    const fs::path credentials = m_home / "credentials";
+    std::ofstream(credentials) << "# for the service\nid=owner\npassword=from file\n";
+    fs::permissions(credentials, fs::perms::owner_read | fs::perms::owner_write);
+    PcOptions options = startedOptions(freePort());
+    options.id.clear();
+    options.commandPort = freePort();
+    options.credentials = credentials.string();
+    std::ostringstream out, err;
+    std::optional<proto::PcAnswer> login;
+    int status = runHeadless(options, out, err, [&] {
+        if (auto handheld = pc::service::testing::ScriptedHandheld::connect(options.commandPort);
+            handheld && handheld->send({ 0, 310, "owner\nfrom file" }))
+            login = answerWithCode(*handheld, 310);
+    });
+    EXPECT_EQ(status, 0) << err.str();
+    ASSERT_TRUE(login);
+    EXPECT_TRUE(login->text.starts_with("YES\\")) << login->text;
+    // The log on standard output is in the log folder too.
+    std::string shown = out.str();
+    EXPECT_NE(shown.find("사용자 인증을 완료하였습니다..\n"), std::string::npos) << shown;
+    std::string kept;
+    for (const auto& entry : fs::directory_iterator(m_home / "boxes" / "log"))
+        kept += std::string(std::istreambuf_iterator<char>(std::ifstream(entry.path()).rdbuf()), {});
+    EXPECT_NE(kept.find("PC 서버를 시작합니다..\n"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("사용자 인증을 완료하였습니다..\n"), std::string::npos) << kept;
+}
+
+TEST_F(HeadlessTest, RefusesACredentialsFileOthersCanRead)
+{
+    fs::create_directories(m_home);
+    const fs::path credentials = m_home / "credentials";
+    std::ofstream(credentials) << "id=owner\npassword=secret\n";
+    fs::permissions(credentials, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    PcOptions options = startedOptions(freePort());
+    options.credentials = credentials.string();
+    std::ostringstream out, err;
+    bool waited = false;
+    EXPECT_EQ(runHeadless(options, out, err, [&] { waited = true; }), 1);
+    EXPECT_FALSE(waited);
+    EXPECT_EQ(err.str(), "quillon: " + credentials.string() + " may be read or changed by others; make it private: chmod 600 "
+            + credentials.string() + "\n");
+}
+
 TEST_F(HeadlessTest, ProgramStopsOnSigterm)
 {
     const std::uint16_t port = freePort();

@@ -5,6 +5,7 @@
 #include "apps/quillon/gui_mode.h"
 #include "apps/quillon/headless.h"
 #include "apps/quillon/options.h"
+#include "apps/version/version.h"
 #include "pc/app/program_start.h"
 #include "platform/console_ui.h"
 #include "platform/home.h"
@@ -50,6 +51,10 @@ int main(int argc, char** argv)
     }
     if (options->help) {
         std::cout << usageText();
+        return 0;
+    }
+    if (options->version) {
+        std::cout << apps::versionLine("quillon");
         return 0;
     }
     if (startSwitch != pc::app::StartSwitch::None)

@@ -28,6 +28,7 @@ const Flag kFlags[] = {
     { "--start", &PcOptions::start },
     { "--trace", &PcOptions::trace },
     { "--help", &PcOptions::help },
+    { "--version", &PcOptions::version },
 };
 
 struct PortOption {
@@ -49,6 +50,7 @@ struct TextOption {
 const TextOption kTexts[] = {
     { "--home", &PcOptions::home },
     { "--id", &PcOptions::id },
+    { "--credentials", &PcOptions::credentials },
 };
 
 } // namespace
@@ -104,12 +106,46 @@ platform::Result<PcOptions, std::string> parseOptions(const std::vector<std::str
 
 std::string usageText()
 {
-    return "usage: quillon [--headless] [--home DIR] [--id ID] [--start] [--command-port N]\n"
-           "               [--upload-port N] [--web-port N] [--trace]\n"
+    return "usage: quillon [--headless] [--home DIR] [--id ID] [--credentials FILE] [--start]\n"
+           "               [--command-port N] [--upload-port N] [--web-port N] [--trace]\n"
            "       quillon [--home DIR] RegServer | UnregServer\n"
+           "       quillon --help | --version\n"
+           "\n"
+           "The PC server for the Quillon handheld. With a display it opens its window;\n"
+           "without one, or with --headless, it runs in the terminal.\n"
+           "\n"
+           "Options:\n"
+           "  --headless          run in the terminal even when a display is there\n"
+           "  --home DIR          the home folder (settings, mail boxes, log, service root)\n"
+           "  --id ID             the login id the handheld must present\n"
+           "  --credentials FILE  read the login id and password from FILE (lines id=... and\n"
+           "                      password=...; readable by its owner only), headless mode\n"
+           "  --start             start the server at once\n"
+           "  --command-port N    the handheld's command port (default 4000)\n"
+           "  --upload-port N     the upload port (default 4040)\n"
+           "  --web-port N        the web server's port (default 91)\n"
+           "  --trace             write a debug trace on standard error\n"
+           "  --help              show this text\n"
+           "  --version           show the version\n"
+           "  RegServer           record the program's registration and end\n"
+           "  UnregServer         remove the program's registration and end\n"
+           "\n"
+           "Environment:\n"
+           "  QUILLON_PASSWORD    the login password (else the remembered one, else a prompt)\n"
+           "  QUILLON_HOME        the home folder when --home is not given\n"
+           "  XDG_DATA_HOME       the home folder is $XDG_DATA_HOME/quillon when neither is\n"
+           "                      given (default ~/.local/share/quillon)\n"
+           "  XDG_CONFIG_HOME     where the start-with-the-desktop entry goes\n"
+           "                      ($XDG_CONFIG_HOME/autostart, default ~/.config/autostart)\n"
+           "  XDG_RUNTIME_DIR     where the HWP bridge's sockets live\n"
+           "  DISPLAY, WAYLAND_DISPLAY  a display to open the window on\n"
+           "  QUILLON_TRACE       1: the debug trace, as --trace\n"
+           "\n"
            "The handheld's code page is the value CodePage in section [Quillon] of\n"
            "Quillon.ini (UTF-8 by default, CP949 for legacy handhelds; the console\n"
-           "command codepage [NAME] shows or sets it; it applies at the next start).\n";
+           "command codepage [NAME] shows or sets it; it applies at the next start).\n"
+           "The log goes to standard output and to the log folder (boxes/log in the home\n"
+           "folder, one file a day). See quillon(1).\n";
 }
 
 } // namespace apps::quillon

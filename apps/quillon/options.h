@@ -2,8 +2,9 @@
 
 // File: apps/quillon/options.h
 // The command line of the PC program:
-//   quillon [--headless] [--home DIR] [--id ID] [--start] [--command-port N]
-//           [--upload-port N] [--web-port N] [--trace]
+//   quillon [--headless] [--home DIR] [--id ID] [--credentials FILE] [--start]
+//           [--command-port N] [--upload-port N] [--web-port N] [--trace]
+//   quillon --help | --version
 // Options take their value as the next word or after "=" (--web-port=8091).
 
 #include "platform/result.h"
@@ -24,8 +25,10 @@ struct PcOptions {
     bool start = false; // Start the server at once.
     bool trace = false; // Debug trace on standard error.
     bool help = false;
+    bool version = false;
     std::string home; // Empty: QUILLON_HOME, then the XDG data folder.
     std::string id;
+    std::string credentials; // A file with the login id and password (headless).
     std::uint16_t commandPort = kDefaultCommandPort;
     std::uint16_t uploadPort = kDefaultUploadPort;
     std::uint16_t webPort = kDefaultWebPort;

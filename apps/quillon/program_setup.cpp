@@ -1,7 +1,9 @@
 #include "apps/quillon/program_setup.h"
 
 #include "pc/app/autostart.h"
+#include "pc/convert/hwp_dde_link.h"
 #include "platform/home.h"
+#include "platform/profile.h"
 #include "platform/trace.h"
 
 #include <climits>
@@ -26,7 +28,23 @@ std::optional<std::filesystem::path> prepareProgramHome(const PcOptions& options
         err << "quillon: " << platform::describe(home.error()) << "\n";
         return std::nullopt;
     }
+    (void)noteInstalledHwpBridge(*home, selfPath());
     return *home;
+}
+
+bool noteInstalledHwpBridge(const std::filesystem::path& home, const std::filesystem::path& programFile)
+{
+    platform::Profile winIni(home / "win.ini");
+    if (pc::convert::isHwpInstalled(winIni))
+        return false;
+    std::error_code error;
+    auto folder = std::filesystem::weakly_canonical(programFile.parent_path() / ".." / "lib" / "quillon", error);
+    if (error || ::access((folder / pc::convert::kHwpProgramName).c_str(), X_OK) != 0)
+        return false;
+    auto written = winIni.writeString("HNC Path", "HNC", folder.string());
+    if (!written)
+        platform::trace("win.ini: " + platform::describe(written.error()));
+    return static_cast<bool>(written);
 }
 
 pc::app::ShellConfig shellConfigFor(const PcOptions& options, const std::filesystem::path& home, bool headless)

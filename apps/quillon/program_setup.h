@@ -20,6 +20,12 @@ std::string selfPath();
 // why on `err` and gives nothing.
 std::optional<std::filesystem::path> prepareProgramHome(const PcOptions& options, std::ostream& err);
 
+// An installed program finds its HWP bridge in lib/quillon beside bin/: when
+// win.ini names no HWP folder yet ([HNC Path] or [HNC], key HNC) and
+// lib/quillon next to the program's folder (bin/../lib/quillon) holds the bridge, that folder is written
+// under [HNC Path], as an installer would. Returns whether it was written.
+bool noteInstalledHwpBridge(const std::filesystem::path& home, const std::filesystem::path& programFile);
+
 // The shell's configuration: the home, the ports of the options, and what the
 // desktop session runs when the program starts with it (this program with the
 // same home, headless or not).

@@ -55,7 +55,7 @@ std::string consoleLoginMessage(ConsoleLoginError error)
     switch (error) {
     case ConsoleLoginError::NoTerminal:
         return "quillon: no terminal to ask for the login id and password; "
-               "give --id and set QUILLON_PASSWORD, or remember them in an interactive start\n";
+               "give --credentials FILE, or --id and QUILLON_PASSWORD, or remember them in an interactive start\n";
     case ConsoleLoginError::Cancelled:
         return "quillon: login cancelled\n";
     }

@@ -103,6 +103,12 @@ TEST_F(SettingsTest, RememberedIdWithoutPassword)
     EXPECT_TRUE(entry.rememberId);
     EXPECT_EQ(entry.password, "");
     EXPECT_FALSE(entry.rememberPassword);
+
+    // Remembered, then no longer: the stored password goes.
+    ASSERT_TRUE(second.accept({ "kim", "pw2", true, true }));
+    EXPECT_EQ(value("savedpw"), "pw2");
+    ASSERT_TRUE(second.accept({ "kim", "pw3", true, false }));
+    EXPECT_EQ(value("savedpw"), "");
 }
 
 TEST_F(SettingsTest, LoginDialogRefusesEmptyFields)

@@ -38,6 +38,7 @@ public:
 
     // Reads the login values, writing the defaults of missing ones.
     LoginValues readLogin();
+    // "savedpw" holds the password only while it is remembered.
     void writeLogin(const std::string& id, const std::string& password, bool rememberId, bool rememberPassword);
 
     // Reads the per-id values (loadUserSettings), writing missing defaults.

@@ -20,8 +20,9 @@ std::string findOfficeBridge()
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
         std::filesystem::path folder = program.parent_path();
-        for (const auto& candidate :
-            { folder / kBridgeName, folder / "../../tools/office-bridge" / kBridgeName }) {
+        // Beside the program, installed (bin/../lib/quillon), in the build tree.
+        for (const auto& candidate : { folder / kBridgeName, folder / "../lib/quillon" / kBridgeName,
+                 folder / "../../tools/office-bridge" / kBridgeName }) {
             if (::access(candidate.c_str(), X_OK) == 0)
                 return candidate.lexically_normal().string();
         }
