@@ -33,7 +33,8 @@ set(CPACK_DEBIAN_QUILLON_PACKAGE_DEPENDS "${quillon_common_depends}")
 # running.
 set(CPACK_DEBIAN_QUILLON_PACKAGE_RECOMMENDS
     "libreoffice-core, libreoffice-writer, libreoffice-calc, libreoffice-impress, poppler-utils, python3-uno, xdg-utils")
-set(CPACK_COMPONENT_QUILLON_DESCRIPTION "PC server for the Quillon handheld\n"
+string(CONCAT CPACK_COMPONENT_QUILLON_DESCRIPTION "PC server for the Quillon handheld
+"
     "Lets the owner of a PC reach it from a handheld over TCP/IP: log in, browse\n"
     "and search the disks, move files both ways, read and send mail through the\n"
     "PC, and view documents converted into pages. Runs with a window and tray\n"
@@ -43,7 +44,7 @@ set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_NAME quillon-pocket)
 set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_DEPENDS "${quillon_common_depends}")
 set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_SUGGESTS "network-manager")
-set(CPACK_COMPONENT_QUILLON-POCKET_DESCRIPTION "Handheld client for a Quillon PC, with MSN and ICQ pen messages\n"
+string(CONCAT CPACK_COMPONENT_QUILLON-POCKET_DESCRIPTION "Handheld client for a Quillon PC, with MSN and ICQ pen messages\n"
     "Shows a 240x320 Pocket PC screen that reaches a Quillon PC's files, mail and\n"
     "document views, and is an MSN and ICQ messenger that sends hand-drawn pen\n"
     "messages. A console front end runs the same client from scripts.")

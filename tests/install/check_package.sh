@@ -64,9 +64,14 @@ for wanted in libreoffice-writer libreoffice-calc libreoffice-impress poppler-ut
     [[ "$recommends" == *"$wanted"* ]] || fail "quillon does not recommend $wanted: $recommends"
     [[ "$(field "$server" Depends)" != *"$wanted"* ]] || fail "quillon depends on $wanted"
 done
-dpkg-deb -c "$server" | grep -q ' ./usr/lib/quillon/hwp-bridge$' || fail "quillon does not hold hwp-bridge"
-dpkg-deb -c "$server" | grep -q ' ./usr/lib/systemd/user/quillon.service$' || fail "quillon holds no unit"
-dpkg-deb -c "$pocket" | grep -q ' ./usr/bin/quillon-pocket$' || fail "quillon-pocket holds no program"
+dpkg-deb -c "$server" >"$work/server.contents"
+dpkg-deb -c "$pocket" >"$work/pocket.contents"
+grep -q ' ./usr/bin/quillon$' "$work/server.contents" || fail "quillon holds no program"
+grep -q ' ./usr/lib/quillon/hwp-bridge$' "$work/server.contents" || fail "quillon does not hold hwp-bridge"
+grep -q ' ./usr/lib/quillon/quillon-office-bridge$' "$work/server.contents" || fail "quillon holds no office bridge"
+grep -q ' ./usr/lib/systemd/user/quillon.service$' "$work/server.contents" || fail "quillon holds no unit"
+grep -q ' ./usr/bin/quillon-pocket$' "$work/pocket.contents" || fail "quillon-pocket holds no program"
+! grep -q 'quillon-pocket' "$work/server.contents" || fail "quillon holds files of quillon-pocket"
 echo "packages built and checked in $((SECONDS - started)) s"
 if [ "$mode" != install ]; then
     [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
