@@ -179,7 +179,7 @@ TEST_F(HeadlessTest, LogsInFromACredentialsFileAndKeepsTheLogInTheLogFolder)
     const fs::path credentials = m_home / "credentials";
     std::ofstream(credentials) << "# for the service\nid=owner\npassword=from file\n";
     fs::permissions(credentials, fs::perms::owner_read | fs::perms::owner_write);
-    PcOptions options = startedOptions(freePort());
+    PcOptions options = startedOptions(0);
     options.id.clear();
     options.commandPort = freePort();
     options.credentials = credentials.string();
@@ -209,7 +209,7 @@ TEST_F(HeadlessTest, RefusesACredentialsFileOthersCanRead)
     const fs::path credentials = m_home / "credentials";
     std::ofstream(credentials) << "id=owner\npassword=secret\n";
     fs::permissions(credentials, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    PcOptions options = startedOptions(freePort());
+    PcOptions options = startedOptions(0);
     options.credentials = credentials.string();
     std::ostringstream out, err;
     bool waited = false;
