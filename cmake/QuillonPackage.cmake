@@ -33,8 +33,7 @@ set(CPACK_DEBIAN_QUILLON_PACKAGE_DEPENDS "${quillon_common_depends}")
 # running.
 set(CPACK_DEBIAN_QUILLON_PACKAGE_RECOMMENDS
     "libreoffice-core, libreoffice-writer, libreoffice-calc, libreoffice-impress, poppler-utils, python3-uno, xdg-utils")
-string(CONCAT CPACK_COMPONENT_QUILLON_DESCRIPTION "PC server for the Quillon handheld
-"
+string(CONCAT CPACK_COMPONENT_QUILLON_DESCRIPTION "PC server for the Quillon handheld\n"
     "Lets the owner of a PC reach it from a handheld over TCP/IP: log in, browse\n"
     "and search the disks, move files both ways, read and send mail through the\n"
     "PC, and view documents converted into pages. Runs with a window and tray\n"
