@@ -168,29 +168,53 @@ IoResult<pid_t> spawn(const std::vector<std::string>& argv, posix_spawn_file_act
     return pid;
 }
 
-} // namespace
+struct PipedSpawn {
+    bool errorsToOutput = false;
+    std::filesystem::path workingFolder;
+    bool ownGroup = false; // Leads a process group of its own.
+};
 
-IoResult<ProcessResult> runProcess(const std::vector<std::string>& argv, const ProcessOptions& options)
+// Starts a program with pipes on its standard input and output; standard
+// error goes to the output or to /dev/null. It inherits no other
+// descriptor: listening sockets and open files stay with this process.
+// Leaves our ends of the pipes open, the program's closed.
+IoResult<pid_t> spawnPiped(const std::vector<std::string>& argv, Pipe& input, Pipe& output, const PipedSpawn& how)
 {
-    Pipe input, output;
     TRY(openPipe(input));
     TRY(openPipe(output));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input.read, STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output.write, STDOUT_FILENO);
-    if (options.captureErrors)
+    if (how.errorsToOutput)
         posix_spawn_file_actions_adddup2(&actions, output.write, STDERR_FILENO);
     else
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (!options.workingFolder.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
-    auto pid = spawn(argv, &actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    if (!how.workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, how.workingFolder.c_str());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (how.ownGroup) {
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+    }
+    auto pid = spawn(argv, &actions, &attributes);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (!pid)
-        return pid.error();
     input.closeRead();
     output.closeWrite();
+    return pid;
+}
+
+} // namespace
+
+IoResult<ProcessResult> runProcess(const std::vector<std::string>& argv, const ProcessOptions& options)
+{
+    Pipe input, output;
+    auto pid = spawnPiped(argv, input, output, { options.captureErrors, options.workingFolder, false });
+    if (!pid)
+        return pid.error();
     // Our ends never block, so that a program busy writing while we write
     // (cat with a large input) cannot lock both sides.
     ::fcntl(input.write, F_SETFL, O_NONBLOCK);
@@ -245,22 +269,7 @@ IoResult<void> openWithDesktop(const std::string& target)
 IoResult<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv)
 {
     Pipe input, output;
-    TRY(openPipe(input));
-    TRY(openPipe(output));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input.read, STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, output.write, STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // Listening sockets and open files of the server stay with the server.
-    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    auto pid = spawn(argv, &actions, &attributes);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    auto pid = spawnPiped(argv, input, output, { false, {}, true });
     if (!pid)
         return pid.error();
     ChildProcess child(*pid, input.write, output.read);

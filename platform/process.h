@@ -4,9 +4,11 @@
 // Running other programs: the office and HWP bridges, pdftoppm, nmcli,
 // xdg-open and xdg-email. runProcess() waits for the program and returns what
 // it wrote; launchDetached() starts one that lives on by itself (the shell's
-// "open" verb). Programs are found on PATH; nothing goes through a shell, so
-// arguments need no quoting. Blocking: call runProcess() from a worker thread
-// when the program may take long.
+// "open" verb), ChildProcess one that talks with us over pipes. Programs are
+// found on PATH; nothing goes through a shell, so arguments need no quoting.
+// Those of runProcess() and ChildProcess inherit no descriptor of ours but
+// their standard ones. Blocking: call runProcess() from a worker thread when
+// the program may take long.
 //
 //     platform::ProcessOptions options;
 //     options.timeout = std::chrono::seconds(60);
