@@ -155,6 +155,11 @@ void LibreOffice::startWarm() const
         m_warm->start();
 }
 
+bool LibreOffice::warmUp() const
+{
+    return m_warm && m_warm->waitUntilReady().hasValue();
+}
+
 void LibreOffice::stopWarm() const
 {
     if (m_warm)

@@ -76,6 +76,9 @@ public:
     // Starts the warm office now instead of at the first conversion; ends it.
     void startWarm() const;
     void stopWarm() const;
+    // Starts the warm office and waits until it is up; false when there is
+    // none or it cannot start (conversions then start soffice cold).
+    bool warmUp() const;
     // Null when no bridge is configured.
     WarmOffice* warm() const { return m_warm.get(); }
 

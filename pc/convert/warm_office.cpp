@@ -42,6 +42,12 @@ void WarmOffice::start()
     startLocked();
 }
 
+platform::IoResult<void> WarmOffice::waitUntilReady()
+{
+    std::lock_guard lock(m_mutex);
+    return ensureReadyLocked();
+}
+
 void WarmOffice::stop()
 {
     if (int pid = m_bridgePid.load(); pid > 0)

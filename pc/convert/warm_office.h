@@ -47,6 +47,9 @@ public:
 
     // Starts the bridge when none is running, without waiting for it.
     void start();
+    // Starts it when needed and waits until LibreOffice is up; Unavailable
+    // when it cannot start.
+    platform::IoResult<void> waitUntilReady();
     // Ends the bridge and LibreOffice at once, also during a conversion
     // (which then fails with Closed).
     void stop();

@@ -35,6 +35,9 @@ public:
     HwpBridge(
         pc::convert::LibreOfficeConfig office, platform::TempFolder work, std::function<void()> quit);
 
+    // Has the office up before the first document comes (see warmUp()).
+    bool warmUp() const { return m_office.warmUp(); }
+
     bool acceptTopic(std::string_view topic) override;
     bool execute(const pc::convert::DdeConversationInfo& conversation, std::string_view command) override;
     std::optional<std::string> request(const pc::convert::DdeConversationInfo& conversation,

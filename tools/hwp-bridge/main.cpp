@@ -10,6 +10,7 @@
 
 #include "pc/convert/dde_server.h"
 #include "pc/convert/hwp_dde_link.h"
+#include "pc/convert/office_settings.h"
 #include "platform/trace.h"
 #include "tools/hwp-bridge/hwp_bridge.h"
 
@@ -42,7 +43,14 @@ int main(int argc, char** argv)
     }
     pc::convert::LibreOfficeConfig office;
     office.profileFolder = work->path() / "profile";
+    if (std::string warm = pc::convert::findOfficeBridge(); !warm.empty())
+        office.bridge = { warm };
     tools::hwp_bridge::HwpBridge bridge(office, std::move(*work), [] { ::kill(::getpid(), SIGUSR1); });
+    // The PC gives each command 20 s. With LibreOffice up before the service
+    // is offered, the start counts against the wait for the service and a
+    // document's 20 s go to converting it. Without a warm office documents
+    // go to a cold soffice.
+    (void)bridge.warmUp();
     auto server = pc::convert::DdeServer::start(pc::convert::kHwpService, bridge);
     if (!server) {
         std::fprintf(stderr, "hwp-bridge: %s\n", platform::describe(server.error()).c_str());
