@@ -155,9 +155,9 @@ void LibreOffice::startWarm() const
         m_warm->start();
 }
 
-bool LibreOffice::warmUp() const
+bool LibreOffice::warmUp(std::chrono::milliseconds wait) const
 {
-    return m_warm && m_warm->waitUntilReady().hasValue();
+    return m_warm && m_warm->waitUntilReady(wait).hasValue();
 }
 
 void LibreOffice::stopWarm() const

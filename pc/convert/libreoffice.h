@@ -76,9 +76,10 @@ public:
     // Starts the warm office now instead of at the first conversion; ends it.
     void startWarm() const;
     void stopWarm() const;
-    // Starts the warm office and waits until it is up; false when there is
-    // none or it cannot start (conversions then start soffice cold).
-    bool warmUp() const;
+    // Starts the warm office and waits at most `wait` until it is up; false
+    // when there is none, it cannot start (conversions then start soffice
+    // cold) or it is still starting.
+    bool warmUp(std::chrono::milliseconds wait) const;
     // Null when no bridge is configured.
     WarmOffice* warm() const { return m_warm.get(); }
 

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/trace.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <unistd.h>
@@ -42,10 +43,13 @@ void WarmOffice::start()
     startLocked();
 }
 
-platform::IoResult<void> WarmOffice::waitUntilReady()
+platform::IoResult<void> WarmOffice::waitUntilReady(std::chrono::milliseconds wait)
 {
     std::lock_guard lock(m_mutex);
-    return ensureReadyLocked();
+    if (m_bridge && m_bridge->hasEnded())
+        stopLocked();
+    startLocked();
+    return awaitReadyLocked(std::chrono::steady_clock::now() + wait);
 }
 
 void WarmOffice::stop()
@@ -87,6 +91,7 @@ void WarmOffice::startLocked()
     }
     m_bridge.emplace(std::move(*bridge));
     m_bridgePid = m_bridge->pid();
+    m_startedAt = std::chrono::steady_clock::now();
     ++m_starts;
 }
 
@@ -104,11 +109,20 @@ platform::IoResult<void> WarmOffice::ensureReadyLocked()
     if (m_bridge && m_bridge->hasEnded())
         stopLocked();
     startLocked();
+    return awaitReadyLocked(std::chrono::steady_clock::time_point::max());
+}
+
+platform::IoResult<void> WarmOffice::awaitReadyLocked(std::chrono::steady_clock::time_point until)
+{
     if (!m_bridge)
         return failure(platform::ErrorCode::Unavailable, "the office bridge cannot be started");
     if (m_ready)
         return {};
-    auto line = m_bridge->readLine(std::chrono::steady_clock::now() + m_config.startTimeout);
+    // The start has its own time, counted from when it began, whoever waits.
+    auto startDeadline = m_startedAt + m_config.startTimeout;
+    auto line = m_bridge->readLine(std::min(until, startDeadline));
+    if (!line && line.error().code == platform::ErrorCode::Timeout && until < startDeadline)
+        return failure(platform::ErrorCode::Timeout, "the office is still starting");
     BridgeReply reply = line ? parseBridgeReply(*line) : BridgeReply {};
     if (reply.kind == BridgeReply::Kind::Ready) {
         m_ready = true;

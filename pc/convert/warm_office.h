@@ -47,9 +47,10 @@ public:
 
     // Starts the bridge when none is running, without waiting for it.
     void start();
-    // Starts it when needed and waits until LibreOffice is up; Unavailable
-    // when it cannot start.
-    platform::IoResult<void> waitUntilReady();
+    // Starts it when needed and waits at most `wait` until LibreOffice is
+    // up. Timeout leaves a start that is still within its own time running;
+    // Unavailable when it cannot start.
+    platform::IoResult<void> waitUntilReady(std::chrono::milliseconds wait);
     // Ends the bridge and LibreOffice at once, also during a conversion
     // (which then fails with Closed).
     void stop();
@@ -78,6 +79,7 @@ private:
     void startLocked();
     void stopLocked();
     platform::IoResult<void> ensureReadyLocked();
+    platform::IoResult<void> awaitReadyLocked(std::chrono::steady_clock::time_point until);
     platform::IoResult<Attempt> tryConvertLocked(const std::string& request,
         std::chrono::milliseconds deadline, std::vector<std::string>& sheets);
 
@@ -88,6 +90,7 @@ private:
     mutable std::mutex m_mutex;
     std::optional<platform::ChildProcess> m_bridge; // Guarded by m_mutex, as the rest.
     bool m_ready = false;
+    std::chrono::steady_clock::time_point m_startedAt;
     int m_starts = 0;
 };
 

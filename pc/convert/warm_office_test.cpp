@@ -162,6 +162,28 @@ TEST_F(WarmOfficeTest, AnOfficeThatCannotStartIsUnavailable)
     }
 }
 
+TEST_F(WarmOfficeTest, AWaitForTheStartLeavesASlowStartRunning)
+{
+    // Ready after a second: a shorter wait gives up, the start goes on and
+    // the office it brings up serves the next conversion.
+    WarmOffice slow(config(standIn("slow", kWrites, "sleep 1; echo ready")));
+    auto early = slow.waitUntilReady(50ms);
+    ASSERT_FALSE(early);
+    EXPECT_EQ(early.error().code, platform::ErrorCode::Timeout);
+    EXPECT_TRUE(slow.waitUntilReady(10s));
+    ASSERT_TRUE(slow.convert(source, dir() / "a.htm", "htm", 5s));
+    EXPECT_EQ(slow.startCount(), 1);
+
+    // Past the start's own time the office counts as unavailable, whoever
+    // waited for it, and is ended.
+    auto never = config(standIn("never", kWrites, "sleep 600"));
+    never.startTimeout = 300ms;
+    WarmOffice stuck(never);
+    EXPECT_EQ(stuck.waitUntilReady(50ms).error().code, platform::ErrorCode::Timeout);
+    EXPECT_EQ(stuck.waitUntilReady(10s).error().code, platform::ErrorCode::Unavailable);
+    EXPECT_EQ(stuck.bridgeProcess(), -1);
+}
+
 TEST_F(WarmOfficeTest, StopEndsARunningConversionAtOnce)
 {
     WarmOffice office(config(standIn("bridge", "sleep 600")));

@@ -35,8 +35,8 @@ public:
     HwpBridge(
         pc::convert::LibreOfficeConfig office, platform::TempFolder work, std::function<void()> quit);
 
-    // Has the office up before the first document comes (see warmUp()).
-    bool warmUp() const { return m_office.warmUp(); }
+    // Starts the office and waits at most `wait` for it (see warmUp()).
+    bool warmUp(std::chrono::milliseconds wait) const { return m_office.warmUp(wait); }
 
     bool acceptTopic(std::string_view topic) override;
     bool execute(const pc::convert::DdeConversationInfo& conversation, std::string_view command) override;

@@ -46,11 +46,12 @@ int main(int argc, char** argv)
     if (std::string warm = pc::convert::findOfficeBridge(); !warm.empty())
         office.bridge = { warm };
     tools::hwp_bridge::HwpBridge bridge(office, std::move(*work), [] { ::kill(::getpid(), SIGUSR1); });
-    // The PC gives each command 20 s. With LibreOffice up before the service
-    // is offered, the start counts against the wait for the service and a
-    // document's 20 s go to converting it. Without a warm office documents
-    // go to a cold soffice.
-    (void)bridge.warmUp();
+    // The PC waits 20 s for the service and gives each command 20 s. The
+    // office's start gets up to 15 s before the service is offered, so that
+    // it counts against the wait for the service, and what a slow start
+    // needs beyond that against the first document's. Without a warm office
+    // documents go to a cold soffice.
+    (void)bridge.warmUp(std::chrono::seconds(15));
     auto server = pc::convert::DdeServer::start(pc::convert::kHwpService, bridge);
     if (!server) {
         std::fprintf(stderr, "hwp-bridge: %s\n", platform::describe(server.error()).c_str());
