@@ -490,7 +490,9 @@ public:
         uploaded.push_back(path);
         return true;
     }
+    void arrived() override { ++arrivals; }
     std::vector<std::string> uploaded;
+    int arrivals = 0;
 };
 
 TEST_F(MailClientTest, HandheldAttachmentIsUploadedBeforeTheMailGoes)
@@ -507,6 +509,8 @@ TEST_F(MailClientTest, HandheldAttachmentIsUploadedBeforeTheMailGoes)
     answer(0, 331, "");
     ASSERT_TRUE(m_loop.runUntil([&] { return link::testing::isReadable(m_peer); }, 5s));
     EXPECT_EQ(received(), link::testing::requestWire(4, 329, "to@x\ns\nC:\\pc.doc;\\My Documents\\a.txt;\nb"));
+    // The upload is over once the PC has the file.
+    EXPECT_EQ(upload.arrivals, 1);
 }
 
 TEST_F(MailClientTest, StoredMailsAreListedWithinTheViewPeriod)

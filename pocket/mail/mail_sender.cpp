@@ -55,6 +55,15 @@ bool MyPcMailUpload::uploadForMail(const std::string& handheldPath)
     return m_upload.start("PDA" + handheldPath, mypc::kUploadMailAttachment);
 }
 
+void MyPcMailUpload::arrived()
+{
+    // For a mail attachment the PC answers 331 instead of 309 "done" and
+    // keeps the upload connection: without this the upload stayed running
+    // and refused every later one as busy.
+    if (m_upload.isRunning())
+        m_upload.end();
+}
+
 MailSender::MailSender(MailContext& context, AttachmentUpload* upload)
     : m_context(context)
     , m_upload(upload)
@@ -109,7 +118,8 @@ void MailSender::send(MailComposer& composer)
     if (handheld != attachments.end() && m_upload) {
         std::string path = *handheld;
         composer.clear();
-        if (!m_upload->uploadForMail(path))
+        m_uploading = m_upload->uploadForMail(path);
+        if (!m_uploading)
             m_pendingText.reset();
         return;
     }
@@ -179,6 +189,10 @@ void MailSender::onNext(const proto::PcAnswer&)
 
 void MailSender::onRepeat(const proto::PcAnswer&)
 {
+    if (m_uploading && m_upload) {
+        m_uploading = false;
+        m_upload->arrived();
+    }
     if (m_composer)
         sendText();
 }
@@ -221,6 +235,7 @@ void MailSender::reset()
 {
     closeTemp();
     m_sentWhole = false;
+    m_uploading = false;
     m_pendingText.reset();
 }
 

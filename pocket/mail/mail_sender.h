@@ -35,6 +35,8 @@ class AttachmentUpload {
 public:
     virtual ~AttachmentUpload() = default;
     virtual bool uploadForMail(const std::string& handheldPath) = 0;
+    // The PC answered 331: the file is in, and the upload is over.
+    virtual void arrived() = 0;
 };
 
 
@@ -47,6 +49,7 @@ public:
     {
     }
     bool uploadForMail(const std::string& handheldPath) override;
+    void arrived() override;
 
 private:
     mypc::MyPcUpload& m_upload;
@@ -85,6 +88,8 @@ private:
     std::ifstream m_temp;
     bool m_sentWhole = false;
     bool m_waiting = false;
+    // A handheld attachment is on its way; the PC's 331 says it is in.
+    bool m_uploading = false;
     int m_waited = 0;
 };
 

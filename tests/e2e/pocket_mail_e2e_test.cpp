@@ -97,7 +97,8 @@ TEST(PocketMailE2e, ChecksReadsSavesStoresAndSendsThroughThePc)
 }
 
 // A mail to a device contact with a PC file and a handheld file attached,
-// saved as a draft first, loaded again and sent through the PC.
+// saved as a draft first, loaded again and sent through the PC; then one
+// more handheld attachment in the same session.
 TEST(PocketMailE2e, SendsADraftToADeviceContactWithPcAndHandheldAttachments)
 {
     auto sink = SmtpSink::start();
@@ -134,8 +135,14 @@ TEST(PocketMailE2e, SendsADraftToADeviceContactWithPcAndHandheldAttachments)
         pocket.type("mail subject changed\nmail to nobody@example.com\nmail load 1\nmail send\n");
         ASSERT_TRUE(pocket.waitFor("[Quillon] 이메일 전송을 완료하였습니다.\n")) << pocket.output();
 
-        auto mails = (*sink)->waitForMessages(1, 20s);
-        ASSERT_EQ(mails.size(), 1u) << (*sink)->log();
+        // A second handheld attachment goes too: the first upload ended
+        // when the PC had the file.
+        pocket.type("mail attach \\My Documents\\memo.txt\nmail send kim@example.com again text\n");
+        ASSERT_TRUE(pocket.waitFor("[Quillon] 이메일 전송을 완료하였습니다.\n")) << pocket.output();
+
+        auto mails = (*sink)->waitForMessages(2, 20s);
+        ASSERT_EQ(mails.size(), 2u) << (*sink)->log();
+        EXPECT_NE(mails[1].content.find("memo.txt"), std::string::npos) << mails[1].content;
         EXPECT_EQ(mails[0].to, std::vector<std::string> { "lee@example.com" });
         const std::string& content = mails[0].content;
         EXPECT_NE(content.find("Subject: files"), std::string::npos) << content;
