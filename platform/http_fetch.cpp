@@ -46,7 +46,7 @@ std::size_t onData(char* data, std::size_t size, std::size_t count, void* user)
     return length;
 }
 
-Error curlError(CURLcode code, const std::string& url)
+Error curlError(CURLcode code, const std::string& url, long systemError)
 {
     ErrorCode kind = ErrorCode::IoError;
     switch (code) {
@@ -65,7 +65,7 @@ Error curlError(CURLcode code, const std::string& url)
     default:
         break;
     }
-    return Error { kind, "fetch " + url + ": " + curl_easy_strerror(code), 0 };
+    return Error { kind, "fetch " + url + ": " + curl_easy_strerror(code), static_cast<int>(systemError) };
 }
 
 } // namespace
@@ -146,6 +146,10 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
         response.contentType = contentType;
     response.bodyBytes = transfer.delivered;
     response.cancelled = transfer.stopped || m_cancel.load();
+    // The reason a connection failed (refused, unreachable), for the callers
+    // that tell "no connection" from "no server".
+    long systemError = 0;
+    (void)curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &systemError);
     curl_multi_remove_handle(multi, easy);
     curl_easy_cleanup(easy);
 
@@ -154,7 +158,7 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     if (!finished)
         return Error { ErrorCode::IoError, "fetch " + url + ": transfer failed", 0 };
     if (outcome != CURLE_OK)
-        return curlError(outcome, url);
+        return curlError(outcome, url, systemError);
     return response;
 }
 

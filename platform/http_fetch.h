@@ -54,7 +54,9 @@ public:
     HttpFetch& operator=(const HttpFetch&) = delete;
 
     // Errors: InvalidArgument (a URL curl refuses or another scheme),
-    // Unavailable (no connection), Timeout, IoError (the transfer broke).
+    // Unavailable (no connection; systemError holds the errno of a failed
+    // connect, such as ECONNREFUSED, and 0 when the host had no address),
+    // Timeout, IoError (the transfer broke).
     IoResult<HttpResponse> get(const std::string& url, const BlockHandler& onBlock);
 
     // Safe from any thread: ends a running fetch. A cancel that arrives

@@ -145,7 +145,7 @@ void ConsoleMail::mail(const std::string& arguments)
         m_out << std::flush;
     } else if (verb == "save-attachment") {
         parts.reader.saveAttachment(rest);
-        auto& transfer = m_handheld.web().transfer;
+        auto& transfer = m_handheld.mypc().runner;
         waitForAnswer([&] { return !transfer.isRunning(); });
     } else if (verb == "open-attachment") {
         int navigations = m_mailBody.navigations;
@@ -261,7 +261,7 @@ void ConsoleMail::view(const std::string& arguments)
 {
     auto [verb, rest] = firstWord(arguments);
     auto& viewer = m_handheld.web().viewer;
-    auto& transfer = m_handheld.web().transfer;
+    auto& transfer = m_handheld.mypc().runner;
     int navigations = m_webView.navigations;
     if (verb == "doc") {
         if (viewer.viewPcFile(rest))

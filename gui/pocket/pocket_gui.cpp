@@ -14,6 +14,7 @@
 #include "gui/pocket/qt_pen_editors.h"
 #include "gui/pocket/qt_pocket_login_dialog.h"
 #include "gui/pocket/qt_pocket_window.h"
+#include "gui/pocket/qt_search_dialog.h"
 #include "gui/pocket/qt_title_band.h"
 #include "gui/qt_event_loop.h"
 #include "gui/qt_string.h"
@@ -22,7 +23,6 @@
 #include "platform/single_instance.h"
 
 #include <QComboBox>
-#include <QInputDialog>
 
 namespace gui::handheld {
 
@@ -52,7 +52,7 @@ struct PocketGui::Views {
     Views(Platform& platform, QtPocketWindow& window, PocketScreen screen)
         : dialog(*window.mainDialog())
         , login(screen, &window)
-        , myPc(*dialog.pcTree())
+        , myPc(*dialog.pcTree(), *dialog.searchResults())
         , webTab(dialog)
         , webView(*dialog.webView())
         , mailBody(*dialog.mailBody())
@@ -112,12 +112,17 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     v.icqTree.attach(h);
     m_optionsSheet = std::make_unique<QtOptionsSheet>(
         h.optionsSheet(), h.store(), h.settings(), p.ui, options.screen, m_window.get());
-    m_mailComposer = std::make_unique<QtMailComposer>(h.mail().composer, h.mail().sender, p.ui, m_window.get());
+    m_mailComposer = std::make_unique<QtMailComposer>(
+        h.mail().composer, h.mail().sender, h.mail().chooser, h.contacts(), p.ui, m_window.get());
     m_mailComposer->onOpenOptions = [this] { showOptions(); };
 
     m_window->onCommand = [this](int id) { (void)m_handheld->onMenuCommand(id); };
     m_window->onButton = [this](int id) { (void)m_handheld->onButton(id); };
     m_window->onCloseRequested = [this] { m_handheld->askExit(); };
+    // The title band: its start button, and the task bar hidden while the
+    // program is in front.
+    m_window->onActivated = [this] { m_handheld->titleBand().onActivated(); };
+    m_window->titleBand()->onTap = [this](int x, int y) { (void)m_handheld->titleBand().onTap(x, y); };
     QObject::connect(v.dialog.addressBox(), &QComboBox::textActivated, &v.dialog,
         [this](const QString& text) { m_handheld->web().viewer.chooseAddress(toUtf8(text)); });
 }
@@ -130,6 +135,14 @@ PocketGui::~PocketGui()
     m_views->chatWindows.setChats(nullptr);
     m_mailComposer.reset();
     m_optionsSheet.reset();
+    // Hiding the window moves the focus, and an address box that loses it
+    // reports its text: nothing reaches the core once it is gone.
+    QObject::disconnect(m_views->dialog.addressBox(), nullptr, &m_views->dialog, nullptr);
+    m_window->onCommand = nullptr;
+    m_window->onButton = nullptr;
+    m_window->onCloseRequested = nullptr;
+    m_window->onActivated = nullptr;
+    m_window->titleBand()->onTap = nullptr;
     m_handheld.reset();
 }
 
@@ -171,6 +184,16 @@ QtIcqTree& PocketGui::icqTree()
     return m_views->icqTree;
 }
 
+QtMyPcView& PocketGui::myPcView()
+{
+    return m_views->myPc;
+}
+
+QtMailView& PocketGui::mailView()
+{
+    return m_views->mail;
+}
+
 void PocketGui::showLoginDialog()
 {
     m_views->login.open();
@@ -194,11 +217,10 @@ void PocketGui::showComposer()
 
 void PocketGui::askSearchWord(const std::string& scope)
 {
-    bool ok = false;
-    const QString word = QInputDialog::getText(
-        m_window.get(), QStringLiteral("검색"), toQString(scope), QLineEdit::Normal, QString(), &ok);
-    if (ok && !word.trimmed().isEmpty())
-        (void)m_handheld->mypc().search.start(scope, toUtf8(word.trimmed()));
+    QtSearchDialog dialog(
+        scope, [this, scope](const std::string& word) { return m_handheld->mypc().search.start(scope, word); },
+        m_window.get());
+    dialog.exec();
 }
 
 void PocketGui::showIcqPenEditor(::pocket::ink::InkComposer& composer)

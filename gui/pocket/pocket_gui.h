@@ -35,6 +35,8 @@ namespace gui::handheld {
 
 class QtIcqTree;
 class QtMailComposer;
+class QtMailView;
+class QtMyPcView;
 class QtMsnChatWindows;
 class QtMsnTree;
 class QtOptionsSheet;
@@ -70,6 +72,8 @@ public:
     QtMsnTree& msnTree();
     QtMsnChatWindows& msnChatWindows();
     QtIcqTree& icqTree();
+    QtMyPcView& myPcView();
+    QtMailView& mailView();
 
     // FrontEndDialogs.
     void showLoginDialog() override;

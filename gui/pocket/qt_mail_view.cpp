@@ -4,10 +4,15 @@
 #include "gui/qt_string.h"
 #include "pocket/app/frame_layout.h"
 #include "pocket/app/handheld.h"
+#include "pocket/app/popup_menus.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QTreeWidget>
+
+#include <memory>
 
 namespace gui::handheld {
 
@@ -24,7 +29,7 @@ namespace {
 
     void setBold(QTreeWidgetItem* item, bool bold)
     {
-        for (int column = 0; column < 3; ++column) {
+        for (int column = 0; column < item->columnCount(); ++column) {
             QFont font = item->font(column);
             font.setBold(bold);
             item->setFont(column, font);
@@ -42,11 +47,46 @@ QtMailView::QtMailView(QtMainDialog& dialog)
         if (m_handheld)
             m_handheld->onButton(::pocket::app::kMailView);
     });
+    QObject::connect(m_dialog.mailList(), &QTreeWidget::customContextMenuRequested, m_dialog.mailList(),
+        [this](const QPoint& at) {
+            QTreeWidget* list = m_dialog.mailList();
+            QTreeWidgetItem* item = list->itemAt(at);
+            if (item)
+                list->setCurrentItem(item);
+            std::unique_ptr<QMenu> menu(buildListMenu(item != nullptr, list));
+            menu->exec(list->viewport()->mapToGlobal(at));
+        });
+    QObject::connect(m_dialog.mailFormat(), &QComboBox::activated, m_dialog.mailFormat(), [this](int index) {
+        if (m_handheld)
+            m_handheld->chooseMailFormat(index);
+    });
 }
 
 void QtMailView::attach(::pocket::app::Handheld& handheld)
 {
     m_handheld = &handheld;
+    m_dialog.mailFormat()->setCurrentIndex(handheld.settings().mailFormat == 0 ? 0 : 1);
+}
+
+QMenu* QtMailView::buildListMenu(bool onMail, QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    const auto entries = ::pocket::app::mailListMenu(onMail);
+    menu->setTitle(toQString(entries.title));
+    for (const auto& entry : entries.items) {
+        QAction* action = menu->addAction(toQString(entry.text));
+        QObject::connect(action, &QAction::triggered, menu, [this, id = entry.command] {
+            if (m_handheld)
+                m_handheld->onButton(id);
+        });
+    }
+    return menu;
+}
+
+void QtMailView::setFetchProgress(int percent)
+{
+    if (auto* bar = qobject_cast<QProgressBar*>(m_dialog.control(::pocket::app::kMailProgress)))
+        bar->setValue(percent);
 }
 
 void QtMailView::clearList()
@@ -56,8 +96,8 @@ void QtMailView::clearList()
 
 void QtMailView::insertRow(const mail::MailListEntry& entry, bool read)
 {
-    auto* item
-        = new QTreeWidgetItem({ toQString(entry.subject), toQString(entry.sender), toQString(entry.account) });
+    auto* item = new QTreeWidgetItem(
+        { toQString(entry.subject), toQString(entry.sender), toQString(entry.account), toQString(entry.name) });
     item->setData(0, Qt::UserRole, toQString(entry.name));
     m_dialog.mailList()->insertTopLevelItem(0, item);
     setBold(item, !read);

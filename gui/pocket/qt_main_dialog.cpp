@@ -138,6 +138,11 @@ QtMainDialog::QtMainDialog(PocketScreen screen, QWidget* parent)
     m_icqTree = tree(frame::kIcqTree, full);
     tree(frame::kYahooTree, full);
     m_pcTree = tree(frame::kMyPcTree, QRect(0, kBodyTop, kScreenWidth, kBottomRowTop - kBodyTop - 2));
+    // The search results take the tree's place, with their columns.
+    m_results = tree(frame::kSearchResults, QRect(0, kBodyTop, kScreenWidth, kBottomRowTop - kBodyTop - 2));
+    m_results->setHeaderHidden(false);
+    m_results->header()->setFont(screen.font(10));
+    button(frame::kResultsSwitch, QStringLiteral("검색결과"), QRect(0, kBottomRowTop, 62, 18));
     setMsnStatusLine("사용자 정보를 등록해주세요.");
     setIcqStatusLine("ICQ");
     resetPcTree();
@@ -212,14 +217,15 @@ void QtMainDialog::buildWebControls()
         int id;
         const char* text;
     } row[] = { { frame::kStopButton, "stop" }, { frame::kRefreshButton, "refre" },
-        { frame::kHomeButton, "home" }, { frame::kSaveButton, "save" }, { frame::kPrevPageButton, "P" },
-        { frame::kNextPageButton, "N" } };
+        { frame::kHomeButton, "home" }, { frame::kSaveButton, "save" } };
     int x = 0;
     for (const auto& entry : row) {
-        const int width = entry.id == frame::kPrevPageButton || entry.id == frame::kNextPageButton ? 24 : 48;
-        button(entry.id, QString::fromUtf8(entry.text), QRect(x, kBodyTop + 17, width, 16));
-        x += width;
+        button(entry.id, QString::fromUtf8(entry.text), QRect(x, kBodyTop + 17, 60, 16));
+        x += 60;
     }
+    // "P" and "N" in the bottom row, for the web view and the search results.
+    button(frame::kPrevPageButton, QStringLiteral("P"), QRect(124, kBottomRowTop, 24, 18));
+    button(frame::kNextPageButton, QStringLiteral("N"), QRect(150, kBottomRowTop, 24, 18));
     m_webView = makeLoaderBrowser(this);
     m_webView->setOpenLinks(false);
     m_webView->setFont(m_screen.font(11));
@@ -236,10 +242,14 @@ void QtMainDialog::buildMailControls()
         list->setFont(m_screen.font(10));
         list->setRootIsDecorated(false);
         list->header()->setFont(m_screen.font(10));
-        if (id == frame::kMailList)
-            list->setHeaderLabels(
-                { QStringLiteral("제목"), QStringLiteral("보낸사람"), QStringLiteral("계정") });
-        else
+        if (id == frame::kMailList) {
+            list->setHeaderLabels({ QStringLiteral("제목"), QStringLiteral("보낸사람"), QStringLiteral("POP3"),
+                QStringLiteral("파일명") });
+            int column = 0;
+            for (int width : { 180, 180, 180, 50 })
+                list->setColumnWidth(column++, m_screen.px(width));
+            list->setContextMenuPolicy(Qt::CustomContextMenu);
+        } else
             list->setHeaderLabels({ QStringLiteral("첨부파일"), QStringLiteral("크기") });
         add(id, list, QRect(0, kBodyTop + 20, kScreenWidth, kBottomRowTop - kBodyTop - 32));
     }
@@ -262,6 +272,12 @@ void QtMainDialog::buildMailControls()
     button(frame::kMailView, QStringLiteral("보기"), QRect(58, kBottomRowTop, 40, 18));
     button(frame::kMailDelete, QStringLiteral("삭제"), QRect(98, kBottomRowTop, 40, 18));
     button(frame::kMailSave, QStringLiteral("저장"), QRect(58, kBottomRowTop, 40, 18));
+    // The mail view's "Text"/"Html" choice and the header box's button.
+    m_mailFormat = new QComboBox(this);
+    m_mailFormat->addItems({ QStringLiteral("Text"), QStringLiteral("Html") });
+    m_mailFormat->setFont(m_screen.font(10));
+    add(frame::kMailFormatBox, m_mailFormat, QRect(100, kBottomRowTop, 48, 18));
+    button(frame::kMailHeaderToggle, QStringLiteral("▲"), QRect(150, kBottomRowTop, 24, 18));
     button(frame::kScreenChangeMail, QStringLiteral("화면변경"), QRect(176, kBottomRowTop, 62, 18));
 }
 
@@ -294,6 +310,25 @@ void QtMainDialog::setControlVisible(int id, bool visible)
 {
     if (QWidget* widget = m_controls.value(id))
         widget->setVisible(visible);
+    if (id == frame::kMailHeader)
+        placeMailBody(visible);
+    else if (id == frame::kSearchResults)
+        // The switch names where it goes.
+        button(frame::kResultsSwitch)->setText(visible ? QStringLiteral("트리") : QStringLiteral("검색결과"));
+}
+
+void QtMainDialog::placeMailBody(bool belowHeader)
+{
+    // Without the header box the body takes its place; the button points
+    // where the box goes.
+    const int top = belowHeader ? kBodyTop + 62 : kBodyTop + 20;
+    m_mailBody->setGeometry(m_screen.rect(0, top, kScreenWidth, kBottomRowTop - top - 12));
+    button(frame::kMailHeaderToggle)->setText(belowHeader ? QStringLiteral("▲") : QStringLiteral("▼"));
+}
+
+QPushButton* QtMainDialog::button(int id) const
+{
+    return qobject_cast<QPushButton*>(m_controls.value(id));
 }
 
 bool QtMainDialog::isControlShown(int id) const

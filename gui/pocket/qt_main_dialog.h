@@ -40,6 +40,8 @@ public:
     void resetPcTree();
     void addDriveItems(const std::vector<std::string>& drives);
     QTreeWidget* pcTree() const { return m_pcTree; }
+    // The My PC view's search results (control of the program's own).
+    QTreeWidget* searchResults() const { return m_results; }
     QTreeWidget* msnTree() const { return m_msnTree; }
     QTreeWidget* icqTree() const { return m_icqTree; }
     void setMsnStatusLine(const std::string& text);
@@ -52,6 +54,9 @@ public:
     QTreeWidget* mailList() const;
     QLabel* mailHeader() const { return m_mailHeader; }
     QTextBrowser* mailBody() const { return m_mailBody; }
+    // "Text" (0) and "Html" (1).
+    QComboBox* mailFormat() const { return m_mailFormat; }
+    QPushButton* button(int id) const;
     void showAddress(const std::string& address);
 
 private:
@@ -61,6 +66,7 @@ private:
     void buildViewButtons();
     void buildWebControls();
     void buildMailControls();
+    void placeMailBody(bool belowHeader);
 
     PocketScreen m_screen;
     QHash<int, QWidget*> m_controls;
@@ -68,10 +74,12 @@ private:
     QTreeWidget* m_msnTree = nullptr;
     QTreeWidget* m_icqTree = nullptr;
     QTreeWidget* m_pcTree = nullptr;
+    QTreeWidget* m_results = nullptr;
     QTextBrowser* m_webView = nullptr;
     QComboBox* m_address = nullptr;
     QLabel* m_mailHeader = nullptr;
     QTextBrowser* m_mailBody = nullptr;
+    QComboBox* m_mailFormat = nullptr;
 };
 
 } // namespace gui::handheld

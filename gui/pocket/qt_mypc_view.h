@@ -4,9 +4,9 @@
 // The My PC view of the handheld window: the tree of control 1080 drawn from
 // the core's MyPcTree (the handheld's "PDA" and the PC's drives), its
 // tap-and-hold menus "PCD", "PCF", "PDAD" and "PDAF", the progress dialog of
-// downloads and uploads, and the search result list with "P" and "N".
-// Expanding a folder is "열기". Every command goes to the Handheld core.
-// GUI thread only.
+// the transfers with "취소", and the search result list of the tab (its
+// screen, with "P" and "N", is the frame's). Expanding a folder is "열기".
+// Every command goes to the Handheld core. GUI thread only.
 
 #include "pocket/link/pc_folder_request.h"
 #include "pocket/mypc/mypc_search.h"
@@ -18,6 +18,7 @@
 
 #include <vector>
 
+class QMenu;
 class QProgressDialog;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -34,7 +35,7 @@ class QtMyPcView final : public ::pocket::mypc::MyPcTreeView,
                          public ::pocket::mypc::SearchView,
                          public ::pocket::link::FolderListView {
 public:
-    explicit QtMyPcView(QTreeWidget& tree);
+    QtMyPcView(QTreeWidget& tree, QTreeWidget& results);
     ~QtMyPcView() override;
 
     // The core whose tree this draws and whose commands the menus run.
@@ -57,7 +58,14 @@ public:
     // SearchView.
     void clearResults() override;
     void showResults(const std::vector<::pocket::mypc::SearchRow>& rows) override;
-    void showResultList() override;
+    // The frame shows the results screen.
+    void showResultList() override { }
+
+    // The tap-and-hold menu of a tree item ("PCD", "PCF", "PDAD", "PDAF").
+    QMenu* buildMenu(const ::pocket::mypc::TreeItem& item, QWidget* parent);
+    // The "PCF" menu of a result row.
+    QMenu* buildResultMenu(QTreeWidgetItem* item, QWidget* parent);
+    QProgressDialog* progressDialog() const;
 
     // FolderListView: the tree shows PC folder lists; nothing else to do.
     void showFolder(const std::string&, const std::vector<::pocket::link::FolderEntry>&) override { }
@@ -65,18 +73,14 @@ public:
 
 private:
     void scheduleRedraw();
-    void addItem(QTreeWidgetItem* parent, const ::pocket::mypc::TreeItem& item);
     void openMenu(const QPoint& at);
-    QTreeWidget* resultList();
-    void layOutResultWindow();
     void openResultMenu(const QPoint& at);
 
     QTreeWidget& m_tree;
     ::pocket::app::Handheld* m_handheld = nullptr;
     bool m_redrawPending = false;
     QPointer<QProgressDialog> m_progress;
-    QPointer<QWidget> m_resultWindow;
-    QPointer<QTreeWidget> m_resultList;
+    QTreeWidget* m_resultList;
     QString m_total;
     std::vector<::pocket::mypc::SearchRow> m_rows;
 };

@@ -184,6 +184,13 @@ void QtPocketWindow::destroyFrame()
     QCoreApplication::exit(0);
 }
 
+void QtPocketWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && onActivated)
+        onActivated();
+}
+
 void QtPocketWindow::closeEvent(QCloseEvent* event)
 {
     if (m_destroying || !onCloseRequested) {

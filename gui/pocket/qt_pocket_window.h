@@ -31,6 +31,8 @@ public:
     std::function<void(int)> onButton;
     // The close button: the frame asks before anything closes.
     std::function<void()> onCloseRequested;
+    // The window became the active one.
+    std::function<void()> onActivated;
 
     QtMainDialog* mainDialog() const { return m_dialog; }
     // The menu bar shown now (105 or 204), or 0.
@@ -56,6 +58,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     PocketScreen m_screen;

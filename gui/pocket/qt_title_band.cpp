@@ -3,7 +3,10 @@
 #include "gui/qt_string.h"
 #include "pocket/app/frame_layout.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace gui::handheld {
@@ -40,6 +43,44 @@ void QtTitleBand::drawClock(const std::string& text)
 std::optional<::pocket::device::Rect> QtTitleBand::clientArea()
 {
     return ::pocket::device::Rect { 0, 0, kScreenWidth, ::pocket::app::kTitleBandHeight };
+}
+
+QMenu* QtTitleBand::startMenu() const
+{
+    return m_startMenu;
+}
+
+void QtTitleBand::mousePressEvent(QMouseEvent* event)
+{
+    if (onTap)
+        onTap(event->position().toPoint().x() / m_screen.scale, event->position().toPoint().y() / m_screen.scale);
+}
+
+void QtTitleBand::tap(int x, int y)
+{
+    ++m_startTaps;
+    delete m_startMenu;
+    m_startMenu = new QMenu(this);
+    m_startMenu->setAttribute(Qt::WA_DeleteOnClose);
+    m_startMenu->setFont(m_screen.font(12));
+    // The program's windows, the frame first: a tap brings one to the front.
+    QList<QWidget*> windows { window() };
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != window() && widget->isVisible() && !widget->windowTitle().isEmpty()
+            && !qobject_cast<QMenu*>(widget))
+            windows << widget;
+    }
+    for (QWidget* shown : windows) {
+        QPointer<QWidget> target(shown);
+        connect(m_startMenu->addAction(shown->windowTitle()), &QAction::triggered, this, [target] {
+            if (!target)
+                return;
+            target->show();
+            target->raise();
+            target->activateWindow();
+        });
+    }
+    m_startMenu->popup(mapToGlobal(QPoint(m_screen.px(x), m_screen.px(y))));
 }
 
 void QtTitleBand::paintEvent(QPaintEvent*)

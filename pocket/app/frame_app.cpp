@@ -177,7 +177,17 @@ void HandheldFrame::toggleScreen()
 {
     if (m_currentView != kViewMyPc && m_currentView != kViewMail)
         return;
-    m_screens[m_currentView] = screen(m_currentView) == Screen::Main ? Screen::Alternate : Screen::Main;
+    // From the search results too, "화면변경" goes to the web view.
+    m_screens[m_currentView] = screen(m_currentView) == Screen::Alternate ? Screen::Main : Screen::Alternate;
+    showControls();
+}
+
+void HandheldFrame::setControlHidden(int id, bool hidden)
+{
+    if (hidden)
+        m_hidden.insert(id);
+    else
+        m_hidden.erase(id);
     showControls();
 }
 
@@ -203,7 +213,7 @@ void HandheldFrame::showControls()
             m_view.setControlVisible(id, false);
     }
     for (int id : shown)
-        m_view.setControlVisible(id, true);
+        m_view.setControlVisible(id, m_hidden.count(id) == 0);
 }
 
 void HandheldFrame::setConnected(bool connected)

@@ -15,6 +15,7 @@
 #include "platform/event_loop.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -91,6 +92,9 @@ public:
     void showScreen(int view, Screen screen);
     int currentView() const { return m_currentView; }
     Screen screen(int view) const;
+    // A control the user hid (the mail header box) stays hidden on its screen.
+    void setControlHidden(int id, bool hidden);
+    bool isControlHidden(int id) const { return m_hidden.count(id) != 0; }
 
     // The PC link's menu switch: 204 when connected, 105 when not.
     void setConnected(bool connected);
@@ -122,6 +126,7 @@ private:
     FrameRouter m_router;
     std::string m_codePage;
     std::map<int, Screen> m_screens;
+    std::set<int> m_hidden;
     int m_currentView = 0;
     int m_shownMenuBar = 0;
     bool m_menuBars[2] = { false, false };

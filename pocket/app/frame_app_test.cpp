@@ -304,7 +304,7 @@ namespace {
         EXPECT_EQ(frame().currentView(), kViewIcq);
 
         frame().onViewButton(kButtonMyPc);
-        EXPECT_EQ(m_recorder.shown, (std::set<int> { kMyPcTree, kScreenChangePc }));
+        EXPECT_EQ(m_recorder.shown, (std::set<int> { kMyPcTree, kResultsSwitch, kScreenChangePc }));
         frame().toggleScreen();
         EXPECT_TRUE(m_recorder.shown.count(kWebView));
         EXPECT_FALSE(m_recorder.shown.count(kMyPcTree));
@@ -323,6 +323,24 @@ namespace {
         EXPECT_FALSE(m_recorder.shown.count(kMailList));
         frame().showScreen(kViewMsn, Screen::Alternate); // The messenger views have one screen.
         EXPECT_EQ(frame().currentView(), kViewMail);
+
+        // A control the user hid stays hidden on its screen until shown again.
+        frame().setControlHidden(kMailHeader, true);
+        EXPECT_FALSE(m_recorder.shown.count(kMailHeader));
+        frame().onViewButton(kButtonMyPc);
+        frame().onViewButton(kButtonMail);
+        EXPECT_FALSE(m_recorder.shown.count(kMailHeader));
+        EXPECT_TRUE(m_recorder.shown.count(kMailBody));
+        frame().setControlHidden(kMailHeader, false);
+        EXPECT_TRUE(m_recorder.shown.count(kMailHeader));
+
+        // The search results: "화면변경" goes on to the web view from them.
+        frame().showScreen(kViewMyPc, Screen::Results);
+        EXPECT_TRUE(m_recorder.shown.count(kSearchResults));
+        EXPECT_FALSE(m_recorder.shown.count(kMyPcTree));
+        frame().toggleScreen();
+        EXPECT_TRUE(m_recorder.shown.count(kWebView));
+        EXPECT_FALSE(m_recorder.shown.count(kSearchResults));
     }
 
     TEST_F(FrameTest, FirstViewFollowsTheEnabledMessengers)

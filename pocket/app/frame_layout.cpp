@@ -63,11 +63,11 @@ std::vector<int> visibleViewButtons(int messengerLayoutCode)
 const std::vector<int>& switchableControls()
 {
     static const std::vector<int> controls = [] {
-        std::vector<int> all = { kMsnTree, kIcqTree, kYahooTree, kMyPcTree, kScreenChangePc };
+        std::vector<int> all = { kMsnTree, kIcqTree, kYahooTree, kMyPcTree, kScreenChangePc, kSearchResults, kResultsSwitch };
         all.insert(all.end(), kWebControls.begin(), kWebControls.end());
         all.insert(all.end(), kMailCommon.begin(), kMailCommon.end());
-        for (int id :
-            { kMailView, kMailDelete, kMailSave, kMailList, kMailAttachments, kMailHeader, kMailBody })
+        for (int id : { kMailView, kMailDelete, kMailSave, kMailList, kMailAttachments, kMailHeader, kMailBody,
+                 kMailHeaderToggle, kMailFormatBox })
             all.push_back(id);
         return all;
     }();
@@ -85,7 +85,10 @@ std::vector<int> controlsOf(int view, Screen screen)
         return { kYahooTree };
     case kViewMyPc: {
         if (screen == Screen::Main)
-            return { kMyPcTree, kScreenChangePc };
+            return { kMyPcTree, kResultsSwitch, kScreenChangePc };
+        // The results page with "P" and "N".
+        if (screen == Screen::Results)
+            return { kSearchResults, kResultsSwitch, kPrevPageButton, kNextPageButton, kScreenChangePc };
         std::vector<int> controls = kWebControls;
         controls.push_back(kScreenChangePc);
         return controls;
@@ -96,7 +99,7 @@ std::vector<int> controlsOf(int view, Screen screen)
             for (int id : { kMailList, kMailView, kMailDelete })
                 controls.push_back(id);
         } else {
-            for (int id : { kMailHeader, kMailBody, kMailSave })
+            for (int id : { kMailHeader, kMailBody, kMailSave, kMailHeaderToggle, kMailFormatBox })
                 controls.push_back(id);
         }
         return controls;

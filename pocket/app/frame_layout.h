@@ -66,17 +66,27 @@ constexpr int kMailProgress = 1138;
 // (ids of the program's own; the device drew them from its own resources).
 constexpr int kMailHeader = 5002;
 constexpr int kMailBody = 5001;
+// The button that shows or hides the header box, and the "Text"/"Html"
+// choice of the mail view (the "mailformat" setting).
+constexpr int kMailHeaderToggle = 5005;
+constexpr int kMailFormatBox = 5006;
+
+// The My PC view's search results ("파일명", "파일 경로", "파일크기(BYTE)")
+// and the button that switches between the tree and them.
+constexpr int kSearchResults = 5003;
+constexpr int kResultsSwitch = 5004;
 
 // "화면변경": the My PC view between its tree and the web view, the
 // e-mail view between its list and the mail content.
 constexpr int kScreenChangePc = 1168;
 constexpr int kScreenChangeMail = 1170;
 
-// Which of its two screens a view shows: the My PC tree or the web view,
-// the mail list or the mail content.
+// Which of its screens a view shows: the My PC tree or the web view, the
+// mail list or the mail content; the My PC view also has its search results.
 enum class Screen {
     Main,
     Alternate,
+    Results,
 };
 
 // The view button of a view (0 for none), and the view of a button (0 for none).

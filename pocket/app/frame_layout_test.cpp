@@ -52,7 +52,7 @@ namespace {
         EXPECT_EQ(unique.size(), all.size());
         std::set<int> trees;
         for (int view : { kViewMsn, kViewIcq, kViewYahoo, kViewMyPc, kViewMail }) {
-            for (Screen screen : { Screen::Main, Screen::Alternate }) {
+            for (Screen screen : { Screen::Main, Screen::Alternate, Screen::Results }) {
                 SCOPED_TRACE(view);
                 const auto shown = controlsOf(view, screen);
                 EXPECT_FALSE(shown.empty());
@@ -74,6 +74,12 @@ namespace {
             EXPECT_NE(std::count(shown.begin(), shown.end(), kWebView),
                 std::count(shown.begin(), shown.end(), kMyPcTree));
         }
+        // The search results show alone, with their page buttons.
+        const auto results = controlsOf(kViewMyPc, Screen::Results);
+        for (int id : { kSearchResults, kPrevPageButton, kNextPageButton, kResultsSwitch })
+            EXPECT_EQ(std::count(results.begin(), results.end(), id), 1) << id;
+        for (int id : { kMyPcTree, kWebView })
+            EXPECT_EQ(std::count(results.begin(), results.end(), id), 0) << id;
     }
 
     TEST(FrameLayout, ViewButtonsFollowTheLayoutCode)

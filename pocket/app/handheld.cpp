@@ -36,10 +36,11 @@ Handheld::Handheld(HandheldSetup setup, HandheldViews views)
     , m_context { m_loop, views.ui, m_registry, m_settings, m_device, m_link, m_fetch, setup.desktopMail }
     , m_mailScreen(*this)
     , m_webScreen(*this)
+    , m_searchScreen(*this)
 {
-    m_web = std::make_unique<WebParts>(m_context, m_webScreen, m_views);
-    m_mypc = std::make_unique<MyPcParts>(m_context, m_views, myPcHooks());
-    m_mail = std::make_unique<MailParts>(m_context, m_mailScreen, *m_web, m_mypc->upload, [this] { openLoginDialog(); });
+    m_mypc = std::make_unique<MyPcParts>(m_context, m_views, m_searchScreen, myPcHooks());
+    m_web = std::make_unique<WebParts>(m_context, m_webScreen, m_views, m_mypc->runner);
+    m_mail = std::make_unique<MailParts>(m_context, m_mailScreen, *m_web, *m_mypc, [this] { openLoginDialog(); });
     // One reset for every front end: a lost connection ends any mail check,
     // fetch or send that waited for the PC.
     m_link.addResetListener([this] { m_mail->reset(); });
@@ -59,8 +60,8 @@ Handheld::~Handheld()
     m_msn.reset();
     m_frame.reset();
     m_mail.reset();
-    m_mypc.reset();
     m_web.reset();
+    m_mypc.reset();
 }
 
 StartResult Handheld::start(platform::SingleInstance* instance)
@@ -125,6 +126,27 @@ void Handheld::MailScreen::removeRow(const std::string& name)
 std::string Handheld::MailScreen::selectedMail() const
 {
     return m_handheld.m_views.mail.selectedMail();
+}
+
+void Handheld::MailScreen::setFetchProgress(int percent)
+{
+    m_handheld.m_views.mail.setFetchProgress(percent);
+}
+
+void Handheld::SearchScreen::clearResults()
+{
+    m_handheld.m_views.searchResults.clearResults();
+}
+
+void Handheld::SearchScreen::showResults(const std::vector<mypc::SearchRow>& rows)
+{
+    m_handheld.m_views.searchResults.showResults(rows);
+}
+
+void Handheld::SearchScreen::showResultList()
+{
+    m_handheld.m_frame->showScreen(kViewMyPc, Screen::Results);
+    m_handheld.m_views.searchResults.showResultList();
 }
 
 void Handheld::WebScreen::addAddress(const std::string& address)

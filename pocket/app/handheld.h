@@ -82,6 +82,8 @@ public:
     void onSearchResultCommand(const mypc::SearchRow& row, mypc::TreeCommand command);
     // The progress dialog's "취소".
     void onProgressCancel();
+    // The mail view's "Text" (0) or "Html" (1): stored as "mailformat".
+    void chooseMailFormat(int format);
     // "메일 첨부전송": the composer with this PC or handheld file attached.
     void composeWithAttachment(const std::string& path);
     // The window's close button and message 10024 ask; close() ends without asking.
@@ -118,6 +120,8 @@ private:
     const mail::MailListEntry* selectedMail();
     void readSelectedMail();
     void deleteSelectedMail();
+    // "P" (-1) and "N" (1).
+    void turnPage(int step);
     void showMailScreen(bool content);
 
     // FrameServices.
@@ -181,6 +185,7 @@ private:
         void removeRow(const std::string& name) override;
         void showMail(const std::string& header, bool hasAttachments, const std::string& title) override;
         std::string selectedMail() const override;
+        void setFetchProgress(int percent) override;
 
     private:
         Handheld& m_handheld;
@@ -206,6 +211,23 @@ private:
         Handheld& m_handheld;
     };
     WebScreen m_webScreen;
+
+    // The search results as the front end draws them; showing them makes the
+    // My PC view's results screen current.
+    class SearchScreen final : public mypc::SearchView {
+    public:
+        explicit SearchScreen(Handheld& handheld)
+            : m_handheld(handheld)
+        {
+        }
+        void clearResults() override;
+        void showResults(const std::vector<mypc::SearchRow>& rows) override;
+        void showResultList() override;
+
+    private:
+        Handheld& m_handheld;
+    };
+    SearchScreen m_searchScreen;
 
     std::unique_ptr<WebParts> m_web;
     std::unique_ptr<MyPcParts> m_mypc;

@@ -19,15 +19,25 @@ const Handheld::ButtonEntry Handheld::kButtons[] = {
     // "화면변경" of the My PC and e-mail views.
     { kScreenChangePc, [](Handheld& h) { h.m_frame->toggleScreen(); } },
     { kScreenChangeMail, [](Handheld& h) { h.m_frame->toggleScreen(); } },
-    // The web tab.
+    // The web tab: "View" and "Doc" switch between the page view and the
+    // document view.
+    { kWebViewButton, [](Handheld& h) { h.m_web->viewer.showPageView(); } },
+    { kDocButton, [](Handheld& h) { h.m_web->viewer.showDocumentView(); } },
     { kGoButton, [](Handheld& h) { h.m_web->viewer.go(); } },
     { kStopButton, [](Handheld& h) { h.m_web->viewer.stop(); } },
     { kRefreshButton, [](Handheld& h) { h.m_web->viewer.refresh(); } },
     { kHomeButton, [](Handheld& h) { h.m_web->viewer.home(); } },
     { kSaveButton, [](Handheld& h) { h.m_web->viewer.savePage(); } },
-    // "P" and "N": the pages of the search results.
-    { kPrevPageButton, [](Handheld& h) { h.m_mypc->search.previous(); } },
-    { kNextPageButton, [](Handheld& h) { h.m_mypc->search.next(); } },
+    // "P" and "N": the pages of the search results on their screen, else
+    // of the web view (the pages opened, or the document's).
+    { kPrevPageButton, [](Handheld& h) { h.turnPage(-1); } },
+    { kNextPageButton, [](Handheld& h) { h.turnPage(1); } },
+    // The My PC view between its tree and the search results.
+    { kResultsSwitch,
+        [](Handheld& h) {
+            const bool results = h.m_frame->screen(kViewMyPc) == Screen::Results;
+            h.m_frame->showScreen(kViewMyPc, results ? Screen::Main : Screen::Results);
+        } },
     // The e-mail tab.
     { kMailRefresh, [](Handheld& h) { h.m_mail->box.check(); } },
     { kMailView, [](Handheld& h) { h.readSelectedMail(); } },
@@ -36,6 +46,9 @@ const Handheld::ButtonEntry Handheld::kButtons[] = {
     { kMailListTab, [](Handheld& h) { h.showMailScreen(false); } },
     { kMailContentTab, [](Handheld& h) { h.showMailScreen(true); } },
     { kMailWrite, [](Handheld& h) { h.m_views.dialogs.showComposer(); } },
+    // The header box of the mail content, shown or hidden.
+    { kMailHeaderToggle,
+        [](Handheld& h) { h.m_frame->setControlHidden(kMailHeader, !h.m_frame->isControlHidden(kMailHeader)); } },
 };
 
 bool Handheld::onMenuCommand(int id)
@@ -117,6 +130,29 @@ void Handheld::deleteSelectedMail()
 {
     if (const auto* entry = selectedMail())
         m_mail->box.deleteMail(*entry);
+}
+
+void Handheld::turnPage(int step)
+{
+    if (m_frame->screen(kViewMyPc) == Screen::Results) {
+        if (step < 0)
+            m_mypc->search.previous();
+        else
+            m_mypc->search.next();
+        return;
+    }
+    if (step < 0)
+        m_web->viewer.previousPage();
+    else
+        m_web->viewer.nextPage();
+}
+
+void Handheld::chooseMailFormat(int format)
+{
+    if (format == m_settings.mailFormat)
+        return;
+    m_settings.mailFormat = format;
+    (void)m_store.storeMailFormat(m_settings);
 }
 
 void Handheld::showMailScreen(bool content)

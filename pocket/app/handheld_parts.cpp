@@ -32,11 +32,11 @@ namespace {
 
 } // namespace
 
-WebParts::WebParts(PartContext& context, viewer::WebTabView& tab, HandheldViews& views)
+WebParts::WebParts(
+    PartContext& context, viewer::WebTabView& tab, HandheldViews& views, mypc::TransferRunner& transfer)
     : loader(context.fetch, context.device)
-    , transfer(context.loop, context.ui)
     , viewer(context.link, context.settings, context.device, context.ui, transfer, tab, views.webView,
-          views.mailBody)
+          views.mailBody, context.fetch)
 {
 }
 
@@ -52,12 +52,12 @@ void MyPcParts::FolderLists::restoreFolder(const std::string& path)
     m_listing.restoreFolder(path);
 }
 
-MyPcParts::MyPcParts(PartContext& context, HandheldViews& views, mypc::MyPcHooks hooks)
+MyPcParts::MyPcParts(PartContext& context, HandheldViews& views, mypc::SearchView& results, mypc::MyPcHooks hooks)
     : busy(context.ui)
     , runner(context.loop, context.ui, context.settings, context.device, views.progress)
     , download(context.link, context.settings, context.ui, busy, runner)
     , upload(context.loop, context.ui, context.link, context.settings, context.device, busy, views.progress)
-    , search(context.link, context.settings, context.device, context.fetch, context.ui, busy, views.searchResults)
+    , search(context.link, context.settings, context.device, context.fetch, context.ui, busy, results)
     , tree(context.device, views.myPcTree)
     , folderLists(tree, views.folderLists)
     , folders(context.link, context.settings, context.device, context.fetch, context.ui, folderLists)
@@ -65,14 +65,15 @@ MyPcParts::MyPcParts(PartContext& context, HandheldViews& views, mypc::MyPcHooks
 {
 }
 
-MailParts::MailParts(PartContext& context, mail::MailView& view, WebParts& web, mypc::MyPcUpload& upload,
+MailParts::MailParts(PartContext& context, mail::MailView& view, WebParts& web, MyPcParts& mypc,
     std::function<void()> openLogin)
-    : context { context.loop, context.ui, context.link, context.settings, context.device, web.transfer, view,
+    : context { context.loop, context.ui, context.link, context.settings, context.device, mypc.runner, view,
         std::move(openLogin) }
     , box(this->context, context.fetch)
     , reader(this->context, web.viewer)
     , composer(context.ui, context.settings, context.device, context.link.codePage())
-    , attachmentUpload(upload)
+    , chooser(this->context, context.fetch)
+    , attachmentUpload(mypc.upload)
     , sender(this->context, &attachmentUpload)
 {
 }

@@ -16,6 +16,7 @@
 #include "pocket/icq/icq_session.h"
 #include "pocket/link/pc_folder_request.h"
 #include "pocket/link/socket_client.h"
+#include "pocket/mail/mail_attachment_chooser.h"
 #include "pocket/mail/mail_box.h"
 #include "pocket/mail/mail_composer.h"
 #include "pocket/mail/mail_reader.h"
@@ -33,7 +34,6 @@
 #include "pocket/mypc/mypc_tree.h"
 #include "pocket/mypc/mypc_upload.h"
 #include "pocket/viewer/viewer_page_loader.h"
-#include "pocket/viewer/viewer_transfer.h"
 #include "pocket/viewer/web_viewer.h"
 
 #include <random>
@@ -71,20 +71,20 @@ struct PartContext {
     DesktopMail desktopMail {};
 };
 
-// The web tab: the page loader of the HTML views, background saves and the
-// viewer that drives both HTML views.
+// The web tab: the page loader of the HTML views and the viewer that drives
+// both HTML views; pages are saved by My PC's transfer worker.
 struct WebParts {
-    WebParts(PartContext& context, viewer::WebTabView& tab, HandheldViews& views);
+    WebParts(PartContext& context, viewer::WebTabView& tab, HandheldViews& views, mypc::TransferRunner& transfer);
 
     viewer::PageLoader loader;
-    viewer::ThreadDownload transfer;
     viewer::WebViewer viewer;
 };
 
 // My PC: the tree, folder lists, search, downloads, uploads and the tab's
 // menu commands.
 struct MyPcParts {
-    MyPcParts(PartContext& context, HandheldViews& views, mypc::MyPcHooks hooks);
+    // The search results go to `results`.
+    MyPcParts(PartContext& context, HandheldViews& views, mypc::SearchView& results, mypc::MyPcHooks hooks);
 
     // A PC folder's list goes to the tree and to the front end's listing.
     class FolderLists final : public link::FolderListView {
@@ -115,7 +115,7 @@ struct MyPcParts {
 
 // The e-mail tab: the list, reading, the composer and sending.
 struct MailParts {
-    MailParts(PartContext& context, mail::MailView& view, WebParts& web, mypc::MyPcUpload& upload,
+    MailParts(PartContext& context, mail::MailView& view, WebParts& web, MyPcParts& mypc,
         std::function<void()> openLogin);
     ~MailParts();
 
@@ -127,6 +127,7 @@ struct MailParts {
     mail::MailBox box;
     mail::MailReader reader;
     mail::MailComposer composer;
+    mail::AttachmentChooser chooser;
     mail::MyPcMailUpload attachmentUpload;
     mail::MailSender sender;
 };

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
@@ -16,6 +17,7 @@ namespace pocket::link {
 namespace {
 
 constexpr std::string_view kHttpPrefix = "http://";
+constexpr const char* kNoConnectionText = "인터넷연결이 되어 있지 않습니다.";
 constexpr const char* kPartialPattern = ".fetching-XXXXXX";
 
 char lower(char c)
@@ -56,6 +58,11 @@ std::string pcFileUrl(std::string_view pcAddress, int webPort, std::string_view 
     return std::string(pcAddress) + ":" + std::to_string(webPort) + "\\" + std::string(name);
 }
 
+bool isNoConnection(const platform::Error& error)
+{
+    return error.code == platform::ErrorCode::Unavailable && error.systemError != ECONNREFUSED;
+}
+
 bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view url,
     const std::filesystem::path& localPath)
 {
@@ -86,6 +93,8 @@ bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view 
         return static_cast<bool>(file);
     });
     file.close();
+    if (!response && isNoConnection(response.error()))
+        ui.messageBox("Quillon", kNoConnectionText, platform::Icon::Warning);
     // An error page is no result file: only a 2xx answer counts.
     bool ok = response && !response->cancelled && response->status >= 200 && response->status < 300 && file.good();
     std::error_code error;

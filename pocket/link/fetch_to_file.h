@@ -12,6 +12,7 @@
 #include <string_view>
 
 namespace platform {
+struct Error;
 class HttpFetch;
 class Ui;
 }
@@ -30,11 +31,17 @@ std::string lowerCaseSchemeAndHost(std::string_view url);
 // "%s:%d\name" for a file in the PC's service root.
 std::string pcFileUrl(std::string_view pcAddress, int webPort, std::string_view name);
 
+// Whether a fetch failed for lack of a connection: the host had no address
+// or could not be reached. A refused connection is not one: the network
+// answered, without a server behind the address.
+bool isNoConnection(const platform::Error& error);
+
 // Fetches the URL into the local file (created or replaced). Fails on an
 // empty URL, when the PC cannot be reached, on an answer other than 2xx and
 // when the transfer or a write breaks; a failure leaves the local file as it
-// was. The body is written to a ".fetching-XXXXXX" file beside it first. Safe on any thread (uses only `fetch`
-// and, for the fix-up message, `ui`).
+// was. The body is written to a ".fetching-XXXXXX" file beside it first.
+// Without a connection it shows "인터넷연결이 되어 있지 않습니다." first; the
+// caller reports its own follow-up message. Window thread.
 bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view url,
     const std::filesystem::path& localPath);
 

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -212,6 +213,27 @@ TEST(FetchToFile, ReplacesTheFileOnlyWithAWholeSuccessfulBody)
     EXPECT_TRUE(fetchToFile(fetch, ui, pcFileUrl("127.0.0.1", web.port(), "x"), folder / longName));
     EXPECT_TRUE(std::filesystem::exists(folder / longName));
     std::filesystem::remove_all(folder);
+}
+
+TEST(FetchToFile, TellsALackOfConnectionFromAMissingServer)
+{
+    using platform::Error;
+    using platform::ErrorCode;
+    EXPECT_FALSE(isNoConnection(Error { ErrorCode::Unavailable, "", ECONNREFUSED }));
+    EXPECT_TRUE(isNoConnection(Error { ErrorCode::Unavailable, "", ENETUNREACH }));
+    EXPECT_TRUE(isNoConnection(Error { ErrorCode::Unavailable, "", 0 })); // No address for the host.
+    EXPECT_FALSE(isNoConnection(Error { ErrorCode::Timeout, "", 0 }));
+
+    auto local = std::filesystem::temp_directory_path() / ("fetch-no-connection-" + std::to_string(::getpid()));
+    platform::HttpFetch fetch;
+    platform::testing::FakeUi ui;
+    // A refused connection: the PC is not there, the network is.
+    EXPECT_FALSE(fetchToFile(fetch, ui, pcFileUrl("127.0.0.1", testing::closedLoopbackPort(), "x"), local));
+    EXPECT_EQ(ui.callCount(), 0u);
+    // A host without an address (a reserved name): no connection.
+    EXPECT_FALSE(fetchToFile(fetch, ui, "nowhere.invalid:91\\x", local));
+    EXPECT_EQ(ui.lastText(), "인터넷연결이 되어 있지 않습니다.");
+    EXPECT_FALSE(std::filesystem::exists(local));
 }
 
 } // namespace

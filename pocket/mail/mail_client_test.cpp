@@ -1,144 +1,22 @@
 // The mail client and the web view against a scripted PC on loopback: the
 // commands they send, the answers they take, the files they leave.
 
-#include "platform/poll_event_loop.h"
-#include "platform/testing/fake_ui.h"
-#include "platform/testing/manual_clock.h"
-#include "pocket/device/device_root.h"
-#include "pocket/link/pc_link.h"
-#include "pocket/link/testing/fake_views.h"
-#include "pocket/link/testing/loopback.h"
 #include "pocket/mail/mail_attachment_tree.h"
-#include "pocket/mail/mail_box.h"
 #include "pocket/mail/mail_composer.h"
 #include "pocket/mail/mail_inbox.h"
-#include "pocket/mail/mail_reader.h"
-#include "pocket/mail/mail_sender.h"
-#include "pocket/settings/pda_settings.h"
-#include "pocket/viewer/viewer_transfer.h"
-#include "pocket/viewer/web_viewer.h"
+#include "pocket/mail/testing/mail_fixture.h"
 #include "proto/pc_answer.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <unistd.h>
+#include <thread>
 
 namespace pocket::mail {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::MailClientTest;
 using link::testing::answerRecord;
 using link::testing::requestWire;
 using platform::Answer;
-
-class RecordingMailView final : public MailView {
-public:
-    void clearList() override { rows.clear(); }
-    void insertRow(const MailListEntry& entry, bool) override { rows.insert(rows.begin(), entry.name); }
-    void setRowRead(const std::string& name) override { read.push_back(name); }
-    void removeRow(const std::string& name) override { std::erase(rows, name); }
-    void showMail(const std::string& h, bool attachments, const std::string& t) override
-    {
-        header = h;
-        hasAttachments = attachments;
-        title = t;
-    }
-    std::string selectedMail() const override { return selected; }
-    std::vector<std::string> rows;
-    std::string selected;
-    std::vector<std::string> read;
-    std::string header;
-    bool hasAttachments = false;
-    std::string title;
-};
-
-class RecordingHtmlView final : public viewer::HtmlView {
-public:
-    void navigate(const std::string& url) override { address = url; }
-    void refresh() override { }
-    void stop() override { ++stops; }
-    std::string currentAddress() const override { return address; }
-    std::string address;
-    int stops = 0;
-};
-
-class RecordingTab final : public viewer::WebTabView {
-public:
-    void addAddress(const std::string& a) override { addresses.push_back(a); }
-    void setAddressText(const std::string& a) override { text = a; }
-    std::string addressText() const override { return text; }
-    void focusAddress() override { focused = true; }
-    void showWebTab() override { webTab = true; }
-    void setWaitCursor(bool) override { }
-    std::vector<std::string> addresses;
-    std::string text;
-    bool focused = false;
-    bool webTab = false;
-};
-
-class MailClientTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::filesystem::remove_all(m_root);
-        m_device.prepare();
-        std::filesystem::create_directories(m_root / "Program Files" / "Quillon");
-        m_settings.serverIp = "127.0.0.1";
-        m_settings.pcPort = m_pc.port();
-        m_settings.myId = "kim";
-        m_settings.saveMailPath = "\\Program Files\\Quillon\\MailCheck";
-        m_settings.sndMailPath = "\\Program Files\\Quillon\\send";
-        m_settings.saveFilePath = "\\Program Files\\Quillon\\files";
-        m_link.prepare();
-        ASSERT_TRUE(m_link.connect());
-        m_peer = m_pc.accept();
-        ASSERT_GE(m_peer, 0);
-        answer(0, 310, "YES\\C:");
-        ASSERT_TRUE(m_loop.runUntil([&] { return m_link.isLoggedIn(); }, 5s));
-        m_ui.clear();
-    }
-    void TearDown() override
-    {
-        ::close(m_peer);
-        std::filesystem::remove_all(m_root);
-    }
-
-    void answer(int first, int code, std::string text) { link::testing::sendAll(m_peer, link::testing::answerRecord(first, code, std::move(text))); }
-    std::string received() { return link::testing::receiveUntilNul(m_peer); }
-    void waitForMessage()
-    {
-        std::size_t before = m_ui.callCount();
-        ASSERT_TRUE(m_loop.runUntil([&] { return m_ui.callCount() > before; }, 5s));
-    }
-    std::string localFile(std::string_view handheld)
-    {
-        return readLocalFile(m_device.toLocal(handheld)).value_or("<missing>");
-    }
-
-    std::filesystem::path m_root = std::filesystem::temp_directory_path() / ("pocket-mail-" + std::to_string(::getpid()));
-    platform::testing::ManualClock m_clock;
-    platform::PollEventLoop m_loop { m_clock };
-    platform::testing::FakeUi m_ui;
-    link::testing::LoopbackListener m_pc;
-    link::testing::FakePcLinkView m_linkView;
-    device::DeviceRoot m_device { m_root };
-    settings::PdaSettings m_settings;
-    link::PcLink m_link { m_loop, m_ui, m_settings, m_linkView };
-    viewer::ThreadDownload m_transfer { m_loop, m_ui };
-    RecordingMailView m_view;
-    RecordingTab m_tab;
-    RecordingHtmlView m_web;
-    RecordingHtmlView m_mailBody;
-    int m_logins = 0;
-    MailContext m_context { m_loop, m_ui, m_link, m_settings, m_device, m_transfer, m_view, [this] { ++m_logins; } };
-    platform::HttpFetch m_fetch;
-    viewer::WebViewer m_viewer { m_link, m_settings, m_device, m_ui, m_transfer, m_tab, m_web, m_mailBody };
-    MailBox m_box { m_context, m_fetch };
-    MailReader m_reader { m_context, m_viewer };
-    MailSender m_sender { m_context };
-    int m_peer = -1;
-};
 
 TEST_F(MailClientTest, InlineCheckAnswerBecomesTheListWithoutAFetch)
 {
@@ -234,6 +112,53 @@ TEST_F(MailClientTest, FetchesAPreparedMailFromTheWebServer)
     ASSERT_TRUE(m_loop.runUntil([&] { return m_view.title == "u#2"; }, 5s));
     EXPECT_NE(web.requestHead().find("GET /pda_Mail/kim/u%232/u%232.txt "), std::string::npos);
     EXPECT_FALSE(m_view.hasAttachments);
+    // The list page's bar showed the fetch; no progress dialog, no message.
+    ASSERT_GE(m_view.progress.size(), 2u);
+    EXPECT_EQ(m_view.progress[0], 0);
+    EXPECT_EQ(m_view.progress.back(), 0);
+    EXPECT_NE(std::find(m_view.progress.begin(), m_view.progress.end(), 100), m_view.progress.end());
+    EXPECT_TRUE(m_progress.opened.empty());
+    EXPECT_EQ(m_ui.callCount(), 0u);
+}
+
+TEST_F(MailClientTest, OneTransferRunsAtATimeForWebPagesAndMails)
+{
+    // A web server that sends part of a page and then waits.
+    link::testing::LoopbackListener slow;
+    std::thread peer([&] {
+        int fd = slow.accept();
+        link::testing::receiveExactly(fd, 1);
+        link::testing::sendAll(fd, "HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(1024, 'p'));
+        link::testing::receiveExactly(fd, 100000); // Until the handheld hangs up.
+        ::close(fd);
+    });
+    m_settings.webFolderPath = "\\web";
+    m_web.address = "http://127.0.0.1:" + std::to_string(slow.port()) + "/big.html";
+    m_ui.pushAnswer(Answer::Ok);
+    m_viewer.savePage();
+    ASSERT_TRUE(m_transfer.isRunning());
+    EXPECT_EQ(m_progress.opened, std::vector<std::string> { "big.html" });
+
+    // A mail waiting to be fetched asks about the page being saved.
+    link::testing::OneShotHttpServer web(200, "//From : b \r\nTitle : t \r\nBody : <pre>x</pre>[END]");
+    m_settings.pcWebPort = web.port();
+    MailListEntry entry { "t", "b", "p", "m1" };
+    m_reader.read(&entry);
+    EXPECT_EQ(received(), link::testing::requestWire(1, 305, "10\np\nm1"));
+    m_ui.pushAnswer(Answer::Cancel);
+    answer(10, 305, "_success/m1");
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(), "현재 [웹 페이지 저장]을 하는중이므로 \n메일의 내용을 받으실 수 없습니다. \n현재 작업을 취소하시겠습니까?");
+    EXPECT_EQ(m_transfer.activity(), "웹 페이지 저장");
+
+    // The second time OK: the save stops, the mail comes.
+    m_reader.read(&entry);
+    EXPECT_EQ(received(), link::testing::requestWire(1, 305, "11\np\nm1"));
+    m_ui.pushAnswer(Answer::Ok);
+    answer(11, 305, "_success/m1");
+    ASSERT_TRUE(m_loop.runUntil([&] { return m_view.title == "m1"; }, 5s));
+    peer.join();
+    EXPECT_FALSE(std::filesystem::exists(m_device.toLocal("\\web\\big.html")));
 }
 
 TEST_F(MailClientTest, ContentAnswerWithoutSlashShowsTheFormatMessage)

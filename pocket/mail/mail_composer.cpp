@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/ui.h"
+#include "pocket/device/contact_store.h"
 #include "pocket/device/device_root.h"
 #include "pocket/mail/mail_view.h"
 #include "pocket/settings/pda_settings.h"
@@ -103,6 +104,20 @@ bool MailComposer::addContacts(const std::vector<MailContact>& checked)
     return true;
 }
 
+void MailComposer::pickContacts(ComposerDialogs& dialogs, device::ContactStore& contacts)
+{
+    if (!canPickContacts())
+        return;
+    auto rows = contacts.listContacts(); // The store reports its own failures.
+    if (!rows)
+        return;
+    std::vector<MailContact> book;
+    for (const auto& row : *rows)
+        book.push_back({ row.name, row.email });
+    if (auto checked = dialogs.chooseContacts(book))
+        (void)addContacts(*checked);
+}
+
 bool MailComposer::canAddAttachment()
 {
     if (m_attachments.size() >= kMaxAttachments) {
@@ -152,6 +167,27 @@ bool MailComposer::load(const std::string& handheldPath)
     m_draft = *draft;
     m_loadedPath = handheldPath;
     return true;
+}
+
+std::vector<std::string> MailComposer::savedMails() const
+{
+    std::vector<std::string> mails;
+    if (m_settings.sndMailPath.empty())
+        return mails;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(m_device.toLocal(m_settings.sndMailPath), error)) {
+        const auto name = entry.path().filename().string();
+        if (entry.is_regular_file(error) && name.size() > 2 && name.ends_with(".m"))
+            mails.push_back(m_settings.sndMailPath + "\\" + name);
+    }
+    std::sort(mails.begin(), mails.end());
+    return mails;
+}
+
+void MailComposer::loadSaved(ComposerDialogs& dialogs)
+{
+    if (auto chosen = dialogs.chooseSavedMail(savedMails()))
+        (void)load(*chosen);
 }
 
 bool MailComposer::confirmEmptyFields()

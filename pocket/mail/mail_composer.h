@@ -19,6 +19,7 @@ class Ui;
 }
 
 namespace pocket::device {
+class ContactStore;
 class DeviceRoot;
 }
 
@@ -34,6 +35,8 @@ struct MailContact {
     std::string email;
 };
 
+class AttachmentChooser;
+
 // The dialogs the composer opens.
 class ComposerDialogs {
 public:
@@ -42,6 +45,19 @@ public:
     virtual std::optional<std::string> askFileName() = 0;
     // The options of the settings sheet ("sndMailPath" is missing).
     virtual void openOptions() = 0;
+    // The address book ("Contact AddressBook"): the rows the user checked,
+    // or nothing when cancelled.
+    virtual std::optional<std::vector<MailContact>> chooseContacts(const std::vector<MailContact>&)
+    {
+        return std::nullopt;
+    }
+    // The attachment chooser over its tree: the path of the chosen file.
+    virtual std::optional<std::string> chooseAttachment(AttachmentChooser&) { return std::nullopt; }
+    // "불러오기": one of the saved mails (handheld paths), or nothing.
+    virtual std::optional<std::string> chooseSavedMail(const std::vector<std::string>&) { return std::nullopt; }
+    // The attachments changed outside the window's own actions (after a
+    // log-in that the chooser waited for).
+    virtual void attachmentsChanged() { }
 };
 
 // The file name dialog's rule: all blanks removed; an empty name shows
@@ -70,6 +86,9 @@ public:
     // The address book's checked rows appended to To; false with a message
     // when nothing is checked or the limit of 10 would be passed.
     bool addContacts(const std::vector<MailContact>& checked);
+    // "Contact": the address book over the device's contacts with an e-mail
+    // address; the checked rows go into To.
+    void pickContacts(ComposerDialogs& dialogs, device::ContactStore& contacts);
 
     // The attachment label: false (with the message) when 5 are listed.
     bool canAddAttachment();
@@ -79,6 +98,10 @@ public:
 
     // "불러오기" of a saved mail (a handheld path).
     bool load(const std::string& handheldPath);
+    // The saved mails ("*.m" in "sndMailPath") as handheld paths, by name.
+    std::vector<std::string> savedMails() const;
+    // "불러오기": the user chooses one of them.
+    void loadSaved(ComposerDialogs& dialogs);
     // "저 장": the saved mail's handheld path, or nothing when not saved.
     std::optional<std::string> save(ComposerDialogs& dialogs);
     // "종 료": true when the user confirms.

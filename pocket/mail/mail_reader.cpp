@@ -8,7 +8,7 @@
 #include "pocket/mail/mail_inbox.h"
 #include "pocket/settings/pda_settings.h"
 #include "pocket/viewer/viewer_address.h"
-#include "pocket/viewer/viewer_transfer.h"
+#include "pocket/mypc/mypc_transfer.h"
 #include "pocket/viewer/web_viewer.h"
 #include "proto/command_codes.h"
 #include "proto/pc_answer.h"
@@ -30,9 +30,6 @@ constexpr const char* kMissingFileText = "메일의 내용이 저장된 파일�
 constexpr const char* kWriteErrorText = "로그 파일 작성중 오류가 발생하였습니다. \n다시 시도해주세요.";
 constexpr const char* kNoAttachmentListText = "첨부 리스트 생성에 실패하였습니다.";
 constexpr const char* kRunningQuestion = "현재 [%s]을 하는 중입니다. 취소하시겠습니까?";
-constexpr const char* kSavedText = "파일다운로드 폴더에 저장되었습니다.";
-constexpr const char* kFetchFailedText = "파일 데이터를 받는데 실패하였습니다. \n다시 시도해주세요!";
-constexpr const char* kThreadFailedText = "thread 생성실패! \n다시 시도해주세요.";
 constexpr const char* kNotViewableText = "볼 수 없는 파일 형식입니다.";
 constexpr const char* kStoredText = "Inbox의 Quillon 폴더에 저장되었습니다. \n첨부파일은 저장되지 않습니다.";
 constexpr const char* kStoreFailedText = "메일 저장 실패하였습니다.";
@@ -43,9 +40,20 @@ constexpr std::size_t kNameBytes = 1023;
 
 } // namespace
 
+void MailReader::ListProgress::setBar(int percent)
+{
+    m_view.setFetchProgress(percent);
+}
+
+void MailReader::ListProgress::closeProgress()
+{
+    m_view.setFetchProgress(0);
+}
+
 MailReader::MailReader(MailContext& context, viewer::WebViewer& viewer)
     : m_context(context)
     , m_viewer(viewer)
+    , m_listProgress(context.view)
     , m_number(context.loop, *this, kMsgReadTimeout)
 {
     m_context.link.setHandler(proto::kCodePrepareMail, [this](const proto::PcAnswer& answer) { onAnswer(answer); });
@@ -135,16 +143,20 @@ void MailReader::fetchMail(const std::string& name)
     const auto& codePage = m_context.link.codePage();
     std::string id = urlComponent(platform::fromUtf8(settings.myId, codePage));
     std::string encoded = urlComponent(platform::fromUtf8(name, codePage));
-    std::string url = settings.serverIp + ":" + std::to_string(settings.pcWebPort) + "/pda_Mail/" + id + "/" + encoded
+    // A like worker to the transfer worker, with the list page's progress
+    // bar: the same running flag, so the "현재 [%s]…" questions name it.
+    mypc::TransferRequest request;
+    request.kind = mypc::TransferKind::MailContent;
+    request.url = settings.serverIp + ":" + std::to_string(settings.pcWebPort) + "/pda_Mail/" + id + "/" + encoded
         + "/" + encoded + (settings.mailFormat == 0 ? ".txt" : "");
-    bool started = m_context.transfer.start(url, file, kContentActivity, [this, name](bool ok) {
-        if (ok)
+    request.title = name;
+    request.destination = file;
+    request.progress = &m_listProgress;
+    request.done = [this, name](mypc::TransferOutcome outcome) {
+        if (outcome == mypc::TransferOutcome::Saved)
             (void)showMail(name);
-        else
-            m_context.ui.messageBox(kMailTitle, kFetchFailedText, platform::Icon::Warning);
-    });
-    if (!started)
-        m_context.ui.messageBox(kMailTitle, kThreadFailedText, platform::Icon::Warning);
+    };
+    (void)m_context.transfer.start(std::move(request), kContentActivity);
 }
 
 void MailReader::writeInlineMail(const std::string& name, std::string_view content)
@@ -204,17 +216,14 @@ void MailReader::saveAttachment(const std::string& attachment)
         + urlComponent(platform::fromUtf8(settings.myId, codePage)) + "/"
         + urlComponent(platform::fromUtf8(m_current, codePage)) + "/"
         + urlComponent(platform::fromUtf8(attachment, codePage));
-    auto folder = m_context.device.toLocal(settings.saveFilePath);
     std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    bool started = m_context.transfer.start(url, folder / device::safeComponent(attachment), kAttachmentActivity, [this](bool ok) {
-        if (ok)
-            m_context.ui.messageBox(kMailTitle, kSavedText, platform::Icon::Information);
-        else
-            m_context.ui.messageBox(kMailTitle, kFetchFailedText, platform::Icon::Warning);
-    });
-    if (!started)
-        m_context.ui.messageBox(kMailTitle, kThreadFailedText, platform::Icon::Warning);
+    std::filesystem::create_directories(m_context.device.toLocal(settings.saveFilePath), ignored);
+    // The transfer worker (kind 4), with its progress dialog and messages.
+    mypc::TransferRequest request;
+    request.kind = mypc::TransferKind::MailAttachment;
+    request.url = url;
+    request.title = attachment;
+    (void)m_context.transfer.start(std::move(request), kAttachmentActivity);
 }
 
 void MailReader::openAttachment(const std::string& attachment)

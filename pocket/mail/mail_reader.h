@@ -13,6 +13,7 @@
 #include "platform/event_loop.h"
 #include "pocket/link/request_number.h"
 #include "pocket/mail/mail_view.h"
+#include "pocket/mypc/mypc_transfer.h"
 
 #include <optional>
 #include <string>
@@ -59,6 +60,23 @@ public:
     platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
 
 private:
+    // The list page's progress bar, as the transfer worker draws a dialog.
+    class ListProgress final : public mypc::ProgressView {
+    public:
+        explicit ListProgress(MailView& view)
+            : m_view(view)
+        {
+        }
+        void openProgress(const std::string&) override { }
+        void setTotalLine(const std::string&) override { }
+        void setDoneLine(const std::string&) override { }
+        void setBar(int percent) override;
+        void closeProgress() override;
+
+    private:
+        MailView& m_view;
+    };
+
     void onAnswer(const proto::PcAnswer& answer);
     void fetchMail(const std::string& name);
     void writeInlineMail(const std::string& name, std::string_view content);
@@ -67,6 +85,7 @@ private:
 
     MailContext& m_context;
     viewer::WebViewer& m_viewer;
+    ListProgress m_listProgress;
     link::RequestNumber m_number;
     bool m_fetching = false;
     std::string m_current;

@@ -34,8 +34,8 @@ namespace pocket::settings {
 struct PdaSettings;
 }
 
-namespace pocket::viewer {
-class BackgroundDownload;
+namespace pocket::mypc {
+class TransferRunner;
 }
 
 namespace pocket::mail {
@@ -52,6 +52,8 @@ public:
     virtual void showMail(const std::string& header, bool hasAttachments, const std::string& title) = 0;
     // The mail name of the selected row; "" when no row is selected.
     virtual std::string selectedMail() const = 0;
+    // The list page's progress bar while a mail's content is fetched (0-100).
+    virtual void setFetchProgress(int) { }
 };
 
 // What the mail steps share; all of it outlives them.
@@ -61,7 +63,9 @@ struct MailContext {
     link::PcLink& link;
     settings::PdaSettings& settings;
     const device::DeviceRoot& device;
-    viewer::BackgroundDownload& transfer;
+    // The one transfer worker: mail contents and attachments, downloads,
+    // saved web pages.
+    mypc::TransferRunner& transfer;
     MailView& view;
     // Opens the login dialog (the steps need a logged-in link).
     std::function<void()> openLogin;

@@ -17,6 +17,7 @@ namespace {
 
 constexpr const char* kFileUrlText = "이 페이지는 저장할 수 없거나 잘못된 주소입니다.";
 constexpr const char* kOpenFailedText = "잘못된 주소이거나 네트워크 에러입니다.";
+constexpr const char* kNoConnectionText = "현재 인터넷연결이 되어 있지 않습니다.";
 constexpr const char* kWriteFailedText = "파일에 쓰는중 에러가 발생하였습니다. \n다시 시도해주세요!";
 constexpr const char* kSavedText = "파일다운로드 폴더에 저장되었습니다.";
 constexpr const char* kWebSavedText = "웹파일다운로드 폴더에 저장되었습니다.";
@@ -105,30 +106,46 @@ TransferRunner::~TransferRunner()
 
 std::filesystem::path TransferRunner::destinationOf(const TransferRequest& request) const
 {
+    if (!request.destination.empty())
+        return request.destination;
     const std::string& folder = request.kind == TransferKind::WebFile ? m_settings.webFolderPath : m_settings.saveFilePath;
     return m_device.toLocal(folder) / safeLocalName(request.title);
 }
 
+ProgressView& TransferRunner::view()
+{
+    return m_request.progress ? *m_request.progress : m_view;
+}
+
 bool TransferRunner::start(TransferRequest request, std::string activity)
 {
-    if (isRunning())
+    if (isRunning()) {
+        // The transfer it replaces never reports: its own bar goes now.
         cancel();
+        if (m_request.progress && m_request.progress != request.progress)
+            m_request.progress->closeProgress();
+    }
     join();
-    m_view.openProgress(request.title);
+    ProgressView& view = request.progress ? *request.progress : m_view;
+    view.openProgress(request.title);
     if (request.url.find("file://") != std::string::npos) {
         m_ui.messageBox(kMyPcTitle, kFileUrlText, platform::Icon::Warning);
-        m_view.closeProgress();
+        view.closeProgress();
         return false;
     }
-    auto url = link::fixUpUrl(m_ui, link::lowerCaseSchemeAndHost(settings::cutToChars(request.url, kTransferUrlChars)));
+    // The addresses the user sees are cut at 255 characters; the mail's own
+    // addresses, made of the PC's names, travel whole.
+    const bool userAddress = request.kind == TransferKind::PcFile || request.kind == TransferKind::WebFile;
+    auto url = link::fixUpUrl(m_ui,
+        link::lowerCaseSchemeAndHost(userAddress ? settings::cutToChars(request.url, kTransferUrlChars) : request.url));
     if (!url) {
-        m_view.closeProgress();
+        view.closeProgress();
         return false;
     }
     auto destination = destinationOf(request);
-    if (safeLocalName(request.title).empty()) {
+    if (request.destination.empty() && safeLocalName(request.title).empty()) {
         m_ui.messageBox(kMyPcTitle, kWriteFailedText, platform::Icon::Warning);
-        m_view.closeProgress();
+        view.closeProgress();
         return false;
     }
 
@@ -136,9 +153,9 @@ bool TransferRunner::start(TransferRequest request, std::string activity)
     m_activity = std::move(activity);
     m_spinner = 0;
     m_cancelled = false;
-    m_view.setTotalLine(totalSizeLine(m_request.expectedSize));
-    m_view.setDoneLine("받은사이즈 : 0");
-    m_view.setBar(0);
+    view.setTotalLine(totalSizeLine(m_request.expectedSize));
+    view.setDoneLine("받은사이즈 : 0");
+    view.setBar(0);
 
     std::int64_t limit = m_request.kind == TransferKind::PcFile ? m_request.limitBytes : 0;
     std::uint64_t serial = ++m_serial;
@@ -148,7 +165,8 @@ bool TransferRunner::start(TransferRequest request, std::string activity)
     } catch (const std::system_error&) {
         m_running = false;
         m_ui.messageBox(kMyPcTitle, kThreadFailedText, platform::Icon::Warning);
-        m_view.closeProgress();
+        view.closeProgress();
+        m_request = {};
         return false;
     }
     return true;
@@ -208,6 +226,8 @@ void TransferRunner::work(std::uint64_t serial, std::string url, std::filesystem
         outcome = TransferOutcome::WriteFailed;
     else if (limitReached)
         outcome = TransferOutcome::TooLarge; // A file cut short is not the file.
+    else if (!response && received == 0 && link::isNoConnection(response.error()))
+        outcome = TransferOutcome::NoConnection;
     else if (!response)
         outcome = received > 0 ? TransferOutcome::Broken : TransferOutcome::OpenFailed;
     else if (response->cancelled && !limitReached)
@@ -233,8 +253,8 @@ platform::LResult TransferRunner::onMessage(int msg, platform::WParam wParam, pl
     if (msg == kMsgProgress) {
         if (!m_running.load())
             return 0;
-        m_view.setDoneLine("받은사이즈 : " + std::to_string(lParam));
-        m_view.setBar(downloadPercent(m_request, lParam, m_spinner));
+        view().setDoneLine("받은사이즈 : " + std::to_string(lParam));
+        view().setBar(downloadPercent(m_request, lParam, m_spinner));
     } else if (msg == kMsgDone) {
         finish(static_cast<TransferOutcome>(lParam));
     }
@@ -247,12 +267,16 @@ void TransferRunner::finish(TransferOutcome outcome)
     if (m_cancelled)
         outcome = TransferOutcome::Cancelled;
     m_running = false;
-    m_view.setBar(100);
-    m_view.closeProgress();
+    view().setBar(100);
+    view().closeProgress();
     switch (outcome) {
     case TransferOutcome::Saved:
-        m_ui.messageBox(kMyPcTitle, m_request.kind == TransferKind::WebFile ? kWebSavedText : kSavedText,
-            platform::Icon::Information);
+        if (m_request.kind != TransferKind::MailContent)
+            m_ui.messageBox(kMyPcTitle, m_request.kind == TransferKind::WebFile ? kWebSavedText : kSavedText,
+                platform::Icon::Information);
+        break;
+    case TransferOutcome::NoConnection:
+        m_ui.messageBox(kMyPcTitle, kNoConnectionText, platform::Icon::Warning);
         break;
     case TransferOutcome::OpenFailed:
     case TransferOutcome::Broken:
@@ -267,6 +291,11 @@ void TransferRunner::finish(TransferOutcome outcome)
     case TransferOutcome::Cancelled:
         break;
     }
+    auto done = std::move(m_request.done);
+    m_request.done = nullptr;
+    m_request.progress = nullptr;
+    if (done)
+        done(outcome);
     if (m_finished)
         m_finished(outcome);
 }

@@ -2,10 +2,13 @@
 
 // File: pocket/mypc/mypc_transfer.h
 // The transfer worker: a download with progress, from the PC's web server
-// (a PC file, kind 0), from the web (a web file, kind 3) or of a mail
-// attachment (kind 4), streamed in 512-byte blocks straight into a file of
-// the handheld's download folder ("saveFilePath", or "webFolderPath" for
-// web files). One transfer runs at a time, on a thread of its own; the
+// (a PC file, kind 0), from the web (a web file, kind 3), of a mail
+// attachment (kind 4) or of a mail's content, streamed in 512-byte blocks
+// straight into a file of the handheld's download folder ("saveFilePath",
+// or "webFolderPath" for web files) or where the request says. One transfer
+// runs at a time, whoever started it (a download, a saved web page, a mail
+// or its attachment), so that the "현재 [%s]…" questions cover them all; it
+// runs on a thread of its own; the
 // worker posts its progress and its end to the TransferRunner, which draws
 // the progress dialog and shows the messages on the window thread. The
 // window thread cancels by clearing the running flag; the worker stops after
@@ -43,21 +46,14 @@ enum class TransferKind : int {
     PcFile = 0,
     WebFile = 3,
     MailAttachment = 4,
+    // The content of a mail (the program's own number): no message when it
+    // is saved, the mail is shown instead.
+    MailContent = 5,
 };
 
 constexpr std::size_t kTransferUrlChars = 255;
 constexpr const char* kActivitySaveFile = "파일 저장";
 constexpr const char* kActivitySaveWebPage = "웹 페이지 저장";
-
-struct TransferRequest {
-    std::int64_t expectedSize = 0; // Bytes; 0 = unknown.
-    TransferKind kind = TransferKind::PcFile;
-    std::string url;   // Fixed up before the fetch ("%s:91\pda_Download\%s").
-    std::string title; // The file name: dialog title and destination name.
-    // For PC files: the transfer stops, and fails, once more than this has
-    // arrived ("maxfilesize" kilobytes); 0 = no limit.
-    std::int64_t limitBytes = 0;
-};
 
 // The progress dialog: a bar (0-100), the "전체사이즈 :" line and the
 // "받은사이즈 :" (or "보낸사이즈 :") line, and "취소".
@@ -78,6 +74,24 @@ enum class TransferOutcome {
     WriteFailed, // The destination could not be created or written.
     Broken,      // The transfer broke off; the partial file is removed.
     TooLarge,    // More than the limit arrived; the partial file is removed.
+    NoConnection, // The handheld has no connection to the network.
+};
+
+struct TransferRequest {
+    std::int64_t expectedSize = 0; // Bytes; 0 = unknown.
+    TransferKind kind = TransferKind::PcFile;
+    std::string url;   // Fixed up before the fetch ("%s:91\pda_Download\%s").
+    std::string title; // The file name: dialog title and destination name.
+    // For PC files: the transfer stops, and fails, once more than this has
+    // arrived ("maxfilesize" kilobytes); 0 = no limit.
+    std::int64_t limitBytes = 0;
+    // Where the file goes; empty: the download folder of the kind, under
+    // the title.
+    std::filesystem::path destination {};
+    // Draws the progress instead of the progress dialog (the mail list's bar).
+    ProgressView* progress = nullptr;
+    // Told on the window thread how the transfer ended, after its message.
+    std::function<void(TransferOutcome)> done {};
 };
 
 // "전체사이즈 : %d", or "전체사이즈 : 알수없음" for an unknown size.
@@ -127,6 +141,8 @@ public:
 
 private:
     void work(std::uint64_t serial, std::string url, std::filesystem::path destination, std::int64_t limit);
+    // The running request's progress view.
+    ProgressView& view();
     void finish(TransferOutcome outcome);
     void join();
 

@@ -151,6 +151,36 @@ TEST_F(TransferRunnerTest, NoPcMeansANetworkError)
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(*m_outcome, TransferOutcome::OpenFailed);
     EXPECT_EQ(m_progress.lines.back(), "close");
+    EXPECT_EQ(m_ui.lastText(), "잘못된 주소이거나 네트워크 에러입니다.");
+}
+
+TEST_F(TransferRunnerTest, NoConnectionIsToldAsSuch)
+{
+    TransferRequest request { 0, TransferKind::WebFile, "http://nowhere.invalid/a.html", "a.html" };
+    ASSERT_TRUE(m_runner.start(request, kActivitySaveWebPage));
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(*m_outcome, TransferOutcome::NoConnection);
+    EXPECT_EQ(m_ui.lastText(), "현재 인터넷연결이 되어 있지 않습니다.");
+}
+
+TEST_F(TransferRunnerTest, RequestMayNameItsFileItsBarAndItsEnd)
+{
+    // A mail's content: its own file, the list page's bar, no message.
+    link::testing::OneShotHttpServer web(200, "mail body");
+    RecordingProgress bar;
+    std::optional<TransferOutcome> told;
+    TransferRequest request { 0, TransferKind::MailContent, "127.0.0.1:" + std::to_string(web.port()) + "/m", "m" };
+    request.destination = m_root / "mail" / "m";
+    std::filesystem::create_directories(request.destination.parent_path());
+    request.progress = &bar;
+    request.done = [&](TransferOutcome outcome) { told = outcome; };
+    ASSERT_TRUE(m_runner.start(request, "메일 내용 다운중"));
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(told, TransferOutcome::Saved);
+    EXPECT_EQ(readFile(request.destination), "mail body");
+    EXPECT_EQ(bar.lines.back(), "close");
+    EXPECT_TRUE(m_progress.lines.empty());
+    EXPECT_EQ(m_ui.callCount(), 0u);
 }
 
 TEST_F(TransferRunnerTest, PcFileCutAtTheLimitIsAFailureAndLeavesNoFile)

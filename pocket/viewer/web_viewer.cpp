@@ -4,9 +4,9 @@
 #include "platform/ui.h"
 #include "pocket/device/device_root.h"
 #include "pocket/link/pc_link.h"
+#include "pocket/mypc/mypc_transfer.h"
 #include "pocket/settings/pda_settings.h"
 #include "pocket/viewer/viewer_address.h"
-#include "pocket/viewer/viewer_transfer.h"
 #include "proto/command_codes.h"
 
 #include <filesystem>
@@ -22,10 +22,6 @@ constexpr const char* kConvertBusyText = "이전에 요청한 파일 변환 중�
 constexpr const char* kBadAddressText = "잘못된 주소입니다.";
 constexpr const char* kSaveQuestion = "%s를\n저장하시겠습니까?";
 constexpr const char* kRunningQuestion = "현재 [%s]을 하는 중입니다. 취소하시겠습니까?";
-constexpr const char* kThreadFailedText = "thread 생성실패! \n다시 시도해주세요.";
-constexpr const char* kWebSavedText = "웹파일다운로드 폴더에 저장되었습니다.";
-constexpr const char* kFetchFailedText = "파일 데이터를 받는데 실패하였습니다. \n다시 시도해주세요!";
-constexpr const char* kSavePageActivity = "웹 페이지 저장";
 constexpr std::size_t kPcPathBytes = 255;
 constexpr std::size_t kRequestTextBytes = 1023;
 
@@ -53,7 +49,7 @@ void navigateView(HtmlView& view, const std::string& url)
 }
 
 WebViewer::WebViewer(link::PcLink& link, const settings::PdaSettings& settings, const device::DeviceRoot& device, platform::Ui& ui,
-    BackgroundDownload& transfer, WebTabView& tab, HtmlView& web, HtmlView& mail)
+    mypc::TransferRunner& transfer, WebTabView& tab, HtmlView& web, HtmlView& mail, platform::HttpFetch& fetch)
     : m_link(link)
     , m_settings(settings)
     , m_device(device)
@@ -62,6 +58,7 @@ WebViewer::WebViewer(link::PcLink& link, const settings::PdaSettings& settings, 
     , m_tab(tab)
     , m_web(web)
     , m_mail(mail)
+    , m_fetch(fetch)
 {
     m_link.setHandler(proto::kCodeConvertDocument, [this](const proto::PcAnswer& answer) { onDocumentAnswer(answer); });
     m_link.setHandler(proto::kCodeViewPage, [this](const proto::PcAnswer& answer) { onPageAnswer(answer); });
@@ -74,13 +71,35 @@ void WebViewer::reportViewFailed(platform::Ui& ui)
 
 void WebViewer::openStartPage()
 {
-    navigateView(m_web, kStartPage);
+    showPage(kStartPage, false, true);
 }
 
 void WebViewer::show(std::string_view url, bool addToAddressBox)
 {
+    showPage(url, addToAddressBox, true);
+}
+
+void WebViewer::showPage(std::string_view url, bool addToAddressBox, bool remember)
+{
+    m_mode = Mode::Page;
+    if (remember) {
+        // A page opened after going back replaces the pages ahead of it.
+        if (!m_history.empty())
+            m_history.resize(m_historyIndex + 1);
+        if (m_history.empty() || m_history.back() != url)
+            m_history.emplace_back(url);
+        m_historyIndex = m_history.size() - 1;
+    }
     if (addToAddressBox)
         m_tab.addAddress(displayAddress(url, m_settings.serverIp, m_settings.myId));
+    navigateView(m_web, fetchAddress(url, m_settings.myId, m_settings.serverIp, m_settings.pcWebPort));
+}
+
+void WebViewer::showDocument(std::string_view url)
+{
+    m_mode = Mode::Document;
+    m_document = std::string(url);
+    m_tab.addAddress(displayAddress(url, m_settings.serverIp, m_settings.myId));
     navigateView(m_web, fetchAddress(url, m_settings.myId, m_settings.serverIp, m_settings.pcWebPort));
 }
 
@@ -112,7 +131,7 @@ void WebViewer::refresh()
 void WebViewer::home()
 {
     m_tab.setAddressText(kStartPage);
-    navigateView(m_web, kStartPage);
+    showPage(kStartPage, false, true);
 }
 
 bool WebViewer::viewPcFile(std::string_view pcPath)
@@ -164,16 +183,25 @@ void WebViewer::onDocumentAnswer(const proto::PcAnswer& answer)
         return;
     }
     m_tab.showWebTab();
-    show(answer.text, true);
+    m_documentImage.clear();
+    showDocument(answer.text);
 }
 
 void WebViewer::onPageAnswer(const proto::PcAnswer& answer)
 {
     m_tab.setWaitCursor(false);
+    const std::string asked = std::move(m_pendingImage);
+    m_pendingImage.clear();
     if (answer.text.empty())
         return;
     m_tab.showWebTab();
-    show(answer.text, true);
+    if (asked.empty()) {
+        show(answer.text, true);
+        return;
+    }
+    // A page of the document, wrapped by the PC.
+    m_documentImage = asked;
+    showDocument(answer.text);
 }
 
 bool WebViewer::cancelRunningTransfer()
@@ -198,18 +226,14 @@ void WebViewer::savePage()
     }
     if (m_ui.question(kTitle, fill(kSaveQuestion, address), platform::Buttons::OkCancel) != platform::Answer::Ok)
         return;
-    auto folder = m_device.toLocal(m_settings.webFolderPath);
     std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    auto destination = folder / device::safeComponent(savedPageName(address));
-    bool started = m_transfer.start(address, destination, kSavePageActivity, [this](bool ok) {
-        if (ok)
-            m_ui.messageBox(kTitle, kWebSavedText, platform::Icon::Information);
-        else
-            m_ui.messageBox(kTitle, kFetchFailedText, platform::Icon::Warning);
-    });
-    if (!started)
-        m_ui.messageBox(kTitle, kThreadFailedText, platform::Icon::Warning);
+    std::filesystem::create_directories(m_device.toLocal(m_settings.webFolderPath), ignored);
+    // The transfer worker saves it, with its progress dialog and messages.
+    mypc::TransferRequest request;
+    request.kind = mypc::TransferKind::WebFile;
+    request.url = address;
+    request.title = savedPageName(address);
+    (void)m_transfer.start(std::move(request), mypc::kActivitySaveWebPage);
 }
 
 } // namespace pocket::viewer

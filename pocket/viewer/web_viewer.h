@@ -7,13 +7,24 @@
 // attachments opened in the mail-body view (303, second form), image and
 // page addresses wrapped by the PC (313), and handheld files. Pages of the
 // PC are shown under the login id as host and loaded from the PC's web port
-// (viewer_address.h). Window thread only.
+// (viewer_address.h).
+//
+// The web area shows one of two views: the page view, the pages the user
+// opened (GO, the address list, home, handheld files, the messengers' home
+// pages), or the document view, the last PC document the PC converted.
+// "View" and "Doc" switch between them, each showing what it showed last;
+// "P" and "N" go to the previous and next page of the view shown: back and
+// forward through the pages opened, or through the page pictures of the
+// document (document_pages.h), each asked of the PC to wrap (313).
+// Window thread only.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
+class HttpFetch;
 class Ui;
 }
 
@@ -29,13 +40,15 @@ namespace pocket::link {
 class PcLink;
 }
 
+namespace pocket::mypc {
+class TransferRunner;
+}
+
 namespace pocket::settings {
 struct PdaSettings;
 }
 
 namespace pocket::viewer {
-
-class BackgroundDownload;
 
 // The HTML control: the three operations the program uses, and the address
 // of the page it shows. The GUI shows pages in a text browser whose
@@ -75,7 +88,7 @@ public:
     static constexpr int kFirstAttachment = 1;
 
     WebViewer(link::PcLink& link, const settings::PdaSettings& settings, const device::DeviceRoot& device, platform::Ui& ui,
-        BackgroundDownload& transfer, WebTabView& tab, HtmlView& web, HtmlView& mail);
+        mypc::TransferRunner& transfer, WebTabView& tab, HtmlView& web, HtmlView& mail, platform::HttpFetch& fetch);
 
     // The view could not be set up: "QueryControl Failed".
     static void reportViewFailed(platform::Ui& ui);
@@ -96,13 +109,34 @@ public:
     bool viewPage(std::string_view address);
     // "보기" on a "PDA" item: its handheld path in the web tab.
     void viewHandheldFile(std::string_view itemPath);
-    // "save": the shown page into "webFolderPath".
+    // "save": the shown page into "webFolderPath", through the transfer
+    // worker of My PC (one transfer runs at a time).
     void savePage();
 
     HtmlView& webView() { return m_web; }
     HtmlView& mailView() { return m_mail; }
 
+    enum class Mode {
+        Page,
+        Document,
+    };
+    Mode mode() const { return m_mode; }
+    // "View" and "Doc".
+    void showPageView();
+    void showDocumentView();
+    // "P" and "N" of the web view.
+    void previousPage();
+    void nextPage();
+
 private:
+    // Shows a page of the page view; a new one goes into its history.
+    void showPage(std::string_view url, bool addToAddressBox, bool remember);
+    void showDocument(std::string_view url);
+    void moveInHistory(int step);
+    void moveInDocument(int step);
+    // The body of a page of the PC (at most a few kilobytes), "" on failure.
+    std::string fetchText(const std::string& url);
+    bool exists(const std::string& url);
     void onDocumentAnswer(const proto::PcAnswer& answer);
     void onPageAnswer(const proto::PcAnswer& answer);
     bool cancelRunningTransfer();
@@ -111,10 +145,18 @@ private:
     const settings::PdaSettings& m_settings;
     const device::DeviceRoot& m_device;
     platform::Ui& m_ui;
-    BackgroundDownload& m_transfer;
+    mypc::TransferRunner& m_transfer;
     WebTabView& m_tab;
     HtmlView& m_web;
     HtmlView& m_mail;
+    platform::HttpFetch& m_fetch;
+
+    Mode m_mode = Mode::Page;
+    std::vector<std::string> m_history; // The page view's pages, oldest first.
+    std::size_t m_historyIndex = 0;
+    std::string m_document; // The document page shown, as the PC named it.
+    std::string m_documentImage; // Its page picture, once known.
+    std::string m_pendingImage; // The picture asked of the PC to wrap (313).
 };
 
 } // namespace pocket::viewer
