@@ -33,32 +33,10 @@ namespace {
     namespace msn = ::pocket::msn;
     namespace icq = ::pocket::icq;
 
-    QStringList labelTexts(QWidget& widget)
-    {
-        QStringList texts;
-        for (auto* label : widget.findChildren<QLabel*>())
-            texts << label->text();
-        return texts;
-    }
+    using testing::labelTexts;
 
-    QTreeWidgetItem* itemStartingWith(QTreeWidget& tree, const QString& prefix)
-    {
-        for (auto* item : tree.findItems(prefix, Qt::MatchStartsWith | Qt::MatchRecursive)) {
-            if (item->parent())
-                return item;
-        }
-        return nullptr;
-    }
-
-    template <class Window>
-    Window* openWindow()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* window = dynamic_cast<Window*>(widget); window && window->isVisible())
-                return window;
-        }
-        return nullptr;
-    }
+    using testing::itemStartingWith;
+    using testing::openWindow;
 
     bool anyContains(const std::vector<std::string>& lines, std::string_view part)
     {

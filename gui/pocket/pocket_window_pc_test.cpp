@@ -28,13 +28,7 @@ namespace {
     using testing::ScriptedPc;
     using testing::whenModal;
 
-    QStringList labelTexts(QWidget& widget)
-    {
-        QStringList texts;
-        for (auto* label : widget.findChildren<QLabel*>())
-            texts << label->text();
-        return texts;
-    }
+    using testing::labelTexts;
 
     using PcWindowTest = testing::PcWindowTest;
 

@@ -246,7 +246,7 @@ void QtMainDialog::buildMailControls()
             list->setHeaderLabels({ QStringLiteral("제목"), QStringLiteral("보낸사람"), QStringLiteral("POP3"),
                 QStringLiteral("파일명") });
             int column = 0;
-            for (int width : { 180, 180, 180, 50 })
+            for (int width : { 100, 72, 64, 56 })
                 list->setColumnWidth(column++, m_screen.px(width));
             list->setContextMenuPolicy(Qt::CustomContextMenu);
         } else

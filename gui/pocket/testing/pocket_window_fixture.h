@@ -20,10 +20,12 @@
 #include "pocket/settings/pda_settings.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +77,36 @@ void whenModal(std::function<void(Dialog&)> step)
         step(*dialog);
     });
     timer->start();
+}
+
+// The texts of a window's labels.
+inline QStringList labelTexts(QWidget& widget)
+{
+    QStringList texts;
+    for (auto* label : widget.findChildren<QLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+// The first visible top-level window of this type, or null.
+template <class Window>
+Window* openWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = dynamic_cast<Window*>(widget); window && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+// The first item below a top-level item whose text starts with `prefix`.
+inline QTreeWidgetItem* itemStartingWith(QTreeWidget& tree, const QString& prefix)
+{
+    for (auto* item : tree.findItems(prefix, Qt::MatchStartsWith | Qt::MatchRecursive)) {
+        if (item->parent())
+            return item;
+    }
+    return nullptr;
 }
 
 class PocketWindowTest : public ::testing::Test {
