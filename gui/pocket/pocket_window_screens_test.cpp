@@ -107,6 +107,9 @@ namespace {
         composer.toEdit()->setText(QStringLiteral("lee@example.com"));
         composer.subjectEdit()->setText(QStringLiteral("회의 자료"));
         composer.bodyEdit()->setPlainText(QStringLiteral("내일 회의 자료를 첨부합니다.\n확인 부탁드립니다."));
+        // The composer fits the handheld's screen.
+        EXPECT_LE(composer.minimumSizeHint().width(), 240);
+        EXPECT_LE(composer.width(), 240);
         shoot(composer, "composer");
         composer.hide();
     }

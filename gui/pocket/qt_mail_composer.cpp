@@ -128,8 +128,11 @@ void QtMailComposer::buildButtons()
     auto* load = new QPushButton(QStringLiteral("불러오기"), this);
     auto* save = new QPushButton(QStringLiteral("저 장"), this);
     auto* quit = new QPushButton(QStringLiteral("종 료"), this);
-    for (auto* button : { send, load, save, quit })
+    // Four buttons share the 240-pixel row: none asks for more than its share.
+    for (auto* button : { send, load, save, quit }) {
+        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         buttons->addWidget(button);
+    }
     static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
     connect(send, &QPushButton::clicked, this, [this] {
         collect();
