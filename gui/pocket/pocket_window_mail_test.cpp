@@ -126,6 +126,21 @@ namespace {
         list->setCurrentItem(row("u2"));
         click(app::kMailView);
         EXPECT_TRUE(m_pc.nextRequest().starts_with("0xx0:0 0xx1:305 0xx2:"));
+
+        // POP1's "삭제" on the first row asks, tells the PC and takes that row
+        // (and no other) off the list.
+        list->setCurrentItem(list->topLevelItem(0));
+        const QString first = list->topLevelItem(0)->text(3);
+        const QString second = list->topLevelItem(1)->text(3);
+        m_ui.pushAnswer(platform::Answer::Ok);
+        std::unique_ptr<QMenu> again(gui().mailView().buildListMenu(true, nullptr));
+        entry(again.get(), QStringLiteral("삭제"))->trigger();
+        EXPECT_EQ(m_ui.calls().back().text, "서버에서 영구삭제 됩니다.");
+        const std::string removal = m_pc.nextRequest();
+        EXPECT_TRUE(removal.ends_with(" 0xx2:" + first.toStdString() + "\n" + (first == "u1" ? "pop.x" : "pop.y")))
+            << removal;
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        EXPECT_EQ(list->topLevelItem(0)->text(3), second);
     }
 
     TEST_F(MailWindowTest, ComposerAddressBookAttachmentChooserAndSavedMails)
