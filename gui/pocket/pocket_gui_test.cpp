@@ -1,5 +1,6 @@
 #include "gui/pocket/pocket_gui.h"
 
+#include "gui/pocket/qt_device_folder_dialog.h"
 #include "gui/pocket/qt_icq_tree.h"
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/pocket/qt_msn_chat_window.h"
@@ -8,6 +9,7 @@
 #include "gui/pocket/qt_pocket_login_dialog.h"
 #include "gui/pocket/qt_pocket_window.h"
 #include "gui/pocket/qt_title_band.h"
+#include "gui/pocket/testing/pocket_window_fixture.h"
 #include "gui/testing/offscreen_app.h"
 #include "platform/registry.h"
 #include "platform/testing/fake_ui.h"
@@ -25,11 +27,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTimer>
@@ -482,6 +486,43 @@ namespace {
         // MSN is off now: its view button goes.
         EXPECT_FALSE(dialog().isControlShown(frame::kButtonMsn));
         EXPECT_EQ(gui().handheld().frame().currentView(), frame::kViewIcq);
+    }
+
+    TEST_F(PocketGuiTest, FolderButtonsChooseAmongTheDeviceFoldersOnly)
+    {
+        const auto device = m_home / "device";
+        std::filesystem::create_directories(device / "My Documents" / "web");
+        std::filesystem::create_directories(m_home / "elsewhere");
+        std::filesystem::create_directory_symlink(m_home / "elsewhere", device / "outside");
+        gui().handheld().frame().onCommand(frame::kCmdOptions);
+        auto& sheet = gui().optionsSheet();
+        sheet.tabs()->setCurrentIndex(2);
+        QLineEdit* web = sheet.folders().web;
+        auto* form = qobject_cast<QFormLayout*>(web->parentWidget()->layout());
+        ASSERT_NE(form, nullptr);
+        auto* chooser = qobject_cast<QToolButton*>(form->labelForField(web));
+        ASSERT_NE(chooser, nullptr);
+
+        testing::whenModal<QtDeviceFolderDialog>([](QtDeviceFolderDialog& folders) {
+            EXPECT_EQ(folders.windowTitle(), QStringLiteral("첨부파일"));
+            // A link out of the device root is no device folder.
+            EXPECT_FALSE(folders.select("\\outside"));
+            EXPECT_TRUE(folders.select("\\My Documents\\web"));
+            folders.okButton()->click();
+        });
+        m_ui.pushAnswer(platform::Answer::Ok);
+        chooser->click();
+        EXPECT_EQ(m_ui.calls().back().text, "\\My Documents\\web\n로 하시겠습니까?");
+        EXPECT_EQ(web->text(), QStringLiteral("\\My Documents\\web"));
+
+        // Cancelled: the edit keeps its text.
+        testing::whenModal<QtDeviceFolderDialog>([](QtDeviceFolderDialog& folders) {
+            EXPECT_TRUE(folders.select("\\My Documents"));
+            folders.reject();
+        });
+        chooser->click();
+        EXPECT_EQ(web->text(), QStringLiteral("\\My Documents\\web"));
+        sheet.close();
     }
 
     TEST_F(PocketGuiTest, ConnectionsPageDisablesTheDialChecksWithoutAMatchingEntry)

@@ -1,5 +1,6 @@
 #include "gui/pocket/qt_options_sheet.h"
 
+#include "gui/pocket/qt_device_folder_dialog.h"
 #include "gui/qt_string.h"
 #include "platform/ui.h"
 #include "pocket/app/frame_layout.h"
@@ -10,7 +11,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -285,26 +285,19 @@ void QtOptionsSheet::chooseFolder(QLineEdit* edit)
 {
     if (!m_folderFields)
         return;
-    // The device's folders are the folders under the device root.
-    const auto root = m_store.device().root();
-    const QString chosen = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("첨부파일"), QString::fromStdString(root.string()));
-    if (chosen.isEmpty())
+    // The device's folders, from the one shown in the edit.
+    QtDeviceFolderDialog chooser(m_store.device().root(), this);
+    (void)chooser.select(toUtf8(edit->text()));
+    if (chooser.exec() != QDialog::Accepted)
         return;
-    std::error_code error;
-    auto relative = std::filesystem::relative(std::filesystem::path(chosen.toStdString()), root, error);
-    if (error || relative.empty() || relative.native().starts_with(".."))
+    const auto handheld = chooser.chosen();
+    if (!handheld)
         return;
-    std::string handheld;
-    for (const auto& part : relative) {
-        if (part != ".")
-            handheld += "\\" + part.string();
-    }
     collect();
     std::string* field = edit == m_folders.web ? &m_folderFields->webFolderPath
         : edit == m_folders.file               ? &m_folderFields->saveFilePath
                                                : &m_folderFields->sndMailPath;
-    m_sheet.chooseFolder(*field, handheld);
+    m_sheet.chooseFolder(*field, *handheld);
     edit->setText(toQString(*field));
 }
 
