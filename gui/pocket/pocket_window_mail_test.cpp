@@ -143,6 +143,36 @@ namespace {
         EXPECT_EQ(list->topLevelItem(0)->text(3), second);
     }
 
+    TEST_F(MailWindowTest, ContentPageStoresTheMailAndOffersItsAttachments)
+    {
+        logIn();
+        checkMail("hi\ta@x\tpop.x\tu1\n");
+        dialog().mailList()->setCurrentItem(row("u1"));
+        click(app::kMailView);
+        const std::string asked = m_pc.nextRequest();
+        const std::size_t start = asked.find("0xx2:") + 5;
+        m_pc.answer(std::stoi(asked.substr(start, asked.find('\n') - start)), 305,
+            "u1/a.jpg//From : a@x \r\nTo : kim \r\nCc :  \r\nTitle : hi \r\nTime : t \r\nPop3 : pop.x \r\n"
+            "Body : <pre>hello</pre>[END]");
+        ASSERT_TRUE(runUntil([&] { return dialog().mailHeader()->text().contains(QStringLiteral("첨부파일이 있습니다")); }));
+        EXPECT_EQ(core().frame().screen(app::kViewMail), app::Screen::Alternate);
+
+        // "저장": into the device's Inbox.
+        click(app::kMailSave);
+        EXPECT_EQ(m_ui.lastText(), "Inbox의 Quillon 폴더에 저장되었습니다. \n첨부파일은 저장되지 않습니다.");
+
+        // The link's menu: per attachment "첨부 저장" (a transfer into the
+        // download folder) and "바로 열기" (the PC converts it, 303).
+        std::unique_ptr<QMenu> menu(gui().mailView().buildAttachmentMenu(nullptr));
+        EXPECT_EQ(texts(menu.get()), QStringList({ "a.jpg" }));
+        m_pc.serve("/pda_Mail/kim/u1/a.jpg", { 200, "JPEG" });
+        entry(menu.get(), QStringLiteral("첨부 저장"))->trigger();
+        const auto saved = deviceFile(core().settings().saveFilePath + "\\a.jpg");
+        ASSERT_TRUE(runUntil([&] { return !core().mypc().runner.isRunning() && std::filesystem::exists(saved); }));
+        entry(menu.get(), QStringLiteral("바로 열기"))->trigger();
+        EXPECT_EQ(m_pc.nextRequest(), ScriptedPc::request(1, 303, "pda_Mail/kim/u1/a.jpg"));
+    }
+
     TEST_F(MailWindowTest, ComposerAddressBookAttachmentChooserAndSavedMails)
     {
         logIn();

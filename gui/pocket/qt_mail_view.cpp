@@ -7,6 +7,7 @@
 #include "pocket/app/popup_menus.h"
 
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -139,21 +140,27 @@ QTreeWidgetItem* QtMailView::find(const std::string& name) const
     return nullptr;
 }
 
-void QtMailView::showAttachments()
+QMenu* QtMailView::buildAttachmentMenu(QWidget* parent)
 {
+    auto* menu = new QMenu(parent);
     if (!m_handheld)
-        return;
+        return menu;
     auto& reader = m_handheld->mail().reader;
-    QMenu menu(m_dialog.mailHeader());
     for (const auto& name : reader.attachments()) {
-        QMenu* sub = menu.addMenu(toQString(name));
-        QObject::connect(sub->addAction(QStringLiteral("첨부 저장")), &QAction::triggered, &menu,
+        QMenu* sub = menu->addMenu(toQString(name));
+        QObject::connect(sub->addAction(QStringLiteral("첨부 저장")), &QAction::triggered, menu,
             [&reader, name] { reader.saveAttachment(name); });
-        QObject::connect(sub->addAction(QStringLiteral("바로 열기")), &QAction::triggered, &menu,
+        QObject::connect(sub->addAction(QStringLiteral("바로 열기")), &QAction::triggered, menu,
             [&reader, name] { reader.openAttachment(name); });
     }
-    if (!menu.isEmpty())
-        menu.exec(QCursor::pos());
+    return menu;
+}
+
+void QtMailView::showAttachments()
+{
+    std::unique_ptr<QMenu> menu(buildAttachmentMenu(m_dialog.mailHeader()));
+    if (!menu->isEmpty())
+        menu->exec(QCursor::pos());
 }
 
 } // namespace gui::handheld

@@ -42,6 +42,8 @@ public:
 
     // "POP1" on a mail, "POP2" elsewhere on the list.
     QMenu* buildListMenu(bool onMail, QWidget* parent);
+    // Behind "첨부파일이 있습니다": "첨부 저장" and "바로 열기" per attachment.
+    QMenu* buildAttachmentMenu(QWidget* parent);
 
 private:
     QTreeWidgetItem* find(const std::string& name) const;
