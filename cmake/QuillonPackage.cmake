@@ -23,8 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window needs a Qt platform plugin; Korean text needs a Korean font;
-# opening files and mail goes through xdg-utils.
-set(quillon_common_depends "qt6-qpa-plugins, fonts-nanum")
+# opening files and mail goes through xdg-utils. The private link between
+# the two programs is TLS 1.3 from OpenSSL 3.
+set(quillon_common_depends "qt6-qpa-plugins, fonts-nanum, libssl3")
 
 set(CPACK_DEBIAN_QUILLON_PACKAGE_NAME quillon)
 set(CPACK_DEBIAN_QUILLON_PACKAGE_DEPENDS "${quillon_common_depends}")

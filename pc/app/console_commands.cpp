@@ -56,6 +56,8 @@ void ConsoleCommands::printHelp()
              "  autostart on|off                   윈도우 시작시 자동으로 실행합니다.\n"
              "  startserver on|off                 프로그램 실행시 Quillon 서버를 시작합니다.\n"
              "  codepage [NAME]                    show or set the handheld's code page (UTF-8, CP949 ...)\n"
+             "  fingerprint                        the PC key's fingerprint, for pairing a handheld\n"
+             "  securelink [allowed|required|off]  show or set the private link (TLS) of the ports\n"
           << mail::kRelayCommandHelp
           << "  help                               this list\n"
              "  exit                               stop the server and end the program (asks first)\n"
@@ -92,11 +94,28 @@ bool ConsoleCommands::handleLine(std::string_view line)
         setStartOption(words, false);
     else if (command == "codepage")
         codePage(words);
+    else if (command == "fingerprint")
+        m_out << "fingerprint: " << m_shell.fingerprint() << "\n" << std::flush;
+    else if (command == "securelink")
+        secureLink(words);
     else if (command == "relay")
         mail::RelayConsoleCommands(m_shell.winIni(), m_out).handle(words);
     else
         m_out << "unknown command: " << command << " (help lists the commands)\n" << std::flush;
     return true;
+}
+
+void ConsoleCommands::secureLink(const std::vector<std::string>& words)
+{
+    if (words.size() == 2) {
+        auto mode = platform::parseSecureLinkMode(words[1]);
+        if (!mode) {
+            m_out << "securelink [allowed|required|off]\n" << std::flush;
+            return;
+        }
+        m_shell.setSecureLinkMode(*mode);
+    }
+    m_out << "securelink: " << platform::secureLinkModeName(m_shell.secureLinkMode()) << "\n" << std::flush;
 }
 
 void ConsoleCommands::listAccounts()

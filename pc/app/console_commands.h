@@ -35,6 +35,7 @@ private:
     void deleteAccounts(const std::vector<std::string>& words);
     void setStartOption(const std::vector<std::string>& words, bool withSystem);
     void codePage(const std::vector<std::string>& words);
+    void secureLink(const std::vector<std::string>& words);
     void applyDialog(SettingsDialog& dialog);
 
     PcShell& m_shell;

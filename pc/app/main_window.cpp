@@ -242,7 +242,10 @@ void MainWindow::openSettings()
 
 void MainWindow::showAbout()
 {
-    m_ports.ui->messageBox(kTitle, kAboutText, platform::Icon::Information);
+    // The fingerprint lets the user compare what a handheld shows when it
+    // pairs with this PC.
+    m_ports.ui->messageBox(kTitle, std::string(kAboutText) + "\n\n보안 연결 인증서 지문(SHA-256):\n" + m_shell.fingerprint(),
+        platform::Icon::Information);
 }
 
 void MainWindow::activate()

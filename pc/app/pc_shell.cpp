@@ -38,12 +38,16 @@ platform::IoResult<std::unique_ptr<PcShell>> PcShell::create(platform::EventLoop
     auto registry = platform::Registry::open(config.home / "registry.txt");
     if (!registry)
         return registry.error();
-    return std::unique_ptr<PcShell>(
-        new PcShell(loop, log, ui, accessLog, std::move(config), std::move(*registry), progress));
+    // The key the handhelds have pinned: made once, never replaced.
+    auto identity = TRY(platform::TlsIdentity::loadOrCreate(config.home));
+    auto relay = TRY(platform::TlsRelay::forServer(identity));
+    return std::unique_ptr<PcShell>(new PcShell(loop, log, ui, accessLog, std::move(config), std::move(*registry),
+        progress, std::move(identity), std::move(relay)));
 }
 
 PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::Ui& ui, std::ostream& accessLog,
-    ShellConfig config, std::unique_ptr<platform::Registry> registry, service::ProgressView* progress)
+    ShellConfig config, std::unique_ptr<platform::Registry> registry, service::ProgressView* progress,
+    platform::TlsIdentity identity, std::unique_ptr<platform::TlsRelay> relay)
     : m_config(std::move(config))
     , m_ui(ui)
     , m_profile(m_config.home / "Quillon.ini")
@@ -54,6 +58,8 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     , m_drives(platform::DriveMap::fromProfile(m_profile))
     , m_paths(m_drives)
     , m_folders(service::ServiceFolders::under(m_config.home))
+    , m_identity(std::move(identity))
+    , m_relay(std::move(relay))
     , m_winIni(m_config.home / "win.ini")
 {
     m_folders.create();
@@ -66,6 +72,12 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     // The login values exist from the first start on.
     (void)m_store.readLogin();
     m_codePage = m_store.readCodePage();
+    std::string modeText = m_profile.getString("Quillon", kSecureLinkKey, "allowed");
+    auto mode = platform::parseSecureLinkMode(modeText);
+    if (!mode)
+        platform::trace("SecureLink: unknown value \"" + modeText + "\"; using allowed");
+    m_secureLink = std::make_unique<platform::SecureLinkServer>(m_relay.get(),
+        mode.value_or(platform::SecureLinkMode::Allowed));
 
     service::ServiceDependencies deps;
     deps.log = &log;
@@ -78,10 +90,12 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     service::ServiceConfig serviceConfig { m_config.bindAddress, m_config.commandPort, m_config.uploadPort,
         m_codePage };
     m_service = std::make_unique<service::RemoteService>(loop, deps, serviceConfig);
+    m_service->setSecureLink(m_secureLink.get());
 
     std::string webBind = m_config.bindAddress == "0.0.0.0" ? std::string() : m_config.bindAddress;
     service::WebConfig webConfig { m_folders.root, m_config.webPort, webBind, m_codePage };
     webConfig.registry = m_registry.get();
+    webConfig.secureLink = m_secureLink.get();
     m_web = std::make_unique<service::HttpWebService>(loop.clock(), m_service->webAccess(), accessLog, webConfig);
     m_service->setWebService(m_web.get());
 
@@ -139,6 +153,7 @@ bool PcShell::startServer()
     if (convert::startsOfficeWithServer(m_profile))
         m_converters->startOffice();
     bool webStarted = m_service->start();
+    m_service->postLog(secureLinkLogLine(m_secureLink->mode(), m_identity.fingerprint()));
     // The service runs without a listener it could not open; say so.
     if (m_service->commandPort() == 0)
         m_ui.messageBox("Quillon", "Failed to open the command port " + std::to_string(m_config.commandPort), platform::Icon::Warning);
@@ -148,6 +163,19 @@ bool PcShell::startServer()
         return true;
     m_ui.messageBox("Quillon", "Failed to start the web server", platform::Icon::Warning);
     return false;
+}
+
+void PcShell::setSecureLinkMode(platform::SecureLinkMode mode)
+{
+    m_secureLink->setMode(mode);
+    if (auto written = m_profile.writeString("Quillon", kSecureLinkKey, platform::secureLinkModeName(mode)); !written)
+        platform::trace("SecureLink: " + platform::describe(written.error()));
+}
+
+std::string secureLinkLogLine(platform::SecureLinkMode mode, const std::string& fingerprint)
+{
+    return "보안 연결(SecureLink=" + std::string(platform::secureLinkModeName(mode)) + ") 인증서 지문: " + fingerprint
+        + "\n";
 }
 
 void PcShell::stopServer()

@@ -20,6 +20,9 @@
 #include "platform/event_loop.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
+#include "platform/tls/secure_link.h"
+#include "platform/tls/tls_identity.h"
+#include "platform/tls/tls_relay.h"
 #include "platform/ui.h"
 
 #include <filesystem>
@@ -29,6 +32,9 @@
 #include <string>
 
 namespace pc::app {
+
+// The profile key of the private link's mode ("allowed", "required", "off").
+inline constexpr std::string_view kSecureLinkKey = "SecureLink";
 
 struct ShellConfig {
     std::filesystem::path home;
@@ -44,6 +50,10 @@ struct ShellConfig {
 // the system chooses, autostart entries in home/autostart. For tests and the
 // screenshot tool, which must not touch the user's session or ports.
 ShellConfig loopbackShellConfig(const std::filesystem::path& home);
+
+// The log line at every start of the server: the mode and the fingerprint
+// the handheld shows for comparison at its first connection.
+std::string secureLinkLogLine(platform::SecureLinkMode mode, const std::string& fingerprint);
 
 class PcShell {
 public:
@@ -84,6 +94,12 @@ public:
     // was when the program started (a change applies at the next start).
     const std::string& codePage() const { return m_codePage; }
     std::uint16_t webPort() const { return m_web->webPort(); }
+    // The private link: the fingerprint of the PC's key (made at the first
+    // start, kept in the home folder) and the profile's "SecureLink" mode.
+    const std::string& fingerprint() const { return m_identity.fingerprint(); }
+    platform::SecureLinkMode secureLinkMode() const { return m_secureLink->mode(); }
+    // Stores the mode and applies it to connections accepted from now on.
+    void setSecureLinkMode(platform::SecureLinkMode mode);
     const service::ServiceFolders& folders() const { return m_folders; }
     // The mail relay of commands 304, 305, 332 and 329, and the WIN.INI
     // stand-in whose [MAIL] section names its SMTP relay.
@@ -92,7 +108,8 @@ public:
 
 private:
     PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::Ui& ui, std::ostream& accessLog,
-        ShellConfig config, std::unique_ptr<platform::Registry> registry, service::ProgressView* progress);
+        ShellConfig config, std::unique_ptr<platform::Registry> registry, service::ProgressView* progress,
+        platform::TlsIdentity identity, std::unique_ptr<platform::TlsRelay> relay);
 
     ShellConfig m_config;
     platform::Ui& m_ui;
@@ -106,6 +123,10 @@ private:
     service::ServiceFolders m_folders;
     service::NullProgressView m_noProgress;
     std::string m_codePage;
+    // Outlive the service and the web server, whose connections use them.
+    platform::TlsIdentity m_identity;
+    std::unique_ptr<platform::TlsRelay> m_relay;
+    std::unique_ptr<platform::SecureLinkServer> m_secureLink;
     std::unique_ptr<service::RemoteService> m_service;
     std::unique_ptr<service::HttpWebService> m_web;
     platform::Profile m_winIni;

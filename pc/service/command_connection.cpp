@@ -21,13 +21,13 @@ CommandConnection::CommandConnection(platform::EventLoop& loop, std::uint64_t id
     , m_localAddress(std::move(accepted.localAddress))
     , m_acceptedAt(loop.clock().ticks())
     , m_events(std::move(events))
+    , m_gate(m_events.secureLink)
 {
     (void)platform::setSendTimeout(m_socket.fd(), kSendTimeoutMs);
     (void)platform::setNoDelay(m_socket.fd());
-    platform::SocketCallbacks callbacks;
-    callbacks.onReadable = [this] { onReadable(); };
-    callbacks.onClosed = [this] { onPeerClosed(); };
-    m_loop.watchSocket(m_socket.fd(), std::move(callbacks));
+    m_callbacks.onReadable = [this] { onReadable(); };
+    m_callbacks.onClosed = [this] { onPeerClosed(); };
+    m_loop.watchSocket(m_socket.fd(), m_callbacks);
 }
 
 CommandConnection::~CommandConnection()
@@ -57,8 +57,28 @@ void CommandConnection::onPeerClosed()
         m_events.onClosed(*this);
 }
 
+bool CommandConnection::passGate()
+{
+    switch (m_gate.pass(m_loop, m_socket, m_callbacks)) {
+    case FirstByteGate::Pass::Read:
+        return true;
+    case FirstByteGate::Pass::Wait:
+        return false;
+    case FirstByteGate::Pass::Refuse:
+        break;
+    }
+    close();
+    if (m_events.onRefused)
+        m_events.onRefused(*this);
+    if (m_events.onClosed)
+        m_events.onClosed(*this);
+    return false;
+}
+
 void CommandConnection::onReadable()
 {
+    if (!passGate())
+        return;
     char buffer[4096];
     ssize_t received = ::recv(m_socket.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
     if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))

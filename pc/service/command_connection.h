@@ -8,6 +8,7 @@
 // window thread.
 
 #include "platform/clock.h"
+#include "pc/service/first_byte_gate.h"
 #include "platform/event_loop.h"
 #include "platform/tcp_listener.h"
 #include "proto/pc_request.h"
@@ -22,6 +23,10 @@ class CommandConnection {
 public:
     struct Events {
         std::function<void(CommandConnection&, const std::string& unit)> onRequest;
+        // A clear connection where only private ones are served (closed).
+        std::function<void(CommandConnection&)> onRefused;
+        // Private connections (TLS) beside clear ones; null: clear only.
+        platform::SecureLinkServer* secureLink = nullptr;
         std::function<void(CommandConnection&)> onClosed; // The peer closed or the read failed.
     };
 
@@ -35,6 +40,8 @@ public:
     // Stops watching and closes the socket; safe to call twice.
     void close();
     bool isOpen() const { return m_socket.isOpen(); }
+    // Whether the connection came over the private link.
+    bool isPrivate() const { return m_gate.isPrivate(); }
 
     std::uint64_t id() const { return m_id; }
     const std::string& peerAddress() const { return m_peerAddress; }
@@ -45,6 +52,7 @@ public:
 private:
     void onReadable();
     void onPeerClosed();
+    bool passGate();
 
     platform::EventLoop& m_loop;
     std::uint64_t m_id;
@@ -53,6 +61,8 @@ private:
     std::string m_localAddress;
     platform::Ticks m_acceptedAt;
     Events m_events;
+    FirstByteGate m_gate;
+    platform::SocketCallbacks m_callbacks;
     proto::RequestSplitter m_splitter;
 };
 

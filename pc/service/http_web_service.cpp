@@ -75,6 +75,7 @@ bool HttpWebService::startWeb()
             return std::make_unique<CodePageHttpClient>(server, codePage);
         };
     }
+    config.secureLink = m_config.secureLink;
     return m_server.start(config);
 }
 

@@ -35,6 +35,8 @@ struct WebConfig {
     // outlives the service), else "text/plain".
     std::string mimeTypesFile = std::string(web::MimeTypesFile::kSystemPath);
     const platform::Registry* registry = nullptr;
+    // Private connections on the web port (outlives the service); null: clear only.
+    platform::SecureLinkServer* secureLink = nullptr;
 };
 
 class HttpWebService final : public WebService {

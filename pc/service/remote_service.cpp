@@ -135,6 +135,8 @@ void RemoteService::onCommandAccept(platform::AcceptedSocket accepted)
     CommandConnection::Events events;
     events.onRequest = [this](CommandConnection& c, const std::string& unit) { onRequestText(c, unit); };
     events.onClosed = [this](CommandConnection& c) { onCommandClosed(c); };
+    events.secureLink = m_secureLink;
+    events.onRefused = [this](CommandConnection&) { m_deps.log->appendLog(std::string(kClearRefusedLine)); };
     m_commandConnections.push_back(
         std::make_unique<CommandConnection>(m_loop, m_nextConnectionId++, std::move(accepted), std::move(events)));
     scheduleLoginSweep();
@@ -166,6 +168,7 @@ void RemoteService::onUploadAccept(platform::AcceptedSocket accepted)
     UploadConnection::Events events;
     events.onBlock = [this](UploadConnection& c, std::optional<std::string_view> b) { onUploadBlock(c, b); };
     events.onClosed = [this](UploadConnection& c) { onUploadClosed(c); };
+    events.secureLink = m_secureLink;
     m_uploadConnections.push_back(
         std::make_unique<UploadConnection>(m_loop, m_nextConnectionId++, std::move(accepted), std::move(events)));
 }
@@ -263,8 +266,11 @@ bool RemoteService::checkLogIn(ConnectionId id, const std::string& address, cons
     auto outcome = m_session.logIn(text, address, id, logRefusal);
     m_audience.reset();
     publishSession();
-    if (outcome == Session::LoginOutcome::Accepted)
+    if (outcome == Session::LoginOutcome::Accepted) {
         scheduleLoginSweep();
+        if (CommandConnection* connection = findConnection(id))
+            m_deps.log->appendLog(std::string(connection->isPrivate() ? kPrivateLoginLine : kClearLoginLine));
+    }
     return outcome == Session::LoginOutcome::Accepted;
 }
 

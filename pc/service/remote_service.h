@@ -45,6 +45,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pc::service {
@@ -79,6 +80,11 @@ inline constexpr platform::ConnectionLimits kUploadLimits { 16, 4 };
 // A command connection that has not logged in is closed this long after it
 // was accepted.
 inline constexpr platform::Ticks kLoginTimeout { 30000 };
+// Log lines: each log-in says whether it came over the private link; a
+// clear connection refused under SecureLink=required says why.
+inline constexpr std::string_view kPrivateLoginLine = "보안 연결(TLS 1.3)로 로그인했습니다.\n";
+inline constexpr std::string_view kClearLoginLine = "암호화되지 않은 연결로 로그인했습니다.\n";
+inline constexpr std::string_view kClearRefusedLine = "암호화되지 않은 연결을 거부했습니다 (SecureLink=required).\n";
 
 class RemoteService final : public platform::MessageTarget, private AnswerSink, private ProbeTimer {
 public:
@@ -104,6 +110,10 @@ public:
     // The web server started and stopped with the service (optional; it
     // takes its access rule from webAccess()).
     void setWebService(WebService* web) { m_web = web; }
+    // Private connections on the command and upload ports (outlives the
+    // service); null serves clear connections only. Applies to connections
+    // accepted afterwards.
+    void setSecureLink(platform::SecureLinkServer* secureLink) { m_secureLink = secureLink; }
     // The mail relay's handlers; null restores the silent stubs.
     void setMailCommands(MailCommands* mail);
     // The document converters of the view requests; null makes documents
@@ -167,6 +177,7 @@ private:
     NoMailCommands m_noMail;
     MailCommands* m_mail;
     WebService* m_web = nullptr;
+    platform::SecureLinkServer* m_secureLink = nullptr;
     DispatchTable m_table;
     PendingRequestStack m_pending;
     Session m_session;

@@ -21,13 +21,13 @@ UploadConnection::UploadConnection(platform::EventLoop& loop, std::uint64_t id, 
     , m_socket(std::move(accepted.socket))
     , m_peerAddress(std::move(accepted.peerAddress))
     , m_events(std::move(events))
+    , m_gate(m_events.secureLink)
 {
     (void)platform::setSendTimeout(m_socket.fd(), kSendTimeoutMs);
     (void)platform::setNoDelay(m_socket.fd());
-    platform::SocketCallbacks callbacks;
-    callbacks.onReadable = [this] { onReadable(); };
-    callbacks.onClosed = [this] { onPeerClosed(); };
-    m_loop.watchSocket(m_socket.fd(), std::move(callbacks));
+    m_callbacks.onReadable = [this] { onReadable(); };
+    m_callbacks.onClosed = [this] { onPeerClosed(); };
+    m_loop.watchSocket(m_socket.fd(), m_callbacks);
 }
 
 UploadConnection::~UploadConnection()
@@ -57,8 +57,28 @@ void UploadConnection::onPeerClosed()
         m_events.onClosed(*this);
 }
 
+bool UploadConnection::passGate()
+{
+    switch (m_gate.pass(m_loop, m_socket, m_callbacks)) {
+    case FirstByteGate::Pass::Read:
+        return true;
+    case FirstByteGate::Pass::Wait:
+        return false;
+    case FirstByteGate::Pass::Refuse:
+        break;
+    }
+    close();
+    if (m_events.onRefused)
+        m_events.onRefused(*this);
+    if (m_events.onClosed)
+        m_events.onClosed(*this);
+    return false;
+}
+
 void UploadConnection::onReadable()
 {
+    if (!passGate())
+        return;
     char block[proto::kUploadBlockBytes];
     ssize_t received = ::recv(m_socket.fd(), block, sizeof block, MSG_DONTWAIT);
     if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))

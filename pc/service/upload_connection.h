@@ -6,6 +6,7 @@
 // Owned by RemoteService, which numbers its connections; lives on the
 // window thread.
 
+#include "pc/service/first_byte_gate.h"
 #include "platform/event_loop.h"
 #include "platform/tcp_listener.h"
 
@@ -22,6 +23,10 @@ public:
     struct Events {
         // nullopt for a failed receive.
         std::function<void(UploadConnection&, std::optional<std::string_view> block)> onBlock;
+        // A clear connection where only private ones are served (closed).
+        std::function<void(UploadConnection&)> onRefused;
+        // Private connections (TLS) beside clear ones; null: clear only.
+        platform::SecureLinkServer* secureLink = nullptr;
         std::function<void(UploadConnection&)> onClosed;
     };
 
@@ -33,18 +38,23 @@ public:
     bool send(std::string_view bytes);
     void close();
     bool isOpen() const { return m_socket.isOpen(); }
+    // Whether the connection came over the private link.
+    bool isPrivate() const { return m_gate.isPrivate(); }
     std::uint64_t id() const { return m_id; }
     const std::string& peerAddress() const { return m_peerAddress; }
 
 private:
     void onReadable();
     void onPeerClosed();
+    bool passGate();
 
     platform::EventLoop& m_loop;
     std::uint64_t m_id;
     platform::SocketFd m_socket;
     std::string m_peerAddress;
     Events m_events;
+    FirstByteGate m_gate;
+    platform::SocketCallbacks m_callbacks;
 };
 
 } // namespace pc::service

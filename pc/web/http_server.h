@@ -39,6 +39,10 @@
 #include <thread>
 #include <vector>
 
+namespace platform {
+class SecureLinkServer;
+}
+
 namespace pc::web {
 
 using HandlerFactory = std::function<std::unique_ptr<CHttpClient>(CHttpServer&)>;
@@ -62,6 +66,9 @@ struct CHttpServerConfig {
     HandlerFactory handlerFactory; // Empty: CHttpClient.
     std::string logonUser; // When set, must pass the logon check for the server to start.
     std::string logonPassword;
+    // Private (TLS) connections on the same port; null serves clear ones only.
+    // It outlives the server.
+    platform::SecureLinkServer* secureLink = nullptr;
 
     // Alias "/" for the program's own folder, default file "default.htm", no listing.
     static CHttpServerConfig defaults();

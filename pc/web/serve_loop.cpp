@@ -165,6 +165,7 @@ void ServeLoop::admit(platform::AcceptedSocket accepted, Clock::time_point now)
     sockaddr_in peer = socketAddress(accepted.peerAddress);
     auto timeout = std::chrono::milliseconds(m_server.config().timeoutMs);
     auto connection = std::make_unique<WebConnection>(m_nextId++, std::move(accepted.socket), peer, now, timeout);
+    connection->setSecureLink(m_server.config().secureLink);
     if (!m_server.isClientAllowed(peer.sin_addr)) {
         // Refused before anything is read: a half-sent head from an address
         // that is not served holds nothing.

@@ -1,5 +1,7 @@
 #include "pc/web/web_connection.h"
 
+#include "platform/tls/secure_link.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
@@ -46,6 +48,25 @@ short WebConnection::events() const
 
 std::optional<WebConnection::HeadOutcome> WebConnection::onReadable()
 {
+    if (m_secureLink) {
+        switch (m_secureLink->admit(m_socket)) {
+        case platform::FirstByte::Undecided:
+            return std::nullopt;
+        case platform::FirstByte::Refused:
+            m_headOutcome = HeadOutcome::Failed;
+            m_state = State::Done;
+            return m_headOutcome;
+        case platform::FirstByte::Private:
+            m_isPrivate = true;
+            (void)platform::setNonBlocking(m_socket.fd());
+            m_secureLink = nullptr;
+            // The handshake runs in the relay: the head arrives later.
+            return std::nullopt;
+        case platform::FirstByte::Clear:
+            m_secureLink = nullptr;
+            break;
+        }
+    }
     char chunk[4096];
     ssize_t received = ::recv(m_socket.fd(), chunk, std::min(sizeof chunk, m_head.readHint()), 0);
     if (received < 0 && wouldBlock(errno))

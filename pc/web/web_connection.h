@@ -19,6 +19,10 @@
 #include <netinet/in.h>
 #include <string>
 
+namespace platform {
+class SecureLinkServer;
+}
+
 namespace pc::web {
 
 class WebConnection {
@@ -45,6 +49,11 @@ public:
 
     WebConnection(std::uint64_t id, platform::SocketFd socket, const sockaddr_in& peer, Clock::time_point now,
         std::chrono::milliseconds headTimeout);
+
+    // Private connections: the first byte decides (secure_link.h); null
+    // reads every connection as clear.
+    void setSecureLink(platform::SecureLinkServer* secureLink) { m_secureLink = secureLink; }
+    bool isPrivate() const { return m_isPrivate; }
 
     std::uint64_t id() const { return m_id; }
     int fd() const { return m_socket.fd(); }
@@ -96,6 +105,8 @@ private:
     std::uint64_t m_fileSent = 0;
     bool m_drainAfter = false;
     platform::Ticks m_retryAt { 0 };
+    platform::SecureLinkServer* m_secureLink = nullptr;
+    bool m_isPrivate = false;
 };
 
 } // namespace pc::web

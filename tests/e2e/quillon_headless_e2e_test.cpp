@@ -3,6 +3,7 @@
 // upload, and the stop of the service from the console.
 
 #include "pc/service/testing/scripted_handheld.h"
+#include "platform/tls/tls_identity.h"
 #include "tests/e2e/e2e_harness.h"
 
 #include <gtest/gtest.h>
@@ -131,6 +132,40 @@ TEST_F(QuillonE2e, CodePageOfTheProfileIsTheHandheldsOnTheWire)
     auto fetched = httpGet(ports.web, "/serverfolder");
     ASSERT_TRUE(fetched);
     EXPECT_EQ(fetched->body, "1\xb9\xae\xbc\xad\n\n");
+    EXPECT_EQ(quillon.terminate(), 0);
+}
+
+TEST_F(QuillonE2e, PrivateLinkKeyFingerprintAndRequiredMode)
+{
+    std::ofstream(home / "Quillon.ini", std::ios::app) << "[Quillon]\nSecureLink=required\n";
+    ChildProgram quillon = startQuillon({ "--id", "owner", "--start" }, "secret");
+    ASSERT_TRUE(quillon.waitForOutput("PC 서버를 시작합니다..\n")) << quillon.output();
+    // The key was made at the first start; the log and the command name it.
+    auto identity = platform::TlsIdentity::loadOrCreate(home);
+    ASSERT_TRUE(identity) << platform::describe(identity.error());
+    EXPECT_EQ(fs::status(home / platform::TlsIdentity::kKeyFileName).permissions() & fs::perms::all,
+        fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(quillon.waitForOutput("(SecureLink=required) 인증서 지문: " + identity->fingerprint() + "\n"))
+        << quillon.output();
+    quillon.type("fingerprint\n");
+    EXPECT_TRUE(quillon.waitForOutput("fingerprint: " + identity->fingerprint() + "\n")) << quillon.output();
+
+    // A handheld of the clear protocol is refused, and the log says why.
+    auto refused = ScriptedHandheld::connect(ports.command);
+    ASSERT_TRUE(refused);
+    refused->send({ 0, 310, "owner\nsecret" });
+    EXPECT_TRUE(refused->waitClosed());
+    EXPECT_TRUE(quillon.waitForOutput("암호화되지 않은 연결을 거부했습니다 (SecureLink=required).\n"));
+
+    quillon.type("securelink allowed\n");
+    ASSERT_TRUE(quillon.waitForOutput("securelink: allowed\n")) << quillon.output();
+    auto handheld = ScriptedHandheld::connect(ports.command);
+    ASSERT_TRUE(handheld);
+    handheld->send({ 0, 310, "owner\nsecret" });
+    auto accepted = handheld->waitAnswer();
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(accepted->text, "YES\\C:\\\\");
+    EXPECT_TRUE(quillon.waitForOutput("암호화되지 않은 연결로 로그인했습니다.\n")) << quillon.output();
     EXPECT_EQ(quillon.terminate(), 0);
 }
 

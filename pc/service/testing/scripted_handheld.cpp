@@ -91,6 +91,11 @@ std::unique_ptr<ScriptedHandheld> ScriptedHandheld::connect(std::uint16_t port, 
     return std::unique_ptr<ScriptedHandheld>(new ScriptedHandheld(fd, from));
 }
 
+std::unique_ptr<ScriptedHandheld> ScriptedHandheld::adopt(int fd, const std::string& address)
+{
+    return std::unique_ptr<ScriptedHandheld>(new ScriptedHandheld(fd, address));
+}
+
 ScriptedHandheld::ScriptedHandheld(int fd, std::string address)
     : m_fd(fd)
     , m_address(std::move(address))

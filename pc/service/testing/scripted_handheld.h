@@ -23,6 +23,8 @@ class ScriptedHandheld {
 public:
     // Nullptr when the connection fails.
     static std::unique_ptr<ScriptedHandheld> connect(std::uint16_t port, const std::string& from = "127.0.0.1");
+    // Speaks over a connected descriptor (a private link's clear end), which it then owns.
+    static std::unique_ptr<ScriptedHandheld> adopt(int fd, const std::string& address);
     ~ScriptedHandheld();
 
     bool send(const proto::PcRequest& request);
