@@ -23,6 +23,23 @@ QtTitleBand::QtTitleBand(PocketScreen screen, QWidget* parent)
     m_clock->setAlignment(Qt::AlignCenter);
     const auto& r = ::pocket::device::ClockLook::kClockRect;
     m_clock->setGeometry(screen.rect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    // The link's state, between the name and the clock.
+    m_linkState = new QLabel(this);
+    m_linkState->setObjectName(QStringLiteral("linkState"));
+    m_linkState->setFont(screen.font(9));
+    m_linkState->setStyleSheet(QStringLiteral("color: #d8e4ff; background: transparent;"));
+    m_linkState->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_linkState->setGeometry(screen.rect(88, 0, r.left - 92, ::pocket::app::kTitleBandHeight));
+}
+
+QString QtTitleBand::linkStateText() const
+{
+    return m_linkState->text();
+}
+
+void QtTitleBand::drawLinkState(const std::string& text)
+{
+    m_linkState->setText(toQString(text));
 }
 
 QString QtTitleBand::clockText() const

@@ -28,6 +28,7 @@ public:
     QtTitleBand(PocketScreen screen, QWidget* parent);
 
     QString clockText() const;
+    QString linkStateText() const;
 
     // A tap on the band, at device pixels of the screen.
     std::function<void(int x, int y)> onTap;
@@ -39,6 +40,7 @@ public:
     void place(const ::pocket::device::Rect& area) override;
     void show() override { QWidget::show(); }
     void drawClock(const std::string& text) override;
+    void drawLinkState(const std::string& text) override;
 
     // TaskBar: the band covers the emulated task bar, so there is nothing
     // under it to hide or pass taps to.
@@ -54,6 +56,7 @@ protected:
 private:
     PocketScreen m_screen;
     QLabel* m_clock = nullptr;
+    QLabel* m_linkState = nullptr;
     QPointer<QMenu> m_startMenu;
     int m_startTaps = 0;
 };

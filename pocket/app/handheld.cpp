@@ -286,6 +286,11 @@ void Handheld::addDriveItems(const std::vector<std::string>& drives)
     m_mypc->tree.addDrives(drives);
 }
 
+void Handheld::showLinkState(link::LinkState state)
+{
+    m_views.titleBand.drawLinkState(link::linkStateText(state));
+}
+
 void Handheld::setMsnStatusLine(const std::string& text)
 {
     m_views.msnPage.setStatusLine(text);

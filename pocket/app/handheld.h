@@ -143,6 +143,7 @@ private:
     void setConnectedMenu(bool connected) override;
     void resetPcTree() override;
     void addDriveItems(const std::vector<std::string>& drives) override;
+    void showLinkState(link::LinkState state) override;
 
     // settings::MessengerHost.
     void setMsnStatusLine(const std::string& text) override;

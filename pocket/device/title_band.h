@@ -58,6 +58,8 @@ public:
     virtual void place(const Rect& area) = 0;
     virtual void show() = 0;
     virtual void drawClock(const std::string& text) = 0;
+    // The PC link's state beside the program's name.
+    virtual void drawLinkState(const std::string&) { }
 };
 
 class TitleBand final : public platform::MessageTarget {

@@ -27,14 +27,19 @@ LoginDialog::LoginDialog(PcLink& link, settings::SettingsStore& store, settings:
     , m_ui(ui)
     , m_view(view)
 {
+    m_link.setLoginListener([this](bool accepted) { onLoginAnswer(accepted); });
 }
 
 void LoginDialog::show()
 {
-    if (m_settings.save == 1)
-        m_view.setFields(m_settings.myId, m_settings.myPassword, true);
+    m_awaiting = false;
+    const bool remembered = m_settings.save == 1;
+    const std::string id = remembered ? m_settings.myId : m_typedId;
+    m_view.setFields(id, remembered ? m_settings.myPassword : std::string(), remembered);
+    if (id.empty())
+        m_view.focusId();
     else
-        m_view.setFields({}, {}, false);
+        m_view.focusPassword();
 }
 
 bool LoginDialog::connect(const std::string& id, const std::string& password, bool remember)
@@ -56,19 +61,33 @@ bool LoginDialog::connect(const std::string& id, const std::string& password, bo
     m_settings.myId = settings::cutToChars(id, settings::kPcFieldChars);
     m_settings.myPassword = settings::cutToChars(password, settings::kPcFieldChars);
     m_settings.save = remember ? 1 : 0;
+    m_typedId = m_settings.myId;
     (void)m_store.storePcLogin(m_settings);
 
     if (!m_link.connect()) {
         m_ui.messageBox(kFailureTitle, kConnectFailedText, platform::Icon::Warning);
         return false;
     }
-    (void)m_link.sendLogin(m_settings.myId, m_settings.myPassword);
-    m_view.close();
-    return true;
+    m_awaiting = m_link.sendLogin(m_settings.myId, m_settings.myPassword);
+    return m_awaiting;
+}
+
+void LoginDialog::onLoginAnswer(bool accepted)
+{
+    if (!m_awaiting)
+        return;
+    m_awaiting = false;
+    if (accepted) {
+        m_view.close();
+        return;
+    }
+    m_view.setFields(m_settings.myId, {}, m_settings.save == 1);
+    m_view.focusPassword();
 }
 
 void LoginDialog::cancel()
 {
+    m_awaiting = false;
     m_view.close();
     m_link.clearAttachmentWaiting();
 }

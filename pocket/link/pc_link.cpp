@@ -48,6 +48,19 @@ std::vector<std::string> parseDriveList(std::string_view answerText)
     return drives;
 }
 
+std::string linkStateText(LinkState state)
+{
+    switch (state) {
+    case LinkState::Connecting:
+        return "PC 접속 중…";
+    case LinkState::LoggedIn:
+        return "PC 접속됨";
+    case LinkState::Offline:
+        break;
+    }
+    return "PC 미접속";
+}
+
 PcLink::PcLink(platform::EventLoop& loop, platform::Ui& ui, settings::PdaSettings& settings, PcLinkView& view,
     SleepFunction sleep)
     : m_loop(loop)
@@ -81,6 +94,7 @@ void PcLink::prepare()
     m_client.setReceiveMode(ReceiveMode::Record);
     m_client.setWindow(this);
     m_loggedIn = false;
+    m_view.showLinkState(LinkState::Offline);
 }
 
 bool PcLink::connect()
@@ -91,7 +105,11 @@ bool PcLink::connect()
     m_client.setPort(m_settings.pcPort);
     m_client.setRecordSink({ [this, generation](const proto::AnswerRecord& record) { onRecord(record, generation); },
         [this, generation] { m_loop.post(this, kMsgConnectionLost, generation); } });
-    return m_client.open();
+    m_view.showLinkState(LinkState::Connecting);
+    const bool opened = m_client.open();
+    if (!opened)
+        m_view.showLinkState(LinkState::Offline);
+    return opened;
 }
 
 void PcLink::onRecord(const proto::AnswerRecord& record, std::uint64_t generation)
@@ -173,6 +191,7 @@ void PcLink::resetConnection(bool showMessage)
     ++m_generation;
     m_view.resetPcTree();
     m_view.setConnectedMenu(false);
+    m_view.showLinkState(LinkState::Offline);
     m_client.close();
     for (auto& listener : m_resetListeners)
         listener();
@@ -223,19 +242,28 @@ void PcLink::dispatch(const proto::PcAnswer& answer)
 
 void PcLink::onLoginAnswer(const proto::PcAnswer& answer)
 {
-    if (answer.text == "NO") {
-        m_ui.messageBox(kTitle, kLoginMismatchText, platform::Icon::Information);
+    const auto refuse = [this](const char* text) {
         m_loggedIn = false;
+        m_view.showLinkState(LinkState::Offline);
+        m_ui.messageBox(kTitle, text, platform::Icon::Information);
+        if (m_loginListener)
+            m_loginListener(false);
+    };
+    if (answer.text == "NO") {
+        refuse(kLoginMismatchText);
         return;
     }
     if (answer.text.find('\\') == std::string::npos) {
-        m_ui.messageBox(kTitle, kLoginMalformedText, platform::Icon::Information);
+        refuse(kLoginMalformedText);
         return;
     }
     m_drives = parseDriveList(answer.text);
     m_mailClientKind = answer.first;
     m_view.addDriveItems(m_drives);
     m_loggedIn = true;
+    m_view.showLinkState(LinkState::LoggedIn);
+    if (m_loginListener)
+        m_loginListener(true);
     if (m_attachmentWaiting) {
         auto continuation = std::move(m_attachmentWaiting);
         m_attachmentWaiting = nullptr;

@@ -37,7 +37,13 @@ struct PdaSettings;
 
 namespace pocket::link {
 
-// What the PC link changes on screen: the My PC tree and the menu bar.
+// The state of the link as the screen shows it.
+enum class LinkState { Offline, Connecting, LoggedIn };
+// "PC 미접속", "PC 접속 중…", "PC 접속됨".
+std::string linkStateText(LinkState state);
+
+// What the PC link changes on screen: the My PC tree, the menu bar and the
+// link's state.
 class PcLinkView {
 public:
     virtual ~PcLinkView() = default;
@@ -47,6 +53,7 @@ public:
     virtual void resetPcTree() = 0;
     // One root item per PC drive, in the order given.
     virtual void addDriveItems(const std::vector<std::string>& drives) = 0;
+    virtual void showLinkState(LinkState) { }
 };
 
 // A handler of one answer code (303, 304, 306 ...), on the window thread.
@@ -103,6 +110,9 @@ public:
     // "로그인되었습니다." message once the log-in succeeds.
     void setAttachmentWaiting(std::function<void()> continuation);
     void clearAttachmentWaiting() { m_attachmentWaiting = nullptr; }
+    // Told of every answer to the log-in request: accepted or not (refused
+    // or malformed), before the message about it.
+    void setLoginListener(std::function<void(bool accepted)> listener) { m_loginListener = std::move(listener); }
     bool isAttachmentWaiting() const { return static_cast<bool>(m_attachmentWaiting); }
 
     // Request numbers of the My PC tree and of the attachment tree; their
@@ -147,6 +157,7 @@ private:
     int m_mailClientKind = 0;
     std::vector<std::string> m_drives;
     std::function<void()> m_attachmentWaiting;
+    std::function<void(bool)> m_loginListener;
     std::map<int, AnswerHandler> m_handlers;
     std::vector<std::function<void()>> m_resetListeners;
     std::function<void()> m_treeTimeout;

@@ -88,6 +88,38 @@ TEST_F(PcLinkTest, RefusedLogInKeepsTheUserLoggedOut)
     EXPECT_FALSE(m_link.isLoggedIn());
     EXPECT_TRUE(m_link.isConnected()); // The connection stays open.
     EXPECT_FALSE(m_view.connectedMenu);
+    // The dialog stays open for another try: the id kept, the password
+    // emptied and in focus.
+    EXPECT_FALSE(m_loginView.closed);
+    EXPECT_EQ(m_loginView.id, "kim");
+    EXPECT_EQ(m_loginView.password, "");
+    EXPECT_EQ(m_loginView.focus, "password");
+    EXPECT_FALSE(m_dialog.isAwaitingAnswer());
+    EXPECT_EQ(m_view.linkStates, (std::vector<LinkState> { LinkState::Offline, LinkState::Connecting, LinkState::Offline }));
+    // Opened again (with "save" off), it still names the id typed.
+    m_loginView.id.clear();
+    m_dialog.show();
+    EXPECT_EQ(m_loginView.id, "kim");
+    EXPECT_EQ(m_loginView.focus, "password");
+}
+
+TEST_F(PcLinkTest, LoginDialogWaitsForTheAnswerAndACancelForgetsIt)
+{
+    ASSERT_TRUE(m_dialog.connect("kim", "secret", false));
+    EXPECT_FALSE(m_loginView.closed); // Open until the PC answers.
+    EXPECT_TRUE(m_dialog.isAwaitingAnswer());
+    EXPECT_EQ(m_view.linkStates.back(), LinkState::Connecting);
+    m_dialog.cancel();
+    EXPECT_TRUE(m_loginView.closed);
+    m_loginView.closed = false;
+    m_peer = m_pc.accept();
+    ASSERT_GE(m_peer, 0);
+    (void)testing::receiveUntilNul(m_peer);
+    testing::sendAll(m_peer, answerRecord(1, 310, "NO"));
+    ASSERT_TRUE(runUntil([&] { return m_ui.callCount() > 0; }));
+    // A refusal after the cancel leaves the closed dialog alone.
+    EXPECT_EQ(m_loginView.focus, "");
+    EXPECT_FALSE(m_loginView.closed);
 }
 
 TEST_F(PcLinkTest, LogInAnswerGivesTheDrivesInUpperCase)
@@ -99,6 +131,7 @@ TEST_F(PcLinkTest, LogInAnswerGivesTheDrivesInUpperCase)
     EXPECT_EQ(m_view.treeRoots, (std::vector<std::string> { "PDA", "C:", "D:", "E:" }));
     EXPECT_TRUE(m_view.connectedMenu);
     EXPECT_TRUE(m_loginView.closed);
+    EXPECT_EQ(m_view.linkStates.back(), LinkState::LoggedIn);
 }
 
 TEST_F(PcLinkTest, LogInAnswerWithoutBackslashIsMalformed)
@@ -232,6 +265,7 @@ TEST_F(PcLinkTest, LoginDialogReportsFiveFailedAttempts)
     EXPECT_EQ(m_ui.lastText(), "원인..\n1.PC 프로그램이 실행되어있지 않았을 경우.\n2.PC의 IP가 사설IP일 경우.\n"
                                "3.PDA가 인터넷에 연결되어있지 않을 경우.");
     EXPECT_FALSE(m_loginView.closed);
+    EXPECT_EQ(m_view.linkStates.back(), LinkState::Offline);
     // The log-in was stored before connecting.
     EXPECT_EQ(m_registry->getDword(settings::kSettingsKey, "save"), 1u);
     EXPECT_EQ(m_registry->getString(settings::kSettingsKey, "MY_ID"), "kim");

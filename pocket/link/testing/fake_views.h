@@ -23,10 +23,12 @@ public:
     {
         treeRoots.insert(treeRoots.end(), drives.begin(), drives.end());
     }
+    void showLinkState(LinkState state) override { linkStates.push_back(state); }
 
     bool connectedMenu = false;
     int treeResets = 0;
     std::vector<std::string> treeRoots { "PDA" };
+    std::vector<LinkState> linkStates;
 };
 
 class FakeLoginView final : public LoginDialogView {
