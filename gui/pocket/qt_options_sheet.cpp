@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -37,6 +38,13 @@ namespace {
         if (masked)
             edit->setEchoMode(QLineEdit::Password);
         return edit;
+    }
+
+    QSpinBox* portBox(QWidget* parent)
+    {
+        auto* box = new QSpinBox(parent);
+        box->setRange(1, 65535);
+        return box;
     }
 
 } // namespace
@@ -112,7 +120,15 @@ QWidget* QtOptionsSheet::buildConnections()
     auto* box = new QWidget(this);
     auto* layout = new QFormLayout(box);
     m_connections.pcIp = lineEdit(box, ::pocket::settings::kPcFieldChars);
+    m_connections.pcIp->setPlaceholderText(QStringLiteral("192.168.0.5 또는 192.168.0.5:4000"));
     layout->addRow(QStringLiteral("PC IP :"), m_connections.pcIp);
+    // The PC program's ports: commands, uploads and its web server.
+    m_connections.pcPort = portBox(box);
+    m_connections.pcUploadPort = portBox(box);
+    m_connections.pcWebPort = portBox(box);
+    layout->addRow(QStringLiteral("명령 포트 :"), m_connections.pcPort);
+    layout->addRow(QStringLiteral("업로드 포트 :"), m_connections.pcUploadPort);
+    layout->addRow(QStringLiteral("웹 포트 :"), m_connections.pcWebPort);
     auto* fileOptions = new QPushButton(QStringLiteral("파일 옵션"), box);
     layout->addRow(fileOptions);
     m_connections.autoDial = new QCheckBox(QStringLiteral("자동연결(using connection below)"), box);
@@ -213,6 +229,9 @@ void QtOptionsSheet::fillConnections()
     m_connectionFields = &m_sheet.showConnections();
     const auto& f = *m_connectionFields;
     m_connections.pcIp->setText(toQString(f.pcIp));
+    m_connections.pcPort->setValue(f.pcPort);
+    m_connections.pcUploadPort->setValue(f.pcUploadPort);
+    m_connections.pcWebPort->setValue(f.pcWebPort);
     m_connections.connection->clear();
     int selected = -1;
     for (std::size_t i = 0; i < f.entries.size(); ++i) {
@@ -253,6 +272,9 @@ void QtOptionsSheet::collect()
     if (m_connectionFields) {
         auto& f = *m_connectionFields;
         f.pcIp = toUtf8(m_connections.pcIp->text());
+        f.pcPort = static_cast<std::uint16_t>(m_connections.pcPort->value());
+        f.pcUploadPort = static_cast<std::uint16_t>(m_connections.pcUploadPort->value());
+        f.pcWebPort = static_cast<std::uint16_t>(m_connections.pcWebPort->value());
         f.connection = toUtf8(m_connections.connection->currentText());
         f.autoDial = m_connections.autoDial->isChecked();
         f.autoDisconnection = m_connections.autoDisconnection->isChecked();

@@ -17,6 +17,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QSpinBox;
 class QTabWidget;
 
 namespace pocket::settings {
@@ -50,6 +51,9 @@ public:
     };
     struct ConnectionsWidgets {
         QLineEdit* pcIp = nullptr;
+        QSpinBox* pcPort = nullptr;
+        QSpinBox* pcUploadPort = nullptr;
+        QSpinBox* pcWebPort = nullptr;
         QComboBox* connection = nullptr;
         QCheckBox* autoDial = nullptr;
         QCheckBox* autoDisconnection = nullptr;

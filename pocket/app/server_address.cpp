@@ -1,9 +1,8 @@
 #include "pocket/app/server_address.h"
 
 #include "platform/registry.h"
+#include "pocket/settings/host_port.h"
 #include "pocket/settings/pda_settings.h"
-
-#include <charconv>
 
 namespace pocket::app {
 
@@ -12,17 +11,9 @@ ServerAddress parseServerAddress(std::string_view value)
     ServerAddress address;
     if (value.empty())
         return address;
-    address.host = std::string(value);
-    const auto colon = value.rfind(':');
-    if (colon == std::string_view::npos || colon + 1 >= value.size())
-        return address;
-    const std::string_view digits = value.substr(colon + 1);
-    unsigned port = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
-    if (error != std::errc() || end != digits.data() + digits.size() || port == 0 || port > 65535)
-        return address;
-    address.host = std::string(value.substr(0, colon));
-    address.port = static_cast<std::uint16_t>(port);
+    auto split = settings::splitHostPort(value);
+    address.host = std::move(split.host);
+    address.port = split.port;
     return address;
 }
 

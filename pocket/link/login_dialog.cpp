@@ -65,7 +65,9 @@ bool LoginDialog::connect(const std::string& id, const std::string& password, bo
     (void)m_store.storePcLogin(m_settings);
 
     if (!m_link.connect()) {
-        m_ui.messageBox(kFailureTitle, kConnectFailedText, platform::Icon::Warning);
+        // The causes, and below them what was tried and what happened.
+        m_ui.messageBox(kFailureTitle, std::string(kConnectFailedText) + "\n\n" + m_link.lastAttemptText(),
+            platform::Icon::Warning);
         return false;
     }
     m_awaiting = m_link.sendLogin(m_settings.myId, m_settings.myPassword);

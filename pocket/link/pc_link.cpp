@@ -112,6 +112,12 @@ bool PcLink::connect()
     return opened;
 }
 
+std::string PcLink::lastAttemptText() const
+{
+    return m_client.host() + ":" + std::to_string(m_client.port()) + " — "
+        + connectErrorText(m_client.lastConnectError());
+}
+
 void PcLink::onRecord(const proto::AnswerRecord& record, std::uint64_t generation)
 {
     // Reader thread: queue the answer and tell the window thread its slot.

@@ -84,6 +84,8 @@ public:
     // Opens the command connection to the PC address (at most 5 attempts).
     bool connect();
     bool isConnected() const { return m_client.isOpen(); }
+    // What the last connect() tried ("192.168.0.5:4000") and why it failed.
+    std::string lastAttemptText() const;
     bool isLoggedIn() const { return m_loggedIn; }
     int mailClientKind() const { return m_mailClientKind; }
     const std::vector<std::string>& drives() const { return m_drives; }

@@ -262,13 +262,24 @@ TEST_F(PcLinkTest, LoginDialogReportsFiveFailedAttempts)
     EXPECT_FALSE(m_dialog.connect("kim", "pw", true));
     EXPECT_EQ(m_pauses.size(), 4u);
     EXPECT_EQ(m_ui.calls().back().title, "Quillon - 접속 실패!");
+    // The causes, then what was tried and why it failed.
     EXPECT_EQ(m_ui.lastText(), "원인..\n1.PC 프로그램이 실행되어있지 않았을 경우.\n2.PC의 IP가 사설IP일 경우.\n"
-                               "3.PDA가 인터넷에 연결되어있지 않을 경우.");
+                               "3.PDA가 인터넷에 연결되어있지 않을 경우.\n\n127.0.0.1:"
+            + std::to_string(m_settings.pcPort) + " — 연결이 거부되었습니다");
     EXPECT_FALSE(m_loginView.closed);
     EXPECT_EQ(m_view.linkStates.back(), LinkState::Offline);
     // The log-in was stored before connecting.
     EXPECT_EQ(m_registry->getDword(settings::kSettingsKey, "save"), 1u);
     EXPECT_EQ(m_registry->getString(settings::kSettingsKey, "MY_ID"), "kim");
+}
+
+TEST_F(PcLinkTest, LoginDialogNamesAnAddressThatIsNone)
+{
+    m_settings.serverIp = "my pc";
+    EXPECT_FALSE(m_dialog.connect("kim", "pw", true));
+    const std::string text = m_ui.lastText();
+    EXPECT_NE(text.find("\n\nmy pc:"), std::string::npos) << text;
+    EXPECT_NE(text.find(" — 주소가 올바르지 않습니다"), std::string::npos) << text;
 }
 
 TEST_F(PcLinkTest, LoginDialogShowsTheRememberedLogIn)

@@ -63,24 +63,31 @@ void realSleep(std::chrono::milliseconds duration)
 // Connects the blocking socket, giving up after `timeout`: a PC that drops
 // the connection request would otherwise hold the window thread for the
 // system's full retry time (minutes) on every attempt.
-bool connectWithin(int fd, const sockaddr_in& peer, std::chrono::milliseconds timeout)
+// Returns 0 once connected, else the errno value of the failure.
+int connectWithin(int fd, const sockaddr_in& peer, std::chrono::milliseconds timeout)
 {
     int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0)
-        return false;
-    int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
-    if (result != 0 && errno == EINPROGRESS) {
-        pollfd watched { fd, POLLOUT, 0 };
-        int ready = 0;
-        do
-            ready = ::poll(&watched, 1, static_cast<int>(timeout.count()));
-        while (ready < 0 && errno == EINTR);
-        int error = 0;
-        socklen_t length = sizeof error;
-        if (ready == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
-            result = 0;
+        return errno;
+    int error = 0;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
+        error = errno;
+        if (error == EINPROGRESS) {
+            pollfd watched { fd, POLLOUT, 0 };
+            int ready = 0;
+            do
+                ready = ::poll(&watched, 1, static_cast<int>(timeout.count()));
+            while (ready < 0 && errno == EINTR);
+            socklen_t length = sizeof error;
+            if (ready != 1)
+                error = ETIMEDOUT;
+            else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+                error = errno;
+        }
     }
-    return result == 0 && ::fcntl(fd, F_SETFL, flags) == 0;
+    if (error == 0 && ::fcntl(fd, F_SETFL, flags) != 0)
+        error = errno;
+    return error;
 }
 
 } // namespace
@@ -149,8 +156,10 @@ bool SocketClient::open()
     // the next one.
     m_shared->queue.clearPendingTail();
     std::string address = addressText();
-    if (address.empty())
+    if (address.empty()) {
+        m_lastConnectError = EINVAL;
         return false;
+    }
     int fd = connectWithRetries(address);
     if (fd < 0)
         return false;
@@ -235,13 +244,16 @@ int SocketClient::connectWithRetries(const std::string& address)
     peer.sin_family = AF_INET;
     peer.sin_port = htons(m_port);
     bool valid = ::inet_pton(AF_INET, address.c_str(), &peer.sin_addr) == 1;
+    m_lastConnectError = valid ? 0 : EINVAL;
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         if (attempt > 0)
             m_sleep(kRetryPause);
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0)
+        if (fd < 0) {
+            m_lastConnectError = errno;
             continue;
-        if (valid && connectWithin(fd, peer, m_connectTimeout))
+        }
+        if (valid && (m_lastConnectError = connectWithin(fd, peer, m_connectTimeout)) == 0)
             return fd;
         ::shutdown(fd, SHUT_RDWR);
         ::close(fd);
@@ -440,6 +452,26 @@ std::string resolutionErrorText(int winsockError)
         return "블럭킹 윈속 v1.1 이 WSACancelBlockingCall 함수에서 취소되었습니다.";
     default:
         return "호스트 정보를 찾는데 실패하였습니다.";
+    }
+}
+
+std::string connectErrorText(int error)
+{
+    switch (error) {
+    case 0:
+        return "연결되었습니다";
+    case ECONNREFUSED:
+        return "연결이 거부되었습니다";
+    case ETIMEDOUT:
+        return "응답이 없습니다 (시간 초과)";
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ENETDOWN:
+        return "PC에 닿을 수 없습니다 (네트워크 확인)";
+    case EINVAL:
+        return "주소가 올바르지 않습니다";
+    default:
+        return std::string("연결하지 못했습니다 (") + std::strerror(error) + ")";
     }
 }
 

@@ -92,6 +92,10 @@ public:
     // Closes an open socket first, connects and starts the reader. Resolution
     // failures show their message box titled "Quillon".
     bool open();
+    // Why the last open() could not connect: an errno value (ETIMEDOUT when
+    // the peer did not answer in time, EINVAL for an address that is not
+    // one), 0 after a connection.
+    int lastConnectError() const { return m_lastConnectError; }
     // Shuts down the receive side and releases the socket.
     void close();
 
@@ -142,6 +146,7 @@ private:
     bool m_notifyOnClose = false;
     ReceiveMode m_mode = ReceiveMode::Line;
     std::chrono::milliseconds m_connectTimeout = kDefaultConnectTimeout;
+    int m_lastConnectError = 0;
     std::string m_title;
     RecordSink m_recordSink;
 };
@@ -149,6 +154,8 @@ private:
 // The message box text for a failed host look-up, by Winsock error number;
 // resolutionErrorNumber() maps a getaddrinfo() result onto those numbers.
 std::string resolutionErrorText(int winsockError);
+// "연결이 거부되었습니다" and the like, for SocketClient::lastConnectError().
+std::string connectErrorText(int error);
 int resolutionErrorNumber(int getaddrinfoError);
 
 } // namespace pocket::link

@@ -2,6 +2,7 @@
 
 #include "platform/ui.h"
 #include "pocket/settings/dial_up.h"
+#include "pocket/settings/host_port.h"
 #include "pocket/settings/pda_settings.h"
 #include "pocket/settings/settings_store.h"
 
@@ -215,13 +216,19 @@ void OptionsSheet::storeAccounts()
 
 void OptionsSheet::storeConnections()
 {
-    const auto& c = *m_connections;
+    auto& c = *m_connections;
     auto& s = m_settings;
     s.autoDial = c.autoDial ? 1 : 0;
     s.autoDisconnection = c.autoDisconnection ? 1 : 0;
-    s.serverIp = cutToChars(c.pcIp, kPcFieldChars);
+    // "PC IP" may name the command port too ("host:port").
+    auto address = splitHostPort(c.pcIp);
+    s.serverIp = cutToChars(address.host, kPcFieldChars);
     s.myConnection = cutToChars(c.connection, kConnectionNameChars);
     (void)m_store.storeConnection(s);
+    if (address.port) {
+        c.pcIp = s.serverIp;
+        c.pcPort = *address.port;
+    }
     if (c.pcPort != 0 && c.pcUploadPort != 0 && c.pcWebPort != 0) {
         s.pcPort = c.pcPort;
         s.pcUploadPort = c.pcUploadPort;

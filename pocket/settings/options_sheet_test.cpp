@@ -134,6 +134,36 @@ TEST_F(OptionsSheetTest, ApplyOnOnePageStoresEveryShownPage)
         (std::vector<std::string> { "status:kim@x.com (오프라인)", "msn-out", "tabs", "icq-close" }));
 }
 
+TEST_F(OptionsSheetTest, PcIpTakesAPortAndThePortsAreStored)
+{
+    struct Case {
+        const char* pcIp;
+        const char* host;
+        std::uint32_t commandPort;
+    };
+    const Case cases[] = {
+        { "192.168.0.5:4000", "192.168.0.5", 4000 },
+        { "192.168.0.5", "192.168.0.5", 6001 }, // The port field holds.
+        { "pc:99999", "pc:99999", 6001 },       // Not a port: all host.
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pcIp);
+        m_sheet.open();
+        auto& page = m_sheet.showConnections();
+        page.pcIp = c.pcIp;
+        page.pcPort = 6001;
+        page.pcUploadPort = 6002;
+        page.pcWebPort = 6003;
+        ASSERT_TRUE(m_sheet.apply(OptionsPage::Connections, false));
+        EXPECT_EQ(m_settings.serverIp, c.host);
+        EXPECT_EQ(m_registry->getString(kSettingsKey, "SEVER_IP"), c.host);
+        EXPECT_EQ(m_settings.pcPort, c.commandPort);
+        EXPECT_EQ(m_registry->getDword(kSettingsKey, "PC_PORT"), c.commandPort);
+        EXPECT_EQ(m_registry->getDword(kSettingsKey, "PC_UPLOAD_PORT"), 6002u);
+        EXPECT_EQ(m_registry->getDword(kSettingsKey, "PC_WEB_PORT"), 6003u);
+    }
+}
+
 TEST_F(OptionsSheetTest, NewIcqNumberResetsTheSession)
 {
     m_settings.icqId = "111";
