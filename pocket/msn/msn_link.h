@@ -38,6 +38,9 @@ public:
     virtual bool isOpen() const = 0;
     // One send call of the bytes; false when closed or the send failed.
     virtual bool send(std::string_view bytes) = 0;
+    // After a failed open(): what it tried and why it failed
+    // ("host:port — 연결이 거부되었습니다"); empty when unknown.
+    virtual std::string failureText() const { return {}; }
 
     void setHandlers(UnitsHandler onUnits, ClosedHandler onClosed)
     {

@@ -83,13 +83,24 @@ bool MsnSession::connect()
     // Unlike the original client, the dispatch connection reports its end
     // too: a server gone before its redirect would leave the page waiting.
     if (!m_link->open({ m_config.dispatchHost, m_config.port, false, true })) {
-        setStatusLine(session_text::kCannotConnect);
-        logout();
+        failConnect();
         return false;
     }
     m_linkInUse = true;
     setStatusLine(session_text::kConnected);
     return sendCommand("VER " + id(m_transactionId) + " MSNP5 MSNP4 CVRO\r\n");
+}
+
+void MsnSession::failConnect()
+{
+    // The reset redraws the page, so the status line and a message box
+    // come after it: a failed connection is never silent.
+    logout();
+    setStatusLine(session_text::kCannotConnect);
+    std::string text(session_text::kCannotConnect);
+    if (auto detail = m_link->failureText(); !detail.empty())
+        text += "\n" + detail;
+    m_ui.messageBox(session_text::kTitle, text, platform::Icon::Warning);
 }
 
 void MsnSession::clearSession()
@@ -232,8 +243,7 @@ void MsnSession::redirect(std::string_view address)
     m_link->close();
     std::string host(address.substr(0, address.find(':')).substr(0, kMaxHostChars));
     if (!m_link->open({ host, m_config.port, true, true })) {
-        setStatusLine(session_text::kCannotConnect);
-        logout();
+        failConnect();
         return;
     }
     m_linkInUse = true;

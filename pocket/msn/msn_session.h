@@ -158,6 +158,7 @@ private:
     void setStatusLine(std::string_view text);
     void redraw(platform::WParam which, platform::LParam how = msg::kRedrawItem);
     void clearSession();
+    void failConnect();
 
     platform::EventLoop& m_loop;
     platform::Ui& m_ui;

@@ -127,6 +127,8 @@ namespace {
             (std::vector<std::string> { "Connecting MSN login svr..", "서버에 접속할 수 없습니다." }));
         EXPECT_EQ(m_page.messages.back(), (RecordingPage::Message { msg::kRedraw, -3, -3 }));
         EXPECT_EQ(m_session.ownStatus(), status::kOffline);
+        // Said in a message box too: the page's reset redraws its status line.
+        EXPECT_EQ(m_ui.lastText(), "서버에 접속할 수 없습니다.");
     }
 
     TEST_F(MsnSessionTest, ContactListPresenceAndDuplicates)

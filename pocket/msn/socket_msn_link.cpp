@@ -39,6 +39,12 @@ bool SocketMsnLink::open(const LinkTarget& target)
     return m_client.open();
 }
 
+std::string SocketMsnLink::failureText() const
+{
+    return m_client.host() + ":" + std::to_string(m_client.port()) + " — "
+        + link::connectErrorText(m_client.lastConnectError());
+}
+
 void SocketMsnLink::close()
 {
     m_client.close();

@@ -24,6 +24,7 @@ public:
     void close() override;
     bool isOpen() const override;
     bool send(std::string_view bytes) override;
+    std::string failureText() const override;
 
     platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
 

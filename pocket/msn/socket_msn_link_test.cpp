@@ -4,6 +4,7 @@
 #include "platform/poll_event_loop.h"
 #include "platform/testing/fake_ui.h"
 #include "pocket/link/link_messages.h"
+#include "pocket/link/testing/loopback.h"
 #include "pocket/msn/msn_session.h"
 #include "pocket/msn/testing/scripted_peer.h"
 
@@ -95,6 +96,17 @@ TEST_F(SocketMsnLinkTest, ClosingHereIsNotReportedAsThePeersEnd)
     EXPECT_EQ(link.onMessage(link::kMsgMsnBlockQueued, 0, 0), -1);
     link.onMessage(link::kMsgMsnClosed, 0, 0);
     EXPECT_EQ(closes, 0);
+}
+
+TEST_F(SocketMsnLinkTest, RefusedServerIsNamedWithItsCause)
+{
+    // The session tells the user, with the address it tried and the cause.
+    MsnSession session { m_loop, m_ui, m_links, MsnConfig { "127.0.0.1", link::testing::closedLoopbackPort() } };
+    session.setAccount({ "kim@example.com", "pw" });
+    EXPECT_FALSE(session.connect());
+    EXPECT_EQ(m_ui.calls().back().title, "MSN");
+    EXPECT_EQ(m_ui.lastText(), "서버에 접속할 수 없습니다.\n127.0.0.1:"
+            + std::to_string(link::testing::closedLoopbackPort()) + " — 연결이 거부되었습니다");
 }
 
 } // namespace
