@@ -1,5 +1,7 @@
 #include "pc/web/http_client.h"
 
+#include "pc/web/byte_range.h"
+
 #include "pc/web/content_type_cache.h"
 #include "pc/web/folder_listing.h"
 #include "pc/web/http_request_parser.h"
@@ -230,16 +232,36 @@ void CHttpClient::transmitFile(const std::string& localPath)
     // A file dated in the future is announced as modified now.
     const std::time_t modified = std::min<std::time_t>(info.st_mtime, current);
     const bool body = m_request.verb == HttpVerb::Get;
+    // A handheld continuing a cut download asks for the rest.
+    ByteRange range;
+    if (body && m_request.hasRange && m_request.sendsHeaders())
+        range = parseByteRange(m_request.range, size);
+    if (range.kind == ByteRange::Kind::Unsatisfiable) {
+        send(startHeaders(416, current).contentRange(contentRangeValue(range, size)).contentLength(0).finish());
+        postLog(416, 0);
+        return;
+    }
+    const bool partial = range.kind == ByteRange::Kind::Partial;
+    const std::uint64_t length = partial ? range.length() : size;
+    const int status = partial ? 206 : 200;
+    if (partial && ::lseek(file.get(), static_cast<off_t>(range.first), SEEK_SET) < 0) {
+        returnError(500);
+        return;
+    }
     if (m_request.sendsHeaders()) {
         std::string type = m_server.contentTypes().contentTypeFor(extensionOf(localPath));
-        send(startHeaders(200, current).lastModified(modified).contentLength(size).contentType(type).finish());
+        HeaderBlock headers = startHeaders(status, current);
+        headers.lastModified(modified).contentLength(length).contentType(type);
+        if (partial)
+            headers.contentRange(contentRangeValue(range, size));
+        send(headers.finish());
     }
-    if (body && size > 0 && m_out) {
+    if (body && length > 0 && m_out) {
         m_out->closeFile();
         m_out->bodyFile = file.release();
-        m_out->bodyLength = size;
+        m_out->bodyLength = length;
     }
-    postLog(200, size);
+    postLog(status, length);
 }
 
 void CHttpClient::transmitFolder(const std::string& localPath)

@@ -2,7 +2,7 @@
 
 // File: pc/web/http_request_info.h
 // The parsed request of one connection: what the request line and the two
-// understood headers (If-Modified-Since, Authorization) said. Filled by
+// understood headers (If-Modified-Since, Authorization, Range) said. Filled by
 // parseRequest() on the web server's listener thread; needs no lock.
 
 #include <cstdint>
@@ -61,6 +61,8 @@ struct CHttpRequestInfo {
     AuthorizationType authorizationType = AuthorizationType::None;
     std::string user;
     std::string password; // Emptied once used for a logon.
+    bool hasRange = false;
+    std::string range; // The Range header's value, as sent (byte_range.h reads it).
 
     // Status and header lines are sent only above HTTP/0.9.
     bool sendsHeaders() const { return version > kHttpVersion09; }

@@ -130,6 +130,9 @@ void applyHeader(const HeaderLine& header, CHttpRequestInfo& info)
             info.hasIfModifiedSince = true;
             info.ifModifiedSince = *time;
         }
+    } else if (header.name == "Range") {
+        info.hasRange = true;
+        info.range = header.value;
     } else if (header.name == "Authorization") {
         if (auto credentials = decodeBasicCredentials(header.value)) {
             info.authorizationType = AuthorizationType::Basic;

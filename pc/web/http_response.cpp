@@ -13,11 +13,12 @@ struct Reason {
     std::string_view line;
 };
 
-constexpr std::array<Reason, 16> kStatusLines = { {
+constexpr std::array<Reason, 18> kStatusLines = { {
     { 200, "HTTP/1.0 200 OK\r\n" },
     { 201, "HTTP/1.0 201 Created\r\n" },
     { 202, "HTTP/1.0 202 Accepted\r\n" },
     { 204, "HTTP/1.0 204 No Content\r\n" },
+    { 206, "HTTP/1.0 206 Partial Content\r\n" },
     { 300, "HTTP/1.0 300 Multiple Choices\r\n" },
     { 301, "HTTP/1.0 301 Moved Permanently\r\n" },
     { 302, "HTTP/1.0 302 Moved Temporarily\r\n" },
@@ -26,6 +27,7 @@ constexpr std::array<Reason, 16> kStatusLines = { {
     { 401, "HTTP/1.0 401 Unauthorized\r\n" },
     { 403, "HTTP/1.0 403 Forbidden\r\n" },
     { 404, "HTTP/1.0 404 Not Found\r\n" },
+    { 416, "HTTP/1.0 416 Requested Range Not Satisfiable\r\n" },
     { 500, "HTTP/1.0 500 Internal Server Error\r\n" },
     { 501, "HTTP/1.0 501 Not Implemented\r\n" },
     { 502, "HTTP/1.0 502 Bad Gateway\r\n" },
@@ -145,6 +147,14 @@ HeaderBlock& HeaderBlock::wwwAuthenticate(std::string_view realm)
     // The realm goes out unquoted, as clients of this server expect.
     m_text += "WWW-Authenticate: Basic realm=";
     appendHeaderValue(m_text, realm);
+    m_text += "\r\n";
+    return *this;
+}
+
+HeaderBlock& HeaderBlock::contentRange(std::string_view value)
+{
+    m_text += "Content-Range: ";
+    appendHeaderValue(m_text, value);
     m_text += "\r\n";
     return *this;
 }

@@ -30,6 +30,7 @@ public:
     HeaderBlock& contentType(std::string_view type);
     HeaderBlock& wwwAuthenticate(std::string_view realm);
     HeaderBlock& location(std::string_view url);
+    HeaderBlock& contentRange(std::string_view value);
 
     [[nodiscard]] std::string finish() const;
 
