@@ -1,6 +1,8 @@
 #include "platform/http_fetch.h"
 
+#include <cstdlib>
 #include <curl/curl.h>
+#include <string_view>
 #include <mutex>
 
 namespace platform {
@@ -90,6 +92,41 @@ void HttpFetch::cancel()
         curl_multi_wakeup(static_cast<CURLM*>(m_multi));
 }
 
+namespace {
+
+// The https form of an http URL whose host and port have a pin; the URL as
+// it is otherwise.
+std::string privateUrl(const std::string& url, const HttpFetch::PinLookup& lookup, std::string& pin)
+{
+    CURLU* parts = curl_url();
+    std::string result = url;
+    char* scheme = nullptr;
+    char* host = nullptr;
+    char* port = nullptr;
+    if (parts && curl_url_set(parts, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK
+        && curl_url_get(parts, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK && std::string_view(scheme) == "http"
+        && curl_url_get(parts, CURLUPART_HOST, &host, 0) == CURLUE_OK
+        && curl_url_get(parts, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+        pin = lookup(host, std::strtol(port, nullptr, 10));
+        char* secured = nullptr;
+        if (!pin.empty() && curl_url_set(parts, CURLUPART_SCHEME, "https", 0) == CURLUE_OK
+            && curl_url_set(parts, CURLUPART_PORT, port, 0) == CURLUE_OK
+            && curl_url_get(parts, CURLUPART_URL, &secured, 0) == CURLUE_OK) {
+            result = secured;
+        } else {
+            pin.clear();
+        }
+        curl_free(secured);
+    }
+    curl_free(scheme);
+    curl_free(host);
+    curl_free(port);
+    curl_url_cleanup(parts);
+    return result;
+}
+
+} // namespace
+
 IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler& onBlock)
 {
     m_cancel = false;
@@ -103,12 +140,23 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     Transfer transfer;
     transfer.onBlock = &onBlock;
     transfer.cancel = &m_cancel;
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    std::string pin;
+    std::string target = m_pinLookup ? privateUrl(url, m_pinLookup, pin) : url;
+    curl_easy_setopt(easy, CURLOPT_URL, target.c_str());
+    if (!pin.empty()) {
+        curl_easy_setopt(easy, CURLOPT_PINNEDPUBLICKEY, pin.c_str());
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
+        curl_easy_setopt(easy, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_3));
+        // A redirect would leave the pinned key behind.
+        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    }
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, m_options.userAgent.c_str());
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, m_options.followRedirects ? 1L : 0L);
+    if (pin.empty())
+        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, m_options.followRedirects ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectTimeout.count()));
     if (m_options.idleTimeout.count() > 0) {

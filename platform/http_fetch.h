@@ -59,6 +59,14 @@ public:
     // Timeout, IoError (the transfer broke).
     IoResult<HttpResponse> get(const std::string& url, const BlockHandler& onBlock);
 
+    // The private link: for a URL's host and port, the pin (libcurl's
+    // "sha256//..." form) of the key that must answer there, or "" for none.
+    // An http URL with a pin is fetched as https over TLS 1.3 from that key
+    // only; certificates are not otherwise judged (the key is self-signed).
+    // Set it before fetching; it runs on the fetching thread.
+    using PinLookup = std::function<std::string(const std::string& host, long port)>;
+    void setPinLookup(PinLookup lookup) { m_pinLookup = std::move(lookup); }
+
     // Safe from any thread: ends a running fetch. A cancel that arrives
     // between fetches is forgotten when the next one starts.
     void cancel();
@@ -67,6 +75,7 @@ private:
     HttpFetchOptions m_options;
     void* m_multi = nullptr; // CURLM*, kept so that cancel() can wake it.
     std::atomic<bool> m_cancel { false };
+    PinLookup m_pinLookup;
 };
 
 } // namespace platform

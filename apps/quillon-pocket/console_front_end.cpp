@@ -43,6 +43,8 @@ constexpr const char* kHelp = "commands:\n"
                               "  dial                               start the configured dial-up connection\n"
                               "  settings                           show the PC connection settings\n"
                               "  codepage [UTF-8|CP949]             show or store the code page of the PC link\n"
+                              "  securelink [on|off]                show or set the private link (TLS) to the PC\n"
+                              "  forgetpc [ADDRESS]                 forget a PC's pinned key (default: the PC address)\n"
                               "  help                               this text\n"
                               "  exit                               end the program (so does the end of input)\n";
 
@@ -192,6 +194,10 @@ private:
             showSettings();
         else if (command == "codepage")
             codePage(arguments);
+        else if (command == "securelink")
+            secureLink(arguments);
+        else if (command == "forgetpc")
+            forgetPc(arguments);
         else if (m_mail.execute(command, arguments))
             ;
         else if (!m_mypc.execute(command, arguments))
@@ -265,6 +271,25 @@ private:
         if (name != link.codePage())
             m_out << " (applies at the next start of the program)";
         m_out << std::endl;
+    }
+
+    void secureLink(const std::string& arguments)
+    {
+        auto& pairing = m_handheld.pairing();
+        auto words = platform::splitBlankWords(arguments);
+        if (words.size() == 1 && (words[0] == "on" || words[0] == "off"))
+            pairing.setOn(words[0] == "on");
+        else if (!words.empty())
+            m_err << "securelink: usage: securelink [on|off]" << std::endl;
+        m_out << "SecureLink\t" << (pairing.isOn() ? "on" : "off") << std::endl;
+    }
+
+    void forgetPc(const std::string& arguments)
+    {
+        auto words = platform::splitBlankWords(arguments);
+        std::string address = words.empty() ? m_handheld.settings().serverIp : words[0];
+        m_handheld.pairing().forget(address);
+        m_out << "forgot\t" << address << std::endl;
     }
 
     void showSettings()

@@ -1,6 +1,7 @@
 #include "pocket/app/handheld.h"
 
 #include "platform/clock.h"
+#include "platform/trace.h"
 #include "platform/ui.h"
 #include "pocket/app/frame_router.h"
 #include "pocket/link/link_messages.h"
@@ -14,6 +15,17 @@ namespace {
     constexpr const char* kAboutText = "Quillon for Pocket PC\n내 PC와 메신저를 손안에서.";
     constexpr const char* kPropertiesTitle = "등록정보";
 
+    // The private link's client side; without it the link stays clear.
+    std::unique_ptr<platform::TlsRelay> clientRelay()
+    {
+        auto relay = platform::TlsRelay::forClient();
+        if (!relay) {
+            platform::trace("private link: " + platform::describe(relay.error()));
+            return nullptr;
+        }
+        return std::move(*relay);
+    }
+
 } // namespace
 
 Handheld::Handheld(HandheldSetup setup, HandheldViews views)
@@ -24,6 +36,7 @@ Handheld::Handheld(HandheldSetup setup, HandheldViews views)
     , m_store(setup.registry, m_device)
     , m_ownDialUp(setup.dialUp ? nullptr : std::make_unique<settings::NmcliDialUp>())
     , m_dialUp(setup.dialUp ? *setup.dialUp : *m_ownDialUp)
+    , m_pairing(setup.registry, views.ui, clientRelay())
     , m_link(m_loop, views.ui, m_settings, *this)
     , m_loginDialog(m_link, m_store, m_settings, views.ui, views.login)
     , m_optionsSheet(m_store, m_settings, views.ui, m_dialUp, *this)
@@ -38,7 +51,11 @@ Handheld::Handheld(HandheldSetup setup, HandheldViews views)
     , m_webScreen(*this)
     , m_searchScreen(*this)
 {
+    m_link.setPairing(&m_pairing);
+    auto pins = [this](const std::string& host, long port) { return m_link.webPin(host, port); };
+    m_fetch.setPinLookup(pins);
     m_mypc = std::make_unique<MyPcParts>(m_context, m_views, m_searchScreen, myPcHooks());
+    m_mypc->runner.setPinLookup(pins);
     m_web = std::make_unique<WebParts>(m_context, m_webScreen, m_views, m_mypc->runner);
     m_mail = std::make_unique<MailParts>(m_context, m_mailScreen, *m_web, *m_mypc, [this] { openLoginDialog(); });
     // One reset for every front end: a lost connection ends any mail check,

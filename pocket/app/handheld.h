@@ -99,6 +99,7 @@ public:
     settings::PdaSettings& settings() { return m_settings; }
     settings::OptionsSheet& optionsSheet() { return m_optionsSheet; }
     link::PcLink& link() { return m_link; }
+    link::PcPairing& pairing() { return m_pairing; }
     link::LoginDialog& loginDialog() { return m_loginDialog; }
     device::ContactStore& contacts() { return m_contacts; }
     device::TitleBand& titleBand() { return m_titleBand; }
@@ -161,6 +162,8 @@ private:
     std::unique_ptr<settings::DialUp> m_ownDialUp;
     settings::DialUp& m_dialUp;
     platform::HttpFetch m_fetch;
+    // Before the link, which uses it for every connection to the PC.
+    link::PcPairing m_pairing;
     link::PcLink m_link;
     link::LoginDialog m_loginDialog;
     settings::OptionsSheet m_optionsSheet;

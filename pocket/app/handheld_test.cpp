@@ -43,6 +43,8 @@ protected:
                 + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(m_home);
         (void)m_registry->createKey(settings::kSettingsKey);
+        // The scripted PCs speak the clear protocol only.
+        (void)m_registry->setDword(settings::kSettingsKey, link::kSecureLinkValue, 0);
     }
     ~HandheldTest() override
     {

@@ -1,5 +1,7 @@
 #include "pocket/link/pc_link.h"
 
+#include "platform/tls/tls_identity.h"
+
 #include "platform/codepage.h"
 #include "platform/ui.h"
 #include "pocket/settings/pda_settings.h"
@@ -105,6 +107,14 @@ bool PcLink::connect()
     m_client.setPort(m_settings.pcPort);
     m_client.setRecordSink({ [this, generation](const proto::AnswerRecord& record) { onRecord(record, generation); },
         [this, generation] { m_loop.post(this, kMsgConnectionLost, generation); } });
+    if (m_pairing && m_pairing->isOn()) {
+        m_client.setSecureSocket([this](int fd) {
+            auto secured = secureSocket(platform::SocketFd(fd));
+            return secured ? secured->release() : -1;
+        });
+    } else {
+        m_client.setSecureSocket({});
+    }
     m_view.showLinkState(LinkState::Connecting);
     const bool opened = m_client.open();
     if (!opened)
@@ -116,6 +126,21 @@ std::string PcLink::lastAttemptText() const
 {
     return m_client.host() + ":" + std::to_string(m_client.port()) + " — "
         + connectErrorText(m_client.lastConnectError());
+}
+
+std::string PcLink::webPin(const std::string& host, long port) const
+{
+    if (!m_pairing || !m_pairing->isOn() || host != m_settings.serverIp || port != m_settings.pcWebPort)
+        return {};
+    auto pinned = m_pairing->pinnedFingerprint(host);
+    return pinned ? platform::curlPinOfFingerprint(*pinned) : std::string();
+}
+
+std::optional<platform::SocketFd> PcLink::secureSocket(platform::SocketFd socket)
+{
+    if (!m_pairing || !m_pairing->isOn())
+        return socket;
+    return m_pairing->secure(std::move(socket), m_settings.serverIp);
 }
 
 void PcLink::onRecord(const proto::AnswerRecord& record, std::uint64_t generation)

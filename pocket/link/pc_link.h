@@ -13,6 +13,7 @@
 // transfer workers; its failure path then runs on the window thread.
 
 #include "pocket/link/answer_queue.h"
+#include "pocket/link/pc_pairing.h"
 #include "pocket/link/link_messages.h"
 #include "pocket/link/request_number.h"
 #include "pocket/link/socket_client.h"
@@ -23,6 +24,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -86,6 +88,16 @@ public:
     bool isConnected() const { return m_client.isOpen(); }
     // What the last connect() tried ("192.168.0.5:4000") and why it failed.
     std::string lastAttemptText() const;
+    // The private link (outlives the link); null keeps the clear protocol.
+    void setPairing(PcPairing* pairing) { m_pairing = pairing; }
+    PcPairing* pairing() const { return m_pairing; }
+    // A connected socket to the PC made private when SecureLink is on;
+    // nullopt when the PC was refused (the user has been told).
+    std::optional<platform::SocketFd> secureSocket(platform::SocketFd socket);
+    // For the web fetches (HttpFetch::PinLookup): the pin of the PC's key
+    // for the PC's web port while SecureLink is on and the PC is paired.
+    // Safe from the fetching workers.
+    std::string webPin(const std::string& host, long port) const;
     bool isLoggedIn() const { return m_loggedIn; }
     int mailClientKind() const { return m_mailClientKind; }
     const std::vector<std::string>& drives() const { return m_drives; }
@@ -164,6 +176,7 @@ private:
     std::vector<std::function<void()>> m_resetListeners;
     std::function<void()> m_treeTimeout;
     std::function<void()> m_attachmentTimeout;
+    PcPairing* m_pairing = nullptr;
     // Last, so that it goes first: its reader ends while everything it
     // reaches is still there.
     SocketClient m_client;

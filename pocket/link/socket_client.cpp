@@ -161,6 +161,8 @@ bool SocketClient::open()
         return false;
     }
     int fd = connectWithRetries(address);
+    if (fd >= 0 && m_secure)
+        fd = m_secure(fd);
     if (fd < 0)
         return false;
     {

@@ -53,6 +53,11 @@ struct RecordSink {
 // returns at once.
 using SleepFunction = std::function<void(std::chrono::milliseconds)>;
 
+// Takes a freshly connected socket and gives back the descriptor to speak
+// over (the clear end of a private link), or -1 to refuse the peer; it owns
+// the socket it is given. Runs on the thread that opens.
+using SecureSocket = std::function<int(int fd)>;
+
 class SocketClient {
 public:
     static constexpr int kMaxAttempts = 5;
@@ -78,6 +83,8 @@ public:
     void setNotifyOnClose(bool notify) { m_notifyOnClose = notify; }
     void setRecordSink(RecordSink sink) { m_recordSink = std::move(sink); }
     void setConnectTimeout(std::chrono::milliseconds timeout) { m_connectTimeout = timeout; }
+    // Empty: the connection is used as it is.
+    void setSecureSocket(SecureSocket secure) { m_secure = std::move(secure); }
     // While set, the line-mode reader leaves the socket alone.
     void setPauseReading(bool pause);
 
@@ -149,6 +156,7 @@ private:
     int m_lastConnectError = 0;
     std::string m_title;
     RecordSink m_recordSink;
+    SecureSocket m_secure;
 };
 
 // The message box text for a failed host look-up, by Winsock error number;

@@ -121,6 +121,9 @@ public:
         ProgressView& view, platform::HttpFetchOptions options = {});
     ~TransferRunner() override;
 
+    // The private link's pins for the worker's fetches (set before any runs).
+    void setPinLookup(platform::HttpFetch::PinLookup lookup) { m_fetch.setPinLookup(std::move(lookup)); }
+
     // Shows the progress dialog and starts the worker; `activity` names the
     // transfer for the running-transfer question. False (with its message)
     // when nothing was started. A running transfer is cancelled first.

@@ -114,7 +114,10 @@ bool MyPcUpload::connect()
     auto socket = platform::connectTcp(m_settings.serverIp, m_settings.pcUploadPort);
     if (!socket)
         return false;
-    m_socket = std::move(*socket);
+    auto secured = m_link.secureSocket(std::move(*socket));
+    if (!secured)
+        return false;
+    m_socket = std::move(*secured);
     std::uint64_t serial = ++m_serial;
     int fd = m_socket.fd();
     {

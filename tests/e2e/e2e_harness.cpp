@@ -1,7 +1,10 @@
 #include "tests/e2e/e2e_harness.h"
 
 #include "tests/fixtures/child_server.h"
+#include "platform/registry.h"
 #include "platform/temp_folder.h"
+#include "platform/tls/tls_identity.h"
+#include "pocket/link/pc_pairing.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -170,8 +173,21 @@ std::vector<std::string> ownerStartArguments(const PcPorts& ports)
     return arguments;
 }
 
+void pairPocketWithPc(const fs::path& pocketHome, const fs::path& pcHome)
+{
+    fs::create_directories(pcHome);
+    fs::create_directories(pocketHome);
+    auto identity = platform::TlsIdentity::loadOrCreate(pcHome);
+    auto registry = platform::Registry::open(pocketHome / "registry.txt");
+    if (!identity || !registry)
+        return;
+    (void)(*registry)->createKey(pocket::link::kPairedPcsKey);
+    (void)(*registry)->setString(pocket::link::kPairedPcsKey, "127.0.0.1", identity->fingerprint());
+}
+
 ChildProgram startOwnerPc(const fs::path& root, const PcPorts& ports)
 {
+    pairPocketWithPc(root / "pocket", root / "pc");
     return startHeadlessPc(root / "pc", root / "config", "secret", ownerStartArguments(ports));
 }
 

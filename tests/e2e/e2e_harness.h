@@ -93,8 +93,13 @@ ChildProgram startPocketConsole(const std::filesystem::path& pocketHome);
 // user "owner".
 std::vector<std::string> ownerStartArguments(const PcPorts& ports);
 
+// The handheld in `pocketHome` trusts the PC in `pcHome` at 127.0.0.1, as
+// after a first connection answered yes (the PC's key is made if need be).
+void pairPocketWithPc(const std::filesystem::path& pocketHome, const std::filesystem::path& pcHome);
+
 // `quillon --headless` in root/pc (settings in root/config) for the user
-// "owner" with the password "secret", its service started on `ports`.
+// "owner" with the password "secret", its service started on `ports`; the
+// handheld in root/pocket is paired with it.
 ChildProgram startOwnerPc(const std::filesystem::path& root, const PcPorts& ports);
 
 // Points the handheld console at `ports` and logs in as "owner"; true once

@@ -85,6 +85,35 @@ TEST_F(PocketConsoleE2e, LogsInListsFoldersAndLogsOut)
     EXPECT_EQ(stored.find("MY_PASSWORD"), std::string::npos) << stored;
 }
 
+TEST_F(PocketConsoleE2e, PairsAtTheFirstConnectionAndTalksOnlyPrivately)
+{
+    Child pc = startPc();
+    ASSERT_TRUE(pc.waitFor("PC 서버를 시작합니다..\n")) << pc.output();
+    // Clear connections are refused from now on: the log-in and the list
+    // file fetched over the web port must both be private.
+    pc.type("securelink required\nfingerprint\n");
+    ASSERT_TRUE(pc.waitFor("fingerprint: ")) << pc.output();
+    Child pocket = startPocket();
+    pocket.type(portOptions());
+    pocket.type("forgetpc 127.0.0.1\n");
+    ASSERT_TRUE(pocket.waitFor("forgot\t127.0.0.1\n")) << pocket.output();
+    pocket.type("login owner secret\nyes\n");
+    ASSERT_TRUE(pocket.waitFor("처음 연결하는 PC입니다 (127.0.0.1).\nPC 인증서 지문:\n")) << pocket.output();
+    ASSERT_TRUE(pocket.waitFor("[Quillon] 로그인되었습니다.\n")) << pocket.output();
+    EXPECT_TRUE(pc.waitFor("보안 연결(TLS 1.3)로 로그인했습니다.\n")) << pc.output();
+    // The fingerprint the handheld showed is the one the PC shows.
+    std::string pcOutput = pc.output();
+    std::string fingerprint = pcOutput.substr(pcOutput.find("fingerprint: ") + 13, 95);
+    EXPECT_NE(pocket.output().find(fingerprint), std::string::npos) << fingerprint;
+
+    pocket.type("ls C:/big\nsettings\n");
+    ASSERT_TRUE(pocket.waitFor("SEVER_IP\t127.0.0.1\n")) << pocket.output();
+    EXPECT_NE(pocket.output().find("file\ta-rather-long-file-name-number-39.txt\n"), std::string::npos)
+        << pocket.output();
+    pocket.endInput();
+    EXPECT_EQ(pocket.wait(), 0);
+}
+
 TEST_F(PocketConsoleE2e, StoppedServiceResetsTheHandheld)
 {
     Child pc = startPc();

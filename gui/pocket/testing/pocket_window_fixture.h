@@ -17,6 +17,7 @@
 #include "pocket/icq/device_ports.h"
 #include "pocket/msn/msn_page.h"
 #include "pocket/settings/dial_up.h"
+#include "pocket/link/pc_pairing.h"
 #include "pocket/settings/pda_settings.h"
 
 #include <QApplication>
@@ -120,6 +121,8 @@ protected:
         std::filesystem::remove_all(m_home);
         std::filesystem::create_directories(m_home);
         (void)m_registry->createKey(::pocket::settings::kSettingsKey);
+        // The scripted PCs speak the clear protocol only.
+        (void)m_registry->setDword(::pocket::settings::kSettingsKey, ::pocket::link::kSecureLinkValue, 0);
     }
     ~PocketWindowTest() override
     {
