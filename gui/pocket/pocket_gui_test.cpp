@@ -301,6 +301,8 @@ namespace {
     TEST_F(PocketGuiTest, LoginToAPcShowsItsDrivesAndTheConnectedMenu)
     {
         LoginPeer peer("OK\\c:d:");
+        // The scripted PC speaks the clear protocol only.
+        gui().handheld().pairing().setOn(false);
         gui().handheld().settings().serverIp = "127.0.0.1";
         gui().handheld().settings().pcPort = peer.port;
         gui().handheld().link().prepare();
