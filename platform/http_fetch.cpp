@@ -1,5 +1,6 @@
 #include "platform/http_fetch.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <curl/curl.h>
 #include <string_view>
@@ -20,10 +21,16 @@ struct Transfer {
     std::atomic<bool>* cancel = nullptr;
     std::string pending;
     std::uint64_t delivered = 0;
+    std::uint64_t maxBytes = 0; // 0: no bound.
     bool stopped = false; // The handler returned false or cancel() came.
+    bool tooLarge = false;
 
     bool deliver(std::string_view block)
     {
+        if (maxBytes > 0 && delivered + block.size() > maxBytes) {
+            tooLarge = true;
+            return false;
+        }
         if (cancel->load() || !(*onBlock)(block)) {
             stopped = true;
             return false;
@@ -127,7 +134,7 @@ std::string privateUrl(const std::string& url, const HttpFetch::PinLookup& looku
 
 } // namespace
 
-IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler& onBlock)
+IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler& onBlock, const FetchLimits& limits)
 {
     m_cancel = false;
     auto* multi = static_cast<CURLM*>(m_multi);
@@ -140,6 +147,7 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     Transfer transfer;
     transfer.onBlock = &onBlock;
     transfer.cancel = &m_cancel;
+    transfer.maxBytes = limits.maxBodyBytes;
     std::string pin;
     std::string target = m_pinLookup ? privateUrl(url, m_pinLookup, pin) : url;
     curl_easy_setopt(easy, CURLOPT_URL, target.c_str());
@@ -159,8 +167,12 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
         curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, m_options.followRedirects ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectTimeout.count()));
+    if (limits.deadline.count() > 0)
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.deadline.count()));
+    if (limits.maxBodyBytes > 0)
+        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
     if (m_options.idleTimeout.count() > 0) {
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(std::max<std::uint64_t>(m_options.minBytesPerSecond, 1)));
         curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, std::max(1L, static_cast<long>(m_options.idleTimeout.count() / 1000)));
     }
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &onData);
@@ -193,7 +205,7 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
         response.contentType = contentType;
     response.bodyBytes = transfer.delivered;
-    response.cancelled = transfer.stopped || m_cancel.load();
+    response.cancelled = (transfer.stopped && !transfer.tooLarge) || m_cancel.load();
     // The reason a connection failed (refused, unreachable), for the callers
     // that tell "no connection" from "no server".
     long systemError = 0;
@@ -201,6 +213,9 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     curl_multi_remove_handle(multi, easy);
     curl_easy_cleanup(easy);
 
+    if (transfer.tooLarge || outcome == CURLE_FILESIZE_EXCEEDED)
+        return Error { ErrorCode::Protocol, "fetch " + url + ": larger than " + std::to_string(limits.maxBodyBytes)
+            + " bytes", 0 };
     if (response.cancelled)
         return response;
     if (!finished)

@@ -37,10 +37,23 @@ struct HttpResponse {
 
 struct HttpFetchOptions {
     std::chrono::milliseconds connectTimeout { 30000 };
-    // Ends a transfer that delivers nothing for this long; zero waits forever.
+    // Ends a transfer that delivers less than minBytesPerSecond for this
+    // long (a peer that trickles a byte now and then as much as one that
+    // sends nothing); zero waits forever.
     std::chrono::milliseconds idleTimeout { 60000 };
+    std::uint64_t minBytesPerSecond = 64;
     std::string userAgent = "WebClient";
     bool followRedirects = true;
+};
+
+// Bounds of one fetch, on top of the object's options.
+struct FetchLimits {
+    // The whole fetch, connecting included, ends with Timeout after this
+    // long; zero: no bound.
+    std::chrono::milliseconds deadline { 0 };
+    // A body longer than this ends the fetch with Protocol ("too large");
+    // zero: no bound.
+    std::uint64_t maxBodyBytes = 0;
 };
 
 class HttpFetch {
@@ -56,8 +69,9 @@ public:
     // Errors: InvalidArgument (a URL curl refuses or another scheme),
     // Unavailable (no connection; systemError holds the errno of a failed
     // connect, such as ECONNREFUSED, and 0 when the host had no address),
-    // Timeout, IoError (the transfer broke).
-    IoResult<HttpResponse> get(const std::string& url, const BlockHandler& onBlock);
+    // Timeout, IoError (the transfer broke), Protocol (the body is larger
+    // than the limit).
+    IoResult<HttpResponse> get(const std::string& url, const BlockHandler& onBlock, const FetchLimits& limits = {});
 
     // The private link: for a URL's host and port, the pin (libcurl's
     // "sha256//..." form) of the key that must answer there, or "" for none.

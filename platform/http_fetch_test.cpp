@@ -169,5 +169,81 @@ TEST(HttpFetch, ABodyCutShortIsAnError)
     EXPECT_EQ(response.error().code, ErrorCode::IoError);
 }
 
+TEST(HttpFetch, BodiesLargerThanTheLimitAreRefused)
+{
+    HttpFetch fetch;
+    std::uint64_t handed = 0;
+    auto count = [&](std::string_view block) {
+        handed += block.size();
+        return true;
+    };
+    // Announced too large: refused before the body.
+    TinyHttpServer announced(okResponse(patternBody(5000)));
+    auto first = fetch.get(announced.url(), count, FetchLimits { {}, 4096 });
+    ASSERT_FALSE(first);
+    EXPECT_EQ(first.error().code, ErrorCode::Protocol);
+    // Not announced: cut off once it passes the limit.
+    TinyHttpServer unannounced("HTTP/1.0 200 OK\r\n\r\n" + patternBody(20000));
+    handed = 0;
+    auto second = fetch.get(unannounced.url(), count, FetchLimits { {}, 4096 });
+    ASSERT_FALSE(second);
+    EXPECT_EQ(second.error().code, ErrorCode::Protocol);
+    EXPECT_LE(handed, 4096u);
+    // At the limit exactly, all is well.
+    TinyHttpServer exact(okResponse(patternBody(4096)));
+    EXPECT_TRUE(fetch.get(exact.url(), count, FetchLimits { {}, 4096 }));
+}
+
+// Sends a response head and then one byte every 50 ms until the client goes.
+class TricklingServer {
+public:
+    TricklingServer()
+    {
+        auto listener = listenTcp("127.0.0.1", 0);
+        EXPECT_TRUE(listener);
+        m_listener = std::move(*listener);
+        m_port = localPort(m_listener.fd()).valueOr(0);
+        m_thread = std::thread([this] {
+            SocketFd client(accept(m_listener.fd(), nullptr, nullptr));
+            if (!sendAll(client.fd(), "HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n"))
+                return;
+            while (::send(client.fd(), "x", 1, MSG_NOSIGNAL) == 1)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        });
+    }
+    ~TricklingServer() { m_thread.join(); }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/list"; }
+
+private:
+    SocketFd m_listener;
+    std::uint16_t m_port = 0;
+    std::thread m_thread;
+};
+
+TEST(HttpFetch, TricklingPeerIsCutOffByTheDeadlineAndTheMinimumRate)
+{
+    using namespace std::chrono_literals;
+    auto ignore = [](std::string_view) { return true; };
+    {
+        TricklingServer server;
+        HttpFetch fetch;
+        auto start = std::chrono::steady_clock::now();
+        auto response = fetch.get(server.url(), ignore, FetchLimits { 500ms, 0 });
+        ASSERT_FALSE(response);
+        EXPECT_EQ(response.error().code, ErrorCode::Timeout);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+    }
+    {
+        // Twenty bytes a second keeps a peer "active" but under the rate.
+        TricklingServer server;
+        HttpFetchOptions options;
+        options.idleTimeout = 1s;
+        HttpFetch fetch(options);
+        auto response = fetch.get(server.url(), ignore);
+        ASSERT_FALSE(response);
+        EXPECT_EQ(response.error().code, ErrorCode::Timeout);
+    }
+}
+
 } // namespace
 } // namespace platform

@@ -64,7 +64,7 @@ bool isNoConnection(const platform::Error& error)
 }
 
 bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view url,
-    const std::filesystem::path& localPath)
+    const std::filesystem::path& localPath, const platform::FetchLimits& limits)
 {
     if (url.empty())
         return false;
@@ -88,10 +88,13 @@ bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view 
         std::filesystem::remove(partial, ignored);
         return false;
     }
-    auto response = fetch.get(*fixed, [&](std::string_view block) {
-        file.write(block.data(), static_cast<std::streamsize>(block.size()));
-        return static_cast<bool>(file);
-    });
+    auto response = fetch.get(
+        *fixed,
+        [&](std::string_view block) {
+            file.write(block.data(), static_cast<std::streamsize>(block.size()));
+            return static_cast<bool>(file);
+        },
+        limits);
     file.close();
     if (!response && isNoConnection(response.error()))
         ui.messageBox("Quillon", kNoConnectionText, platform::Icon::Warning);

@@ -6,6 +6,10 @@
 // of 512 bytes. PC file URLs are written "%s:91\serverfolder" and fixed up
 // into http URLs with slashes.
 
+#include "platform/http_fetch.h"
+
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,7 +17,6 @@
 
 namespace platform {
 struct Error;
-class HttpFetch;
 class Ui;
 }
 
@@ -36,13 +39,23 @@ std::string pcFileUrl(std::string_view pcAddress, int webPort, std::string_view 
 // answered, without a server behind the address.
 bool isNoConnection(const platform::Error& error);
 
+// What the PC sends in answer to a command is bounded, as the PC bounds
+// what the handheld sends: a result file (a folder or search list, the mail
+// list, a mail, a converted page) larger than this, or one that takes longer
+// than the deadline (60 s, as a request's answer does), fails the fetch.
+// Lists of a few thousand entries take well under a megabyte.
+inline constexpr std::uint64_t kMaxFetchedFileBytes = 16 * 1024 * 1024;
+inline constexpr std::chrono::milliseconds kFetchDeadline { 60000 };
+inline constexpr platform::FetchLimits kResultFileLimits { kFetchDeadline, kMaxFetchedFileBytes };
+
 // Fetches the URL into the local file (created or replaced). Fails on an
-// empty URL, when the PC cannot be reached, on an answer other than 2xx and
+// empty URL, when the PC cannot be reached, on an answer other than 2xx,
+// when the body passes kMaxFetchedFileBytes or kFetchDeadline passes, and
 // when the transfer or a write breaks; a failure leaves the local file as it
 // was. The body is written to a ".fetching-XXXXXX" file beside it first.
 // Without a connection it shows "인터넷연결이 되어 있지 않습니다." first; the
 // caller reports its own follow-up message. Window thread.
 bool fetchToFile(platform::HttpFetch& fetch, platform::Ui& ui, std::string_view url,
-    const std::filesystem::path& localPath);
+    const std::filesystem::path& localPath, const platform::FetchLimits& limits = kResultFileLimits);
 
 } // namespace pocket::link

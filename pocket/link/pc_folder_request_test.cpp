@@ -15,9 +15,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <optional>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace pocket::link {
@@ -130,6 +133,52 @@ TEST_F(PcFolderRequestTest, FailedFetchRestoresTheFolder)
     EXPECT_EQ(m_ui.lastText(), "디렉토리 데이터를 받는데 실패하였습니다. \n다시 시도해주세요!");
 }
 
+// A PC web server that streams a list without end, counting what it sent.
+class EndlessListServer {
+public:
+    EndlessListServer()
+    {
+        m_thread = std::thread([this] {
+            int client = m_listener.accept();
+            if (client < 0)
+                return;
+            char head[4096];
+            (void)::recv(client, head, sizeof head, 0);
+            std::string chunk = "HTTP/1.0 200 OK\r\n\r\n";
+            (void)testing::sendAll(client, chunk);
+            chunk.clear();
+            for (int i = 0; i < 4096; ++i)
+                chunk += "0file.txt\n";
+            while (testing::sendAll(client, chunk))
+                m_sent += chunk.size();
+            ::close(client);
+        });
+    }
+    ~EndlessListServer() { m_thread.join(); }
+    std::uint16_t port() const { return m_listener.port(); }
+    std::uint64_t sent() const { return m_sent.load(); }
+
+private:
+    testing::LoopbackListener m_listener;
+    std::atomic<std::uint64_t> m_sent { 0 };
+    std::thread m_thread;
+};
+
+TEST_F(PcFolderRequestTest, ListLargerThanTheCapFailsWithoutFillingDiskOrMemory)
+{
+    EndlessListServer web;
+    m_settings.pcWebPort = web.port();
+    openAndAnswer("C:", "serverfolder");
+    EXPECT_EQ(m_view.restored, "C:");
+    EXPECT_EQ(m_view.shown, 0);
+    EXPECT_EQ(m_ui.lastText(), "디렉토리 데이터를 받는데 실패하였습니다. \n다시 시도해주세요!");
+    // The fetch stopped at the cap (plus what the sockets held), and left
+    // nothing behind.
+    EXPECT_LT(web.sent(), kMaxFetchedFileBytes + 16u * 1024 * 1024);
+    for (const auto& entry : std::filesystem::directory_iterator(m_root / "Program Files" / "Quillon"))
+        ADD_FAILURE() << "left behind: " << entry.path();
+}
+
 TEST_F(PcFolderRequestTest, TimeOutRestoresAndIgnoresTheLateAnswer)
 {
     int number = m_link.treeRequest().current();
@@ -234,6 +283,39 @@ TEST(FetchToFile, TellsALackOfConnectionFromAMissingServer)
     EXPECT_FALSE(fetchToFile(fetch, ui, "nowhere.invalid:91\\x", local));
     EXPECT_EQ(ui.lastText(), "인터넷연결이 되어 있지 않습니다.");
     EXPECT_FALSE(std::filesystem::exists(local));
+}
+
+TEST(FetchToFile, APcThatTricklesIsCutOffAtTheDeadline)
+{
+    testing::LoopbackListener pc;
+    std::atomic<bool> done { false };
+    std::thread trickle([&] {
+        int client = pc.accept();
+        if (client < 0)
+            return;
+        char head[4096];
+        (void)::recv(client, head, sizeof head, 0);
+        (void)testing::sendAll(client, "HTTP/1.0 200 OK\r\n\r\n");
+        // Two bytes a second: never idle, never done.
+        while (!done && testing::sendAll(client, "0"))
+            std::this_thread::sleep_for(500ms);
+        ::close(client);
+    });
+    auto folder = std::filesystem::temp_directory_path() / ("fetch-trickle-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    platform::HttpFetch fetch;
+    platform::testing::FakeUi ui;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(fetchToFile(fetch, ui, pcFileUrl("127.0.0.1", pc.port(), "serverfolder"), folder / "serverfolder",
+        platform::FetchLimits { 1s, kMaxFetchedFileBytes }));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    done = true;
+    trickle.join();
+    std::filesystem::remove_all(folder);
+    // Result files are fetched with the deadline by default.
+    EXPECT_EQ(kResultFileLimits.deadline, kFetchDeadline);
+    EXPECT_EQ(kResultFileLimits.maxBodyBytes, kMaxFetchedFileBytes);
 }
 
 } // namespace

@@ -28,6 +28,7 @@ constexpr const char* kCannotOpenText = "파일을 찾지 못하였습니다.";
 constexpr const char* kDoneText = "pc에 파일 upload를 완료하였습니다!";
 constexpr const char* kBusySendingText = "현재 파일 전송중이므로\n첨부파일은 전송하실 수 없습니다. 나중에 다시 시도해주세요.";
 constexpr const char* kNameInUseText = "pc에 같은 이름의 파일이 사용중이므로 파일생성에 실패 하였습니다.";
+constexpr const char* kNoAnswerText = "[MYPC]파일 전송 - TIME OUT(timeout val: 60초) \n다시 시도해주십시오.";
 
 // The first numbers of a 309 answer.
 constexpr int kAnswerStartSending = 0;
@@ -105,7 +106,31 @@ bool MyPcUpload::start(std::string_view selectedPath, int purpose)
     }
     m_state = State::Requested;
     m_busy.set();
+    awaitPc();
     return true;
+}
+
+void MyPcUpload::awaitPc()
+{
+    stopWaiting();
+    m_waitTimer = m_loop.setOneShot(this, kAnswerTimeoutMs, kMsgNoAnswer, ++m_waitGeneration);
+}
+
+void MyPcUpload::stopWaiting()
+{
+    if (m_waitTimer != 0)
+        m_loop.cancelOneShot(m_waitTimer);
+    m_waitTimer = 0;
+    ++m_waitGeneration; // An expiry already on its way is stale.
+}
+
+void MyPcUpload::onNoAnswer()
+{
+    m_waitTimer = 0;
+    if (!isRunning())
+        return;
+    end();
+    m_ui.messageBox(kMyPcTitle, kNoAnswerText, platform::Icon::Warning);
 }
 
 bool MyPcUpload::connect()
@@ -163,6 +188,7 @@ void MyPcUpload::closeConnection()
 void MyPcUpload::end()
 {
     bool wasRunning = isRunning();
+    stopWaiting();
     m_sender.close();
     closeConnection();
     if (m_progressOpen) {
@@ -227,8 +253,10 @@ void MyPcUpload::sendNext()
         end();
         return;
     }
+    // The PC acknowledges the block, or answers {1, 309} once it has the
+    // whole file; either must come in time.
+    awaitPc();
     if (m_sender.isComplete()) {
-        // The PC answers {1, 309} once it has the whole file.
         m_state = State::Finishing;
         return;
     }
@@ -249,6 +277,11 @@ void MyPcUpload::onReceived()
 
 platform::LResult MyPcUpload::onMessage(int msg, platform::WParam wParam, platform::LParam)
 {
+    if (msg == kMsgNoAnswer) {
+        if (wParam == m_waitGeneration)
+            onNoAnswer();
+        return 0;
+    }
     if (wParam != m_serial)
         return 0;
     if (msg == kMsgReceived)

@@ -10,7 +10,10 @@
 // Lives on the window thread. A receive thread reads the upload connection
 // and posts what arrived; the blocks are sent from the window thread.
 // States: idle → connected → requested (309 sent) → sending (after answer
-// 0) → finishing (marker sent) → idle.
+// 0) → finishing (marker sent) → idle. A PC that leaves any of its answers
+// (the announcement's, an acknowledgement, the end answer) out for
+// kAnswerTimeoutMs ends the upload with a message, so that nothing stays
+// busy.
 
 #include "platform/event_loop.h"
 #include "platform/net_address.h"
@@ -55,6 +58,11 @@ class MyPcUpload final : public platform::MessageTarget {
 public:
     static constexpr int kMsgReceived = 1545; // wParam: connection serial.
     static constexpr int kMsgClosed = 1546;   // wParam: connection serial.
+    static constexpr int kMsgNoAnswer = 1547; // wParam: wait generation.
+    // How long the handheld waits for the PC's answer to the announcement,
+    // for each acknowledgement and for the end answer: as long as for any
+    // request's answer.
+    static constexpr unsigned kAnswerTimeoutMs = 60000;
 
     enum class State { Idle, Connected, Requested, Sending, Finishing };
 
@@ -86,6 +94,9 @@ private:
     void sendNext();
     void onReceived();
     void read(int fd, std::uint64_t serial);
+    void awaitPc(); // (Re)starts the wait for the PC's next word.
+    void stopWaiting();
+    void onNoAnswer();
 
     platform::EventLoop& m_loop;
     platform::Ui& m_ui;
@@ -101,6 +112,8 @@ private:
     UploadSender m_sender;
     bool m_progressOpen = false;
     std::function<void()> m_ended;
+    platform::OneShotId m_waitTimer = 0;
+    platform::WParam m_waitGeneration = 0;
 
     platform::SocketFd m_socket;
     std::thread m_reader;

@@ -105,6 +105,40 @@ TEST_F(MyPcUploadTest, SendsEachBlockAfterTheAcknowledgementAndEndsWithTheMarker
     EXPECT_TRUE(upConnectionClosed());
 }
 
+TEST_F(MyPcUploadTest, PcThatNeverAcknowledgesEndsTheUploadAfterSixtySeconds)
+{
+    std::string content(3000, 'q');
+    startUpload(content);
+    answer(0, 309, "");
+    EXPECT_EQ(takeBlock(1024), content.substr(0, 1024));
+    // The PC keeps silent: nothing happens a millisecond early ...
+    m_clock.advance(std::chrono::milliseconds(MyPcUpload::kAnswerTimeoutMs - 1));
+    m_loop.processPending();
+    EXPECT_EQ(m_upload.state(), MyPcUpload::State::Sending);
+    // ... and at sixty seconds the upload ends with a message.
+    m_clock.advance(std::chrono::milliseconds(1));
+    ASSERT_TRUE(runUntil([&] { return !m_upload.isRunning(); }));
+    EXPECT_EQ(m_ui.lastText(), "[MYPC]파일 전송 - TIME OUT(timeout val: 60초) \n다시 시도해주십시오.");
+    EXPECT_EQ(m_progress.lines.back(), "close");
+    EXPECT_TRUE(upConnectionClosed());
+    EXPECT_FALSE(m_busy.isBusy());
+
+    // Nothing stays refused: the next upload starts.
+    ::close(m_up);
+    m_up = -1;
+    startUpload("next");
+    EXPECT_EQ(m_upload.state(), MyPcUpload::State::Requested);
+}
+
+TEST_F(MyPcUploadTest, PcThatNeverAnswersTheAnnouncementFreesTheBusyFlag)
+{
+    startUpload("abc");
+    m_clock.advance(std::chrono::milliseconds(MyPcUpload::kAnswerTimeoutMs));
+    ASSERT_TRUE(runUntil([&] { return !m_upload.isRunning(); }));
+    EXPECT_FALSE(m_busy.isBusy());
+    EXPECT_EQ(m_ui.lastText(), "[MYPC]파일 전송 - TIME OUT(timeout val: 60초) \n다시 시도해주십시오.");
+}
+
 TEST_F(MyPcUploadTest, EmptyFileSendsOnlyTheMarker)
 {
     startUpload("");
