@@ -3,6 +3,7 @@
 #include "apps/quillon-pocket/console_pen.h"
 #include "apps/quillon-pocket/icq_console_views.h"
 #include "platform/clock.h"
+#include "platform/codepage.h"
 #include "platform/console_words.h"
 #include "platform/terminal_text.h"
 #include "pocket/app/handheld.h"
@@ -111,8 +112,8 @@ bool ConsoleIcq::command(int id, const std::string& selected)
 void ConsoleIcq::account(const std::string& number, const std::string& password)
 {
     auto& settings = m_handheld.settings();
-    settings.icqId = ::pocket::settings::cutToChars(number, ::pocket::settings::kAccountChars);
-    settings.icqPassword = ::pocket::settings::cutToChars(password, ::pocket::settings::kAccountChars);
+    settings.icqId = std::string(platform::cutCodePoints(number, ::pocket::settings::kAccountChars));
+    settings.icqPassword = std::string(platform::cutCodePoints(password, ::pocket::settings::kAccountChars));
     if (!m_handheld.store().storeMessengerAccounts(settings))
         m_err << "icq account: the settings could not be stored" << std::endl;
 }

@@ -3,6 +3,7 @@
 #include "apps/quillon-pocket/console_pen.h"
 #include "apps/quillon-pocket/msn_console_views.h"
 #include "platform/clock.h"
+#include "platform/codepage.h"
 #include "platform/console_words.h"
 #include "platform/terminal_text.h"
 #include "pocket/app/handheld.h"
@@ -120,8 +121,8 @@ void ConsoleMsn::waitFor(const std::function<bool()>& done, const char* what)
 void ConsoleMsn::account(const std::string& id, const std::string& password)
 {
     auto& settings = m_handheld.settings();
-    settings.msnId = ::pocket::settings::cutToBytes(id, ::pocket::settings::kMsnTextBytes);
-    settings.msnPassword = ::pocket::settings::cutToBytes(password, ::pocket::settings::kMsnTextBytes);
+    settings.msnId = std::string(platform::cutBytes(id, ::pocket::settings::kMsnTextBytes));
+    settings.msnPassword = std::string(platform::cutBytes(password, ::pocket::settings::kMsnTextBytes));
     if (!m_handheld.store().storeMessengerAccounts(settings))
         m_err << "msn account: the settings could not be stored" << std::endl;
 }

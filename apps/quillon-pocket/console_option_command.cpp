@@ -1,5 +1,6 @@
 #include "apps/quillon-pocket/console_option_command.h"
 
+#include "platform/codepage.h"
 #include "platform/console_words.h"
 #include "pocket/settings/file_options_dialog.h"
 #include "pocket/settings/options_sheet.h"
@@ -230,9 +231,9 @@ bool runOptionCommand(const OptionPairs& pairs, OptionsSheet& sheet, SettingsSto
             if (sameName(name, "save"))
                 settings.save = flag && *flag == 1 ? 1 : 0;
             else if (sameName(name, "MY_ID"))
-                settings.myId = cutToChars(value, kPcFieldChars);
+                settings.myId = std::string(platform::cutCodePoints(value, kPcFieldChars));
             else
-                settings.myPassword = cutToChars(value, kPcFieldChars);
+                settings.myPassword = std::string(platform::cutCodePoints(value, kPcFieldChars));
             loginChanged = true;
             break;
         }

@@ -33,16 +33,4 @@ void DeviceRoot::prepare() const
         std::filesystem::create_directory(m_root / folder, ignored);
 }
 
-std::string safeComponent(std::string_view name)
-{
-    std::string safe(name);
-    for (char& c : safe) {
-        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '_';
-    }
-    if (safe.empty() || safe == "." || safe == "..")
-        return "_";
-    return safe;
-}
-
 } // namespace pocket::device

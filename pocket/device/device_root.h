@@ -31,8 +31,4 @@ private:
     std::filesystem::path m_root;
 };
 
-// A name from the PC as one safe path component: separators and control
-// characters become "_", and "", "." and ".." become "_".
-std::string safeComponent(std::string_view name);
-
 } // namespace pocket::device

@@ -13,14 +13,5 @@ TEST(DeviceRoot, KeepsHandheldPathsInsideTheRoot)
     EXPECT_EQ(device.toLocal("a/./b"), "/d/a/b");
 }
 
-TEST(SafeComponent, KeepsNamesInsideTheirFolder)
-{
-    EXPECT_EQ(safeComponent("abc123"), "abc123");
-    EXPECT_EQ(safeComponent("../x"), ".._x");
-    EXPECT_EQ(safeComponent("a\\b/c"), "a_b_c");
-    EXPECT_EQ(safeComponent(".."), "_");
-    EXPECT_EQ(safeComponent(""), "_");
-}
-
 } // namespace
 } // namespace pocket::device

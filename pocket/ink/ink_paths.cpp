@@ -1,5 +1,6 @@
 #include "pocket/ink/ink_paths.h"
 
+#include "platform/safe_name.h"
 #include "pocket/device/device_root.h"
 
 #include <cstdio>
@@ -7,18 +8,6 @@
 namespace pocket::ink {
 
 namespace {
-
-// Cuts at a byte limit without splitting a UTF-8 sequence.
-std::string cutUtf8(std::string text, std::size_t limit)
-{
-    if (text.size() <= limit)
-        return text;
-    std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    text.resize(end);
-    return text;
-}
 
 // An id (peer or own) as part of one name: its separators become "_"
 // instead of cutting the id, so a folder keeps its "Ink_Send_" prefix and a
@@ -68,7 +57,7 @@ std::string timedInkPath(std::string_view folder, std::string_view id, const Loc
     std::snprintf(stamp, sizeof stamp, " %d.%d.%d %d시%d분%d초.ink", time.year, time.month, time.day,
         time.hour, time.minute, time.second);
     // The id is cut, not the stamp, so the ".ink" ending and the time stay.
-    const std::string sender = cutUtf8(safeComponent(idPart(id)), kMaxComponentBytes - std::string_view(stamp).size());
+    const std::string sender = safeComponent(idPart(id), kMaxComponentBytes - std::string_view(stamp).size());
     return joinHandheld(folder, sender + stamp);
 }
 
@@ -92,21 +81,9 @@ std::string announcedInkPath(Network network, std::string_view announcedName)
     return joinHandheld(receiveFolder(network), name);
 }
 
-std::string safeComponent(std::string_view name)
+std::string safeComponent(std::string_view name, std::size_t maxBytes)
 {
-    const auto cut = name.find_last_of("/\\");
-    if (cut != std::string_view::npos)
-        name.remove_prefix(cut + 1);
-    std::string safe;
-    safe.reserve(name.size());
-    for (char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        safe.push_back(byte < 0x20 || byte == 0x7F ? '_' : c);
-    }
-    safe = cutUtf8(std::move(safe), kMaxComponentBytes);
-    if (safe.empty() || safe == "." || safe == "..")
-        return "_";
-    return safe;
+    return platform::safeFileName(platform::lastPathComponent(name), maxBytes);
 }
 
 std::string_view fileNameOf(std::string_view handheldPath)

@@ -43,12 +43,12 @@ std::string indexPath(Network network);
 // The received file over MSN: the name the sender announced, made safe.
 std::string announcedInkPath(Network network, std::string_view announcedName);
 
-// Reduces a name from outside to one path component: the part after the
-// last slash or backslash, control bytes replaced, "." and ".." and empty
-// names refused (replaced by "_"), at most kMaxComponentBytes bytes.
-std::string safeComponent(std::string_view name);
-
+// Pen-message names stay well within a file name's 255 bytes.
 constexpr std::size_t kMaxComponentBytes = 200;
+
+// A name from outside as one path component (platform/safe_name.h): the part
+// after the last slash or backslash, made safe, at most `maxBytes` bytes.
+std::string safeComponent(std::string_view name, std::size_t maxBytes = kMaxComponentBytes);
 
 // The part of a handheld path after its last backslash.
 std::string_view fileNameOf(std::string_view handheldPath);

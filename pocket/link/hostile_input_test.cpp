@@ -1,6 +1,7 @@
 // Random bytes from a peer through every parser of the handheld core: none
 // may crash, and each keeps its limits (block and tail sizes, drive count).
 
+#include "platform/codepage.h"
 #include "pocket/link/line_block_queue.h"
 #include "pocket/link/pc_folder_request.h"
 #include "pocket/link/pc_link.h"
@@ -68,8 +69,8 @@ TEST(HostileInput, AnswerParsersStayWithinTheirLimits)
         for (const auto& name : settings::parseTerseNames(text))
             ASSERT_FALSE(name.empty());
 
-        ASSERT_LE(settings::cutToBytes(text, 255).size(), 255u);
-        ASSERT_LE(settings::countChars(settings::cutToChars(text, 49)), 49u);
+        ASSERT_LE(std::string(platform::cutBytes(text, 255)).size(), 255u);
+        ASSERT_LE(platform::countCodePoints(std::string(platform::cutCodePoints(text, 49))), 49u);
     }
 }
 

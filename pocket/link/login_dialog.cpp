@@ -1,5 +1,6 @@
 #include "pocket/link/login_dialog.h"
 
+#include "platform/codepage.h"
 #include "platform/ui.h"
 #include "pocket/link/pc_link.h"
 #include "pocket/settings/pda_settings.h"
@@ -58,8 +59,8 @@ bool LoginDialog::connect(const std::string& id, const std::string& password, bo
         m_view.focusPassword();
         return false;
     }
-    m_settings.myId = settings::cutToChars(id, settings::kPcFieldChars);
-    m_settings.myPassword = settings::cutToChars(password, settings::kPcFieldChars);
+    m_settings.myId = std::string(platform::cutCodePoints(id, settings::kPcFieldChars));
+    m_settings.myPassword = std::string(platform::cutCodePoints(password, settings::kPcFieldChars));
     m_settings.save = remember ? 1 : 0;
     m_typedId = m_settings.myId;
     (void)m_store.storePcLogin(m_settings);

@@ -188,7 +188,7 @@ void PcLink::failSend(const char* text)
 
 bool PcLink::sendLogin(std::string_view id, std::string_view password)
 {
-    std::string text = settings::cutToChars(id, kMaxIdChars) + "\n" + settings::cutToChars(password, kMaxIdChars);
+    std::string text = std::string(platform::cutCodePoints(id, kMaxIdChars)) + "\n" + std::string(platform::cutCodePoints(password, kMaxIdChars));
     return sendRequest(0, proto::kCodeLogIn, text);
 }
 

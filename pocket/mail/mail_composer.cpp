@@ -1,6 +1,7 @@
 #include "pocket/mail/mail_composer.h"
 
 #include "platform/codepage.h"
+#include "platform/safe_name.h"
 #include "platform/ui.h"
 #include "pocket/device/contact_store.h"
 #include "pocket/device/device_root.h"
@@ -214,7 +215,7 @@ std::optional<std::string> MailComposer::chooseTarget(ComposerDialogs& dialogs)
         auto name = acceptFileName(m_ui, *typed);
         if (!name)
             continue;
-        std::string path = m_settings.sndMailPath + "\\" + device::safeComponent(*name) + ".m";
+        std::string path = m_settings.sndMailPath + "\\" + platform::safeFileName(*name, platform::kMaxFileNameBytes - 2) + ".m";
         std::error_code ignored;
         if (std::filesystem::exists(m_device.toLocal(path), ignored)
             && m_ui.question(kMailTitle, kOverwriteQuestion, platform::Buttons::OkCancel) != platform::Answer::Ok)
@@ -238,8 +239,8 @@ std::optional<std::string> MailComposer::save(ComposerDialogs& dialogs)
     auto local = m_device.toLocal(*path);
     std::error_code ignored;
     std::filesystem::create_directories(local.parent_path(), ignored);
-    MailDraft cut { settings::cutToChars(m_draft.to, kMailToChars), settings::cutToChars(m_draft.subject, kMailSubjectChars),
-        settings::cutToChars(m_draft.body, kMailBodyChars) };
+    MailDraft cut { std::string(platform::cutCodePoints(m_draft.to, kMailToChars)), std::string(platform::cutCodePoints(m_draft.subject, kMailSubjectChars)),
+        std::string(platform::cutCodePoints(m_draft.body, kMailBodyChars)) };
     if (!writeLocalFile(local, platform::fromUtf8(formatMailDraft(cut), m_codePage))) {
         m_ui.messageBox(kMailTitle, kSaveFailedText, platform::Icon::Warning);
         return std::nullopt;

@@ -154,21 +154,21 @@ std::optional<MailDraft> parseMailDraft(std::string_view text)
         return std::nullopt;
     std::size_t subjectStart = first + kDraftBreak.size();
     std::size_t bodyStart = second + kDraftBreak.size();
-    return MailDraft { settings::cutToChars(text.substr(0, first), kMailToChars),
-        settings::cutToChars(text.substr(subjectStart, second - subjectStart), kMailSubjectChars),
-        settings::cutToChars(text.substr(bodyStart, end - bodyStart), kMailBodyChars) };
+    return MailDraft { std::string(platform::cutCodePoints(text.substr(0, first), kMailToChars)),
+        std::string(platform::cutCodePoints(text.substr(subjectStart, second - subjectStart), kMailSubjectChars)),
+        std::string(platform::cutCodePoints(text.substr(bodyStart, end - bodyStart), kMailBodyChars)) };
 }
 
 std::string buildMailText(const MailDraft& draft, const std::vector<std::string>& attachments)
 {
-    std::string text = settings::cutToChars(draft.to, kMailToChars);
+    std::string text = std::string(platform::cutCodePoints(draft.to, kMailToChars));
     text += '\n';
-    text += settings::cutToChars(draft.subject, kMailSubjectChars);
+    text += std::string(platform::cutCodePoints(draft.subject, kMailSubjectChars));
     text += '\n';
     for (std::size_t i = 0; i < attachments.size() && i < kMaxSentAttachmentEntries; ++i)
         text += attachments[i] + ";";
     text += '\n';
-    text += settings::cutToChars(draft.body, kMailBodyChars);
+    text += std::string(platform::cutCodePoints(draft.body, kMailBodyChars));
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "pocket/mail/mail_view.h"
 
+#include "platform/safe_name.h"
 #include "pocket/device/device_root.h"
 #include "pocket/settings/pda_settings.h"
 
@@ -11,12 +12,12 @@ namespace pocket::mail {
 
 std::string mailUserFolder(const settings::PdaSettings& settings)
 {
-    return settings.saveMailPath + "\\" + device::safeComponent(settings.myId);
+    return settings.saveMailPath + "\\" + platform::safeFileName(settings.myId);
 }
 
 std::string mailFilePath(const settings::PdaSettings& settings, std::string_view name)
 {
-    std::string safe = device::safeComponent(name);
+    std::string safe = platform::safeFileName(name);
     return mailUserFolder(settings) + "\\" + safe + "\\" + safe;
 }
 

@@ -1,5 +1,6 @@
 #include "pocket/mypc/mypc_download.h"
 
+#include "platform/codepage.h"
 #include "platform/ui.h"
 #include "pocket/link/fetch_to_file.h"
 #include "pocket/link/pc_link.h"
@@ -67,7 +68,7 @@ bool MyPcDownload::request(std::string_view pcPath)
         return false;
     if (pcPath.empty() || pcPath.front() == '\\')
         return false;
-    std::string path = settings::cutToChars(pcPath, kPcPathChars);
+    std::string path = std::string(platform::cutCodePoints(pcPath, kPcPathChars));
     if (m_ui.question(kMyPcTitle, receiveQuestion(path), platform::Buttons::OkCancel) != platform::Answer::Ok)
         return false;
     if (!m_link.sendRequest(0, proto::kCodeDownloadWithPath, path))

@@ -1,5 +1,6 @@
 #include "pocket/mypc/mypc_search.h"
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 #include "pocket/device/device_root.h"
@@ -85,10 +86,10 @@ bool MyPcSearch::start(std::string_view scope, std::string_view word)
         return true;
     m_view.clearResults();
     m_rows.clear();
-    m_scope = settings::cutToChars(scope, kSearchTextChars);
+    m_scope = std::string(platform::cutCodePoints(scope, kSearchTextChars));
     while (!m_scope.empty() && m_scope.back() == '\\')
         m_scope.pop_back(); // The PC appends the backslash itself.
-    m_word = settings::cutToChars(word, kSearchTextChars);
+    m_word = std::string(platform::cutCodePoints(word, kSearchTextChars));
     m_startIndex = 0;
     m_hasMore = false;
     (void)send(0);
@@ -163,9 +164,9 @@ void MyPcSearch::onAnswer(const proto::PcAnswer& answer)
     }
     m_rows.clear();
     for (std::size_t i = 0; i < names.size(); ++i) {
-        m_rows.push_back({ settings::cutToChars(names[i], kResultNameChars),
-            i < paths.size() ? settings::cutToChars(paths[i], kResultFolderChars) : std::string(),
-            i < sizes.size() ? settings::cutToChars(sizes[i], kResultSizeChars) : std::string() });
+        m_rows.push_back({ std::string(platform::cutCodePoints(names[i], kResultNameChars)),
+            i < paths.size() ? std::string(platform::cutCodePoints(paths[i], kResultFolderChars)) : std::string(),
+            i < sizes.size() ? std::string(platform::cutCodePoints(sizes[i], kResultSizeChars)) : std::string() });
     }
     m_view.showResults(m_rows);
     m_view.showResultList();

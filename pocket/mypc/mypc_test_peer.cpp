@@ -1,6 +1,7 @@
 #include "pocket/mypc/mypc_test_peer.h"
 
 #include "platform/files.h"
+#include "platform/temp_folder.h"
 #include "proto/pc_answer.h"
 
 #include <poll.h>
@@ -61,10 +62,7 @@ std::vector<std::string> FileWebServer::requestedPaths()
 }
 
 MyPcFixture::MyPcFixture()
-    : m_root([] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pocket-mypc-XXXXXX").string();
-        return std::filesystem::path(::mkdtemp(pattern.data()));
-    }())
+    : m_root(platform::TempFolder("pocket-mypc").release()) // Removed by the destructor.
     , m_device(m_root)
 {
     m_device.prepare();

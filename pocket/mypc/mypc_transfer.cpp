@@ -1,5 +1,7 @@
 #include "pocket/mypc/mypc_transfer.h"
 
+#include "platform/codepage.h"
+#include "platform/safe_name.h"
 #include "platform/ui.h"
 #include "pocket/device/device_root.h"
 #include "pocket/link/fetch_to_file.h"
@@ -24,7 +26,6 @@ constexpr const char* kWebSavedText = "웹파일다운로드 폴더에 저장되
 constexpr const char* kThreadFailedText = "thread 생성실패! \n다시 시도해주세요.";
 // The size question's first sentence: the file outgrew the limit on the way.
 constexpr const char* kTooLargeText = "데이터 크기가 설정해 놓으신 크기보다 큽니다.";
-constexpr std::size_t kMaxNameBytes = 255;
 
 int percentOf(std::int64_t part, std::int64_t whole)
 {
@@ -51,21 +52,6 @@ int downloadPercent(const TransferRequest& request, std::int64_t received, int& 
     }
     spinner = spinner >= 100 ? 0 : spinner + 2;
     return spinner;
-}
-
-std::string safeLocalName(std::string_view name)
-{
-    std::size_t slash = name.find_last_of("/\\");
-    if (slash != std::string_view::npos)
-        name.remove_prefix(slash + 1);
-    std::string safe;
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f)
-            safe += c;
-    }
-    if (safe == "." || safe == "..")
-        return "";
-    return settings::cutToBytes(safe, kMaxNameBytes);
 }
 
 std::string percentEncodePath(std::string_view text)
@@ -109,7 +95,7 @@ std::filesystem::path TransferRunner::destinationOf(const TransferRequest& reque
     if (!request.destination.empty())
         return request.destination;
     const std::string& folder = request.kind == TransferKind::WebFile ? m_settings.webFolderPath : m_settings.saveFilePath;
-    return m_device.toLocal(folder) / safeLocalName(request.title);
+    return m_device.toLocal(folder) / platform::safeFileName(platform::lastPathComponent(request.title));
 }
 
 ProgressView& TransferRunner::view()
@@ -136,18 +122,14 @@ bool TransferRunner::start(TransferRequest request, std::string activity)
     // The addresses the user sees are cut at 255 characters; the mail's own
     // addresses, made of the PC's names, travel whole.
     const bool userAddress = request.kind == TransferKind::PcFile || request.kind == TransferKind::WebFile;
-    auto url = link::fixUpUrl(m_ui,
-        link::lowerCaseSchemeAndHost(userAddress ? settings::cutToChars(request.url, kTransferUrlChars) : request.url));
+    const std::string_view address
+        = userAddress ? platform::cutCodePoints(request.url, kTransferUrlChars) : std::string_view(request.url);
+    auto url = link::fixUpUrl(m_ui, link::lowerCaseSchemeAndHost(address));
     if (!url) {
         view.closeProgress();
         return false;
     }
     auto destination = destinationOf(request);
-    if (request.destination.empty() && safeLocalName(request.title).empty()) {
-        m_ui.messageBox(kMyPcTitle, kWriteFailedText, platform::Icon::Warning);
-        view.closeProgress();
-        return false;
-    }
 
     m_request = std::move(request);
     m_activity = std::move(activity);

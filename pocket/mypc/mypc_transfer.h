@@ -103,11 +103,6 @@ std::string totalSizeLine(std::int64_t size);
 // block and starts again at 0 after 100 (`spinner` keeps that position).
 int downloadPercent(const TransferRequest& request, std::int64_t received, int& spinner);
 
-// A name from outside reduced to one safe path component: the text after
-// the last slash or backslash, without control characters; "" when nothing
-// usable is left ("", "." or "..").
-std::string safeLocalName(std::string_view name);
-
 // The bytes of a URL path other than unreserved characters and "/\:"
 // written as %XX, so that names with spaces or Korean letters travel.
 std::string percentEncodePath(std::string_view text);

@@ -1,5 +1,6 @@
 #include "pocket/mypc/mypc_tree.h"
 
+#include "platform/codepage.h"
 #include "pocket/device/device_root.h"
 #include "pocket/mypc/mypc_paths.h"
 #include "pocket/settings/pda_settings.h"
@@ -126,7 +127,7 @@ bool MyPcTree::expandHandheld(TreeItem& item)
 
 void MyPcTree::select(const TreeItem& item)
 {
-    m_selectedPath = settings::cutToChars(pathOf(item), kSelectedPathChars);
+    m_selectedPath = std::string(platform::cutCodePoints(pathOf(item), kSelectedPathChars));
 }
 
 void MyPcTree::showFolder(const std::string& path, const std::vector<link::FolderEntry>& entries)

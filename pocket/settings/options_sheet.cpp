@@ -1,5 +1,6 @@
 #include "pocket/settings/options_sheet.h"
 
+#include "platform/codepage.h"
 #include "platform/ui.h"
 #include "pocket/settings/dial_up.h"
 #include "pocket/settings/host_port.h"
@@ -183,23 +184,23 @@ void OptionsSheet::storeAccounts()
 {
     const auto& a = *m_accounts;
     auto& s = m_settings;
-    std::string msnId = cutToBytes(cutToChars(a.msnId, kMsnTextBytes), kMsnTextBytes);
-    std::string msnPassword = cutToBytes(cutToChars(a.msnPassword, kMsnTextBytes), kMsnTextBytes);
+    std::string msnId(platform::cutBytes(platform::cutCodePoints(a.msnId, kMsnTextBytes), kMsnTextBytes));
+    std::string msnPassword(platform::cutBytes(platform::cutCodePoints(a.msnPassword, kMsnTextBytes), kMsnTextBytes));
     if (msnId != s.msnId) {
         m_host.setMsnStatusLine(msnId.empty() ? std::string("사용자 정보를 등록해주세요.") : msnId + " (오프라인)");
         m_host.signOutMsn();
     }
     s.msnId = msnId;
     s.msnPassword = msnPassword;
-    s.yahooId = cutToChars(a.yahooId, kAccountChars);
-    s.yahooPassword = cutToChars(a.yahooPassword, kAccountChars);
+    s.yahooId = std::string(platform::cutCodePoints(a.yahooId, kAccountChars));
+    s.yahooPassword = std::string(platform::cutCodePoints(a.yahooPassword, kAccountChars));
     s.msnCheck = a.msn ? 1 : 0;
     s.icqCheck = a.icq ? 1 : 0;
     s.yahooCheck = a.yahoo ? 1 : 0;
-    std::string icqId = cutToChars(a.icqId, kAccountChars);
+    std::string icqId(platform::cutCodePoints(a.icqId, kAccountChars));
     bool icqChanged = icqId != s.icqId;
     s.icqId = icqId;
-    s.icqPassword = cutToChars(a.icqPassword, kAccountChars);
+    s.icqPassword = std::string(platform::cutCodePoints(a.icqPassword, kAccountChars));
     if (icqChanged)
         m_host.resetIcq(s.icqId);
     (void)m_store.storeMessengerAccounts(s);
@@ -222,8 +223,8 @@ void OptionsSheet::storeConnections()
     s.autoDisconnection = c.autoDisconnection ? 1 : 0;
     // "PC IP" may name the command port too ("host:port").
     auto address = splitHostPort(c.pcIp);
-    s.serverIp = cutToChars(address.host, kPcFieldChars);
-    s.myConnection = cutToChars(c.connection, kConnectionNameChars);
+    s.serverIp = std::string(platform::cutCodePoints(address.host, kPcFieldChars));
+    s.myConnection = std::string(platform::cutCodePoints(c.connection, kConnectionNameChars));
     (void)m_store.storeConnection(s);
     if (address.port) {
         c.pcIp = s.serverIp;

@@ -9,11 +9,6 @@ std::string underServiceHome(std::string_view name)
     return std::string(kServiceHome) + "\\" + std::string(name);
 }
 
-bool isContinuation(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
 } // namespace
 
 PdaSettings::PdaSettings()
@@ -49,37 +44,6 @@ int messengerLayoutCode(int msnCheck, int icqCheck, int yahooCheck)
     if (msn)
         return 0;
     return -1;
-}
-
-std::size_t countChars(std::string_view text)
-{
-    std::size_t count = 0;
-    for (char c : text)
-        count += isContinuation(static_cast<unsigned char>(c)) ? 0 : 1;
-    return count;
-}
-
-std::string cutToChars(std::string_view text, std::size_t maxChars)
-{
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (isContinuation(static_cast<unsigned char>(text[i])))
-            continue;
-        if (chars == maxChars)
-            return std::string(text.substr(0, i));
-        ++chars;
-    }
-    return std::string(text);
-}
-
-std::string cutToBytes(std::string_view text, std::size_t maxBytes)
-{
-    if (text.size() <= maxBytes)
-        return std::string(text);
-    std::size_t end = maxBytes;
-    while (end > 0 && isContinuation(static_cast<unsigned char>(text[end])))
-        --end;
-    return std::string(text.substr(0, end));
 }
 
 } // namespace pocket::settings

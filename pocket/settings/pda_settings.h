@@ -80,12 +80,7 @@ std::string defaultSendMailPath(); // ...\보낼메일
 // 2 YAHOO, 3 MSN+ICQ, 4 MSN+YAHOO, 5 ICQ+YAHOO, 6 all three, -1 none.
 int messengerLayoutCode(int msnCheck, int icqCheck, int yahooCheck);
 
-// The first `maxChars` code points of a UTF-8 text, and its length in code
-// points.
-std::string cutToChars(std::string_view text, std::size_t maxChars);
-std::size_t countChars(std::string_view text);
-// The longest prefix of at most `maxBytes` bytes that ends on a whole
-// UTF-8 sequence.
-std::string cutToBytes(std::string_view text, std::size_t maxBytes);
+// Limits in characters count code points, limits in bytes count bytes; texts
+// are cut with platform/codepage.h's cutCodePoints and cutBytes.
 
 } // namespace pocket::settings

@@ -1,5 +1,6 @@
 #include "pocket/settings/settings_store.h"
 
+#include "platform/codepage.h"
 #include "platform/registry.h"
 
 #include <system_error>
@@ -13,7 +14,7 @@ namespace {
 std::optional<std::string> readString(const platform::Registry& registry, std::string_view name, std::size_t maxChars)
 {
     auto value = registry.getString(kSettingsKey, name);
-    if (!value || countChars(*value) > maxChars)
+    if (!value || platform::countCodePoints(*value) > maxChars)
         return std::nullopt;
     return value;
 }
@@ -82,8 +83,8 @@ void SettingsStore::load(PdaSettings& settings) const
 
     settings.myConnection = readString(registry, "my-connection", kConnectionNameChars).value_or("");
     // The MSN texts travel in the ANSI code page, within 255 bytes.
-    settings.msnId = cutToBytes(readString(registry, "MSNID", kMsnTextBytes).value_or(""), kMsnTextBytes);
-    settings.msnPassword = cutToBytes(readString(registry, "MSNPASS", kMsnTextBytes).value_or(""), kMsnTextBytes);
+    settings.msnId = std::string(platform::cutBytes(readString(registry, "MSNID", kMsnTextBytes).value_or(""), kMsnTextBytes));
+    settings.msnPassword = std::string(platform::cutBytes(readString(registry, "MSNPASS", kMsnTextBytes).value_or(""), kMsnTextBytes));
     settings.icqId = readString(registry, "ICQID", kAccountChars).value_or("");
     settings.icqPassword = readString(registry, "ICQPASS", kAccountChars).value_or("");
     settings.yahooId = readString(registry, "YAHOOID", kAccountChars).value_or("");
@@ -167,7 +168,7 @@ bool SettingsStore::storeFolders(PdaSettings& settings, const FolderValues& edit
 {
     bool ok = true;
     auto update = [&](std::string_view name, std::string& current, const std::string& value, std::size_t maxChars) {
-        std::string cut = cutToChars(value, maxChars);
+        std::string cut = std::string(platform::cutCodePoints(value, maxChars));
         if (cut == current)
             return;
         ok = setString(name, cut) && ok;

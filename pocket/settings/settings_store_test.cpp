@@ -172,13 +172,5 @@ TEST(MessengerLayoutCode, FollowsTheTable)
         EXPECT_EQ(messengerLayoutCode(row[0], row[1], row[2]), row[3]);
 }
 
-TEST(Utf8Cuts, CountAndCutWholeCharacters)
-{
-    EXPECT_EQ(countChars("가나다ab"), 5u);
-    EXPECT_EQ(cutToChars("가나다ab", 2), "가나");
-    EXPECT_EQ(cutToBytes("가나다", 7), "가나");
-    EXPECT_EQ(cutToBytes("abc", 7), "abc");
-}
-
 } // namespace
 } // namespace pocket::settings

@@ -105,7 +105,7 @@ void WebViewer::showDocument(std::string_view url)
 
 void WebViewer::go()
 {
-    std::string text = settings::cutToChars(m_tab.addressText(), kAddressChars);
+    std::string text = std::string(platform::cutCodePoints(m_tab.addressText(), kAddressChars));
     if (text.empty()) {
         m_tab.focusAddress();
         return;
