@@ -126,10 +126,8 @@ void RemoteService::onCommandAccept(platform::AcceptedSocket accepted)
     if (!admission.admit)
         return;
     if (admission.evict) {
-        if (CommandConnection* room = findConnection(*admission.evict)) {
-            room->close();
-            onCommandClosed(*room);
-        }
+        if (CommandConnection* room = findConnection(*admission.evict))
+            dropUnlogged(*room);
     }
     m_deps.log->appendLog("사용자가 PC 연결을 시도합니다..\n");
     CommandConnection::Events events;
@@ -201,10 +199,8 @@ void RemoteService::closeUnloggedConnections()
         if (!m_session.isLoggedInConnection(connection->id()) && now - connection->acceptedAt() >= kLoginTimeout)
             expired.push_back(connection.get());
     }
-    for (CommandConnection* connection : expired) {
-        connection->close();
-        onCommandClosed(*connection);
-    }
+    for (CommandConnection* connection : expired)
+        dropUnlogged(*connection);
     scheduleLoginSweep();
 }
 
@@ -293,6 +289,14 @@ void RemoteService::onMailPiece(const CommandContext& context)
         sendAnswer(*outcome.answer);
     if (outcome.mail)
         m_mail->sendMail(*outcome.mail, context.senderAddress);
+}
+
+void RemoteService::dropUnlogged(CommandConnection& connection)
+{
+    // The PC closes a peer that never logged in (it made room, or waited
+    // too long): no log line, or a crowd of them would bury the pane.
+    m_loginGate.onConnectionClosed(connection.id());
+    retire(connection);
 }
 
 void RemoteService::onCommandClosed(CommandConnection& connection)

@@ -21,8 +21,8 @@
 #include "pc/service/browse_handlers.h"
 #include "pc/service/command_connection.h"
 #include "pc/service/dispatch_table.h"
-#include "pc/service/mail_commands.h"
 #include "pc/service/login_gate.h"
+#include "pc/service/mail_commands.h"
 #include "pc/service/mail_piece_assembler.h"
 #include "pc/service/pc_paths.h"
 #include "pc/service/pending_request_stack.h"
@@ -152,6 +152,7 @@ private:
     void dispatchPending(CommandConnection& connection);
     static bool isGated(std::int32_t code);
     void onCommandClosed(CommandConnection& connection);
+    void dropUnlogged(CommandConnection& connection);
     void onUploadBlock(UploadConnection& connection, std::optional<std::string_view> block);
     void onUploadClosed(UploadConnection& connection);
     void logIn(const CommandContext& context);
