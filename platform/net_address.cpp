@@ -141,6 +141,25 @@ IoResult<SocketFd> connectTcp(std::string_view address, std::uint16_t port)
     return socket;
 }
 
+IoResult<SocketFd> connectTcpFrom(std::string_view from, std::string_view address, std::uint16_t port,
+    bool nonBlocking)
+{
+    auto localAddress = TRY(ipv4Address(from, 0));
+    auto remoteAddress = TRY(ipv4Address(address, port));
+    SocketFd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | (nonBlocking ? SOCK_NONBLOCK : 0), 0));
+    if (!socket.isOpen())
+        return errorFromErrno("socket", errno);
+    if (::bind(socket.fd(), reinterpret_cast<sockaddr*>(&localAddress), sizeof localAddress) != 0)
+        return errorFromErrno("bind " + std::string(from), errno);
+    int result;
+    do {
+        result = ::connect(socket.fd(), reinterpret_cast<sockaddr*>(&remoteAddress), sizeof remoteAddress);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0 && !(nonBlocking && errno == EINPROGRESS))
+        return errorFromErrno("connect " + std::string(address) + ":" + std::to_string(port), errno);
+    return socket;
+}
+
 IoResult<std::uint16_t> localPort(int fd)
 {
     sockaddr_in address {};

@@ -62,6 +62,12 @@ IoResult<SocketFd> listenTcp(std::string_view address, std::uint16_t port, int b
 // A connected TCP socket to an IPv4 address, blocking, close-on-exec.
 IoResult<SocketFd> connectTcp(std::string_view address, std::uint16_t port);
 
+// The same from a chosen local address (tests and benches tell their peers
+// apart by loopback address, 127.0.0.x). With `nonBlocking` the socket is
+// non-blocking and returned while the connection is still under way.
+IoResult<SocketFd> connectTcpFrom(std::string_view from, std::string_view address, std::uint16_t port,
+    bool nonBlocking = false);
+
 // The local port, local address and peer address of a socket.
 IoResult<std::uint16_t> localPort(int fd);
 IoResult<std::string> localAddress(int fd);

@@ -1,6 +1,5 @@
 #include "platform/tcp_listener.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -27,16 +26,8 @@ TEST(TcpListener, AcceptsWithBothAddressesAndSaysWhenNoneIsPending)
     EXPECT_EQ(none.error().systemError, EAGAIN);
 
     // From another loopback address, so that the two addresses differ.
-    SocketFd client(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in from {};
-    from.sin_family = AF_INET;
-    ::inet_pton(AF_INET, "127.0.0.9", &from.sin_addr);
-    ASSERT_EQ(::bind(client.fd(), reinterpret_cast<sockaddr*>(&from), sizeof from), 0);
-    sockaddr_in to {};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(listener->port());
-    ::inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
-    ASSERT_EQ(::connect(client.fd(), reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    auto client = connectTcpFrom("127.0.0.9", "127.0.0.1", listener->port());
+    ASSERT_TRUE(client) << describe(client.error());
 
     ASSERT_TRUE(waitReadable(listener->fd()));
     auto accepted = listener->accept();

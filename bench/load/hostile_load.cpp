@@ -1,5 +1,7 @@
 #include "bench/load/hostile_load.h"
 
+#include "platform/net_address.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -19,22 +21,8 @@ using Clock = std::chrono::steady_clock;
 // A non-blocking connection from `from` to 127.0.0.1:port; -1 on failure.
 int connectFrom(const std::string& from, std::uint16_t port)
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return -1;
-    sockaddr_in local {};
-    local.sin_family = AF_INET;
-    ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
-    sockaddr_in remote {};
-    remote.sin_family = AF_INET;
-    remote.sin_port = htons(port);
-    ::inet_pton(AF_INET, "127.0.0.1", &remote.sin_addr);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0
-        || (::connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0 && errno != EINPROGRESS)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    auto socket = platform::connectTcpFrom(from, "127.0.0.1", port, true);
+    return socket ? socket->release() : -1;
 }
 
 struct Peer {
@@ -87,7 +75,7 @@ void HostileLoad::run()
         peers.push_back({ idleAddress(i), m_ports.command, false });
     for (int i = 0; i < m_slow; ++i)
         peers.push_back({ "127.0.0." + std::to_string(2 + i), m_ports.web, true });
-    constexpr auto kReconnectDelay = std::chrono::milliseconds(100);
+    constexpr auto kReconnectDelay = std::chrono::milliseconds(1000);
     constexpr auto kTrickle = std::chrono::seconds(1);
     const std::string head = "GET /serverfolder HTTP/1.0\r\nX-Slow: ";
     std::vector<std::size_t> sent(peers.size(), 0);

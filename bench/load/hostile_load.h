@@ -2,9 +2,10 @@
 
 // File: bench/load/hostile_load.h
 // Peers that hold a PC program's ports without doing anything useful: idle
-// command connections from many loopback addresses (reconnecting whenever
-// the PC closes one) and slow-loris web clients that send a request head
-// one byte a second and never finish it. Runs on a thread of its own.
+// command connections from many loopback addresses, four to an address
+// (each opened again a second after the PC closes it), and slow-loris web
+// clients that send a request head one byte a second and never finish it.
+// Runs on a thread of its own.
 
 #include <atomic>
 #include <cstdint>

@@ -7,6 +7,7 @@
 
 #include "pc/web/http_server.h"
 #include "pc/web/my_http_client.h"
+#include "platform/net_address.h"
 #include "platform/testing/manual_clock.h"
 
 #include <algorithm>
@@ -122,19 +123,10 @@ protected:
     // tell clients apart by address.
     int connectClient(const char* from = nullptr)
     {
-        int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (from) {
-            sockaddr_in local {};
-            local.sin_family = AF_INET;
-            ::inet_pton(AF_INET, from, &local.sin_addr);
-            EXPECT_EQ(::bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-        }
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(m_server.port());
-        ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-        EXPECT_EQ(::connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        return handle;
+        auto socket = from ? platform::connectTcpFrom(from, "127.0.0.1", m_server.port())
+                           : platform::connectTcp("127.0.0.1", m_server.port());
+        EXPECT_TRUE(socket);
+        return socket ? socket->release() : -1;
     }
 
     // Reads until the server closes, or gives up after a generous deadline.

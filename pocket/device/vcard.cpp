@@ -1,5 +1,7 @@
 #include "pocket/device/vcard.h"
 
+#include "platform/codepage.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -106,10 +108,8 @@ namespace {
     {
         std::size_t limit = kFoldOctets;
         while (line.size() > limit) {
-            std::size_t cut = limit;
-            // Never split a UTF-8 sequence: back up over continuation bytes.
-            while (cut > 1 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-                --cut;
+            // Never split a UTF-8 sequence (a damaged one may be cut anywhere).
+            std::size_t cut = std::max<std::size_t>(platform::cutBytes(line, limit).size(), 1);
             out.append(line.substr(0, cut));
             out += "\r\n ";
             line.remove_prefix(cut);

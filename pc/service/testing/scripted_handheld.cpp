@@ -18,22 +18,8 @@ using Clock = std::chrono::steady_clock;
 
 int connectFrom(std::uint16_t port, const std::string& from)
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    sockaddr_in local {};
-    local.sin_family = AF_INET;
-    ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
-    sockaddr_in remote {};
-    remote.sin_family = AF_INET;
-    remote.sin_port = htons(port);
-    ::inet_pton(AF_INET, "127.0.0.1", &remote.sin_addr);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0
-        || ::connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    auto socket = platform::connectTcpFrom(from, "127.0.0.1", port);
+    return socket ? socket->release() : -1;
 }
 
 bool sendAllBytes(int fd, std::string_view bytes)
