@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <future>
+#include <mutex>
 #include <thread>
 
 namespace pc::web::testing {
@@ -343,20 +344,37 @@ TEST_F(WebServerHardeningTest, ClientFilterMayChangeWhileServing)
 {
     writeFile("a.txt", "A");
     startServer();
-    std::atomic<bool> done { false };
-    std::thread flipper([&] {
-        bool allow = true;
-        while (!done) {
-            m_server.setClientFilter([allow](const in_addr&) { return allow; });
-            allow = !allow;
-        }
+    // The server is held inside a filter that refuses while the filter is
+    // replaced from another thread: the replacement waits for the call under
+    // way, whose answer still counts, and the next connection meets the new
+    // filter.
+    std::promise<void> entered;
+    std::once_flag enteredOnce;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    m_server.setClientFilter([&entered, &enteredOnce, released](const in_addr&) {
+        std::call_once(enteredOnce, [&] { entered.set_value(); });
+        released.wait();
+        return false;
     });
-    for (int i = 0; i < 20; ++i) {
-        std::string response = exchange("GET /a.txt HTTP/1.0\r\n\r\n");
-        EXPECT_TRUE(response.starts_with("HTTP/1.0 200") || response.starts_with("HTTP/1.0 400"));
+    const std::string request = "GET /a.txt HTTP/1.0\r\n\r\n";
+    int refused = connectClient();
+    ASSERT_EQ(::send(refused, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
+    EXPECT_EQ(entered.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    auto replaced = std::async(std::launch::async, [&] {
+        m_server.setClientFilter([](const in_addr&) { return true; });
+    });
+    release.set_value();
+    replaced.wait();
+    EXPECT_TRUE(readToEnd(refused).starts_with("HTTP/1.0 400 Bad Request\r\n"));
+    ::close(refused);
+    EXPECT_TRUE(exchange(request).starts_with("HTTP/1.0 200"));
+
+    // Each change holds from the next connection on.
+    for (bool allow : { false, true, false, true }) {
+        m_server.setClientFilter([allow](const in_addr&) { return allow; });
+        EXPECT_TRUE(exchange(request).starts_with(allow ? "HTTP/1.0 200" : "HTTP/1.0 400"));
     }
-    done = true;
-    flipper.join();
 }
 
 } // namespace
