@@ -31,7 +31,19 @@ AnswerRecord encodePcAnswer(const PcAnswer& answer)
     putLe32(record.data() + 4, answer.code);
     std::size_t length = std::min(answer.text.size(), kAnswerTextBytes - 1);
     std::memcpy(record.data() + 8, answer.text.data(), length);
+    // A text with a zero of its own ends there for every reader; the detail
+    // then has nowhere to go.
+    if (answer.text.find('\0') != std::string::npos)
+        return record;
+    std::size_t detail = std::min(answer.detail.size(), detailRoom(length));
+    std::memcpy(record.data() + 8 + length + 1, answer.detail.data(), detail);
     return record;
+}
+
+std::size_t detailRoom(std::size_t textBytes)
+{
+    // Text, its zero, the detail and the detail's zero.
+    return textBytes + 2 >= kAnswerTextBytes ? 0 : kAnswerTextBytes - textBytes - 2;
 }
 
 platform::Result<PcAnswer, AnswerError> decodePcAnswer(std::string_view record)
@@ -42,7 +54,12 @@ platform::Result<PcAnswer, AnswerError> decodePcAnswer(std::string_view record)
     answer.first = getLe32(record.data());
     answer.code = getLe32(record.data() + 4);
     std::string_view text = record.substr(8, kAnswerTextBytes);
-    answer.text = std::string(text.substr(0, text.find('\0')));
+    std::size_t end = text.find('\0');
+    answer.text = std::string(text.substr(0, end));
+    if (end != std::string_view::npos) {
+        std::string_view rest = text.substr(end + 1);
+        answer.detail = std::string(rest.substr(0, rest.find('\0')));
+    }
     return answer;
 }
 

@@ -38,6 +38,28 @@ TEST(PcAnswer, DecodesGoldenBytes)
     EXPECT_EQ(decodePcAnswer(record.substr(0, 1031)).error(), AnswerError::Incomplete);
 }
 
+TEST(PcAnswer, CarriesADetailBehindTheTextsZero)
+{
+    std::string record = bytesOf(encodePcAnswer({ 0, 329, "error", "no relay" }));
+    // An older handheld reads "error" and nothing else.
+    EXPECT_EQ(record.substr(8, 16), "error\0no relay\0\0"s.substr(0, 16));
+    EXPECT_EQ(record.substr(8 + 15), std::string(1024 - 15, '\0'));
+    auto answer = decodePcAnswer(record);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->text, "error");
+    EXPECT_EQ(answer->detail, "no relay");
+
+    // The detail takes what room the text leaves, and keeps its own zero.
+    std::string text(1000, 't');
+    auto full = decodePcAnswer(bytesOf(encodePcAnswer({ 0, 304, text, std::string(100, 'd') })));
+    EXPECT_EQ(full->detail, std::string(detailRoom(1000), 'd'));
+    EXPECT_EQ(detailRoom(1000), 22u);
+    EXPECT_EQ(detailRoom(1022), 0u);
+    auto none = decodePcAnswer(bytesOf(encodePcAnswer({ 0, 304, std::string(1500, 't'), "lost" })));
+    EXPECT_EQ(none->text.size(), 1023u);
+    EXPECT_EQ(none->detail, "");
+}
+
 TEST(AnswerSplitter, CollectsRecordsAcrossArbitrarySplits)
 {
     std::string stream = bytesOf(encodePcAnswer({0, 328, ""})) + bytesOf(encodePcAnswer({5, 306, ".\n"}));

@@ -149,6 +149,12 @@ void QtMailComposer::buildButtons()
         (void)m_composer.save(*this);
     });
     connect(quit, &QPushButton::clicked, this, [this] { reject(); });
+    m_composer.setFields(this);
+}
+
+QtMailComposer::~QtMailComposer()
+{
+    m_composer.setFields(nullptr);
 }
 
 QMenu* QtMailComposer::buildToMenu(QWidget* parent)

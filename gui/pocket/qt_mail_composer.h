@@ -32,11 +32,14 @@ class MailSender;
 
 namespace gui::handheld {
 
-class QtMailComposer final : public QDialog, public ::pocket::mail::ComposerDialogs {
+class QtMailComposer final : public QDialog,
+                             public ::pocket::mail::ComposerDialogs,
+                             private ::pocket::mail::ComposerFields {
 public:
     QtMailComposer(::pocket::mail::MailComposer& composer, ::pocket::mail::MailSender& sender,
         ::pocket::mail::AttachmentChooser& chooser, ::pocket::device::ContactStore& contacts, platform::Ui& ui,
         QWidget* parent = nullptr);
+    ~QtMailComposer() override;
 
     // The options sheet, when the send folder is missing.
     std::function<void()> onOpenOptions;
@@ -71,6 +74,9 @@ private:
     void buildButtons();
     void collect();
     void refresh();
+    // ComposerFields: a mail the PC did not take comes back into the fields.
+    void readFields() override { collect(); }
+    void showFields() override { refresh(); }
 
     ::pocket::mail::MailComposer& m_composer;
     ::pocket::mail::MailSender& m_sender;

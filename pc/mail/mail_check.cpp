@@ -26,13 +26,33 @@ std::unique_ptr<Pop3Client> makeClient(const Pop3Account& account, const Pop3Opt
     return client;
 }
 
-// A connection that opens and logs in, closed again at once.
-bool logInTest(const Pop3Account& account, const Pop3Options& options)
+// A connection that opens and logs in, closed again at once; the cause
+// when it fails.
+std::optional<std::string> logInTest(const Pop3Account& account, const Pop3Options& options)
 {
     auto client = makeClient(account, options);
-    if (!client->connect())
-        return false;
-    return client->quit();
+    if (!client->connect() || !client->quit())
+        return describePop3Failure(*client);
+    return std::nullopt;
+}
+
+void fail(CheckResult& result, const Pop3Account& account, std::string cause)
+{
+    result.allAccountsOk = false;
+    AccountFailure failure { account.server, account.user, std::move(cause) };
+    result.logEntries.push_back("메일 체크 실패: " + failure.text() + "\n");
+    result.failures.push_back(std::move(failure));
+}
+
+std::string checkSummary(const CheckResult& result, std::size_t accounts)
+{
+    std::string line = "메일 체크: 계정 " + std::to_string(accounts) + "개, 새 메일 "
+        + std::to_string(result.newMessages) + "통";
+    if (!result.failures.empty())
+        line += ", 실패한 계정 " + std::to_string(result.failures.size()) + "개";
+    if (!result.listWritten)
+        line += ", 메일 목록을 쓰지 못했습니다";
+    return line + "\n";
 }
 
 // Stores the stand-in of a message too large to fetch under its unique id
@@ -110,15 +130,20 @@ std::string mailListField(std::string_view text)
 }
 
 bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account& account,
-    const Pop3Options& options, std::vector<FetchedMail>& fetched)
+    const Pop3Options& options, std::vector<FetchedMail>& fetched, std::string* failure)
 {
     // Folder failures show as failed raw-file writes, which end the fetch.
     (void)store.prepareAccount(id, account.server);
 
     auto owned = makeClient(account, options);
     Pop3Client& client = *owned;
-    if (!client.connect())
+    auto failed = [&] {
+        if (failure)
+            *failure = describePop3Failure(client);
         return false;
+    };
+    if (!client.connect())
+        return failed();
     // A count the answer does not give (-1) is no reason to stop: the UIDL
     // answer tells what the mailbox holds.
     int count = client.stat();
@@ -127,8 +152,9 @@ bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account
         return true;
     }
     if (!client.uidl(count)) {
+        bool result = failed();
         (void)client.quit();
-        return false;
+        return result;
     }
     fetchListedMail(client, store, id, account, options, fetched);
     (void)client.quit();
@@ -139,13 +165,15 @@ CheckResult runMailCheck(const MailStore& store, const MailUser& user, const Pop
 {
     CheckResult result;
     for (const Pop3Account& account : user.accounts) {
-        if (!logInTest(account, options)) {
-            result.allAccountsOk = false;
+        if (auto cause = logInTest(account, options)) {
+            fail(result, account, std::move(*cause));
             continue;
         }
         std::vector<FetchedMail> fetched;
-        if (!fetchNewMail(store, user.id, account, options, fetched))
-            result.allAccountsOk = false;
+        std::string cause;
+        if (!fetchNewMail(store, user.id, account, options, fetched, &cause))
+            fail(result, account, std::move(cause));
+        result.newMessages += fetched.size();
         for (const FetchedMail& mail : fetched) {
             result.mailList += mailListLine(mail.subject, mail.from, mailListField(mail.server), mail.uid);
             if (mail.tooLargeBytes > 0)
@@ -157,6 +185,7 @@ CheckResult runMailCheck(const MailStore& store, const MailUser& user, const Pop
         result.allAccountsOk = false;
         result.listWritten = false;
     }
+    result.logEntries.push_back(checkSummary(result, user.accounts.size()));
     return result;
 }
 
@@ -169,6 +198,14 @@ std::string checkAnswerText(const CheckResult& result, std::string_view codePage
     if (platform::encodedSize(result.mailList, codePage) < kInlineMailListLimit)
         return (result.allAccountsOk ? "." : ",") + result.mailList;
     return std::string(result.allAccountsOk ? kCheckSuccess : kCheckSuccessAny);
+}
+
+std::string checkAnswerDetail(const CheckResult& result)
+{
+    std::string detail;
+    for (const AccountFailure& failure : result.failures)
+        detail += (detail.empty() ? "" : "\n") + failure.text();
+    return detail;
 }
 
 } // namespace pc::mail

@@ -12,6 +12,7 @@
 #include "pc/mail/mail_store.h"
 #include "pc/mail/pop3_answer.h"
 #include "pc/mail/pop3_account.h"
+#include "pc/mail/pop3_failure.h"
 
 #include <chrono>
 #include <cstdint>
@@ -55,12 +56,13 @@ struct FetchedMail {
 // Fetches the account's messages that its seen index does not list, in UIDL
 // order, appending them to `fetched`. False when the server could not be
 // reached, refused the log-in or could not list its messages; a failed
-// retrieve ends the fetch early but keeps it successful. A message too large
+// retrieve ends the fetch early but keeps it successful. `failure` (when
+// given) receives the cause of a failed fetch. A message too large
 // to fetch stays on the server and is entered in the seen index, so that it
 // does not stop every later check at the same place; its stand-in is
 // fetched instead.
 [[nodiscard]] bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account& account,
-    const Pop3Options& options, std::vector<FetchedMail>& fetched);
+    const Pop3Options& options, std::vector<FetchedMail>& fetched, std::string* failure = nullptr);
 
 // A MailList field: a TAB or line break inside it would split the line for
 // the reader, so each becomes a space.
@@ -70,7 +72,11 @@ struct CheckResult {
     std::string mailList; // As written (in UTF-8): the lines and one more LF.
     bool allAccountsOk = true;
     bool listWritten = true;
-    // Entries for the PC's log: the messages that were too large to fetch.
+    // The accounts that failed, in table order, with their causes.
+    std::vector<AccountFailure> failures;
+    std::size_t newMessages = 0;
+    // Entries for the PC's log: each failed account, the messages that were
+    // too large to fetch, and a last line on the whole check.
     std::vector<std::string> logEntries;
 };
 
@@ -81,5 +87,9 @@ struct CheckResult {
 // could not be written. "Short" counts the bytes of the list in the
 // handheld's code page, the form in which it travels.
 [[nodiscard]] std::string checkAnswerText(const CheckResult& result, std::string_view codePage = platform::kUtf8);
+
+// What travels beside the answer text (proto::PcAnswer::detail): one line
+// per failed account, "server (user): cause"; empty when none failed.
+[[nodiscard]] std::string checkAnswerDetail(const CheckResult& result);
 
 } // namespace pc::mail

@@ -30,6 +30,26 @@ using tests::fixtures::DovecotServer;
 using tests::fixtures::keepForSuite;
 using namespace std::chrono_literals;
 
+// A loopback port with a listener that never accepts (its connections
+// complete but nobody answers), or, when `listening` is false, a port that
+// nobody listens on. The listener stays open until the process ends.
+std::uint16_t loopbackPort(bool listening)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return 0;
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    if (listening)
+        ::listen(fd, 4);
+    else
+        ::close(fd);
+    return ntohs(address.sin_port);
+}
+
 class MailCheckTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -116,6 +136,37 @@ TEST_F(MailCheckTest, FailedAccountGivesTheCommaFormAndTheOthersAreFetched)
     EXPECT_EQ(mailList(), "\n");
 }
 
+// The handheld and the PC's log learn which account failed and why; the
+// answer word stays the one the handheld has always read.
+TEST_F(MailCheckTest, FailedAccountsAreNamedWithTheirCause)
+{
+    deliver("lee", "mail");
+    std::string refused = "127.0.0.1:" + std::to_string(loopbackPort(false));
+    std::string silent = "127.0.0.1:" + std::to_string(loopbackPort(true));
+    // Long enough for Dovecot's delayed answer to a wrong password.
+    m_options.timeout = 3500ms;
+    MailUser user { "owner",
+        { account("kim", "wrong"), { refused, "park", "pw" }, { silent, "choi", "pw" }, account("lee", "pw") } };
+    CheckResult result = runMailCheck(store(), user, m_options);
+
+    ASSERT_EQ(result.failures.size(), 3u);
+    EXPECT_EQ(result.failures[0].server, server());
+    EXPECT_EQ(result.failures[0].user, "kim");
+    EXPECT_TRUE(result.failures[0].cause.starts_with("아이디 또는 비밀번호가 틀립니다: -ERR"))
+        << result.failures[0].cause;
+    EXPECT_EQ(result.failures[1], (AccountFailure { refused, "park", "연결이 거부되었습니다" }));
+    EXPECT_EQ(result.failures[2], (AccountFailure { silent, "choi", "서버의 응답 시간이 초과되었습니다" }));
+    EXPECT_EQ(result.newMessages, 1u);
+    EXPECT_EQ(checkAnswerText(result).substr(0, 5), ",mail");
+    EXPECT_EQ(checkAnswerDetail(result),
+        result.failures[0].text() + "\n" + refused + " (park): 연결이 거부되었습니다\n" + silent
+            + " (choi): 서버의 응답 시간이 초과되었습니다");
+
+    ASSERT_EQ(result.logEntries.size(), 4u);
+    EXPECT_EQ(result.logEntries[1], "메일 체크 실패: " + refused + " (park): 연결이 거부되었습니다\n");
+    EXPECT_EQ(result.logEntries[3], "메일 체크: 계정 4개, 새 메일 1통, 실패한 계정 3개\n");
+}
+
 TEST_F(MailCheckTest, RepeatedCheckAnswersNothingAndNewMailOnlyTheNew)
 {
     deliver("kim", "one");
@@ -149,7 +200,8 @@ TEST_F(MailCheckTest, MessageTooLargeToFetchIsListedAsAStandIn)
     ASSERT_TRUE(lister.connect() && lister.list());
     std::int64_t size = lister.sizes().at(2);
     ASSERT_GT(size, 20000);
-    std::vector<std::string> logged { oversizedLogText(user.accounts[0], size, "huge") };
+    std::vector<std::string> logged { oversizedLogText(user.accounts[0], size, "huge"),
+        "메일 체크: 계정 1개, 새 메일 3통\n" };
     EXPECT_EQ(result.logEntries, logged);
     EXPECT_EQ(checkAnswerText(runMailCheck(store(), user, m_options)), "nothing");
 
@@ -192,8 +244,13 @@ TEST_F(MailCheckTest, AnswerTextTable)
         { std::string(900, 'x'), true, true, "success" },
         { "a\n\n", false, false, "fail" },
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(checkAnswerText({ c.list, c.ok, c.written, {} }), c.answer) << c.list.size();
+    for (const auto& c : cases) {
+        CheckResult result;
+        result.mailList = c.list;
+        result.allAccountsOk = c.ok;
+        result.listWritten = c.written;
+        EXPECT_EQ(checkAnswerText(result), c.answer) << c.list.size();
+    }
 }
 
 TEST_F(MailCheckTest, FieldsThatWouldSplitTheListLineBecomeSpaces)
@@ -275,15 +332,7 @@ TEST_F(MailCheckTest, DeleteRemovesOnlyTheNamedMessageOfTheNamedServer)
     EXPECT_EQ(deleteMail(user, "no-such-uid\n" + server(), m_options), DeleteOutcome::NoSuchMessage);
     EXPECT_EQ(uidsOf("kim", "secret").size(), 2u);
     // An account whose server cannot be reached (a port nobody listens on).
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    std::string gone = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    std::string gone = "127.0.0.1:" + std::to_string(loopbackPort(false));
     EXPECT_EQ(deleteMail({ "owner", { { gone, "kim", "secret" } } }, uids[1] + "\n" + gone, m_options),
         DeleteOutcome::ServerFailed);
 

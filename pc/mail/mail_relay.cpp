@@ -14,10 +14,10 @@ MailRelay::MailRelay(MailRelayConfig config, MailRelayHooks hooks)
 
 MailRelay::~MailRelay() = default;
 
-void MailRelay::answer(std::int32_t code, std::string text)
+void MailRelay::answer(std::int32_t code, std::string text, std::string detail)
 {
     if (m_hooks.postAnswer)
-        m_hooks.postAnswer(proto::PcAnswer { 0, code, std::move(text) });
+        m_hooks.postAnswer(proto::PcAnswer { 0, code, std::move(text), std::move(detail) });
 }
 
 void MailRelay::trace(std::string_view text) const
@@ -40,7 +40,7 @@ void MailRelay::checkMail(const service::CommandContext&)
             for (std::string& entry : result.logEntries)
                 m_hooks.postLog(std::move(entry));
         }
-        answer(proto::kCodeCheckMail, checkAnswerText(result, m_store.codePage()));
+        answer(proto::kCodeCheckMail, checkAnswerText(result, m_store.codePage()), checkAnswerDetail(result));
     });
     if (!started)
         answer(proto::kCodeCheckMail, std::string(kCheckFail));
@@ -74,11 +74,12 @@ void MailRelay::sendMail(const std::string& text, const std::string&)
     setup.pcPathToLocal = m_hooks.pcPathToLocal;
     setup.timeout = m_config.sendTimeout;
     bool started = m_sendWorker.post([this, setup = std::move(setup), text] {
-        std::string detail;
-        std::string word = sendHandheldMail(text, setup, &detail);
-        if (!detail.empty())
-            trace("mail send: " + word + ": " + detail);
-        answer(proto::kCodeMailPiece, word);
+        std::string cause;
+        std::string word = sendHandheldMail(text, setup, &cause);
+        if (m_hooks.postLog)
+            m_hooks.postLog(sendLogText(text, word, cause));
+        // The cause rides beside the word, which the handheld has always read.
+        answer(proto::kCodeMailPiece, word, cause);
     });
     if (!started)
         answer(proto::kCodeMailPiece, std::string(kSendFail1));

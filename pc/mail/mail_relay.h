@@ -72,7 +72,7 @@ public:
     bool waitIdle(std::chrono::milliseconds timeout);
 
 private:
-    void answer(std::int32_t code, std::string text);
+    void answer(std::int32_t code, std::string text, std::string detail = {});
     void trace(std::string_view text) const;
 
     MailRelayConfig m_config;

@@ -171,6 +171,29 @@ TEST_F(MailRelayTest, FailedAccountAndOverlappingChecks)
     EXPECT_TRUE(first->text.starts_with(",one\t")) << first->text;
     EXPECT_NE(first->text.find("\ntwo\t"), std::string::npos);
     EXPECT_EQ(second->text, "nothingbutanyfail");
+    // Beside the word: which account failed and why, for the handheld and
+    // for the PC's log.
+    std::string failed = unanswered + " (kim): 연결이 거부되었습니다";
+    EXPECT_EQ(first->detail, failed);
+    EXPECT_EQ(second->detail, failed);
+    auto logged = [&](const std::string& text) {
+        return std::find(log.entries.begin(), log.entries.end(), text) != log.entries.end();
+    };
+    EXPECT_TRUE(pumpUntil([&] { return logged("메일 체크: 계정 2개, 새 메일 0통, 실패한 계정 1개\n"); }));
+    EXPECT_TRUE(logged("메일 체크 실패: " + failed + "\n"));
+    EXPECT_TRUE(logged("메일 체크: 계정 2개, 새 메일 2통, 실패한 계정 1개\n"));
+}
+
+TEST_F(MailRelayTest, FailedSendNamesItsCauseToTheHandheldAndTheLog)
+{
+    platform::Profile winIni(home() / "win.ini");
+    ASSERT_TRUE(winIni.deleteSection("MAIL"));
+    auto sent = answerOf({ 4, 329, "kim@example.com\n제목\n\n본문" });
+    ASSERT_TRUE(sent);
+    std::string cause = "PC의 보내는 메일(SMTP) 서버가 설정되어 있지 않습니다 (환경설정 - 메일 설정)";
+    EXPECT_EQ(*sent, (proto::PcAnswer { 0, 329, "error", cause }));
+    std::string entry = "메일 보내기: \"제목\" -> kim@example.com, 보내지 못했습니다 (error)\n" + cause + "\n";
+    EXPECT_TRUE(pumpUntil([&] { return std::find(log.entries.begin(), log.entries.end(), entry) != log.entries.end(); }));
 }
 
 TEST_F(MailRelayTest, MailTooLargeToFetchIsListedAndLogged)

@@ -1,6 +1,7 @@
 #include "pc/mail/mail_sender.h"
 
 #include "pc/mail/private_files.h"
+#include "pc/mail/text_util.h"
 
 #include <atomic>
 #include <ctime>
@@ -44,10 +45,30 @@ std::string domainOf(std::string_view address)
     return at == std::string_view::npos ? std::string("localhost") : std::string(address.substr(at + 1));
 }
 
-void say(std::string* detail, std::string text)
+void say(std::string* cause, std::string text)
 {
-    if (detail)
-        *detail = std::move(text);
+    if (cause)
+        *cause = std::move(text);
+}
+
+// Why the relay did not take the mail, or what it refused.
+std::string submitCause(const SmtpRelay& relay, const SubmitResult& result)
+{
+    std::string name = "SMTP 서버 " + relay.host + ":" + std::to_string(relay.port);
+    if (result.outcome == SubmitOutcome::RecipientsRefused)
+        return name + "가 받는 사람을 거부하였습니다: " + result.detail;
+    if (result.relayReplied)
+        return name + "가 메일을 거부하였습니다: " + result.detail;
+    return name + "에 보낼 수 없습니다: " + result.detail;
+}
+
+std::string_view outcomeText(std::string_view word)
+{
+    if (word == kSendSuccess)
+        return "보냈습니다";
+    if (word == kSendFail3)
+        return "일부 받는 사람을 빼고 보냈습니다";
+    return "보내지 못했습니다";
 }
 
 } // namespace
@@ -76,7 +97,7 @@ LoadedAttachments loadAttachments(const std::vector<std::string>& entries, const
     return loaded;
 }
 
-std::string sendHandheldMail(std::string_view mailText, const SendSetup& setup, std::string* detail)
+std::string sendHandheldMail(std::string_view mailText, const SendSetup& setup, std::string* cause)
 {
     OutgoingMail mail = parseOutgoingMail(mailText);
     if (mail.recipients.empty())
@@ -84,7 +105,9 @@ std::string sendHandheldMail(std::string_view mailText, const SendSetup& setup, 
     platform::Profile winIni(setup.winIni);
     auto relay = readSmtpRelay(winIni);
     if (!relay) {
-        say(detail, "no SMTP relay in [MAIL] of " + setup.winIni.string());
+        bool off = winIni.getInt(kMailSection, "MAPI", 1) == 0;
+        say(cause, off ? "PC에서 메일 보내기가 꺼져 있습니다 (win.ini [MAIL] MAPI=0)"
+                       : "PC의 보내는 메일(SMTP) 서버가 설정되어 있지 않습니다 (환경설정 - 메일 설정)");
         return std::string(kSendError);
     }
     std::vector<std::string> to;
@@ -97,7 +120,7 @@ std::string sendHandheldMail(std::string_view mailText, const SendSetup& setup, 
 
     LoadedAttachments attachments = loadAttachments(mail.attachments, setup);
     if (attachments.unreadable) {
-        say(detail, "attachment not found: " + *attachments.unreadable);
+        say(cause, "첨부파일을 읽을 수 없습니다: " + *attachments.unreadable);
         return std::string(kSendFail1);
     }
     MessageParts parts;
@@ -113,7 +136,8 @@ std::string sendHandheldMail(std::string_view mailText, const SendSetup& setup, 
     std::string message = composeMessage(parts);
 
     SubmitResult result = submitMail(*relay, parts.from, to, message, setup.timeout);
-    say(detail, result.detail);
+    if (result.outcome != SubmitOutcome::Accepted)
+        say(cause, submitCause(*relay, result));
     switch (result.outcome) {
     case SubmitOutcome::Accepted:
         return std::string(kSendSuccess);
@@ -123,6 +147,19 @@ std::string sendHandheldMail(std::string_view mailText, const SendSetup& setup, 
         break;
     }
     return std::string(kSendFail1);
+}
+
+std::string sendLogText(std::string_view mailText, std::string_view word, std::string_view cause)
+{
+    OutgoingMail mail = parseOutgoingMail(mailText);
+    std::string to;
+    for (const auto& recipient : mail.recipients)
+        to += (to.empty() ? "" : ", ") + std::string(trim(recipient));
+    std::string text = "메일 보내기: \"" + mail.subject + "\" -> " + (to.empty() ? "(받는 사람 없음)" : to) + ", "
+        + std::string(outcomeText(word)) + " (" + std::string(word) + ")";
+    if (!cause.empty())
+        text += "\n" + std::string(cause);
+    return text + "\n";
 }
 
 } // namespace pc::mail

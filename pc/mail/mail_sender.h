@@ -52,8 +52,16 @@ struct LoadedAttachments {
 };
 [[nodiscard]] LoadedAttachments loadAttachments(const std::vector<std::string>& entries, const SendSetup& setup);
 
-// The whole send; `detail` (optional) receives what went wrong.
+// The whole send; `cause` (optional) receives, in words for the user, why
+// the mail did not go out or which recipients the relay refused ("PC의 보내는
+// 메일(SMTP) 서버가 설정되어 있지 않습니다", "SMTP 서버 smtp.example.com:25가
+// 메일을 거부하였습니다: 550 5.7.1 Sender refused"); empty when there is
+// nothing to add to the answer word.
 [[nodiscard]] std::string sendHandheldMail(std::string_view mailText, const SendSetup& setup,
-    std::string* detail = nullptr);
+    std::string* cause = nullptr);
+
+// The PC's log entry for one send: the subject, the recipients, the answer
+// word's outcome and the cause.
+[[nodiscard]] std::string sendLogText(std::string_view mailText, std::string_view word, std::string_view cause);
 
 } // namespace pc::mail

@@ -135,6 +135,33 @@ TEST_F(MailSenderTest, NoMailSystemAnswersError)
     EXPECT_EQ(send("kim@example.com\ns\n\nbody"), "error");
 }
 
+// The handheld shows the answer word's message; the cause beside it says
+// what to mend: the relay not set, its refusal with its own reply.
+TEST_F(MailSenderTest, FailuresNameTheirCause)
+{
+    auto causeOf = [&](std::string_view text) {
+        std::string cause;
+        (void)sendHandheldMail(text, m_setup, &cause);
+        return cause;
+    };
+    std::string relay = "SMTP 서버 127.0.0.1:" + std::to_string(s_sink->port());
+    EXPECT_EQ(causeOf("kim@example.com\ns\n\\x\\missing.doc;\nbody"), "첨부파일을 읽을 수 없습니다: \\x\\missing.doc");
+    EXPECT_EQ(causeOf("refuse-me@example.com\ns\n\nbody"),
+        relay + "가 받는 사람을 거부하였습니다: 550 5.1.1 No such user");
+    EXPECT_EQ(causeOf("kim@example.com\ns\n\nbody"), "");
+    platform::Profile winIni(m_setup.winIni);
+    ASSERT_TRUE(winIni.writeString("MAIL", "from", "blocked@quillon.test"));
+    EXPECT_EQ(causeOf("kim@example.com\ns\n\nbody"), relay + "가 메일을 거부하였습니다: 550 5.7.1 Sender refused");
+    ASSERT_TRUE(winIni.deleteSection("MAIL"));
+    EXPECT_EQ(causeOf("kim@example.com\ns\n\nbody"),
+        "PC의 보내는 메일(SMTP) 서버가 설정되어 있지 않습니다 (환경설정 - 메일 설정)");
+
+    EXPECT_EQ(sendLogText("kim@example.com, lee@example.com\n제목\n\nbody", "error", "원인"),
+        "메일 보내기: \"제목\" -> kim@example.com, lee@example.com, 보내지 못했습니다 (error)\n원인\n");
+    EXPECT_EQ(sendLogText("kim@example.com\n제목\n\nbody", "success", ""),
+        "메일 보내기: \"제목\" -> kim@example.com, 보냈습니다 (success)\n");
+}
+
 TEST_F(MailSenderTest, RequiredStartTlsIsNeverSkipped)
 {
     // The sink offers no STARTTLS: with it required, nothing goes out in clear.
@@ -156,7 +183,10 @@ TEST_F(MailSenderTest, UnreachableRelayAnswersFail1)
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     ::close(fd);
     useRelay(ntohs(address.sin_port));
-    EXPECT_EQ(send("kim@example.com\ns\n\nbody"), "fail1");
+    std::string cause;
+    EXPECT_EQ(sendHandheldMail("kim@example.com\ns\n\nbody", m_setup, &cause), "fail1");
+    EXPECT_TRUE(cause.starts_with("SMTP 서버 127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "에 보낼 수 없습니다: "))
+        << cause;
 }
 
 } // namespace

@@ -60,6 +60,7 @@ bool Pop3Client::checkAnswer(std::string_view failureText)
     auto answer = m_socket.receiveSome(kSingleLineBufferBytes, m_timeout);
     if (!answer || answer->empty()) {
         m_lastError = kPop3SocketError;
+        m_answerTimedOut = !answer && answer.error().code == platform::ErrorCode::Timeout;
         // The dialogue is out of step after a lost answer: end it.
         dropConnection();
         return false;
@@ -77,7 +78,9 @@ bool Pop3Client::connect()
     if (m_connected)
         return true;
     auto socket = TcpStream::connect(m_server, static_cast<std::uint16_t>(m_port), m_timeout);
+    m_connectError.reset();
     if (!socket) {
+        m_connectError = socket.error();
         m_lastError = socket.error() == ConnectError::CreateFailed ? kPop3NoSocket : kPop3NoConnection;
         return false;
     }
@@ -114,6 +117,7 @@ bool Pop3Client::readMultiLine(std::string& text, std::string_view errFailureTex
         auto chunk = m_socket.receiveSome(kMultiLineChunkBytes, m_timeout);
         if (!chunk) {
             m_lastError = kPop3SocketError;
+            m_answerTimedOut = chunk.error().code == platform::ErrorCode::Timeout;
             dropConnection();
             return false;
         }

@@ -78,6 +78,11 @@ public:
     bool quit();
 
     [[nodiscard]] const std::string& lastError() const { return m_lastError; }
+    // Why the last connect failed to reach the server ("Unable to connect
+    // to server"), and whether the last lost answer ("Socket Error") was a
+    // time-out rather than a closed connection.
+    [[nodiscard]] std::optional<ConnectError> connectError() const { return m_connectError; }
+    [[nodiscard]] bool answerTimedOut() const { return m_answerTimedOut; }
     [[nodiscard]] const std::string& lastResponse() const { return m_lastResponse; }
     [[nodiscard]] const std::vector<std::string>& uids() const { return m_uids; }
     // Message sizes in octets by number, from the last LIST answer.
@@ -103,6 +108,8 @@ private:
     std::string m_password;
     bool m_connected = false;
     std::string m_lastError { kPop3Ok };
+    std::optional<ConnectError> m_connectError;
+    bool m_answerTimedOut = false;
     std::string m_lastResponse;
     std::vector<std::string> m_uids;
     std::map<int, std::int64_t> m_sizes;

@@ -32,13 +32,22 @@ size_t readUpload(char* buffer, size_t size, size_t count, void* user)
 
 // Follows the conversation to learn each recipient's answer: after a
 // "RCPT TO" goes out, the next final reply line (a code without "-") is
-// that recipient's.
+// that recipient's. The last refusal of any command is kept too: it is the
+// relay's own word on why it did not take the mail.
 struct RecipientReplies {
     bool awaitingRcpt = false;
     std::size_t accepted = 0;
     std::size_t refused = 0;
     std::string lastRefusal;
+    std::string lastNegativeReply;
 };
+
+std::string_view withoutLineEnd(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.remove_suffix(1);
+    return line;
+}
 
 int watchConversation(CURL*, curl_infotype type, char* data, size_t size, void* user)
 {
@@ -46,13 +55,17 @@ int watchConversation(CURL*, curl_infotype type, char* data, size_t size, void* 
     std::string_view text(data, size);
     if (type == CURLINFO_HEADER_OUT) {
         replies->awaitingRcpt = text.size() >= 7 && strncasecmp(text.data(), "RCPT TO", 7) == 0;
-    } else if (type == CURLINFO_HEADER_IN && replies->awaitingRcpt) {
+    } else if (type == CURLINFO_HEADER_IN) {
         // A reply may arrive as several lines in one piece.
         while (!text.empty()) {
             auto end = text.find('\n');
-            std::string_view line = text.substr(0, end);
+            std::string_view line = withoutLineEnd(text.substr(0, end));
             text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
             if (line.size() < 3 || (line.size() > 3 && line[3] == '-'))
+                continue;
+            if (line[0] == '4' || line[0] == '5')
+                replies->lastNegativeReply = std::string(line);
+            if (!replies->awaitingRcpt)
                 continue;
             if (line[0] == '2') {
                 ++replies->accepted;
@@ -174,7 +187,10 @@ SubmitResult submitMail(const SmtpRelay& relay, std::string_view sender, const s
         return result;
     }
     result.outcome = SubmitOutcome::Refused;
-    result.detail = error[0] ? error : curl_easy_strerror(code);
+    result.relayReplied = !replies.lastNegativeReply.empty();
+    result.detail = !replies.lastNegativeReply.empty() ? replies.lastNegativeReply
+        : error[0]                                     ? error
+                                                       : curl_easy_strerror(code);
     return result;
 }
 

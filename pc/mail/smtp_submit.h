@@ -54,7 +54,8 @@ struct SubmitResult {
     SubmitOutcome outcome = SubmitOutcome::Refused;
     std::size_t acceptedRecipients = 0;
     std::size_t refusedRecipients = 0;
-    std::string detail; // What went wrong, for the trace.
+    std::string detail; // What went wrong: the relay's reply, else libcurl's error.
+    bool relayReplied = false; // The detail is a refusal the relay sent.
 };
 
 [[nodiscard]] SubmitResult submitMail(const SmtpRelay& relay, std::string_view sender,

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netdb.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -28,24 +29,38 @@ bool waitFor(int fd, short events, std::chrono::milliseconds timeout)
     }
 }
 
+ConnectError connectErrorOf(int error)
+{
+    switch (error) {
+    case ECONNREFUSED:
+        return ConnectError::Refused;
+    case ETIMEDOUT:
+        return ConnectError::TimedOut;
+    default:
+        return ConnectError::ConnectFailed;
+    }
+}
+
 // Connects one socket without blocking longer than `timeout`.
-bool connectWithTimeout(int fd, const addrinfo& address, std::chrono::milliseconds timeout)
+std::optional<ConnectError> connectWithTimeout(int fd, const addrinfo& address, std::chrono::milliseconds timeout)
 {
     int flags = ::fcntl(fd, F_GETFL, 0);
     ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
     int rc = ::connect(fd, address.ai_addr, address.ai_addrlen);
     if (rc != 0 && errno != EINPROGRESS)
-        return false;
+        return connectErrorOf(errno);
     if (rc != 0) {
         if (!waitFor(fd, POLLOUT, timeout))
-            return false;
+            return ConnectError::TimedOut;
         int error = 0;
         socklen_t length = sizeof error;
-        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
-            return false;
+        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            return ConnectError::ConnectFailed;
+        if (error != 0)
+            return connectErrorOf(error);
     }
     ::fcntl(fd, F_SETFL, flags);
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
@@ -79,7 +94,7 @@ platform::Result<TcpStream, ConnectError> TcpStream::connect(const std::string& 
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* addresses = nullptr;
     if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) != 0)
-        return platform::unexpected(ConnectError::ConnectFailed);
+        return platform::unexpected(ConnectError::NameNotFound);
 
     ConnectError failure = ConnectError::ConnectFailed;
     bool created = false;
@@ -88,10 +103,12 @@ platform::Result<TcpStream, ConnectError> TcpStream::connect(const std::string& 
         if (fd < 0)
             continue;
         created = true;
-        if (connectWithTimeout(fd, *address, timeout)) {
+        auto error = connectWithTimeout(fd, *address, timeout);
+        if (!error) {
             ::freeaddrinfo(addresses);
             return TcpStream(fd);
         }
+        failure = *error;
         ::close(fd);
     }
     ::freeaddrinfo(addresses);

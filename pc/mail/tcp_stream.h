@@ -15,7 +15,10 @@ namespace pc::mail {
 
 enum class ConnectError {
     CreateFailed, // No socket could be made.
-    ConnectFailed, // Name not resolved, refused, unreachable or timed out.
+    ConnectFailed, // Unreachable, or another failure to connect.
+    NameNotFound, // The name did not resolve.
+    Refused, // Nothing listens on the port.
+    TimedOut, // No answer within the time-out.
 };
 
 class TcpStream {
@@ -28,7 +31,7 @@ public:
     TcpStream& operator=(const TcpStream&) = delete;
 
     // Connects to host:port (a name or a dotted address), trying each address
-    // the name resolves to.
+    // the name resolves to; the error is the last address's.
     [[nodiscard]] static platform::Result<TcpStream, ConnectError> connect(const std::string& host,
         std::uint16_t port, std::chrono::milliseconds timeout);
 

@@ -152,6 +152,7 @@ void PcLink::onRecord(const proto::AnswerRecord& record, std::uint64_t generatio
     if (!answer)
         return;
     answer->text = platform::toUtf8(answer->text, m_codePage);
+    answer->detail = platform::toUtf8(answer->detail, m_codePage);
     auto slot = m_answers.store(std::move(answer).value());
     if (slot)
         m_loop.post(this, kMsgPcAnswerQueued, *slot, static_cast<platform::LParam>(generation));

@@ -122,21 +122,22 @@ void MailBox::onAnswer(const proto::PcAnswer& answer)
         m_checking = false;
         stopTimer();
     }
+    // The PC names the failed accounts and their causes beside the word.
     for (const auto& word : kCheckWords) {
         if (text == word.word) {
-            ui.messageBox(kMailTitle, word.text, word.icon);
+            ui.messageBox(kMailTitle, withCause(word.text, answer.detail), word.icon);
             return;
         }
     }
     if (text == "success") {
         fetchAndShowList();
     } else if (text == "successany") {
-        ui.messageBox(kMailTitle, kSuccessAnyText, platform::Icon::Warning);
+        ui.messageBox(kMailTitle, withCause(kSuccessAnyText, answer.detail), platform::Icon::Warning);
         fetchAndShowList();
     } else if (text.starts_with(".")) {
         writeAndShowList(std::string_view(text).substr(1));
     } else if (text.starts_with(",")) {
-        ui.messageBox(kMailTitle, kSuccessAnyText, platform::Icon::Warning);
+        ui.messageBox(kMailTitle, withCause(kSuccessAnyText, answer.detail), platform::Icon::Warning);
         writeAndShowList(std::string_view(text).substr(1));
     }
 }

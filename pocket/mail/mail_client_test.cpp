@@ -198,6 +198,91 @@ TEST_F(MailClientTest, SendsShortMailsWholeAndLongOnesInPieces)
     EXPECT_EQ(m_ui.lastText(), "이메일 전송을 완료하였습니다.");
 }
 
+// The composer's fields as a window would hold them.
+class FakeFields final : public ComposerFields {
+public:
+    explicit FakeFields(MailComposer& composer)
+        : m_composer(composer)
+    {
+    }
+    void readFields() override
+    {
+        if (typed)
+            m_composer.draft() = *typed;
+    }
+    void showFields() override { ++shown; }
+    std::optional<MailDraft> typed; // What the user has typed since the last read.
+    int shown = 0;
+
+private:
+    MailComposer& m_composer;
+};
+
+TEST_F(MailClientTest, FailedSendPutsTheMailBackAndNamesTheCause)
+{
+    MailComposer composer(m_ui, m_settings, m_device);
+    FakeFields fields(composer);
+    composer.setFields(&fields);
+    MailDraft mail { "to@x", "제목", "본문" };
+    composer.draft() = mail;
+    ASSERT_TRUE(composer.addAttachment("C:\\docs\\a.doc"));
+    m_sender.send(composer);
+    (void)received();
+    EXPECT_EQ(composer.draft(), MailDraft {}); // Emptied as the mail leaves.
+
+    std::string cause = "PC의 보내는 메일(SMTP) 서버가 설정되어 있지 않습니다";
+    auto record = proto::encodePcAnswer({ 0, 329, "error", cause });
+    link::testing::sendAll(m_peer, std::string_view(record.data(), record.size()));
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(),
+        "pc의 outlook 설정이 잘못되었습니다. outlook 프로그램 설치여부 및 default email client로 설정되어있는지 "
+        "확인해주십시오.\n\n"
+            + cause + "\n\n작성하신 메일은 메일 쓰기 창에 그대로 남아 있습니다.");
+    EXPECT_EQ(composer.draft(), mail);
+    EXPECT_EQ(composer.attachments(), (std::vector<std::string> { "C:\\docs\\a.doc" }));
+    EXPECT_EQ(fields.shown, 1);
+
+    // Sent again, and again refused while a new mail is being written: the
+    // new one stays in the composer, the refused one goes to "unsent.m".
+    m_sender.send(composer);
+    (void)received();
+    fields.typed = MailDraft { "other@x", "새 메일", "" };
+    answer(0, 329, "fail1");
+    waitForMessage();
+    EXPECT_EQ(composer.draft().to, "other@x");
+    EXPECT_EQ(m_ui.lastText(),
+        "사용자의 이메일 정보가 없거나, 잘못된 이메일 주소입니다.\n\n작성하신 메일을 "
+        "\\Program Files\\Quillon\\send\\unsent.m 에 저장하였습니다.");
+    EXPECT_EQ(parseMailDraft(localFile("\\Program Files\\Quillon\\send\\unsent.m")), mail);
+
+    // A mail the PC took is not put back.
+    composer.clear();
+    fields.typed.reset();
+    composer.draft() = mail;
+    m_sender.send(composer);
+    (void)received();
+    answer(0, 329, "success");
+    waitForMessage();
+    EXPECT_EQ(composer.draft(), MailDraft {});
+    composer.setFields(nullptr);
+}
+
+TEST_F(MailClientTest, FailedAccountsOfACheckAreNamedBesideTheMessage)
+{
+    m_ui.pushAnswer(Answer::Ok);
+    m_box.check();
+    (void)received();
+    std::string detail = "pop.example.com (kim): 연결이 거부되었습니다";
+    auto record = proto::encodePcAnswer({ 0, 304, "nothingbutanyfail", detail });
+    link::testing::sendAll(m_peer, std::string_view(record.data(), record.size()));
+    waitForMessage();
+    EXPECT_EQ(m_ui.lastText(),
+        "새로온 메일이 없습니다.\nPOP3서버 설정이 잘못된 경우가 있으므로 pc program에 POP3설정이 정확한지 확인해 "
+        "주십시오.\n\n"
+            + detail);
+    EXPECT_FALSE(m_box.isChecking());
+}
+
 TEST_F(MailClientTest, WebViewShowsConvertedDocumentsUnderTheLoginId)
 {
     m_settings.pcWebPort = 91;

@@ -34,6 +34,8 @@ constexpr const char* kSavedText = "%s\n에 저장 되었습니다.";
 constexpr const char* kSaveFailedText = "파일이 없거나 사용중입니다.";
 constexpr const char* kCloseQuestion = "종료하시겠습니까?";
 constexpr const char* kEmptyNameText = "데이터를 입력해주세요!";
+constexpr const char* kProgramFolder = "\\Program Files\\Quillon";
+constexpr const char* kUnsentName = "unsent.m";
 
 bool isHandheldAttachment(const std::string& path)
 {
@@ -259,6 +261,33 @@ void MailComposer::clear()
 {
     m_draft = {};
     m_attachments.clear();
+}
+
+bool MailComposer::restore(const SentMail& mail)
+{
+    if (m_fields)
+        m_fields->readFields();
+    if (m_draft != MailDraft {} || !m_attachments.empty())
+        return false;
+    m_draft = mail.draft;
+    m_attachments = mail.attachments;
+    if (m_fields)
+        m_fields->showFields();
+    return true;
+}
+
+std::optional<std::string> MailComposer::saveUnsent(const MailDraft& draft)
+{
+    std::string folder = m_settings.sndMailPath.empty() ? std::string(kProgramFolder) : m_settings.sndMailPath;
+    std::string path = folder + "\\" + kUnsentName;
+    auto local = m_device.toLocal(path);
+    std::error_code ignored;
+    std::filesystem::create_directories(local.parent_path(), ignored);
+    MailDraft cut { settings::cutToChars(draft.to, kMailToChars), settings::cutToChars(draft.subject, kMailSubjectChars),
+        settings::cutToChars(draft.body, kMailBodyChars) };
+    if (!writeLocalFile(local, platform::fromUtf8(formatMailDraft(cut), m_codePage)))
+        return std::nullopt;
+    return path;
 }
 
 } // namespace pocket::mail

@@ -60,6 +60,23 @@ public:
     virtual void attachmentsChanged() { }
 };
 
+// The composer window's fields, for the core to read them before it puts
+// a mail back, and to redraw them after.
+class ComposerFields {
+public:
+    virtual ~ComposerFields() = default;
+    // Takes what is typed into the fields into draft().
+    virtual void readFields() = 0;
+    // Shows draft() and attachments().
+    virtual void showFields() = 0;
+};
+
+// A mail that left the composer, kept until the PC has taken it.
+struct SentMail {
+    MailDraft draft;
+    std::vector<std::string> attachments;
+};
+
 // The file name dialog's rule: all blanks removed; an empty name shows
 // "데이터를 입력해주세요!" and gives nothing (the dialog stays).
 std::optional<std::string> acceptFileName(platform::Ui& ui, std::string_view typed);
@@ -110,6 +127,16 @@ public:
     // After sending: the fields are emptied.
     void clear();
 
+    // The window's fields (none: a front end without a window).
+    void setFields(ComposerFields* fields) { m_fields = fields; }
+    // A mail the PC did not take goes back into the composer, unless another
+    // mail has been begun there meanwhile; false then, and nothing changes.
+    bool restore(const SentMail& mail);
+    // Writes the mail as a saved mail ("unsent.m" in "sndMailPath", else in
+    // the program's folder) and returns its handheld path; nothing when it
+    // cannot be written.
+    std::optional<std::string> saveUnsent(const MailDraft& draft);
+
 private:
     bool confirmEmptyFields();
     std::optional<std::string> chooseTarget(ComposerDialogs& dialogs);
@@ -121,6 +148,7 @@ private:
     MailDraft m_draft;
     std::vector<std::string> m_attachments;
     std::string m_loadedPath;
+    ComposerFields* m_fields = nullptr;
 };
 
 } // namespace pocket::mail

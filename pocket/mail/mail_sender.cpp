@@ -25,6 +25,11 @@ constexpr const char* kOutlookQuestion = "pc outlook의 버전이 outlook2000이
                                          "하시겠습니까?";
 constexpr const char* kSendFailedText = "mail을 보내는데 실패하였습니다.";
 constexpr const char* kTempFile = "sended_temp";
+constexpr const char* kKeptInComposerText = "작성하신 메일은 메일 쓰기 창에 그대로 남아 있습니다.";
+constexpr const char* kKeptInFileText = "작성하신 메일을 %s 에 저장하였습니다.";
+constexpr const char* kNotKeptText = "작성하신 메일을 보관하지 못했습니다.";
+constexpr std::string_view kSuccessWord = "success";
+constexpr std::string_view kPartlySentWord = "fail3";
 constexpr int kFirstWhole = 4;
 constexpr int kFirstStart = 3;
 constexpr int kFirstMore = 0;
@@ -112,6 +117,7 @@ void MailSender::send(MailComposer& composer)
     std::string ansi = platform::fromUtf8(buildMailText(composer.draft(), composer.attachments()), codePage);
     m_pendingText = std::string(cutAnsi(ansi, kMailTextBytes, codePage));
     m_composer = &composer;
+    m_unconfirmed = SentMail { composer.draft(), composer.attachments() };
     const auto& attachments = composer.attachments();
     auto handheld = std::find_if(attachments.begin(), attachments.end(),
         [](const std::string& path) { return !path.empty() && path.front() == '\\'; });
@@ -119,12 +125,26 @@ void MailSender::send(MailComposer& composer)
         std::string path = *handheld;
         composer.clear();
         m_uploading = m_upload->uploadForMail(path);
-        if (!m_uploading)
+        if (!m_uploading) {
             m_pendingText.reset();
+            (void)keepUnsent();
+        }
         return;
     }
     composer.clear();
     sendText();
+}
+
+std::string MailSender::keepUnsent()
+{
+    std::optional<SentMail> mail = std::move(m_unconfirmed);
+    m_unconfirmed.reset();
+    if (!mail)
+        return {};
+    if (m_composer && m_composer->restore(*mail))
+        return kKeptInComposerText;
+    auto saved = m_composer ? m_composer->saveUnsent(mail->draft) : std::nullopt;
+    return saved ? fillText(kKeptInFileText, *saved) : kNotKeptText;
 }
 
 void MailSender::sendText()
@@ -137,6 +157,8 @@ void MailSender::sendText()
     closeTemp();
     if (text.size() <= kMailChunkBytes) {
         m_sentWhole = link.sendAnsiRequest(kFirstWhole, proto::kCodeMailPiece, text);
+        if (!m_sentWhole)
+            (void)keepUnsent();
         return;
     }
     auto folder = m_context.device.toLocal(m_context.settings.sndMailPath);
@@ -144,12 +166,12 @@ void MailSender::sendText()
     std::filesystem::create_directories(folder, ignored);
     auto file = folder / kTempFile;
     if (m_context.settings.sndMailPath.empty() || !writeLocalFile(file, text)) {
-        m_context.ui.messageBox(kMailTitle, kSendFailedText, platform::Icon::Warning);
+        m_context.ui.messageBox(kMailTitle, withCause(kSendFailedText, keepUnsent()), platform::Icon::Warning);
         return;
     }
     m_temp.open(file, std::ios::binary);
     if (!m_temp) {
-        m_context.ui.messageBox(kMailTitle, kSendFailedText, platform::Icon::Warning);
+        m_context.ui.messageBox(kMailTitle, withCause(kSendFailedText, keepUnsent()), platform::Icon::Warning);
         return;
     }
     if (!link.sendAnsiRequest(kFirstStart, proto::kCodeMailPiece, readPiece()))
@@ -201,9 +223,18 @@ void MailSender::onResult(const proto::PcAnswer& answer)
 {
     m_sentWhole = false;
     closeTemp();
+    // A mail the PC sent (also without the recipients it had no address
+    // for) is gone; any other word leaves it with the user.
+    bool taken = answer.text == kSuccessWord || answer.text == kPartlySentWord;
+    std::string kept;
+    if (taken)
+        m_unconfirmed.reset();
+    else
+        kept = keepUnsent();
     for (const auto& word : kResultWords) {
         if (answer.text == word.word) {
-            m_context.ui.messageBox(kMailTitle, word.text, platform::Icon::Information);
+            m_context.ui.messageBox(kMailTitle, withCause(withCause(word.text, answer.detail), kept),
+                platform::Icon::Information);
             break;
         }
     }
@@ -237,6 +268,9 @@ void MailSender::reset()
     m_sentWhole = false;
     m_uploading = false;
     m_pendingText.reset();
+    // The connection went before the PC answered: the mail may not have
+    // gone out, so it stays with the user (the link says the connection is lost).
+    (void)keepUnsent();
 }
 
 } // namespace pocket::mail

@@ -10,8 +10,15 @@
 // The PC's answer 329 names the outcome; after a success with Outlook on the
 // PC (mail-client kind 2) the next send waits 60 seconds. Pieces never end
 // inside a character. Window thread only.
+//
+// Nothing typed is lost: the composer empties as the mail leaves, and a mail
+// the PC did not take (a failure word, a lost connection, an upload that did
+// not start) goes back into the composer, or, when another mail has been
+// begun there, into the saved mail "unsent.m"; the message says which, after
+// the cause the PC gave beside its word.
 
 #include "platform/event_loop.h"
+#include "pocket/mail/mail_composer.h"
 #include "pocket/mail/mail_view.h"
 
 #include <fstream>
@@ -26,8 +33,6 @@ class MyPcUpload;
 }
 
 namespace pocket::mail {
-
-class MailComposer;
 
 // The upload of Part "MyPC" for a handheld attachment (first 1): the PC
 // answers 331 when the file has arrived.
@@ -80,10 +85,13 @@ private:
     void onResult(const proto::PcAnswer& answer);
     std::string readPiece();
     void closeTemp();
+    // Puts the mail that left back; the sentence that says where it is.
+    std::string keepUnsent();
 
     MailContext& m_context;
     AttachmentUpload* m_upload;
     MailComposer* m_composer = nullptr;
+    std::optional<SentMail> m_unconfirmed; // Left the composer; the PC has not taken it yet.
     std::optional<std::string> m_pendingText; // Waits for the upload's 331.
     std::ifstream m_temp;
     bool m_sentWhole = false;

@@ -21,6 +21,14 @@ std::string mailFilePath(const settings::PdaSettings& settings, std::string_view
     return mailUserFolder(settings) + "\\" + safe + "\\" + safe;
 }
 
+std::string withCause(std::string_view message, std::string_view cause)
+{
+    std::string text(message);
+    if (!cause.empty())
+        text += "\n\n" + std::string(cause);
+    return text;
+}
+
 std::string fillText(std::string_view format, std::string_view value)
 {
     std::string text(format);

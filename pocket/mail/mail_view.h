@@ -82,6 +82,11 @@ std::string mailFilePath(const settings::PdaSettings& settings, std::string_view
 // "%s" of a message text filled in.
 std::string fillText(std::string_view format, std::string_view value);
 
+// A message followed by the cause the PC sent beside its answer word (which
+// account failed a check, why a mail did not go out); the message alone when
+// the PC sent none.
+std::string withCause(std::string_view message, std::string_view cause);
+
 // A path component for a URL: everything but letters, digits and "-._~"
 // percent-encoded.
 std::string urlComponent(std::string_view text);
