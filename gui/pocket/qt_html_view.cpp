@@ -3,6 +3,7 @@
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/qt_string.h"
 #include "platform/result.h"
+#include "pocket/viewer/load_failure_page.h"
 #include "pocket/viewer/viewer_address.h"
 #include "pocket/viewer/viewer_page_loader.h"
 
@@ -76,7 +77,7 @@ void QtHtmlView::navigate(const std::string& url)
         return;
     auto loaded = m_loader->load(url);
     if (!loaded) {
-        m_browser.setHtml(pageText(url + "\n" + platform::describe(loaded.error())));
+        m_browser.setHtml(toQString(::pocket::viewer::loadFailurePage(url, loaded.error())));
         return;
     }
     std::string type = loaded->contentType;

@@ -96,6 +96,7 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     service::WebConfig webConfig { m_folders.root, m_config.webPort, webBind, m_codePage };
     webConfig.registry = m_registry.get();
     webConfig.secureLink = m_secureLink.get();
+    webConfig.downloads = &m_service->downloadStage();
     m_web = std::make_unique<service::HttpWebService>(loop.clock(), m_service->webAccess(), accessLog, webConfig);
     m_service->setWebService(m_web.get());
 

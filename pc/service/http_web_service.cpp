@@ -10,24 +10,48 @@ namespace pc::service {
 namespace {
 
 // The program's handler, reading the decoded URL in the handheld's code page
-// before it is mapped onto the service folder.
-class CodePageHttpClient final : public web::CMyHttpClient {
+// before it is mapped onto the service folder, and telling the download
+// stage which files it has answered a GET with.
+class ServiceHttpClient final : public web::CMyHttpClient {
 public:
-    CodePageHttpClient(web::CHttpServer& server, std::string codePage)
+    ServiceHttpClient(web::CHttpServer& server, std::string codePage, DownloadStage* downloads)
         : CMyHttpClient(server)
         , m_codePage(std::move(codePage))
+        , m_downloads(downloads)
     {
     }
 
 protected:
     std::optional<web::MappedPath> mapUrlToLocalPath() override
     {
-        m_request.url = platform::toUtf8(m_request.url, m_codePage);
+        if (!platform::isUtf8CodePage(m_codePage))
+            m_request.url = platform::toUtf8(m_request.url, m_codePage);
         return CMyHttpClient::mapUrlToLocalPath();
+    }
+
+    void transmitFile(const std::string& localPath) override
+    {
+        if (!m_downloads) {
+            CMyHttpClient::transmitFile(localPath);
+            return;
+        }
+        m_downloads->serve(localPath, [&] {
+            m_lastStatus = 0;
+            CMyHttpClient::transmitFile(localPath);
+            return m_lastStatus == 200 && m_request.verb == web::HttpVerb::Get;
+        });
+    }
+
+    void postLog(int status, std::uint64_t bodyLength) override
+    {
+        m_lastStatus = status;
+        CMyHttpClient::postLog(status, bodyLength);
     }
 
 private:
     std::string m_codePage;
+    DownloadStage* m_downloads;
+    int m_lastStatus = 0;
 };
 
 std::vector<const web::ContentTypeSource*> contentTypeSources(const web::MimeTypesFile& mimeTypes,
@@ -70,11 +94,9 @@ bool HttpWebService::startWeb()
     if (!m_config.bindAddress.empty()) {
         config.bindToAddress = ::inet_pton(AF_INET, m_config.bindAddress.c_str(), &config.bindAddress) == 1;
     }
-    if (!platform::isUtf8CodePage(m_config.codePage)) {
-        config.handlerFactory = [codePage = m_config.codePage](web::CHttpServer& server) {
-            return std::make_unique<CodePageHttpClient>(server, codePage);
-        };
-    }
+    config.handlerFactory = [codePage = m_config.codePage, downloads = m_config.downloads](web::CHttpServer& server) {
+        return std::make_unique<ServiceHttpClient>(server, codePage, downloads);
+    };
     config.secureLink = m_config.secureLink;
     return m_server.start(config);
 }

@@ -8,6 +8,7 @@
 // registry store. URLs arrive in the handheld's code page and name
 // files by their UTF-8 names. Started and stopped by RemoteService.
 
+#include "pc/service/download_stage.h"
 #include "pc/service/session.h"
 #include "pc/service/web_access.h"
 #include "pc/web/content_type_cache.h"
@@ -37,6 +38,9 @@ struct WebConfig {
     const platform::Registry* registry = nullptr;
     // Private connections on the web port (outlives the service); null: clear only.
     platform::SecureLinkServer* secureLink = nullptr;
+    // Told of each file the server answers a GET with (optional; outlives
+    // the service).
+    DownloadStage* downloads = nullptr;
 };
 
 class HttpWebService final : public WebService {

@@ -17,14 +17,17 @@ RemoteService::RemoteService(platform::EventLoop& loop, ServiceDependencies depe
           LoginSource { m_deps.credentials, m_deps.mailClientKind,
               [this] { return m_deps.paths->driveList(); } })
     , m_uploads(m_deps.folders.uploads, *this, m_deps.progress ? *m_deps.progress : m_noProgress)
+    , m_downloads(m_deps.folders.downloads)
     , m_browse(m_deps.folders.root, *m_deps.paths, *this, m_deps.progress ? *m_deps.progress : m_noProgress,
           m_config.codePage)
-    , m_transfer(m_deps.folders.downloads, *m_deps.paths, *this, m_uploads)
-    , m_view(loop, m_deps.folders, *m_deps.paths, *this, [this] { return webHost(); }, m_config.codePage)
+    , m_transfer(m_downloads, *m_deps.paths, *this, m_uploads)
+    , m_view(loop, m_deps.folders, *m_deps.paths, *this, [this](const CommandContext& c) { return webHost(c); },
+          m_config.codePage)
     , m_loginGate(loop, *m_deps.log,
           [this](ConnectionId id, const std::string& address, const std::string& text, bool logRefusal) {
               return checkLogIn(id, address, text, logRefusal);
           })
+    , m_activity(*m_deps.log)
     , m_commandPort(loop, "command listener", [this](platform::AcceptedSocket a) { onCommandAccept(std::move(a)); })
     , m_uploadPort(loop, "upload listener", [this](platform::AcceptedSocket a) { onUploadAccept(std::move(a)); })
 {
@@ -85,6 +88,8 @@ bool RemoteService::start()
     if (m_running)
         return true;
     m_session.setPcAddress(m_deps.lookUpPcAddress ? m_deps.lookUpPcAddress() : std::string());
+    // What an earlier run left for download goes.
+    m_downloads.clearFolder();
     listen();
     bool webStarted = !m_web || m_web->startWeb();
     m_running = true;
@@ -108,6 +113,7 @@ void RemoteService::stop()
     publishSession();
     if (m_web)
         m_web->stopWeb();
+    m_downloads.clearFolder();
     m_running = false;
     m_deps.log->appendLog("PC 서버를 종료합니다..\n");
 }
@@ -240,6 +246,7 @@ void RemoteService::dispatchPending(CommandConnection& connection)
     // Only the logged-in handheld keeps its session alive.
     if (isSessionConnection)
         m_session.onCommand();
+    m_activity.onRequest(context);
     m_table.dispatch(context);
     publishSession();
 }
@@ -309,17 +316,28 @@ void RemoteService::onCommandClosed(CommandConnection& connection)
 
 void RemoteService::onUploadBlock(UploadConnection& connection, std::optional<std::string_view> block)
 {
-    auto reply = m_uploads.onReceived(connection.id(), block);
-    if (reply.ack && !connection.send(std::string_view(reply.ack->data(), reply.ack->size())))
-        m_uploads.onAckFailed(connection.id());
-    if (reply.closeConnection)
-        retire(connection);
+    watchUpload([&] {
+        auto reply = m_uploads.onReceived(connection.id(), block);
+        if (reply.ack && !connection.send(std::string_view(reply.ack->data(), reply.ack->size())))
+            m_uploads.onAckFailed(connection.id());
+        if (reply.closeConnection)
+            retire(connection);
+    });
 }
 
 void RemoteService::onUploadClosed(UploadConnection& connection)
 {
     retire(connection);
-    m_uploads.onConnectionClosed(connection.id());
+    watchUpload([&] { m_uploads.onConnectionClosed(connection.id()); });
+}
+
+void RemoteService::watchUpload(const std::function<void()>& step)
+{
+    bool running = m_uploads.isInProgress();
+    step();
+    // A completed upload has already been logged with its end answer.
+    if (running && !m_uploads.isInProgress())
+        m_activity.onUploadStopped(m_uploads.receivedTotal());
 }
 
 CommandConnection* RemoteService::findConnection(ConnectionId id) const
@@ -331,16 +349,21 @@ CommandConnection* RemoteService::findConnection(ConnectionId id) const
     return nullptr;
 }
 
-std::string RemoteService::webHost() const
+std::string RemoteService::webHost(const CommandContext& context) const
 {
-    // The handheld reaches the web server on its configured port (91 unless
-    // changed).
+    // The handheld reaches the web server at the address it reached the
+    // command port by (a second network, a tunnel, loopback), which need not
+    // be the PC's first address; and on the configured port (91 unless changed).
     std::uint16_t port = m_web && m_web->webPort() != 0 ? m_web->webPort() : 91;
-    return m_session.state().pcAddress + ":" + std::to_string(port);
+    std::string host = context.connection ? context.connection->localAddress() : std::string();
+    if (host.empty() || host == "0.0.0.0")
+        host = m_session.state().pcAddress;
+    return host + ":" + std::to_string(port);
 }
 
 void RemoteService::sendAnswer(const proto::PcAnswer& answer)
 {
+    m_activity.onAnswer(answer);
     // Answers go to the logged-in connection only (or, for a log-in, to the
     // connection that asked), never to other connections on the command port.
     if (m_audience)
@@ -379,6 +402,8 @@ void RemoteService::sendTo(const proto::PcAnswer& answer, std::optional<Connecti
     // bytes of it; never cut a character in two.
     std::string wire = platform::fromUtf8(answer.text, m_config.codePage);
     whole.text = std::string(platform::cutAnsi(wire, proto::kAnswerTextBytes - 1, m_config.codePage));
+    std::string detail = platform::fromUtf8(answer.detail, m_config.codePage);
+    whole.detail = std::string(platform::cutAnsi(detail, proto::detailRoom(whole.text.size()), m_config.codePage));
     proto::AnswerRecord record = proto::encodePcAnswer(whole);
     std::vector<CommandConnection*> targets;
     for (const auto& connection : m_commandConnections) {
@@ -443,7 +468,7 @@ void RemoteService::resetSession()
 {
     closeAllConnections();
     m_loginGate.clear();
-    m_uploads.reset();
+    watchUpload([this] { m_uploads.reset(); });
     m_session.reset();
     publishSession();
 }
@@ -452,6 +477,9 @@ void RemoteService::publishSession()
 {
     const SessionState& state = m_session.state();
     m_webAccess.setLoggedInAddress(state.isLoggedIn ? state.loggedInAddress : std::string());
+    // Nobody is left to fetch what waits for download.
+    if (!state.isLoggedIn)
+        m_downloads.clearStaged();
 }
 
 void RemoteService::startProbeTimer(unsigned ms)

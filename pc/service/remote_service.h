@@ -18,9 +18,11 @@
 //     ...
 //     service.stop();    // 312 to every handheld, then everything closes
 
+#include "pc/service/activity_log.h"
 #include "pc/service/browse_handlers.h"
 #include "pc/service/command_connection.h"
 #include "pc/service/dispatch_table.h"
+#include "pc/service/download_stage.h"
 #include "pc/service/login_gate.h"
 #include "pc/service/mail_commands.h"
 #include "pc/service/mail_piece_assembler.h"
@@ -123,6 +125,8 @@ public:
     DispatchTable& dispatchTable() { return m_table; }
     const SessionState& session() const { return m_session.state(); }
     const WebAccessGate& webAccess() const { return m_webAccess; }
+    // The download folder's files, for the web server to report them served.
+    DownloadStage& downloadStage() { return m_downloads; }
     std::size_t commandConnectionCount() const { return m_commandConnections.size(); }
     std::size_t uploadConnectionCount() const { return m_uploadConnections.size(); }
     const std::string& codePage() const { return m_config.codePage; }
@@ -155,6 +159,8 @@ private:
     void dropUnlogged(CommandConnection& connection);
     void onUploadBlock(UploadConnection& connection, std::optional<std::string_view> block);
     void onUploadClosed(UploadConnection& connection);
+    // Logs an upload that `step` ended without its end answer.
+    void watchUpload(const std::function<void()>& step);
     void logIn(const CommandContext& context);
     void logOut(const CommandContext& context);
     void onMailPiece(const CommandContext& context);
@@ -166,7 +172,7 @@ private:
     void publishSession();
     CommandConnection* findConnection(ConnectionId id) const;
     void sendTo(const proto::PcAnswer& answer, std::optional<ConnectionId> connection);
-    std::string webHost() const;
+    std::string webHost(const CommandContext& context) const;
 
     void startProbeTimer(unsigned ms) override;
     void killProbeTimer() override;
@@ -183,12 +189,14 @@ private:
     PendingRequestStack m_pending;
     Session m_session;
     UploadReceiver m_uploads;
+    DownloadStage m_downloads;
     BrowseHandlers m_browse;
     TransferHandlers m_transfer;
     MailPieceAssembler m_mailPieces;
     ViewHandlers m_view;
     WebAccessGate m_webAccess;
     LoginGate m_loginGate;
+    ActivityLog m_activity;
 
     bool m_running = false;
     PortListener m_commandPort;

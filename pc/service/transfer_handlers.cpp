@@ -1,7 +1,5 @@
 #include "pc/service/transfer_handlers.h"
 
-#include "pc/service/folder_reader.h"
-#include "platform/files.h"
 #include "platform/safe_name.h"
 #include "proto/command_codes.h"
 
@@ -43,9 +41,9 @@ std::string fileNameOfPcPath(std::string_view pcPath)
     return std::string(slash == std::string_view::npos ? pcPath : pcPath.substr(slash + 1));
 }
 
-TransferHandlers::TransferHandlers(std::filesystem::path downloadFolder, const PcPaths& paths,
-    AnswerSink& answers, UploadReceiver& uploads)
-    : m_folder(std::move(downloadFolder))
+TransferHandlers::TransferHandlers(DownloadStage& downloads, const PcPaths& paths, AnswerSink& answers,
+    UploadReceiver& uploads)
+    : m_downloads(downloads)
     , m_paths(paths)
     , m_answers(answers)
     , m_uploads(uploads)
@@ -59,30 +57,31 @@ void TransferHandlers::registerIn(DispatchTable& table)
     table.add(proto::kCodeUpload, [this](const CommandContext& c) { m_uploads.onRequest(c.first, c.text); });
 }
 
-bool TransferHandlers::copyForDownload(std::string_view pcPath, const std::string& name) const
+std::optional<std::uint64_t> TransferHandlers::stageForDownload(std::string_view pcPath, const std::string& name)
 {
     auto source = m_paths.toLocal(pcPath);
     if (!source)
-        return false;
-    // The copy replaces whatever stands under the name and never writes
-    // through a link planted in the download folder.
-    return platform::copyFileReplacing(*source, m_folder / name).hasValue();
+        return std::nullopt;
+    auto staged = m_downloads.stage(*source, name);
+    if (!staged)
+        return std::nullopt;
+    return staged->size;
 }
 
 void TransferHandlers::prepareDownload(const CommandContext& context)
 {
     std::string name = platform::safeFileName(fileNameOfPcPath(context.text));
     // A failed copy has no answer; the handheld's request times out.
-    if (!copyForDownload(context.text, name))
+    auto size = stageForDownload(context.text, name);
+    if (!size)
         return;
-    std::int32_t size = clampedSize(fileSizeOf(m_folder / name));
-    m_answers.sendAnswer({ size, proto::kCodeDownload, name });
+    m_answers.sendAnswer({ clampedSize(*size), proto::kCodeDownload, name });
 }
 
 void TransferHandlers::prepareDownloadWithPath(const CommandContext& context)
 {
     std::string name = platform::safeFileName(fileNameOfPcPath(context.text));
-    (void)copyForDownload(context.text, name);
+    (void)stageForDownload(context.text, name);
     // The size is the source's, as far as it can be opened for reading.
     auto source = m_paths.toLocal(context.text);
     auto size = source ? readableFileSize(*source) : std::nullopt;

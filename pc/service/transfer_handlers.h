@@ -1,23 +1,24 @@
 #pragma once
 
 // File: pc/service/transfer_handlers.h
-// Codes 308 and 323 (copy a PC file into the download folder for the
-// handheld to fetch over HTTP) and 309 (announce or cancel an upload, handed
-// to the UploadReceiver). Window thread only.
+// Codes 308 and 323 (put a PC file into the download folder for the
+// handheld to fetch over HTTP; see download_stage.h) and 309 (announce or
+// cancel an upload, handed to the UploadReceiver). Window thread only.
 
 #include "pc/service/dispatch_table.h"
+#include "pc/service/download_stage.h"
 #include "pc/service/pc_paths.h"
 #include "pc/service/service_ports.h"
 #include "pc/service/upload_receiver.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace pc::service {
 
 class TransferHandlers {
 public:
-    TransferHandlers(std::filesystem::path downloadFolder, const PcPaths& paths, AnswerSink& answers,
-        UploadReceiver& uploads);
+    TransferHandlers(DownloadStage& downloads, const PcPaths& paths, AnswerSink& answers, UploadReceiver& uploads);
 
     void registerIn(DispatchTable& table);
 
@@ -25,10 +26,11 @@ public:
     void prepareDownloadWithPath(const CommandContext& context); // 323
 
 private:
-    // Copies the file into the download folder; false when the copy failed.
-    bool copyForDownload(std::string_view pcPath, const std::string& name) const;
+    // Stages the file in the download folder; its size, or nothing when it
+    // could not be staged.
+    std::optional<std::uint64_t> stageForDownload(std::string_view pcPath, const std::string& name);
 
-    std::filesystem::path m_folder;
+    DownloadStage& m_downloads;
     const PcPaths& m_paths;
     AnswerSink& m_answers;
     UploadReceiver& m_uploads;

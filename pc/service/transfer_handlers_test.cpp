@@ -49,10 +49,38 @@ TEST_F(TransferTest, DownloadCopiesTheFileAndTheWebServerServesIt)
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->status, 200);
     EXPECT_EQ(reply->body, "0123456789");
+    // Sent: no copy stays behind.
+    EXPECT_FALSE(std::filesystem::exists(root() / "pda_Download" / "b.txt"));
+    EXPECT_EQ(readFile(disk() / "a" / "b.txt"), "0123456789");
 
     auto withPath = request(323, "C:\\a\\b.txt");
     ASSERT_TRUE(withPath);
     EXPECT_EQ(*withPath, (proto::PcAnswer { 10, 323, "C:\\a\\b.txt[_F_I_]b.txt" }));
+}
+
+// Where the file system has no hard links the file is copied; the copy goes
+// when the handheld has fetched it, or when it logs out without fetching.
+TEST_F(TransferTest, CopyForDownloadIsRemovedAfterTheTransferOrAtLogOut)
+{
+    service->downloadStage().setLinksAllowed(false);
+    writeFile(disk() / "big.bin", std::string(300000, 'x'));
+    auto answer = request(323, "C:\\big.bin");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->first, 300000);
+    std::filesystem::path copy = root() / "pda_Download" / "big.bin";
+    ASSERT_TRUE(std::filesystem::exists(copy));
+    EXPECT_EQ(httpRequest(web->webPort(), "HEAD", "/pda_Download/big.bin")->status, 200);
+    EXPECT_TRUE(std::filesystem::exists(copy));
+    auto reply = httpGet(web->webPort(), "/pda_Download/big.bin");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->body.size(), 300000u);
+    EXPECT_FALSE(std::filesystem::exists(copy));
+
+    ASSERT_TRUE(request(323, "C:\\big.bin"));
+    ASSERT_TRUE(std::filesystem::exists(copy));
+    handheld.reset(); // The handheld goes without fetching it.
+    EXPECT_TRUE(pumpUntil([&] { return !std::filesystem::exists(copy); }));
+    EXPECT_EQ(readFile(disk() / "big.bin").size(), 300000u);
 }
 
 TEST_F(TransferTest, WebDeleteNeedsThePcLoginCredentials)

@@ -67,7 +67,7 @@ protected:
         service->start();
         service->setDocumentConverters(adapter.get());
         handheld = loggedInHandheld();
-        host = "http://10.0.0.5:" + std::to_string(web->webPort()) + "/";
+        host = "http://127.0.0.1:" + std::to_string(web->webPort()) + "/";
     }
 
     void TearDown() override

@@ -31,7 +31,7 @@ bool writeWrapperPage(const std::filesystem::path& file, std::string_view imageU
 } // namespace
 
 ViewHandlers::ViewHandlers(platform::EventLoop& loop, ServiceFolders folders, const PcPaths& paths,
-    AnswerSink& answers, std::function<std::string()> webHost, std::string codePage)
+    AnswerSink& answers, WebHost webHost, std::string codePage)
     : m_loop(loop)
     , m_folders(std::move(folders))
     , m_paths(paths)
@@ -85,6 +85,7 @@ void ViewHandlers::viewDocument(const CommandContext& context)
 
     m_busy = true;
     m_jobFirst = context.first;
+    m_jobHost = m_webHost(context);
     if (m_worker.joinable())
         m_worker.join();
     m_worker = std::thread([this, job = std::move(job)] {
@@ -180,7 +181,7 @@ void ViewHandlers::finish(std::int32_t first, const std::optional<std::string>& 
         answerDocument(first, kViewFailText);
         return;
     }
-    std::string host = m_webHost();
+    const std::string& host = m_jobHost;
     if (!isViewImageExtension(extensionOf(*resultPath))) {
         answerDocument(first, serviceUrl(host, *resultPath));
         return;
@@ -204,7 +205,7 @@ void ViewHandlers::viewPage(const CommandContext& context)
         // A wrapper page that cannot be written still answers its address;
         // the handheld then shows the web server's "not found" page.
         (void)writeWrapperPage(m_folders.root / kWrapperPageName, context.text, m_codePage);
-        text = serviceUrl(m_webHost(), kWrapperPageName);
+        text = serviceUrl(m_webHost(context), kWrapperPageName);
     }
     m_answers.sendAnswer({ 0, proto::kCodeViewPage, forwardSlashes(text) });
 }

@@ -30,11 +30,13 @@ class ViewHandlers final : public platform::MessageTarget {
 public:
     static constexpr int kMsgViewDone = 5111;
 
-    // `webHost` gives the PC address with the web port ("10.0.0.5:91");
-    // the wrapper page is written in `codePage`, the handheld's code page.
-    // Everything referenced outlives this object.
+    // `webHost` gives the address with the web port ("10.0.0.5:91") at which
+    // the handheld that sent the request reaches this PC; the wrapper page is
+    // written in `codePage`, the handheld's code page. Everything referenced
+    // outlives this object.
+    using WebHost = std::function<std::string(const CommandContext&)>;
     ViewHandlers(platform::EventLoop& loop, ServiceFolders folders, const PcPaths& paths, AnswerSink& answers,
-        std::function<std::string()> webHost, std::string codePage = std::string(platform::kUtf8));
+        WebHost webHost, std::string codePage = std::string(platform::kUtf8));
     // Waits for a running conversion to end; its answer is dropped.
     ~ViewHandlers() override;
 
@@ -70,12 +72,13 @@ private:
     ServiceFolders m_folders;
     const PcPaths& m_paths;
     AnswerSink& m_answers;
-    std::function<std::string()> m_webHost;
+    WebHost m_webHost;
     std::string m_codePage;
     std::atomic<DocumentConverters*> m_converters { nullptr };
 
     bool m_busy = false;
     std::int32_t m_jobFirst = 0;
+    std::string m_jobHost; // Where the running job's handheld reaches the web server.
     std::thread m_worker;
     std::mutex m_outcomeMutex;
     std::optional<std::string> m_outcome; // Guarded by m_outcomeMutex.

@@ -97,7 +97,9 @@ protected:
         service->start();
         service->setDocumentConverters(&converters);
         handheld = loggedInHandheld();
-        host = "10.0.0.5:" + std::to_string(web->webPort());
+        // The PC's first address is 10.0.0.5 (the fixture's), but the
+        // handheld came in by loopback: the answers name loopback.
+        host = "127.0.0.1:" + std::to_string(web->webPort());
     }
 
     std::optional<proto::PcAnswer> view(std::int32_t first, const std::string& path)
@@ -119,6 +121,26 @@ TEST_F(ViewHandlersTest, TextFileIsCopiedAndItsUrlAnswered)
     ASSERT_TRUE(answer);
     EXPECT_EQ(*answer, (proto::PcAnswer { 7, 303, url("pda_ReqDoc/report.txt") }));
     EXPECT_EQ(readFile(root() / "pda_ReqDoc/report.txt"), "hello");
+}
+
+// The handheld reached the command port by an address other than the PC's
+// first one; the view answers that address, which the web server serves it
+// on, instead of one the handheld may not reach (and is refused from).
+TEST_F(ViewHandlersTest, AnsweredAddressIsTheOneTheHandheldCameInBy)
+{
+    ASSERT_EQ(service->session().pcAddress, "10.0.0.5");
+    writeFile(disk() / "docs/page.html", "<p>hi</p>");
+    auto answer = view(0, "C:\\docs\\page.html");
+    ASSERT_TRUE(answer);
+    ASSERT_EQ(answer->text, url("pda_ReqDoc/page.html"));
+    auto fetched = httpGet(web->webPort(), "/pda_ReqDoc/page.html");
+    ASSERT_TRUE(fetched);
+    EXPECT_EQ(fetched->status, 200);
+    EXPECT_EQ(fetched->body, "<p>hi</p>");
+
+    auto page = ask(*handheld, { 0, 313, "http://example.com/cat.png" });
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->text, url("imageparsing.html"));
 }
 
 TEST_F(ViewHandlersTest, ImageIsCopiedAndWrappedInPage)

@@ -4,6 +4,7 @@
 #include "platform/http_fetch.h"
 #include "pocket/device/device_root.h"
 #include "pocket/link/testing/loopback.h"
+#include "pocket/viewer/load_failure_page.h"
 #include "pocket/viewer/viewer_address.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,27 @@ TEST_F(PageLoaderTest, LoadsResourcesThroughTheHttpStandIn)
     auto failed = m_loader.load("127.0.0.1:" + std::to_string(missing.port()) + "/x.html");
     ASSERT_FALSE(failed);
     EXPECT_EQ(failed.error().code, platform::ErrorCode::NotFound);
+}
+
+// A refused fetch reads as a page that names the status and the address,
+// not as a bare "HTTP 400: http://...".
+TEST_F(PageLoaderTest, FailedLoadBecomesAReadablePage)
+{
+    link::testing::OneShotHttpServer refusing(400, "<html>400</html>");
+    std::string address = "http://127.0.0.1:" + std::to_string(refusing.port()) + "/pda_ReqDoc/a.txt?x=1&y=2";
+    auto failed = m_loader.load(address);
+    ASSERT_FALSE(failed);
+    std::string page = loadFailurePage(address, failed.error());
+    EXPECT_NE(page.find("<h3>페이지를 열 수 없습니다</h3>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<p>HTTP 400 - PC의 웹 서버가 요청을 거절하였습니다"), std::string::npos) << page;
+    EXPECT_NE(page.find("<p>주소: http://127.0.0.1:" + std::to_string(refusing.port()) + "/pda_ReqDoc/a.txt?x=1&amp;y=2</p>"),
+        std::string::npos)
+        << page;
+
+    EXPECT_EQ(loadFailureCause({ platform::ErrorCode::NotFound, "HTTP 404: http://x/y", 0 }), "HTTP 404 - 페이지가 없습니다");
+    EXPECT_EQ(loadFailureCause({ platform::ErrorCode::NotFound, "\\Windows\\x.html", 2 }), "파일이 없습니다");
+    EXPECT_EQ(loadFailureCause({ platform::ErrorCode::Unavailable, "fetch http://x/: Couldn't connect to server", 0 }),
+        "서버에 연결할 수 없습니다 (fetch http://x/: Couldn't connect to server)");
 }
 
 } // namespace

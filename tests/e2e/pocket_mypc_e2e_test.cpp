@@ -3,9 +3,11 @@
 // and moves files both ways: a search of the PC with paging, downloads
 // through the PC's download folder and web server (a plain name, a name with
 // a space and Korean letters, a binary file), and uploads over the upload
-// port (a file of several blocks and an empty one).
+// port (a file of several blocks and an empty one), and a document viewed
+// by a handheld that reached the PC by loopback.
 // PATH is emptied for the handheld so that it finds no nmcli.
 
+#include "pc/service/testing/scripted_handheld.h"
 #include "tests/e2e/e2e_harness.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +117,30 @@ TEST_F(PocketMyPcE2e, DownloadsPcFiles)
 
     pocket.type("get C:\\docs\\missing.txt\nyes\n");
     ASSERT_TRUE(pocket.waitFor("[Quillon] 이파일은 현재 사용중이거나 다른 이유로 다운로드 받으실 수 없습니다.")) << pocket.output();
+    pocket.endInput();
+    EXPECT_EQ(pocket.wait(), 0);
+}
+
+// The handheld reached the PC by 127.0.0.1, which is not the PC's first
+// address: the PC answers the view with the address the handheld came in by,
+// and the page it names is served.
+TEST_F(PocketMyPcE2e, HandheldReachingThePcByLoopbackViewsADocument)
+{
+    Child pc = startPc();
+    ASSERT_TRUE(pc.waitFor("PC 서버를 시작합니다..\n")) << pc.output();
+    Child pocket = startPocket();
+    ASSERT_TRUE(tests::e2e::logInOwner(pocket, ports)) << pocket.output();
+
+    pocket.type("view doc C:\\docs\\report.txt\n");
+    std::string path = "/pda_ReqDoc/report.txt";
+    std::string fetched = "http://127.0.0.1:" + std::to_string(ports.web) + path;
+    ASSERT_TRUE(pocket.waitFor("navigate\tweb\t" + fetched + "\n")) << pocket.output();
+    auto page = pc::service::testing::httpGet(ports.web, path);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_EQ(page->body, "0123456789");
+    // The owner sees what the handheld did.
+    EXPECT_TRUE(pc.waitForOutput("문서 보기: C:\\docs\\report.txt\n")) << pc.output();
     pocket.endInput();
     EXPECT_EQ(pocket.wait(), 0);
 }

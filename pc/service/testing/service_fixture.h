@@ -117,6 +117,7 @@ protected:
         config.codePage = codePage;
         service = std::make_unique<RemoteService>(loop, deps, config);
         WebConfig webConfig { folders.root, 0, "127.0.0.1", codePage };
+        webConfig.downloads = &service->downloadStage();
         web = std::make_unique<HttpWebService>(clock, service->webAccess(), accessLog, webConfig);
         web->setCredentials(credentials);
         service->setWebService(web.get());
