@@ -67,6 +67,8 @@ int runGui(const PcOptions& options, int& argc, char** argv, std::ostream& err)
         return 1;
     }
 
+    if (!options.id.empty())
+        (*shell)->loginDialog().setIdOption(options.id);
     pc::app::XdgLauncher launcher;
     pc::app::UpdateCheck updateCheck((*shell)->profile(), ui, launcher, *home);
     gui::pc::QtShellDialogs dialogs(ui, &view);

@@ -16,8 +16,13 @@ QtShellDialogs::QtShellDialogs(platform::Ui& ui, QWidget* parent)
 
 bool QtShellDialogs::runLogin(::pc::app::LoginDialog& dialog)
 {
-    QtLoginDialog window(dialog, m_parent);
-    return window.exec() == QDialog::Accepted;
+    for (;;) {
+        QtLoginDialog window(dialog, m_parent);
+        if (window.exec() == QDialog::Accepted)
+            return true;
+        if (::pc::app::confirmLoginCancel(m_ui))
+            return false;
+    }
 }
 
 bool QtShellDialogs::runSettings(::pc::app::SettingsDialog& dialog)

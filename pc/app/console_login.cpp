@@ -15,13 +15,8 @@ constexpr int kAttempts = 3;
 platform::Result<service::Credentials, ConsoleLoginError> runConsoleLogin(LoginDialog& dialog,
     const ConsoleLoginInput& input)
 {
+    dialog.setIdOption(input.idOption);
     LoginEntry entry = dialog.open();
-    std::string rememberedId = entry.id;
-    if (input.idOption)
-        entry.id = *input.idOption;
-    // A remembered password belongs to the remembered id only.
-    if (entry.id != rememberedId)
-        entry.password.clear();
     if (input.environmentPassword && !input.environmentPassword->empty())
         entry.password = *input.environmentPassword;
 

@@ -4,6 +4,14 @@ namespace pc::app {
 
 namespace {
 constexpr const char* kTitle = "Quillon";
+constexpr const char* kCancelQuestion = "서버를 시작하려면 아이디와 비밀번호가 필요합니다.\n"
+                                        "로그인하지 않으면 Quillon을 종료합니다. 종료하시겠습니까?";
+}
+
+bool confirmLoginCancel(platform::Ui& ui)
+{
+    return ui.question(kTitle, kCancelQuestion, platform::Buttons::OkCancel, platform::Icon::Warning)
+        == platform::Answer::Ok;
 }
 
 LoginDialog::LoginDialog(SettingsStore& store, platform::Ui& ui)
@@ -23,6 +31,12 @@ LoginEntry LoginDialog::open(LoginView* view)
     if (values.isPasswordSaved) {
         entry.password = values.savedPassword;
         entry.rememberPassword = true;
+    }
+    if (m_idOption && !m_idOption->empty()) {
+        // A remembered password belongs to the remembered id only.
+        if (*m_idOption != values.savedId || !values.isIdSaved)
+            entry.password.clear();
+        entry.id = *m_idOption;
     }
     if (view)
         view->showLoginFields(entry.id, entry.password, entry.rememberId, entry.rememberPassword);

@@ -31,9 +31,17 @@ struct LoginEntry {
     bool rememberPassword = false;
 };
 
+// Cancel on the dialog at start-up: says that the program ends without a
+// log-in and asks; true to end, false to show the dialog again.
+bool confirmLoginCancel(platform::Ui& ui);
+
 class LoginDialog {
 public:
     LoginDialog(SettingsStore& store, platform::Ui& ui);
+
+    // An id given on the command line (--id): the dialog opens with it, and
+    // with the remembered password only when that belongs to this id.
+    void setIdOption(std::optional<std::string> id) { m_idOption = std::move(id); }
 
     // Reads the remembered values (writing missing defaults) and returns what
     // the fields start with; also shows them on the view when one is given.
@@ -50,6 +58,7 @@ private:
     SettingsStore& m_store;
     platform::Ui& m_ui;
     std::optional<service::Credentials> m_credentials;
+    std::optional<std::string> m_idOption;
 };
 
 } // namespace pc::app

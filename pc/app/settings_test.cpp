@@ -111,6 +111,33 @@ TEST_F(SettingsTest, RememberedIdWithoutPassword)
     EXPECT_EQ(value("savedpw"), "");
 }
 
+TEST_F(SettingsTest, IdOptionFillsTheIdAndOnlyItsOwnRememberedPassword)
+{
+    LoginDialog first(store, ui);
+    first.open();
+    ASSERT_TRUE(first.accept({ "kim", "pw1", true, true }));
+
+    LoginDialog same(store, ui);
+    same.setIdOption("kim");
+    LoginEntry entry = same.open();
+    EXPECT_EQ(entry.id, "kim");
+    EXPECT_EQ(entry.password, "pw1");
+
+    LoginDialog other(store, ui);
+    other.setIdOption("lee");
+    entry = other.open();
+    EXPECT_EQ(entry.id, "lee");
+    EXPECT_EQ(entry.password, ""); // Kim's password is not offered to lee.
+
+    // Cancel at start-up says why the program would end, and may be taken back.
+    ui.pushAnswer(platform::Answer::Cancel);
+    EXPECT_FALSE(confirmLoginCancel(ui));
+    EXPECT_EQ(ui.lastText(), "서버를 시작하려면 아이디와 비밀번호가 필요합니다.\n"
+                             "로그인하지 않으면 Quillon을 종료합니다. 종료하시겠습니까?");
+    ui.pushAnswer(platform::Answer::Ok);
+    EXPECT_TRUE(confirmLoginCancel(ui));
+}
+
 TEST_F(SettingsTest, LoginDialogRefusesEmptyFields)
 {
     LoginDialog dialog(store, ui);
