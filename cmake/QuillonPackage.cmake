@@ -24,7 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window needs a Qt platform plugin; Korean text needs a Korean font;
 # opening files and mail goes through xdg-utils. The private link between
-# the two programs is TLS 1.3 from OpenSSL 3.
+# the two programs is TLS 1.3 from OpenSSL 3. Qt's Korean catalogue
+# (recommended) puts the standard buttons and file choosers into Korean;
+# without it they stay English.
 set(quillon_common_depends "qt6-qpa-plugins, fonts-nanum, libssl3")
 
 set(CPACK_DEBIAN_QUILLON_PACKAGE_NAME quillon)
@@ -33,7 +35,7 @@ set(CPACK_DEBIAN_QUILLON_PACKAGE_DEPENDS "${quillon_common_depends}")
 # answers "fail"); python3-uno lets the office bridge keep one LibreOffice
 # running.
 set(CPACK_DEBIAN_QUILLON_PACKAGE_RECOMMENDS
-    "libreoffice-core, libreoffice-writer, libreoffice-calc, libreoffice-impress, poppler-utils, python3-uno, xdg-utils")
+    "libreoffice-core, libreoffice-writer, libreoffice-calc, libreoffice-impress, poppler-utils, python3-uno, xdg-utils, qt6-translations-l10n")
 string(CONCAT CPACK_COMPONENT_QUILLON_DESCRIPTION "PC server for the Quillon handheld\n"
     "Lets the owner of a PC reach it from a handheld over TCP/IP: log in, browse\n"
     "and search the disks, move files both ways, read and send mail through the\n"
@@ -42,7 +44,7 @@ string(CONCAT CPACK_COMPONENT_QUILLON_DESCRIPTION "PC server for the Quillon han
 
 set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_NAME quillon-pocket)
 set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_DEPENDS "${quillon_common_depends}")
-set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_SUGGESTS "network-manager")
 string(CONCAT CPACK_COMPONENT_QUILLON-POCKET_DESCRIPTION "Handheld client for a Quillon PC, with MSN and ICQ pen messages\n"
     "Shows a 240x320 Pocket PC screen that reaches a Quillon PC's files, mail and\n"

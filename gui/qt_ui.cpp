@@ -1,6 +1,9 @@
 #include "gui/qt_ui.h"
 
 #include "gui/qt_string.h"
+#include "gui/qt_translations.h"
+
+#include <QCoreApplication>
 
 #include <QMessageBox>
 
@@ -40,11 +43,28 @@ QMessageBox::StandardButtons qtButtons(platform::Buttons buttons)
     return QMessageBox::Ok;
 }
 
+QMessageBox::StandardButton qtButton(platform::Answer answer)
+{
+    switch (answer) {
+    case platform::Answer::Ok:
+        return QMessageBox::Ok;
+    case platform::Answer::Cancel:
+        return QMessageBox::Cancel;
+    case platform::Answer::Yes:
+        return QMessageBox::Yes;
+    case platform::Answer::No:
+        return QMessageBox::No;
+    }
+    return QMessageBox::NoButton;
+}
+
 } // namespace
 
 QtUi::QtUi(QWidget* parent)
     : m_parent(parent)
 {
+    if (auto* app = QCoreApplication::instance())
+        loadQtKoreanTranslations(*app);
 }
 
 void QtUi::messageBox(std::string_view title, std::string_view text, platform::Icon icon)
@@ -56,7 +76,21 @@ void QtUi::messageBox(std::string_view title, std::string_view text, platform::I
 platform::Answer QtUi::question(std::string_view title, std::string_view text, platform::Buttons buttons,
     platform::Icon icon)
 {
+    return ask(title, text, buttons, icon, std::nullopt);
+}
+
+platform::Answer QtUi::question(std::string_view title, std::string_view text, platform::Buttons buttons,
+    platform::Icon icon, platform::Answer defaultAnswer)
+{
+    return ask(title, text, buttons, icon, defaultAnswer);
+}
+
+platform::Answer QtUi::ask(std::string_view title, std::string_view text, platform::Buttons buttons,
+    platform::Icon icon, std::optional<platform::Answer> defaultAnswer)
+{
     QMessageBox box(qtIcon(icon), toQString(title), toQString(text), qtButtons(buttons), m_parent);
+    if (defaultAnswer && platform::offers(buttons, *defaultAnswer))
+        box.setDefaultButton(qtButton(*defaultAnswer));
     switch (box.exec()) {
     case QMessageBox::Ok:
         return platform::Answer::Ok;

@@ -39,6 +39,15 @@ public:
 
     virtual void messageBox(std::string_view title, std::string_view text, Icon icon) = 0;
     virtual Answer question(std::string_view title, std::string_view text, Buttons buttons, Icon icon) = 0;
+    // A question whose default button (the one Enter presses) gives
+    // `defaultAnswer`, for questions whose first button loses something.
+    // Front ends without a default button ask the plain question.
+    virtual Answer question(std::string_view title, std::string_view text, Buttons buttons, Icon icon,
+        Answer defaultAnswer)
+    {
+        (void)defaultAnswer;
+        return question(title, text, buttons, icon);
+    }
 
     // The usual question, with the question-mark icon.
     Answer question(std::string_view title, std::string_view text, Buttons buttons)

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    qt6-base-dev qt6-qpa-plugins libcurl4-openssl-dev libssl-dev fonts-nanum curl
+    qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libcurl4-openssl-dev libssl-dev fonts-nanum curl
     dovecot-core dovecot-pop3d python3-aiosmtpd
     libreoffice-core libreoffice-writer libreoffice-calc libreoffice-impress poppler-utils python3-uno
     clang libclang-rt-14-dev

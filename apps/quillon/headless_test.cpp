@@ -92,7 +92,7 @@ TEST_F(HeadlessTest, CreatesTheFoldersAndServesTheServiceRoot)
     std::string response;
     int status = runHeadless(options, out, err, [&] {
         std::ofstream(m_home / "Quillon" / "pda_Download" / "serverfolder") << "C:\\\n";
-        response = httpGet(options.webPort, "/pda_Download/serverfolder");
+        response = httpGet(options.webPort.value_or(0), "/pda_Download/serverfolder");
     });
     EXPECT_EQ(status, 0) << err.str();
     for (const char* folder : { "Quillon/pda_ReqDoc", "Quillon/pda_Download", "Quillon/pda_Upload", "Quillon/pda_Mail" })
@@ -142,12 +142,12 @@ TEST_F(HeadlessTest, UploadWritesOneProgressLinePerTenth)
     std::ostringstream out, err;
     std::optional<proto::PcAnswer> ended;
     int status = runHeadless(options, out, err, [&] {
-        auto handheld = ScriptedHandheld::connect(options.commandPort);
+        auto handheld = ScriptedHandheld::connect(options.commandPort.value_or(0));
         if (!handheld || !handheld->send({ 0, 310, "owner\nsecret" }) || !answerWithCode(*handheld, 310))
             return;
         handheld->send({ 0, 309, "20480\nbig.bin\nx" });
         auto accepted = answerWithCode(*handheld, 309);
-        auto upload = ScriptedUpload::connect(options.uploadPort);
+        auto upload = ScriptedUpload::connect(options.uploadPort.value_or(0));
         if (!accepted || accepted->first != 0 || !upload)
             return;
         for (std::size_t block = 1; block <= 20; ++block) {
@@ -186,7 +186,7 @@ TEST_F(HeadlessTest, LogsInFromACredentialsFileAndKeepsTheLogInTheLogFolder)
     std::ostringstream out, err;
     std::optional<proto::PcAnswer> login;
     int status = runHeadless(options, out, err, [&] {
-        if (auto handheld = pc::service::testing::ScriptedHandheld::connect(options.commandPort);
+        if (auto handheld = pc::service::testing::ScriptedHandheld::connect(options.commandPort.value_or(0));
             handheld && handheld->send({ 0, 310, "owner\nfrom file" }))
             login = answerWithCode(*handheld, 310);
     });

@@ -33,7 +33,7 @@ const Flag kFlags[] = {
 
 struct PortOption {
     std::string_view name;
-    std::uint16_t PcOptions::*field;
+    std::optional<std::uint16_t> PcOptions::*field;
 };
 
 const PortOption kPorts[] = {
@@ -121,9 +121,9 @@ std::string usageText()
            "  --credentials FILE  read the login id and password from FILE (lines id=... and\n"
            "                      password=...; readable by its owner only), headless mode\n"
            "  --start             start the server at once\n"
-           "  --command-port N    the handheld's command port (default 4000)\n"
-           "  --upload-port N     the upload port (default 4040)\n"
-           "  --web-port N        the web server's port (default 91)\n"
+           "  --command-port N    the handheld's command port (default: the settings, 4000)\n"
+           "  --upload-port N     the upload port (default: the settings, 4040)\n"
+           "  --web-port N        the web server's port (default: the settings, 91)\n"
            "  --trace             write a debug trace on standard error\n"
            "  --help              show this text\n"
            "  --version           show the version\n"

@@ -17,10 +17,6 @@
 namespace apps::quillon {
 
 struct PcOptions {
-    static constexpr std::uint16_t kDefaultCommandPort = 4000;
-    static constexpr std::uint16_t kDefaultUploadPort = 4040;
-    static constexpr std::uint16_t kDefaultWebPort = 91;
-
     bool headless = false;
     bool start = false; // Start the server at once.
     bool trace = false; // Debug trace on standard error.
@@ -29,9 +25,11 @@ struct PcOptions {
     std::string home; // Empty: QUILLON_HOME, then the XDG data folder.
     std::string id;
     std::string credentials; // A file with the login id and password (headless).
-    std::uint16_t commandPort = kDefaultCommandPort;
-    std::uint16_t uploadPort = kDefaultUploadPort;
-    std::uint16_t webPort = kDefaultWebPort;
+    // Ports not given come from the profile (the settings dialog), whose
+    // defaults are 4000, 4040 and 91.
+    std::optional<std::uint16_t> commandPort;
+    std::optional<std::uint16_t> uploadPort;
+    std::optional<std::uint16_t> webPort;
 };
 
 // Fails with a message for the user ("unknown option --x", "--web-port needs a port number").

@@ -1,7 +1,9 @@
 #include "gui/pc/pc_icons.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPen>
 #include <QPixmap>
 
 #include <functional>
@@ -171,6 +173,33 @@ void drawProgram(QPainter& p)
 QIcon programIcon()
 {
     static const QIcon icon = render(drawProgram);
+    return icon;
+}
+
+QIcon stoppedProgramIcon()
+{
+    static const QIcon icon = [] {
+        QIcon stopped;
+        for (int size : { 16, 24, 32, 48, 64 }) {
+            QImage image = programIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    QRgb pixel = image.pixel(x, y);
+                    int grey = qGray(pixel);
+                    image.setPixel(x, y, qRgba(grey, grey, grey, qAlpha(pixel)));
+                }
+            }
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.scale(image.width() / 32.0, image.height() / 32.0);
+            painter.setPen(QPen(Qt::white, 1.5));
+            painter.setBrush(QColor(200, 36, 36));
+            painter.drawRoundedRect(QRectF(18, 18, 13, 13), 2, 2);
+            painter.end();
+            stopped.addPixmap(QPixmap::fromImage(image));
+        }
+        return stopped;
+    }();
     return icon;
 }
 

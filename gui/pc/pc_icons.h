@@ -2,7 +2,8 @@
 
 // File: gui/pc/pc_icons.h
 // The PC program's artwork, drawn with QPainter so that it scales cleanly:
-// the program's icon (window and tray) and the pictures of the seven buttons.
+// the program's icon (window and tray), its stopped form for the tray, and
+// the pictures of the seven buttons.
 
 #include <QIcon>
 
@@ -19,6 +20,9 @@ enum class ButtonPicture {
 };
 
 QIcon programIcon();
+// The program's icon in grey with a red stop mark: the tray while the server
+// is stopped.
+QIcon stoppedProgramIcon();
 QIcon buttonIcon(ButtonPicture picture);
 
 } // namespace gui::pc

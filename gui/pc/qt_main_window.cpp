@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
@@ -107,20 +108,29 @@ QAction* QtMainWindow::addCommand(QMenu* menu, const char* text, int id)
 
 void QtMainWindow::buildMenus()
 {
-    QMenu* connection = menuBar()->addMenu("연결");
-    addCommand(connection, "서버시작", command::kStartServer);
-    addCommand(connection, "서버중지", command::kStopServer);
+    // Korean labels take their access keys in brackets, as Korean desktops
+    // write them.
+    QMenu* connection = menuBar()->addMenu("연결(&C)");
+    addCommand(connection, "서버시작(&S)", command::kStartServer);
+    addCommand(connection, "서버중지(&T)", command::kStopServer);
     connection->addSeparator();
-    addCommand(connection, "종      료", command::kExit);
+    addCommand(connection, "종      료(&X)", command::kExit)->setShortcut(QKeySequence::Quit);
 
-    QMenu* tools = menuBar()->addMenu("도구");
-    addCommand(tools, "환경설정", command::kSettings);
-    addCommand(tools, "로그 보기", command::kViewLog);
-    addCommand(tools, "로그 저장", command::kSaveLog);
-    addCommand(tools, "로그 지우기", command::kClearLog);
+    QMenu* tools = menuBar()->addMenu("도구(&T)");
+    addCommand(tools, "환경설정(&O)", command::kSettings);
+    addCommand(tools, "로그 보기(&V)", command::kViewLog);
+    addCommand(tools, "로그 저장(&S)", command::kSaveLog);
+    addCommand(tools, "로그 지우기(&L)", command::kClearLog);
 
-    QMenu* help = menuBar()->addMenu("도움말");
-    addCommand(help, "Quillon 정보", command::kAbout);
+    QMenu* help = menuBar()->addMenu("도움말(&H)");
+    addCommand(help, "Quillon 정보(&A)", command::kAbout);
+
+    // F10 goes to the menu bar, opening its first menu.
+    auto* toMenuBar = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(toMenuBar, &QShortcut::activated, this, [this] {
+        if (!menuBar()->actions().isEmpty())
+            menuBar()->setActiveAction(menuBar()->actions().first());
+    });
 }
 
 QWidget* QtMainWindow::buildButtonRow()
@@ -172,7 +182,7 @@ void QtMainWindow::buildTray()
     m_trayMenu->addSeparator();
     addCommand(m_trayMenu, "종료", command::kTrayExit);
 
-    m_tray = new QSystemTrayIcon(programIcon(), this);
+    m_tray = new QSystemTrayIcon(stoppedProgramIcon(), this);
     m_tray->setToolTip("Quillon");
     m_tray->setContextMenu(m_trayMenu);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -193,6 +203,7 @@ void QtMainWindow::showServerState(const ::pc::app::ServerState& state)
 {
     setWindowTitle(toQString(state.title));
     m_tray->setToolTip(toQString(state.trayTip));
+    m_tray->setIcon(state.running ? programIcon() : stoppedProgramIcon());
     m_status->setText(toQString(state.status));
     m_status->setStyleSheet(state.running ? "color: #1e7b34;" : "color: #a12a25;");
     for (int id : { command::kStartServer, command::kTrayStartServer })
@@ -259,6 +270,11 @@ QToolButton* QtMainWindow::button(int id) const
 
 void QtMainWindow::keyPressEvent(QKeyEvent* event)
 {
+    // Escape leaves an active menu bar first; only then does it hide.
+    if (event->key() == Qt::Key_Escape && menuBar()->activeAction()) {
+        menuBar()->setActiveAction(nullptr);
+        return;
+    }
     if ((event->key() == Qt::Key_Escape || event->key() == Qt::Key_F4) && m_controller) {
         m_controller->onHideKey();
         return;

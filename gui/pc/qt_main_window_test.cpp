@@ -13,6 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTest>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +31,9 @@
 #include <QTreeWidget>
 
 #include <sstream>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace gui::pc {
@@ -114,10 +123,16 @@ TEST_F(QtMainWindowTest, BuildsMenusButtonsAndTray)
         { command::kTrayActivate, "활성화 시키기" },
         { command::kTrayExit, "종료" },
     };
+    // The main menu's entries carry an access key after their text.
+    const QRegularExpression accessKey("\\(&[A-Z]\\)$");
     for (const auto& entry : menus) {
         SCOPED_TRACE(entry.id);
         ASSERT_NE(view.action(entry.id), nullptr);
-        EXPECT_EQ(view.action(entry.id)->text(), QString::fromUtf8(entry.text));
+        QString text = view.action(entry.id)->text();
+        EXPECT_EQ(text.contains(accessKey), entry.id < command::kTrayStartServer || entry.id == command::kSaveLog
+                || entry.id == command::kClearLog || entry.id == command::kAbout)
+            << text.toStdString();
+        EXPECT_EQ(text.remove(accessKey), QString::fromUtf8(entry.text));
     }
     const Entry buttons[] = {
         { command::kStartServer, "서버시작" },
@@ -196,6 +211,9 @@ TEST_F(QtMainWindowTest, LogLinesLandWithTheirFormats)
     EXPECT_TRUE(view.logPane()->isReadOnly());
 
     view.action(command::kClearLog)->trigger();
+    EXPECT_FALSE(document->isEmpty()); // Dismissed: Cancel.
+    ui.pushAnswer(platform::Answer::Ok);
+    view.action(command::kClearLog)->trigger();
     EXPECT_TRUE(document->isEmpty());
     EXPECT_EQ(ui.lastText(), "접속 로그를 지웁니다.");
 }
@@ -229,6 +247,54 @@ TEST_F(QtMainWindowTest, EscapeHidesAndTheCloseButtonAsksFirst)
     EXPECT_EQ(ui.lastText(), "종료하시겠습니까?");
 }
 
+TEST_F(QtMainWindowTest, KeysReachTheMenuBarQuitWithTheQuestionAndEscapeLeavesTheMenuFirst)
+{
+    build();
+    view.show();
+    QApplication::setActiveWindow(&view);
+    QTest::keyClick(&view, Qt::Key_F10);
+    ASSERT_NE(view.menuBar()->activeAction(), nullptr);
+    EXPECT_EQ(view.menuBar()->activeAction(), view.menuBar()->actions().first());
+    // Escape closes the open menu, then leaves the menu bar; the window stays.
+    for (int i = 0; i < 3 && view.menuBar()->activeAction(); ++i) {
+        QWidget* target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : &view;
+        QTest::keyClick(target, Qt::Key_Escape);
+    }
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(view.menuBar()->activeAction(), nullptr);
+    EXPECT_TRUE(view.isVisible());
+    // Then Escape hides as before.
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_FALSE(view.isVisible());
+
+    view.show();
+    QApplication::setActiveWindow(&view);
+    EXPECT_EQ(view.action(command::kExit)->shortcut(), QKeySequence(QKeySequence::Quit));
+    ui.pushAnswer(platform::Answer::Cancel);
+    view.action(command::kExit)->trigger();
+    EXPECT_EQ(ui.lastText(), "종료하시겠습니까?");
+    EXPECT_TRUE(view.isVisible());
+}
+
+TEST_F(QtMainWindowTest, TrayIconLooksStoppedUntilTheServerRuns)
+{
+    build();
+    // Coloured pixels in the upper-left part, away from the stop mark.
+    auto colouredPixels = [this] {
+        QImage image = view.trayIcon()->icon().pixmap(32).toImage();
+        int coloured = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                coloured += QColor(image.pixel(x, y)).hsvSaturation() > 40 && qAlpha(image.pixel(x, y)) > 0;
+        return coloured;
+    };
+    EXPECT_EQ(colouredPixels(), 0);
+    window->startServer();
+    EXPECT_GT(colouredPixels(), 0);
+    window->stopServer();
+    EXPECT_EQ(colouredPixels(), 0);
+}
+
 TEST_F(QtMainWindowTest, LoginDialogPassesTheEntriesToTheLogic)
 {
     build();
@@ -252,13 +318,76 @@ TEST_F(QtMainWindowTest, SettingsDialogShowsBothPagesAndTheAccounts)
     auto logic = shell->openSettingsDialog();
     ASSERT_TRUE(logic->addAccount({ "pop.example.com", "kim", "secret" }));
     QtSettingsDialog dialog(*logic, ui);
-    ASSERT_EQ(dialog.pages()->count(), 2);
+    ASSERT_EQ(dialog.pages()->count(), 3);
     EXPECT_EQ(dialog.pages()->tabText(0), "기본 설정");
     EXPECT_EQ(dialog.pages()->tabText(1), "메일 설정");
+    EXPECT_EQ(dialog.pages()->tabText(2), "서버 설정");
     ASSERT_EQ(dialog.accountList()->topLevelItemCount(), 1);
     EXPECT_EQ(dialog.accountList()->topLevelItem(0)->text(0), "pop.example.com");
     EXPECT_EQ(dialog.accountList()->topLevelItem(0)->text(1), "kim");
     EXPECT_EQ(dialog.accountList()->headerItem()->text(0), "메일서버");
+    EXPECT_TRUE(dialog.deleteButton()->isEnabled());
+    EXPECT_TRUE(dialog.modifyButton()->isEnabled());
+}
+
+TEST_F(QtMainWindowTest, SettingsDialogServerPageShowsChecksAndPassesItsFields)
+{
+    build();
+    shell->onLoggedIn({ "kim", "pw" });
+    auto logic = shell->openSettingsDialog();
+    QtSettingsDialog dialog(*logic, ui);
+    // An empty list has nothing to delete or modify.
+    EXPECT_FALSE(dialog.deleteButton()->isEnabled());
+    EXPECT_FALSE(dialog.modifyButton()->isEnabled());
+    EXPECT_EQ(dialog.loginIdField()->text(), "kim");
+    EXPECT_EQ(dialog.passwordField()->text(), "pw");
+    EXPECT_EQ(dialog.codePageField()->currentText(), "UTF-8");
+
+    dialog.portField(0)->setValue(5000);
+    dialog.portField(1)->setValue(5000);
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(ui.lastText(), "명령, 업로드, 웹 포트는 서로 달라야 합니다.");
+
+    dialog.portField(1)->setValue(5040);
+    dialog.portField(2)->setValue(8091);
+    dialog.codePageField()->setCurrentText("CP949");
+    dialog.loginIdField()->setText("lee");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    shell->applySettings(*logic);
+    EXPECT_EQ(shell->listenPorts(), (::pc::service::ListenPorts { 5000, 5040, 8091 }));
+    EXPECT_EQ(shell->loginId(), "lee");
+    EXPECT_EQ(shell->settingsStore().readCodePage(), "CP949");
+}
+
+TEST_F(QtMainWindowTest, AccountDialogJoinsThePortAndTestsTheAccount)
+{
+    build();
+    QtAccountDialog dialog("메일서버 추가", { "pop.example.com:995", "kim", "pw" }, ui);
+    EXPECT_EQ(dialog.serverField()->text(), "pop.example.com");
+    EXPECT_EQ(dialog.portField()->value(), 995);
+    dialog.portField()->setValue(110);
+    EXPECT_EQ(dialog.account().server, "pop.example.com");
+
+    // A port nothing listens on: refused, said below the fields.
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    int port = ntohs(address.sin_port);
+    dialog.serverField()->setText("127.0.0.1");
+    dialog.portField()->setValue(port);
+    dialog.testButton()->click();
+    EXPECT_FALSE(dialog.testButton()->isEnabled());
+    QString expected = QString::fromUtf8("127.0.0.1:%1 (kim): 연결이 거부되었습니다").arg(port);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.testResult()->text() == expected; }, 10000))
+        << dialog.testResult()->text().toStdString();
+    EXPECT_TRUE(dialog.testButton()->isEnabled());
 }
 
 } // namespace

@@ -131,7 +131,7 @@ void ConsoleCommands::listAccounts()
 
 void ConsoleCommands::applyDialog(SettingsDialog& dialog)
 {
-    m_shell.onSettingsApplied(dialog.apply());
+    m_shell.applySettings(dialog);
 }
 
 void ConsoleCommands::addAccount(const std::vector<std::string>& words)

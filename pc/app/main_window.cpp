@@ -1,6 +1,6 @@
 #include "pc/app/main_window.h"
 
-#include "platform/trace.h"
+#include "pc/service/listen_ports.h"
 
 #include <fstream>
 #include <system_error>
@@ -179,7 +179,10 @@ void MainWindow::viewLogFile(const std::filesystem::path& file)
         return;
     }
     if (!m_ports.launcher->openFile(inLogFolder(file)))
-        platform::trace("main window: cannot open " + file.string());
+        m_ports.ui->messageBox(kTitle,
+            "로그 파일을 열 수 없습니다: 이 데스크톱에는 텍스트 파일을 열 프로그램(xdg-open)이 없습니다.\n"
+                + inLogFolder(file).string(),
+            platform::Icon::Warning);
 }
 
 void MainWindow::saveLog()
@@ -207,7 +210,11 @@ bool MainWindow::saveLogTo(std::filesystem::path file)
 
 void MainWindow::clearLog()
 {
-    m_ports.ui->messageBox(kTitle, "접속 로그를 지웁니다.", platform::Icon::Warning);
+    // Cancel is the default, so that Enter or Escape keeps the log.
+    if (m_ports.ui->question(kTitle, "접속 로그를 지웁니다.", platform::Buttons::OkCancel, platform::Icon::Warning,
+            platform::Answer::Cancel)
+        != platform::Answer::Ok)
+        return;
     m_ports.log->clear();
 }
 
@@ -219,13 +226,24 @@ void MainWindow::showAddress()
             platform::Icon::Warning);
         return;
     }
-    m_ports.ui->messageBox(kTitle, "IP : " + address + "\nPDA접근이 가능한 상태입니다.", platform::Icon::None);
+    if (!m_shell.isServerRunning()) {
+        m_ports.ui->messageBox(kTitle,
+            "IP : " + address + "\n서버가 중지되어 있어 PDA가 접근할 수 없습니다. 메뉴의 \"연결-서버시작\"으로 서버를 시작하십시오.\n"
+                + "서버를 시작하면 사용할 포트: " + service::describePorts(m_shell.listenPorts()),
+            platform::Icon::Warning);
+        return;
+    }
+    m_ports.ui->messageBox(kTitle,
+        "IP : " + address + "\nPDA접근이 가능한 상태입니다.\n포트: " + service::describePorts(m_shell.boundPorts()),
+        platform::Icon::None);
 }
 
 void MainWindow::openDateTime()
 {
     if (!m_ports.launcher->openDateTimeSettings())
-        platform::trace("main window: no date and time settings to open");
+        m_ports.ui->messageBox(kTitle,
+            "날짜와 시간 설정을 열 수 없습니다: 이 데스크톱에서 날짜와 시간 설정 프로그램을 찾지 못했습니다.",
+            platform::Icon::Warning);
 }
 
 void MainWindow::onDateLabelClicked()
@@ -237,7 +255,7 @@ void MainWindow::openSettings()
 {
     auto dialog = m_shell.openSettingsDialog();
     if (m_ports.dialogs->runSettings(*dialog))
-        m_shell.onSettingsApplied(dialog->apply());
+        m_shell.applySettings(*dialog);
 }
 
 void MainWindow::showAbout()

@@ -67,13 +67,14 @@ struct RecordingLauncher final : DesktopLauncher {
     bool openFile(const fs::path& file) override
     {
         opened.push_back(file);
-        return true;
+        return works;
     }
-    bool openDateTimeSettings() override { return ++dateTimeOpened, true; }
+    bool openDateTimeSettings() override { return ++dateTimeOpened, works; }
     bool runCommand(const std::string& command) override { return commands.push_back(command), true; }
     std::vector<fs::path> opened;
     int dateTimeOpened = 0;
     std::vector<std::string> commands;
+    bool works = true; // False: the desktop has no program for it.
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -276,16 +277,43 @@ TEST_F(MainWindowTest, ViewsOnlyTxtFiles)
     }
 }
 
-TEST_F(MainWindowTest, ClearTellsTheUserThenEmptiesThePane)
+TEST_F(MainWindowTest, ClearAsksWithCancelAsDefaultAndEmptiesThePaneOnlyOnOk)
 {
     build();
     log.append("something\n", LogSink::kStamped);
+    // Cancel, or a dismissed question (Escape), keeps every line.
+    for (std::optional<Answer> answer : { std::optional(Answer::Cancel), std::optional<Answer>() }) {
+        ui.clear();
+        if (answer)
+            ui.pushAnswer(*answer);
+        window->onCommand(command::kClearLog);
+        ASSERT_EQ(ui.calls().size(), 1u);
+        EXPECT_TRUE(ui.calls()[0].isQuestion);
+        EXPECT_EQ(ui.calls()[0].text, "접속 로그를 지웁니다.");
+        EXPECT_EQ(ui.calls()[0].icon, Icon::Warning);
+        EXPECT_EQ(ui.calls()[0].buttons, platform::Buttons::OkCancel);
+        EXPECT_EQ(ui.calls()[0].defaultAnswer, Answer::Cancel);
+        EXPECT_TRUE(log.hasText());
+    }
+    ui.pushAnswer(Answer::Ok);
     window->onCommand(command::kClearLog);
-    ASSERT_EQ(ui.calls().size(), 1u);
-    EXPECT_EQ(ui.calls()[0].text, "접속 로그를 지웁니다.");
-    EXPECT_EQ(ui.calls()[0].icon, Icon::Warning);
     EXPECT_FALSE(log.hasText());
     EXPECT_TRUE(logView.entries.empty());
+}
+
+TEST_F(MainWindowTest, ButtonsWithoutADesktopProgramSaySo)
+{
+    build();
+    launcher.works = false;
+    dialogs.chosen = fs::path("saved.txt");
+    window->onCommand(command::kViewLog);
+    EXPECT_EQ(ui.lastText(),
+        "로그 파일을 열 수 없습니다: 이 데스크톱에는 텍스트 파일을 열 프로그램(xdg-open)이 없습니다.\n"
+            + (window->logFolder() / "saved.txt").string());
+    window->onCommand(command::kDateTime);
+    EXPECT_EQ(ui.lastText(),
+        "날짜와 시간 설정을 열 수 없습니다: 이 데스크톱에서 날짜와 시간 설정 프로그램을 찾지 못했습니다.");
+    EXPECT_EQ(ui.calls().back().icon, Icon::Warning);
 }
 
 TEST_F(MainWindowTest, ExitQuestionCancelKeepsTheServerRunningAndOkStopsIt)
@@ -304,12 +332,28 @@ TEST_F(MainWindowTest, ExitQuestionCancelKeepsTheServerRunningAndOkStopsIt)
     EXPECT_TRUE(view.closed);
 }
 
-TEST_F(MainWindowTest, ShowsTheAddressOrSaysItIsUnknown)
+TEST_F(MainWindowTest, ShowsTheAddressWithThePortsAndWhetherTheServerServes)
 {
     build();
+    // Stopped: the handheld cannot reach it yet; the ports it will use.
+    shell->setListenPorts({ 4100, 4140, 8091 });
     window->onCommand(command::kShowAddress);
-    EXPECT_EQ(ui.lastText(), "IP : 192.168.0.7\nPDA접근이 가능한 상태입니다.");
+    EXPECT_EQ(ui.lastText(),
+        "IP : 192.168.0.7\n서버가 중지되어 있어 PDA가 접근할 수 없습니다. 메뉴의 \"연결-서버시작\"으로 서버를 "
+        "시작하십시오.\n서버를 시작하면 사용할 포트: 명령 4100, 업로드 4140, 웹 8091");
+    EXPECT_EQ(ui.calls().back().icon, Icon::Warning);
+
+    // Running: the ports it listens on.
+    shell->setListenPorts({ 0, 0, 0 });
+    ASSERT_TRUE(window->startServer());
+    auto ports = shell->boundPorts();
+    ASSERT_NE(ports.command, 0);
+    window->onCommand(command::kShowAddress);
+    EXPECT_EQ(ui.lastText(), "IP : 192.168.0.7\nPDA접근이 가능한 상태입니다.\n포트: 명령 " + std::to_string(ports.command)
+            + ", 업로드 " + std::to_string(ports.upload) + ", 웹 " + std::to_string(ports.web));
     EXPECT_EQ(ui.calls().back().icon, Icon::None);
+    EXPECT_NE(logText().find("포트: 명령 " + std::to_string(ports.command) + ", 업로드 "), std::string::npos);
+    window->stopServer();
     address.clear();
     window->onCommand(command::kShowAddress);
     EXPECT_EQ(ui.lastText(), "IP 정보를 알수가 없습니다. 인터넷 사용이 가능한지 체크해 주십시오.");

@@ -78,6 +78,9 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
         platform::trace("SecureLink: unknown value \"" + modeText + "\"; using allowed");
     m_secureLink = std::make_unique<platform::SecureLinkServer>(m_relay.get(),
         mode.value_or(platform::SecureLinkMode::Allowed));
+    service::ListenPorts stored = m_store.readPorts();
+    m_listenPorts = { m_config.commandPort.value_or(stored.command), m_config.uploadPort.value_or(stored.upload),
+        m_config.webPort.value_or(stored.web) };
 
     service::ServiceDependencies deps;
     deps.log = &log;
@@ -87,13 +90,13 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     deps.credentials = [this] { return m_credentials; };
     deps.mailClientKind = [mailClientKind] { return mailClientKind; };
     deps.lookUpPcAddress = [] { return platform::pcAddress(); };
-    service::ServiceConfig serviceConfig { m_config.bindAddress, m_config.commandPort, m_config.uploadPort,
+    service::ServiceConfig serviceConfig { m_config.bindAddress, m_listenPorts.command, m_listenPorts.upload,
         m_codePage };
     m_service = std::make_unique<service::RemoteService>(loop, deps, serviceConfig);
     m_service->setSecureLink(m_secureLink.get());
 
     std::string webBind = m_config.bindAddress == "0.0.0.0" ? std::string() : m_config.bindAddress;
-    service::WebConfig webConfig { m_folders.root, m_config.webPort, webBind, m_codePage };
+    service::WebConfig webConfig { m_folders.root, m_listenPorts.web, webBind, m_codePage };
     webConfig.registry = m_registry.get();
     webConfig.secureLink = m_secureLink.get();
     webConfig.downloads = &m_service->downloadStage();
@@ -142,7 +145,35 @@ void PcShell::onLoggedIn(const service::Credentials& credentials)
 
 std::unique_ptr<SettingsDialog> PcShell::openSettingsDialog()
 {
-    return std::make_unique<SettingsDialog>(m_store, m_autostart, m_ui, m_credentials.id, m_userSettings);
+    auto dialog = std::make_unique<SettingsDialog>(m_store, m_autostart, m_ui, m_credentials.id, m_userSettings);
+    dialog->setServerSettings({ m_listenPorts, m_store.readCodePage(), m_credentials.id, m_credentials.password });
+    return dialog;
+}
+
+void PcShell::applySettings(SettingsDialog& dialog)
+{
+    m_userSettings = dialog.apply();
+    const auto& server = dialog.serverSettings();
+    if (!server)
+        return;
+    setListenPorts(server->ports);
+    if (server->loginId != m_credentials.id || server->password != m_credentials.password) {
+        // A handheld logs in with the new values from now on.
+        m_credentials = { server->loginId, server->password };
+        m_web->setCredentials(m_credentials);
+    }
+}
+
+void PcShell::setListenPorts(const service::ListenPorts& ports)
+{
+    m_listenPorts = ports;
+    m_service->setListenPorts(ports.command, ports.upload);
+    m_web->setListenPort(ports.web);
+}
+
+service::ListenPorts PcShell::boundPorts() const
+{
+    return { m_service->commandPort(), m_service->uploadPort(), m_web->webPort() };
 }
 
 bool PcShell::startServer()
@@ -157,9 +188,9 @@ bool PcShell::startServer()
     m_service->postLog(secureLinkLogLine(m_secureLink->mode(), m_identity.fingerprint()));
     // The service runs without a listener it could not open; say so.
     if (m_service->commandPort() == 0)
-        m_ui.messageBox("Quillon", "Failed to open the command port " + std::to_string(m_config.commandPort), platform::Icon::Warning);
+        m_ui.messageBox("Quillon", "Failed to open the command port " + std::to_string(m_listenPorts.command), platform::Icon::Warning);
     if (m_service->uploadPort() == 0)
-        m_ui.messageBox("Quillon", "Failed to open the upload port " + std::to_string(m_config.uploadPort), platform::Icon::Warning);
+        m_ui.messageBox("Quillon", "Failed to open the upload port " + std::to_string(m_listenPorts.upload), platform::Icon::Warning);
     if (webStarted)
         return true;
     m_ui.messageBox("Quillon", "Failed to start the web server", platform::Icon::Warning);

@@ -41,9 +41,11 @@ struct ShellConfig {
     std::string autostartCommand; // What the desktop session runs at log-in.
     std::filesystem::path autostartFolder;
     std::string bindAddress = "0.0.0.0";
-    std::uint16_t commandPort = 4000;
-    std::uint16_t uploadPort = 4040;
-    std::uint16_t webPort = 91;
+    // Ports given here (the command line) win over the profile's, whose
+    // defaults are 4000, 4040 and 91; 0 lets the system choose (tests).
+    std::optional<std::uint16_t> commandPort;
+    std::optional<std::uint16_t> uploadPort;
+    std::optional<std::uint16_t> webPort;
 };
 
 // Everything in `home` and on loopback: the services on 127.0.0.1 with ports
@@ -78,10 +80,16 @@ public:
     const std::string& loginId() const { return m_credentials.id; }
     const UserSettings& userSettings() const { return m_userSettings; }
 
-    // A settings dialog over the current settings; apply() it, then call
-    // onSettingsApplied() with the result.
+    // A settings dialog over the current settings, the server page
+    // included; applySettings() stores it and puts it in force.
     std::unique_ptr<SettingsDialog> openSettingsDialog();
-    void onSettingsApplied(const UserSettings& settings) { m_userSettings = settings; }
+    void applySettings(SettingsDialog& dialog);
+
+    // The ports the next server start listens on.
+    const service::ListenPorts& listenPorts() const { return m_listenPorts; }
+    void setListenPorts(const service::ListenPorts& ports);
+    // The ports the running server listens on (0 for one that did not open).
+    service::ListenPorts boundPorts() const;
 
     // Starts the service; tells the user when the web server could not start
     // and returns false then.
@@ -123,6 +131,7 @@ private:
     service::ServiceFolders m_folders;
     service::NullProgressView m_noProgress;
     std::string m_codePage;
+    service::ListenPorts m_listenPorts;
     // Outlive the service and the web server, whose connections use them.
     platform::TlsIdentity m_identity;
     std::unique_ptr<platform::TlsRelay> m_relay;

@@ -1,5 +1,7 @@
 #include "pc/app/settings_dialog.h"
 
+#include "pc/mail/mail_check.h"
+
 #include <algorithm>
 
 namespace pc::app {
@@ -36,6 +38,15 @@ bool checkAccountEntry(const MailAccount& account, platform::Ui& ui)
     return true;
 }
 
+std::string testMailAccount(const MailAccount& account, std::chrono::milliseconds timeout)
+{
+    mail::Pop3Options options;
+    options.timeout = timeout;
+    auto cause = mail::logInTest({ account.server, account.user, account.password }, options);
+    mail::AccountFailure outcome { account.server, account.user, cause.value_or("로그인에 성공했습니다.") };
+    return outcome.text();
+}
+
 SettingsDialog::SettingsDialog(SettingsStore& store, Autostart& autostart, platform::Ui& ui, std::string loginId,
     const UserSettings& current)
     : m_store(store)
@@ -54,12 +65,86 @@ void SettingsDialog::attach(SettingsView* view)
     refresh();
     if (m_view)
         m_view->showStartOptions(m_startWithSystem, m_startServerAfterLogin);
+    if (m_view && m_server)
+        m_view->showServerSettings(*m_server);
+}
+
+void SettingsDialog::setServerSettings(const ServerSettings& settings)
+{
+    m_server = settings;
+    m_serverAsOpened = settings;
+    if (m_view)
+        m_view->showServerSettings(settings);
+}
+
+void SettingsDialog::setPorts(const service::ListenPorts& ports)
+{
+    if (m_server)
+        m_server->ports = ports;
+}
+
+void SettingsDialog::setCodePage(const std::string& name)
+{
+    if (m_server)
+        m_server->codePage = name;
+}
+
+void SettingsDialog::setLogin(const std::string& id, const std::string& password)
+{
+    if (!m_server)
+        return;
+    m_server->loginId = id;
+    m_server->password = password;
+}
+
+bool SettingsDialog::checkEntries()
+{
+    if (!m_server)
+        return true;
+    if (auto problem = service::portsProblem(m_server->ports)) {
+        m_ui.messageBox(kTitle, *problem, platform::Icon::Warning);
+        return false;
+    }
+    if (m_server->loginId.empty()) {
+        m_ui.messageBox(kTitle, "아이디를 입력해주세요.", platform::Icon::Warning);
+        return false;
+    }
+    if (m_server->password.empty()) {
+        m_ui.messageBox(kTitle, "패스워드를 입력해주세요.", platform::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+void SettingsDialog::applyServerSettings()
+{
+    if (!m_server || m_server == m_serverAsOpened)
+        return;
+    std::string note;
+    if (m_server->ports != m_serverAsOpened->ports) {
+        m_store.storePorts(m_server->ports);
+        note += "바뀐 포트(" + service::describePorts(m_server->ports) + ")는 다음 서버 시작부터 사용됩니다.\n";
+    }
+    if (m_server->codePage != m_serverAsOpened->codePage && m_store.storeCodePage(m_server->codePage))
+        note += "바뀐 코드 페이지는 프로그램을 다시 시작하면 적용됩니다.\n";
+    if (m_server->loginId != m_serverAsOpened->loginId || m_server->password != m_serverAsOpened->password) {
+        // The remembered values follow the new log-in as far as the user
+        // asked to remember them.
+        LoginValues remembered = m_store.readLogin();
+        m_store.writeLogin(m_server->loginId, m_server->password, remembered.isIdSaved, remembered.isPasswordSaved);
+        m_loginId = m_server->loginId;
+    }
+    m_serverAsOpened = m_server;
+    if (!note.empty())
+        m_ui.messageBox(kTitle, note.substr(0, note.size() - 1), platform::Icon::Information);
 }
 
 void SettingsDialog::refresh()
 {
-    if (m_view)
-        m_view->showAccounts(m_accounts);
+    if (!m_view)
+        return;
+    m_view->showAccounts(m_accounts);
+    m_view->setAccountEditingEnabled(!m_accounts.empty());
 }
 
 void SettingsDialog::setStartWithSystem(bool on)
@@ -153,6 +238,8 @@ bool SettingsDialog::modifySelected(const std::vector<std::size_t>& rows, Accoun
 
 UserSettings SettingsDialog::apply()
 {
+    // A new log-in id takes the dialog's settings along.
+    applyServerSettings();
     m_store.storeAccounts(m_loginId, m_accounts);
     if (m_startWithSystem) {
         m_store.storeStartWithSystem(m_loginId, true);

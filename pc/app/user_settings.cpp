@@ -1,6 +1,7 @@
 #include "pc/app/user_settings.h"
 
 #include "platform/codepage.h"
+#include "platform/port_number.h"
 
 namespace pc::app {
 
@@ -99,6 +100,24 @@ bool SettingsStore::storeCodePage(const std::string& name)
         return false;
     (void)m_profile.writeString(kSection, kCodePageKey, usual);
     return true;
+}
+
+service::ListenPorts SettingsStore::readPorts()
+{
+    service::ListenPorts ports;
+    for (auto [key, port] : { std::pair { kCommandPortKey, &ports.command }, std::pair { kUploadPortKey, &ports.upload },
+             std::pair { kWebPortKey, &ports.web } }) {
+        if (auto stored = platform::parsePortNumber(value(key, std::to_string(*port).c_str())))
+            *port = *stored;
+    }
+    return ports;
+}
+
+void SettingsStore::storePorts(const service::ListenPorts& ports)
+{
+    (void)m_profile.writeString(kSection, kCommandPortKey, std::to_string(ports.command));
+    (void)m_profile.writeString(kSection, kUploadPortKey, std::to_string(ports.upload));
+    (void)m_profile.writeString(kSection, kWebPortKey, std::to_string(ports.web));
 }
 
 void SettingsStore::storeStartWithSystem(const std::string& id, bool on)

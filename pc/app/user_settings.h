@@ -4,11 +4,13 @@
 // The PC program's settings in its profile, section "Quillon": the values of
 // the login dialog (savedid, savedpw, idsaved, pwsaved) and, per login id,
 // the two start options and the mail accounts ("<id>_check1",
-// "<id>_check2", "<id>_pop3cnt", "<id>_pop3info"), and the handheld's code
-// page ("CodePage"). Missing values are written back with their defaults as
-// they are read. Every value is text.
+// "<id>_check2", "<id>_pop3cnt", "<id>_pop3info"), the handheld's code
+// page ("CodePage") and the server's ports ("CommandPort", "UploadPort",
+// "WebPort"). Missing values are written back with their defaults as they
+// are read. Every value is text.
 
 #include "pc/app/mail_account.h"
+#include "pc/service/listen_ports.h"
 #include "platform/profile.h"
 
 #include <string>
@@ -33,6 +35,9 @@ class SettingsStore {
 public:
     static constexpr const char* kSection = "Quillon";
     static constexpr const char* kCodePageKey = "CodePage";
+    static constexpr const char* kCommandPortKey = "CommandPort";
+    static constexpr const char* kUploadPortKey = "UploadPort";
+    static constexpr const char* kWebPortKey = "WebPort";
 
     explicit SettingsStore(platform::Profile& profile);
 
@@ -58,6 +63,11 @@ public:
     // "CP949"); false, storing nothing, for a name that readCodePage()
     // would not use.
     bool storeCodePage(const std::string& name);
+
+    // The ports the server listens on (4000, 4040 and 91 when missing,
+    // written back); a value that is no port reads as the default.
+    service::ListenPorts readPorts();
+    void storePorts(const service::ListenPorts& ports);
 
 private:
     std::string value(const std::string& key, const char* defaultValue);

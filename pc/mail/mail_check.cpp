@@ -26,8 +26,8 @@ std::unique_ptr<Pop3Client> makeClient(const Pop3Account& account, const Pop3Opt
     return client;
 }
 
-// A connection that opens and logs in, closed again at once; the cause
-// when it fails.
+} // namespace
+
 std::optional<std::string> logInTest(const Pop3Account& account, const Pop3Options& options)
 {
     auto client = makeClient(account, options);
@@ -35,6 +35,8 @@ std::optional<std::string> logInTest(const Pop3Account& account, const Pop3Optio
         return describePop3Failure(*client);
     return std::nullopt;
 }
+
+namespace {
 
 void fail(CheckResult& result, const Pop3Account& account, std::string cause)
 {

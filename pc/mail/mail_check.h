@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,11 @@ struct FetchedMail {
 // fetched instead.
 [[nodiscard]] bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account& account,
     const Pop3Options& options, std::vector<FetchedMail>& fetched, std::string* failure = nullptr);
+
+// A connection that opens and logs in, closed again at once, as every
+// check does first; the cause when it fails (pop3_failure.h), nullopt when
+// the account works. Blocks for up to the options' time-out per answer.
+[[nodiscard]] std::optional<std::string> logInTest(const Pop3Account& account, const Pop3Options& options);
 
 // A MailList field: a TAB or line break inside it would split the line for
 // the reader, so each becomes a space.

@@ -358,5 +358,19 @@ TEST(Pop3AddressTest, ServerTextsWithAndWithoutPort)
         EXPECT_EQ(pop3AddressOf(text), address) << text;
 }
 
+TEST(Pop3AddressTest, ServerTextOfAnAddressReadsBackTheSame)
+{
+    const std::pair<Pop3Address, const char*> cases[] = {
+        { { "mail.example.com", 110 }, "mail.example.com" },
+        { { "mail.example.com", 995 }, "mail.example.com:995" },
+        { { "::1", 2110 }, "[::1]:2110" },
+        { { "::1", 110 }, "::1" },
+    };
+    for (const auto& [address, text] : cases) {
+        EXPECT_EQ(pop3ServerText(address), text);
+        EXPECT_EQ(pop3AddressOf(pop3ServerText(address)), address) << text;
+    }
+}
+
 } // namespace
 } // namespace pc::mail

@@ -1,6 +1,6 @@
 #include "pc/mail/pop3_account.h"
 
-#include <charconv>
+#include "platform/port_number.h"
 
 namespace pc::mail {
 
@@ -8,14 +8,10 @@ namespace {
 
 bool readPort(std::string_view text, unsigned& port)
 {
-    if (text.empty() || text.size() > 5)
-        return false;
-    unsigned value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value == 0 || value > 65535)
-        return false;
-    port = value;
-    return true;
+    auto number = platform::parsePortNumber(text);
+    if (number)
+        port = *number;
+    return number.has_value();
 }
 
 } // namespace
@@ -41,6 +37,14 @@ Pop3Address pop3AddressOf(std::string_view server)
     if (readPort(server.substr(colon + 1), port))
         return { std::string(server.substr(0, colon)), port };
     return address;
+}
+
+std::string pop3ServerText(const Pop3Address& address)
+{
+    if (address.port == 110)
+        return address.host;
+    bool isV6 = address.host.find(':') != std::string::npos;
+    return (isV6 ? "[" + address.host + "]" : address.host) + ":" + std::to_string(address.port);
 }
 
 } // namespace pc::mail

@@ -36,4 +36,8 @@ struct Pop3Address {
 // 65535 leaves the whole text as the host name.
 [[nodiscard]] Pop3Address pop3AddressOf(std::string_view server);
 
+// The server text of an address, as pop3AddressOf() reads it back: the host
+// alone for port 110, else "host:port" ("[v6]:port" for an IPv6 address).
+[[nodiscard]] std::string pop3ServerText(const Pop3Address& address);
+
 } // namespace pc::mail

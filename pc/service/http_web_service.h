@@ -55,6 +55,8 @@ public:
     bool startWeb() override;
     void stopWeb() override;
     std::uint16_t webPort() const override;
+    // The port the next start listens on.
+    void setListenPort(std::uint16_t port) { m_config.port = port; }
 
 private:
     const WebAccessGate& m_gate;

@@ -1,5 +1,6 @@
 #include "pc/service/remote_service.h"
 
+#include "pc/service/listen_ports.h"
 #include "platform/codepage.h"
 #include "platform/trace.h"
 #include "proto/command_codes.h"
@@ -73,6 +74,12 @@ std::uint16_t RemoteService::uploadPort() const
     return m_uploadPort.port();
 }
 
+void RemoteService::setListenPorts(std::uint16_t command, std::uint16_t upload)
+{
+    m_config.commandPort = command;
+    m_config.uploadPort = upload;
+}
+
 void RemoteService::listen()
 {
     // A listener that cannot be created leaves the service running without
@@ -96,6 +103,9 @@ bool RemoteService::start()
     std::string addressLine = "This Computer IP : " + m_session.state().pcAddress + "\n";
     m_deps.log->appendLog(m_deps.log->hasText() ? "\n" + addressLine : addressLine);
     m_deps.log->appendLog("PC 서버를 시작합니다..\n");
+    // The ports the handheld's settings must name.
+    ListenPorts ports { commandPort(), uploadPort(), m_web ? m_web->webPort() : std::uint16_t(0) };
+    m_deps.log->appendLog("포트: " + describePorts(ports) + "\n");
     return webStarted;
 }
 

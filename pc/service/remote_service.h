@@ -108,6 +108,9 @@ public:
     // Ports actually bound (0 when the listener could not be created).
     std::uint16_t commandPort() const;
     std::uint16_t uploadPort() const;
+    // The ports the next start listens on; a running service keeps its own
+    // until it is stopped.
+    void setListenPorts(std::uint16_t command, std::uint16_t upload);
 
     // The web server started and stopped with the service (optional; it
     // takes its access rule from webAccess()).

@@ -5,10 +5,22 @@ namespace platform::testing {
 void FakeUi::messageBox(std::string_view title, std::string_view text, Icon icon)
 {
     std::lock_guard lock(m_mutex);
-    m_calls.push_back(Call { false, std::string(title), std::string(text), icon, Buttons::Ok, Answer::Ok });
+    m_calls.push_back(Call { false, std::string(title), std::string(text), icon, Buttons::Ok, Answer::Ok, std::nullopt });
 }
 
 Answer FakeUi::question(std::string_view title, std::string_view text, Buttons buttons, Icon icon)
+{
+    return ask(title, text, buttons, icon, std::nullopt);
+}
+
+Answer FakeUi::question(std::string_view title, std::string_view text, Buttons buttons, Icon icon,
+    Answer defaultAnswer)
+{
+    return ask(title, text, buttons, icon, defaultAnswer);
+}
+
+Answer FakeUi::ask(std::string_view title, std::string_view text, Buttons buttons, Icon icon,
+    std::optional<Answer> defaultAnswer)
 {
     std::lock_guard lock(m_mutex);
     Answer answer = dismissAnswer(buttons);
@@ -18,7 +30,7 @@ Answer FakeUi::question(std::string_view title, std::string_view text, Buttons b
         answer = m_script.front();
         m_script.pop_front();
     }
-    m_calls.push_back(Call { true, std::string(title), std::string(text), icon, buttons, answer });
+    m_calls.push_back(Call { true, std::string(title), std::string(text), icon, buttons, answer, defaultAnswer });
     return answer;
 }
 

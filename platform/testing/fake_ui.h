@@ -15,6 +15,7 @@
 
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform::testing {
@@ -28,11 +29,14 @@ public:
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
         Answer answer = Answer::Ok; // What a question was answered.
+        std::optional<Answer> defaultAnswer; // When the question named one.
     };
 
     using Ui::question;
     void messageBox(std::string_view title, std::string_view text, Icon icon) override;
     Answer question(std::string_view title, std::string_view text, Buttons buttons, Icon icon) override;
+    Answer question(std::string_view title, std::string_view text, Buttons buttons, Icon icon,
+        Answer defaultAnswer) override;
 
     void pushAnswer(Answer answer);
     std::vector<Call> calls() const;
@@ -43,6 +47,9 @@ public:
     void clear();
 
 private:
+    Answer ask(std::string_view title, std::string_view text, Buttons buttons, Icon icon,
+        std::optional<Answer> defaultAnswer);
+
     mutable std::mutex m_mutex;
     std::vector<Call> m_calls;
     std::deque<Answer> m_script;

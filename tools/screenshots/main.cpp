@@ -11,10 +11,12 @@
 #include "gui/pc/qt_main_window.h"
 #include "gui/pc/qt_settings_dialog.h"
 #include "gui/qt_event_loop.h"
+#include "gui/qt_translations.h"
 #include "pc/app/log_pane.h"
 #include "pc/app/main_window.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -135,6 +137,7 @@ int main(int argc, char** argv)
     fs::create_directories(out, error);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    gui::loadQtKoreanTranslations(app);
     if (!gui::useKoreanFont(app))
         std::cerr << "quillon-screenshots: no Korean font found (install fonts-nanum)\n";
 
@@ -183,6 +186,11 @@ int main(int argc, char** argv)
         settingsWindow.pages()->setCurrentIndex(1);
         settingsWindow.accountList()->topLevelItem(0)->setSelected(true);
         status |= !save(settingsWindow, out / "settings_mail.png");
+        settingsWindow.pages()->setCurrentIndex(2);
+        status |= !save(settingsWindow, out / "settings_server.png");
+        gui::pc::QtAccountDialog account("메일서버 수정", { "pop.example.com:995", "quillon", "secret" }, ui);
+        account.testResult()->setText("pop.example.com:995 (quillon): 로그인에 성공했습니다.");
+        status |= !save(account, out / "settings_account.png");
         view.setController(nullptr);
     }
     fs::remove_all(home, error);
