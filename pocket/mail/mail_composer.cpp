@@ -283,8 +283,9 @@ std::optional<std::string> MailComposer::saveUnsent(const MailDraft& draft)
     auto local = m_device.toLocal(path);
     std::error_code ignored;
     std::filesystem::create_directories(local.parent_path(), ignored);
-    MailDraft cut { settings::cutToChars(draft.to, kMailToChars), settings::cutToChars(draft.subject, kMailSubjectChars),
-        settings::cutToChars(draft.body, kMailBodyChars) };
+    MailDraft cut { std::string(platform::cutCodePoints(draft.to, kMailToChars)),
+        std::string(platform::cutCodePoints(draft.subject, kMailSubjectChars)),
+        std::string(platform::cutCodePoints(draft.body, kMailBodyChars)) };
     if (!writeLocalFile(local, platform::fromUtf8(formatMailDraft(cut), m_codePage)))
         return std::nullopt;
     return path;
