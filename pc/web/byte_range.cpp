@@ -49,14 +49,14 @@ ByteRange parseByteRange(std::string_view value, std::uint64_t fileSize)
     auto equals = value.find('=');
     if (equals == std::string_view::npos || !equalsIgnoringCase(trim(value.substr(0, equals)), "bytes"))
         return whole;
-    std::string_view spec = trim(value.substr(equals + 1));
-    if (spec.find(',') != std::string_view::npos)
+    std::string_view set = trim(value.substr(equals + 1));
+    if (set.find(',') != std::string_view::npos)
         return whole; // Several ranges: no multipart answers here.
-    auto dash = spec.find('-');
+    auto dash = set.find('-');
     if (dash == std::string_view::npos)
         return whole;
-    std::string_view from = trim(spec.substr(0, dash));
-    std::string_view to = trim(spec.substr(dash + 1));
+    std::string_view from = trim(set.substr(0, dash));
+    std::string_view to = trim(set.substr(dash + 1));
     ByteRange range;
     range.kind = ByteRange::Kind::Partial;
     if (from.empty()) {
@@ -76,7 +76,7 @@ ByteRange parseByteRange(std::string_view value, std::uint64_t fileSize)
     if (!to.empty()) {
         last = number(to);
         if (!last || *last < *first)
-            return whole; // §2.1: an invalid byte-range-spec; the header is ignored.
+            return whole; // Last before first: an invalid range; the header is ignored.
     }
     if (*first >= fileSize)
         return { ByteRange::Kind::Unsatisfiable, 0, 0 };
