@@ -1,6 +1,7 @@
 #include "pc/convert/sheet_pages.h"
 
 #include "platform/codec/percent_encoding.h"
+#include "platform/html_text.h"
 
 #include <algorithm>
 #include <optional>
@@ -76,7 +77,7 @@ std::string sheetBar(const PageLinks& links, const std::vector<SheetText>& sheet
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         if (i > 0)
             bar += " | ";
-        std::string name = htmlEscape(sheets[i].name.empty() ? std::to_string(i + 1) : sheets[i].name);
+        std::string name = platform::htmlEscape(sheets[i].name.empty() ? std::to_string(i + 1) : sheets[i].name);
         if (i == place.sheet)
             bar += "<b>" + name + "</b>";
         else
@@ -105,7 +106,7 @@ std::string table(const std::vector<std::vector<std::string>>& rows, std::size_t
     for (std::size_t r = first; r < first + count; ++r) {
         html += "<tr>";
         for (const auto& cell : rows[r])
-            html += (looksNumeric(cell) ? "<td align=\"right\">" : "<td>") + htmlEscape(cell) + "</td>";
+            html += (looksNumeric(cell) ? "<td align=\"right\">" : "<td>") + platform::htmlEscape(cell) + "</td>";
         html += "</tr>\n";
     }
     return html + "</table>\n";
@@ -159,31 +160,6 @@ std::string sheetPageFolder(std::string_view base)
     return std::string(base) + ".sheets";
 }
 
-std::string htmlEscape(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out.push_back(c);
-        }
-    }
-    return out;
-}
-
 bool renderSheetPages(std::string_view base, std::string_view title, const std::vector<SheetText>& sheets,
     int rowsPerPage, const std::function<bool(const SheetPage&)>& emit)
 {
@@ -191,7 +167,7 @@ bool renderSheetPages(std::string_view base, std::string_view title, const std::
         return false;
     PageLinks links(base);
     auto perPage = static_cast<std::size_t>(std::max(1, rowsPerPage));
-    std::string head = std::string(kPageHead) + htmlEscape(title) + "</title></head><body>\n";
+    std::string head = std::string(kPageHead) + platform::htmlEscape(title) + "</title></head><body>\n";
     std::optional<SheetPage> firstPage;
     for (std::size_t sheet = 0; sheet < sheets.size(); ++sheet) {
         auto rows = parseCsv(sheets[sheet].csv);

@@ -43,7 +43,4 @@ std::string sheetPageFolder(std::string_view base);
 bool renderSheetPages(std::string_view base, std::string_view title, const std::vector<SheetText>& sheets,
     int rowsPerPage, const std::function<bool(const SheetPage&)>& emit);
 
-// Text with "&", "<", ">" and '"' written as HTML entities.
-std::string htmlEscape(std::string_view text);
-
 } // namespace pc::convert

@@ -1,5 +1,7 @@
 #include "pocket/viewer/load_failure_page.h"
 
+#include "platform/html_text.h"
+
 #include <charconv>
 
 namespace pocket::viewer {
@@ -39,30 +41,6 @@ std::string statusMeaning(int status)
     }
 }
 
-std::string escaped(std::string_view text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out.push_back(c);
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 std::string loadFailureCause(const platform::Error& error)
@@ -86,7 +64,7 @@ std::string loadFailureCause(const platform::Error& error)
 std::string loadFailurePage(std::string_view address, const platform::Error& error)
 {
     return "<html><head><meta charset=\"utf-8\"></head><body>\n<h3>" + std::string(kLoadFailureTitle) + "</h3>\n<p>"
-        + escaped(loadFailureCause(error)) + "</p>\n<p>주소: " + escaped(address) + "</p>\n</body></html>\n";
+        + platform::htmlEscape(loadFailureCause(error)) + "</p>\n<p>주소: " + platform::htmlEscape(address) + "</p>\n</body></html>\n";
 }
 
 } // namespace pocket::viewer
