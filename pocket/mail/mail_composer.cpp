@@ -204,6 +204,17 @@ bool MailComposer::confirmEmptyFields()
     return true;
 }
 
+bool MailComposer::writeDraft(const std::string& handheldPath, const MailDraft& draft)
+{
+    auto local = m_device.toLocal(handheldPath);
+    std::error_code ignored;
+    std::filesystem::create_directories(local.parent_path(), ignored);
+    MailDraft cut { std::string(platform::cutCodePoints(draft.to, kMailToChars)),
+        std::string(platform::cutCodePoints(draft.subject, kMailSubjectChars)),
+        std::string(platform::cutCodePoints(draft.body, kMailBodyChars)) };
+    return writeLocalFile(local, platform::fromUtf8(formatMailDraft(cut), m_codePage));
+}
+
 std::optional<std::string> MailComposer::chooseTarget(ComposerDialogs& dialogs)
 {
     if (!m_loadedPath.empty()
@@ -238,12 +249,7 @@ std::optional<std::string> MailComposer::save(ComposerDialogs& dialogs)
     auto path = chooseTarget(dialogs);
     if (!path)
         return std::nullopt;
-    auto local = m_device.toLocal(*path);
-    std::error_code ignored;
-    std::filesystem::create_directories(local.parent_path(), ignored);
-    MailDraft cut { std::string(platform::cutCodePoints(m_draft.to, kMailToChars)), std::string(platform::cutCodePoints(m_draft.subject, kMailSubjectChars)),
-        std::string(platform::cutCodePoints(m_draft.body, kMailBodyChars)) };
-    if (!writeLocalFile(local, platform::fromUtf8(formatMailDraft(cut), m_codePage))) {
+    if (!writeDraft(*path, m_draft)) {
         m_ui.messageBox(kMailTitle, kSaveFailedText, platform::Icon::Warning);
         return std::nullopt;
     }
@@ -280,13 +286,7 @@ std::optional<std::string> MailComposer::saveUnsent(const MailDraft& draft)
 {
     std::string folder = m_settings.sndMailPath.empty() ? std::string(kProgramFolder) : m_settings.sndMailPath;
     std::string path = folder + "\\" + kUnsentName;
-    auto local = m_device.toLocal(path);
-    std::error_code ignored;
-    std::filesystem::create_directories(local.parent_path(), ignored);
-    MailDraft cut { std::string(platform::cutCodePoints(draft.to, kMailToChars)),
-        std::string(platform::cutCodePoints(draft.subject, kMailSubjectChars)),
-        std::string(platform::cutCodePoints(draft.body, kMailBodyChars)) };
-    if (!writeLocalFile(local, platform::fromUtf8(formatMailDraft(cut), m_codePage)))
+    if (!writeDraft(path, draft))
         return std::nullopt;
     return path;
 }

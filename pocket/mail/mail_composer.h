@@ -140,6 +140,8 @@ public:
 private:
     bool confirmEmptyFields();
     std::optional<std::string> chooseTarget(ComposerDialogs& dialogs);
+    // Writes `draft`, its fields cut to their limits, to the handheld file `handheldPath`.
+    bool writeDraft(const std::string& handheldPath, const MailDraft& draft);
 
     platform::Ui& m_ui;
     const settings::PdaSettings& m_settings;
