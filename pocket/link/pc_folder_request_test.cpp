@@ -287,20 +287,7 @@ TEST(FetchToFile, TellsALackOfConnectionFromAMissingServer)
 
 TEST(FetchToFile, APcThatTricklesIsCutOffAtTheDeadline)
 {
-    testing::LoopbackListener pc;
-    std::atomic<bool> done { false };
-    std::thread trickle([&] {
-        int client = pc.accept();
-        if (client < 0)
-            return;
-        char head[4096];
-        (void)::recv(client, head, sizeof head, 0);
-        (void)testing::sendAll(client, "HTTP/1.0 200 OK\r\n\r\n");
-        // Two bytes a second: never idle, never done.
-        while (!done && testing::sendAll(client, "0"))
-            std::this_thread::sleep_for(500ms);
-        ::close(client);
-    });
+    testing::TricklingHttpServer pc;
     auto folder = std::filesystem::temp_directory_path() / ("fetch-trickle-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     platform::HttpFetch fetch;
@@ -310,8 +297,6 @@ TEST(FetchToFile, APcThatTricklesIsCutOffAtTheDeadline)
         platform::FetchLimits { 1s, kMaxFetchedFileBytes }));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
     EXPECT_TRUE(std::filesystem::is_empty(folder));
-    done = true;
-    trickle.join();
     std::filesystem::remove_all(folder);
     // Result files are fetched with the deadline by default.
     EXPECT_EQ(kResultFileLimits.deadline, kFetchDeadline);

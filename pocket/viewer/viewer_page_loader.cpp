@@ -42,9 +42,10 @@ std::string contentTypeForName(std::string_view name)
     return "application/octet-stream";
 }
 
-PageLoader::PageLoader(platform::HttpFetch& fetch, const device::DeviceRoot& device)
+PageLoader::PageLoader(platform::HttpFetch& fetch, const device::DeviceRoot& device, const platform::FetchLimits& limits)
     : m_fetch(fetch)
     , m_device(device)
+    , m_limits(limits)
 {
 }
 
@@ -67,19 +68,15 @@ platform::IoResult<LoadedPage> PageLoader::load(std::string_view address)
     std::string url(address);
     if (url.find("://") == std::string::npos)
         url = "http://" + url;
-    bool tooLarge = false;
-    auto response = m_fetch.get(url, [&](std::string_view block) {
-        if (page.content.size() + block.size() > kMaxPageBytes) {
-            tooLarge = true;
-            return false;
-        }
-        page.content.append(block);
-        return true;
-    });
+    auto response = m_fetch.get(
+        url,
+        [&](std::string_view block) {
+            page.content.append(block);
+            return true;
+        },
+        m_limits);
     if (!response)
         return platform::unexpected(response.error());
-    if (tooLarge)
-        return platform::unexpected(error(platform::ErrorCode::Protocol, "too large: " + url));
     if (response->status == 404)
         return platform::unexpected(error(platform::ErrorCode::NotFound, "HTTP 404: " + url));
     if (response->status < 200 || response->status >= 300)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <unistd.h>
 
@@ -82,6 +83,26 @@ TEST_F(PageLoaderTest, FailedLoadBecomesAReadablePage)
     EXPECT_EQ(loadFailureCause({ platform::ErrorCode::NotFound, "\\Windows\\x.html", 2 }), "파일이 없습니다");
     EXPECT_EQ(loadFailureCause({ platform::ErrorCode::Unavailable, "fetch http://x/: Couldn't connect to server", 0 }),
         "서버에 연결할 수 없습니다 (fetch http://x/: Couldn't connect to server)");
+}
+
+// A PC that trickles a page two bytes a second no longer holds the view: the
+// load ends at the deadline and the failure page says the answer timed out.
+TEST_F(PageLoaderTest, APcThatTricklesIsCutOffAtTheDeadline)
+{
+    using namespace std::chrono_literals;
+    link::testing::TricklingHttpServer pc;
+    PageLoader loader { m_fetch, m_device, platform::FetchLimits { 1s, PageLoader::kMaxPageBytes } };
+    std::string address = "http://127.0.0.1:" + std::to_string(pc.port()) + "/pda_ReqDoc/slow.html";
+    auto start = std::chrono::steady_clock::now();
+    auto failed = loader.load(address);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error().code, platform::ErrorCode::Timeout) << platform::describe(failed.error());
+    EXPECT_NE(loadFailurePage(address, failed.error()).find("<p>응답 시간이 초과되었습니다</p>"), std::string::npos);
+
+    // Every load is bounded so by default.
+    EXPECT_EQ(PageLoader::kFetchLimits.deadline, link::kFetchDeadline);
+    EXPECT_EQ(PageLoader::kFetchLimits.maxBodyBytes, PageLoader::kMaxPageBytes);
 }
 
 } // namespace

@@ -88,11 +88,14 @@ void WebViewer::moveInDocument(int step)
 std::string WebViewer::fetchText(const std::string& url)
 {
     std::string body;
-    auto response = m_fetch.get(url, [&](std::string_view block) {
-        body.append(block);
-        return body.size() <= kMaxWrapperBytes;
-    });
-    if (!response || response->status < 200 || response->status >= 300 || body.size() > kMaxWrapperBytes)
+    auto response = m_fetch.get(
+        url,
+        [&](std::string_view block) {
+            body.append(block);
+            return true;
+        },
+        platform::FetchLimits { link::kFetchDeadline, kMaxWrapperBytes });
+    if (!response || response->cancelled || response->status < 200 || response->status >= 300)
         return {};
     return body;
 }
@@ -100,7 +103,8 @@ std::string WebViewer::fetchText(const std::string& url)
 bool WebViewer::exists(const std::string& url)
 {
     // The head of the answer is enough: the first block ends the fetch.
-    auto response = m_fetch.get(url, [](std::string_view) { return false; });
+    auto response = m_fetch.get(
+        url, [](std::string_view) { return false; }, platform::FetchLimits { link::kFetchDeadline, 0 });
     return response && response->status >= 200 && response->status < 300;
 }
 

@@ -3,8 +3,6 @@
 #include "platform/net_address.h"
 #include "proto/pc_answer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,19 +12,6 @@ namespace pocket::link::testing {
 namespace {
 
 constexpr int kWaitMs = 5000;
-
-int listenOnLoopback(std::uint16_t& port)
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    return fd;
-}
 
 bool waitReadable(int fd)
 {
@@ -38,29 +23,17 @@ bool waitReadable(int fd)
 
 LoopbackListener::LoopbackListener()
 {
-    m_fd = listenOnLoopback(m_port);
-    ::listen(m_fd, 8);
-}
-
-LoopbackListener::~LoopbackListener()
-{
-    ::close(m_fd);
+    if (auto listening = platform::listenTcp("127.0.0.1", 0, 8)) {
+        m_socket = std::move(*listening);
+        m_port = platform::localPort(m_socket.fd()).valueOr(0);
+    }
 }
 
 int LoopbackListener::accept()
 {
-    if (!waitReadable(m_fd))
+    if (!waitReadable(m_socket.fd()))
         return -1;
-    return ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-}
-
-std::uint16_t closedLoopbackPort()
-{
-    // Bound but never listening: connections to it are refused.
-    static std::uint16_t port = 0;
-    static int fd = listenOnLoopback(port);
-    (void)fd;
-    return port;
+    return ::accept4(m_socket.fd(), nullptr, nullptr, SOCK_CLOEXEC);
 }
 
 bool isReadable(int fd)
@@ -141,6 +114,29 @@ std::string OneShotHttpServer::requestHead()
 {
     std::lock_guard lock(m_mutex);
     return m_head;
+}
+
+TricklingHttpServer::TricklingHttpServer()
+{
+    m_thread = std::thread([this] {
+        int peer = m_listener.accept();
+        if (peer < 0)
+            return;
+        char head[4096];
+        (void)::recv(peer, head, sizeof head, 0);
+        (void)sendAll(peer, "HTTP/1.0 200 OK\r\n\r\n");
+        while (!m_done && sendAll(peer, "0")) {
+            pollfd none {};
+            (void)::poll(&none, 0, 500);
+        }
+        ::close(peer);
+    });
+}
+
+TricklingHttpServer::~TricklingHttpServer()
+{
+    m_done = true;
+    m_thread.join();
 }
 
 platform::LResult RecordingTarget::onMessage(int msg, platform::WParam wParam, platform::LParam lParam)

@@ -5,7 +5,10 @@
 // that records what a link posts to its window.
 
 #include "platform/event_loop.h"
+#include "platform/net_address.h"
+#include "platform/testing/loopback_port.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -20,20 +23,19 @@ namespace pocket::link::testing {
 class LoopbackListener {
 public:
     LoopbackListener();
-    ~LoopbackListener();
     std::uint16_t port() const { return m_port; }
     // Waits (with a deadline) for the next connection; -1 on time-out.
     int accept();
     // The listening socket, for a server that polls it itself.
-    int fd() const { return m_fd; }
+    int fd() const { return m_socket.fd(); }
 
 private:
-    int m_fd = -1;
+    platform::SocketFd m_socket;
     std::uint16_t m_port = 0;
 };
 
 // A port on 127.0.0.1 where nothing listens.
-std::uint16_t closedLoopbackPort();
+using platform::testing::closedLoopbackPort;
 
 // The bytes of one answer record as the PC sends it.
 std::string answerRecord(int first, int code, std::string text);
@@ -64,6 +66,20 @@ private:
     std::thread m_thread;
     std::mutex m_mutex;
     std::string m_head;
+};
+
+// A PC that answers one HTTP request with a 200 head and then trickles the
+// body, two bytes a second (never idle, never done), until destroyed.
+class TricklingHttpServer {
+public:
+    TricklingHttpServer();
+    ~TricklingHttpServer();
+    std::uint16_t port() const { return m_listener.port(); }
+
+private:
+    LoopbackListener m_listener;
+    std::atomic<bool> m_done { false };
+    std::thread m_thread;
 };
 
 struct Posted {
