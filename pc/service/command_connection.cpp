@@ -57,27 +57,9 @@ void CommandConnection::onPeerClosed()
         m_events.onClosed(*this);
 }
 
-bool CommandConnection::passGate()
-{
-    switch (m_gate.pass(m_loop, m_socket, m_callbacks)) {
-    case FirstByteGate::Pass::Read:
-        return true;
-    case FirstByteGate::Pass::Wait:
-        return false;
-    case FirstByteGate::Pass::Refuse:
-        break;
-    }
-    close();
-    if (m_events.onRefused)
-        m_events.onRefused(*this);
-    if (m_events.onClosed)
-        m_events.onClosed(*this);
-    return false;
-}
-
 void CommandConnection::onReadable()
 {
-    if (!passGate())
+    if (!m_gate.letIn(m_loop, m_socket, m_callbacks, *this, m_events))
         return;
     char buffer[4096];
     ssize_t received = ::recv(m_socket.fd(), buffer, sizeof buffer, MSG_DONTWAIT);

@@ -57,27 +57,9 @@ void UploadConnection::onPeerClosed()
         m_events.onClosed(*this);
 }
 
-bool UploadConnection::passGate()
-{
-    switch (m_gate.pass(m_loop, m_socket, m_callbacks)) {
-    case FirstByteGate::Pass::Read:
-        return true;
-    case FirstByteGate::Pass::Wait:
-        return false;
-    case FirstByteGate::Pass::Refuse:
-        break;
-    }
-    close();
-    if (m_events.onRefused)
-        m_events.onRefused(*this);
-    if (m_events.onClosed)
-        m_events.onClosed(*this);
-    return false;
-}
-
 void UploadConnection::onReadable()
 {
-    if (!passGate())
+    if (!m_gate.letIn(m_loop, m_socket, m_callbacks, *this, m_events))
         return;
     char block[proto::kUploadBlockBytes];
     ssize_t received = ::recv(m_socket.fd(), block, sizeof block, MSG_DONTWAIT);

@@ -46,7 +46,6 @@ public:
 private:
     void onReadable();
     void onPeerClosed();
-    bool passGate();
 
     platform::EventLoop& m_loop;
     std::uint64_t m_id;
