@@ -1,6 +1,8 @@
 #include "apps/quillon/headless.h"
 
 #include "pc/service/testing/scripted_handheld.h"
+#include "platform/net_address.h"
+#include "platform/testing/loopback_port.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -21,20 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A port that was free a moment ago (the kernel hands out ephemeral ports in
-// turn, so it stays free for the few milliseconds a test needs).
-std::uint16_t freePort()
-{
-    int handle = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(handle);
-    return ntohs(address.sin_port);
-}
+using platform::testing::freeLoopbackPort;
 
 // Sends one request to 127.0.0.1:port and reads to the end; "" when nothing
 // listens there.
@@ -87,7 +76,7 @@ protected:
 
 TEST_F(HeadlessTest, CreatesTheFoldersAndServesTheServiceRoot)
 {
-    PcOptions options = startedOptions(freePort());
+    PcOptions options = startedOptions(freeLoopbackPort());
     std::ostringstream out, err;
     std::string response;
     int status = runHeadless(options, out, err, [&] {
@@ -104,21 +93,15 @@ TEST_F(HeadlessTest, CreatesTheFoldersAndServesTheServiceRoot)
 
 TEST_F(HeadlessTest, TellsTheUserWhenTheWebServerCannotStart)
 {
-    int blocker = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(blocker, 1), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length);
+    auto blocker = platform::listenTcp("0.0.0.0", 0, 1);
+    ASSERT_TRUE(blocker);
 
-    PcOptions options = startedOptions(ntohs(address.sin_port));
+    PcOptions options = startedOptions(platform::localPort(blocker->fd()).valueOr(0));
     std::ostringstream out, err;
     bool waited = false;
     EXPECT_NE(runHeadless(options, out, err, [&] { waited = true; }), 0);
     EXPECT_FALSE(waited);
     EXPECT_NE(out.str().find("[Quillon] Failed to start the web server\n"), std::string::npos) << out.str();
-    ::close(blocker);
 }
 
 // The next answer with `code`, passing over keep-alive probes.
@@ -136,9 +119,9 @@ TEST_F(HeadlessTest, UploadWritesOneProgressLinePerTenth)
 {
     using pc::service::testing::ScriptedHandheld;
     using pc::service::testing::ScriptedUpload;
-    PcOptions options = startedOptions(freePort());
-    options.commandPort = freePort();
-    options.uploadPort = freePort();
+    PcOptions options = startedOptions(freeLoopbackPort());
+    options.commandPort = freeLoopbackPort();
+    options.uploadPort = freeLoopbackPort();
     std::ostringstream out, err;
     std::optional<proto::PcAnswer> ended;
     int status = runHeadless(options, out, err, [&] {
@@ -181,7 +164,7 @@ TEST_F(HeadlessTest, LogsInFromACredentialsFileAndKeepsTheLogInTheLogFolder)
     fs::permissions(credentials, fs::perms::owner_read | fs::perms::owner_write);
     PcOptions options = startedOptions(0);
     options.id.clear();
-    options.commandPort = freePort();
+    options.commandPort = freeLoopbackPort();
     options.credentials = credentials.string();
     std::ostringstream out, err;
     std::optional<proto::PcAnswer> login;
@@ -221,7 +204,7 @@ TEST_F(HeadlessTest, RefusesACredentialsFileOthersCanRead)
 
 TEST_F(HeadlessTest, ProgramStopsOnSigterm)
 {
-    const std::uint16_t port = freePort();
+    const std::uint16_t port = freeLoopbackPort();
     const std::string portText = std::to_string(port);
     const std::string home = m_home.string();
     pid_t child = ::fork();

@@ -13,6 +13,7 @@
 #include "pc/service/testing/scripted_handheld.h"
 #include "platform/net_address.h"
 #include "platform/temp_folder.h"
+#include "platform/testing/loopback_port.h"
 
 #include <algorithm>
 #include <chrono>
@@ -47,12 +48,6 @@ struct Ports {
     std::uint16_t upload = 0;
     std::uint16_t web = 0;
 };
-
-std::uint16_t freePort()
-{
-    auto listener = platform::listenTcp("127.0.0.1", 0);
-    return listener ? platform::localPort(listener->fd()).valueOr(std::uint16_t { 0 }) : 0;
-}
 
 std::string pcPathOf(const fs::path& local)
 {
@@ -256,7 +251,8 @@ int main(int argc, char** argv)
         for (int i = 0; i < 40; ++i)
             std::ofstream(files / ("note" + std::to_string(i) + ".txt")) << "note";
     }
-    Ports ports { freePort(), freePort(), freePort() };
+    Ports ports { platform::testing::freeLoopbackPort(), platform::testing::freeLoopbackPort(),
+        platform::testing::freeLoopbackPort() };
     PcProgram program(argv[1], work.path() / "home", ports);
     if (!waitForPort(ports.command) || !waitForPort(ports.web)) {
         std::cerr << "quillon did not start; see " << (work.path() / "home" / "quillon.out") << "\n";

@@ -9,6 +9,7 @@
 #include "gui/qt_event_loop.h"
 #include "gui/testing/offscreen_app.h"
 #include "platform/testing/fake_ui.h"
+#include "platform/testing/loopback_port.h"
 
 #include <gtest/gtest.h>
 
@@ -31,9 +32,6 @@
 #include <QTreeWidget>
 
 #include <sstream>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace gui::pc {
@@ -371,15 +369,7 @@ TEST_F(QtMainWindowTest, AccountDialogJoinsThePortAndTestsTheAccount)
     EXPECT_EQ(dialog.account().server, "pop.example.com");
 
     // A port nothing listens on: refused, said below the fields.
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    int port = ntohs(address.sin_port);
+    int port = platform::testing::closedLoopbackPort();
     dialog.serverField()->setText("127.0.0.1");
     dialog.portField()->setValue(port);
     dialog.testButton()->click();

@@ -69,21 +69,12 @@ namespace {
     public:
         explicit LoginPeer(std::string answerText)
         {
-            m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in address {};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-            ::listen(m_listener, 1);
-            socklen_t length = sizeof address;
-            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-            port = ntohs(address.sin_port);
+            port = m_listener.port();
             m_thread = std::thread([this, answerText] { serve(answerText); });
         }
         ~LoginPeer()
         {
             m_thread.join();
-            ::close(m_listener);
         }
 
         std::uint16_t port = 0;
@@ -92,7 +83,7 @@ namespace {
     private:
         void serve(const std::string& answerText)
         {
-            int client = ::accept(m_listener, nullptr, nullptr);
+            int client = m_listener.accept();
             char byte = 0;
             while (::recv(client, &byte, 1, 0) == 1 && byte != '\0')
                 request.push_back(byte);
@@ -111,7 +102,7 @@ namespace {
             ::close(client);
         }
 
-        int m_listener = -1;
+        ::pocket::link::testing::LoopbackListener m_listener;
         std::thread m_thread;
     };
 
@@ -121,17 +112,9 @@ namespace {
     public:
         explicit GreetingPeer(std::string greeting)
         {
-            m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in address {};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-            ::listen(m_listener, 1);
-            socklen_t length = sizeof address;
-            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-            port = ntohs(address.sin_port);
+            port = m_listener.port();
             m_thread = std::thread([this, greeting] {
-                int client = ::accept(m_listener, nullptr, nullptr);
+                int client = m_listener.accept();
                 (void)::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL);
                 std::string reply;
                 char buffer[512];
@@ -153,7 +136,6 @@ namespace {
         ~GreetingPeer()
         {
             m_thread.join();
-            ::close(m_listener);
         }
         std::string reply()
         {
@@ -164,7 +146,7 @@ namespace {
         std::uint16_t port = 0;
 
     private:
-        int m_listener = -1;
+        ::pocket::link::testing::LoopbackListener m_listener;
         std::thread m_thread;
         std::mutex m_mutex;
         std::string m_reply;

@@ -11,7 +11,9 @@
 #include "platform/codepage.h"
 #include "tests/fixtures/mail/dovecot_server.h"
 #include "tests/fixtures/suite_server.h"
+#include "platform/net_address.h"
 #include "platform/temp_folder.h"
+#include "platform/testing/loopback_port.h"
 
 #include <gtest/gtest.h>
 
@@ -35,19 +37,14 @@ using namespace std::chrono_literals;
 // nobody listens on. The listener stays open until the process ends.
 std::uint16_t loopbackPort(bool listening)
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    if (!listening)
+        return platform::testing::closedLoopbackPort();
+    auto listener = platform::listenTcp("127.0.0.1", 0, 4);
+    if (!listener)
         return 0;
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    if (listening)
-        ::listen(fd, 4);
-    else
-        ::close(fd);
-    return ntohs(address.sin_port);
+    auto port = platform::localPort(listener->fd()).valueOr(0);
+    (void)listener->release(); // Open, never accepting, until the process ends.
+    return port;
 }
 
 class MailCheckTest : public ::testing::Test {

@@ -7,15 +7,13 @@
 #include "tests/fixtures/mail/smtp_sink.h"
 #include "tests/fixtures/suite_server.h"
 #include "platform/temp_folder.h"
+#include "platform/testing/loopback_port.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-#include <arpa/inet.h>
 #include <fstream>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace pc::mail {
@@ -173,19 +171,12 @@ TEST_F(MailSenderTest, RequiredStartTlsIsNeverSkipped)
 
 TEST_F(MailSenderTest, UnreachableRelayAnswersFail1)
 {
-    // A port whose listener has gone: nothing answers there.
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    useRelay(ntohs(address.sin_port));
+    // A port nothing listens on: nothing answers there.
+    std::uint16_t port = platform::testing::closedLoopbackPort();
+    useRelay(port);
     std::string cause;
     EXPECT_EQ(sendHandheldMail("kim@example.com\ns\n\nbody", m_setup, &cause), "fail1");
-    EXPECT_TRUE(cause.starts_with("SMTP 서버 127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "에 보낼 수 없습니다: "))
+    EXPECT_TRUE(cause.starts_with("SMTP 서버 127.0.0.1:" + std::to_string(port) + "에 보낼 수 없습니다: "))
         << cause;
 }
 

@@ -1,7 +1,5 @@
 #include "pc/mail/scripted_pop3_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,16 +8,10 @@ namespace pc::mail::testing {
 ScriptedPop3Server::ScriptedPop3Server(std::vector<ScriptStep> script)
     : m_script(std::move(script))
 {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(m_listener, 1);
-    socklen_t length = sizeof address;
-    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    if (auto listening = platform::listenTcp("127.0.0.1", 0, 1)) {
+        m_listener = std::move(*listening);
+        m_port = platform::localPort(m_listener.fd()).valueOr(0);
+    }
     m_thread = std::thread([this] { run(); });
 }
 
@@ -27,10 +19,9 @@ ScriptedPop3Server::~ScriptedPop3Server()
 {
     if (m_thread.joinable()) {
         // Unblock an accept that never got a client.
-        ::shutdown(m_listener, SHUT_RDWR);
+        ::shutdown(m_listener.fd(), SHUT_RDWR);
         m_thread.join();
     }
-    ::close(m_listener);
 }
 
 bool ScriptedPop3Server::readLine(int fd, std::string& line)
@@ -54,7 +45,7 @@ bool ScriptedPop3Server::readLine(int fd, std::string& line)
 
 void ScriptedPop3Server::run()
 {
-    int fd = ::accept(m_listener, nullptr, nullptr);
+    int fd = ::accept(m_listener.fd(), nullptr, nullptr);
     if (fd < 0)
         return;
     std::string line;

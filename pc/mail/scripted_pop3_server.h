@@ -8,6 +8,8 @@
 // step's chunks one by one. After the script it reads until the client
 // closes. Test-only; the script runs on its own thread.
 
+#include "platform/net_address.h"
+
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -38,7 +40,7 @@ private:
     bool readLine(int fd, std::string& line);
 
     std::vector<ScriptStep> m_script;
-    int m_listener = -1;
+    platform::SocketFd m_listener;
     std::uint16_t m_port = 0;
     std::string m_pending;
     std::vector<std::string> m_received;

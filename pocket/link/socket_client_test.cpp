@@ -220,30 +220,21 @@ TEST_F(SocketClientTest, UnansweredConnectionAttemptsGiveUpAfterTheirTimeOut)
 {
     // A listener whose accept queue is full drops further connection
     // requests unanswered, as a vanished PC would.
-    int full = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(full, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(full, reinterpret_cast<sockaddr*>(&address), &length);
-    ASSERT_EQ(::listen(full, 0), 0);
-    std::vector<int> waiting;
+    auto full = platform::listenTcp("127.0.0.1", 0, 0);
+    ASSERT_TRUE(full);
+    std::uint16_t port = platform::localPort(full->fd()).valueOr(0);
+    std::vector<platform::SocketFd> waiting;
     for (int i = 0; i < 2; ++i) {
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        waiting.push_back(fd);
+        if (auto connecting = platform::connectTcpFrom("127.0.0.1", "127.0.0.1", port, true))
+            waiting.push_back(std::move(*connecting));
     }
 
     auto& client = makeClient(kLinkKindPc, ReceiveMode::Record);
-    client.setPort(ntohs(address.sin_port));
+    client.setPort(port);
     client.setConnectTimeout(20ms);
     EXPECT_FALSE(client.open());
     EXPECT_EQ(client.socketFd(), -1);
     EXPECT_EQ(m_pauses.size(), 4u);
-    for (int fd : waiting)
-        ::close(fd);
-    ::close(full);
 }
 
 TEST_F(SocketClientTest, SendTextReportsAMissingConnectionUnderTheLinkTitle)

@@ -1,7 +1,5 @@
 #include "pocket/msn/testing/scripted_peer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -23,15 +21,10 @@ namespace {
 
 ScriptedPeer::ScriptedPeer(std::vector<ScriptedConnection> connections)
 {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(m_listener, 4);
-    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    if (auto listening = platform::listenTcp("127.0.0.1", 0, 4)) {
+        m_listener = std::move(*listening);
+        m_port = platform::localPort(m_listener.fd()).valueOr(0);
+    }
     (void)::pipe(m_wake);
     m_thread = std::thread(&ScriptedPeer::serve, this, std::move(connections));
 }
@@ -40,7 +33,6 @@ ScriptedPeer::~ScriptedPeer()
 {
     (void)::write(m_wake[1], "x", 1);
     m_thread.join();
-    ::close(m_listener);
     ::close(m_wake[0]);
     ::close(m_wake[1]);
 }
@@ -97,11 +89,11 @@ void ScriptedPeer::serve(std::vector<ScriptedConnection> connections)
 {
     std::vector<int> held;
     for (const auto& connection : connections) {
-        if (!waitReadable(m_listener, m_wake[0])) {
+        if (!waitReadable(m_listener.fd(), m_wake[0])) {
             fail("no connection came");
             break;
         }
-        int fd = ::accept(m_listener, nullptr, nullptr);
+        int fd = ::accept(m_listener.fd(), nullptr, nullptr);
         bool ok = runSteps(fd, connection);
         if (connection.holdOpen && ok)
             held.push_back(fd);

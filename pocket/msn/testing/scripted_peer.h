@@ -8,6 +8,8 @@
 // `reply`. After the last step it closes the connection, or keeps it open
 // until the test ends when `holdOpen` is set.
 
+#include "platform/net_address.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -44,7 +46,7 @@ private:
     bool runSteps(int fd, const ScriptedConnection& connection);
     void fail(std::string why);
 
-    int m_listener = -1;
+    platform::SocketFd m_listener;
     int m_wake[2] = { -1, -1 };
     std::uint16_t m_port = 0;
     std::thread m_thread;
