@@ -4,14 +4,12 @@
 #include "platform/net_address.h"
 #include "platform/testing/loopback_port.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <fcntl.h>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sstream>
 #include <sys/socket.h>
@@ -29,21 +27,14 @@ using platform::testing::freeLoopbackPort;
 // listens there.
 std::string httpGet(std::uint16_t port, std::string_view path)
 {
-    int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     std::string response;
-    if (::connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        std::string request = "GET " + std::string(path) + " HTTP/1.0\r\n\r\n";
-        ::send(handle, request.data(), request.size(), MSG_NOSIGNAL);
+    if (auto connected = platform::connectTcp("127.0.0.1", port)) {
+        (void)platform::sendAll(connected->fd(), "GET " + std::string(path) + " HTTP/1.0\r\n\r\n");
         char buffer[4096];
         ssize_t received;
-        while ((received = ::recv(handle, buffer, sizeof buffer, 0)) > 0)
+        while ((received = ::recv(connected->fd(), buffer, sizeof buffer, 0)) > 0)
             response.append(buffer, static_cast<std::size_t>(received));
     }
-    ::close(handle);
     return response;
 }
 

@@ -139,14 +139,10 @@ public:
     EndlessListServer()
     {
         m_thread = std::thread([this] {
-            int client = m_listener.accept();
+            int client = testing::acceptWithOkHead(m_listener);
             if (client < 0)
                 return;
-            char head[4096];
-            (void)::recv(client, head, sizeof head, 0);
-            std::string chunk = "HTTP/1.0 200 OK\r\n\r\n";
-            (void)testing::sendAll(client, chunk);
-            chunk.clear();
+            std::string chunk;
             for (int i = 0; i < 4096; ++i)
                 chunk += "0file.txt\n";
             while (testing::sendAll(client, chunk))

@@ -7,10 +7,9 @@
 // (changeable while it runs) until it is destroyed. A file may stall: the
 // server sends part of it and waits until the handheld hangs up.
 
+#include "platform/net_address.h"
 #include "pocket/link/testing/loopback.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -40,13 +39,7 @@ public:
     {
         m_stop = true;
         // Wakes the web server's accept.
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(m_webListener.port());
-        (void)::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::close(fd);
+        (void)platform::connectTcp("127.0.0.1", m_webListener.port());
         m_web.join();
         if (m_peer >= 0)
             ::close(m_peer);

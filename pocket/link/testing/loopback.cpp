@@ -116,15 +116,23 @@ std::string OneShotHttpServer::requestHead()
     return m_head;
 }
 
+int acceptWithOkHead(LoopbackListener& listener)
+{
+    int peer = listener.accept();
+    if (peer < 0)
+        return -1;
+    char head[4096];
+    (void)::recv(peer, head, sizeof head, 0);
+    (void)sendAll(peer, "HTTP/1.0 200 OK\r\n\r\n");
+    return peer;
+}
+
 TricklingHttpServer::TricklingHttpServer()
 {
     m_thread = std::thread([this] {
-        int peer = m_listener.accept();
+        int peer = acceptWithOkHead(m_listener);
         if (peer < 0)
             return;
-        char head[4096];
-        (void)::recv(peer, head, sizeof head, 0);
-        (void)sendAll(peer, "HTTP/1.0 200 OK\r\n\r\n");
         while (!m_done && sendAll(peer, "0")) {
             pollfd none {};
             (void)::poll(&none, 0, 500);

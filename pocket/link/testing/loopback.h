@@ -68,6 +68,10 @@ private:
     std::string m_head;
 };
 
+// Accepts the next connection, takes its request and answers with a 200 head
+// without a length (the body runs to the close); the connection, or -1.
+int acceptWithOkHead(LoopbackListener& listener);
+
 // A PC that answers one HTTP request with a 200 head and then trickles the
 // body, two bytes a second (never idle, never done), until destroyed.
 class TricklingHttpServer {
