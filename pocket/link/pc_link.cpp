@@ -76,7 +76,11 @@ PcLink::PcLink(platform::EventLoop& loop, platform::Ui& ui, settings::PdaSetting
 {
     m_handlers[proto::kCodeLogIn] = [this](const proto::PcAnswer& answer) { onLoginAnswer(answer); };
     m_handlers[proto::kCodeKeepAlive] = [this](const proto::PcAnswer&) {
-        (void)sendRequest(0, proto::kCodeKeepAlive, "");
+        // The user did not ask for this reply. If it cannot go out, the PC has
+        // closed: its stop notice, or the end of the connection the reader
+        // reports next, tells the user why, and answers already received
+        // stay in order instead of being dropped by a reset here.
+        (void)m_client.sendBytes(proto::formatPcRequest({ 0, proto::kCodeKeepAlive, "" }));
     };
 }
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -164,6 +165,23 @@ TEST_F(PcLinkTest, StoppedServiceResetsTheLink)
     EXPECT_FALSE(m_link.isLoggedIn());
     EXPECT_TRUE(m_link.drives().empty());
     EXPECT_EQ(resets, 1);
+}
+
+TEST_F(PcLinkTest, KeepAliveAnsweredAfterTheStopStillShowsTheStop)
+{
+    logIn("YES\\C:\\\\");
+    // The PC probes, stops and closes hard before the handheld replies.
+    testing::sendAll(m_peer, answerRecord(0, proto::kCodeKeepAlive, "")
+            + answerRecord(0, proto::kCodeServiceStopping, ""));
+    linger hard { 1, 0 };
+    ::setsockopt(m_peer, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    ::close(m_peer);
+    m_peer = -1;
+    ASSERT_TRUE(runUntil([&] { return !m_link.isConnected(); }));
+    for (const auto& call : m_ui.calls())
+        EXPECT_NE(call.text, "네트웍 문제나 서버와 연결이 종료되어 메세지를 보낼 수 없습니다.");
+    EXPECT_EQ(m_ui.lastText(), "서버 연결이 종료되었습니다.");
+    EXPECT_FALSE(m_link.isLoggedIn());
 }
 
 TEST_F(PcLinkTest, LateAnswerAfterItsTimeOutIsIgnored)
