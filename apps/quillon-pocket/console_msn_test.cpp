@@ -2,6 +2,7 @@
 
 #include "platform/codec/md5.h"
 #include "pocket/ink/testing/temp_folder.h"
+#include "pocket/link/testing/loopback.h"
 #include "pocket/msn/testing/scripted_peer.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,27 @@ namespace {
         EXPECT_NE(text.find("status\tmsn\tMy Name (온라인)\n"), std::string::npos) << text;
         EXPECT_NE(text.find("status\tmsn\tme@example.com (다른 용무 중)\n"), std::string::npos) << text;
         EXPECT_NE(text.find("contact\tmsn\ta@example.com\tFLN\tAlice\n"), std::string::npos) << text;
+    }
+
+    TEST(MsnConsole, RefusedSignOnSaysWhatWasTriedAndWhy)
+    {
+        ::pocket::ink::testing::TempFolder home;
+        std::istringstream in("account me@example.com secret\n"
+                              "login\n"
+                              "exit\n");
+        std::ostringstream out, err;
+        const std::string server = "127.0.0.1:" + std::to_string(::pocket::link::testing::closedLoopbackPort());
+        ConsoleOptions options { true, server };
+        EXPECT_EQ(runConsole(home.path(), in, out, err, options), 0);
+        EXPECT_EQ(err.str(), "");
+        // The states as the window's status line shows them, then the
+        // message with the cause on a line of its own.
+        const std::string text = out.str();
+        const auto connecting = text.find("status\tmsn\tConnecting MSN login svr..\n");
+        const auto failed = text.find("[MSN] 서버에 접속할 수 없습니다.\n" + server + " — 연결이 거부되었습니다\n");
+        EXPECT_NE(connecting, std::string::npos) << text;
+        EXPECT_NE(failed, std::string::npos) << text;
+        EXPECT_LT(connecting, failed);
     }
 
     TEST(MsnConsole, RefusesUnknownOptionsAndBadPorts)

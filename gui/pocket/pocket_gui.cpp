@@ -117,8 +117,10 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     m_mailComposer->onOpenOptions = [this] { showOptions(); };
 
     m_window->onCommand = [this](int id) { (void)m_handheld->onMenuCommand(id); };
+    m_window->isCommandEnabled = [this](int id) { return m_handheld->isMenuCommandEnabled(id); };
     m_window->onButton = [this](int id) { (void)m_handheld->onButton(id); };
     m_window->onCloseRequested = [this] { m_handheld->askExit(); };
+    m_window->onPageStep = [this](int step) { m_handheld->frame().stepView(step); };
     // The title band: its start button, and the task bar hidden while the
     // program is in front.
     m_window->onActivated = [this] { m_handheld->titleBand().onActivated(); };
@@ -139,8 +141,10 @@ PocketGui::~PocketGui()
     // reports its text: nothing reaches the core once it is gone.
     QObject::disconnect(m_views->dialog.addressBox(), nullptr, &m_views->dialog, nullptr);
     m_window->onCommand = nullptr;
+    m_window->isCommandEnabled = nullptr;
     m_window->onButton = nullptr;
     m_window->onCloseRequested = nullptr;
+    m_window->onPageStep = nullptr;
     m_window->onActivated = nullptr;
     m_window->titleBand()->onTap = nullptr;
     m_handheld.reset();

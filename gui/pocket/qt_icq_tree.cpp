@@ -1,5 +1,6 @@
 #include "gui/pocket/qt_icq_tree.h"
 
+#include "gui/pocket/item_view_keys.h"
 #include "gui/pocket/qt_messenger_dialogs.h"
 #include "gui/pocket/status_icons.h"
 #include "gui/qt_string.h"
@@ -8,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -143,11 +145,15 @@ QtIcqTree::QtIcqTree(QTreeWidget& tree)
         menu->exec(m_tree.viewport()->mapToGlobal(at));
         menu->deleteLater();
     });
+    addMenuKeys(m_tree);
 }
 
 void QtIcqTree::setStatusLine(std::string_view text)
 {
     m_tree.setHeaderLabel(toQString(text));
+    // Drawn at once: a connection attempt holds the window thread, and the
+    // "Connecting.." line would otherwise never show.
+    m_tree.header()->viewport()->repaint();
 }
 
 QTreeWidgetItem* QtIcqTree::root(icq::TreeGroup group) const

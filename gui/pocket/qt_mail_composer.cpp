@@ -1,5 +1,6 @@
 #include "gui/pocket/qt_mail_composer.h"
 
+#include "gui/pocket/item_view_keys.h"
 #include "gui/pocket/qt_mail_dialogs.h"
 #include "gui/qt_string.h"
 #include "pocket/mail/mail_attachment_chooser.h"
@@ -119,6 +120,7 @@ QtMailComposer::QtMailComposer(::pocket::mail::MailComposer& composer, ::pocket:
         std::unique_ptr<QMenu> menu(buildAttachmentMenu(m_attachments->row(item), this));
         menu->exec(m_attachments->viewport()->mapToGlobal(at));
     });
+    addMenuKeys(*m_attachments);
 }
 
 void QtMailComposer::buildButtons()

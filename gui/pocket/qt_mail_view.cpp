@@ -1,5 +1,6 @@
 #include "gui/pocket/qt_mail_view.h"
 
+#include "gui/pocket/item_view_keys.h"
 #include "gui/pocket/qt_main_dialog.h"
 #include "gui/qt_string.h"
 #include "pocket/app/frame_layout.h"
@@ -44,10 +45,13 @@ QtMailView::QtMailView(QtMainDialog& dialog)
 {
     QObject::connect(m_dialog.mailHeader(), &QLabel::linkActivated, m_dialog.mailHeader(),
         [this](const QString&) { showAttachments(); });
-    QObject::connect(m_dialog.mailList(), &QTreeWidget::itemDoubleClicked, m_dialog.mailList(), [this] {
+    auto readMail = [this] {
         if (m_handheld)
             m_handheld->onButton(::pocket::app::kMailView);
-    });
+    };
+    QObject::connect(m_dialog.mailList(), &QTreeWidget::itemDoubleClicked, m_dialog.mailList(), readMail);
+    addOpenKey(*m_dialog.mailList(), readMail);
+    addMenuKeys(*m_dialog.mailList());
     QObject::connect(m_dialog.mailList(), &QTreeWidget::customContextMenuRequested, m_dialog.mailList(),
         [this](const QPoint& at) {
             QTreeWidget* list = m_dialog.mailList();

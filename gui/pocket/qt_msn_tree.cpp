@@ -1,10 +1,12 @@
 #include "gui/pocket/qt_msn_tree.h"
 
+#include "gui/pocket/item_view_keys.h"
 #include "gui/pocket/qt_messenger_dialogs.h"
 #include "gui/pocket/status_icons.h"
 #include "gui/qt_string.h"
 #include "pocket/app/handheld.h"
 
+#include <QHeaderView>
 #include <QMenu>
 #include <QTreeWidget>
 
@@ -24,11 +26,15 @@ QtMsnTree::QtMsnTree(QTreeWidget& tree)
         menu->exec(m_tree.viewport()->mapToGlobal(at));
         menu->deleteLater();
     });
+    addMenuKeys(m_tree);
 }
 
 void QtMsnTree::setStatusLine(std::string_view text)
 {
     m_tree.setHeaderLabel(toQString(text));
+    // Drawn at once: a connection attempt holds the window thread, and the
+    // "Connecting.." line would otherwise never show.
+    m_tree.header()->viewport()->repaint();
 }
 
 QTreeWidgetItem* QtMsnTree::root(msn::TreeRoot which) const

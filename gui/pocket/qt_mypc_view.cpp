@@ -1,5 +1,6 @@
 #include "gui/pocket/qt_mypc_view.h"
 
+#include "gui/pocket/item_view_keys.h"
 #include "gui/pocket/mypc_tree_items.h"
 #include "gui/qt_string.h"
 #include "pocket/app/frame_layout.h"
@@ -36,6 +37,10 @@ QtMyPcView::QtMyPcView(QTreeWidget& tree, QTreeWidget& results)
     m_resultList->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(m_resultList, &QTreeWidget::customContextMenuRequested, m_resultList,
         [this](const QPoint& at) { openResultMenu(at); });
+    for (QTreeWidget* view : { &m_tree, m_resultList })
+        addMenuKeys(*view);
+    addOpenKey(m_tree, [this] { openCurrent(); });
+    addOpenKey(*m_resultList, [this] { openCurrentResult(); });
 }
 
 QtMyPcView::~QtMyPcView()
@@ -172,6 +177,22 @@ void QtMyPcView::openResultMenu(const QPoint& at)
         return;
     std::unique_ptr<QMenu> menu(buildResultMenu(item, m_resultList));
     menu->exec(m_resultList->viewport()->mapToGlobal(at));
+}
+
+void QtMyPcView::openCurrent()
+{
+    mypc::TreeItem* model = modelItem(m_tree.currentItem());
+    if (m_handheld && model)
+        m_handheld->onMyPcCommand(*model, mypc::defaultCommand(mypc::MyPcTree::menuOf(*model)));
+}
+
+void QtMyPcView::openCurrentResult()
+{
+    QTreeWidgetItem* item = m_resultList->currentItem();
+    if (!m_handheld || !item)
+        return;
+    const auto row = m_rows.at(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt()));
+    m_handheld->onSearchResultCommand(row, mypc::defaultCommand(mypc::TreeMenu::PcFile));
 }
 
 } // namespace gui::handheld

@@ -75,6 +75,9 @@ private:
     void scheduleRedraw();
     void openMenu(const QPoint& at);
     void openResultMenu(const QPoint& at);
+    // Enter: the current item's or result row's first menu entry.
+    void openCurrent();
+    void openCurrentResult();
 
     QTreeWidget& m_tree;
     ::pocket::app::Handheld* m_handheld = nullptr;

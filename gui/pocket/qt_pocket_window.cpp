@@ -7,8 +7,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace gui::handheld {
@@ -53,11 +55,19 @@ namespace {
         PocketScreen m_screen;
     };
 
-    void addItems(QMenu* menu, const std::vector<frame::MenuItem>& items, const std::function<void(int)>& run)
+    void addItems(QMenu* menu, const std::vector<frame::MenuItem>& items, const std::function<void(int)>& run,
+        const std::function<bool(int)>& enabled)
     {
+        // Entries that cannot run now are greyed as the menu opens.
+        QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, enabled] {
+            for (QAction* action : menu->actions()) {
+                if (!action->menu() && !action->isSeparator())
+                    action->setEnabled(enabled(action->data().toInt()));
+            }
+        });
         for (const auto& item : items) {
             if (item.command == 0) {
-                addItems(menu->addMenu(toQString(item.text)), item.children, run);
+                addItems(menu->addMenu(toQString(item.text)), item.children, run, enabled);
                 continue;
             }
             const int command = item.command;
@@ -83,7 +93,7 @@ QtPocketWindow::QtPocketWindow(PocketScreen screen, QWidget* parent)
     m_dialog->onButton = [this](int id) {
         if (onButton)
             onButton(id);
-    };
+    };    addShortcuts();
 }
 
 bool QtPocketWindow::createMenuBar(int resource, const std::vector<frame::Menu>& menus)
@@ -105,10 +115,13 @@ bool QtPocketWindow::createMenuBar(int resource, const std::vector<frame::Menu>&
         button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
         auto* popup = new QMenu(button);
         popup->setFont(m_screen.font(12));
-        addItems(popup, menu.items, [this](int command) {
-            if (onCommand)
-                onCommand(command);
-        });
+        addItems(
+            popup, menu.items,
+            [this](int command) {
+                if (onCommand)
+                    onCommand(command);
+            },
+            [this](int command) { return !isCommandEnabled || isCommandEnabled(command); });
         button->setMenu(popup);
         layout->addWidget(button);
     }
@@ -199,6 +212,47 @@ void QtPocketWindow::closeEvent(QCloseEvent* event)
     }
     event->ignore();
     onCloseRequested();
+}
+
+void QtPocketWindow::addShortcuts()
+{
+    const struct {
+        QKeySequence keys;
+        std::function<void()> run;
+    } shortcuts[] = {
+        // Ctrl+Q asks as "끝내기" does.
+        { QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { if (onCloseRequested) onCloseRequested(); } },
+        { QKeySequence(Qt::Key_F10), [this] { openFirstMenu(); } },
+    };
+    for (const auto& shortcut : shortcuts)
+        connect(new QShortcut(shortcut.keys, this), &QShortcut::activated, this, shortcut.run);
+}
+
+void QtPocketWindow::openFirstMenu()
+{
+    QWidget* bar = m_menuBars.value(m_shownMenuBar);
+    auto* first = bar ? bar->findChild<QToolButton*>() : nullptr;
+    if (first)
+        first->showMenu();
+}
+
+void QtPocketWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Ctrl+Tab and Ctrl+Shift+Tab (Backtab with Shift) that no page control
+    // took step through the pages.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && (event->modifiers() & Qt::ControlModifier) && onPageStep) {
+        const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+        onPageStep(back ? -1 : 1);
+        return;
+    }
+    // An open menu or dialog has its own Escape; what reaches the window
+    // puts it away, as the device's close button does.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        showMinimized();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace gui::handheld

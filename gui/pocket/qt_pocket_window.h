@@ -28,11 +28,15 @@ public:
     explicit QtPocketWindow(PocketScreen screen = {}, QWidget* parent = nullptr);
 
     std::function<void(int)> onCommand;
+    // Asked as a menu opens, for each of its commands; all run when unset.
+    std::function<bool(int)> isCommandEnabled;
     std::function<void(int)> onButton;
     // The close button: the frame asks before anything closes.
     std::function<void()> onCloseRequested;
     // The window became the active one.
     std::function<void()> onActivated;
+    // Ctrl+Tab (1) and Ctrl+Shift+Tab (-1): the next or previous page.
+    std::function<void(int)> onPageStep;
 
     QtMainDialog* mainDialog() const { return m_dialog; }
     // The menu bar shown now (105 or 204), or 0.
@@ -59,8 +63,16 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Ctrl+Tab and Ctrl+Shift+Tab step through the pages; Escape, when no
+    // menu or dialog took it, minimises the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Ctrl+Q and F10.
+    void addShortcuts();
+    // F10: the first menu of the menu bar shown.
+    void openFirstMenu();
+
     PocketScreen m_screen;
     QtTitleBand* m_band = nullptr;
     QtMainDialog* m_dialog = nullptr;

@@ -147,8 +147,63 @@ bool HandheldFrame::onCommand(int id)
         m_parts.link.logout();
         return true;
     default:
-        return false;
+        return onMessengerCommand(id);
     }
+}
+
+namespace {
+
+    struct MessengerCommand {
+        int id;
+        int view;
+        bool signOn;
+    };
+    constexpr MessengerCommand kMessengerCommands[] = {
+        { kCmdMsnLogin, kViewMsn, true },
+        { kCmdMsnLogout, kViewMsn, false },
+        { kCmdIcqLogin, kViewIcq, true },
+        { kCmdIcqLogout, kViewIcq, false },
+    };
+
+    const MessengerCommand* messengerCommand(int id)
+    {
+        for (const auto& command : kMessengerCommands) {
+            if (command.id == id)
+                return &command;
+        }
+        return nullptr;
+    }
+
+} // namespace
+
+bool HandheldFrame::onMessengerCommand(int id)
+{
+    const auto* command = messengerCommand(id);
+    if (!command)
+        return false;
+    if (!isCommandEnabled(id))
+        return true;
+    // The page comes to the front, so that its status line shows the
+    // log-in as it goes.
+    if (command->signOn)
+        selectView(command->view);
+    m_services.signOnMessenger(command->view, command->signOn);
+    return true;
+}
+
+bool HandheldFrame::isCommandEnabled(int id) const
+{
+    const auto* command = messengerCommand(id);
+    if (!command)
+        return true;
+    const bool offline = m_services.messengerState(command->view) == MessengerState::Offline;
+    return command->signOn ? offline && isViewShown(command->view) : !offline;
+}
+
+bool HandheldFrame::isViewShown(int view) const
+{
+    const auto buttons = visibleViewButtons(m_parts.settings.messengerLayoutCode);
+    return std::find(buttons.begin(), buttons.end(), viewButton(view)) != buttons.end();
 }
 
 void HandheldFrame::onViewButton(int buttonId)
@@ -165,6 +220,17 @@ void HandheldFrame::selectView(int view)
     m_currentView = view;
     m_view.drawViewButtons(view);
     showControls();
+}
+
+void HandheldFrame::stepView(int step)
+{
+    const auto buttons = visibleViewButtons(m_parts.settings.messengerLayoutCode);
+    const int count = static_cast<int>(buttons.size());
+    if (count == 0)
+        return;
+    auto at = std::find(buttons.begin(), buttons.end(), viewButton(m_currentView));
+    const int index = at == buttons.end() ? 0 : static_cast<int>(at - buttons.begin());
+    selectView(viewOfButton(buttons[static_cast<std::size_t>(((index + step) % count + count) % count)]));
 }
 
 Screen HandheldFrame::screen(int view) const

@@ -81,9 +81,15 @@ public:
 
     // A menu command; false for an id the frame does not know.
     bool onCommand(int id);
+    // Whether a menu command can run now (a messenger's log-in while it is
+    // offline and its page is shown, its log-out while it is not).
+    bool isCommandEnabled(int id) const;
     // A tap on a view button.
     void onViewButton(int buttonId);
     void selectView(int view);
+    // The next (1) or previous (-1) of the views shown, round the end
+    // (Ctrl+Tab, Ctrl+Shift+Tab).
+    void stepView(int step);
     // "화면변경" in the current view.
     void toggleScreen();
     // The web view of the My PC view, where web pages and documents show.
@@ -119,6 +125,9 @@ private:
     void onStartTimer();
     void showControls();
     int firstView() const;
+    bool isViewShown(int view) const;
+    // The messenger log-in and log-out commands; false for another id.
+    bool onMessengerCommand(int id);
 
     FrameParts m_parts;
     FrameView& m_view;

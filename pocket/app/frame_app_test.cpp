@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <unistd.h>
 
@@ -96,6 +97,15 @@ namespace {
         void showWebPage(const std::string& url) override { log.push_back("web:" + url); }
         void openLoginDialog() override { log.push_back("login"); }
         void openOptions() override { log.push_back("options"); }
+        void signOnMessenger(int view, bool signOn) override
+        {
+            log.push_back((signOn ? "signOn:" : "signOff:") + std::to_string(view));
+        }
+        MessengerState messengerState(int view) const override
+        {
+            auto found = states.find(view);
+            return found == states.end() ? MessengerState::Offline : found->second;
+        }
 
         bool has(const std::string& entry) const
         {
@@ -108,6 +118,7 @@ namespace {
 
         std::vector<std::string> log;
         std::map<int, std::string> menuTitles;
+        std::map<int, MessengerState> states;
         std::set<int> shown;
         int shownMenuBar = 0;
         int currentButtons = 0;
@@ -388,6 +399,60 @@ namespace {
         m_ui.pushAnswer(Answer::Cancel);
         EXPECT_TRUE(frame().onCommand(kCmdDisconnect));
         EXPECT_EQ(m_ui.lastText(), "접속을 종료하시겠습니까?");
+    }
+
+    TEST_F(FrameTest, PagesStepRoundTheViewsShown)
+    {
+        ASSERT_TRUE(m_registry->createKey(settings::kSettingsKey));
+        ASSERT_TRUE(m_registry->setDword(settings::kSettingsKey, "msncheck", 0));
+        ASSERT_EQ(frame().start(), StartResult::Running);
+        ASSERT_EQ(frame().currentView(), kViewIcq);
+        std::vector<int> forward;
+        for (int i = 0; i < 3; ++i) {
+            frame().stepView(1);
+            forward.push_back(frame().currentView());
+        }
+        EXPECT_EQ(forward, (std::vector<int> { kViewMyPc, kViewMail, kViewIcq }));
+        frame().stepView(-1);
+        EXPECT_EQ(frame().currentView(), kViewMail);
+        EXPECT_EQ(m_recorder.currentButtons, kViewMail);
+    }
+
+    TEST_F(FrameTest, MessengerLogInFromTheToolsMenuFollowsTheSession)
+    {
+        ASSERT_TRUE(m_registry->createKey(settings::kSettingsKey));
+        ASSERT_TRUE(m_registry->setDword(settings::kSettingsKey, "icqcheck", 1));
+        ASSERT_EQ(frame().start(), StartResult::Running);
+        frame().selectView(kViewMail);
+        m_recorder.log.clear();
+
+        // Offline: log-in runs and brings its page to the front; log-out is greyed.
+        EXPECT_TRUE(frame().isCommandEnabled(kCmdIcqLogin));
+        EXPECT_FALSE(frame().isCommandEnabled(kCmdIcqLogout));
+        EXPECT_TRUE(frame().onCommand(kCmdIcqLogin));
+        EXPECT_EQ(frame().currentView(), kViewIcq);
+        EXPECT_TRUE(frame().onCommand(kCmdIcqLogout));
+        EXPECT_EQ(m_recorder.log, (std::vector<std::string> { "signOn:2" }));
+
+        // Signing on or online: the other way round; the page stays where it is.
+        for (auto state : { MessengerState::SigningOn, MessengerState::Online }) {
+            m_recorder.states[kViewMsn] = state;
+            frame().selectView(kViewMail);
+            EXPECT_FALSE(frame().isCommandEnabled(kCmdMsnLogin));
+            EXPECT_TRUE(frame().isCommandEnabled(kCmdMsnLogout));
+            EXPECT_TRUE(frame().onCommand(kCmdMsnLogout));
+            EXPECT_EQ(frame().currentView(), kViewMail);
+        }
+        EXPECT_EQ(m_recorder.log, (std::vector<std::string> { "signOn:2", "signOff:1", "signOff:1" }));
+
+        // A messenger whose page the settings hide cannot log in.
+        m_recorder.states.clear();
+        m_frames.clear();
+        ASSERT_TRUE(m_registry->setDword(settings::kSettingsKey, "icqcheck", 0));
+        ASSERT_EQ(frame().start(), StartResult::Running);
+        EXPECT_FALSE(frame().isCommandEnabled(kCmdIcqLogin));
+        EXPECT_TRUE(frame().isCommandEnabled(kCmdMsnLogin));
+        EXPECT_TRUE(frame().isCommandEnabled(kCmdOptions));
     }
 
     TEST_F(FrameTest, SecondInstanceBringsTheFirstToTheFront)

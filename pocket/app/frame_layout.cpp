@@ -123,6 +123,9 @@ std::vector<Menu> menuBar(int resource)
         {
             connected ? MenuItem { kCmdDisconnect, "접속끊기", {} }
                       : MenuItem { kCmdConnect, "접속하기", {} },
+            { 0, "메신저(&M)",
+                { { kCmdMsnLogin, "MSN 로그인(&L)", {} }, { kCmdMsnLogout, "MSN 로그아웃(&O)", {} },
+                    { kCmdIcqLogin, "ICQ 로그인(&I)", {} }, { kCmdIcqLogout, "ICQ 로그아웃(&U)", {} } } },
             { kCmdPenMessages, "펜 메세지 보관함", {} },
             { kCmdDial, "인터넷 접속", {} },
             { kCmdOptions, "환경설정", {} },

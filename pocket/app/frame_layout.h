@@ -116,6 +116,12 @@ constexpr int kCmdAbout = 40060; // "About.."
 constexpr int kCmdPenMessages = 40063; // "펜 메세지 보관함"
 constexpr int kCmdConnect = 40104; // "접속하기"
 constexpr int kCmdDisconnect = 40109; // "접속끊기"
+// The messengers' log-in and log-out, beside those of their pages (ids of
+// the program's own).
+constexpr int kCmdMsnLogin = 40120;
+constexpr int kCmdMsnLogout = 40121;
+constexpr int kCmdIcqLogin = 40122;
+constexpr int kCmdIcqLogout = 40123;
 
 // The pages 40048 and 40049 open in the web view.
 constexpr const char* kMsnHomePage = "http://www.msn.com/";

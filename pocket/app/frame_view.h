@@ -15,6 +15,9 @@ namespace pocket::app {
 
 class FrameRouter;
 
+// Where a messenger's session stands.
+enum class MessengerState { Offline, SigningOn, Online };
+
 class FrameView {
 public:
     virtual ~FrameView() = default;
@@ -63,6 +66,9 @@ public:
     virtual void openPenMessageBox() { }
     virtual void openLoginDialog() { }
     virtual void openOptions() { }
+    // The log-in (true) or log-out of a messenger's page (kViewMsn, kViewIcq).
+    virtual void signOnMessenger(int /*view*/, bool /*signOn*/) { }
+    virtual MessengerState messengerState(int /*view*/) const { return MessengerState::Offline; }
 };
 
 } // namespace pocket::app

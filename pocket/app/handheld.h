@@ -66,6 +66,8 @@ public:
     // The user's actions, each through the core's table for its kind.
     // A command of the frame window's menus; false for an unknown id.
     bool onMenuCommand(int id);
+    // Whether a command of the frame window's menus can run now.
+    bool isMenuCommandEnabled(int id) const { return m_frame->isCommandEnabled(id); }
     // A tap on a button of the main dialog, by its id; false for an unknown id.
     bool onButton(int id);
     // A command of the MSN page's menus ("MSN", "MSNUSER"); the account is
@@ -139,6 +141,8 @@ private:
     void openPenMessageBox() override;
     void openLoginDialog() override;
     void openOptions() override;
+    void signOnMessenger(int view, bool signOn) override;
+    MessengerState messengerState(int view) const override;
 
     // link::PcLinkView.
     void setConnectedMenu(bool connected) override;

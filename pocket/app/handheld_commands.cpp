@@ -76,6 +76,31 @@ void Handheld::onMsnCommand(int id)
     m_msn->page.onCommand(id);
 }
 
+void Handheld::signOnMessenger(int view, bool signOn)
+{
+    if (view == kViewMsn)
+        onMsnCommand(signOn ? msn::command::kLogin : msn::command::kLogout);
+    else if (view == kViewIcq)
+        (void)onIcqCommand(signOn ? icq::command::kConnect : icq::command::kLogout, {});
+}
+
+MessengerState Handheld::messengerState(int view) const
+{
+    if (view == kViewMsn) {
+        const auto& session = m_msn->session;
+        if (session.ownStatus() >= 0)
+            return MessengerState::Online;
+        return session.isSigningOn() ? MessengerState::SigningOn : MessengerState::Offline;
+    }
+    if (view == kViewIcq) {
+        const auto& session = m_icq->session;
+        if (session.state() == icq::SessionState::Idle)
+            return MessengerState::Offline;
+        return session.isSignedOn() ? MessengerState::Online : MessengerState::SigningOn;
+    }
+    return MessengerState::Offline;
+}
+
 bool Handheld::onIcqCommand(int id, std::string_view selected)
 {
     if (!m_icq->page.onCommand(id, selected))

@@ -41,6 +41,11 @@ public:
     virtual LinkRead readFrame() = 0;
     // The handheld's own IPv4 address on this connection (host order).
     virtual std::uint32_t localAddress() const = 0;
+    // After a failed open(): what it tried and why it failed
+    // ("host:port — 연결이 거부되었습니다"); empty when unknown.
+    virtual std::string failureText() const { return {}; }
+    // "host:port" of the last open(); empty when unknown.
+    virtual std::string peerText() const { return {}; }
 };
 
 class SocketIcqLink final : public IcqLink {
@@ -54,6 +59,8 @@ public:
     bool send(std::string_view bytes) override;
     LinkRead readFrame() override;
     std::uint32_t localAddress() const override;
+    std::string failureText() const override { return m_client.lastAttemptText(); }
+    std::string peerText() const override { return m_client.peerText(); }
 
 private:
     link::SocketClient& m_client;

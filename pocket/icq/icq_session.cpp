@@ -43,6 +43,7 @@ IcqSession::IcqSession(SessionSetup setup, IcqLink& link, platform::Ui& ui, Sess
     , m_loop(loop)
     , m_buddyPacer(loop)
     , m_visiblePacer(loop)
+    , m_signOnDeadline(loop, *this, kMsgSignOnTimeout)
 {
 }
 
@@ -51,12 +52,16 @@ IcqSession::~IcqSession()
     m_link.close();
 }
 
-platform::LResult IcqSession::onMessage(int msg, platform::WParam, platform::LParam)
+platform::LResult IcqSession::onMessage(int msg, platform::WParam wParam, platform::LParam)
 {
     if (msg == link::kMsgIcqReadable)
         return onReadable();
     if (msg == link::kMsgIcqClosed)
         onConnectionEnded();
+    // A server that took the connection and then fell silent.
+    if (msg == kMsgSignOnTimeout && m_signOnDeadline.expired(wParam) && m_state != SessionState::Idle)
+        fail(link::withCause(session_text::kCannotConnect, link::timedOutCause(m_link.peerText())),
+            platform::Icon::Warning);
     return 0;
 }
 
@@ -90,14 +95,16 @@ void IcqSession::startLogin()
     ensureContactFile(contactFile());
     m_sequence.reset(random());
     if (!m_link.open(m_setup.loginHost, m_setup.loginPort, false)) {
-        fail(session_text::kCannotConnect, platform::Icon::Warning);
+        failOpen(session_text::kCannotConnect);
         return;
     }
     m_state = SessionState::LoginServer;
+    m_signOnDeadline.start();
 }
 
 void IcqSession::reset()
 {
+    m_signOnDeadline.stop();
     m_buddyPacer.stop();
     m_visiblePacer.stop();
     m_link.close();
@@ -114,6 +121,11 @@ void IcqSession::fail(std::string_view text, platform::Icon icon)
 {
     m_ui.messageBox(kIcqTitle, text, icon);
     reset();
+}
+
+void IcqSession::failOpen(std::string_view text)
+{
+    fail(link::withCause(text, m_link.failureText()), platform::Icon::Warning);
 }
 
 void IcqSession::onConnectionEnded()
@@ -188,7 +200,7 @@ void IcqSession::handleSignOff(std::string_view data)
     m_link.close();
     m_view.setStatusText(session_text::kConnectingService);
     if (!m_link.open(redirect->host, redirect->port, true))
-        fail(session_text::kBosFailed, platform::Icon::Warning);
+        failOpen(session_text::kBosFailed);
 }
 
 void IcqSession::handleSnac(std::string_view data)
@@ -242,6 +254,7 @@ void IcqSession::completeSignOn()
 {
     if (!sendFrame(buildLocationInfo(m_sequence)))
         return;
+    m_signOnDeadline.stop();
     m_view.setStatusText(session_text::kRequestBuddyList);
     std::vector<std::string> numbers;
     if (m_listener)

@@ -16,6 +16,7 @@
 #include "pocket/icq/icq_title.h"
 #include "pocket/icq/request_pacer.h"
 #include "pocket/icq/sign_on.h"
+#include "pocket/link/sign_on_deadline.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -44,6 +45,10 @@ constexpr std::uint32_t kStatusOffline = 2;
 constexpr std::uint32_t kStatusInvisible = 256;
 
 enum class SessionState { Idle = 0, LoginServer = 1, BosServer = 2 };
+
+// The sign-on ran out of time (the program's own number; wParam: the
+// deadline's number).
+constexpr int kMsgSignOnTimeout = 5050;
 
 // The page's status text control.
 class SessionStatusView {
@@ -118,6 +123,8 @@ private:
     void handleService(const SnacHeader& header, std::string_view data);
     void completeSignOn();
     void fail(std::string_view text, platform::Icon icon);
+    // A connection that could not be opened: the text and the link's cause.
+    void failOpen(std::string_view text);
     std::uint16_t random();
 
     SessionSetup m_setup;
@@ -137,6 +144,7 @@ private:
     std::uint32_t m_ownStatus = kStatusOffline;
     RequestPacer m_buddyPacer;
     RequestPacer m_visiblePacer;
+    link::SignOnDeadline m_signOnDeadline;
 };
 
 // The decimal ICQ number of a settings text; nothing for an empty, non-digit

@@ -158,9 +158,54 @@ TEST_F(IcqSessionTest, BosServerThatCannotBeReachedFails)
     session.connect("123456", "pw");
     link.openSucceeds = false;
     link.queueFrame(kChannelSignOff, tlv(1, "123456") + tlv(5, "10.0.0.9:5191") + tlv(6, "C"));
+    link.failure = "10.0.0.9:5191 — 연결이 거부되었습니다";
     session.onReadable();
-    EXPECT_EQ(ui.lastText(), session_text::kBosFailed);
+    // The text, and beside it what was tried and why it failed.
+    EXPECT_EQ(ui.lastText(), std::string(session_text::kBosFailed) + "\n10.0.0.9:5191 — 연결이 거부되었습니다");
     EXPECT_EQ(session.state(), SessionState::Idle);
+}
+
+TEST_F(IcqSessionTest, LoginServerThatCannotBeReachedNamesTheCause)
+{
+    link.openSucceeds = false;
+    link.failure = "login.icq.test:5190 — 서버 이름을 찾을 수 없습니다 (DNS)";
+    session.connect("123456", "pw");
+    EXPECT_EQ(status.texts.front(), session_text::kServerConnecting);
+    EXPECT_EQ(ui.lastText(), "서버에 접속할 수 없습니다.\nlogin.icq.test:5190 — 서버 이름을 찾을 수 없습니다 (DNS)");
+    EXPECT_EQ(ui.calls().back().title, "ICQ");
+    EXPECT_EQ(session.state(), SessionState::Idle);
+}
+
+TEST_F(IcqSessionTest, SilentServerEndsTheSignOnWhenItsTimeRunsOut)
+{
+    link.peer = "10.0.0.9:5191";
+    signOnToBos();
+    ASSERT_EQ(session.state(), SessionState::BosServer);
+    clock.advance(std::chrono::milliseconds(link::kSignOnTimeoutMs - 1));
+    loop.processPending();
+    EXPECT_EQ(session.state(), SessionState::BosServer);
+    EXPECT_EQ(ui.callCount(), 0u);
+
+    clock.advance(std::chrono::milliseconds(1));
+    loop.processPending();
+    EXPECT_EQ(session.state(), SessionState::Idle);
+    EXPECT_EQ(ui.lastText(), "서버에 접속할 수 없습니다.\n10.0.0.9:5191 — 응답이 없습니다 (시간 초과)");
+    EXPECT_GE(listener.resets, 1);
+}
+
+TEST_F(IcqSessionTest, SignedOnSessionOutlivesTheSignOnDeadline)
+{
+    signOnToBos();
+    handshake();
+    ASSERT_TRUE(session.isSignedOn());
+    const auto boxes = ui.callCount();
+    // The paced buddy requests run meanwhile; the deadline has stopped.
+    for (int second = 0; second < 2 * static_cast<int>(link::kSignOnTimeoutMs / 1000); ++second) {
+        clock.advance(std::chrono::seconds(1));
+        loop.processPending();
+    }
+    EXPECT_TRUE(session.isSignedOn());
+    EXPECT_EQ(ui.callCount(), boxes);
 }
 
 TEST_F(IcqSessionTest, HandshakeRunsToClientReadyAndPacesTheBuddyRequests)

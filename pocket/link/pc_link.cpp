@@ -128,8 +128,7 @@ bool PcLink::connect()
 
 std::string PcLink::lastAttemptText() const
 {
-    return m_client.host() + ":" + std::to_string(m_client.port()) + " — "
-        + connectErrorText(m_client.lastConnectError());
+    return m_client.lastAttemptText();
 }
 
 std::string PcLink::webPin(const std::string& host, long port) const

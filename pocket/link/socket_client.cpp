@@ -155,11 +155,10 @@ bool SocketClient::open()
     // The unterminated tail of the previous connection belongs to no line of
     // the next one.
     m_shared->queue.clearPendingTail();
+    m_lastConnectError = EINVAL;
     std::string address = addressText();
-    if (address.empty()) {
-        m_lastConnectError = EINVAL;
+    if (address.empty())
         return false;
-    }
     int fd = connectWithRetries(address);
     if (fd >= 0 && m_secure)
         fd = m_secure(fd);
@@ -231,6 +230,7 @@ std::string SocketClient::addressText()
                 ::freeaddrinfo(found);
         }
         if (address.empty()) {
+            m_lastConnectError = kNameNotFound;
             m_ui.messageBox(kQuillonTitle, resolutionErrorText(resolutionErrorNumber(lastError)),
                 platform::Icon::Warning);
             return {};
@@ -261,6 +261,16 @@ int SocketClient::connectWithRetries(const std::string& address)
         ::close(fd);
     }
     return -1;
+}
+
+std::string SocketClient::peerText() const
+{
+    return m_host + ":" + std::to_string(m_port);
+}
+
+std::string SocketClient::lastAttemptText() const
+{
+    return attemptText(peerText(), m_lastConnectError);
 }
 
 bool SocketClient::isReaderRunning() const
@@ -469,12 +479,21 @@ std::string connectErrorText(int error)
     case EHOSTUNREACH:
     case ENETUNREACH:
     case ENETDOWN:
-        return "PC에 닿을 수 없습니다 (네트워크 확인)";
+        return "서버에 닿을 수 없습니다 (네트워크 확인)";
     case EINVAL:
         return "주소가 올바르지 않습니다";
+    case kNameNotFound:
+        return "서버 이름을 찾을 수 없습니다 (DNS)";
     default:
         return std::string("연결하지 못했습니다 (") + std::strerror(error) + ")";
     }
+}
+
+std::string attemptText(std::string_view peer, int error)
+{
+    if (peer.empty())
+        return connectErrorText(error);
+    return std::string(peer) + " — " + connectErrorText(error);
 }
 
 } // namespace pocket::link

@@ -101,8 +101,14 @@ public:
     bool open();
     // Why the last open() could not connect: an errno value (ETIMEDOUT when
     // the peer did not answer in time, EINVAL for an address that is not
-    // one), 0 after a connection.
+    // one), kNameNotFound when the host name could not be looked up, 0
+    // after a connection.
     int lastConnectError() const { return m_lastConnectError; }
+    // "host:port" of the last open().
+    std::string peerText() const;
+    // What the last open() tried and how it ended: "host:port — 연결이
+    // 거부되었습니다".
+    std::string lastAttemptText() const;
     // Shuts down the receive side and releases the socket.
     void close();
 
@@ -162,8 +168,12 @@ private:
 // The message box text for a failed host look-up, by Winsock error number;
 // resolutionErrorNumber() maps a getaddrinfo() result onto those numbers.
 std::string resolutionErrorText(int winsockError);
+// SocketClient::lastConnectError() after a failed host name look-up.
+constexpr int kNameNotFound = -1;
 // "연결이 거부되었습니다" and the like, for SocketClient::lastConnectError().
 std::string connectErrorText(int error);
+// "host:port — " and that text; the text alone without a peer.
+std::string attemptText(std::string_view peer, int error);
 int resolutionErrorNumber(int getaddrinfoError);
 
 } // namespace pocket::link

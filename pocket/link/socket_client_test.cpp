@@ -214,6 +214,17 @@ TEST_F(SocketClientTest, RefusedConnectionFailsAfterFiveAttemptsOneSecondApart)
     EXPECT_EQ(client.socketFd(), -1);
     EXPECT_EQ(m_pauses, std::vector<std::chrono::milliseconds>(4, 1000ms));
     EXPECT_EQ(m_ui.callCount(), 0u); // Reporting is the caller's.
+    // What the caller reports: the peer tried and the cause.
+    EXPECT_EQ(client.lastAttemptText(),
+        client.host() + ":" + std::to_string(testing::closedLoopbackPort()) + " — 연결이 거부되었습니다");
+}
+
+TEST(ConnectErrorText, NamesTheCauseOfEachFailure)
+{
+    EXPECT_EQ(connectErrorText(kNameNotFound), "서버 이름을 찾을 수 없습니다 (DNS)");
+    EXPECT_EQ(connectErrorText(EHOSTUNREACH), "서버에 닿을 수 없습니다 (네트워크 확인)");
+    EXPECT_EQ(attemptText("", ETIMEDOUT), "응답이 없습니다 (시간 초과)");
+    EXPECT_EQ(attemptText("icq.example:5190", ETIMEDOUT), "icq.example:5190 — 응답이 없습니다 (시간 초과)");
 }
 
 TEST_F(SocketClientTest, UnansweredConnectionAttemptsGiveUpAfterTheirTimeOut)

@@ -41,6 +41,8 @@ public:
     // After a failed open(): what it tried and why it failed
     // ("host:port — 연결이 거부되었습니다"); empty when unknown.
     virtual std::string failureText() const { return {}; }
+    // "host:port" of the last open(); empty when unknown.
+    virtual std::string peerText() const { return {}; }
 
     void setHandlers(UnitsHandler onUnits, ClosedHandler onClosed)
     {

@@ -49,6 +49,7 @@ MsnSession::MsnSession(platform::EventLoop& loop, platform::Ui& ui, MsnLinkFacto
     , m_ui(ui)
     , m_config(std::move(config))
     , m_link(links.createLink())
+    , m_signOnDeadline(loop, *this, msg::kSignOnTimeout)
 {
     m_link->setHandlers([this](std::vector<MsnUnit> units) { handleUnits(std::move(units)); },
         [this] { m_loop.post(this, link::kMsgMsnClosed); });
@@ -87,24 +88,29 @@ bool MsnSession::connect()
         return false;
     }
     m_linkInUse = true;
+    m_signOnDeadline.start();
     setStatusLine(session_text::kConnected);
     return sendCommand("VER " + id(m_transactionId) + " MSNP5 MSNP4 CVRO\r\n");
 }
 
 void MsnSession::failConnect()
 {
+    failSignOn(m_link->failureText());
+}
+
+void MsnSession::failSignOn(const std::string& cause)
+{
     // The reset redraws the page, so the status line and a message box
     // come after it: a failed connection is never silent.
     logout();
     setStatusLine(session_text::kCannotConnect);
-    std::string text(session_text::kCannotConnect);
-    if (auto detail = m_link->failureText(); !detail.empty())
-        text += "\n" + detail;
-    m_ui.messageBox(session_text::kTitle, text, platform::Icon::Warning);
+    m_ui.messageBox(session_text::kTitle, link::withCause(session_text::kCannotConnect, cause),
+        platform::Icon::Warning);
 }
 
 void MsnSession::clearSession()
 {
+    m_signOnDeadline.stop();
     m_linkInUse = false;
     m_link->close();
     m_ownStatus = status::kOffline;
@@ -167,6 +173,11 @@ platform::LResult MsnSession::onMessage(int message, platform::WParam wParam, pl
     switch (message) {
     case link::kMsgMsnClosed:
         onConnectionEnded();
+        return 0;
+    case msg::kSignOnTimeout:
+        // A server that took the connection and then fell silent.
+        if (m_signOnDeadline.expired(wParam) && isSigningOn())
+            failSignOn(link::timedOutCause(m_link->peerText()));
         return 0;
     case msg::kRenameCommand:
     case msg::kAddCommand: {
@@ -260,6 +271,7 @@ MsnSession::Outcome MsnSession::onUsr(const Fields& fields, const MsnUnit&)
         m_ownName = decodeName(fieldAt(fields, 5));
         setStatusLine(m_ownName + " (온라인)");
         m_ownStatus = status::kOnline;
+        m_signOnDeadline.stop();
         m_prepared = "CHG " + id(m_transactionId) + " NLN\r\n";
     }
     return Outcome::Continue;

@@ -12,6 +12,7 @@
 #include "platform/event_loop.h"
 #include "platform/ui.h"
 #include "pocket/msn/msn_contact_table.h"
+#include "pocket/link/sign_on_deadline.h"
 #include "pocket/msn/msn_link.h"
 
 #include <memory>
@@ -27,6 +28,9 @@ namespace msg {
     constexpr int kAddCommand = 4029; // wParam: new std::string* command text.
     constexpr int kDeleteContact = 4030; // wParam: contact index.
     constexpr int kCopyToContacts = 4031; // lParam: contact index.
+    // The sign-on ran out of time (the program's own number; wParam: the
+    // deadline's number).
+    constexpr int kSignOnTimeout = 4040;
     constexpr platform::WParam kRedrawStatusLine = 10000;
     constexpr platform::LParam kRedrawItem = 1;
     constexpr platform::LParam kReset = -3;
@@ -111,6 +115,8 @@ public:
     void handleUnits(std::vector<MsnUnit> units);
 
     bool isOnline() const { return m_online; }
+    // Connected to a server and not yet signed on.
+    bool isSigningOn() const { return m_linkInUse && m_ownStatus < 0; }
     MsnStatusCode ownStatus() const { return m_ownStatus; }
     const std::string& ownName() const { return m_ownName; }
     MsnContactTable& contacts() { return m_contacts; }
@@ -159,6 +165,8 @@ private:
     void redraw(platform::WParam which, platform::LParam how = msg::kRedrawItem);
     void clearSession();
     void failConnect();
+    // Ends the sign-on with "서버에 접속할 수 없습니다." and the cause.
+    void failSignOn(const std::string& cause);
 
     platform::EventLoop& m_loop;
     platform::Ui& m_ui;
@@ -179,6 +187,7 @@ private:
     MsnStatusCode m_ownStatus = status::kOffline;
     int m_transactionId = 0;
     std::string m_prepared;
+    link::SignOnDeadline m_signOnDeadline;
 };
 
 } // namespace pocket::msn

@@ -129,6 +129,51 @@ namespace {
         EXPECT_EQ(m_session.ownStatus(), status::kOffline);
         // Said in a message box too: the page's reset redraws its status line.
         EXPECT_EQ(m_ui.lastText(), "서버에 접속할 수 없습니다.");
+
+        // With the cause beside the text when the link knows it.
+        link().failOpens = { true };
+        link().failure = "dispatch.example:1863 — 서버 이름을 찾을 수 없습니다 (DNS)";
+        EXPECT_FALSE(m_session.connect());
+        EXPECT_EQ(m_ui.lastText(), "서버에 접속할 수 없습니다.\ndispatch.example:1863 — 서버 이름을 찾을 수 없습니다 (DNS)");
+    }
+
+    TEST_F(MsnSessionTest, SilentServerEndsTheSignOnWhenItsTimeRunsOut)
+    {
+        link().peer = "127.0.0.2:1863";
+        ASSERT_TRUE(m_session.connect());
+        link().deliver("VER 0 MSNP5\r\n");
+        EXPECT_TRUE(m_session.isSigningOn());
+        const auto boxes = m_ui.calls().size();
+        m_clock.advance(std::chrono::milliseconds(link::kSignOnTimeoutMs - 1));
+        m_loop.processPending();
+        EXPECT_TRUE(m_session.isSigningOn());
+        EXPECT_EQ(m_ui.calls().size(), boxes);
+
+        m_clock.advance(std::chrono::milliseconds(1));
+        m_loop.processPending();
+        EXPECT_FALSE(m_session.isSigningOn());
+        EXPECT_FALSE(link().isOpen());
+        EXPECT_EQ(m_page.lines.back(), "서버에 접속할 수 없습니다.");
+        EXPECT_EQ(m_ui.calls().back().title, "MSN");
+        EXPECT_EQ(m_ui.lastText(), "서버에 접속할 수 없습니다.\n127.0.0.2:1863 — 응답이 없습니다 (시간 초과)");
+    }
+
+    TEST_F(MsnSessionTest, SignOnDeadlineEndsWithTheSignOnOrTheLogout)
+    {
+        logIn();
+        const auto boxes = m_ui.calls().size();
+        m_clock.advance(std::chrono::milliseconds(2 * link::kSignOnTimeoutMs));
+        m_loop.processPending();
+        EXPECT_TRUE(m_session.isOnline());
+        EXPECT_EQ(m_ui.calls().size(), boxes);
+
+        // A log-out while signing on stops it too; a new sign-on has its own.
+        m_session.logout();
+        ASSERT_TRUE(m_session.connect());
+        m_session.logout();
+        m_clock.advance(std::chrono::milliseconds(2 * link::kSignOnTimeoutMs));
+        m_loop.processPending();
+        EXPECT_EQ(m_ui.calls().size(), boxes);
     }
 
     TEST_F(MsnSessionTest, ContactListPresenceAndDuplicates)

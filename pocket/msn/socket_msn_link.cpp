@@ -41,8 +41,7 @@ bool SocketMsnLink::open(const LinkTarget& target)
 
 std::string SocketMsnLink::failureText() const
 {
-    return m_client.host() + ":" + std::to_string(m_client.port()) + " — "
-        + link::connectErrorText(m_client.lastConnectError());
+    return m_client.lastAttemptText();
 }
 
 void SocketMsnLink::close()

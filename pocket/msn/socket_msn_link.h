@@ -25,6 +25,7 @@ public:
     bool isOpen() const override;
     bool send(std::string_view bytes) override;
     std::string failureText() const override;
+    std::string peerText() const override { return m_client.peerText(); }
 
     platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
 

@@ -49,6 +49,11 @@ std::vector<MenuEntry> menuEntries(TreeMenu menu)
     return {};
 }
 
+TreeCommand defaultCommand(TreeMenu menu)
+{
+    return menuEntries(menu).front().command;
+}
+
 MyPcTab::MyPcTab(link::PcLink& link, MyPcTree& tree, link::PcFolderRequest& folders, MyPcDownload& download,
     MyPcUpload& upload, TransferRunner& runner, platform::Ui& ui, MyPcHooks hooks)
     : m_link(link)

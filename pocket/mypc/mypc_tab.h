@@ -47,6 +47,9 @@ struct MenuEntry {
 
 const char* menuName(TreeMenu menu); // "PCD", "PCF", "PDAD", "PDAF"
 std::vector<MenuEntry> menuEntries(TreeMenu menu);
+// What a double tap or Enter on an item runs: its menu's first entry
+// ("열기" on a folder, "보기" on a file).
+TreeCommand defaultCommand(TreeMenu menu);
 
 // What other parts of the handheld do for the tab.
 struct MyPcHooks {

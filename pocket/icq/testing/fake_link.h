@@ -49,6 +49,8 @@ public:
         return next;
     }
     std::uint32_t localAddress() const override { return 0x7F000001; }
+    std::string failureText() const override { return failure; }
+    std::string peerText() const override { return peer; }
 
     void queueFrame(std::uint8_t channel, std::string data)
     {
@@ -66,6 +68,8 @@ public:
     std::vector<std::string> sent;
     std::deque<LinkRead> incoming;
     int closes = 0;
+    std::string failure; // What failureText() says.
+    std::string peer; // What peerText() says.
 
 private:
     bool m_open = false;

@@ -30,6 +30,8 @@ public:
         m_open = false;
     }
     bool isOpen() const override { return m_open; }
+    std::string failureText() const override { return failure; }
+    std::string peerText() const override { return peer; }
     bool send(std::string_view bytes) override
     {
         if (!m_open || failSends)
@@ -64,6 +66,8 @@ public:
     std::deque<bool> failOpens; // true: that open fails.
     bool failSends = false;
     int closes = 0;
+    std::string failure; // What failureText() says.
+    std::string peer; // What peerText() says.
 
 private:
     bool m_open = false;
