@@ -3,6 +3,7 @@
 // with a tap-and-hold menu, F10 and Escape, Ctrl+Q.
 
 #include "gui/pocket/qt_mail_view.h"
+#include "gui/pocket/qt_search_dialog.h"
 #include "gui/pocket/testing/pc_window_fixture.h"
 
 #include <QMenu>
@@ -15,6 +16,7 @@ namespace {
 
     namespace app = ::pocket::app;
     using testing::ScriptedPc;
+    using testing::whenModal;
 
     // The entries of the popup menu a key opens on `target`, which is then
     // closed with Escape; empty when no menu opened.
@@ -134,6 +136,30 @@ namespace {
         const std::string asked = m_pc.nextRequest();
         EXPECT_TRUE(asked.starts_with("0xx0:1 0xx1:305 0xx2:")) << asked;
         EXPECT_TRUE(asked.ends_with("\npop.x\nu1")) << asked;
+    }
+
+    TEST_F(KeysWindowTest, SearchResultRowsOpenAndShowTheirMenuByKey)
+    {
+        logIn();
+        showWindow();
+        click(app::kButtonMyPc);
+        whenModal<QtSearchDialog>([](QtSearchDialog& search) {
+            search.wordEdit()->setText(QStringLiteral("b"));
+            search.okButton()->click();
+        });
+        m_pc.serve("/Searchfilelist", { 200, "a.txt\nb.txt\n" });
+        m_pc.serve("/Searchpathlist", { 200, "C:\\a.txt\nC:\\tmp\\b.txt\n" });
+        m_pc.serve("/Searchsizelist", { 200, "12\n34\n" });
+        press("C:", "검색");
+        EXPECT_EQ(m_pc.nextRequest(), ScriptedPc::request(0, 307, "0\n50\nC:\n\nb"));
+        m_pc.answer(2, 307, "");
+        auto* results = dialog().searchResults();
+        ASSERT_TRUE(runUntil([&] { return results->topLevelItemCount() == 2; }));
+
+        results->setCurrentItem(results->topLevelItem(1));
+        EXPECT_EQ(menuOpenedBy(*results, Qt::Key_Menu), QStringList({ "보기", "PDA로 가져오기", "메일 첨부전송", "등록정보" }));
+        QTest::keyClick(results, Qt::Key_Return);
+        EXPECT_EQ(m_pc.nextRequest(), ScriptedPc::request(0, 303, "C:\\tmp\\b.txt"));
     }
 
 } // namespace
