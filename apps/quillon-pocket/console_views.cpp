@@ -38,7 +38,11 @@ void ConsolePcViews::treeReset()
 
 void ConsolePcViews::closeProgress()
 {
-    m_out << "progress\t" << terminalSafe(m_title) << "\t" << m_done << std::endl;
+    // The last figures: size, then speed and time left once they were known.
+    m_out << "progress\t" << terminalSafe(m_title) << "\t" << m_done;
+    if (!m_rate.empty())
+        m_out << "\t" << m_rate;
+    m_out << std::endl;
 }
 
 void ConsolePcViews::showResults(const std::vector<::pocket::mypc::SearchRow>& rows)

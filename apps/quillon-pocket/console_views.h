@@ -100,6 +100,7 @@ public:
     void openProgress(const std::string& title) override { m_title = title; }
     void setTotalLine(const std::string&) override { }
     void setDoneLine(const std::string& text) override { m_done = text; }
+    void setRateLine(const std::string& text) override { m_rate = text; }
     void setBar(int) override { }
     void closeProgress() override;
 
@@ -142,6 +143,7 @@ private:
     bool m_remember = false;
     std::string m_title;
     std::string m_done;
+    std::string m_rate;
     std::string m_addressText;
 };
 

@@ -57,7 +57,7 @@ namespace {
         EXPECT_EQ(m_ui.calls().back().text, "\"C:\\a.txt\" 을 받으시겠습니까?");
         EXPECT_EQ(m_pc.nextRequest(), ScriptedPc::request(0, 323, "C:\\a.txt"));
         m_pc.answer(10, 323, "C:\\a.txt[_F_I_]a.txt");
-        ASSERT_TRUE(runUntil([&] { return m_ui.lastText() == "파일다운로드 폴더에 저장되었습니다."; }));
+        ASSERT_TRUE(runUntil([&] { return m_ui.lastText() == "파일다운로드 폴더에 저장되었습니다.\n\n\\Program Files\\Quillon\\받은파일\\a.txt"; }));
         std::ifstream saved(m_home / "device" / "Program Files" / "Quillon" / "받은파일" / "a.txt");
         std::string body((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
         EXPECT_EQ(body, "PC의 파일");
@@ -219,7 +219,7 @@ namespace {
         m_ui.pushAnswer(platform::Answer::Ok);
         click(app::kSaveButton);
         EXPECT_EQ(m_ui.calls().back().text, m_pc.webUrl("/two.html") + "를\n저장하시겠습니까?");
-        ASSERT_TRUE(runUntil([&] { return m_ui.lastText() == "웹파일다운로드 폴더에 저장되었습니다."; }));
+        ASSERT_TRUE(runUntil([&] { return m_ui.lastText() == "웹파일다운로드 폴더에 저장되었습니다.\n\n\\Program Files\\Quillon\\웹저장\\two.html"; }));
         EXPECT_TRUE(std::filesystem::exists(m_home / "device" / "Program Files" / "Quillon" / "웹저장" / "two.html"));
 
         // A document of page pictures: "Doc" and "View" switch, "P" and "N"

@@ -122,8 +122,24 @@ void QtMyPcView::openProgress(const std::string& title)
 
 void QtMyPcView::setDoneLine(const std::string& text)
 {
-    if (m_progress)
-        m_progress->setLabelText(m_total + QStringLiteral("\n") + toQString(text));
+    m_done = toQString(text);
+    showLines();
+}
+
+void QtMyPcView::setRateLine(const std::string& text)
+{
+    m_rate = toQString(text);
+    showLines();
+}
+
+void QtMyPcView::showLines()
+{
+    if (!m_progress)
+        return;
+    QString label = m_total + QStringLiteral("\n") + m_done;
+    if (!m_rate.isEmpty())
+        label += QStringLiteral("\n") + m_rate;
+    m_progress->setLabelText(label);
 }
 
 void QtMyPcView::setBar(int percent)

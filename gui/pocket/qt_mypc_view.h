@@ -52,6 +52,7 @@ public:
     void openProgress(const std::string& title) override;
     void setTotalLine(const std::string& text) override { m_total = QString::fromStdString(text); }
     void setDoneLine(const std::string& text) override;
+    void setRateLine(const std::string& text) override;
     void setBar(int percent) override;
     void closeProgress() override;
 
@@ -73,6 +74,7 @@ public:
 
 private:
     void scheduleRedraw();
+    void showLines();
     void openMenu(const QPoint& at);
     void openResultMenu(const QPoint& at);
     // Enter: the current item's or result row's first menu entry.
@@ -85,6 +87,8 @@ private:
     QPointer<QProgressDialog> m_progress;
     QTreeWidget* m_resultList;
     QString m_total;
+    QString m_done;
+    QString m_rate;
     std::vector<::pocket::mypc::SearchRow> m_rows;
 };
 

@@ -174,10 +174,19 @@ QWidget* QtOptionsSheet::buildFolders()
 
     auto* folders = new QGroupBox(QStringLiteral("폴더"), box);
     auto* folderLayout = new QFormLayout(folders);
-    for (QLineEdit** edit : { &m_folders.web, &m_folders.file, &m_folders.sendMail }) {
+    // Each folder is named as the messages that mention it name it
+    // ("파일다운로드 폴더에 저장되었습니다.").
+    const std::pair<QLineEdit**, QString> rows[] = {
+        { &m_folders.web, QStringLiteral("웹파일다운로드 폴더") },
+        { &m_folders.file, QStringLiteral("파일다운로드 폴더") },
+        { &m_folders.sendMail, QStringLiteral("보낼메일 폴더") },
+    };
+    for (const auto& [edit, name] : rows) {
         *edit = lineEdit(folders, ::pocket::settings::kPathChars);
+        (*edit)->setToolTip(name);
         auto* chooser = new QToolButton(folders);
         chooser->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
+        chooser->setToolTip(name);
         QLineEdit* target = *edit;
         connect(chooser, &QToolButton::clicked, this, [this, target] { chooseFolder(target); });
         folderLayout->addRow(chooser, target);

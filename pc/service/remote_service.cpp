@@ -32,6 +32,7 @@ RemoteService::RemoteService(platform::EventLoop& loop, ServiceDependencies depe
     , m_commandPort(loop, "command listener", [this](platform::AcceptedSocket a) { onCommandAccept(std::move(a)); })
     , m_uploadPort(loop, "upload listener", [this](platform::AcceptedSocket a) { onUploadAccept(std::move(a)); })
 {
+    m_uploads.setShownFolder(m_deps.paths->toPc(m_deps.folders.uploads));
     registerHandlers();
 }
 

@@ -116,7 +116,19 @@ void UploadReceiver::complete()
     if (m_purpose == kPurposeMailAttachment)
         m_answers.sendAnswer({ 0, proto::kCodeAttachmentUploaded, "" });
     else
-        m_answers.sendAnswer({ 1, proto::kCodeUpload, "" });
+        m_answers.sendAnswer({ 1, proto::kCodeUpload, "", shownPath() });
+}
+
+std::string UploadReceiver::shownPath() const
+{
+    if (m_shownFolder.empty())
+        return {};
+    // A folder outside every drive is named by its local path.
+    const char separator = m_shownFolder.find('/') != std::string::npos ? '/' : '\\';
+    std::string path = m_shownFolder;
+    if (path.back() != separator)
+        path += separator;
+    return path + m_fileName;
 }
 
 UploadReceiver::Reply UploadReceiver::onReceived(ConnectionId connection, std::optional<std::string_view> bytes)

@@ -53,6 +53,10 @@ public:
     // Service reset or stop: ends a running upload, keeping its partial file.
     void reset();
 
+    // The upload folder as the handheld names PC paths ("C:\\…\\pda_Upload\\"):
+    // the end answer tells it in its detail where the file went.
+    void setShownFolder(std::string pcFolder) { m_shownFolder = std::move(pcFolder); }
+
     bool isInProgress() const { return m_inProgress; }
     // The connection the running upload belongs to (0: none yet).
     ConnectionId owner() const { return m_inProgress ? m_owner : 0; }
@@ -63,6 +67,7 @@ private:
     bool isOwnedBy(ConnectionId connection);
     void cancel(); // Ends the upload and deletes its partial file.
     void complete(); // Ends the upload and reports it on the command channel.
+    std::string shownPath() const; // Where the file is, as the handheld names it.
     void finish(); // Closes the file, clears the flag and the progress window.
     void closeFile();
     Reply onData(std::string_view bytes);
@@ -77,6 +82,7 @@ private:
     std::int32_t m_receivedTotal = 0;
     std::int32_t m_purpose = 0;
     std::string m_fileName; // Already reduced to a safe name.
+    std::string m_shownFolder;
 };
 
 } // namespace pc::service

@@ -127,6 +127,15 @@ TEST_F(UploadReceiverTest, OnlyTheConnectionThatBringsTheDataCanEndTheUpload)
     EXPECT_EQ(ServiceFixture::readFile(folder / "mine.txt"), "abcdef");
 }
 
+TEST_F(UploadReceiverTest, EndAnswerTellsWhereTheFileWentInItsDetail)
+{
+    receiver.setShownFolder("C:\\q\\pda_Upload");
+    receiver.onRequest(0, "2\nnote.txt\n");
+    ASSERT_TRUE(receiver.onReceived(1, std::string_view("ab")).ack);
+    (void)receiver.onReceived(1, std::string_view("FILE_SEND_COMPLETE"));
+    EXPECT_EQ(answers.sent.back(), (proto::PcAnswer { 1, 309, "", "C:\\q\\pda_Upload\\note.txt" }));
+}
+
 TEST_F(UploadReceiverTest, OwnConnectionClosingAfterTheLastByteCompletesTheUpload)
 {
     receiver.onRequest(1, "3\nfull.txt\n");

@@ -313,7 +313,7 @@ TEST_F(MailClientTest, SavesTheShownPageIntoTheWebFolder)
     m_ui.pushAnswer(Answer::Ok);
     m_viewer.savePage();
     ASSERT_TRUE(m_loop.runUntil([&] { return !m_transfer.isRunning(); }, 5s));
-    EXPECT_EQ(m_ui.lastText(), "웹파일다운로드 폴더에 저장되었습니다.");
+    EXPECT_EQ(m_ui.lastText(), "웹파일다운로드 폴더에 저장되었습니다.\n\n\\web\\page.html");
     EXPECT_EQ(localFile("\\web\\page.html"), "<html>page</html>");
 }
 

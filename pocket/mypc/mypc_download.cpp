@@ -6,6 +6,7 @@
 #include "pocket/link/pc_link.h"
 #include "pocket/mypc/mypc_busy.h"
 #include "pocket/mypc/mypc_transfer.h"
+#include "pocket/mypc/transfer_progress_text.h"
 #include "pocket/settings/pda_settings.h"
 #include "proto/command_codes.h"
 #include "proto/pc_answer.h"
@@ -104,7 +105,8 @@ void MyPcDownload::startTransfer(std::int32_t size, const DownloadAnswer& answer
     std::int64_t limit = static_cast<std::int64_t>(m_settings.maxFileSizeKb) * 1024;
     bool confirmedLarger = false;
     if (limit >= 0 && size > limit) {
-        if (m_ui.question(kMyPcTitle, kTooLargeQuestion, platform::Buttons::OkCancel) != platform::Answer::Ok)
+        std::string question = std::string(kTooLargeQuestion) + "\n\n" + sizeAgainstLimit(size, limit);
+        if (m_ui.question(kMyPcTitle, question, platform::Buttons::OkCancel) != platform::Answer::Ok)
             return;
         confirmedLarger = true;
     }

@@ -70,9 +70,9 @@ TEST_F(MyPcDownloadTest, FetchesThePreparedFile)
     EXPECT_FALSE(m_busy.isBusy());
     ASSERT_TRUE(runUntil([&] { return m_outcome.has_value(); }));
     EXPECT_EQ(*m_outcome, TransferOutcome::Saved);
-    EXPECT_EQ(m_progress.total, "전체사이즈 : 10");
+    EXPECT_EQ(m_progress.total, "전체사이즈 : 10 B");
     EXPECT_EQ(readFile(m_device.toLocal(m_settings.saveFilePath) / "보고 a.txt"), "0123456789");
-    EXPECT_EQ(m_ui.lastText(), "파일다운로드 폴더에 저장되었습니다.");
+    EXPECT_EQ(m_ui.lastText(), "파일다운로드 폴더에 저장되었습니다.\n\n\\Program Files\\Quillon\\받은파일\\보고 a.txt");
 }
 
 TEST_F(MyPcDownloadTest, RefusedAnswersStartNothing)
@@ -104,7 +104,8 @@ TEST_F(MyPcDownloadTest, LargeFileAsksFirst)
     // 2 000 000 bytes against the limit of 1000 KB: the user declines.
     m_ui.pushAnswer(platform::Answer::Cancel);
     answerAndHandle(2000000, "C:\\big.iso[_F_I_]big.iso");
-    EXPECT_EQ(m_ui.lastText(), "데이터 크기가 설정해 놓으신 크기보다 큽니다. 받으시겠습니까?");
+    EXPECT_EQ(m_ui.lastText(),
+        "데이터 크기가 설정해 놓으신 크기보다 큽니다. 받으시겠습니까?\n\n파일 크기 : 1.9 MB\n전송 가능한 파일 크기 : 1000K 이하");
     EXPECT_FALSE(m_runner.isRunning());
     EXPECT_FALSE(m_busy.isBusy());
 }

@@ -106,9 +106,9 @@ std::string MyPcFixture::nextRequest()
     return wire.substr(5, code - 5) + " " + wire.substr(code + 6, text - code - 6) + " " + wire.substr(text + 6);
 }
 
-void MyPcFixture::answer(int first, int code, const std::string& text)
+void MyPcFixture::answer(int first, int code, const std::string& text, const std::string& detail)
 {
-    auto record = proto::encodePcAnswer({ first, code, text });
+    auto record = proto::encodePcAnswer({ first, code, text, detail });
     ASSERT_TRUE(link::testing::sendAll(m_peer, std::string_view(record.data(), record.size())));
 }
 

@@ -56,7 +56,7 @@ protected:
     void connect();
     // The next request the handheld sent, as "first code text".
     std::string nextRequest();
-    void answer(int first, int code, const std::string& text);
+    void answer(int first, int code, const std::string& text, const std::string& detail = {});
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(5));
     void writeDeviceFile(const std::string& handheldPath, const std::string& content);
     std::string readFile(const std::filesystem::path& path);

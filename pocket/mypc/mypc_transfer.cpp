@@ -34,11 +34,6 @@ int percentOf(std::int64_t part, std::int64_t whole)
 
 } // namespace
 
-std::string totalSizeLine(std::int64_t size)
-{
-    return size == 0 ? std::string("전체사이즈 : 알수없음") : "전체사이즈 : " + std::to_string(size);
-}
-
 int downloadPercent(const TransferRequest& request, std::int64_t received, int& spinner)
 {
     std::int64_t size = request.expectedSize;
@@ -90,12 +85,29 @@ TransferRunner::~TransferRunner()
     join();
 }
 
+const std::string& TransferRunner::folderOf(TransferKind kind) const
+{
+    return kind == TransferKind::WebFile ? m_settings.webFolderPath : m_settings.saveFilePath;
+}
+
 std::filesystem::path TransferRunner::destinationOf(const TransferRequest& request) const
 {
     if (!request.destination.empty())
         return request.destination;
-    const std::string& folder = request.kind == TransferKind::WebFile ? m_settings.webFolderPath : m_settings.saveFilePath;
-    return m_device.toLocal(folder) / platform::safeFileName(platform::lastPathComponent(request.title));
+    return m_device.toLocal(folderOf(request.kind)) / platform::safeFileName(platform::lastPathComponent(request.title));
+}
+
+std::string TransferRunner::savedText(const TransferRequest& request) const
+{
+    // The folder by the path the option sheet shows, so the user finds the
+    // file where the settings say.
+    std::string text = request.kind == TransferKind::WebFile ? kWebSavedText : kSavedText;
+    if (!request.destination.empty())
+        return text;
+    std::string folder = folderOf(request.kind);
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    return text + "\n\n" + folder + platform::safeFileName(platform::lastPathComponent(request.title));
 }
 
 ProgressView& TransferRunner::view()
@@ -135,9 +147,11 @@ bool TransferRunner::start(TransferRequest request, std::string activity)
     m_activity = std::move(activity);
     m_spinner = 0;
     m_cancelled = false;
-    view.setTotalLine(totalSizeLine(m_request.expectedSize));
-    view.setDoneLine("받은사이즈 : 0");
+    view.setTotalLine(totalLine(m_request.expectedSize));
+    view.setDoneLine(doneLine(TransferDirection::Received, 0));
+    view.setRateLine({});
     view.setBar(0);
+    m_meter.start(m_loop.clock().ticks(), m_request.expectedSize);
 
     std::int64_t limit = m_request.kind == TransferKind::PcFile ? m_request.limitBytes : 0;
     std::uint64_t serial = ++m_serial;
@@ -235,7 +249,9 @@ platform::LResult TransferRunner::onMessage(int msg, platform::WParam wParam, pl
     if (msg == kMsgProgress) {
         if (!m_running.load())
             return 0;
-        view().setDoneLine("받은사이즈 : " + std::to_string(lParam));
+        m_meter.update(lParam, m_loop.clock().ticks());
+        view().setDoneLine(doneLine(TransferDirection::Received, lParam));
+        view().setRateLine(m_meter.rateLine());
         view().setBar(downloadPercent(m_request, lParam, m_spinner));
     } else if (msg == kMsgDone) {
         finish(static_cast<TransferOutcome>(lParam));
@@ -254,8 +270,7 @@ void TransferRunner::finish(TransferOutcome outcome)
     switch (outcome) {
     case TransferOutcome::Saved:
         if (m_request.kind != TransferKind::MailContent)
-            m_ui.messageBox(kMyPcTitle, m_request.kind == TransferKind::WebFile ? kWebSavedText : kSavedText,
-                platform::Icon::Information);
+            m_ui.messageBox(kMyPcTitle, savedText(m_request), platform::Icon::Information);
         break;
     case TransferOutcome::NoConnection:
         m_ui.messageBox(kMyPcTitle, kNoConnectionText, platform::Icon::Warning);
@@ -268,7 +283,8 @@ void TransferRunner::finish(TransferOutcome outcome)
         m_ui.messageBox(kMyPcTitle, kWriteFailedText, platform::Icon::Warning);
         break;
     case TransferOutcome::TooLarge:
-        m_ui.messageBox(kMyPcTitle, kTooLargeText, platform::Icon::Warning);
+        m_ui.messageBox(kMyPcTitle, std::string(kTooLargeText) + "\n\n" + sizeAgainstLimit(0, m_request.limitBytes),
+            platform::Icon::Warning);
         break;
     case TransferOutcome::Cancelled:
         break;

@@ -19,6 +19,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/http_fetch.h"
+#include "pocket/mypc/transfer_progress_text.h"
 
 #include <atomic>
 #include <cstdint>
@@ -55,14 +56,18 @@ constexpr std::size_t kTransferUrlChars = 255;
 constexpr const char* kActivitySaveFile = "파일 저장";
 constexpr const char* kActivitySaveWebPage = "웹 페이지 저장";
 
-// The progress dialog: a bar (0-100), the "전체사이즈 :" line and the
-// "받은사이즈 :" (or "보낸사이즈 :") line, and "취소".
+// The progress dialog: a bar (0-100), the "전체사이즈 :" line, the
+// "받은사이즈 :" (or "보낸사이즈 :") line, the speed and time left, and "취소".
+// The texts come from transfer_progress_text.h.
 class ProgressView {
 public:
     virtual ~ProgressView() = default;
     virtual void openProgress(const std::string& title) = 0;
     virtual void setTotalLine(const std::string& text) = 0;
     virtual void setDoneLine(const std::string& text) = 0;
+    // "속도 : …, 남은 시간 : …"; empty until the speed is known. Views
+    // without room for it leave it out.
+    virtual void setRateLine(const std::string&) { }
     virtual void setBar(int percent) = 0;
     virtual void closeProgress() = 0;
 };
@@ -93,9 +98,6 @@ struct TransferRequest {
     // Told on the window thread how the transfer ended, after its message.
     std::function<void(TransferOutcome)> done {};
 };
-
-// "전체사이즈 : %d", or "전체사이즈 : 알수없음" for an unknown size.
-std::string totalSizeLine(std::int64_t size);
 
 // The bar of a running download. PC files count against the limit when the
 // size is unknown or above it, else against the size; other kinds count
@@ -139,6 +141,10 @@ public:
 
 private:
     void work(std::uint64_t serial, std::string url, std::filesystem::path destination, std::int64_t limit);
+    // The handheld download folder of a kind ("saveFilePath", "webFolderPath").
+    const std::string& folderOf(TransferKind kind) const;
+    // The saved message, with the file's handheld path.
+    std::string savedText(const TransferRequest& request) const;
     // The running request's progress view.
     ProgressView& view();
     void finish(TransferOutcome outcome);
@@ -156,6 +162,7 @@ private:
     TransferRequest m_request;
     std::string m_activity;
     int m_spinner = 0;
+    TransferMeter m_meter;
     bool m_cancelled = false;
     std::function<void(TransferOutcome)> m_finished;
 };

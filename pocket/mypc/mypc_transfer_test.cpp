@@ -98,11 +98,11 @@ TEST_F(TransferRunnerTest, SavesAPcFileWithProgress)
     EXPECT_EQ(*m_outcome, TransferOutcome::Saved);
     EXPECT_FALSE(m_runner.isRunning());
     EXPECT_EQ(readFile(m_runner.destinationOf(pcFile(0, "a.txt", 0))), body);
-    EXPECT_EQ(m_progress.lines, (std::vector<std::string> { "open a.txt", "전체사이즈 : 1300", "close" }));
-    EXPECT_EQ(m_progress.done, "받은사이즈 : 1300");
+    EXPECT_EQ(m_progress.lines, (std::vector<std::string> { "open a.txt", "전체사이즈 : 1.2 KB", "close" }));
+    EXPECT_EQ(m_progress.done, "받은사이즈 : 1.2 KB");
     EXPECT_EQ(m_progress.bars.front(), 0);
     EXPECT_EQ(m_progress.bars.back(), 100);
-    EXPECT_EQ(m_ui.lastText(), "파일다운로드 폴더에 저장되었습니다.");
+    EXPECT_EQ(m_ui.lastText(), "파일다운로드 폴더에 저장되었습니다.\n\n\\Program Files\\Quillon\\받은파일\\a.txt");
 }
 
 TEST_F(TransferRunnerTest, WebFilesGoToTheWebFolder)
@@ -114,7 +114,7 @@ TEST_F(TransferRunnerTest, WebFilesGoToTheWebFolder)
     EXPECT_EQ(m_progress.lines[1], "전체사이즈 : 알수없음");
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(readFile(m_device.toLocal(m_settings.webFolderPath) / "page.html"), "<p>");
-    EXPECT_EQ(m_ui.lastText(), "웹파일다운로드 폴더에 저장되었습니다.");
+    EXPECT_EQ(m_ui.lastText(), "웹파일다운로드 폴더에 저장되었습니다.\n\n\\Program Files\\Quillon\\웹저장\\page.html");
 }
 
 TEST_F(TransferRunnerTest, AnErrorPageIsNotSaved)
@@ -175,7 +175,7 @@ TEST_F(TransferRunnerTest, PcFileCutAtTheLimitIsAFailureAndLeavesNoFile)
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(*m_outcome, TransferOutcome::TooLarge);
     EXPECT_FALSE(std::filesystem::exists(m_runner.destinationOf(pcFile(0, "big.bin", 0))));
-    EXPECT_EQ(m_ui.lastText(), "데이터 크기가 설정해 놓으신 크기보다 큽니다.");
+    EXPECT_EQ(m_ui.lastText(), "데이터 크기가 설정해 놓으신 크기보다 큽니다.\n\n전송 가능한 파일 크기 : 1K 이하");
     EXPECT_EQ(m_ui.calls().back().icon, platform::Icon::Warning);
 
     // Exactly the limit is a whole file.
@@ -231,7 +231,7 @@ TEST_F(TransferRunnerTest, CancelStopsWithoutMessageAndKeepsNoPartialFile)
         ::close(fd);
     });
     ASSERT_TRUE(m_runner.start(pcFile(slow.port(), "slow.bin", 100000, 0), kActivitySaveFile));
-    ASSERT_TRUE(runUntil([&] { return m_progress.done != "받은사이즈 : 0" && !m_progress.done.empty(); }));
+    ASSERT_TRUE(runUntil([&] { return m_progress.done != "받은사이즈 : 0 B" && !m_progress.done.empty(); }));
     m_runner.cancel();
     EXPECT_FALSE(m_runner.isRunning());
     ASSERT_TRUE(runToEnd());

@@ -6,6 +6,7 @@
 #include "pocket/mypc/mypc_busy.h"
 #include "pocket/mypc/mypc_paths.h"
 #include "pocket/mypc/mypc_transfer.h"
+#include "pocket/mypc/transfer_progress_text.h"
 #include "pocket/settings/pda_settings.h"
 #include "proto/command_codes.h"
 #include "proto/pc_answer.h"
@@ -35,6 +36,16 @@ constexpr int kAnswerStartSending = 0;
 constexpr int kAnswerDone = 1;
 constexpr int kAnswerPcBusy = 4;
 constexpr int kAnswerNotCreated = 7;
+
+// The PC names where it put the file in the answer's detail; a PC that
+// does not leaves the message as it was.
+std::string doneText(const std::string& pcPath)
+{
+    std::string text = kDoneText;
+    if (!pcPath.empty())
+        text += "\n\nPC 저장 위치 : " + pcPath;
+    return text;
+}
 
 } // namespace
 
@@ -215,7 +226,7 @@ void MyPcUpload::onAnswer(const proto::PcAnswer& answer)
         break;
     case kAnswerDone:
         end();
-        m_ui.messageBox(kMyPcTitle, kDoneText, platform::Icon::Information);
+        m_ui.messageBox(kMyPcTitle, doneText(answer.detail), platform::Icon::Information);
         break;
     case kAnswerPcBusy:
         end();
@@ -240,9 +251,11 @@ void MyPcUpload::startSending()
     m_state = State::Sending;
     m_view.openProgress(m_name);
     m_progressOpen = true;
-    m_view.setTotalLine("전체사이즈 : " + std::to_string(m_sender.size()));
-    m_view.setDoneLine("보낸사이즈 : 0");
+    m_view.setTotalLine(totalLine(m_sender.size()));
+    m_view.setDoneLine(doneLine(TransferDirection::Sent, 0));
+    m_view.setRateLine({});
     m_view.setBar(0);
+    m_meter.start(m_loop.clock().ticks(), m_sender.size());
     sendNext();
 }
 
@@ -260,8 +273,10 @@ void MyPcUpload::sendNext()
         m_state = State::Finishing;
         return;
     }
+    m_meter.update(m_sender.sent(), m_loop.clock().ticks());
     m_view.setBar(m_sender.percent());
-    m_view.setDoneLine("보낸사이즈 : " + std::to_string(m_sender.sent()));
+    m_view.setDoneLine(doneLine(TransferDirection::Sent, m_sender.sent()));
+    m_view.setRateLine(m_meter.rateLine());
 }
 
 void MyPcUpload::onReceived()

@@ -18,6 +18,7 @@
 #include "platform/event_loop.h"
 #include "platform/net_address.h"
 #include "pocket/mypc/mypc_upload_sender.h"
+#include "pocket/mypc/transfer_progress_text.h"
 
 #include <functional>
 #include <mutex>
@@ -110,6 +111,7 @@ private:
     std::string m_localPath; // The handheld file being sent.
     std::string m_name;
     UploadSender m_sender;
+    TransferMeter m_meter;
     bool m_progressOpen = false;
     std::function<void()> m_ended;
     platform::OneShotId m_waitTimer = 0;

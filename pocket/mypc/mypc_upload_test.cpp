@@ -18,11 +18,13 @@ public:
     void openProgress(const std::string& title) override { lines.push_back("open " + title); }
     void setTotalLine(const std::string& text) override { lines.push_back(text); }
     void setDoneLine(const std::string& text) override { done = text; }
+    void setRateLine(const std::string& text) override { rate = text; }
     void setBar(int percent) override { bar = percent; }
     void closeProgress() override { lines.push_back("close"); }
 
     std::vector<std::string> lines;
     std::string done;
+    std::string rate;
     int bar = -1;
 };
 
@@ -86,22 +88,27 @@ TEST_F(MyPcUploadTest, SendsEachBlockAfterTheAcknowledgementAndEndsWithTheMarker
     answer(0, 309, "");
     EXPECT_EQ(takeBlock(1024), content.substr(0, 1024));
     EXPECT_FALSE(m_busy.isBusy());
-    EXPECT_EQ(m_progress.done, "보낸사이즈 : 1024");
+    EXPECT_EQ(m_progress.done, "보낸사이즈 : 1.0 KB");
     EXPECT_EQ(m_progress.bar, 40);
     // Nothing more until the PC acknowledges.
     EXPECT_FALSE(runUntil([&] { return link::testing::isReadable(m_up); }, std::chrono::milliseconds(50)));
+    EXPECT_EQ(m_progress.rate, "");
+    // A second later the speed and time left are known.
+    m_clock.advance(std::chrono::milliseconds(1000));
     link::testing::sendAll(m_up, ack(1024));
     EXPECT_EQ(takeBlock(1024), content.substr(1024, 1024));
+    EXPECT_EQ(m_progress.done, "보낸사이즈 : 2.0 KB");
+    EXPECT_EQ(m_progress.rate, "속도 : 2.0 KB/s, 남은 시간 : 1초");
     link::testing::sendAll(m_up, ack(2048));
     EXPECT_EQ(takeBlock(452), content.substr(2048));
     link::testing::sendAll(m_up, ack(2500));
     EXPECT_EQ(takeBlock(18), "FILE_SEND_COMPLETE");
     EXPECT_EQ(m_upload.state(), MyPcUpload::State::Finishing);
 
-    answer(1, 309, "");
+    answer(1, 309, "", "C:\\Quillon\\pda_Upload\\a.bin");
     ASSERT_TRUE(runUntil([&] { return !m_upload.isRunning(); }));
-    EXPECT_EQ(m_ui.lastText(), "pc에 파일 upload를 완료하였습니다!");
-    EXPECT_EQ(m_progress.lines, (std::vector<std::string> { "open a.bin", "전체사이즈 : 2500", "close" }));
+    EXPECT_EQ(m_ui.lastText(), "pc에 파일 upload를 완료하였습니다!\n\nPC 저장 위치 : C:\\Quillon\\pda_Upload\\a.bin");
+    EXPECT_EQ(m_progress.lines, (std::vector<std::string> { "open a.bin", "전체사이즈 : 2.4 KB", "close" }));
     EXPECT_TRUE(upConnectionClosed());
 }
 

@@ -56,6 +56,12 @@ std::string doneLine(TransferDirection direction, std::int64_t done)
     return (direction == TransferDirection::Sent ? "보낸사이즈 : " : "받은사이즈 : ") + sizeText(done);
 }
 
+std::string sizeAgainstLimit(std::int64_t size, std::int64_t limitBytes)
+{
+    std::string limit = "전송 가능한 파일 크기 : " + std::to_string(limitBytes / 1024) + "K 이하";
+    return size > 0 ? "파일 크기 : " + sizeText(size) + "\n" + limit : limit;
+}
+
 void TransferMeter::start(platform::Ticks now, std::int64_t total)
 {
     m_samples.clear();

@@ -38,6 +38,10 @@ enum class TransferDirection { Received, Sent };
 std::string totalLine(std::int64_t size);
 // "받은사이즈 : 512.0 KB" (or "보낸사이즈 : …").
 std::string doneLine(TransferDirection direction, std::int64_t done);
+// The figures beside the size question, named as the option sheet names the
+// limit: "파일 크기 : 1.9 MB\n전송 가능한 파일 크기 : 1000K 이하" (the first
+// line only for a known size).
+std::string sizeAgainstLimit(std::int64_t size, std::int64_t limitBytes);
 
 // The speed of a running transfer over the last kWindow of samples, and the
 // time left of a transfer of known size.

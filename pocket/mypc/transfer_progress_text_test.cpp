@@ -47,6 +47,8 @@ TEST(TransferProgressText, DialogLinesKeepTheirLabels)
     EXPECT_EQ(totalLine(2000000), "전체사이즈 : 1.9 MB");
     EXPECT_EQ(doneLine(TransferDirection::Received, 512), "받은사이즈 : 512 B");
     EXPECT_EQ(doneLine(TransferDirection::Sent, 2048), "보낸사이즈 : 2.0 KB");
+    EXPECT_EQ(sizeAgainstLimit(2000000, 1000 * 1024), "파일 크기 : 1.9 MB\n전송 가능한 파일 크기 : 1000K 이하");
+    EXPECT_EQ(sizeAgainstLimit(0, 50 * 1024), "전송 가능한 파일 크기 : 50K 이하");
 }
 
 TEST(TransferMeter, TellsNothingBeforeTheFirstReading)

@@ -111,7 +111,7 @@ TEST_F(PocketMyPcE2e, DownloadsPcFiles)
     // Above the limit of 1 KB: asked, and once agreed the file arrives whole.
     pocket.type("option maxfilesize 1\nget C:/docs/image.bin\nyes\nyes\n");
     ASSERT_TRUE(pocket.waitFor("[Quillon] 데이터 크기가 설정해 놓으신 크기보다 큽니다. 받으시겠습니까?")) << pocket.output();
-    ASSERT_TRUE(pocket.waitFor("progress\timage.bin\t받은사이즈 : 5000\n")) << pocket.output();
+    ASSERT_TRUE(pocket.waitFor("progress\timage.bin\t받은사이즈 : 4.8 KB\n")) << pocket.output();
     ASSERT_TRUE(pocket.waitFor("[Quillon] 파일다운로드 폴더에 저장되었습니다.\n")) << pocket.output();
     EXPECT_EQ(readFile(downloads() / "image.bin"), binaryContent(5000));
 
