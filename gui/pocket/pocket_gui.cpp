@@ -2,6 +2,7 @@
 
 #include "gui/ink/qt_ink_viewer.h"
 #include "gui/ink/qt_pen_message_box.h"
+#include "gui/pocket/pocket_scaling.h"
 #include "gui/pocket/qt_html_view.h"
 #include "gui/pocket/qt_icq_tree.h"
 #include "gui/pocket/qt_mail_composer.h"
@@ -90,6 +91,7 @@ struct PocketGui::Views {
 PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     : m_platform(std::make_unique<Platform>(options))
     , m_window(std::make_unique<QtPocketWindow>(options.screen))
+    , m_scaling(std::make_unique<PocketScaling>(*m_window, options.screen))
     , m_views(std::make_unique<Views>(*m_platform, *m_window, options.screen))
 {
     Platform& p = *m_platform;

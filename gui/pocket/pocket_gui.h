@@ -42,6 +42,7 @@ class QtMsnTree;
 class QtOptionsSheet;
 class QtPocketLoginDialog;
 class QtPocketWindow;
+class PocketScaling;
 
 struct PocketGuiOptions {
     std::filesystem::path home;
@@ -89,6 +90,8 @@ private:
 
     std::unique_ptr<Platform> m_platform;
     std::unique_ptr<QtPocketWindow> m_window;
+    // Before the views: their dialogs take the scaled font as they are made.
+    std::unique_ptr<PocketScaling> m_scaling;
     std::unique_ptr<Views> m_views;
     std::unique_ptr<::pocket::app::Handheld> m_handheld;
     std::unique_ptr<QtOptionsSheet> m_optionsSheet;
@@ -100,7 +103,8 @@ private:
 bool hasDisplay();
 
 // "quillon-pocket [--home DIR] [--scale N]": the handheld program with its
-// window, the 240×320 screen drawn N times larger (2 unless given).
+// window, the 240×320 screen drawn N times larger (unless given, the largest
+// of 1 and 2 at which the window fits the screen).
 int runPocketGui(std::span<const std::string_view> args, int argc, char** argv);
 
 } // namespace gui::handheld

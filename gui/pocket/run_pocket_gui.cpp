@@ -1,6 +1,8 @@
 #include "gui/pocket/pocket_gui.h"
 
+#include "gui/pocket/pocket_scaling.h"
 #include "gui/pocket/qt_pocket_window.h"
+#include "gui/qt_translations.h"
 #include "platform/home.h"
 #include "platform/registry.h"
 
@@ -27,6 +29,7 @@ int runPocketGui(std::span<const std::string_view> args, int argc, char** argv)
 {
     std::string_view homeOption;
     PocketScreen screen;
+    bool scaleGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--home" && i + 1 < args.size())
             homeOption = args[++i];
@@ -40,6 +43,7 @@ int runPocketGui(std::span<const std::string_view> args, int argc, char** argv)
                 return 2;
             }
             screen.scale = value[0] - '0';
+            scaleGiven = true;
         } else {
             std::cerr << "quillon-pocket: unknown option " << args[i] << std::endl;
             return 2;
@@ -57,6 +61,10 @@ int runPocketGui(std::span<const std::string_view> args, int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
+    // Qt's own buttons and choosers in Korean, before any window is made.
+    loadQtKoreanTranslations(app);
+    if (!scaleGiven)
+        screen.scale = defaultScale(QGuiApplication::primaryScreen());
     PocketGui gui({ .home = *home, .screen = screen }, **registry);
     switch (gui.start()) {
     case frame::StartResult::AlreadyRunning:

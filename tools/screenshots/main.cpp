@@ -176,6 +176,9 @@ int main(int argc, char** argv)
         gui::pc::QtLoginDialog login((*shell)->loginDialog());
         status |= !save(login, out / "login_dialog.png");
 
+        // The settings show the ports a user would see (the run above
+        // listened on ephemeral ones).
+        (*shell)->setListenPorts({});
         auto settings = (*shell)->openSettingsDialog();
         (void)settings->addAccount({ "pop.example.com", "quillon", "secret" });
         (void)settings->addAccount({ "mail.example.net", "kim.cs", "secret" });

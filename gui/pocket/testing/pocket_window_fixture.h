@@ -140,7 +140,7 @@ protected:
     {
         if (!m_gui) {
             m_gui = std::make_unique<PocketGui>(PocketGuiOptions { .home = m_home,
-                                                    .screen = { 1 },
+                                                    .screen = m_screen,
                                                     .clock = &m_clock,
                                                     .ui = &m_ui,
                                                     .dialUp = &m_dialUp,
@@ -231,6 +231,8 @@ protected:
     }
 
     std::filesystem::path m_home;
+    // The handheld's scale; tests of the scaling set it before gui().
+    PocketScreen m_screen { 1 };
     platform::testing::ManualClock m_clock;
     platform::testing::FakeUi m_ui;
     NoDialUp m_dialUp;
