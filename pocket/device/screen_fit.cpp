@@ -24,13 +24,6 @@ int fittingScale(const ScreenRect& available, int maxScale, int frameWidth, int 
     return 1;
 }
 
-double scaleToFill(int width, int height)
-{
-    double across = static_cast<double>(width) / kDeviceWidth;
-    double down = static_cast<double>(height) / kDeviceHeight;
-    return std::max(0.25, std::min(across, down));
-}
-
 ScreenRect placeOver(const ScreenRect& over, int width, int height, const ScreenRect& available)
 {
     ScreenRect placed;

@@ -2,9 +2,8 @@
 
 // File: pocket/device/screen_fit.h
 // How the emulated 240×320 handheld screen and the windows it opens sit on
-// the desktop: the whole scale that fits the desktop's free area, the scale
-// of a window the user has resized, and where a window the handheld opens
-// goes (centred over the handheld, inside the desktop's free area).
+// the desktop: the whole scale that fits the desktop's free area, and where
+// a window the handheld opens goes (centred over the handheld, inside the desktop's free area).
 // Toolkit-free arithmetic; the Qt layer measures and moves.
 
 namespace pocket::device {
@@ -27,10 +26,6 @@ struct ScreenRect {
 // and the window frame around it (`frameWidth`, `frameHeight`: title bar
 // and borders) fit into `available`; 1 when none does.
 int fittingScale(const ScreenRect& available, int maxScale = kMaxDefaultScale, int frameWidth = 0, int frameHeight = 0);
-
-// The scale at which the device screen fills a window of this size, keeping
-// its proportions (the smaller of the two ratios), never below 0.25.
-double scaleToFill(int width, int height);
 
 // A window of `width`×`height` centred over `over`, then moved (and, when
 // larger, shrunk) so that it lies inside `available`.

@@ -21,14 +21,6 @@ TEST(ScreenFit, DefaultScaleIsTheLargestWholeScaleThatFits)
     EXPECT_EQ(fittingScale({ 0, 0, 200, 200 }, 2), 1);
 }
 
-TEST(ScreenFit, ResizedWindowScalesByTheTighterSide)
-{
-    EXPECT_DOUBLE_EQ(scaleToFill(480, 640), 2.0);
-    EXPECT_DOUBLE_EQ(scaleToFill(720, 640), 2.0);  // Wider: the height decides.
-    EXPECT_DOUBLE_EQ(scaleToFill(360, 1000), 1.5); // Taller: the width decides.
-    EXPECT_DOUBLE_EQ(scaleToFill(10, 10), 0.25);
-}
-
 TEST(ScreenFit, WindowsGoCentredOverTheHandheldAndStayOnTheDesktop)
 {
     const ScreenRect desktop { 0, 0, 1600, 900 };
