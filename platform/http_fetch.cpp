@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <curl/curl.h>
 #include <string_view>
 #include <mutex>
@@ -15,15 +16,40 @@ void initialiseCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+std::string versionOf(const HttpResponse& head, const std::string& date);
+
 // What the write callback needs: the caller's handler and the unfinished block.
 struct Transfer {
     const HttpFetch::BlockHandler* onBlock = nullptr;
+    const HttpFetch::HeadHandler* onHead = nullptr;
+    CURL* easy = nullptr;
+    HttpResponse head; // The headers of the latest response head.
+    std::string date; // Its Date header.
+    bool headTold = false;
     std::atomic<bool>* cancel = nullptr;
     std::string pending;
     std::uint64_t delivered = 0;
     std::uint64_t maxBytes = 0; // 0: no bound.
     bool stopped = false; // The handler returned false or cancel() came.
     bool tooLarge = false;
+
+    // Tells the head handler about the final head, once.
+    bool tellHead()
+    {
+        if (headTold)
+            return true;
+        headTold = true;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &head.status);
+        head.validator = versionOf(head, date);
+        curl_off_t length = -1;
+        if (curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK)
+            head.contentLength = length;
+        if (onHead && *onHead && !(*onHead)(head)) {
+            stopped = true;
+            return false;
+        }
+        return true;
+    }
 
     bool deliver(std::string_view block)
     {
@@ -44,6 +70,8 @@ std::size_t onData(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto& transfer = *static_cast<Transfer*>(user);
     std::size_t length = size * count;
+    if (!transfer.tellHead())
+        return 0;
     transfer.pending.append(data, length);
     std::size_t used = 0;
     while (transfer.pending.size() - used >= HttpFetch::kBlockSize) {
@@ -53,6 +81,46 @@ std::size_t onData(char* data, std::size_t size, std::size_t count, void* user)
     }
     transfer.pending.erase(0, used);
     return length;
+}
+
+// One header line: a status line starts a new head (a redirect's or an
+// interim one came before); the validators are kept.
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto& transfer = *static_cast<Transfer*>(user);
+    auto& head = transfer.head;
+    std::string_view line(data, size * count);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
+        line.remove_suffix(1);
+    if (line.starts_with("HTTP/")) {
+        head = HttpResponse {};
+        transfer.date.clear();
+        return size * count;
+    }
+    std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos)
+        return size * count;
+    std::string name(line.substr(0, colon));
+    std::string_view value = line.substr(colon + 1);
+    while (!value.empty() && value.front() == ' ')
+        value.remove_prefix(1);
+    if (curl_strequal(name.c_str(), "Last-Modified"))
+        head.lastModified = value;
+    else if (curl_strequal(name.c_str(), "Content-Range"))
+        head.contentRange = value;
+    else if (curl_strequal(name.c_str(), "Date"))
+        transfer.date = value;
+    return size * count;
+}
+
+// A Last-Modified that the response's own date follows by a second or more.
+std::string versionOf(const HttpResponse& head, const std::string& date)
+{
+    if (head.lastModified.empty() || date.empty())
+        return {};
+    std::time_t modified = curl_getdate(head.lastModified.c_str(), nullptr);
+    std::time_t sent = curl_getdate(date.c_str(), nullptr);
+    return modified >= 0 && sent > modified ? head.lastModified : std::string();
 }
 
 Error curlError(CURLcode code, const std::string& url, long systemError)
@@ -136,6 +204,12 @@ std::string privateUrl(const std::string& url, const HttpFetch::PinLookup& looku
 
 IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler& onBlock, const FetchLimits& limits)
 {
+    return get(url, onBlock, limits, FetchRange {}, HeadHandler {});
+}
+
+IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler& onBlock, const FetchLimits& limits,
+    const FetchRange& range, const HeadHandler& onHead)
+{
     m_cancel = false;
     auto* multi = static_cast<CURLM*>(m_multi);
     CURL* easy = curl_easy_init();
@@ -148,6 +222,8 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     transfer.onBlock = &onBlock;
     transfer.cancel = &m_cancel;
     transfer.maxBytes = limits.maxBodyBytes;
+    transfer.onHead = &onHead;
+    transfer.easy = easy;
     std::string pin;
     std::string target = m_pinLookup ? privateUrl(url, m_pinLookup, pin) : url;
     curl_easy_setopt(easy, CURLOPT_URL, target.c_str());
@@ -177,6 +253,16 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     }
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &onData);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+    const std::string rangeText = std::to_string(range.from) + "-";
+    curl_slist* headers = nullptr;
+    if (range.from > 0) {
+        curl_easy_setopt(easy, CURLOPT_RANGE, rangeText.c_str());
+        if (!range.ifRange.empty())
+            headers = curl_slist_append(headers, ("If-Range: " + range.ifRange).c_str());
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    }
     curl_multi_add_handle(multi, easy);
 
     CURLcode outcome = CURLE_OK;
@@ -195,11 +281,17 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
         if (!finished && !m_cancel.load())
             curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
     }
-    // The last, shorter block once the body is complete.
-    if (finished && outcome == CURLE_OK && !transfer.pending.empty())
+    // The last, shorter block once the body is complete, or what arrived of
+    // it before it broke (a cut download continues after it); the head of
+    // an empty body.
+    if (finished && !transfer.stopped && !transfer.tooLarge && (outcome == CURLE_OK || !transfer.pending.empty())
+        && transfer.tellHead() && !transfer.pending.empty())
         transfer.deliver(transfer.pending);
 
     HttpResponse response;
+    response.lastModified = transfer.head.lastModified;
+    response.contentRange = transfer.head.contentRange;
+    response.validator = versionOf(response, transfer.date);
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &response.status);
     char* contentType = nullptr;
     if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
@@ -212,6 +304,7 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     (void)curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &systemError);
     curl_multi_remove_handle(multi, easy);
     curl_easy_cleanup(easy);
+    curl_slist_free_all(headers);
 
     if (transfer.tooLarge || outcome == CURLE_FILESIZE_EXCEEDED)
         return Error { ErrorCode::Protocol, "fetch " + url + ": larger than " + std::to_string(limits.maxBodyBytes)

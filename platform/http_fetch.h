@@ -33,6 +33,23 @@ struct HttpResponse {
     std::string contentType;
     std::uint64_t bodyBytes = 0; // Bytes handed to the block handler.
     bool cancelled = false;
+    // Of the final response head, for continuing a cut download.
+    std::int64_t contentLength = -1; // -1: not told (the head handler's only).
+    std::string lastModified;
+    std::string contentRange;
+    // The Last-Modified value when it names one version of the body: the
+    // response is dated at least a second after it, so the file was not
+    // changing while it was sent. Empty otherwise.
+    std::string validator;
+};
+
+// Asks for the body from byte `from` to its end ("Range: bytes=from-"),
+// and only while the resource still has the version `ifRange` (If-Range,
+// a Last-Modified value); the server may answer 206 with that part, 200
+// with the whole body or 416. `from` 0 asks for the whole body.
+struct FetchRange {
+    std::uint64_t from = 0;
+    std::string ifRange;
 };
 
 struct HttpFetchOptions {
@@ -72,6 +89,13 @@ public:
     // Timeout, IoError (the transfer broke), Protocol (the body is larger
     // than the limit).
     IoResult<HttpResponse> get(const std::string& url, const BlockHandler& onBlock, const FetchLimits& limits = {});
+
+    // Told the final response head (status and validators) once, before the
+    // first block, or at the end of an empty body; false ends the fetch as a
+    // cancel.
+    using HeadHandler = std::function<bool(const HttpResponse& head)>;
+    IoResult<HttpResponse> get(const std::string& url, const BlockHandler& onBlock, const FetchLimits& limits,
+        const FetchRange& range, const HeadHandler& onHead);
 
     // The private link: for a URL's host and port, the pin (libcurl's
     // "sha256//..." form) of the key that must answer there, or "" for none.

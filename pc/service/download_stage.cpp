@@ -58,6 +58,11 @@ platform::IoResult<DownloadStage::Staged> DownloadStage::stage(const std::filesy
             return platform::unexpected(copied.error());
         staged.kind = Kind::Copy;
         staged.size = *copied;
+        // The copy carries the source's date, as a link does: the web server
+        // names a file's version by it, and a handheld resuming a cut
+        // download must find the same version for the same source.
+        const timespec times[2] = { { 0, UTIME_OMIT }, info.st_mtim };
+        (void)::utimensat(AT_FDCWD, temporary.c_str(), times, AT_SYMLINK_NOFOLLOW);
     }
     std::lock_guard lock(m_mutex);
     removeLocked(name);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -101,6 +102,24 @@ TEST_F(DownloadStageTest, ServedGetRemovesTheFileOtherAnswersKeepIt)
     EXPECT_EQ(sent.size(), 5000u);
     EXPECT_FALSE(fs::exists(staged("big.bin")));
     EXPECT_EQ(m_stage.stagedCount(), 0u);
+}
+
+TEST_F(DownloadStageTest, StagedCopiesOfOneSourceKeepItsDate)
+{
+    // The web server names a version by the file's date: the same source
+    // staged twice is the same version, whether linked or copied.
+    fs::path source = write("movie.bin", std::string(3000, 'm'));
+    const timespec old[2] = { { 1000000000, 0 }, { 1000000000, 123456789 } };
+    ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), old, 0), 0);
+    for (bool links : { false, true }) {
+        SCOPED_TRACE(links ? "link" : "copy");
+        m_stage.setLinksAllowed(links);
+        ASSERT_TRUE(m_stage.stage(source, "movie.bin"));
+        struct stat info {};
+        ASSERT_EQ(::stat(staged("movie.bin").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
+        EXPECT_EQ(info.st_mtim.tv_nsec, 123456789);
+    }
 }
 
 TEST_F(DownloadStageTest, NeverHoldsMoreThanItsLimitAndClearsLeftovers)

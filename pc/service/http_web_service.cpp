@@ -38,7 +38,8 @@ protected:
         m_downloads->serve(localPath, [&] {
             m_lastStatus = 0;
             CMyHttpClient::transmitFile(localPath);
-            return m_lastStatus == 200 && m_request.verb == web::HttpVerb::Get;
+            // The rest of a cut download (206) is the file's last answer too.
+            return (m_lastStatus == 200 || m_lastStatus == 206) && m_request.verb == web::HttpVerb::Get;
         });
     }
 

@@ -4,6 +4,7 @@
 
 #include "pc/web/content_type_cache.h"
 #include "pc/web/folder_listing.h"
+#include "pc/web/http_date.h"
 #include "pc/web/http_request_parser.h"
 #include "pc/web/http_server.h"
 #include "pc/web/url_mapping.h"
@@ -234,7 +235,10 @@ void CHttpClient::transmitFile(const std::string& localPath)
     const bool body = m_request.verb == HttpVerb::Get;
     // A handheld continuing a cut download asks for the rest.
     ByteRange range;
-    if (body && m_request.hasRange && m_request.sendsHeaders())
+    // If-Range names the version it holds the first part of: another date
+    // means another file (or the same one changed), which goes whole.
+    const bool sameVersion = !m_request.hasIfRange || m_request.ifRange == formatHttpDate(modified);
+    if (body && m_request.hasRange && m_request.sendsHeaders() && sameVersion)
         range = parseByteRange(m_request.range, size);
     if (range.kind == ByteRange::Kind::Unsatisfiable) {
         send(startHeaders(416, current).contentRange(contentRangeValue(range, size)).contentLength(0).finish());

@@ -1,8 +1,8 @@
 #pragma once
 
 // File: pc/web/http_request_info.h
-// The parsed request of one connection: what the request line and the two
-// understood headers (If-Modified-Since, Authorization, Range) said. Filled by
+// The parsed request of one connection: what the request line and the
+// understood headers (If-Modified-Since, Authorization, Range, If-Range) said. Filled by
 // parseRequest() on the web server's listener thread; needs no lock.
 
 #include <cstdint>
@@ -63,6 +63,9 @@ struct CHttpRequestInfo {
     std::string password; // Emptied once used for a logon.
     bool hasRange = false;
     std::string range; // The Range header's value, as sent (byte_range.h reads it).
+    // If-Range: the Range holds only while the file's Last-Modified is exactly this.
+    bool hasIfRange = false;
+    std::string ifRange;
 
     // Status and header lines are sent only above HTTP/0.9.
     bool sendsHeaders() const { return version > kHttpVersion09; }

@@ -133,6 +133,9 @@ void applyHeader(const HeaderLine& header, CHttpRequestInfo& info)
     } else if (header.name == "Range") {
         info.hasRange = true;
         info.range = header.value;
+    } else if (header.name == "If-Range") {
+        info.hasIfRange = true;
+        info.ifRange = header.value;
     } else if (header.name == "Authorization") {
         if (auto credentials = decodeBasicCredentials(header.value)) {
             info.authorizationType = AuthorizationType::Basic;

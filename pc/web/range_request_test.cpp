@@ -1,6 +1,7 @@
 // GET with a Range header through the real server: the part of the file a
 // cut download still needs, 416 beyond it, the whole file otherwise.
 
+#include "pc/web/http_date.h"
 #include "pc/web/web_server_fixture.h"
 
 namespace pc::web::testing {
@@ -63,6 +64,31 @@ TEST_F(RangeRequestTest, MalformedOrSeveralRangesGetTheWholeFile)
     std::string head = exchange("HEAD /pda_Download/big.bin HTTP/1.0\r\nRange: bytes=10-\r\n\r\n");
     EXPECT_TRUE(head.starts_with("HTTP/1.0 200 OK\r\n"));
     EXPECT_NE(head.find("Content-Length: 3000\r\n"), std::string::npos);
+}
+
+TEST_F(RangeRequestTest, IfRangeHoldsOnlyForTheSameVersion)
+{
+    // The file was written an hour before the fixed now: that is its version.
+    const std::string version = formatHttpDate(kFixedNow - 3600);
+    auto getIf = [&](const std::string& validator) {
+        return exchange("GET /pda_Download/big.bin HTTP/1.0\r\nRange: bytes=2990-\r\nIf-Range: " + validator
+            + "\r\n\r\n");
+    };
+    std::string same = getIf(version);
+    EXPECT_TRUE(same.starts_with("HTTP/1.0 206 Partial Content\r\n")) << headOf(same);
+    EXPECT_EQ(bodyOf(same), m_content.substr(2990));
+
+    // Another date, a changed file or a validator of another kind: the whole
+    // file, so that the handheld starts again instead of splicing two files.
+    for (const std::string& other : { formatHttpDate(kFixedNow - 3599), std::string("\"etag\""), std::string() }) {
+        SCOPED_TRACE(other);
+        std::string response = getIf(other);
+        EXPECT_TRUE(response.starts_with("HTTP/1.0 200 OK\r\n")) << headOf(response);
+        EXPECT_EQ(bodyOf(response), m_content);
+    }
+    // Beyond the end of another version is not a 416 either: that file is sent whole.
+    std::string beyond = exchange("GET /pda_Download/big.bin HTTP/1.0\r\nRange: bytes=5000-\r\nIf-Range: x\r\n\r\n");
+    EXPECT_TRUE(beyond.starts_with("HTTP/1.0 200 OK\r\n"));
 }
 
 } // namespace

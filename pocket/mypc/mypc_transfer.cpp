@@ -6,6 +6,7 @@
 #include "pocket/device/device_root.h"
 #include "pocket/link/fetch_to_file.h"
 #include "pocket/mypc/mypc_busy.h"
+#include "pocket/mypc/part_download.h"
 #include "pocket/settings/pda_settings.h"
 
 #include <algorithm>
@@ -186,60 +187,79 @@ void TransferRunner::join()
 void TransferRunner::work(std::uint64_t serial, std::string url, std::filesystem::path destination, std::int64_t limit)
 {
     // Worker thread: touches only the fetch, the file and the running flag,
-    // and posts everything else.
-    std::ofstream file;
-    bool created = false;
+    // and posts everything else. PC files continue a part a cut left.
+    PartDownload part(destination, url, m_request.kind == TransferKind::PcFile);
+    TransferOutcome outcome = fetchInto(part, serial, url, limit, part.resumePoint());
+    if (outcome == TransferOutcome::Broken && m_restart)
+        outcome = fetchInto(part, serial, url, limit, {});
+    // An error page, a broken or cancelled body is not the file that was
+    // asked for: only a whole file takes the destination's name.
+    if (outcome == TransferOutcome::Saved && !part.finish())
+        outcome = TransferOutcome::WriteFailed;
+    if (outcome == TransferOutcome::Broken || outcome == TransferOutcome::OpenFailed
+        || outcome == TransferOutcome::NoConnection)
+        part.keepIfResumable();
+    else if (outcome != TransferOutcome::Saved)
+        part.discard();
+    m_loop.post(this, kMsgDone, serial, static_cast<platform::LParam>(outcome));
+}
+
+TransferOutcome TransferRunner::fetchInto(PartDownload& part, std::uint64_t serial, const std::string& url,
+    std::int64_t limit, const platform::FetchRange& range)
+{
+    m_restart = false;
     bool writeFailed = false;
     bool limitReached = false;
-    std::int64_t received = 0;
-    auto openFile = [&] {
-        file.open(destination, std::ios::binary | std::ios::trunc);
-        created = file.is_open();
-        writeFailed = !created;
-        return !writeFailed;
+    bool errorStatus = false;
+    auto onHead = [&](const platform::HttpResponse& head) {
+        switch (part.onHead(head)) {
+        case PartDownload::Head::Write:
+            return true;
+        case PartDownload::Head::Restart:
+            m_restart = true;
+            return false;
+        case PartDownload::Head::Fail:
+            // An error page, or a part that cannot be written.
+            errorStatus = head.status < 200 || head.status >= 300;
+            writeFailed = !errorStatus;
+            return false;
+        }
+        return false;
     };
     auto response = m_fetch.get(url, [&](std::string_view block) {
         if (!m_running.load())
             return false;
-        received += static_cast<std::int64_t>(block.size());
+        auto received = static_cast<std::int64_t>(part.received() + block.size());
         if (limit > 0 && received > limit) {
             limitReached = true;
             return false;
         }
-        if (!file.is_open() && !openFile())
-            return false;
-        file.write(block.data(), static_cast<std::streamsize>(block.size()));
-        if (!file) {
+        if (!part.write(block)) {
             writeFailed = true;
             return false;
         }
         m_loop.post(this, kMsgProgress, serial, static_cast<platform::LParam>(received));
         return true;
-    });
+    }, {}, range, onHead);
 
-    TransferOutcome outcome = TransferOutcome::Saved;
+    if (m_restart)
+        return TransferOutcome::Broken;
     if (writeFailed)
-        outcome = TransferOutcome::WriteFailed;
-    else if (limitReached)
-        outcome = TransferOutcome::TooLarge; // A file cut short is not the file.
-    else if (!response && received == 0 && link::isNoConnection(response.error()))
-        outcome = TransferOutcome::NoConnection;
-    else if (!response)
-        outcome = received > 0 ? TransferOutcome::Broken : TransferOutcome::OpenFailed;
-    else if (response->cancelled && !limitReached)
-        outcome = TransferOutcome::Cancelled;
-    else if (response->status < 200 || response->status >= 300)
-        outcome = TransferOutcome::OpenFailed;
-    else if (!file.is_open() && !openFile()) // An empty body still makes a file.
-        outcome = TransferOutcome::WriteFailed;
-    file.close();
-    // An error page, a broken or cancelled body is not the file that was
-    // asked for: only a whole file stays under its name.
-    if (created && outcome != TransferOutcome::Saved) {
-        std::error_code ignored;
-        std::filesystem::remove(destination, ignored);
-    }
-    m_loop.post(this, kMsgDone, serial, static_cast<platform::LParam>(outcome));
+        return TransferOutcome::WriteFailed;
+    if (limitReached)
+        return TransferOutcome::TooLarge; // A file cut short is not the file.
+    const bool anyBody = part.received() > range.from;
+    if (!response && !anyBody && link::isNoConnection(response.error()))
+        return TransferOutcome::NoConnection;
+    if (!response)
+        return anyBody ? TransferOutcome::Broken : TransferOutcome::OpenFailed;
+    if (errorStatus)
+        return TransferOutcome::OpenFailed;
+    if (response->cancelled)
+        return TransferOutcome::Cancelled;
+    if (response->status < 200 || response->status >= 300)
+        return TransferOutcome::OpenFailed;
+    return TransferOutcome::Saved;
 }
 
 platform::LResult TransferRunner::onMessage(int msg, platform::WParam wParam, platform::LParam lParam)

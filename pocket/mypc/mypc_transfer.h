@@ -12,7 +12,8 @@
 // worker posts its progress and its end to the TransferRunner, which draws
 // the progress dialog and shows the messages on the window thread. The
 // window thread cancels by clearing the running flag; the worker stops after
-// the current block.
+// the current block. PC files are written as a part that a cut leaves
+// for the next download of the same file to continue (part_download.h).
 //
 //     TransferRunner runner(loop, ui, settings, device, progressView);
 //     runner.start({ size, TransferKind::PcFile, "10.0.0.2:91\\pda_Download\\a.txt", "a.txt" }, "파일 저장");
@@ -42,6 +43,8 @@ struct PdaSettings;
 }
 
 namespace pocket::mypc {
+
+class PartDownload;
 
 enum class TransferKind : int {
     PcFile = 0,
@@ -145,6 +148,10 @@ private:
     const std::string& folderOf(TransferKind kind) const;
     // The saved message, with the file's handheld path.
     std::string savedText(const TransferRequest& request) const;
+    // One GET into the part; Broken with m_restart set when the answer asks
+    // for a fetch from zero.
+    TransferOutcome fetchInto(PartDownload& part, std::uint64_t serial, const std::string& url, std::int64_t limit,
+        const platform::FetchRange& range);
     // The running request's progress view.
     ProgressView& view();
     void finish(TransferOutcome outcome);
@@ -164,6 +171,7 @@ private:
     int m_spinner = 0;
     TransferMeter m_meter;
     bool m_cancelled = false;
+    bool m_restart = false; // The worker's only.
     std::function<void(TransferOutcome)> m_finished;
 };
 

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -119,6 +121,55 @@ TEST_F(QuillonE2e, HandheldSessionAgainstTheRealProgram)
     EXPECT_TRUE(handheld->waitClosed());
     EXPECT_TRUE(quillon.waitForOutput("PC 서버를 종료합니다..\n"));
     EXPECT_EQ(quillon.terminate(), 0);
+}
+
+TEST_F(QuillonE2e, CutDownloadContinuesOnlyForTheSameVersion)
+{
+    // A file last written long ago: its date names its version.
+    const fs::path source = disk / "docs" / "movie.bin";
+    std::string content(40000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7 + i / 256);
+    std::ofstream(source, std::ios::binary) << content;
+    const timespec old[2] = { { 1000000000, 0 }, { 1000000000, 0 } };
+    ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), old, 0), 0);
+
+    ChildProgram quillon = startQuillon({ "--id", "owner", "--start" }, "secret");
+    ASSERT_TRUE(quillon.waitForOutput("PC 서버를 시작합니다..\n")) << quillon.output();
+    auto handheld = ScriptedHandheld::connect(ports.command);
+    ASSERT_TRUE(handheld);
+    handheld->send({ 0, 310, "owner\nsecret" });
+    ASSERT_TRUE(handheld->waitAnswer());
+    ASSERT_TRUE(handheld->waitAnswer()); // The first keep-alive probe.
+
+    // Each download is staged anew; the rest of the same version is a 206.
+    auto stage = [&] {
+        handheld->send({ 0, 323, "C:\\docs\\movie.bin" });
+        auto staged = handheld->waitAnswer();
+        return staged && staged->code == 323 && staged->first == static_cast<std::int32_t>(content.size());
+    };
+    ASSERT_TRUE(stage());
+    auto whole = httpGet(ports.web, "/pda_Download/movie.bin");
+    ASSERT_TRUE(whole);
+    std::size_t at = whole->head.find("Last-Modified: ");
+    ASSERT_NE(at, std::string::npos) << whole->head;
+    const std::string version = whole->head.substr(at + 15, whole->head.find("\r\n", at) - at - 15);
+    const std::string rangeHeaders = "Range: bytes=12345-\r\nIf-Range: " + version + "\r\n";
+    ASSERT_TRUE(stage());
+    auto rest = pc::service::testing::httpRequest(ports.web, "GET", "/pda_Download/movie.bin", rangeHeaders);
+    ASSERT_TRUE(rest);
+    EXPECT_EQ(rest->status, 206) << rest->head;
+    EXPECT_EQ(rest->body, content.substr(12345));
+
+    // The user changed the file meanwhile: the old version's rest is not
+    // sent, the new file is, whole.
+    content = std::string(30000, 'n');
+    std::ofstream(source, std::ios::binary | std::ios::trunc) << content;
+    ASSERT_TRUE(stage());
+    auto changed = pc::service::testing::httpRequest(ports.web, "GET", "/pda_Download/movie.bin", rangeHeaders);
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(changed->status, 200) << changed->head;
+    EXPECT_EQ(changed->body, content);
 }
 
 TEST_F(QuillonE2e, CodePageOfTheProfileIsTheHandheldsOnTheWire)
