@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "platform/trace.h"
 #include "proto/command_codes.h"
+#include "proto/upload_frames.h"
 
 #include <algorithm>
 
@@ -55,6 +56,7 @@ void RemoteService::registerHandlers()
     // The keep-alive reply only sets the activity flag, which every dispatch does.
     m_table.add(proto::kCodeKeepAlive, [](const CommandContext&) { });
     m_table.add(proto::kCodeMailPiece, [this](const CommandContext& c) { onMailPiece(c); });
+    m_table.add(proto::kCodeLinkFeatures, [this](const CommandContext& c) { offerFeatures(c); });
     m_table.add(proto::kCodeCheckMail, [this](const CommandContext& c) { m_mail->checkMail(c); });
     m_table.add(proto::kCodePrepareMail, [this](const CommandContext& c) { m_mail->prepareMail(c); });
     m_table.add(proto::kCodeDeleteMail, [this](const CommandContext& c) { m_mail->deleteMail(c); });
@@ -281,6 +283,8 @@ bool RemoteService::checkLogIn(ConnectionId id, const std::string& address, cons
     m_audience.reset();
     publishSession();
     if (outcome == Session::LoginOutcome::Accepted) {
+        // A new session agrees on its link's features afresh.
+        m_uploads.setWindowAllowed(false);
         scheduleLoginSweep();
         if (CommandConnection* connection = findConnection(id))
             m_deps.log->appendLog(std::string(connection->isPrivate() ? kPrivateLoginLine : kClearLoginLine));
@@ -296,6 +300,16 @@ void RemoteService::logOut(const CommandContext& context)
     CommandConnection& connection = *context.connection;
     connection.close();
     onCommandClosed(connection);
+}
+
+void RemoteService::offerFeatures(const CommandContext& context)
+{
+    // Only inside the private link: a clear connection, and every handheld
+    // that never asks, keeps the lock-step uploads and hears nothing.
+    if (!context.connection || !context.connection->isPrivate() || context.text != proto::kFeatureUploadWindow)
+        return;
+    m_uploads.setWindowAllowed(true);
+    sendAnswer({ 1, proto::kCodeLinkFeatures, std::string(proto::kFeatureUploadWindow) });
 }
 
 void RemoteService::onMailPiece(const CommandContext& context)
@@ -327,10 +341,18 @@ void RemoteService::onCommandClosed(CommandConnection& connection)
 
 void RemoteService::onUploadBlock(UploadConnection& connection, std::optional<std::string_view> block)
 {
+    // A windowed upload travels inside the private link only.
+    if (m_uploads.isWindowed() && !connection.isPrivate())
+        return;
     watchUpload([&] {
         auto reply = m_uploads.onReceived(connection.id(), block);
         if (reply.ack && !connection.send(std::string_view(reply.ack->data(), reply.ack->size())))
             m_uploads.onAckFailed(connection.id());
+        if (!reply.frames.empty() && !connection.send(reply.frames))
+            m_uploads.onAckFailed(connection.id());
+        // Its frames come in large reads.
+        if (m_uploads.isWindowed() && m_uploads.owner() == connection.id())
+            connection.setReceiveBytes(kWindowedReceiveBytes);
         if (reply.closeConnection)
             retire(connection);
     });

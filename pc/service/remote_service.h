@@ -79,6 +79,8 @@ struct ServiceDependencies {
 inline constexpr platform::ConnectionLimits kCommandLimits { 64, 8 };
 // Upload port: one upload runs at a time, from the logged-in address only.
 inline constexpr platform::ConnectionLimits kUploadLimits { 16, 4 };
+// One receive of a windowed upload's frames on the upload port.
+inline constexpr std::size_t kWindowedReceiveBytes = 256 * 1024;
 // A command connection that has not logged in is closed this long after it
 // was accepted.
 inline constexpr platform::Ticks kLoginTimeout { 30000 };
@@ -132,6 +134,7 @@ public:
     DownloadStage& downloadStage() { return m_downloads; }
     std::size_t commandConnectionCount() const { return m_commandConnections.size(); }
     std::size_t uploadConnectionCount() const { return m_uploadConnections.size(); }
+    const UploadReceiver& uploads() const { return m_uploads; }
     const std::string& codePage() const { return m_config.codePage; }
 
     // Send answer: to the logged-in handheld's connections (see the .cpp).
@@ -166,6 +169,7 @@ private:
     void watchUpload(const std::function<void()>& step);
     void logIn(const CommandContext& context);
     void logOut(const CommandContext& context);
+    void offerFeatures(const CommandContext& context);
     void onMailPiece(const CommandContext& context);
     void onProbeExpired();
     void closeAllConnections();

@@ -22,6 +22,7 @@ UploadConnection::UploadConnection(platform::EventLoop& loop, std::uint64_t id, 
     , m_peerAddress(std::move(accepted.peerAddress))
     , m_events(std::move(events))
     , m_gate(m_events.secureLink)
+    , m_buffer(proto::kUploadBlockBytes)
 {
     (void)platform::setSendTimeout(m_socket.fd(), kSendTimeoutMs);
     (void)platform::setNoDelay(m_socket.fd());
@@ -61,8 +62,8 @@ void UploadConnection::onReadable()
 {
     if (!m_gate.letIn(m_loop, m_socket, m_callbacks, *this, m_events))
         return;
-    char block[proto::kUploadBlockBytes];
-    ssize_t received = ::recv(m_socket.fd(), block, sizeof block, MSG_DONTWAIT);
+    char* block = m_buffer.data();
+    ssize_t received = ::recv(m_socket.fd(), block, m_buffer.size(), MSG_DONTWAIT);
     if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return;
     if (received == 0) {

@@ -10,11 +10,13 @@
 #include "platform/event_loop.h"
 #include "platform/tcp_listener.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pc::service {
 
@@ -36,6 +38,9 @@ public:
     UploadConnection& operator=(const UploadConnection&) = delete;
 
     bool send(std::string_view bytes);
+    // The largest receive handed over as one block: 1024 bytes (a block of
+    // the lock-step upload) unless raised for a windowed upload's frames.
+    void setReceiveBytes(std::size_t bytes) { m_buffer.resize(std::max(bytes, m_buffer.size())); }
     void close();
     bool isOpen() const { return m_socket.isOpen(); }
     // Whether the connection came over the private link.
@@ -53,6 +58,7 @@ private:
     std::string m_peerAddress;
     Events m_events;
     FirstByteGate m_gate;
+    std::vector<char> m_buffer;
     platform::SocketCallbacks m_callbacks;
 };
 

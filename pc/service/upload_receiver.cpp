@@ -2,10 +2,13 @@
 
 #include "platform/files.h"
 #include "platform/safe_name.h"
+#include "platform/tls/file_digest.h"
 #include "proto/command_codes.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pc::service {
@@ -70,9 +73,13 @@ void UploadReceiver::onRequest(std::int32_t purpose, std::string_view text)
     m_fileName = platform::safeFileName(platform::lastPathComponent(name));
     m_purpose = purpose;
 
+    m_windowed = m_windowAllowed && proto::announcesWindow(text);
+    std::string answerText;
     // A name that is no file name (empty, "." or "..") names the folder
     // itself, which cannot be created as a file.
-    if (namesAFile(name)) {
+    if (namesAFile(name) && m_windowed) {
+        (void)openWindowed(answerText);
+    } else if (namesAFile(name)) {
         auto created = platform::createReplacing(m_folder / m_fileName, kUploadFileMode);
         m_fd = created ? *created : -1;
     }
@@ -81,9 +88,31 @@ void UploadReceiver::onRequest(std::int32_t purpose, std::string_view text)
         m_answers.sendAnswer({ kAnnounceFileNotCreated, proto::kCodeUpload, "" });
         return;
     }
-    m_answers.sendAnswer({ kAnnounceAccepted, proto::kCodeUpload, "" });
+    m_answers.sendAnswer({ kAnnounceAccepted, proto::kCodeUpload, answerText });
     m_inProgress = true;
     m_progress.openProgress();
+}
+
+bool UploadReceiver::openWindowed(std::string& answerText)
+{
+    // The file is kept: what it holds of the announced size may be the
+    // beginning of this very file, which the handheld then continues.
+    m_fd = ::open((m_folder / m_fileName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kUploadFileMode);
+    struct stat info {};
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        closeFile();
+        return false;
+    }
+    auto size = static_cast<std::uint64_t>(info.st_size);
+    std::uint64_t held = size <= static_cast<std::uint64_t>(m_announcedSize) ? size : 0;
+    auto digest = platform::sha256OfPrefix(m_fd, held);
+    if (!digest) {
+        held = 0;
+        digest = platform::sha256OfPrefix(m_fd, 0);
+    }
+    m_window.begin(m_fd, held, static_cast<std::uint64_t>(m_announcedSize));
+    answerText = proto::formatHeldAnswer(held, digest.value_or(""));
+    return true;
 }
 
 bool UploadReceiver::isOwnedBy(ConnectionId connection)
@@ -137,6 +166,8 @@ UploadReceiver::Reply UploadReceiver::onReceived(ConnectionId connection, std::o
     // upload running) are neither written nor acknowledged.
     if (!isOwnedBy(connection))
         return {};
+    if (m_windowed)
+        return bytes ? onFrames(*bytes) : Reply { std::nullopt, {}, true };
     proto::UploadOutcome outcome = bytes ? proto::classifyUploadBlock(*bytes) : proto::UploadOutcome::Error;
     switch (outcome) {
     case proto::UploadOutcome::Data:
@@ -152,6 +183,31 @@ UploadReceiver::Reply UploadReceiver::onReceived(ConnectionId connection, std::o
     return {};
 }
 
+UploadReceiver::Reply UploadReceiver::onFrames(std::string_view bytes)
+{
+    auto result = m_window.onBytes(bytes);
+    m_receivedTotal = static_cast<std::int32_t>(m_window.total());
+    if (m_announcedSize > 0 && !result.acks.empty())
+        m_progress.setProgress(static_cast<int>(m_window.total() * 100 / static_cast<std::uint64_t>(m_announcedSize)));
+    Reply reply { std::nullopt, std::move(result.acks), false };
+    switch (result.step) {
+    case WindowReceiver::Step::Continue:
+        break;
+    case WindowReceiver::Step::Complete:
+        complete();
+        break;
+    case WindowReceiver::Step::Cancelled:
+        finish();
+        break;
+    case WindowReceiver::Step::Broken:
+        // What was written stays for the next try; the connection goes.
+        finish();
+        reply.closeConnection = true;
+        break;
+    }
+    return reply;
+}
+
 UploadReceiver::Reply UploadReceiver::onData(std::string_view bytes)
 {
     // Bytes beyond the announced size end the upload as an error: the file
@@ -161,7 +217,7 @@ UploadReceiver::Reply UploadReceiver::onData(std::string_view bytes)
         if (bytes.size() > room)
             (void)writeAll(m_fd, bytes.substr(0, room));
         finish();
-        return Reply { std::nullopt, true };
+        return Reply { std::nullopt, {}, true };
     }
     m_receivedTotal += static_cast<std::int32_t>(bytes.size());
     // An announced size of 0 gives no percentage.
@@ -169,7 +225,7 @@ UploadReceiver::Reply UploadReceiver::onData(std::string_view bytes)
         std::int64_t percent = static_cast<std::int64_t>(m_receivedTotal) * 100 / m_announcedSize;
         m_progress.setProgress(static_cast<int>(std::clamp<std::int64_t>(percent, 0, 100)));
     }
-    return Reply { proto::formatUploadAck(m_receivedTotal), false };
+    return Reply { proto::formatUploadAck(m_receivedTotal), {}, false };
 }
 
 void UploadReceiver::onAckFailed(ConnectionId connection)
@@ -183,9 +239,12 @@ void UploadReceiver::onConnectionClosed(ConnectionId connection)
     if (!m_inProgress || m_owner != connection)
         return;
     // Every announced byte arrived and was acknowledged: the upload is
-    // whole, even if its end marker was lost with the connection.
-    if (m_receivedTotal == m_announcedSize)
+    // whole, even if its end marker was lost with the connection. A
+    // windowed upload keeps its part for the next try.
+    if (m_receivedTotal == m_announcedSize && (!m_windowed || m_window.started()))
         complete();
+    else if (m_windowed)
+        finish();
     else
         cancel();
 }

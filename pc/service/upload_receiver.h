@@ -11,8 +11,14 @@
 // announced size is written. Files are written into the upload folder under
 // a safe single-component name, replacing without following links. Answers
 // on the command channel go through the AnswerSink. Window thread only.
+//
+// Where the session agreed to it on the private link, an announcement with
+// the line "window" starts a windowed upload instead (window_receiver.h):
+// the file is kept, not replaced, the answer tells how much of it the PC
+// holds, and a broken connection keeps what arrived for the next try.
 
 #include "pc/service/service_ports.h"
+#include "pc/service/window_receiver.h"
 #include "proto/upload_block.h"
 
 #include <cstdint>
@@ -31,6 +37,7 @@ public:
     // What the connection that delivered a block is to do.
     struct Reply {
         std::optional<proto::UploadAck> ack; // Send this acknowledgement.
+        std::string frames; // Or these frames (a windowed upload).
         bool closeConnection = false; // The upload ended in error; hang up.
     };
 
@@ -38,6 +45,11 @@ public:
     ~UploadReceiver();
     UploadReceiver(const UploadReceiver&) = delete;
     UploadReceiver& operator=(const UploadReceiver&) = delete;
+
+    // Whether the session may announce windowed uploads (agreed at log-in
+    // on the private link; off again for the next session).
+    void setWindowAllowed(bool allowed) { m_windowAllowed = allowed; }
+    bool isWindowed() const { return m_inProgress && m_windowed; }
 
     // Code 309: an announcement "size\nname\n..." (purpose = the request's
     // first number: 0 a plain file, 1 a mail attachment) or the cancel word.
@@ -71,6 +83,8 @@ private:
     void finish(); // Closes the file, clears the flag and the progress window.
     void closeFile();
     Reply onData(std::string_view bytes);
+    bool openWindowed(std::string& answerText);
+    Reply onFrames(std::string_view bytes);
 
     std::filesystem::path m_folder;
     AnswerSink& m_answers;
@@ -83,6 +97,9 @@ private:
     std::int32_t m_purpose = 0;
     std::string m_fileName; // Already reduced to a safe name.
     std::string m_shownFolder;
+    bool m_windowAllowed = false;
+    bool m_windowed = false; // The running upload is windowed.
+    WindowReceiver m_window;
 };
 
 } // namespace pc::service
