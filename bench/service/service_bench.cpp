@@ -8,6 +8,7 @@
 //      upload_mb_per_s=... lockstep_tcp_mb_per_s=... plain_tcp_mb_per_s=...
 //      download_mb_per_s=... (308 copy + HTTP GET)
 
+#include "bench/service/loopback_reference.h"
 #include "pc/service/http_web_service.h"
 #include "pc/service/remote_service.h"
 #include "pc/service/testing/scripted_handheld.h"
@@ -57,72 +58,6 @@ double timeFind(const fs::path& top)
     if (std::system(command.c_str()) != 0)
         std::cerr << "find failed\n";
     return msSince(start);
-}
-
-// Runs `serve` on its own thread for one loopback connection and times
-// `drive` on the other end of it, up to the peer's end; MB/s of `bytes`.
-double loopbackMbPerSecond(std::size_t bytes, const std::function<void(int)>& serve,
-    const std::function<void(int)>& drive)
-{
-    auto listener = platform::listenTcp("127.0.0.1", 0, 1);
-    if (!listener)
-        return 0;
-    auto port = platform::localPort(listener->fd());
-    auto client = port ? platform::connectTcp("127.0.0.1", *port) : platform::IoResult<platform::SocketFd>(port.error());
-    if (!client)
-        return 0;
-    std::thread peer([&] {
-        platform::SocketFd accepted(::accept(listener->fd(), nullptr, nullptr));
-        serve(accepted.fd());
-    });
-    auto start = Clock::now();
-    drive(client->fd());
-    client->reset();
-    peer.join();
-    return bytes / 1e6 / (msSince(start) / 1000);
-}
-
-// A loopback copy of `bytes` through one TCP connection in 64 KiB writes.
-double plainTcpMbPerSecond(std::size_t bytes)
-{
-    auto drain = [](int fd) {
-        std::vector<char> buffer(65536);
-        while (::recv(fd, buffer.data(), buffer.size(), 0) > 0) {
-        }
-    };
-    auto copy = [bytes](int fd) {
-        std::vector<char> block(65536, 'x');
-        for (std::size_t sent = 0; sent < bytes; sent += block.size())
-            ::send(fd, block.data(), block.size(), MSG_NOSIGNAL);
-    };
-    return loopbackMbPerSecond(bytes, drain, copy);
-}
-
-// The handheld's side of an upload, as lean as it can be: one 1024-byte
-// block, then a blocking read of its whole 1024-byte acknowledgement.
-bool sendLockStep(int fd, std::size_t bytes)
-{
-    std::string block(1024, 'u');
-    char ack[1024];
-    for (std::size_t sent = 0; sent < bytes; sent += block.size()) {
-        if (::send(fd, block.data(), block.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(block.size()))
-            return false;
-        if (::recv(fd, ack, sizeof ack, MSG_WAITALL) != static_cast<ssize_t>(sizeof ack))
-            return false;
-    }
-    return true;
-}
-
-// The same lock-step exchange against a plain loopback peer that answers
-// every 1024 bytes with 1024 bytes: the ceiling of this exchange's shape.
-double lockStepTcpMbPerSecond(std::size_t bytes)
-{
-    auto echo = [](int fd) {
-        char block[1024];
-        while (::recv(fd, block, sizeof block, MSG_WAITALL) == static_cast<ssize_t>(sizeof block))
-            ::send(fd, block, sizeof block, MSG_NOSIGNAL);
-    };
-    return loopbackMbPerSecond(bytes, echo, [bytes](int fd) { (void)sendLockStep(fd, bytes); });
 }
 
 class SilentLog final : public ServiceLog {
@@ -214,12 +149,12 @@ void BenchService::run()
     auto upload = platform::connectTcp("127.0.0.1", service->uploadPort());
     ask(*handheld, { 0, 309, std::to_string(uploadBytes) + "\nbench.bin\nowner" });
     start = Clock::now();
-    bool uploaded = upload && sendLockStep(upload->fd(), uploadBytes)
+    bool uploaded = upload && bench::sendLockStep(upload->fd(), uploadBytes)
         && platform::sendAll(upload->fd(), "FILE_SEND_COMPLETE");
     auto ended = handheld->waitAnswer(std::chrono::seconds(30));
     double uploadRate = uploadBytes / 1e6 / (msSince(start) / 1000);
     std::printf("upload_mb_per_s=%.1f lockstep_tcp_mb_per_s=%.1f plain_tcp_mb_per_s=%.1f%s\n", uploadRate,
-        lockStepTcpMbPerSecond(uploadBytes), plainTcpMbPerSecond(uploadBytes),
+        bench::lockStepTcpMbPerSecond(uploadBytes), bench::plainTcpMbPerSecond(uploadBytes),
         uploaded && ended && ended->code == 309 && ended->first == 1 ? "" : " (upload FAILED)");
 
     const std::size_t downloadBytes = 200u << 20;

@@ -1,5 +1,7 @@
 #include "pocket/link/pc_link.h"
 
+#include "proto/upload_frames.h"
+
 #include "platform/tls/tls_identity.h"
 
 #include "platform/codepage.h"
@@ -75,6 +77,9 @@ PcLink::PcLink(platform::EventLoop& loop, platform::Ui& ui, settings::PdaSetting
     , m_client(loop, ui, std::move(sleep))
 {
     m_handlers[proto::kCodeLogIn] = [this](const proto::PcAnswer& answer) { onLoginAnswer(answer); };
+    m_handlers[proto::kCodeLinkFeatures] = [this](const proto::PcAnswer& answer) {
+        m_uploadWindow = m_private && m_loggedIn && answer.text == proto::kFeatureUploadWindow;
+    };
     m_handlers[proto::kCodeKeepAlive] = [this](const proto::PcAnswer&) {
         // The user did not ask for this reply. If it cannot go out, the PC has
         // closed: its stop notice, or the end of the connection the reader
@@ -111,7 +116,9 @@ bool PcLink::connect()
     m_client.setPort(m_settings.pcPort);
     m_client.setRecordSink({ [this, generation](const proto::AnswerRecord& record) { onRecord(record, generation); },
         [this, generation] { m_loop.post(this, kMsgConnectionLost, generation); } });
-    if (m_pairing && m_pairing->isOn()) {
+    m_private = m_pairing && m_pairing->isOn();
+    m_uploadWindow = false;
+    if (m_private) {
         m_client.setSecureSocket([this](int fd) {
             auto secured = secureSocket(platform::SocketFd(fd));
             return secured ? secured->release() : -1;
@@ -236,6 +243,7 @@ void PcLink::resetConnection(bool showMessage)
     m_attachmentRequest.cancel();
     m_attachmentWaiting = nullptr;
     m_loggedIn = false;
+    m_uploadWindow = false;
 }
 
 platform::LResult PcLink::onMessage(int msg, platform::WParam wParam, platform::LParam lParam)
@@ -297,6 +305,11 @@ void PcLink::onLoginAnswer(const proto::PcAnswer& answer)
     m_view.addDriveItems(m_drives);
     m_loggedIn = true;
     m_view.showLinkState(LinkState::LoggedIn);
+    // Inside the private link the two programs agree on faster uploads; a
+    // PC that cannot answers nothing and uploads stay in lock-step.
+    m_uploadWindow = false;
+    if (m_private)
+        (void)sendRequest(1, proto::kCodeLinkFeatures, proto::kFeatureUploadWindow);
     if (m_loginListener)
         m_loginListener(true);
     if (m_attachmentWaiting) {

@@ -99,6 +99,8 @@ public:
     // Safe from the fetching workers.
     std::string webPin(const std::string& host, long port) const;
     bool isLoggedIn() const { return m_loggedIn; }
+    // The PC agreed at log-in, inside the private link, to windowed uploads.
+    bool offersUploadWindow() const { return m_uploadWindow; }
     int mailClientKind() const { return m_mailClientKind; }
     const std::vector<std::string>& drives() const { return m_drives; }
 
@@ -168,6 +170,8 @@ private:
     std::string m_codePage = "UTF-8";
 
     bool m_loggedIn = false;
+    bool m_private = false; // The command connection is a TLS one.
+    bool m_uploadWindow = false;
     int m_mailClientKind = 0;
     std::vector<std::string> m_drives;
     std::function<void()> m_attachmentWaiting;

@@ -11,6 +11,7 @@
 #include "proto/command_codes.h"
 #include "proto/pc_answer.h"
 #include "proto/upload_block.h"
+#include "proto/upload_frames.h"
 
 #include <sys/socket.h>
 
@@ -111,6 +112,11 @@ bool MyPcUpload::start(std::string_view selectedPath, int purpose)
         return false;
     }
     std::string text = std::to_string(probe.size()) + "\n" + m_name + "\n" + m_settings.myId;
+    // Inside the private link, a PC that agreed takes the file in a window
+    // of large frames and keeps what a cut left.
+    m_windowed = m_link.offersUploadWindow();
+    if (m_windowed)
+        text += "\n" + std::string(proto::kAnnounceWindowLine);
     if (!m_link.sendRequest(purpose == kUploadMailAttachment ? 1 : 0, proto::kCodeUpload, text)) {
         end();
         return false;
@@ -201,6 +207,7 @@ void MyPcUpload::end()
     bool wasRunning = isRunning();
     stopWaiting();
     m_sender.close();
+    m_window.close();
     closeConnection();
     if (m_progressOpen) {
         m_view.setBar(100);
@@ -221,6 +228,10 @@ void MyPcUpload::onAnswer(const proto::PcAnswer& answer)
     case kAnswerStartSending:
         if (m_state == State::Requested) {
             m_busy.clear();
+            // The PC tells what it holds of a windowed upload; without that,
+            // it took the announcement as a lock-step one.
+            m_held = m_windowed ? proto::parseHeldAnswer(answer.text) : std::nullopt;
+            m_windowed = m_held.has_value();
             startSending();
         }
         break;
@@ -243,19 +254,17 @@ void MyPcUpload::onAnswer(const proto::PcAnswer& answer)
 
 void MyPcUpload::startSending()
 {
+    if (m_windowed) {
+        startWindow();
+        return;
+    }
     if (!m_sender.open(m_device.toLocal(m_localPath))) {
         m_ui.messageBox(kMyPcTitle, kCannotOpenText, platform::Icon::Warning);
         end();
         return;
     }
     m_state = State::Sending;
-    m_view.openProgress(m_name);
-    m_progressOpen = true;
-    m_view.setTotalLine(totalLine(m_sender.size()));
-    m_view.setDoneLine(doneLine(TransferDirection::Sent, 0));
-    m_view.setRateLine({});
-    m_view.setBar(0);
-    m_meter.start(m_loop.clock().ticks(), m_sender.size());
+    openProgress(m_sender.size());
     sendNext();
 }
 
@@ -279,6 +288,49 @@ void MyPcUpload::sendNext()
     m_view.setRateLine(m_meter.rateLine());
 }
 
+void MyPcUpload::startWindow()
+{
+    auto start = m_window.open(m_device.toLocal(m_localPath)) ? m_window.start(*m_held) : std::nullopt;
+    if (!start) {
+        m_ui.messageBox(kMyPcTitle, kCannotOpenText, platform::Icon::Warning);
+        end();
+        return;
+    }
+    m_state = State::Sending;
+    openProgress(static_cast<std::int64_t>(m_window.size()));
+    if (!platform::sendAll(m_socket.fd(), *start)) {
+        end();
+        return;
+    }
+    sendWindow();
+}
+
+void MyPcUpload::sendWindow()
+{
+    auto frames = m_window.nextFrames();
+    if (!frames || (!frames->empty() && !platform::sendAll(m_socket.fd(), *frames))) {
+        end();
+        return;
+    }
+    // An acknowledgement, or the end answer, must come in time.
+    awaitPc();
+    if (m_window.endSent())
+        m_state = State::Finishing;
+    m_view.setBar(m_window.percent());
+    m_view.setDoneLine(doneLine(TransferDirection::Sent, static_cast<std::int64_t>(m_window.sent())));
+}
+
+void MyPcUpload::openProgress(std::int64_t size)
+{
+    m_view.openProgress(m_name);
+    m_progressOpen = true;
+    m_view.setTotalLine(totalLine(size));
+    m_view.setDoneLine(doneLine(TransferDirection::Sent, 0));
+    m_view.setRateLine({});
+    m_view.setBar(0);
+    m_meter.start(m_loop.clock().ticks(), size);
+}
+
 void MyPcUpload::onReceived()
 {
     std::string received;
@@ -286,8 +338,15 @@ void MyPcUpload::onReceived()
         std::lock_guard lock(m_inboxMutex);
         received.swap(m_inbox);
     }
-    if (m_state == State::Sending && m_sender.onReceived(received))
+    if (m_windowed && m_state == State::Sending) {
+        // Anything but acknowledgements of what was sent ends the upload.
+        if (!m_window.onReceived(received))
+            end();
+        else
+            sendWindow();
+    } else if (!m_windowed && m_state == State::Sending && m_sender.onReceived(received)) {
         sendNext();
+    }
 }
 
 platform::LResult MyPcUpload::onMessage(int msg, platform::WParam wParam, platform::LParam)

@@ -14,14 +14,22 @@
 // (the announcement's, an acknowledgement, the end answer) out for
 // kAnswerTimeoutMs ends the upload with a message, so that nothing stays
 // busy.
+//
+// Inside the private link, when the PC agreed at log-in, the announcement
+// asks for a windowed upload: the PC answers what it already holds of the
+// file, and the file goes from there (or from zero when that is not this
+// file's beginning) in 64 KiB frames with up to 1 MiB unacknowledged
+// (window_sender.h); a cut upload continues when it is sent again.
 
 #include "platform/event_loop.h"
 #include "platform/net_address.h"
 #include "pocket/mypc/mypc_upload_sender.h"
 #include "pocket/mypc/transfer_progress_text.h"
+#include "pocket/mypc/window_sender.h"
 
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -93,6 +101,9 @@ private:
     void onAnswer(const proto::PcAnswer& answer);
     void startSending();
     void sendNext();
+    void startWindow();
+    void sendWindow();
+    void openProgress(std::int64_t size);
     void onReceived();
     void read(int fd, std::uint64_t serial);
     void awaitPc(); // (Re)starts the wait for the PC's next word.
@@ -112,6 +123,9 @@ private:
     std::string m_name;
     UploadSender m_sender;
     TransferMeter m_meter;
+    bool m_windowed = false; // Announced (and then taken) as a windowed upload.
+    std::optional<proto::HeldAnswer> m_held;
+    WindowSender m_window;
     bool m_progressOpen = false;
     std::function<void()> m_ended;
     platform::OneShotId m_waitTimer = 0;

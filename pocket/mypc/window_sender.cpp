@@ -1,0 +1,104 @@
+#include "pocket/mypc/window_sender.h"
+
+#include "platform/tls/file_digest.h"
+
+#include <algorithm>
+#include <sys/types.h>
+
+namespace pocket::mypc {
+
+WindowSender::~WindowSender()
+{
+    close();
+}
+
+bool WindowSender::open(const std::filesystem::path& file)
+{
+    close();
+    m_size = m_offset = m_sent = m_acked = 0;
+    m_endSent = false;
+    m_acks = proto::FrameReader {};
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        return false;
+    auto size = std::filesystem::file_size(file, error);
+    if (error)
+        return false;
+    m_file = std::fopen(file.c_str(), "rbe");
+    if (!m_file)
+        return false;
+    m_size = static_cast<std::uint64_t>(size);
+    return true;
+}
+
+void WindowSender::close()
+{
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+}
+
+std::optional<std::string> WindowSender::start(const proto::HeldAnswer& held)
+{
+    if (!m_file)
+        return std::nullopt;
+    // The PC's part continues only when it is this file's beginning.
+    m_offset = 0;
+    if (held.held > 0 && held.held <= m_size
+        && platform::sha256OfPrefix(fileno(m_file), held.held) == held.sha256Hex)
+        m_offset = held.held;
+    if (::fseeko(m_file, static_cast<off_t>(m_offset), SEEK_SET) != 0)
+        return std::nullopt;
+    m_sent = m_acked = m_offset;
+    return proto::numberFrame(proto::FrameType::Start, m_offset);
+}
+
+std::optional<std::string> WindowSender::nextFrames()
+{
+    std::string frames;
+    if (m_endSent)
+        return frames;
+    while (m_sent < m_size && m_sent - m_acked + proto::kMaxDataBytes <= proto::kWindowBytes) {
+        if (!m_file)
+            return std::nullopt;
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(proto::kMaxDataBytes, m_size - m_sent));
+        std::size_t at = frames.size();
+        frames += proto::frameHead(proto::FrameType::Data, want);
+        frames.resize(at + proto::kFrameHeadBytes + want);
+        if (std::fread(frames.data() + at + proto::kFrameHeadBytes, 1, want, m_file) != want) {
+            close();
+            return std::nullopt;
+        }
+        m_sent += want;
+    }
+    if (m_sent == m_size) {
+        frames += proto::frameHead(proto::FrameType::End, 0);
+        m_endSent = true;
+        close();
+    }
+    return frames;
+}
+
+bool WindowSender::onReceived(std::string_view bytes)
+{
+    m_acks.feed(bytes);
+    proto::Frame frame;
+    proto::FrameReader::Status status;
+    while ((status = m_acks.next(frame)) == proto::FrameReader::Status::Frame) {
+        auto total = proto::frameNumber(frame);
+        if (frame.type != proto::FrameType::Ack || !total || *total < m_acked || *total > m_sent)
+            return false;
+        m_acked = *total;
+    }
+    return status != proto::FrameReader::Status::Bad;
+}
+
+int WindowSender::percent() const
+{
+    if (m_size == 0)
+        return 100;
+    return static_cast<int>(std::min<std::uint64_t>(m_sent * 100 / m_size, 100));
+}
+
+} // namespace pocket::mypc
