@@ -1,5 +1,7 @@
 #include "platform/http_fetch.h"
 
+#include "platform/curl_tls.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
@@ -123,8 +125,25 @@ std::string versionOf(const HttpResponse& head, const std::string& date)
     return modified >= 0 && sent > modified ? head.lastModified : std::string();
 }
 
-Error curlError(CURLcode code, const std::string& url, long systemError)
+std::string hostOf(const std::string& url)
 {
+    std::string host = url;
+    if (CURLU* parts = curl_url()) {
+        char* name = nullptr;
+        if (curl_url_set(parts, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK
+            && curl_url_get(parts, CURLUPART_HOST, &name, 0) == CURLUE_OK)
+            host = name;
+        curl_free(name);
+        curl_url_cleanup(parts);
+    }
+    return host;
+}
+
+Error curlError(CURLcode code, const std::string& url, long systemError, const char* errorBuffer)
+{
+    if (isCertificateFailure(code))
+        return Error { ErrorCode::PermissionDenied,
+            "fetch " + url + ": " + certificateFailureText(hostOf(url), code, errorBuffer), 0 };
     ErrorCode kind = ErrorCode::IoError;
     switch (code) {
     case CURLE_UNSUPPORTED_PROTOCOL:
@@ -234,7 +253,11 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
         curl_easy_setopt(easy, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_3));
         // A redirect would leave the pinned key behind.
         curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    } else {
+        verifyCertificates(easy);
     }
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -314,7 +337,7 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     if (!finished)
         return Error { ErrorCode::IoError, "fetch " + url + ": transfer failed", 0 };
     if (outcome != CURLE_OK)
-        return curlError(outcome, url, systemError);
+        return curlError(outcome, url, systemError, errorBuffer);
     return response;
 }
 

@@ -14,7 +14,8 @@
 //         return file.write(block);
 //     });
 //
-// Only http and https URLs are fetched. One fetch at a time per object; the
+// Only http and https URLs are fetched; https servers must show a trusted
+// certificate (curl_tls.h). One fetch at a time per object; the
 // object may be used again afterwards.
 
 #include "platform/result.h"
@@ -87,7 +88,9 @@ public:
     // Unavailable (no connection; systemError holds the errno of a failed
     // connect, such as ECONNREFUSED, and 0 when the host had no address),
     // Timeout, IoError (the transfer broke), Protocol (the body is larger
-    // than the limit).
+    // than the limit), PermissionDenied (an https server whose certificate
+    // is not trusted or does not name it: the context names the server and
+    // libcurl's reason; see curl_tls.h for the authorities trusted).
     IoResult<HttpResponse> get(const std::string& url, const BlockHandler& onBlock, const FetchLimits& limits = {});
 
     // Told the final response head (status and validators) once, before the

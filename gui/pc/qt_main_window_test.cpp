@@ -367,6 +367,13 @@ TEST_F(QtMainWindowTest, AccountDialogJoinsThePortAndTestsTheAccount)
     EXPECT_EQ(dialog.portField()->value(), 995);
     dialog.portField()->setValue(110);
     EXPECT_EQ(dialog.account().server, "pop.example.com");
+    // POP3S moves the usual port along and keeps the server text short.
+    dialog.securityField()->setCurrentIndex(dialog.securityField()->findText("POP3S"));
+    EXPECT_EQ(dialog.portField()->value(), 995);
+    EXPECT_EQ(dialog.account().server, "pop.example.com");
+    EXPECT_EQ(dialog.account().security, ::pc::mail::Pop3Security::Pop3s);
+    dialog.securityField()->setCurrentIndex(dialog.securityField()->findText("없음"));
+    EXPECT_EQ(dialog.portField()->value(), 110);
 
     // A port nothing listens on: refused, said below the fields.
     int port = platform::testing::closedLoopbackPort();

@@ -54,10 +54,23 @@ QtAccountDialog::QtAccountDialog(const QString& title, const ::pc::app::MailAcco
     , m_result(new QLabel(this))
 {
     setWindowTitle(title);
-    auto address = ::pc::mail::pop3AddressOf(initial.server);
+    using ::pc::mail::Pop3Security;
+    auto address = ::pc::mail::pop3AddressOf(initial.server, ::pc::mail::defaultPop3Port(initial.security));
     m_server = new QLineEdit(toQString(address.host), this);
     m_port = portBox(this, static_cast<int>(address.port));
-    m_port->setToolTip("POP3 포트 (보통 110)");
+    m_port->setToolTip("POP3 포트 (보통 110, POP3S는 995)");
+    m_security = new QComboBox(this);
+    m_security->addItem("없음", static_cast<int>(Pop3Security::Clear));
+    m_security->addItem("POP3S", static_cast<int>(Pop3Security::Pop3s));
+    m_security->addItem("STLS", static_cast<int>(Pop3Security::Stls));
+    m_security->setCurrentIndex(m_security->findData(static_cast<int>(initial.security)));
+    m_security->setToolTip("POP3S: 처음부터 TLS (포트 995), STLS: POP3 포트에서 TLS로 전환. 서버 인증서를 확인합니다.");
+    // The usual port follows the choice while the port is still a usual one.
+    connect(m_security, &QComboBox::currentIndexChanged, this, [this] {
+        auto chosen = static_cast<Pop3Security>(m_security->currentData().toInt());
+        if (m_port->value() == 110 || m_port->value() == static_cast<int>(::pc::mail::kPop3sPort))
+            m_port->setValue(static_cast<int>(::pc::mail::defaultPop3Port(chosen)));
+    });
     m_password->setEchoMode(QLineEdit::Password);
     m_test->setToolTip("이 계정으로 메일서버에 로그인해 봅니다.");
     m_result->setWordWrap(true);
@@ -67,6 +80,7 @@ QtAccountDialog::QtAccountDialog(const QString& title, const ::pc::app::MailAcco
     auto* form = new QFormLayout();
     form->addRow("메일서버", m_server);
     form->addRow("포트", m_port);
+    form->addRow("보안", m_security);
     form->addRow("아이디", m_user);
     form->addRow("비밀번호", m_password);
     auto* testRow = new QHBoxLayout();
@@ -87,9 +101,10 @@ QtAccountDialog::~QtAccountDialog()
 
 ::pc::app::MailAccount QtAccountDialog::account() const
 {
+    auto security = static_cast<::pc::mail::Pop3Security>(m_security->currentData().toInt());
     std::string server = ::pc::mail::pop3ServerText({ toUtf8(m_server->text().trimmed()),
-        static_cast<unsigned>(m_port->value()) });
-    return { server, toUtf8(m_user->text()), toUtf8(m_password->text()) };
+        static_cast<unsigned>(m_port->value()) }, ::pc::mail::defaultPop3Port(security));
+    return { server, toUtf8(m_user->text()), toUtf8(m_password->text()), security };
 }
 
 void QtAccountDialog::accept()

@@ -28,7 +28,8 @@ class QTreeWidget;
 
 namespace gui::pc {
 
-// Server, port, id and password of one account; OK closes only when every
+// Server, port, protection (none, POP3S, STLS), id and password of one
+// account; OK closes only when every
 // field is filled (the logic's check and messages). "시험" logs in to the
 // account on a worker thread and shows what happened below the fields.
 class QtAccountDialog final : public QDialog {
@@ -46,6 +47,7 @@ public:
     // For tests and screenshots.
     QLineEdit* serverField() const { return m_server; }
     QSpinBox* portField() const { return m_port; }
+    QComboBox* securityField() const { return m_security; }
     QPushButton* testButton() const { return m_test; }
     QLabel* testResult() const { return m_result; }
 
@@ -55,6 +57,7 @@ private:
     platform::Ui& m_ui;
     QLineEdit* m_server;
     QSpinBox* m_port;
+    QComboBox* m_security = nullptr;
     QLineEdit* m_user;
     QLineEdit* m_password;
     QPushButton* m_test;

@@ -22,6 +22,15 @@ private:
     MailAccount m_account;
 };
 
+// The protection a command names after the account's fields: clear when
+// none or another word is given.
+mail::Pop3Security securityOf(const std::vector<std::string>& words, std::size_t index)
+{
+    if (index >= words.size())
+        return mail::Pop3Security::Clear;
+    return mail::pop3SecurityOf(words[index]).value_or(mail::Pop3Security::Clear);
+}
+
 // Row numbers as typed (1-based) to table indices; bad words are skipped.
 std::vector<std::size_t> rowsOf(const std::vector<std::string>& words, std::size_t from)
 {
@@ -50,8 +59,8 @@ void ConsoleCommands::printHelp()
              "  start                              서버시작: start the server\n"
              "  stop                               서버중지: stop the server\n"
              "  accounts                           list the mail accounts\n"
-             "  add SERVER USER PASSWORD           add a mail account\n"
-             "  modify N SERVER USER PASSWORD      change mail account N\n"
+             "  add SERVER USER PASSWORD [pop3s|stls]  add a mail account (TLS: POP3S or STLS)\n"
+             "  modify N SERVER USER PASSWORD [pop3s|stls]  change mail account N\n"
              "  delete N [N...]                    delete mail accounts\n"
              "  autostart on|off                   윈도우 시작시 자동으로 실행합니다.\n"
              "  startserver on|off                 프로그램 실행시 Quillon 서버를 시작합니다.\n"
@@ -123,7 +132,12 @@ void ConsoleCommands::listAccounts()
     const auto& settings = m_shell.userSettings();
     m_out << "    메일서버\t아이디\n";
     for (std::size_t i = 0; i < settings.accounts.size(); ++i)
-        m_out << (i + 1) << ". " << settings.accounts[i].server << "\t" << settings.accounts[i].user << "\n";
+    {
+        const MailAccount& account = settings.accounts[i];
+        std::string_view security = mail::pop3SecurityName(account.security);
+        m_out << (i + 1) << ". " << account.server << "\t" << account.user << (security.empty() ? "" : "\t")
+              << security << "\n";
+    }
     m_out << "autostart " << (settings.startWithSystem ? "on" : "off") << ", startserver "
           << (settings.startServerAfterLogin ? "on" : "off") << "\n"
           << std::flush;
@@ -140,6 +154,7 @@ void ConsoleCommands::addAccount(const std::vector<std::string>& words)
     account.server = words.size() > 1 ? words[1] : "";
     account.user = words.size() > 2 ? words[2] : "";
     account.password = words.size() > 3 ? words[3] : "";
+    account.security = securityOf(words, 4);
     auto dialog = m_shell.openSettingsDialog();
     if (dialog->addAccount(account))
         applyDialog(*dialog);
@@ -153,6 +168,7 @@ void ConsoleCommands::modifyAccount(const std::vector<std::string>& words)
     edited.server = words.size() > 2 ? words[2] : "";
     edited.user = words.size() > 3 ? words[3] : "";
     edited.password = words.size() > 4 ? words[4] : "";
+    edited.security = securityOf(words, 5);
     // The account dialog refuses empty fields before it closes.
     if (!rows.empty() && rows.front() < dialog->accounts().size() && !checkAccountEntry(edited, m_ui))
         return;

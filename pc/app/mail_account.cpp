@@ -45,4 +45,20 @@ std::vector<MailAccount> decodeMailAccounts(std::string_view info, int count)
     return accounts;
 }
 
+std::string encodeMailSecurity(const std::vector<MailAccount>& accounts)
+{
+    std::string text;
+    for (const auto& account : accounts) {
+        text += mail::pop3SecurityName(account.security);
+        text += kSeparator;
+    }
+    return text;
+}
+
+void decodeMailSecurity(std::string_view text, std::vector<MailAccount>& accounts)
+{
+    for (auto& account : accounts)
+        account.security = mail::pop3SecurityOf(takeField(text)).value_or(mail::Pop3Security::Clear);
+}
+
 } // namespace pc::app

@@ -4,7 +4,11 @@
 // The POP3 accounts checked for the handheld, per login id, and their stored
 // form: server, user and password of every account in table order, each
 // followed by one backquote (the last field included). Fields cannot hold a
-// backquote.
+// backquote. How each account's connection is protected is kept apart, in
+// the same form (one name of pop3_security.h per account, each followed by
+// a backquote), so that the account list itself keeps its form.
+
+#include "pc/mail/pop3_security.h"
 
 #include <cstddef>
 #include <string>
@@ -17,6 +21,7 @@ struct MailAccount {
     std::string server;
     std::string user;
     std::string password;
+    mail::Pop3Security security = mail::Pop3Security::Clear;
 
     bool operator==(const MailAccount&) const = default;
 };
@@ -31,5 +36,11 @@ std::string encodeMailAccounts(const std::vector<MailAccount>& accounts);
 // fields for the missing ones. A negative count reads none; a count above
 // the table size is cut to it.
 std::vector<MailAccount> decodeMailAccounts(std::string_view info, int count);
+
+// "pop3s``stls`" for three accounts: POP3S, clear, STLS.
+std::string encodeMailSecurity(const std::vector<MailAccount>& accounts);
+// Sets each account's protection from the stored text in table order; a
+// missing or unknown name leaves the account in clear.
+void decodeMailSecurity(std::string_view text, std::vector<MailAccount>& accounts);
 
 } // namespace pc::app

@@ -14,7 +14,7 @@ std::vector<mail::Pop3Account> pop3Accounts(const std::vector<MailAccount>& acco
     std::vector<mail::Pop3Account> out;
     out.reserve(accounts.size());
     for (const auto& account : accounts)
-        out.push_back({ account.server, account.user, account.password });
+        out.push_back({ account.server, account.user, account.password, account.security });
     return out;
 }
 

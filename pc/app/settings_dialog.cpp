@@ -42,7 +42,7 @@ std::string testMailAccount(const MailAccount& account, std::chrono::millisecond
 {
     mail::Pop3Options options;
     options.timeout = timeout;
-    auto cause = mail::logInTest({ account.server, account.user, account.password }, options);
+    auto cause = mail::logInTest({ account.server, account.user, account.password, account.security }, options);
     mail::AccountFailure outcome { account.server, account.user, cause.value_or("로그인에 성공했습니다.") };
     return outcome.text();
 }

@@ -171,6 +171,32 @@ TEST_F(SettingsTest, AccountTableRoundTripsThroughTheBackquoteFormat)
     EXPECT_TRUE(again.loadUserSettings("lee").accounts.empty());
 }
 
+TEST_F(SettingsTest, EachAccountKeepsItsProtectionBesideTheAccountList)
+{
+    using mail::Pop3Security;
+    auto dialog = dialogFor("kim");
+    ASSERT_TRUE(dialog->addAccount({ "pop.example.org", "kim", "a", Pop3Security::Pop3s }));
+    ASSERT_TRUE(dialog->addAccount({ "plain.example.net", "kim", "b" }));
+    ASSERT_TRUE(dialog->addAccount({ "mail.example.net", "kim", "c", Pop3Security::Stls }));
+    dialog->apply();
+    // The account list keeps the form a PC without TLS reads.
+    EXPECT_EQ(value("kim_pop3info"), "pop.example.org`kim`a`plain.example.net`kim`b`mail.example.net`kim`c`");
+    EXPECT_EQ(value("kim_pop3tls"), "pop3s``stls`");
+    platform::Profile reread(home / "Quillon.ini");
+    auto accounts = SettingsStore(reread).loadUserSettings("kim").accounts;
+    ASSERT_EQ(accounts.size(), 3u);
+    EXPECT_EQ(accounts[0].security, Pop3Security::Pop3s);
+    EXPECT_EQ(accounts[1].security, Pop3Security::Clear);
+    EXPECT_EQ(accounts[2].security, Pop3Security::Stls);
+
+    // Missing or unknown names read as clear.
+    std::vector<MailAccount> table(3);
+    decodeMailSecurity("STLS`bogus`", table);
+    EXPECT_EQ(table[0].security, Pop3Security::Stls);
+    EXPECT_EQ(table[1].security, Pop3Security::Clear);
+    EXPECT_EQ(table[2].security, Pop3Security::Clear);
+}
+
 TEST_F(SettingsTest, DeletingTwoOfThreeAccountsAfterConfirmation)
 {
     auto dialog = dialogFor("kim");

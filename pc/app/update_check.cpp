@@ -25,6 +25,17 @@ std::string firstValue(std::string_view text)
     return std::string(rest.substr(0, rest.find('\n')));
 }
 
+// The version file's URL: the server value as a base when it names its
+// scheme ("http://host:8080" for a server without TLS), else https, whose
+// certificate must be trusted.
+std::string versionFileUrl(const std::string& server)
+{
+    std::string base = server.starts_with("http://") || server.starts_with("https://") ? server : "https://" + server;
+    while (base.ends_with('/'))
+        base.pop_back();
+    return base + std::string(UpdateCheck::kRemotePath);
+}
+
 } // namespace
 
 VersionValues remoteVersionValues(std::string_view remote)
@@ -76,12 +87,17 @@ std::optional<std::string> UpdateCheck::fetchRemote(const std::string& host)
 {
     platform::HttpFetch fetch(m_fetchOptions);
     std::string body;
-    auto response = fetch.get("http://" + host + std::string(kRemotePath), [&](std::string_view block) {
+    auto response = fetch.get(versionFileUrl(host), [&](std::string_view block) {
         body.append(block);
         return body.size() <= kMaxRemoteBytes;
     });
     if (!response) {
         platform::trace("update check: " + platform::describe(response.error()));
+        // A server that cannot prove who it is may be someone else's: say
+        // so, since the check is otherwise silent.
+        if (response.error().code == platform::ErrorCode::PermissionDenied)
+            m_ui.messageBox(kTitle, "업데이트 서버에 연결하지 않았습니다.\n" + response.error().context,
+                platform::Icon::Warning);
         return std::nullopt;
     }
     if (response->cancelled || response->status != kHttpOk)

@@ -3,12 +3,15 @@
 // File: pc/app/update_check.h
 // The update check of the start-up: fetch "/update/QLVER.txt" from the update
 // server named in the profile (section "Quillon", key "updateserver", a host
-// with an optional port; missing or empty: no check), compare it with the
+// with an optional port, fetched over https with its certificate checked, or
+// a base URL "http://host:port" for a server without TLS; missing or empty:
+// no check), compare it with the
 // first 100 bytes of the local "QLVER.txt" in the program folder, and when
 // either of two values differs ask whether to update. YES starts the update
 // command (key "updatecommand", else the program "Update" in the program
 // folder) and reports that an update was chosen, which ends the program.
-// A failing check never stops the start-up. Runs on the window thread and
+// A failing check never stops the start-up; only a certificate that is not
+// trusted is told (a warning naming the server and the reason). Runs on the window thread and
 // blocks it while it fetches, with short time-outs.
 
 #include "pc/app/desktop_launcher.h"

@@ -59,7 +59,8 @@ public:
         ::shutdown(m_listener.fd(), SHUT_RDWR);
         m_thread.join();
     }
-    std::string host() const { return "127.0.0.1:" + std::to_string(m_port); }
+    std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
+    std::string host() const { return "http://" + address(); }
     std::string request() const { return m_request; }
 
 private:
@@ -76,6 +77,8 @@ private:
                 if (got <= 0)
                     break;
                 request.append(buffer, static_cast<std::size_t>(got));
+                if (request[0] == '\x16')
+                    break; // A TLS handshake, which this server does not speak.
             }
             m_request = request;
             (void)platform::sendAll(fd, m_response);
@@ -177,6 +180,18 @@ TEST_F(UpdateCheckTest, NoQuestionForTheSameVersionAMissingFileOrAnErrorStatus)
         fs::remove(m_folder / "QLVER.txt");
         EXPECT_EQ(check(server.host()), UpdateOutcome::NoUpdate);
     }
+    EXPECT_EQ(ui.callCount(), 0u);
+}
+
+TEST_F(UpdateCheckTest, AServerNamedWithoutSchemeIsAskedOverTls)
+{
+    TinyHttpServer server(okResponse("ver:2\ndate:2"));
+    writeLocal("ver:1\ndate:1");
+    EXPECT_EQ(check(server.address()), UpdateOutcome::NoUpdate);
+    // A TLS handshake (0x16) came instead of a clear request, and what the
+    // clear server answered was not taken for a version file.
+    ASSERT_FALSE(server.request().empty());
+    EXPECT_EQ(server.request()[0], '\x16');
     EXPECT_EQ(ui.callCount(), 0u);
 }
 

@@ -76,6 +76,7 @@ UserSettings SettingsStore::loadUserSettings(const std::string& id)
     int count = m_profile.getInt(kSection, countKey, 0);
     std::string info = value(id + "_pop3info", "");
     settings.accounts = decodeMailAccounts(info, count);
+    decodeMailSecurity(m_profile.getString(kSection, id + "_pop3tls", ""), settings.accounts);
     return settings;
 }
 
@@ -83,8 +84,10 @@ void SettingsStore::storeAccounts(const std::string& id, const std::vector<MailA
 {
     (void)m_profile.writeString(kSection, id + "_pop3cnt", std::to_string(accounts.size()));
     // With no accounts the old list stays and is ignored.
-    if (!accounts.empty())
+    if (!accounts.empty()) {
         (void)m_profile.writeString(kSection, id + "_pop3info", encodeMailAccounts(accounts));
+        (void)m_profile.writeString(kSection, id + "_pop3tls", encodeMailSecurity(accounts));
+    }
 }
 
 std::string SettingsStore::readCodePage()

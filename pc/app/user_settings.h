@@ -4,7 +4,8 @@
 // The PC program's settings in its profile, section "Quillon": the values of
 // the login dialog (savedid, savedpw, idsaved, pwsaved) and, per login id,
 // the two start options and the mail accounts ("<id>_check1",
-// "<id>_check2", "<id>_pop3cnt", "<id>_pop3info"), the handheld's code
+// "<id>_check2", "<id>_pop3cnt", "<id>_pop3info", and "<id>_pop3tls" for
+// how each account's connection is protected), the handheld's code
 // page ("CodePage") and the server's ports ("CommandPort", "UploadPort",
 // "WebPort"). Missing values are written back with their defaults as they
 // are read. Every value is text.

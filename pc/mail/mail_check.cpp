@@ -15,22 +15,19 @@
 
 namespace pc::mail {
 
-namespace {
-
-std::unique_ptr<Pop3Client> makeClient(const Pop3Account& account, const Pop3Options& options)
+std::unique_ptr<Pop3Client> makePop3Client(const Pop3Account& account, const Pop3Options& options)
 {
-    Pop3Address address = pop3AddressOf(account.server);
+    Pop3Address address = pop3AddressOf(account.server, defaultPop3Port(account.security));
     auto client = std::make_unique<Pop3Client>(address.host, address.port, account.user, account.password);
+    client->setSecurity(account.security);
     client->setReceiveTimeout(options.timeout);
     client->setMaxAnswerBytes(options.maxAnswerBytes);
     return client;
 }
 
-} // namespace
-
 std::optional<std::string> logInTest(const Pop3Account& account, const Pop3Options& options)
 {
-    auto client = makeClient(account, options);
+    auto client = makePop3Client(account, options);
     if (!client->connect() || !client->quit())
         return describePop3Failure(*client);
     return std::nullopt;
@@ -137,7 +134,7 @@ bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account
     // Folder failures show as failed raw-file writes, which end the fetch.
     (void)store.prepareAccount(id, account.server);
 
-    auto owned = makeClient(account, options);
+    auto owned = makePop3Client(account, options);
     Pop3Client& client = *owned;
     auto failed = [&] {
         if (failure)

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,10 @@ struct FetchedMail {
 // fetched instead.
 [[nodiscard]] bool fetchNewMail(const MailStore& store, std::string_view id, const Pop3Account& account,
     const Pop3Options& options, std::vector<FetchedMail>& fetched, std::string* failure = nullptr);
+
+// The client of an account: its server, port and protection (plain, POP3S
+// or STLS), with the options' guards. Not yet connected.
+[[nodiscard]] std::unique_ptr<Pop3Client> makePop3Client(const Pop3Account& account, const Pop3Options& options);
 
 // A connection that opens and logs in, closed again at once, as every
 // check does first; the cause when it fails (pop3_failure.h), nullopt when

@@ -3,6 +3,7 @@
 #include "pc/mail/private_files.h"
 #include "pc/mail/raw_message.h"
 
+#include <strings.h>
 #include <system_error>
 
 namespace pc::mail {
@@ -73,6 +74,35 @@ bool Pop3Client::checkAnswer(std::string_view failureText)
     return true;
 }
 
+bool Pop3Client::startTls()
+{
+    auto started = m_socket.startTls(m_server, m_timeout);
+    if (started)
+        return true;
+    m_lastError = kPop3TlsFailed;
+    m_tlsError = started.error().code == platform::ErrorCode::PermissionDenied
+        ? started.error().context
+        : "TLS 연결에 실패했습니다 (" + started.error().context + ")";
+    return false;
+}
+
+bool Pop3Client::agreeOnStls()
+{
+    sendCommand("STLS\r\n");
+    if (!checkAnswer(kPop3TlsFailed)) {
+        if (m_lastError == kPop3TlsFailed)
+            m_tlsError = kPop3StlsRefused;
+        return false;
+    }
+    // Only a plain yes goes on; anything else would leave the password in clear.
+    if (m_lastResponse.size() < 3 || ::strncasecmp(m_lastResponse.data(), "+OK", 3) != 0) {
+        m_lastError = kPop3TlsFailed;
+        m_tlsError = kPop3StlsRefused;
+        return false;
+    }
+    return startTls();
+}
+
 bool Pop3Client::connect()
 {
     if (m_connected)
@@ -85,7 +115,11 @@ bool Pop3Client::connect()
         return false;
     }
     m_socket = std::move(*socket);
-    bool ok = checkAnswer(kPop3NoGreeting);
+    m_tlsError.clear();
+    bool ok = m_security != Pop3Security::Pop3s || startTls();
+    ok = ok && checkAnswer(kPop3NoGreeting);
+    if (ok && m_security == Pop3Security::Stls)
+        ok = agreeOnStls();
     if (ok) {
         sendCommand("USER " + m_user + "\r\n");
         ok = checkAnswer(kPop3BadUser);

@@ -14,6 +14,7 @@
 
 #include "pc/mail/mail_record.h"
 #include "pc/mail/pop3_answer.h"
+#include "pc/mail/pop3_security.h"
 #include "pc/mail/tcp_stream.h"
 
 #include <chrono>
@@ -38,6 +39,9 @@ inline constexpr std::string_view kPop3NoSocket = "Unable to create the socket."
 inline constexpr std::string_view kPop3NoConnection = "Unable to connect to server";
 inline constexpr std::string_view kPop3SocketError = "Socket Error";
 inline constexpr std::string_view kPop3AnswerTooLarge = "Answer too large";
+// TLS could not be set up (POP3S or STLS); tlsError() says why.
+inline constexpr std::string_view kPop3TlsFailed = "TLS failed";
+inline constexpr std::string_view kPop3StlsRefused = "서버가 STLS를 받지 않습니다";
 
 inline constexpr unsigned kPop3Port = 110;
 inline constexpr std::chrono::milliseconds kDefaultPop3Timeout { 60000 };
@@ -56,6 +60,10 @@ public:
     // it), and a multi-line answer may not grow beyond `maxBytes`.
     void setReceiveTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
     void setMaxAnswerBytes(std::size_t maxBytes) { m_maxAnswerBytes = maxBytes; }
+    // Clear by default. With TLS, connect() fails ("TLS failed") rather
+    // than go on in clear when the server refuses STLS or its certificate
+    // is not trusted for the server's name.
+    void setSecurity(Pop3Security security) { m_security = security; }
 
     // Greeting, USER and PASS. Succeeds at once when already connected.
     [[nodiscard]] bool connect();
@@ -83,6 +91,9 @@ public:
     // time-out rather than a closed connection.
     [[nodiscard]] std::optional<ConnectError> connectError() const { return m_connectError; }
     [[nodiscard]] bool answerTimedOut() const { return m_answerTimedOut; }
+    // Why TLS failed ("TLS failed"): a refused STLS, a certificate that was
+    // not trusted (naming the server and the reason), a broken handshake.
+    [[nodiscard]] const std::string& tlsError() const { return m_tlsError; }
     [[nodiscard]] const std::string& lastResponse() const { return m_lastResponse; }
     [[nodiscard]] const std::vector<std::string>& uids() const { return m_uids; }
     // Message sizes in octets by number, from the last LIST answer.
@@ -101,6 +112,8 @@ private:
     bool readListing(std::string_view command, std::string& text);
     void sendCommand(const std::string& command);
     void dropConnection();
+    bool startTls();
+    bool agreeOnStls();
 
     std::string m_server;
     unsigned m_port;
@@ -110,6 +123,8 @@ private:
     std::string m_lastError { kPop3Ok };
     std::optional<ConnectError> m_connectError;
     bool m_answerTimedOut = false;
+    Pop3Security m_security = Pop3Security::Clear;
+    std::string m_tlsError;
     std::string m_lastResponse;
     std::vector<std::string> m_uids;
     std::map<int, std::int64_t> m_sizes;

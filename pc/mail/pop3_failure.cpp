@@ -55,6 +55,8 @@ std::string describePop3Failure(const Pop3Client& client)
         return withReply("아이디가 거부되었습니다", client);
     if (error == kPop3BadPassword)
         return withReply("아이디 또는 비밀번호가 틀립니다", client);
+    if (error == kPop3TlsFailed)
+        return client.tlsError() == kPop3StlsRefused ? withReply(client.tlsError(), client) : client.tlsError();
     if (error == kPop3AnswerTooLarge)
         return "서버의 응답이 너무 큽니다";
     return withReply("메일함을 읽을 수 없습니다 (" + error + ")", client);

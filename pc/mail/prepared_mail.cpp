@@ -1,5 +1,6 @@
 #include "pc/mail/prepared_mail.h"
 
+#include "pc/mail/mail_check.h"
 #include "pc/mail/pop3_client.h"
 #include "pc/mail/private_files.h"
 #include "pc/mail/safe_name.h"
@@ -72,9 +73,8 @@ DeleteOutcome deleteMail(const MailUser& user, std::string_view text, const Pop3
     if (!account)
         return DeleteOutcome::NoSuchAccount;
 
-    Pop3Address address = pop3AddressOf(account->server);
-    Pop3Client client(address.host, address.port, account->user, account->password);
-    client.setReceiveTimeout(options.timeout);
+    auto owned = makePop3Client(*account, options);
+    Pop3Client& client = *owned;
     if (!client.connect())
         return DeleteOutcome::ServerFailed;
     // As in a check, only a count of 0 ends the work here; without a count

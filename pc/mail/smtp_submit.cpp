@@ -1,5 +1,7 @@
 #include "pc/mail/smtp_submit.h"
 
+#include "platform/curl_tls.h"
+
 #include <curl/curl.h>
 
 #include <cstring>
@@ -163,8 +165,10 @@ SubmitResult submitMail(const SmtpRelay& relay, std::string_view sender, const s
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min<long long>(timeout.count(), 30000)));
     curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count()));
-    if (relay.startTls)
+    if (relay.startTls) {
         curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        platform::verifyCertificates(c);
+    }
     if (!relay.user.empty()) {
         curl_easy_setopt(c, CURLOPT_USERNAME, relay.user.c_str());
         curl_easy_setopt(c, CURLOPT_PASSWORD, relay.password.c_str());
@@ -187,6 +191,10 @@ SubmitResult submitMail(const SmtpRelay& relay, std::string_view sender, const s
         return result;
     }
     result.outcome = SubmitOutcome::Refused;
+    if (platform::isCertificateFailure(code)) {
+        result.detail = platform::certificateFailureText(relay.host, code, error);
+        return result;
+    }
     result.relayReplied = !replies.lastNegativeReply.empty();
     result.detail = !replies.lastNegativeReply.empty() ? replies.lastNegativeReply
         : error[0]                                     ? error

@@ -11,7 +11,8 @@
 //     port=587          ; 25 when missing
 //     user=kim          ; no log-in when empty
 //     password=secret
-//     starttls=1        ; require STARTTLS
+//     starttls=1        ; require STARTTLS; the relay's certificate must
+//                       ; then be trusted (platform/curl_tls.h)
 //     from=kim@example.com
 //
 // Blocking; runs on the sending worker.

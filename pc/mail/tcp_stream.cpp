@@ -12,6 +12,10 @@
 namespace pc::mail {
 namespace {
 
+// A clear send waits as long as the socket makes it; a TLS send waits for
+// room at most this long.
+constexpr std::chrono::milliseconds kTlsSendTimeout { 60000 };
+
 int pollMilliseconds(std::chrono::milliseconds timeout)
 {
     return static_cast<int>(std::min<std::chrono::milliseconds::rep>(timeout.count(), 0x7FFFFFFF));
@@ -72,6 +76,7 @@ TcpStream::~TcpStream()
 
 TcpStream::TcpStream(TcpStream&& other) noexcept
     : m_fd(other.m_fd)
+    , m_tls(std::move(other.m_tls))
 {
     other.m_fd = -1;
 }
@@ -81,6 +86,7 @@ TcpStream& TcpStream::operator=(TcpStream&& other) noexcept
     if (this != &other) {
         close();
         m_fd = other.m_fd;
+        m_tls = std::move(other.m_tls);
         other.m_fd = -1;
     }
     return *this;
@@ -117,10 +123,25 @@ platform::Result<TcpStream, ConnectError> TcpStream::connect(const std::string& 
     return platform::unexpected(failure);
 }
 
+platform::IoResult<void> TcpStream::startTls(const std::string& host, std::chrono::milliseconds timeout)
+{
+    if (m_fd < 0)
+        return platform::Error { platform::ErrorCode::Closed, "TLS on a closed socket" };
+    auto tls = platform::VerifiedTls::handshake(m_fd, host, timeout);
+    if (!tls) {
+        close();
+        return tls.error();
+    }
+    m_tls = std::move(*tls);
+    return {};
+}
+
 platform::IoResult<void> TcpStream::sendAll(std::string_view bytes)
 {
     if (m_fd < 0)
         return platform::Error { platform::ErrorCode::Closed, "send on a closed socket" };
+    if (m_tls)
+        return m_tls->sendAll(bytes, kTlsSendTimeout);
     while (!bytes.empty()) {
         ssize_t sent = ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent < 0) {
@@ -137,6 +158,8 @@ platform::IoResult<std::string> TcpStream::receiveSome(std::size_t maxBytes, std
 {
     if (m_fd < 0)
         return platform::Error { platform::ErrorCode::Closed, "receive on a closed socket" };
+    if (m_tls)
+        return m_tls->receiveSome(maxBytes, timeout);
     if (!waitFor(m_fd, POLLIN, timeout))
         return platform::Error { platform::ErrorCode::Timeout, "receive timed out" };
     std::string buffer(maxBytes, '\0');
@@ -153,6 +176,7 @@ platform::IoResult<std::string> TcpStream::receiveSome(std::size_t maxBytes, std
 
 void TcpStream::close()
 {
+    m_tls.reset();
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;

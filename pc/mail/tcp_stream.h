@@ -2,12 +2,15 @@
 
 // File: pc/mail/tcp_stream.h
 // A blocking TCP connection for the POP3 client, with a time-out on connect
-// and on every receive. Owns its socket; used by one thread.
+// and on every receive, and TLS with the server's certificate checked once
+// startTls() succeeded. Owns its socket; used by one thread.
 
 #include "platform/result.h"
+#include "platform/tls/verified_tls.h"
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,6 +40,11 @@ public:
 
     [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
 
+    // TLS from here on (platform/tls/verified_tls.h): the certificate must
+    // name `host`. A failure leaves the stream closed.
+    [[nodiscard]] platform::IoResult<void> startTls(const std::string& host, std::chrono::milliseconds timeout);
+    [[nodiscard]] bool isPrivate() const { return m_tls != nullptr; }
+
     // Sends all bytes.
     [[nodiscard]] platform::IoResult<void> sendAll(std::string_view bytes);
 
@@ -54,6 +62,7 @@ private:
     {
     }
     int m_fd = -1;
+    std::unique_ptr<platform::VerifiedTls> m_tls;
 };
 
 } // namespace pc::mail

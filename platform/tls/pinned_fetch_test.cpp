@@ -1,15 +1,19 @@
 // The web fetch over the private link: an http URL of a pinned host goes
-// out as TLS 1.3 to that key only.
+// out as TLS 1.3 to that key only. And an https URL of any other server:
+// its certificate must chain to a trusted authority and name the server.
 
 #include "platform/http_fetch.h"
 #include "platform/tcp_listener.h"
 #include "platform/temp_folder.h"
 #include "platform/tls/tls_identity.h"
 #include "platform/tls/tls_relay.h"
+#include "platform/trusted_authorities.h"
+#include "tests/fixtures/tls/test_authority.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <optional>
 #include <thread>
 
 namespace platform {
@@ -96,6 +100,60 @@ TEST(PinnedFetch, FetchesAPinnedHostOverTlsAndRefusesAnotherKey)
         EXPECT_FALSE(response);
         EXPECT_EQ(impostor.request(), "") << "the request reached another key";
     }
+}
+
+// A server identity signed by a test authority, for the names given.
+struct SignedServer {
+    TempFolder folder { "verified-fetch" };
+    tests::fixtures::TestAuthority authority;
+    std::optional<TlsIdentity> identity;
+
+    explicit SignedServer(const std::string& names)
+    {
+        authority = tests::fixtures::TestAuthority::make(folder.path(), names).value();
+        std::filesystem::copy_file(authority.serverKeyFile, folder.path() / std::string(TlsIdentity::kKeyFileName));
+        std::filesystem::copy_file(authority.serverCertificateFile,
+            folder.path() / std::string(TlsIdentity::kCertificateFileName));
+        identity = TlsIdentity::loadOrCreate(folder.path()).value();
+    }
+};
+
+IoResult<HttpResponse> fetchOnce(const TlsIdentity& identity, std::string& body)
+{
+    PrivateWebPeer peer(identity);
+    HttpFetch fetch;
+    return fetch.get("https://127.0.0.1:" + std::to_string(peer.port()) + "/update/QLVER.txt",
+        [&](std::string_view block) { return body.append(block), true; });
+}
+
+TEST(VerifiedFetch, AnHttpsServerMustShowATrustedCertificateForItsName)
+{
+    SignedServer server("IP:127.0.0.1");
+    std::string body;
+    ::unsetenv(kCaFileVariable);
+    auto untrusted = fetchOnce(*server.identity, body);
+    ASSERT_FALSE(untrusted);
+    EXPECT_EQ(untrusted.error().code, ErrorCode::PermissionDenied);
+    EXPECT_NE(untrusted.error().context.find("127.0.0.1의 인증서를 확인할 수 없습니다: SSL certificate problem"),
+        std::string::npos) << untrusted.error().context;
+    EXPECT_EQ(body, "");
+
+    ::setenv(kCaFileVariable, server.authority.caFile.c_str(), 1);
+    auto trusted = fetchOnce(*server.identity, body);
+    ASSERT_TRUE(trusted) << describe(trusted.error());
+    EXPECT_EQ(trusted->status, 200);
+    EXPECT_EQ(body, "private");
+
+    // Trusted, but made out for another server.
+    SignedServer other("DNS:mail.example.com");
+    ::setenv(kCaFileVariable, other.authority.caFile.c_str(), 1);
+    body.clear();
+    auto misnamed = fetchOnce(*other.identity, body);
+    ::unsetenv(kCaFileVariable);
+    ASSERT_FALSE(misnamed);
+    EXPECT_EQ(misnamed.error().code, ErrorCode::PermissionDenied);
+    EXPECT_NE(misnamed.error().context.find("127.0.0.1"), std::string::npos) << misnamed.error().context;
+    EXPECT_EQ(body, "");
 }
 
 } // namespace
