@@ -33,9 +33,10 @@ set(CPACK_DEBIAN_QUILLON_PACKAGE_NAME quillon)
 set(CPACK_DEBIAN_QUILLON_PACKAGE_DEPENDS "${quillon_common_depends}")
 # Document views convert with LibreOffice and pdftoppm (without them a view
 # answers "fail"); python3-uno lets the office bridge keep one LibreOffice
-# running.
+# running. The Avahi daemon lets the PC announce itself and the handheld
+# find it; both programs work without it.
 set(CPACK_DEBIAN_QUILLON_PACKAGE_RECOMMENDS
-    "libreoffice-core, libreoffice-writer, libreoffice-calc, libreoffice-impress, poppler-utils, python3-uno, xdg-utils, qt6-translations-l10n")
+    "libreoffice-core, libreoffice-writer, libreoffice-calc, libreoffice-impress, poppler-utils, python3-uno, xdg-utils, qt6-translations-l10n, avahi-daemon")
 string(CONCAT CPACK_COMPONENT_QUILLON_DESCRIPTION "PC server for the Quillon handheld\n"
     "Lets the owner of a PC reach it from a handheld over TCP/IP: log in, browse\n"
     "and search the disks, move files both ways, read and send mail through the\n"
@@ -44,7 +45,7 @@ string(CONCAT CPACK_COMPONENT_QUILLON_DESCRIPTION "PC server for the Quillon han
 
 set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_NAME quillon-pocket)
 set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_DEPENDS "${quillon_common_depends}")
-set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
+set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n, avahi-daemon")
 set(CPACK_DEBIAN_QUILLON-POCKET_PACKAGE_SUGGESTS "network-manager")
 string(CONCAT CPACK_COMPONENT_QUILLON-POCKET_DESCRIPTION "Handheld client for a Quillon PC, with MSN and ICQ pen messages\n"
     "Shows a 240x320 Pocket PC screen that reaches a Quillon PC's files, mail and\n"

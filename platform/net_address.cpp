@@ -46,13 +46,13 @@ std::string interfaceAddress()
 
 std::string hostNameAddress()
 {
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0)
+    std::string name = localHostName();
+    if (name.empty())
         return {};
     addrinfo hints {};
     hints.ai_family = AF_INET;
     addrinfo* results = nullptr;
-    if (getaddrinfo(name, nullptr, &hints, &results) != 0)
+    if (getaddrinfo(name.c_str(), nullptr, &hints, &results) != 0)
         return {};
     std::string found;
     if (results && results->ai_addr)
@@ -90,6 +90,14 @@ IoResult<std::string> addressOf(int fd, bool peer)
 }
 
 } // namespace
+
+std::string localHostName()
+{
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
 
 std::string pcAddress()
 {

@@ -21,6 +21,9 @@ namespace platform {
 
 std::string pcAddress();
 
+// The machine's host name, "" when it has none.
+std::string localHostName();
+
 // A socket descriptor that closes itself.
 class SocketFd {
 public:

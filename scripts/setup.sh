@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libcurl4-openssl-dev libssl-dev fonts-nanum curl
     dovecot-core dovecot-pop3d python3-aiosmtpd
+    libavahi-client-dev avahi-daemon avahi-utils dbus-daemon
     libreoffice-core libreoffice-writer libreoffice-calc libreoffice-impress poppler-utils python3-uno
     clang libclang-rt-14-dev
     desktop-file-utils appstream man-db gzip dpkg-dev mmdebstrap

@@ -1,5 +1,6 @@
 #include "apps/quillon-pocket/console_front_end.h"
 
+#include "apps/quillon-pocket/console_discover.h"
 #include "apps/quillon-pocket/console_icq.h"
 #include "apps/quillon-pocket/console_input.h"
 #include "apps/quillon-pocket/console_mail.h"
@@ -45,6 +46,7 @@ constexpr const char* kHelp = "commands:\n"
                               "  codepage [UTF-8|CP949]             show or store the code page of the PC link\n"
                               "  securelink [on|off]                show or set the private link (TLS) to the PC\n"
                               "  forgetpc [ADDRESS]                 forget a PC's pinned key (default: the PC address)\n"
+                              "  discover [N]                       list the PCs on the network; N: use PC N of the list\n"
                               "  help                               this text\n"
                               "  exit                               end the program (so does the end of input)\n";
 
@@ -120,6 +122,7 @@ public:
               [this](const std::function<bool()>& done) { return m_loop.runUntil(done, kServerWait); })
         , m_icq(m_handheld, m_views.icq, out, err,
               [this](const std::function<bool()>& done) { return m_loop.runUntil(done, kServerWait); })
+        , m_discover(m_handheld, m_ui, out, err)
     {
         m_views.pc.setTree(&m_handheld.mypc().tree);
         m_views.msnWindows.setCarriage(&m_handheld.msn().pen);
@@ -198,6 +201,8 @@ private:
             secureLink(arguments);
         else if (command == "forgetpc")
             forgetPc(arguments);
+        else if (command == "discover")
+            m_discover.execute(arguments);
         else if (m_mail.execute(command, arguments))
             ;
         else if (!m_mypc.execute(command, arguments))
@@ -321,6 +326,7 @@ private:
     ConsoleMail m_mail;
     ConsoleMsn m_msn;
     ConsoleIcq m_icq;
+    ConsoleDiscover m_discover;
 };
 
 } // namespace

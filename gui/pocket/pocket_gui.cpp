@@ -3,6 +3,7 @@
 #include "gui/ink/qt_ink_viewer.h"
 #include "gui/ink/qt_pen_message_box.h"
 #include "gui/pocket/pocket_scaling.h"
+#include "gui/pocket/qt_found_pcs.h"
 #include "gui/pocket/qt_html_view.h"
 #include "gui/pocket/qt_icq_tree.h"
 #include "gui/pocket/qt_mail_composer.h"
@@ -24,10 +25,28 @@
 #include "platform/single_instance.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
 
 namespace gui::handheld {
 
 namespace app = ::pocket::app;
+
+namespace {
+
+// "PC 찾기" on the Connections page: a tapped PC fills the address and the
+// command port there; its fingerprint is pinned by the tap.
+void addPcFinder(QtOptionsSheet& sheet, app::Handheld& handheld)
+{
+    auto* found = new QtFoundPcs(handheld.pcFinder(), handheld.pairing());
+    found->onPicked = [&sheet](const ::pocket::link::FoundPc& pc) {
+        sheet.connections().pcIp->setText(toQString(pc.address));
+        sheet.connections().pcPort->setValue(pc.port);
+    };
+    sheet.addConnectionsRow(found);
+}
+
+} // namespace
 
 // The window thread and the message boxes.
 struct PocketGui::Platform {
@@ -114,6 +133,7 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     v.icqTree.attach(h);
     m_optionsSheet = std::make_unique<QtOptionsSheet>(
         h.optionsSheet(), h.store(), h.settings(), p.ui, options.screen, m_window.get());
+    addPcFinder(*m_optionsSheet, h);
     m_mailComposer = std::make_unique<QtMailComposer>(
         h.mail().composer, h.mail().sender, h.mail().chooser, h.contacts(), p.ui, m_window.get());
     m_mailComposer->onOpenOptions = [this] { showOptions(); };

@@ -119,6 +119,7 @@ QWidget* QtOptionsSheet::buildConnections()
 {
     auto* box = new QWidget(this);
     auto* layout = new QFormLayout(box);
+    m_connectionsLayout = layout;
     m_connections.pcIp = lineEdit(box, ::pocket::settings::kPcFieldChars);
     m_connections.pcIp->setPlaceholderText(QStringLiteral("192.168.0.5 또는 192.168.0.5:4000"));
     layout->addRow(QStringLiteral("PC IP :"), m_connections.pcIp);
@@ -155,6 +156,12 @@ QWidget* QtOptionsSheet::buildConnections()
             (void)m_sheet.setAutoDisconnection(checked);
     });
     return box;
+}
+
+void QtOptionsSheet::addConnectionsRow(QWidget* row)
+{
+    row->setParent(m_connectionsLayout->parentWidget());
+    m_connectionsLayout->addRow(row);
 }
 
 QWidget* QtOptionsSheet::buildFolders()

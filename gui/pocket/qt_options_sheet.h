@@ -16,6 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLineEdit;
 class QSpinBox;
 class QTabWidget;
@@ -68,6 +69,8 @@ public:
     const AccountsWidgets& accounts() const { return m_accounts; }
     const ConnectionsWidgets& connections() const { return m_connections; }
     const FolderWidgets& folders() const { return m_folders; }
+    // Adds a row at the end of the Connections page (PC 찾기).
+    void addConnectionsRow(QWidget* row);
     // "적용" of a page, as the button does it.
     void applyPage(::pocket::settings::OptionsPage page);
 
@@ -100,6 +103,7 @@ private:
     ::pocket::settings::ConnectionsFields* m_connectionFields = nullptr;
     ::pocket::settings::FolderFields* m_folderFields = nullptr;
     bool m_filling = false;
+    QFormLayout* m_connectionsLayout = nullptr;
 };
 
 } // namespace gui::handheld

@@ -2,6 +2,7 @@
 
 #include "pc/convert/office_settings.h"
 #include "pc/mail/mail_client_setup.h"
+#include "platform/discovery/avahi_discovery.h"
 #include "platform/net_address.h"
 #include "platform/trace.h"
 
@@ -29,6 +30,7 @@ ShellConfig loopbackShellConfig(const std::filesystem::path& home)
     config.commandPort = 0;
     config.uploadPort = 0;
     config.webPort = 0;
+    config.announceOnLan = false;
     return config;
 }
 
@@ -102,6 +104,9 @@ PcShell::PcShell(platform::EventLoop& loop, service::ServiceLog& log, platform::
     webConfig.downloads = &m_service->downloadStage();
     m_web = std::make_unique<service::HttpWebService>(loop.clock(), m_service->webAccess(), accessLog, webConfig);
     m_service->setWebService(m_web.get());
+    bool announce = m_config.announceOnLan && m_profile.getString("Quillon", kLanAnnounceKey, "on") != "off";
+    m_presence = std::make_unique<LanPresence>(announce ? platform::makeAvahiAnnouncer() : nullptr,
+        [this](std::string line) { m_service->postLog(std::move(line)); });
 
     mail::MailRelayConfig mailConfig;
     mailConfig.mailBoxes = m_folders.boxes;
@@ -130,6 +135,7 @@ PcShell::~PcShell()
     // A conversion still running ends with the office, so that the view's
     // worker, which the service waits for, is not held until its deadline.
     m_converters->stopOffice();
+    m_presence.reset();
     m_service->setMailCommands(nullptr);
     m_mail.reset();
     m_service.reset();
@@ -186,6 +192,8 @@ bool PcShell::startServer()
         m_converters->startOffice();
     bool webStarted = m_service->start();
     m_service->postLog(secureLinkLogLine(m_secureLink->mode(), m_identity.fingerprint()));
+    bool isPrivate = m_secureLink->mode() != platform::SecureLinkMode::Off;
+    m_presence->start(m_service->commandPort(), isPrivate ? m_identity.fingerprint() : std::string());
     // The service runs without a listener it could not open; say so.
     if (m_service->commandPort() == 0)
         m_ui.messageBox("Quillon", "Failed to open the command port " + std::to_string(m_listenPorts.command), platform::Icon::Warning);
@@ -212,6 +220,7 @@ std::string secureLinkLogLine(platform::SecureLinkMode mode, const std::string& 
 
 void PcShell::stopServer()
 {
+    m_presence->stop();
     m_service->stop();
     m_converters->stopOffice();
 }

@@ -7,6 +7,7 @@
 // by main(); lives on the window thread.
 
 #include "pc/app/autostart.h"
+#include "pc/app/lan_presence.h"
 #include "pc/app/login_dialog.h"
 #include "pc/app/settings_dialog.h"
 #include "pc/app/user_settings.h"
@@ -46,6 +47,8 @@ struct ShellConfig {
     std::optional<std::uint16_t> commandPort;
     std::optional<std::uint16_t> uploadPort;
     std::optional<std::uint16_t> webPort;
+    // Announce the server on the local network (lan_presence.h).
+    bool announceOnLan = true;
 };
 
 // Everything in `home` and on loopback: the services on 127.0.0.1 with ports
@@ -146,6 +149,7 @@ private:
     std::unique_ptr<service::ConverterSetAdapter> m_converterAdapter;
     service::Credentials m_credentials;
     UserSettings m_userSettings;
+    std::unique_ptr<LanPresence> m_presence;
 };
 
 } // namespace pc::app

@@ -1,13 +1,13 @@
 #include "pc/mail/smtp_submit.h"
 
 #include "platform/curl_tls.h"
+#include "platform/net_address.h"
 
 #include <curl/curl.h>
 
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <unistd.h>
 
 namespace pc::mail {
 
@@ -89,12 +89,10 @@ std::string urlHost(const std::string& host)
     return host;
 }
 
-std::string localHostName()
+std::string mailHostName()
 {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
-        return "localhost";
-    return name;
+    std::string name = platform::localHostName();
+    return name.empty() ? "localhost" : name;
 }
 
 } // namespace
@@ -122,7 +120,7 @@ std::string senderAddressOf(const SmtpRelay& relay)
         return relay.from;
     if (relay.user.find('@') != std::string::npos)
         return relay.user;
-    return "quillon@" + localHostName();
+    return "quillon@" + mailHostName();
 }
 
 SubmitResult submitMail(const SmtpRelay& relay, std::string_view sender, const std::vector<std::string>& recipients,

@@ -3,6 +3,7 @@
 #include "platform/tls/openssl_handles.h"
 #include "platform/trusted_authorities.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>

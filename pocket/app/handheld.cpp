@@ -1,6 +1,7 @@
 #include "pocket/app/handheld.h"
 
 #include "platform/clock.h"
+#include "platform/discovery/avahi_discovery.h"
 #include "platform/trace.h"
 #include "platform/ui.h"
 #include "pocket/app/frame_router.h"
@@ -37,6 +38,7 @@ Handheld::Handheld(HandheldSetup setup, HandheldViews views)
     , m_ownDialUp(setup.dialUp ? nullptr : std::make_unique<settings::NmcliDialUp>())
     , m_dialUp(setup.dialUp ? *setup.dialUp : *m_ownDialUp)
     , m_pairing(setup.registry, views.ui, clientRelay())
+    , m_pcFinder(platform::makeAvahiBrowser())
     , m_link(m_loop, views.ui, m_settings, *this)
     , m_loginDialog(m_link, m_store, m_settings, views.ui, views.login)
     , m_optionsSheet(m_store, m_settings, views.ui, m_dialUp, *this)

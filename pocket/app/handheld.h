@@ -24,6 +24,7 @@
 #include "pocket/ink/pen_inbox.h"
 #include "pocket/ink/pen_message_box.h"
 #include "pocket/link/login_dialog.h"
+#include "pocket/link/pc_finder.h"
 #include "pocket/link/pc_link.h"
 #include "pocket/settings/dial_up.h"
 #include "pocket/settings/options_sheet.h"
@@ -102,6 +103,9 @@ public:
     settings::OptionsSheet& optionsSheet() { return m_optionsSheet; }
     link::PcLink& link() { return m_link; }
     link::PcPairing& pairing() { return m_pairing; }
+    // The PCs announcing themselves on the network (Connections page,
+    // console "discover").
+    link::PcFinder& pcFinder() { return m_pcFinder; }
     link::LoginDialog& loginDialog() { return m_loginDialog; }
     device::ContactStore& contacts() { return m_contacts; }
     device::TitleBand& titleBand() { return m_titleBand; }
@@ -168,6 +172,7 @@ private:
     platform::HttpFetch m_fetch;
     // Before the link, which uses it for every connection to the PC.
     link::PcPairing m_pairing;
+    link::PcFinder m_pcFinder;
     link::PcLink m_link;
     link::LoginDialog m_loginDialog;
     settings::OptionsSheet m_optionsSheet;

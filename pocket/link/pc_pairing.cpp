@@ -91,10 +91,15 @@ bool PcPairing::acceptNewPc(const std::string& address, const std::string& finge
     auto answer = m_ui.question(kTitle, firstPairingQuestion(address, fingerprint), platform::Buttons::YesNo);
     if (answer != platform::Answer::Yes)
         return false;
+    pin(address, fingerprint);
+    return true;
+}
+
+void PcPairing::pin(const std::string& address, const std::string& fingerprint)
+{
     (void)m_registry.createKey(kPairedPcsKey);
     if (auto written = m_registry.setString(kPairedPcsKey, address, fingerprint); !written)
         platform::trace("PairedPcs: " + platform::describe(written.error()));
-    return true;
 }
 
 } // namespace pocket::link

@@ -51,6 +51,8 @@ public:
     std::optional<platform::SocketFd> secure(platform::SocketFd socket, const std::string& address);
 
     std::optional<std::string> pinnedFingerprint(const std::string& address) const;
+    // Pins a fingerprint the user accepted for an address.
+    void pin(const std::string& address, const std::string& fingerprint);
     // Forgets a PC's pin (its key was made anew): the next connection asks again.
     void forget(const std::string& address);
 

@@ -1,5 +1,7 @@
 #include "pocket/link/pc_pairing.h"
 
+#include "pocket/link/pc_finder.h"
+
 #include "platform/registry.h"
 #include "platform/tcp_listener.h"
 #include "platform/temp_folder.h"
@@ -155,6 +157,26 @@ TEST_F(PcPairingTest, AnotherPcOnThePinnedAddressIsRefusedBeforeAnythingIsSent)
     ASSERT_TRUE(connectAndLogIn(impostor));
     EXPECT_FALSE(impostor.received().empty());
     EXPECT_EQ(m_pairing.pinnedFingerprint("127.0.0.1"), impostor.fingerprint());
+}
+
+TEST_F(PcPairingTest, APcPickedFromTheListIsTakenWithoutAskingAndOnlyWithItsKey)
+{
+    PcEnd pc;
+    FoundPc picked { "study", "127.0.0.1", 4000, pc.fingerprint() };
+    EXPECT_EQ(pinPickedPc(m_pairing, picked), PickOutcome::Pinned);
+    EXPECT_EQ(pinPickedPc(m_pairing, picked), PickOutcome::AlreadyPinned);
+    ASSERT_TRUE(connectAndLogIn(pc));
+    EXPECT_FALSE(pc.received().empty());
+    EXPECT_EQ(ui.callCount(), 0u) << "the pick stands for the comparison";
+
+    // Another key at that address is refused like a changed key, and an
+    // announcement of another key does not replace the pin.
+    PcEnd impostor;
+    EXPECT_EQ(pinPickedPc(m_pairing, { "study", "127.0.0.1", 4000, impostor.fingerprint() }), PickOutcome::PinDiffers);
+    EXPECT_FALSE(connectAndLogIn(impostor));
+    EXPECT_EQ(impostor.received(), "");
+    EXPECT_EQ(ui.lastText(), changedKeyMessage("127.0.0.1", pc.fingerprint(), impostor.fingerprint()));
+    EXPECT_EQ(m_pairing.pinnedFingerprint("127.0.0.1"), pc.fingerprint());
 }
 
 TEST_F(PcPairingTest, AClearPcIsRefusedWithAMessage)
