@@ -1,5 +1,6 @@
 #include "gui/qt_ui.h"
 
+#include "gui/qt_message_box.h"
 #include "gui/qt_string.h"
 #include "gui/qt_translations.h"
 
@@ -60,6 +61,16 @@ QMessageBox::StandardButton qtButton(platform::Answer answer)
 
 } // namespace
 
+std::unique_ptr<QMessageBox> makeMessageBox(std::string_view title, std::string_view text,
+    platform::Buttons buttons, platform::Icon icon, QWidget* parent, std::optional<platform::Answer> defaultAnswer)
+{
+    auto box = std::make_unique<QMessageBox>(qtIcon(icon), toQString(title), toQString(text), qtButtons(buttons),
+        parent);
+    if (defaultAnswer && platform::offers(buttons, *defaultAnswer))
+        box->setDefaultButton(qtButton(*defaultAnswer));
+    return box;
+}
+
 QtUi::QtUi(QWidget* parent)
     : m_parent(parent)
 {
@@ -69,8 +80,7 @@ QtUi::QtUi(QWidget* parent)
 
 void QtUi::messageBox(std::string_view title, std::string_view text, platform::Icon icon)
 {
-    QMessageBox box(qtIcon(icon), toQString(title), toQString(text), QMessageBox::Ok, m_parent);
-    box.exec();
+    makeMessageBox(title, text, platform::Buttons::Ok, icon, m_parent)->exec();
 }
 
 platform::Answer QtUi::question(std::string_view title, std::string_view text, platform::Buttons buttons,
@@ -88,10 +98,7 @@ platform::Answer QtUi::question(std::string_view title, std::string_view text, p
 platform::Answer QtUi::ask(std::string_view title, std::string_view text, platform::Buttons buttons,
     platform::Icon icon, std::optional<platform::Answer> defaultAnswer)
 {
-    QMessageBox box(qtIcon(icon), toQString(title), toQString(text), qtButtons(buttons), m_parent);
-    if (defaultAnswer && platform::offers(buttons, *defaultAnswer))
-        box.setDefaultButton(qtButton(*defaultAnswer));
-    switch (box.exec()) {
+    switch (makeMessageBox(title, text, buttons, icon, m_parent, defaultAnswer)->exec()) {
     case QMessageBox::Ok:
         return platform::Answer::Ok;
     case QMessageBox::Yes:

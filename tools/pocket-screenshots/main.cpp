@@ -3,8 +3,8 @@
 // Renders the handheld program's window offscreen into PNG files, so that
 // its look can be reviewed without a display: the main screen on the MSN
 // view, the My PC view after a log-in with its web view, the log-in dialog and the accounts
-// page of the options sheet, each on the emulated 240×320 screen at twice
-// its size. The program runs over its real core in a temporary home folder
+// page of the options sheet, and the question of the first connection to a
+// PC (pairing), each on the emulated 240×320 screen at twice its size. The program runs over its real core in a temporary home folder
 // at a fixed time; nothing connects anywhere.
 
 #include "gui/pocket/pocket_gui.h"
@@ -12,9 +12,11 @@
 #include "gui/pocket/qt_options_sheet.h"
 #include "gui/pocket/qt_pocket_login_dialog.h"
 #include "gui/pocket/qt_pocket_window.h"
+#include "gui/qt_message_box.h"
 #include "platform/registry.h"
 #include "platform/testing/manual_clock.h"
 #include "platform/ui.h"
+#include "pocket/link/pc_pairing.h"
 #include "pocket/settings/dial_up.h"
 #include "pocket/settings/pda_settings.h"
 
@@ -99,6 +101,26 @@ QPixmap onDevice(QWidget& window, QWidget& dialog, int top)
     return screen;
 }
 
+// The question of the first connection to a PC, as the pairing asks it,
+// drawn over the middle of the window.
+QPixmap pairingQuestion(QWidget& window)
+{
+    const std::string fingerprint
+        = "3F:A2:5C:11:8E:07:D4:92:6B:E0:13:7A:C8:55:0F:B9:24:6D:E1:83:3C:9A:70:5E:B2:48:1F:C6:D7:05:AE:9C";
+    auto box = gui::makeMessageBox("Quillon", pocket::link::firstPairingQuestion("192.168.0.10", fingerprint),
+        platform::Buttons::YesNo, platform::Icon::Question, &window);
+    box->show();
+    QApplication::processEvents();
+    QPixmap question = box->grab();
+    QPixmap screen = window.grab();
+    QPainter painter(&screen);
+    painter.drawPixmap((screen.width() - question.width()) / 2, (screen.height() - question.height()) / 2, question);
+    painter.setPen(QColor(0x40, 0x40, 0x40));
+    painter.drawRect((screen.width() - question.width()) / 2, (screen.height() - question.height()) / 2,
+        question.width() - 1, question.height() - 1);
+    return screen;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -162,6 +184,8 @@ int main(int argc, char** argv)
         app.processEvents();
         ok &= save(onDevice(window, gui.optionsSheet(), top), out / "pocket-options.png");
         gui.optionsSheet().hide();
+
+        ok &= save(pairingQuestion(window), out / "pocket-pairing.png");
     }
     fs::remove_all(home, error);
     return ok ? 0 : 1;
