@@ -41,9 +41,13 @@ public:
                 ::poll(nullptr, 0, clearAnswer.empty() ? 1500 : 0);
                 return;
             }
-            auto relay = TlsRelay::forServer(*identity);
-            auto clear = (*relay)->accept(std::move(accepted->socket));
+            m_relay = std::move(TlsRelay::forServer(*identity).value());
+            auto clear = m_relay->accept(std::move(accepted->socket));
             if (!clear)
+                return;
+            // The clear end may not block: wait for the client's line.
+            pollfd line { clear->fd(), POLLIN, 0 };
+            if (::poll(&line, 1, 10000) <= 0)
                 return;
             char buffer[256];
             ssize_t n = ::recv(clear->fd(), buffer, sizeof buffer, 0);
@@ -56,6 +60,8 @@ public:
 
 private:
     TcpListener m_listener;
+    // Kept until the test has read the echo: its end would cut the link.
+    std::unique_ptr<TlsRelay> m_relay;
     std::thread m_thread;
 };
 
