@@ -12,7 +12,7 @@ namespace platform {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 bool isRetry(int error)
 {

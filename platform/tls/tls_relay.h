@@ -46,6 +46,8 @@ public:
     // Bytes decrypted but not yet taken by the holder of the clear end;
     // past this the relay stops reading from the peer.
     static constexpr std::size_t kClearBacklog = 256 * 1024;
+    static constexpr int kPairBufferBytes = 1024 * 1024;
+    static constexpr std::size_t kTlsReadBufferBytes = 256 * 1024;
 
     static IoResult<std::unique_ptr<TlsRelay>> forServer(const TlsIdentity& identity);
     static IoResult<std::unique_ptr<TlsRelay>> forClient();
