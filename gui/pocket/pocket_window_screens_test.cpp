@@ -55,8 +55,9 @@ namespace {
         const QFontMetrics metrics(widget.font());
         for (char32_t syllable : { U'\uD55C', U'\uAE00' })
             EXPECT_TRUE(metrics.inFontUcs4(syllable)) << name << ": " << widget.font().family().toStdString();
-        if (const char* folder = std::getenv("QUILLON_SCREENS"))
+        if (const char* folder = std::getenv("QUILLON_SCREENS")) {
             EXPECT_TRUE(image.save(QString::fromUtf8(folder) + "/pocket-page-" + name + ".png")) << name;
+        }
     }
 
     class ScreensPcTest : public testing::PcWindowTest { };

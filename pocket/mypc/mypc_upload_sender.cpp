@@ -1,5 +1,6 @@
 #include "pocket/mypc/mypc_upload_sender.h"
 
+#include "pocket/mypc/source_file.h"
 #include "proto/upload_block.h"
 
 #include <algorithm>
@@ -17,16 +18,11 @@ bool UploadSender::open(const std::filesystem::path& file)
     m_sent = 0;
     m_complete = false;
     m_ackBytes.clear();
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
+    auto source = openSourceFile(file);
+    if (!source)
         return false;
-    auto size = std::filesystem::file_size(file, error);
-    if (error)
-        return false;
-    m_file = std::fopen(file.c_str(), "rbe");
-    if (!m_file)
-        return false;
-    m_size = static_cast<std::int64_t>(size);
+    m_file = source->file;
+    m_size = static_cast<std::int64_t>(source->size);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "pocket/mypc/window_sender.h"
 
 #include "platform/tls/file_digest.h"
+#include "pocket/mypc/source_file.h"
 
 #include <algorithm>
 #include <sys/types.h>
@@ -18,16 +19,11 @@ bool WindowSender::open(const std::filesystem::path& file)
     m_size = m_offset = m_sent = m_acked = 0;
     m_endSent = false;
     m_acks = proto::FrameReader {};
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
+    auto source = openSourceFile(file);
+    if (!source)
         return false;
-    auto size = std::filesystem::file_size(file, error);
-    if (error)
-        return false;
-    m_file = std::fopen(file.c_str(), "rbe");
-    if (!m_file)
-        return false;
-    m_size = static_cast<std::uint64_t>(size);
+    m_file = source->file;
+    m_size = source->size;
     return true;
 }
 
