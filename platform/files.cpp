@@ -59,7 +59,7 @@ IoResult<void> createFolders(const std::filesystem::path& folder, mode_t mode)
     return {};
 }
 
-static IoResult<void> writeAll(int fd, std::string_view contents, const std::string& name)
+IoResult<void> writeAll(int fd, std::string_view contents, const std::string& name)
 {
     while (!contents.empty()) {
         ssize_t written = ::write(fd, contents.data(), contents.size());

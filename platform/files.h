@@ -23,6 +23,10 @@ constexpr mode_t kPrivateFolderMode = 0700;
 // for long: a fifo never blocks the reader).
 IoResult<std::string> readWholeFile(const std::filesystem::path& file);
 
+// Writes every byte to `fd`, going on after short writes and interruptions.
+// `name` names the file in the error.
+IoResult<void> writeAll(int fd, std::string_view bytes, const std::string& name);
+
 // Replaces the file's contents in one step: readers see the old or the new
 // contents, never a mix, and a crash leaves one of the two. Missing parent
 // folders are created with kPrivateFolderMode.

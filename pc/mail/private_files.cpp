@@ -1,5 +1,7 @@
 #include "pc/mail/private_files.h"
 
+#include "platform/files.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,20 +32,6 @@ private:
     int m_fd;
 };
 
-platform::IoResult<void> writeAll(int fd, std::string_view bytes, const std::filesystem::path& file)
-{
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return platform::errorFromErrno("write " + file.string(), errno);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return {};
-}
-
 platform::IoResult<void> writeWithFlags(const std::filesystem::path& file, std::string_view bytes, int flags)
 {
     FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, kFileMode));
@@ -51,7 +39,7 @@ platform::IoResult<void> writeWithFlags(const std::filesystem::path& file, std::
         return platform::errorFromErrno("open " + file.string(), errno);
     // A file made earlier with a wider mode is narrowed too.
     ::fchmod(fd.get(), kFileMode);
-    return writeAll(fd.get(), bytes, file);
+    return platform::writeAll(fd.get(), bytes, file.string());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "pc/service/list_text.h"
 
+#include "platform/files.h"
+
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -29,18 +31,7 @@ bool writeListFile(const std::filesystem::path& file, std::string_view text, std
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    const char* data = content.data();
-    std::size_t left = content.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t written = ::write(fd, data, left);
-        if (written <= 0) {
-            ok = false;
-            break;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
+    bool ok = static_cast<bool>(platform::writeAll(fd, content, temporary.string()));
     ok = (::close(fd) == 0) && ok;
     if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {
         ::unlink(temporary.c_str());

@@ -27,19 +27,6 @@ bool namesAFile(std::string_view name)
     return !last.empty() && last != "." && last != "..";
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 } // namespace
 
 UploadReceiver::UploadReceiver(std::filesystem::path uploadFolder, AnswerSink& answers, ProgressView& progress)
@@ -213,9 +200,9 @@ UploadReceiver::Reply UploadReceiver::onData(std::string_view bytes)
     // Bytes beyond the announced size end the upload as an error: the file
     // keeps what was announced, and nothing more is acknowledged.
     auto room = static_cast<std::size_t>(m_announcedSize - m_receivedTotal);
-    if (bytes.size() > room || !writeAll(m_fd, bytes)) {
+    if (bytes.size() > room || !platform::writeAll(m_fd, bytes, m_fileName)) {
         if (bytes.size() > room)
-            (void)writeAll(m_fd, bytes.substr(0, room));
+            (void)platform::writeAll(m_fd, bytes.substr(0, room), m_fileName);
         finish();
         return Reply { std::nullopt, {}, true };
     }
