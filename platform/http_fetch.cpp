@@ -251,8 +251,6 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
         curl_easy_setopt(easy, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_3));
-        // A redirect would leave the pinned key behind.
-        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     } else {
         verifyCertificates(easy);
     }
@@ -262,8 +260,8 @@ IoResult<HttpResponse> HttpFetch::get(const std::string& url, const BlockHandler
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, m_options.userAgent.c_str());
-    if (pin.empty())
-        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, m_options.followRedirects ? 1L : 0L);
+    // A redirect would leave a pinned key behind.
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, pin.empty() && m_options.followRedirects ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectTimeout.count()));
     if (limits.deadline.count() > 0)
