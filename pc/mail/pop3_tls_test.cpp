@@ -22,13 +22,7 @@ namespace {
 
 using tests::fixtures::DovecotServer;
 using tests::fixtures::TestAuthority;
-
-// QUILLON_CA_FILE for one scope.
-class TrustedCaFile {
-public:
-    explicit TrustedCaFile(const std::filesystem::path& file) { ::setenv(platform::kCaFileVariable, file.c_str(), 1); }
-    ~TrustedCaFile() { ::unsetenv(platform::kCaFileVariable); }
-};
+using tests::fixtures::TrustedCaFile;
 
 class Pop3TlsTest : public ::testing::Test {
 protected:
