@@ -36,6 +36,11 @@ void ConsolePcViews::treeReset()
     }
 }
 
+void ConsolePcViews::setResumedLine(const std::string& text)
+{
+    m_out << "resume\t" << terminalSafe(m_title) << "\t" << text << std::endl;
+}
+
 void ConsolePcViews::closeProgress()
 {
     // The last figures: size, then speed and time left once they were known.

@@ -101,6 +101,7 @@ public:
     void setTotalLine(const std::string&) override { }
     void setDoneLine(const std::string& text) override { m_done = text; }
     void setRateLine(const std::string& text) override { m_rate = text; }
+    void setResumedLine(const std::string& text) override;
     void setBar(int) override { }
     void closeProgress() override;
 

@@ -113,6 +113,7 @@ void QtMyPcView::openProgress(const std::string& title)
                 m_handheld->onProgressCancel();
         });
     }
+    m_resumed.clear();
     m_progress->setWindowTitle(toQString(title));
     m_progress->setLabelText(toQString(title));
     m_progress->setRange(0, 100);
@@ -132,11 +133,20 @@ void QtMyPcView::setRateLine(const std::string& text)
     showLines();
 }
 
+void QtMyPcView::setResumedLine(const std::string& text)
+{
+    m_resumed = toQString(text);
+    showLines();
+}
+
 void QtMyPcView::showLines()
 {
     if (!m_progress)
         return;
-    QString label = m_total + QStringLiteral("\n") + m_done;
+    QString label = m_total;
+    if (!m_resumed.isEmpty())
+        label += QStringLiteral("\n") + m_resumed;
+    label += QStringLiteral("\n") + m_done;
     if (!m_rate.isEmpty())
         label += QStringLiteral("\n") + m_rate;
     m_progress->setLabelText(label);

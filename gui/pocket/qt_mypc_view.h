@@ -52,6 +52,7 @@ public:
     void openProgress(const std::string& title) override;
     void setTotalLine(const std::string& text) override { m_total = QString::fromStdString(text); }
     void setDoneLine(const std::string& text) override;
+    void setResumedLine(const std::string& text) override;
     void setRateLine(const std::string& text) override;
     void setBar(int percent) override;
     void closeProgress() override;
@@ -87,6 +88,7 @@ private:
     QPointer<QProgressDialog> m_progress;
     QTreeWidget* m_resultList;
     QString m_total;
+    QString m_resumed;
     QString m_done;
     QString m_rate;
     std::vector<::pocket::mypc::SearchRow> m_rows;

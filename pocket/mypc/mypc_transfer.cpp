@@ -214,6 +214,8 @@ TransferOutcome TransferRunner::fetchInto(PartDownload& part, std::uint64_t seri
     auto onHead = [&](const platform::HttpResponse& head) {
         switch (part.onHead(head)) {
         case PartDownload::Head::Write:
+            if (head.status == 206)
+                m_loop.post(this, kMsgResumed, serial, static_cast<platform::LParam>(part.received()));
             return true;
         case PartDownload::Head::Restart:
             m_restart = true;
@@ -273,6 +275,9 @@ platform::LResult TransferRunner::onMessage(int msg, platform::WParam wParam, pl
         view().setDoneLine(doneLine(TransferDirection::Received, lParam));
         view().setRateLine(m_meter.rateLine());
         view().setBar(downloadPercent(m_request, lParam, m_spinner));
+    } else if (msg == kMsgResumed) {
+        m_meter.start(m_loop.clock().ticks(), m_request.expectedSize, lParam);
+        view().setResumedLine(resumedLine(TransferDirection::Received, lParam));
     } else if (msg == kMsgDone) {
         finish(static_cast<TransferOutcome>(lParam));
     }

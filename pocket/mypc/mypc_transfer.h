@@ -71,6 +71,8 @@ public:
     // "속도 : …, 남은 시간 : …"; empty until the speed is known. Views
     // without room for it leave it out.
     virtual void setRateLine(const std::string&) { }
+    // "이어받기 : … 부터" when the transfer continues a cut one's bytes.
+    virtual void setResumedLine(const std::string&) { }
     virtual void setBar(int percent) = 0;
     virtual void closeProgress() = 0;
 };
@@ -116,6 +118,7 @@ class TransferRunner final : public platform::MessageTarget {
 public:
     static constexpr int kMsgProgress = 1540; // wParam: transfer serial, lParam: bytes received.
     static constexpr int kMsgDone = 1541;     // wParam: transfer serial, lParam: TransferOutcome.
+    static constexpr int kMsgResumed = 1542;  // wParam: transfer serial, lParam: bytes already kept.
 
     TransferRunner(platform::EventLoop& loop, platform::Ui& ui, const settings::PdaSettings& settings, const device::DeviceRoot& device,
         ProgressView& view, platform::HttpFetchOptions options = {});

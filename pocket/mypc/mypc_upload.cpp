@@ -297,7 +297,7 @@ void MyPcUpload::startWindow()
         return;
     }
     m_state = State::Sending;
-    openProgress(static_cast<std::int64_t>(m_window.size()));
+    openProgress(static_cast<std::int64_t>(m_window.size()), static_cast<std::int64_t>(m_window.sent()));
     if (!platform::sendAll(m_socket.fd(), *start)) {
         end();
         return;
@@ -316,19 +316,24 @@ void MyPcUpload::sendWindow()
     awaitPc();
     if (m_window.endSent())
         m_state = State::Finishing;
+    auto sent = static_cast<std::int64_t>(m_window.sent());
+    m_meter.update(sent, m_loop.clock().ticks());
     m_view.setBar(m_window.percent());
-    m_view.setDoneLine(doneLine(TransferDirection::Sent, static_cast<std::int64_t>(m_window.sent())));
+    m_view.setDoneLine(doneLine(TransferDirection::Sent, sent));
+    m_view.setRateLine(m_meter.rateLine());
 }
 
-void MyPcUpload::openProgress(std::int64_t size)
+void MyPcUpload::openProgress(std::int64_t size, std::int64_t held)
 {
     m_view.openProgress(m_name);
     m_progressOpen = true;
     m_view.setTotalLine(totalLine(size));
-    m_view.setDoneLine(doneLine(TransferDirection::Sent, 0));
+    if (held > 0)
+        m_view.setResumedLine(resumedLine(TransferDirection::Sent, held));
+    m_view.setDoneLine(doneLine(TransferDirection::Sent, held));
     m_view.setRateLine({});
     m_view.setBar(0);
-    m_meter.start(m_loop.clock().ticks(), size);
+    m_meter.start(m_loop.clock().ticks(), size, held);
 }
 
 void MyPcUpload::onReceived()

@@ -103,7 +103,8 @@ private:
     void sendNext();
     void startWindow();
     void sendWindow();
-    void openProgress(std::int64_t size);
+    // `held`: bytes the PC kept from a cut try, which this one continues.
+    void openProgress(std::int64_t size, std::int64_t held = 0);
     void onReceived();
     void read(int fd, std::uint64_t serial);
     void awaitPc(); // (Re)starts the wait for the PC's next word.

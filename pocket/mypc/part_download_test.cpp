@@ -4,6 +4,7 @@
 
 #include "pocket/mypc/mypc_transfer.h"
 #include "pocket/mypc/part_download.h"
+#include "pocket/mypc/transfer_progress_text.h"
 
 #include "pocket/link/fetch_to_file.h"
 #include "pocket/mypc/mypc_test_peer.h"
@@ -141,6 +142,11 @@ protected:
     fs::path part() { return PartDownload::partPathOf(destination()); }
 
     class NoProgress final : public ProgressView {
+    public:
+        std::vector<std::string> resumed;
+
+    private:
+        void setResumedLine(const std::string& text) override { resumed.push_back(text); }
         void openProgress(const std::string&) override { }
         void setTotalLine(const std::string&) override { }
         void setDoneLine(const std::string&) override { }
@@ -178,6 +184,10 @@ TEST_F(PartDownloadTest, CutsAtRandomOffsetsEndInTheSameFile)
         }
         ASSERT_EQ(download(peer), TransferOutcome::Saved);
         EXPECT_NE(peer.lastHead().find("Range: bytes=" + std::to_string(have) + "-"), std::string::npos);
+        // Every try after the first said where it continued from.
+        ASSERT_EQ(m_progress.resumed.size(), static_cast<std::size_t>(cuts));
+        EXPECT_EQ(m_progress.resumed.back(), resumedLine(TransferDirection::Received, static_cast<std::int64_t>(have)));
+        m_progress.resumed.clear();
         EXPECT_EQ(readFile(destination()), body);
         EXPECT_FALSE(fs::exists(part()));
         EXPECT_FALSE(fs::exists(PartDownload::infoPathOf(destination())));
@@ -217,6 +227,7 @@ TEST_F(PartDownloadTest, APartBeyondTheFileOrAnotherRangeIsFetchedWhole)
     EXPECT_EQ(*m_outcome, TransferOutcome::Saved);
     EXPECT_EQ(readFile(destination()), body);
     EXPECT_EQ(peer.lastHead().find("Range:"), std::string::npos);
+    EXPECT_TRUE(m_progress.resumed.empty()); // Nothing was continued.
 
     // A 206 for a file of another size: the part goes, the file comes whole.
     fs::remove(destination());

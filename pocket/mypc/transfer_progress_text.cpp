@@ -62,12 +62,18 @@ std::string sizeAgainstLimit(std::int64_t size, std::int64_t limitBytes)
     return size > 0 ? "파일 크기 : " + sizeText(size) + "\n" + limit : limit;
 }
 
-void TransferMeter::start(platform::Ticks now, std::int64_t total)
+std::string resumedLine(TransferDirection direction, std::int64_t held)
+{
+    return std::string(direction == TransferDirection::Received ? "이어받기 : " : "이어보내기 : ") + sizeText(held)
+        + "부터";
+}
+
+void TransferMeter::start(platform::Ticks now, std::int64_t total, std::int64_t done)
 {
     m_samples.clear();
-    m_samples.push_back({ now, 0 });
+    m_samples.push_back({ now, done });
     m_total = total;
-    m_done = 0;
+    m_done = done;
 }
 
 void TransferMeter::update(std::int64_t done, platform::Ticks now)

@@ -38,6 +38,9 @@ enum class TransferDirection { Received, Sent };
 std::string totalLine(std::int64_t size);
 // "받은사이즈 : 512.0 KB" (or "보낸사이즈 : …").
 std::string doneLine(TransferDirection direction, std::int64_t done);
+// "이어받기 : 512.0 KB부터" (or "이어보내기 : …"): a transfer that continues
+// what an earlier, cut one left on the other side.
+std::string resumedLine(TransferDirection direction, std::int64_t held);
 // The figures beside the size question, named as the option sheet names the
 // limit: "파일 크기 : 1.9 MB\n전송 가능한 파일 크기 : 1000K 이하" (the first
 // line only for a known size).
@@ -51,7 +54,9 @@ public:
     // Below this much measured time the speed is not yet told.
     static constexpr platform::Ticks kFirstReading { 500 };
 
-    void start(platform::Ticks now, std::int64_t total);
+    // `done`: what was already there (a resumed transfer); the speed counts
+    // only what moves from here on.
+    void start(platform::Ticks now, std::int64_t total, std::int64_t done = 0);
     void update(std::int64_t done, platform::Ticks now);
 
     // Bytes per second; nothing before kFirstReading has passed.

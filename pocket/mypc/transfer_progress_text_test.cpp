@@ -77,6 +77,17 @@ TEST(TransferMeter, SpeedFollowsTheLastFewSecondsAndGivesTimeLeft)
     EXPECT_EQ(meter.rateLine(), "속도 : 100.0 KB/s, 남은 시간 : 15분 17초");
 }
 
+TEST(TransferMeter, AResumedTransferCountsOnlyWhatMovesNow)
+{
+    EXPECT_EQ(resumedLine(TransferDirection::Received, 90 * 1024 * 1024LL), "이어받기 : 90.0 MB부터");
+    EXPECT_EQ(resumedLine(TransferDirection::Sent, 1536), "이어보내기 : 1.5 KB부터");
+    TransferMeter meter;
+    meter.start(Ticks(0), 100 * 1024 * 1024LL, 90 * 1024 * 1024LL);
+    meter.update(91 * 1024 * 1024LL, Ticks(1000));
+    EXPECT_DOUBLE_EQ(*meter.bytesPerSecond(), 1024 * 1024.0);
+    EXPECT_EQ(meter.rateLine(), "속도 : 1.0 MB/s, 남은 시간 : 9초");
+}
+
 TEST(TransferMeter, UnknownSizeOrStallGivesNoTimeLeft)
 {
     TransferMeter unknown;
