@@ -1,6 +1,6 @@
 #include "platform/registry_format.h"
 
-#include <charconv>
+#include "platform/decimal_number.h"
 
 namespace platform {
 namespace {
@@ -165,9 +165,10 @@ IoResult<std::vector<RegistryRecord>> parseRegistryText(std::string_view text)
             record.kind = RegistryRecord::Kind::Dword;
             if (!takeQuoted(line, record.name) || !takeSpace(line))
                 return damaged(lineNumber, "bad dword value");
-            auto [rest, ec] = std::from_chars(line.data(), line.data() + line.size(), record.dword);
-            if (ec != std::errc() || rest != line.data() + line.size() || line.empty())
+            auto dword = parseDecimal<decltype(record.dword)>(line);
+            if (!dword)
                 return damaged(lineNumber, "bad dword number");
+            record.dword = *dword;
         } else {
             return damaged(lineNumber, "unknown record");
         }

@@ -1,6 +1,7 @@
 #include "proto/pc_request.h"
 
-#include <charconv>
+#include "platform/decimal_number.h"
+
 #include <cstdio>
 
 namespace proto {
@@ -25,11 +26,7 @@ std::optional<std::int32_t> parseNumber(std::string_view text)
     text = trimSpaces(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
-    std::int32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return platform::parseDecimal<std::int32_t>(text);
 }
 
 } // namespace

@@ -1,10 +1,11 @@
 #include "proto/upload_block.h"
 
+#include "platform/decimal_number.h"
+
 #include <algorithm>
-#include <charconv>
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace proto {
@@ -51,11 +52,7 @@ std::optional<std::int32_t> parseUploadAck(std::string_view block)
     if (text.substr(0, prefix.size()) != prefix)
         return std::nullopt;
     text.remove_prefix(prefix.size());
-    std::int32_t total = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), total);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return total;
+    return platform::parseDecimal<std::int32_t>(text);
 }
 
 UploadAnnouncement parseUploadAnnouncement(std::string_view text)

@@ -1,6 +1,6 @@
 #include "proto/upload_frames.h"
 
-#include <charconv>
+#include "platform/decimal_number.h"
 
 namespace proto {
 
@@ -90,9 +90,10 @@ std::optional<HeldAnswer> parseHeldAnswer(std::string_view text)
     if (space == std::string_view::npos || text.size() - space - 1 != kSha256HexChars)
         return std::nullopt;
     HeldAnswer answer;
-    auto [end, error] = std::from_chars(text.data(), text.data() + space, answer.held);
-    if (error != std::errc() || end != text.data() + space || space == 0)
+    auto held = platform::parseDecimal<std::uint64_t>(text.substr(0, space));
+    if (!held)
         return std::nullopt;
+    answer.held = *held;
     answer.sha256Hex = std::string(text.substr(space + 1));
     if (answer.sha256Hex.find_first_not_of("0123456789abcdef") != std::string::npos)
         return std::nullopt;

@@ -5,11 +5,11 @@
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/console_words.h"
+#include "platform/decimal_number.h"
 #include "platform/terminal_text.h"
 #include "pocket/app/handheld.h"
 
 #include <algorithm>
-#include <charconv>
 #include <ostream>
 
 namespace apps::pocket {
@@ -227,11 +227,9 @@ void ConsoleMsn::sendPen(const std::string& slot, const std::string& file)
 
 msn::MsnChat* ConsoleMsn::chatAt(const std::string& slotText)
 {
-    int slot = -1;
-    auto [end, error] = std::from_chars(slotText.data(), slotText.data() + slotText.size(), slot);
+    int slot = platform::parseDecimal<int>(slotText).value_or(-1);
     auto& chats = m_handheld.msn().chats;
-    if (error != std::errc() || end != slotText.data() + slotText.size() || slot < 0 || slot >= msn::MsnChats::kSlots
-        || !chats.chat(slot).view()) {
+    if (slot < 0 || slot >= msn::MsnChats::kSlots || !chats.chat(slot).view()) {
         m_err << "msn: no chat " << platform::terminalSafe(slotText) << std::endl;
         return nullptr;
     }

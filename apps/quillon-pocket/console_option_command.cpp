@@ -2,13 +2,13 @@
 
 #include "platform/codepage.h"
 #include "platform/console_words.h"
+#include "platform/decimal_number.h"
 #include "pocket/settings/file_options_dialog.h"
 #include "pocket/settings/options_sheet.h"
 #include "pocket/settings/pda_settings.h"
 #include "pocket/settings/settings_store.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 #include <ostream>
 
@@ -64,11 +64,7 @@ const OptionInfo* findOption(std::string_view name)
 
 std::optional<long> number(const std::string& text)
 {
-    long value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return platform::parseDecimal<long>(text);
 }
 
 // Sets one field of a shown page; false (with a note) when it cannot.

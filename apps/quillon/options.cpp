@@ -1,6 +1,7 @@
 #include "apps/quillon/options.h"
 
-#include <charconv>
+#include "platform/decimal_number.h"
+
 #include <functional>
 #include <string_view>
 
@@ -11,11 +12,7 @@ using platform::unexpected;
 
 std::optional<std::uint16_t> parsePort(std::string_view text)
 {
-    unsigned value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > 65535)
-        return std::nullopt;
-    return static_cast<std::uint16_t>(value);
+    return platform::parseDecimal<std::uint16_t>(text);
 }
 
 struct Flag {

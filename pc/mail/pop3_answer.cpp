@@ -1,8 +1,8 @@
 #include "pc/mail/pop3_answer.h"
 
 #include "pc/mail/text_util.h"
+#include "platform/decimal_number.h"
 
-#include <charconv>
 #include <optional>
 
 namespace pc::mail {
@@ -78,9 +78,8 @@ void forEachListingLine(std::string_view answer, OnLine onLine)
 
 std::optional<std::int64_t> decimal(std::string_view text)
 {
-    std::int64_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < 0)
+    auto value = platform::parseDecimal<std::int64_t>(text);
+    if (!value || *value < 0)
         return std::nullopt;
     return value;
 }

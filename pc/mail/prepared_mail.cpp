@@ -6,9 +6,8 @@
 #include "pc/mail/safe_name.h"
 #include "pc/mail/stored_message.h"
 #include "platform/codepage.h"
+#include "platform/decimal_number.h"
 #include "proto/command_codes.h"
-
-#include <charconv>
 
 namespace pc::mail {
 
@@ -18,9 +17,7 @@ std::int32_t leadingNumber(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
-    std::int32_t value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
+    return platform::leadingDecimal<std::int32_t>(text);
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "pc/mail/relay_console_commands.h"
 
 #include "pc/mail/smtp_submit.h"
+#include "platform/port_number.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace pc::mail {
@@ -48,9 +48,7 @@ void RelayConsoleCommands::set(const std::vector<std::string>& words)
         return;
     }
     std::string port = words.size() > 3 ? words[3] : "25";
-    unsigned number = 0;
-    auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
-    if (error != std::errc() || end != port.data() + port.size() || number == 0 || number > 65535) {
+    if (!platform::parsePortNumber(port)) {
         m_out << "relay: the port must be a number from 1 to 65535\n" << std::flush;
         return;
     }

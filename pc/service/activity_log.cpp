@@ -1,9 +1,9 @@
 #include "pc/service/activity_log.h"
 
 #include "pc/service/file_search.h"
+#include "platform/decimal_number.h"
 #include "proto/command_codes.h"
 
-#include <charconv>
 #include <cstdio>
 
 namespace pc::service {
@@ -22,9 +22,7 @@ std::optional<std::pair<std::int64_t, std::string>> parseAnnouncement(std::strin
     std::size_t first = text.find('\n');
     if (first == std::string_view::npos)
         return std::nullopt;
-    std::int64_t size = 0;
-    std::string_view number = text.substr(0, first);
-    (void)std::from_chars(number.data(), number.data() + number.size(), size);
+    auto size = platform::leadingDecimal<std::int64_t>(text.substr(0, first));
     std::string_view rest = text.substr(first + 1);
     return std::pair { size, std::string(rest.substr(0, rest.find('\n'))) };
 }

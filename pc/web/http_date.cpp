@@ -1,7 +1,8 @@
 #include "pc/web/http_date.h"
 
+#include "platform/decimal_number.h"
+
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <vector>
 
@@ -55,9 +56,7 @@ std::optional<std::uint16_t> month(std::string_view name)
 // Reads the leading decimal digits like atoi does; a token without any gives 0.
 std::uint16_t number(std::string_view token)
 {
-    unsigned value = 0;
-    std::from_chars(token.data(), token.data() + token.size(), value);
-    return static_cast<std::uint16_t>(value);
+    return static_cast<std::uint16_t>(platform::leadingDecimal<unsigned>(token));
 }
 
 // Field positions of each form within its token list.

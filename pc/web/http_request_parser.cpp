@@ -2,9 +2,9 @@
 
 #include "pc/web/http_date.h"
 #include "platform/codec/base64.h"
+#include "platform/decimal_number.h"
 
 #include <array>
-#include <charconv>
 #include <strings.h>
 #include <vector>
 
@@ -73,9 +73,8 @@ std::vector<std::string_view> splitOnSpaces(std::string_view line)
 
 std::optional<std::uint32_t> decimal(std::string_view text)
 {
-    std::uint32_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > 0xFFFF)
+    auto value = platform::parseDecimal<std::uint32_t>(text);
+    if (!value || *value > 0xFFFF)
         return std::nullopt;
     return value;
 }

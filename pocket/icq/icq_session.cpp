@@ -1,10 +1,10 @@
 #include "pocket/icq/icq_session.h"
 
+#include "platform/decimal_number.h"
+
 #include "pocket/icq/contact_file.h"
 #include "pocket/icq/icq_snacs.h"
 #include "pocket/link/link_messages.h"
-
-#include <charconv>
 
 namespace pocket::icq {
 
@@ -27,11 +27,7 @@ constexpr std::uint32_t kOwnInfoRequestId = 0x0E;
 
 std::optional<std::uint32_t> parseUin(std::string_view text)
 {
-    std::uint32_t uin = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), uin);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return uin;
+    return platform::parseDecimal<std::uint32_t>(text);
 }
 
 IcqSession::IcqSession(SessionSetup setup, IcqLink& link, platform::Ui& ui, SessionStatusView& view,

@@ -1,7 +1,8 @@
 #include "pocket/icq/sign_on.h"
 
+#include "platform/port_number.h"
+
 #include <algorithm>
-#include <charconv>
 
 namespace pocket::icq {
 
@@ -114,11 +115,7 @@ SignOffOutcome readSignOff(std::string_view data)
     redirect.host = std::string(address.substr(0, std::min(colon, kMaxBosHostChars)));
     redirect.port = kIcqPort;
     if (colon != std::string_view::npos) {
-        auto portText = address.substr(colon + 1);
-        std::uint16_t port = 0;
-        auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
-        if (error == std::errc() && port != 0)
-            redirect.port = port;
+        redirect.port = platform::parsePortNumber(address.substr(colon + 1)).value_or(kIcqPort);
     }
     redirect.cookie = tlvs[2].value;
     return redirect;

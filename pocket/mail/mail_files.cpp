@@ -1,11 +1,11 @@
 #include "pocket/mail/mail_files.h"
 
 #include "platform/codepage.h"
+#include "platform/decimal_number.h"
 #include "pocket/settings/pda_settings.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 
 namespace pocket::mail {
 
@@ -51,8 +51,9 @@ std::string fieldBetween(std::string_view text, std::string_view marker, std::st
 
 bool readNumber(std::string_view text, int& value)
 {
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
+    auto number = platform::parseDecimal<int>(text);
+    value = number.value_or(value);
+    return number.has_value();
 }
 
 } // namespace

@@ -2,8 +2,7 @@
 
 #include "platform/codec/md5.h"
 #include "platform/codepage.h"
-
-#include <charconv>
+#include "platform/decimal_number.h"
 
 namespace pocket::msn {
 
@@ -129,11 +128,7 @@ std::optional<std::size_t> messageLength(std::string_view line)
     if (line.substr(0, 4) != "MSG ")
         return std::nullopt;
     std::string_view last = line.substr(line.rfind(' ') + 1);
-    std::size_t length = 0;
-    auto [end, error] = std::from_chars(last.data(), last.data() + last.size(), length);
-    if (error != std::errc() || end != last.data() + last.size() || last.empty())
-        return std::nullopt;
-    return length;
+    return platform::parseDecimal<std::size_t>(last);
 }
 
 std::string challengeAnswer(std::string_view challenge, std::string_view password)

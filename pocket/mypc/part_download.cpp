@@ -1,6 +1,7 @@
 #include "pocket/mypc/part_download.h"
 
-#include <charconv>
+#include "platform/decimal_number.h"
+
 #include <system_error>
 
 namespace pocket::mypc {
@@ -11,8 +12,9 @@ constexpr std::string_view kInfoTag = "quillon-part 1";
 
 bool readNumber(std::string_view text, std::uint64_t& value)
 {
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty();
+    auto number = platform::parseDecimal<std::uint64_t>(text);
+    value = number.value_or(value);
+    return number.has_value();
 }
 
 std::uint64_t sizeOf(const std::filesystem::path& file)

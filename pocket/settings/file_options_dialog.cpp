@@ -1,10 +1,11 @@
 #include "pocket/settings/file_options_dialog.h"
 
+#include "platform/decimal_number.h"
+
 #include "platform/ui.h"
 #include "pocket/settings/pda_settings.h"
 #include "pocket/settings/settings_store.h"
 
-#include <charconv>
 #include <optional>
 
 namespace pocket::settings {
@@ -25,9 +26,8 @@ std::string firstItemStartingWith(const std::vector<std::string>& items, int val
 // text without one or for zero and below.
 std::optional<int> positiveNumber(const std::string& text)
 {
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end == text.data() || value <= 0)
+    int value = platform::leadingDecimal<int>(text);
+    if (value <= 0)
         return std::nullopt;
     return value;
 }

@@ -1,6 +1,6 @@
 #include "pocket/settings/host_port.h"
 
-#include <charconv>
+#include "platform/port_number.h"
 
 namespace pocket::settings {
 
@@ -11,12 +11,11 @@ HostPort splitHostPort(std::string_view value)
     if (colon == std::string_view::npos || colon + 1 >= value.size())
         return split;
     const std::string_view digits = value.substr(colon + 1);
-    unsigned port = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
-    if (error != std::errc() || end != digits.data() + digits.size() || port == 0 || port > 65535)
+    auto port = platform::parsePortNumber(digits);
+    if (!port)
         return split;
     split.host = std::string(value.substr(0, colon));
-    split.port = static_cast<std::uint16_t>(port);
+    split.port = port;
     return split;
 }
 

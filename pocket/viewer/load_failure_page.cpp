@@ -1,8 +1,8 @@
 #include "pocket/viewer/load_failure_page.h"
 
-#include "platform/html_text.h"
+#include "platform/decimal_number.h"
 
-#include <charconv>
+#include "platform/html_text.h"
 
 namespace pocket::viewer {
 
@@ -16,9 +16,7 @@ int httpStatusOf(std::string_view context)
     if (!context.starts_with(kHttpPrefix))
         return 0;
     context.remove_prefix(kHttpPrefix.size());
-    int status = 0;
-    (void)std::from_chars(context.data(), context.data() + context.size(), status);
-    return status;
+    return platform::leadingDecimal<int>(context);
 }
 
 std::string statusMeaning(int status)
