@@ -69,9 +69,9 @@ struct PocketGui::Platform {
 
 // Every view of the window, made before the core that reports to them.
 struct PocketGui::Views {
-    Views(Platform& platform, QtPocketWindow& window, PocketScreen screen)
+    Views(Platform& platform, QtPocketWindow& window)
         : dialog(*window.mainDialog())
-        , login(screen, &window)
+        , login(window.screen(), &window)
         , myPc(*dialog.pcTree(), *dialog.searchResults())
         , webTab(dialog)
         , webView(*dialog.webView())
@@ -111,7 +111,7 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     : m_platform(std::make_unique<Platform>(options))
     , m_window(std::make_unique<QtPocketWindow>(options.screen))
     , m_scaling(std::make_unique<PocketScaling>(*m_window, options.screen))
-    , m_views(std::make_unique<Views>(*m_platform, *m_window, options.screen))
+    , m_views(std::make_unique<Views>(*m_platform, *m_window))
 {
     Platform& p = *m_platform;
     Views& v = *m_views;
@@ -132,11 +132,16 @@ PocketGui::PocketGui(PocketGuiOptions options, platform::Registry& registry)
     v.msnEditors.setCarriage(&h.msn().pen);
     v.icqTree.attach(h);
     m_optionsSheet = std::make_unique<QtOptionsSheet>(
-        h.optionsSheet(), h.store(), h.settings(), p.ui, options.screen, m_window.get());
+        h.optionsSheet(), h.store(), h.settings(), p.ui, m_window->screen(), m_window.get());
     addPcFinder(*m_optionsSheet, h);
     m_mailComposer = std::make_unique<QtMailComposer>(
         h.mail().composer, h.mail().sender, h.mail().chooser, h.contacts(), p.ui, m_window.get());
     m_mailComposer->onOpenOptions = [this] { showOptions(); };
+    // Drawn as parts of the handheld's screen, they follow its scale; other
+    // windows take it from the application's font.
+    m_window->scaleWithScreen(v.login);
+    m_window->scaleWithScreen(*m_optionsSheet);
+    m_window->onRescaled = [this] { m_scaling->setScreen(m_window->screen()); };
 
     m_window->onCommand = [this](int id) { (void)m_handheld->onMenuCommand(id); };
     m_window->isCommandEnabled = [this](int id) { return m_handheld->isMenuCommandEnabled(id); };
@@ -168,6 +173,7 @@ PocketGui::~PocketGui()
     m_window->onCloseRequested = nullptr;
     m_window->onPageStep = nullptr;
     m_window->onActivated = nullptr;
+    m_window->onRescaled = nullptr;
     m_window->titleBand()->onTap = nullptr;
     m_handheld.reset();
 }

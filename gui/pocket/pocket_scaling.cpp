@@ -62,6 +62,11 @@ PocketScaling::~PocketScaling()
     QApplication::setFont(m_previousFont);
 }
 
+void PocketScaling::setScreen(const PocketScreen& screen)
+{
+    QApplication::setFont(screen.font(kTextHeight));
+}
+
 void PocketScaling::place(QWidget& window) const
 {
     if (!m_handheld)

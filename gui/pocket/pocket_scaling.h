@@ -32,6 +32,9 @@ public:
     PocketScaling(QWidget& handheld, PocketScreen screen);
     ~PocketScaling() override; // Gives the application its font back.
 
+    // The handheld's screen took a new scale: so do the windows opened from now.
+    void setScreen(const PocketScreen& screen);
+
     // Centres `window` over the handheld window, inside the screen's free area.
     void place(QWidget& window) const;
 

@@ -5,11 +5,16 @@
 // the other views inside gui.)
 // The handheld's screen: 240×320 Pocket PC pixels, drawn `scale` times larger
 // on the desktop. Every widget of the handheld window takes its geometry and
-// font sizes in device pixels through this.
+// font sizes in device pixels through this. The scale follows the window's
+// size, so it may be fractional: lengths are rounded to whole pixels, and a
+// rectangle rounds its edges, so that neighbours still meet.
 
 #include <QFont>
 #include <QRect>
 #include <QString>
+
+#include <algorithm>
+#include <cmath>
 
 namespace gui::handheld {
 
@@ -19,18 +24,20 @@ constexpr int kMenuBarHeight = 26;
 constexpr int kDefaultScale = 2;
 
 struct PocketScreen {
-    int scale = kDefaultScale;
+    double scale = kDefaultScale;
 
-    int px(int devicePixels) const { return devicePixels * scale; }
+    int px(double devicePixels) const { return static_cast<int>(std::lround(devicePixels * scale)); }
+    // The device pixel under a pixel of the desktop.
+    int device(double pixels) const { return static_cast<int>(pixels / scale); }
     QRect rect(int x, int y, int width, int height) const
     {
-        return QRect(px(x), px(y), px(width), px(height));
+        return QRect(px(x), px(y), px(x + width) - px(x), px(y + height) - px(y));
     }
     // A font `height` device pixels high, in the Korean face when there is one.
     QFont font(int height, bool bold = false) const
     {
         QFont font(QStringLiteral("NanumGothic"));
-        font.setPixelSize(px(height));
+        font.setPixelSize(std::max(1, px(height)));
         font.setBold(bold);
         return font;
     }

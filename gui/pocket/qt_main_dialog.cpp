@@ -31,7 +31,7 @@ namespace {
     // the name, raised and blue while its view is current.
     class ViewButton final : public QPushButton {
     public:
-        ViewButton(int view, const QString& text, PocketScreen screen, QWidget* parent)
+        ViewButton(int view, const QString& text, const PocketScreen& screen, QWidget* parent)
             : QPushButton(text, parent)
             , m_view(view)
             , m_screen(screen)
@@ -113,12 +113,12 @@ namespace {
         }
 
         int m_view;
-        PocketScreen m_screen;
+        const PocketScreen& m_screen;
     };
 
 } // namespace
 
-QtMainDialog::QtMainDialog(PocketScreen screen, QWidget* parent)
+QtMainDialog::QtMainDialog(const PocketScreen& screen, QWidget* parent)
     : QWidget(parent)
     , m_screen(screen)
 {

@@ -25,7 +25,7 @@ namespace gui::handheld {
 
 class QtMainDialog final : public QWidget {
 public:
-    QtMainDialog(PocketScreen screen, QWidget* parent = nullptr);
+    QtMainDialog(const PocketScreen& screen, QWidget* parent = nullptr);
 
     // A tap on a button of the dialog, by its id.
     std::function<void(int)> onButton;
@@ -68,7 +68,8 @@ private:
     void buildMailControls();
     void placeMailBody(bool belowHeader);
 
-    PocketScreen m_screen;
+    // The handheld window's screen: its scale follows the window's size.
+    const PocketScreen& m_screen;
     QHash<int, QWidget*> m_controls;
     QHash<int, bool> m_shown;
     QTreeWidget* m_msnTree = nullptr;

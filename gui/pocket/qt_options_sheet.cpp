@@ -50,7 +50,7 @@ namespace {
 } // namespace
 
 QtOptionsSheet::QtOptionsSheet(::pocket::settings::OptionsSheet& sheet, ::pocket::settings::SettingsStore& store,
-    ::pocket::settings::PdaSettings& settings, platform::Ui& ui, PocketScreen screen, QWidget* parent)
+    ::pocket::settings::PdaSettings& settings, platform::Ui& ui, const PocketScreen& screen, QWidget* parent)
     : QDialog(parent)
     , m_sheet(sheet)
     , m_store(store)

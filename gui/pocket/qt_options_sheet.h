@@ -35,7 +35,7 @@ namespace gui::handheld {
 class QtOptionsSheet final : public QDialog {
 public:
     QtOptionsSheet(::pocket::settings::OptionsSheet& sheet, ::pocket::settings::SettingsStore& store,
-        ::pocket::settings::PdaSettings& settings, platform::Ui& ui, PocketScreen screen,
+        ::pocket::settings::PdaSettings& settings, platform::Ui& ui, const PocketScreen& screen,
         QWidget* parent = nullptr);
 
     // Opens the sheet on its first page.
@@ -94,7 +94,7 @@ private:
     ::pocket::settings::SettingsStore& m_store;
     ::pocket::settings::PdaSettings& m_settings;
     platform::Ui& m_ui;
-    PocketScreen m_screen;
+    const PocketScreen& m_screen; // Outlives the sheet.
     QTabWidget* m_tabs = nullptr;
     AccountsWidgets m_accounts;
     ConnectionsWidgets m_connections;

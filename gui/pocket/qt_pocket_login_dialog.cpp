@@ -20,7 +20,7 @@ namespace {
     // handheld joined by a line.
     class Banner final : public QWidget {
     public:
-        Banner(PocketScreen screen, QWidget* parent)
+        Banner(const PocketScreen& screen, QWidget* parent)
             : QWidget(parent)
             , m_screen(screen)
         {
@@ -61,12 +61,12 @@ namespace {
         }
 
     private:
-        PocketScreen m_screen;
+        const PocketScreen& m_screen;
     };
 
 } // namespace
 
-QtPocketLoginDialog::QtPocketLoginDialog(PocketScreen screen, QWidget* parent)
+QtPocketLoginDialog::QtPocketLoginDialog(const PocketScreen& screen, QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Quillon"));

@@ -19,7 +19,8 @@ namespace gui::handheld {
 
 class QtPocketLoginDialog final : public QDialog, public ::pocket::link::LoginDialogView {
 public:
-    explicit QtPocketLoginDialog(PocketScreen screen, QWidget* parent = nullptr);
+    // Drawn at the scale of `screen`, which must outlive the dialog.
+    explicit QtPocketLoginDialog(const PocketScreen& screen, QWidget* parent = nullptr);
     void setLogic(::pocket::link::LoginDialog* logic) { m_logic = logic; }
 
     void setFields(const std::string& id, const std::string& password, bool remember) override;

@@ -1,6 +1,7 @@
 #include "gui/pocket/qt_pocket_window.h"
 
 #include "gui/pocket/qt_main_dialog.h"
+#include "gui/pocket/screen_rescaler.h"
 #include "gui/pocket/qt_title_band.h"
 #include "gui/qt_string.h"
 
@@ -13,6 +14,9 @@
 #include <QShortcut>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cmath>
+
 namespace gui::handheld {
 
 namespace frame = ::pocket::app;
@@ -23,7 +27,7 @@ namespace {
     // right.
     class MenuBarWidget final : public QWidget {
     public:
-        MenuBarWidget(PocketScreen screen, QWidget* parent)
+        MenuBarWidget(const PocketScreen& screen, QWidget* parent)
             : QWidget(parent)
             , m_screen(screen)
         {
@@ -52,7 +56,7 @@ namespace {
         }
 
     private:
-        PocketScreen m_screen;
+        const PocketScreen& m_screen;
     };
 
     void addItems(QMenu* menu, const std::vector<frame::MenuItem>& items, const std::function<void(int)>& run,
@@ -85,22 +89,29 @@ QtPocketWindow::QtPocketWindow(PocketScreen screen, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Quillon"));
     setObjectName(QStringLiteral("Quillon"));
-    m_band = new QtTitleBand(screen, this);
+    // Never smaller than the device's own screen.
+    setMinimumSize(kScreenWidth, kScreenHeight);
+    m_area = new QWidget(this);
+    m_area->setObjectName(QStringLiteral("screenArea"));
+    m_area->setGeometry(m_screen.rect(0, 0, kScreenWidth, kScreenHeight));
+    resize(m_area->size());
+    m_band = new QtTitleBand(m_screen, m_area);
     // Made at once, so that the core can be built over its controls; the
     // frame places and shows it.
-    m_dialog = new QtMainDialog(m_screen, this);
+    m_dialog = new QtMainDialog(m_screen, m_area);
     m_dialog->hide();
     m_dialog->onButton = [this](int id) {
         if (onButton)
             onButton(id);
-    };    addShortcuts();
+    };
+    addShortcuts();
 }
 
 bool QtPocketWindow::createMenuBar(int resource, const std::vector<frame::Menu>& menus)
 {
     if (menus.empty())
         return false;
-    auto* bar = new MenuBarWidget(m_screen, this);
+    auto* bar = new MenuBarWidget(m_screen, m_area);
     bar->setObjectName(QStringLiteral("menuBar%1").arg(resource));
     bar->setGeometry(m_screen.rect(0, kScreenHeight - kMenuBarHeight, kScreenWidth, kMenuBarHeight));
     auto* layout = new QHBoxLayout(bar);
@@ -140,7 +151,42 @@ void QtPocketWindow::showMenuBar(int resource)
 
 void QtPocketWindow::sizeToScreen()
 {
-    setFixedSize(m_screen.px(kScreenWidth), m_screen.px(kScreenHeight));
+    resize(m_screen.px(kScreenWidth), m_screen.px(kScreenHeight));
+}
+
+void QtPocketWindow::scaleWithScreen(QWidget& window)
+{
+    m_scaledWindows << &window;
+}
+
+void QtPocketWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const double fit = std::min(double(width()) / kScreenWidth, double(height()) / kScreenHeight);
+    const double scale = std::max(1.0, fit);
+    if (std::abs(scale - m_screen.scale) > 1e-9)
+        setScale(scale);
+    const QSize area(m_screen.px(kScreenWidth), m_screen.px(kScreenHeight));
+    m_area->setGeometry(QRect(QPoint((width() - area.width()) / 2, (height() - area.height()) / 2), area));
+}
+
+void QtPocketWindow::setScale(double scale)
+{
+    const PocketScreen from = m_screen;
+    m_screen.scale = scale;
+    rescaleScreen(*m_area, from, m_screen);
+    for (const QPointer<QWidget>& window : std::as_const(m_scaledWindows)) {
+        if (window)
+            rescaleScreen(*window, from, m_screen);
+    }
+    if (onRescaled)
+        onRescaled();
+}
+
+void QtPocketWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(0x20, 0x22, 0x28));
 }
 
 void QtPocketWindow::createMainDialog(int top)

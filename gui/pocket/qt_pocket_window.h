@@ -7,12 +7,16 @@
 // connected) and one shows. It implements the frame's window port. Menu
 // commands, taps on the
 // main dialog's buttons and the window's close button are passed on through
-// the callbacks. GUI thread only.
+// the callbacks. The window can be resized: the screen takes the largest
+// scale (fractional, at least 1) at which it fits, centred, with the rest
+// of the window dark around it. GUI thread only.
 
 #include "gui/pocket/pocket_screen.h"
 #include "pocket/app/frame_view.h"
 
+#include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -37,13 +41,23 @@ public:
     std::function<void()> onActivated;
     // Ctrl+Tab (1) and Ctrl+Shift+Tab (-1): the next or previous page.
     std::function<void(int)> onPageStep;
+    // The screen took a new scale (the window was resized).
+    std::function<void()> onRescaled;
 
     QtMainDialog* mainDialog() const { return m_dialog; }
     // The menu bar shown now (105 or 204), or 0.
     int shownMenuBar() const { return m_shownMenuBar; }
     QWidget* menuBarWidget(int resource) const { return m_menuBars.value(resource); }
     QtTitleBand* titleBand() const { return m_band; }
+    // The screen at its current scale; the window's widgets and the windows
+    // given to scaleWithScreen keep a reference to it.
     const PocketScreen& screen() const { return m_screen; }
+    // The screen's area inside the window: what the title band, the main
+    // dialog and the menu bars lie in.
+    QWidget* screenArea() const { return m_area; }
+    // A window drawn as a part of the screen (the log-in dialog, the options
+    // sheet) is re-laid out with it when the scale changes.
+    void scaleWithScreen(QWidget& window);
 
     // FrameView.
     void loadViewBitmaps() override { }
@@ -61,6 +75,9 @@ public:
     void destroyFrame() override;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // The dark border around a screen that does not fill the window.
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     // Ctrl+Tab and Ctrl+Shift+Tab step through the pages; Escape, when no
@@ -72,8 +89,11 @@ private:
     void addShortcuts();
     // F10: the first menu of the menu bar shown.
     void openFirstMenu();
+    void setScale(double scale);
 
     PocketScreen m_screen;
+    QWidget* m_area = nullptr;
+    QList<QPointer<QWidget>> m_scaledWindows;
     QtTitleBand* m_band = nullptr;
     QtMainDialog* m_dialog = nullptr;
     QMap<int, QWidget*> m_menuBars;

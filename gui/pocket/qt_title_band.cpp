@@ -11,7 +11,7 @@
 
 namespace gui::handheld {
 
-QtTitleBand::QtTitleBand(PocketScreen screen, QWidget* parent)
+QtTitleBand::QtTitleBand(const PocketScreen& screen, QWidget* parent)
     : QWidget(parent)
     , m_screen(screen)
 {
@@ -70,7 +70,7 @@ QMenu* QtTitleBand::startMenu() const
 void QtTitleBand::mousePressEvent(QMouseEvent* event)
 {
     if (onTap)
-        onTap(event->position().toPoint().x() / m_screen.scale, event->position().toPoint().y() / m_screen.scale);
+        onTap(m_screen.device(event->position().x()), m_screen.device(event->position().y()));
 }
 
 void QtTitleBand::tap(int x, int y)

@@ -25,7 +25,7 @@ class QtTitleBand final : public QWidget,
                           public ::pocket::device::TitleBandView,
                           public ::pocket::device::TaskBar {
 public:
-    QtTitleBand(PocketScreen screen, QWidget* parent);
+    QtTitleBand(const PocketScreen& screen, QWidget* parent);
 
     QString clockText() const;
     QString linkStateText() const;
@@ -54,7 +54,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    PocketScreen m_screen;
+    const PocketScreen& m_screen; // The window's, at its current scale.
     QLabel* m_clock = nullptr;
     QLabel* m_linkState = nullptr;
     QPointer<QMenu> m_startMenu;
