@@ -3,6 +3,7 @@
 #include "platform/tls/openssl_handles.h"
 #include "platform/tls/tls_relay.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <openssl/err.h>
 #include <poll.h>
@@ -12,11 +13,50 @@ namespace platform {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 64 * 1024;
+// The most one record carries, and so the most one SSL_read returns.
+constexpr std::size_t kRecordBytes = 16 * 1024;
+// What one receive takes from the clear end.
+constexpr std::size_t kClearGulp = 256 * 1024;
+// Records made but not yet on the socket; past this no more are made.
+constexpr std::size_t kRecordBacklog = 256 * 1024;
 
 bool isRetry(int error)
 {
     return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+}
+
+// A write side for the connection that adds every record to a ByteQueue
+// and never makes TLS wait: the pump sends the queue to the socket itself.
+int queueWrite(BIO* bio, const char* bytes, std::size_t size, std::size_t* written)
+{
+    static_cast<ByteQueue*>(BIO_get_data(bio))->append(bytes, size);
+    *written = size;
+    return 1;
+}
+
+long queueControl(BIO* bio, int command, long, void*)
+{
+    switch (command) {
+    case BIO_CTRL_FLUSH:
+        return 1; // The pump sends the queue once TLS hands control back.
+    case BIO_CTRL_WPENDING:
+        return static_cast<long>(static_cast<ByteQueue*>(BIO_get_data(bio))->size());
+    default:
+        return 0;
+    }
+}
+
+const BIO_METHOD* queueMethod()
+{
+    static BIO_METHOD* method = [] {
+        BIO_METHOD* made = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "record queue");
+        if (made) {
+            BIO_meth_set_write_ex(made, queueWrite);
+            BIO_meth_set_ctrl(made, queueControl);
+        }
+        return made;
+    }();
+    return method;
 }
 
 } // namespace
@@ -27,6 +67,15 @@ TlsPump::TlsPump(const TlsPumpSetup& setup, SSL* ssl, int tcpFd, int clearFd)
     , m_tcp(tcpFd)
     , m_clear(clearFd)
 {
+    SSL_set_rfd(m_ssl, m_tcp);
+    BIO* records = queueMethod() ? BIO_new(queueMethod()) : nullptr;
+    if (records) {
+        BIO_set_data(records, &m_records);
+        BIO_set_init(records, 1);
+        SSL_set0_wbio(m_ssl, records);
+    } else {
+        SSL_set_wfd(m_ssl, m_tcp); // Records go out one by one.
+    }
 }
 
 bool TlsPump::handshake()
@@ -35,12 +84,13 @@ bool TlsPump::handshake()
     for (;;) {
         ERR_clear_error();
         int result = m_setup.isServer ? SSL_accept(m_ssl) : SSL_connect(m_ssl);
+        int error = SSL_get_error(m_ssl, result);
+        // What this step wrote goes out now; the rest when the socket takes it.
+        (void)toSocket();
         if (result == 1)
             return true;
-        int error = SSL_get_error(m_ssl, result);
         m_tlsWantsRead = error == SSL_ERROR_WANT_READ;
-        m_tlsWantsWrite = error == SSL_ERROR_WANT_WRITE;
-        if (!m_tlsWantsRead && !m_tlsWantsWrite)
+        if (!m_tlsWantsRead)
             return false;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - std::chrono::steady_clock::now());
         if (left.count() <= 0)
@@ -63,17 +113,17 @@ std::string TlsPump::peerFingerprint() const
 void TlsPump::run()
 {
     for (;;) {
-        m_tlsWantsRead = m_tlsWantsWrite = false;
+        m_tlsWantsRead = false;
         bool moved = false;
-        for (Step step : { fromTls(), toClear(), fromClear(), toTls() }) {
+        for (Step step : { fromTls(), toClear(), fromClear(), toTls(), toSocket() }) {
             if (step == Step::End)
                 return;
             moved = moved || step == Step::Progress;
         }
         if (m_tlsEnded && m_toClear.empty())
             return; // The peer is done and the holder has everything.
-        if (m_clearEnded && m_toTls.empty()) {
-            (void)SSL_shutdown(m_ssl);
+        if (m_clearEnded && m_toTls.empty() && m_records.empty()) {
+            closeTls();
             return;
         }
         if (!moved && !wait(-1, m_toTls.empty() && !m_clearEnded))
@@ -83,27 +133,26 @@ void TlsPump::run()
 
 TlsPump::Step TlsPump::fromTls()
 {
-    if (m_tlsEnded || m_toClear.size() >= TlsRelay::kClearBacklog)
-        return Step::Wait;
-    char buffer[kReadChunk];
-    ERR_clear_error();
-    int received = SSL_read(m_ssl, buffer, sizeof buffer);
-    if (received > 0) {
-        m_toClear.append(buffer, static_cast<std::size_t>(received));
+    Step step = Step::Wait;
+    // Every record already here, so that the holder gets them in one send.
+    while (!m_tlsEnded && m_toClear.size() < TlsRelay::kClearBacklog) {
+        std::size_t received = 0;
+        ERR_clear_error();
+        int result = SSL_read_ex(m_ssl, m_toClear.reserve(kRecordBytes), kRecordBytes, &received);
+        if (result == 1) {
+            m_toClear.commit(received);
+            step = Step::Progress;
+            continue;
+        }
+        if (SSL_get_error(m_ssl, result) == SSL_ERROR_WANT_READ) {
+            m_tlsWantsRead = true;
+            return step;
+        }
+        // A close_notify, a plain close or a broken record: the peer is done.
+        m_tlsEnded = true;
         return Step::Progress;
     }
-    int error = SSL_get_error(m_ssl, received);
-    if (error == SSL_ERROR_WANT_READ) {
-        m_tlsWantsRead = true;
-        return Step::Wait;
-    }
-    if (error == SSL_ERROR_WANT_WRITE) {
-        m_tlsWantsWrite = true;
-        return Step::Wait;
-    }
-    // A close_notify, a plain close or a broken record: the peer is done.
-    m_tlsEnded = true;
-    return Step::Progress;
+    return step;
 }
 
 TlsPump::Step TlsPump::toClear()
@@ -112,7 +161,7 @@ TlsPump::Step TlsPump::toClear()
         return Step::Wait;
     ssize_t sent = ::send(m_clear, m_toClear.data(), m_toClear.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent > 0) {
-        m_toClear.erase(0, static_cast<std::size_t>(sent));
+        m_toClear.consume(static_cast<std::size_t>(sent));
         return Step::Progress;
     }
     if (sent < 0 && isRetry(errno))
@@ -124,10 +173,9 @@ TlsPump::Step TlsPump::fromClear()
 {
     if (m_clearEnded || !m_toTls.empty())
         return Step::Wait;
-    char buffer[kReadChunk];
-    ssize_t received = ::recv(m_clear, buffer, sizeof buffer, MSG_DONTWAIT);
+    ssize_t received = ::recv(m_clear, m_toTls.reserve(kClearGulp), kClearGulp, MSG_DONTWAIT);
     if (received > 0) {
-        m_toTls.assign(buffer, static_cast<std::size_t>(received));
+        m_toTls.commit(static_cast<std::size_t>(received));
         return Step::Progress;
     }
     if (received < 0 && isRetry(errno))
@@ -138,24 +186,44 @@ TlsPump::Step TlsPump::fromClear()
 
 TlsPump::Step TlsPump::toTls()
 {
-    if (m_toTls.empty())
+    Step step = Step::Wait;
+    while (!m_toTls.empty() && m_records.size() < kRecordBacklog) {
+        std::size_t written = 0;
+        ERR_clear_error();
+        int result = SSL_write_ex(m_ssl, m_toTls.data(), m_toTls.size(), &written);
+        if (result == 1) {
+            m_toTls.consume(written);
+            step = Step::Progress;
+            continue;
+        }
+        if (SSL_get_error(m_ssl, result) == SSL_ERROR_WANT_READ) {
+            m_tlsWantsRead = true;
+            return step;
+        }
+        return Step::End; // The connection broke: what the holder wrote cannot go out.
+    }
+    return step;
+}
+
+TlsPump::Step TlsPump::toSocket()
+{
+    if (m_records.empty())
         return Step::Wait;
-    ERR_clear_error();
-    int sent = SSL_write(m_ssl, m_toTls.data(), static_cast<int>(m_toTls.size()));
+    ssize_t sent = ::send(m_tcp, m_records.data(), m_records.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent > 0) {
-        m_toTls.erase(0, static_cast<std::size_t>(sent));
+        m_records.consume(static_cast<std::size_t>(sent));
         return Step::Progress;
     }
-    int error = SSL_get_error(m_ssl, sent);
-    if (error == SSL_ERROR_WANT_WRITE) {
-        m_tlsWantsWrite = true;
+    if (sent < 0 && isRetry(errno))
         return Step::Wait;
-    }
-    if (error == SSL_ERROR_WANT_READ) {
-        m_tlsWantsRead = true;
-        return Step::Wait;
-    }
-    return Step::End; // The peer is gone: what the holder wrote cannot go out.
+    return Step::End; // The peer is gone.
+}
+
+void TlsPump::closeTls()
+{
+    ERR_clear_error();
+    (void)SSL_shutdown(m_ssl);
+    (void)toSocket(); // The close notice, if the socket takes it now.
 }
 
 bool TlsPump::wait(int timeoutMs, bool clearReadable)
@@ -163,7 +231,7 @@ bool TlsPump::wait(int timeoutMs, bool clearReadable)
     short tcpEvents = 0;
     if (m_tlsWantsRead)
         tcpEvents |= POLLIN;
-    if (m_tlsWantsWrite)
+    if (!m_records.empty())
         tcpEvents |= POLLOUT;
     short clearEvents = 0;
     if (clearReadable)

@@ -133,6 +133,23 @@ TEST_F(TlsRelayTest, CarriesBytesBothWaysUnchangedAndShowsTheServersFingerprint)
     EXPECT_TRUE(waitUntil([&] { return m_server->activeConnections() == 0; }));
 }
 
+TEST_F(TlsRelayTest, EverythingWrittenBeforeACloseArrivesThoughThePeerReadsLate)
+{
+    auto [serverClear, link] = privateConnection();
+    // More than the relay and the sockets hold between them: the relay
+    // still has records to send when the holder's end reaches it.
+    std::string last = pattern(4 * 1024 * 1024 + 3, 3);
+    std::thread writer([&, fd = link.clear.fd()] {
+        ASSERT_TRUE(sendAll(fd, last));
+        ::shutdown(fd, SHUT_WR);
+    });
+    std::this_thread::sleep_for(100ms); // The relay's queues fill meanwhile.
+    std::string got = readToEnd(serverClear.fd());
+    writer.join();
+    EXPECT_TRUE(got == last);
+    EXPECT_TRUE(waitUntil([&] { return m_client->activeConnections() == 0; }));
+}
+
 TEST_F(TlsRelayTest, GarbageAfterTheRecordByteClosesTheClearEnd)
 {
     SocketFd tcp = dial();
