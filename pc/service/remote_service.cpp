@@ -18,6 +18,7 @@ RemoteService::RemoteService(platform::EventLoop& loop, ServiceDependencies depe
     , m_session(*m_deps.log, *this, *this,
           LoginSource { m_deps.credentials, m_deps.mailClientKind,
               [this] { return m_deps.paths->driveList(); } })
+    , m_heldDigest(loop)
     , m_uploads(m_deps.folders.uploads, *this, m_deps.progress ? *m_deps.progress : m_noProgress)
     , m_downloads(m_deps.folders.downloads)
     , m_browse(m_deps.folders.root, *m_deps.paths, *this, m_deps.progress ? *m_deps.progress : m_noProgress,
@@ -34,6 +35,7 @@ RemoteService::RemoteService(platform::EventLoop& loop, ServiceDependencies depe
     , m_uploadPort(loop, "upload listener", [this](platform::AcceptedSocket a) { onUploadAccept(std::move(a)); })
 {
     m_uploads.setShownFolder(m_deps.paths->toPc(m_deps.folders.uploads));
+    m_uploads.setDigest(&m_heldDigest);
     registerHandlers();
 }
 

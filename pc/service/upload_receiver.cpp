@@ -61,11 +61,10 @@ void UploadReceiver::onRequest(std::int32_t purpose, std::string_view text)
     m_purpose = purpose;
 
     m_windowed = m_windowAllowed && proto::announcesWindow(text);
-    std::string answerText;
     // A name that is no file name (empty, "." or "..") names the folder
     // itself, which cannot be created as a file.
     if (namesAFile(name) && m_windowed) {
-        (void)openWindowed(answerText);
+        (void)openWindowed();
     } else if (namesAFile(name)) {
         auto created = platform::createReplacing(m_folder / m_fileName, kUploadFileMode);
         m_fd = created ? *created : -1;
@@ -75,12 +74,15 @@ void UploadReceiver::onRequest(std::int32_t purpose, std::string_view text)
         m_answers.sendAnswer({ kAnnounceFileNotCreated, proto::kCodeUpload, "" });
         return;
     }
-    m_answers.sendAnswer({ kAnnounceAccepted, proto::kCodeUpload, answerText });
+    if (!m_windowed)
+        m_answers.sendAnswer({ kAnnounceAccepted, proto::kCodeUpload, "" });
     m_inProgress = true;
     m_progress.openProgress();
+    if (m_windowed)
+        tellHeld();
 }
 
-bool UploadReceiver::openWindowed(std::string& answerText)
+bool UploadReceiver::openWindowed()
 {
     // The file is kept: what it holds of the announced size may be the
     // beginning of this very file, which the handheld then continues.
@@ -91,15 +93,29 @@ bool UploadReceiver::openWindowed(std::string& answerText)
         return false;
     }
     auto size = static_cast<std::uint64_t>(info.st_size);
-    std::uint64_t held = size <= static_cast<std::uint64_t>(m_announcedSize) ? size : 0;
-    auto digest = platform::sha256OfPrefix(m_fd, held);
-    if (!digest) {
-        held = 0;
-        digest = platform::sha256OfPrefix(m_fd, 0);
-    }
-    m_window.begin(m_fd, held, static_cast<std::uint64_t>(m_announcedSize));
-    answerText = proto::formatHeldAnswer(held, digest.value_or(""));
+    m_held = size <= static_cast<std::uint64_t>(m_announcedSize) ? size : 0;
+    m_window.begin(m_fd, m_held, static_cast<std::uint64_t>(m_announcedSize));
     return true;
+}
+
+void UploadReceiver::tellHeld()
+{
+    const std::uint64_t held = m_held;
+    auto told = [this, held](std::optional<std::string> hex) { answerHeld(held, std::move(hex)); };
+    if (held > 0 && m_digest && m_digest->start(m_fd, held, told))
+        return;
+    told(platform::sha256OfPrefix(m_fd, held));
+}
+
+void UploadReceiver::answerHeld(std::uint64_t held, std::optional<std::string> sha256Hex)
+{
+    if (!sha256Hex) {
+        // The part cannot be read back: the handheld starts from zero.
+        held = 0;
+        m_window.begin(m_fd, 0, static_cast<std::uint64_t>(m_announcedSize));
+        sha256Hex = platform::sha256OfPrefix(m_fd, 0);
+    }
+    m_answers.sendAnswer({ kAnnounceAccepted, proto::kCodeUpload, proto::formatHeldAnswer(held, sha256Hex.value_or("")) });
 }
 
 bool UploadReceiver::isOwnedBy(ConnectionId connection)
@@ -253,6 +269,9 @@ void UploadReceiver::finish()
 
 void UploadReceiver::closeFile()
 {
+    // An answer still being made belongs to the upload that ends here.
+    if (m_digest)
+        m_digest->cancel();
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;

@@ -15,8 +15,12 @@
 // Where the session agreed to it on the private link, an announcement with
 // the line "window" starts a windowed upload instead (window_receiver.h):
 // the file is kept, not replaced, the answer tells how much of it the PC
-// holds, and a broken connection keeps what arrived for the next try.
+// holds, and a broken connection keeps what arrived for the next try. The
+// SHA-256 of the part held is made by a PrefixDigest when one is given (on
+// its own thread: the answer goes out when it is ready, and an upload that
+// ends first never gets it), else at once.
 
+#include "pc/service/prefix_digest.h"
 #include "pc/service/service_ports.h"
 #include "pc/service/window_receiver.h"
 #include "proto/upload_block.h"
@@ -49,6 +53,9 @@ public:
     // Whether the session may announce windowed uploads (agreed at log-in
     // on the private link; off again for the next session).
     void setWindowAllowed(bool allowed) { m_windowAllowed = allowed; }
+    // Hashes what the PC holds of a windowed upload away from this thread;
+    // outlives the receiver.
+    void setDigest(PrefixDigest* digest) { m_digest = digest; }
     bool isWindowed() const { return m_inProgress && m_windowed; }
 
     // Code 309: an announcement "size\nname\n..." (purpose = the request's
@@ -83,7 +90,9 @@ private:
     void finish(); // Closes the file, clears the flag and the progress window.
     void closeFile();
     Reply onData(std::string_view bytes);
-    bool openWindowed(std::string& answerText);
+    bool openWindowed();
+    void tellHeld(); // The announcement's answer of a windowed upload.
+    void answerHeld(std::uint64_t held, std::optional<std::string> sha256Hex);
     Reply onFrames(std::string_view bytes);
 
     std::filesystem::path m_folder;
@@ -100,6 +109,8 @@ private:
     bool m_windowAllowed = false;
     bool m_windowed = false; // The running upload is windowed.
     WindowReceiver m_window;
+    std::uint64_t m_held = 0; // What the PC held of the windowed upload's file.
+    PrefixDigest* m_digest = nullptr;
 };
 
 } // namespace pc::service

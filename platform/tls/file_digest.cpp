@@ -9,7 +9,7 @@
 
 namespace platform {
 
-std::optional<std::string> sha256OfPrefix(int fd, std::uint64_t bytes)
+std::optional<std::string> sha256OfPrefix(int fd, std::uint64_t bytes, const std::atomic<bool>* stop)
 {
     std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
     if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
@@ -17,6 +17,8 @@ std::optional<std::string> sha256OfPrefix(int fd, std::uint64_t bytes)
     std::vector<char> buffer(1 << 20);
     std::uint64_t done = 0;
     while (done < bytes) {
+        if (stop && stop->load())
+            return std::nullopt;
         std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), bytes - done));
         ssize_t got = ::pread(fd, buffer.data(), want, static_cast<off_t>(done));
         if (got < 0 && errno == EINTR)

@@ -5,13 +5,15 @@
 // programs tell, before an upload continues, that the part the PC holds is
 // the beginning of the handheld's file.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace platform {
 
-// nullopt when the file holds fewer than `bytes` bytes or cannot be read.
-std::optional<std::string> sha256OfPrefix(int fd, std::uint64_t bytes);
+// nullopt when the file holds fewer than `bytes` bytes or cannot be read,
+// or when `stop` turned true meanwhile (it is looked at every MiB).
+std::optional<std::string> sha256OfPrefix(int fd, std::uint64_t bytes, const std::atomic<bool>* stop = nullptr);
 
 } // namespace platform
