@@ -19,6 +19,9 @@ namespace device = ::pocket::device;
 constexpr int kFrameWidth = 16;
 constexpr int kFrameHeight = 48;
 
+// Marks the windows sizeAsDeviceWindow made.
+constexpr const char* kDeviceWindow = "pocketDeviceWindow";
+
 device::ScreenRect toScreenRect(const QRect& rect)
 {
     return { rect.x(), rect.y(), rect.width(), rect.height() };
@@ -48,8 +51,15 @@ int defaultScale(const QScreen* screen)
     return device::fittingScale(toScreenRect(screen->availableGeometry()), device::kMaxDefaultScale, kFrameWidth, kFrameHeight);
 }
 
+void sizeAsDeviceWindow(QWidget& window)
+{
+    window.setProperty(kDeviceWindow, true);
+    window.resize(kScreenWidth, kDialogHeight);
+}
+
 PocketScaling::PocketScaling(QWidget& handheld, PocketScreen screen)
     : m_handheld(&handheld)
+    , m_screen(screen)
     , m_previousFont(QApplication::font())
 {
     QApplication::setFont(screen.font(kTextHeight));
@@ -64,6 +74,7 @@ PocketScaling::~PocketScaling()
 
 void PocketScaling::setScreen(const PocketScreen& screen)
 {
+    m_screen = screen;
     QApplication::setFont(screen.font(kTextHeight));
 }
 
@@ -92,6 +103,8 @@ bool PocketScaling::eventFilter(QObject* watched, QEvent* event)
         // Placed once the window has taken its size: a message box sizes
         // itself in its own show handling, after this filter.
         if (widget != m_handheld && isPlacedWindow(*widget)) {
+            if (widget->property(kDeviceWindow).toBool())
+                widget->resize(m_screen.px(kScreenWidth), m_screen.px(kDialogHeight));
             QPointer<const PocketScaling> self(this);
             QTimer::singleShot(0, widget, [self, widget] {
                 if (self)

@@ -7,7 +7,8 @@
 // without fonts of their own are drawn as large as the handheld; and each
 // window the program shows (other than the handheld window and pop-up menus)
 // is placed centred over the handheld window, inside the free area of the
-// handheld's screen. GUI thread only.
+// handheld's screen; one sized as a device window takes the device's
+// full-screen size at the handheld's scale as it shows. GUI thread only.
 
 #include "gui/pocket/pocket_screen.h"
 
@@ -23,6 +24,11 @@ namespace gui::handheld {
 // The default --scale: the largest whole scale, at most 2, at which the
 // handheld window with a usual frame fits the screen's free area.
 int defaultScale(const QScreen* screen);
+
+// Makes `window` one of the device's full-screen windows (kScreenWidth by
+// kDialogHeight device pixels): sized so at scale 1 now, and at the
+// handheld's scale of the moment each time it is shown.
+void sizeAsDeviceWindow(QWidget& window);
 
 class PocketScaling final : public QObject {
 public:
@@ -43,6 +49,7 @@ protected:
 
 private:
     QPointer<QWidget> m_handheld;
+    PocketScreen m_screen;
     QFont m_previousFont;
 };
 

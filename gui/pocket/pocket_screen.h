@@ -9,6 +9,8 @@
 // size, so it may be fractional: lengths are rounded to whole pixels, and a
 // rectangle rounds its edges, so that neighbours still meet.
 
+#include "pocket/app/frame_layout.h"
+
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -21,6 +23,8 @@ namespace gui::handheld {
 constexpr int kScreenWidth = 240;
 constexpr int kScreenHeight = 320;
 constexpr int kMenuBarHeight = 26;
+// The device's full-screen windows lie between the title band and the menu bar.
+constexpr int kDialogHeight = kScreenHeight - ::pocket::app::kTitleBandHeight - kMenuBarHeight;
 constexpr int kDefaultScale = 2;
 
 struct PocketScreen {

@@ -4,6 +4,7 @@
 // new scale.
 
 #include "gui/pocket/pocket_scaling.h"
+#include "gui/pocket/qt_mail_composer.h"
 #include "gui/pocket/qt_options_sheet.h"
 #include "gui/pocket/qt_pocket_login_dialog.h"
 #include "gui/pocket/qt_search_dialog.h"
@@ -191,6 +192,16 @@ namespace {
         });
         gui().askSearchWord("C:\\docs");
         EXPECT_TRUE(seen);
+    }
+
+    TEST_F(ResizeTest, ADeviceWindowOpenedAfterTheResizeTakesTheScreensSizeAtTheNewScale)
+    {
+        show();
+        resize(360, 480);
+        gui().showComposer();
+        QApplication::processEvents();
+        EXPECT_EQ(gui().mailComposer().size(), QSize(360, 402));
+        gui().mailComposer().hide();
     }
 
     TEST_F(ResizeTest, NoSmallerThanTheDevicesOwnScreen)

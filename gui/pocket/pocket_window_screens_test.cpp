@@ -60,7 +60,11 @@ namespace {
         }
     }
 
-    class ScreensPcTest : public testing::PcWindowTest { };
+    // Drawn at the default scale, as the program starts on most screens.
+    class ScreensPcTest : public testing::PcWindowTest {
+    protected:
+        ScreensPcTest() { m_screen = { kDefaultScale }; }
+    };
 
     TEST_F(ScreensPcTest, MyPcSearchResultsViewerMailListAndComposer)
     {
@@ -109,8 +113,9 @@ namespace {
         composer.subjectEdit()->setText(QStringLiteral("회의 자료"));
         composer.bodyEdit()->setPlainText(QStringLiteral("내일 회의 자료를 첨부합니다.\n확인 부탁드립니다."));
         // The composer fits the handheld's screen.
-        EXPECT_LE(composer.minimumSizeHint().width(), 240);
-        EXPECT_LE(composer.width(), 240);
+        const int screenWidth = gui().window().screen().px(kScreenWidth);
+        EXPECT_LE(composer.minimumSizeHint().width(), screenWidth);
+        EXPECT_LE(composer.width(), screenWidth);
         shoot(composer, "composer");
         composer.hide();
     }
@@ -119,6 +124,7 @@ namespace {
     protected:
         ScreensMessengerTest()
         {
+            m_screen = { kDefaultScale };
             setValue(app::kMsnServerValue, "127.0.0.1:" + std::to_string(m_msn.port()));
             setValue("MSNID", "me@x.com");
             setValue("MSNPASS", "pw");

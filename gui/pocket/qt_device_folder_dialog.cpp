@@ -1,5 +1,6 @@
 #include "gui/pocket/qt_device_folder_dialog.h"
 
+#include "gui/pocket/pocket_scaling.h"
 #include "gui/qt_string.h"
 
 #include <QHBoxLayout>
@@ -31,7 +32,7 @@ QtDeviceFolderDialog::QtDeviceFolderDialog(std::filesystem::path root, QWidget* 
 {
     setObjectName(QStringLiteral("deviceFolders"));
     setWindowTitle(QStringLiteral("첨부파일"));
-    resize(240, 268);
+    sizeAsDeviceWindow(*this);
     m_tree = new QTreeWidget(this);
     m_tree->setHeaderHidden(true);
     auto* device = new QTreeWidgetItem(m_tree, { QStringLiteral("PDA") });

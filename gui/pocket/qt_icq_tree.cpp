@@ -1,6 +1,7 @@
 #include "gui/pocket/qt_icq_tree.h"
 
 #include "gui/pocket/item_view_keys.h"
+#include "gui/pocket/pocket_scaling.h"
 #include "gui/pocket/qt_messenger_dialogs.h"
 #include "gui/pocket/status_icons.h"
 #include "gui/qt_string.h"
@@ -41,7 +42,7 @@ namespace {
         MessageWindow()
         {
             setObjectName(QStringLiteral("icqMessageWindow"));
-            resize(240, 268);
+            sizeAsDeviceWindow(*this);
             auto* layout = new QVBoxLayout(this);
             log = new QTextEdit(this);
             log->setReadOnly(true);

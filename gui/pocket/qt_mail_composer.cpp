@@ -1,6 +1,7 @@
 #include "gui/pocket/qt_mail_composer.h"
 
 #include "gui/pocket/item_view_keys.h"
+#include "gui/pocket/pocket_scaling.h"
 #include "gui/pocket/qt_mail_dialogs.h"
 #include "gui/qt_string.h"
 #include "pocket/mail/mail_attachment_chooser.h"
@@ -80,7 +81,7 @@ QtMailComposer::QtMailComposer(::pocket::mail::MailComposer& composer, ::pocket:
     , m_ui(ui)
 {
     setWindowTitle(QStringLiteral("메일 쓰기"));
-    resize(240, 268);
+    sizeAsDeviceWindow(*this);
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QGridLayout;
     m_toLabel = imageLabel(addressIcon(), QStringLiteral("toLabel"), this);

@@ -1,6 +1,7 @@
 #include "gui/pocket/qt_mail_dialogs.h"
 
 #include "gui/pocket/mypc_tree_items.h"
+#include "gui/pocket/pocket_scaling.h"
 #include "gui/qt_string.h"
 #include "pocket/mail/mail_attachment_chooser.h"
 
@@ -17,9 +18,6 @@ namespace mail = ::pocket::mail;
 namespace mypc = ::pocket::mypc;
 
 namespace {
-
-    constexpr int kWidth = 240;
-    constexpr int kHeight = 268;
 
     // "확인" and "취소" under the dialog's list.
     QPushButton* addButtons(QDialog& dialog, QVBoxLayout& layout)
@@ -43,7 +41,7 @@ QtAddressBookDialog::QtAddressBookDialog(const std::vector<mail::MailContact>& b
 {
     setObjectName(QStringLiteral("addressBook"));
     setWindowTitle(QStringLiteral("Contact AddressBook"));
-    resize(kWidth, kHeight);
+    sizeAsDeviceWindow(*this);
     m_list = new QTreeWidget(this);
     m_list->setRootIsDecorated(false);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -75,7 +73,7 @@ QtAttachmentChooserDialog::QtAttachmentChooserDialog(mail::AttachmentChooser& ch
 {
     setObjectName(QStringLiteral("attachmentChooser"));
     setWindowTitle(QStringLiteral("첨부파일"));
-    resize(kWidth, kHeight);
+    sizeAsDeviceWindow(*this);
     m_tree = new QTreeWidget(this);
     m_tree->setHeaderHidden(true);
     auto* layout = new QVBoxLayout(this);
@@ -145,7 +143,7 @@ QtSavedMailDialog::QtSavedMailDialog(const std::vector<std::string>& mails, QWid
 {
     setObjectName(QStringLiteral("savedMails"));
     setWindowTitle(QStringLiteral("불러오기"));
-    resize(kWidth, kHeight);
+    sizeAsDeviceWindow(*this);
     m_list = new QListWidget(this);
     for (const auto& mail : m_mails) {
         // The name after the folder, as the device's file chooser shows it.

@@ -21,8 +21,6 @@ namespace frame = ::pocket::app;
 
 namespace {
 
-    // The main dialog fills the screen between the title band and the menu bar.
-    constexpr int kDialogHeight = kScreenHeight - frame::kTitleBandHeight - kMenuBarHeight;
     constexpr int kButtonRowHeight = 22;
     constexpr int kBodyTop = 24;
     constexpr int kBottomRowTop = kDialogHeight - 20;
@@ -142,6 +140,10 @@ QtMainDialog::QtMainDialog(const PocketScreen& screen, QWidget* parent)
     m_results = tree(frame::kSearchResults, QRect(0, kBodyTop, kScreenWidth, kBottomRowTop - kBodyTop - 2));
     m_results->setHeaderHidden(false);
     m_results->header()->setFont(screen.font(10));
+    // The name, the path and the size; the My PC view names them.
+    m_results->setColumnCount(3);
+    for (int column : { 0, 1 })
+        m_results->setColumnWidth(column, screen.px(90));
     button(frame::kResultsSwitch, QStringLiteral("검색결과"), QRect(0, kBottomRowTop, 62, 18));
     setMsnStatusLine("사용자 정보를 등록해주세요.");
     setIcqStatusLine("ICQ");

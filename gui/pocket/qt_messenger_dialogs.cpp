@@ -1,5 +1,6 @@
 #include "gui/pocket/qt_messenger_dialogs.h"
 
+#include "gui/pocket/pocket_scaling.h"
 #include "gui/qt_string.h"
 
 #include <QFormLayout>
@@ -101,7 +102,7 @@ QtContactChooser::QtContactChooser(const std::string& caption, const std::vector
 {
     setObjectName(QStringLiteral("contactChooser"));
     setWindowTitle(toQString(caption));
-    resize(kDialogWidth, 268);
+    sizeAsDeviceWindow(*this);
     m_tree = new QTreeWidget(this);
     m_tree->setHeaderHidden(true);
     auto* online = new QTreeWidgetItem(m_tree, { QStringLiteral("온라인 사용자") });
@@ -145,7 +146,7 @@ QtBroadcastDialog::QtBroadcastDialog(const std::vector<Contact>& contacts, QWidg
 {
     setObjectName(QStringLiteral("broadcastDialog"));
     setWindowTitle(QStringLiteral("ICQ - 동보메세지"));
-    resize(kDialogWidth, 268);
+    sizeAsDeviceWindow(*this);
     m_list = new QTreeWidget(this);
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels({ QStringLiteral("Nick"), QStringLiteral("ICQ #") });

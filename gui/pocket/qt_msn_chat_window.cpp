@@ -1,5 +1,6 @@
 #include "gui/pocket/qt_msn_chat_window.h"
 
+#include "gui/pocket/pocket_scaling.h"
 #include "gui/pocket/qt_messenger_dialogs.h"
 #include "gui/pocket/status_icons.h"
 #include "gui/qt_string.h"
@@ -84,7 +85,7 @@ namespace {
 
 QtMsnChatWindow::QtMsnChatWindow()
 {
-    resize(240, 268);
+    sizeAsDeviceWindow(*this);
     auto* layout = new QVBoxLayout(this);
     participants = new QComboBox(this);
     log = new QTextEdit(this);

@@ -29,8 +29,6 @@ using ::pocket::settings::OptionsPage;
 
 namespace {
 
-    constexpr int kSheetHeight = kScreenHeight - ::pocket::app::kTitleBandHeight - kMenuBarHeight;
-
     QLineEdit* lineEdit(QWidget* parent, std::size_t maxChars, bool masked = false)
     {
         auto* edit = new QLineEdit(parent);
@@ -60,7 +58,7 @@ QtOptionsSheet::QtOptionsSheet(::pocket::settings::OptionsSheet& sheet, ::pocket
 {
     setWindowTitle(QStringLiteral("환경설정"));
     setObjectName(QStringLiteral("optionsSheet"));
-    setFixedSize(screen.px(kScreenWidth), screen.px(kSheetHeight));
+    setFixedSize(screen.px(kScreenWidth), screen.px(kDialogHeight));
     setFont(screen.font(11));
     setStyleSheet(screen.checkBoxStyle());
     auto* layout = new QVBoxLayout(this);

@@ -14,8 +14,6 @@ namespace gui::handheld {
 
 namespace {
 
-    constexpr int kDialogHeight = kScreenHeight - ::pocket::app::kTitleBandHeight - kMenuBarHeight;
-
     // The banner at the top of the dialog: the program's name over a PC and a
     // handheld joined by a line.
     class Banner final : public QWidget {

@@ -2,7 +2,7 @@
 //
 // Renders the handheld program's window offscreen into PNG files, so that
 // its look can be reviewed without a display: the main screen on the MSN
-// view, the My PC view after a log-in with its web view, the log-in dialog and the accounts
+// view, the same window resized by the user, the My PC view after a log-in with its web view, the log-in dialog and the accounts
 // page of the options sheet, and the question of the first connection to a
 // PC (pairing), each on the emulated 240×320 screen at twice its size. The program runs over its real core in a temporary home folder
 // at a fixed time; nothing connects anywhere.
@@ -102,7 +102,9 @@ QPixmap onDevice(QWidget& window, QWidget& dialog, int top)
 }
 
 // The question of the first connection to a PC, as the pairing asks it,
-// drawn over the middle of the window.
+// centred over the window as the program places it. The question, drawn at
+// the handheld's scale, may be wider than the window: the picture then takes
+// in the desktop around the window.
 QPixmap pairingQuestion(QWidget& window)
 {
     const std::string fingerprint
@@ -111,13 +113,20 @@ QPixmap pairingQuestion(QWidget& window)
         platform::Buttons::YesNo, platform::Icon::Question, &window);
     box->show();
     QApplication::processEvents();
-    QPixmap question = box->grab();
-    QPixmap screen = window.grab();
+    const QPixmap question = box->grab();
+    const QPixmap handheld = window.grab();
+    constexpr int kDesktop = 24;
+    const QSize size = handheld.size().expandedTo(question.size() + QSize(2 * kDesktop, 2 * kDesktop));
+    QPixmap screen(size);
+    screen.fill(QColor(0x3c, 0x46, 0x50));
     QPainter painter(&screen);
-    painter.drawPixmap((screen.width() - question.width()) / 2, (screen.height() - question.height()) / 2, question);
+    const auto centred = [&size](const QPixmap& picture) {
+        return QPoint((size.width() - picture.width()) / 2, (size.height() - picture.height()) / 2);
+    };
+    painter.drawPixmap(centred(handheld), handheld);
+    painter.drawPixmap(centred(question), question);
     painter.setPen(QColor(0x40, 0x40, 0x40));
-    painter.drawRect((screen.width() - question.width()) / 2, (screen.height() - question.height()) / 2,
-        question.width() - 1, question.height() - 1);
+    painter.drawRect(QRect(centred(question), question.size()).adjusted(0, 0, -1, -1));
     return screen;
 }
 
@@ -159,6 +168,13 @@ int main(int argc, char** argv)
         window.show();
         app.processEvents();
         ok &= save(window.grab(), out / "pocket-main.png");
+        // Resized by the user: the screen scales to fit, the rest stays dark.
+        const QSize size = window.size();
+        window.resize(size.width() * 3 / 2, size.height() * 5 / 4);
+        app.processEvents();
+        ok &= save(window.grab(), out / "pocket-resized.png");
+        window.resize(size);
+        app.processEvents();
 
         // My PC after a log-in: the PC's drives under "PDA", the connected menu bar.
         gui.handheld().mypc().tree.addDrives({ "C:", "D:" });
