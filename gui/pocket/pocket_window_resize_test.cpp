@@ -16,6 +16,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBrowser>
 
 namespace gui::handheld {
@@ -100,6 +101,11 @@ namespace {
             EXPECT_EQ(menuButton->font().pixelSize(), 36);
             EXPECT_EQ(menuButton->menu()->font().pixelSize(), 36);
         }
+        // Taps on the title band reach the core in device pixels.
+        QPoint tapped;
+        window().titleBand()->onTap = [&tapped](int x, int y) { tapped = { x, y }; };
+        QTest::mouseClick(window().titleBand(), Qt::LeftButton, {}, QPoint(31, 32));
+        EXPECT_EQ(tapped, QPoint(10, 10));
 
         // Wider than the screen's shape: the screen is as tall as the window,
         // centred, at a fractional scale.
@@ -152,6 +158,10 @@ namespace {
 
         resize(600, 800);
         EXPECT_EQ(dialog().addressBox()->currentText(), QStringLiteral("http://192.168.0.10/주소"));
+        // What Qt places inside its own widgets follows them, not scaled twice.
+        QComboBox* address = dialog().addressBox();
+        EXPECT_TRUE(address->rect().contains(address->lineEdit()->geometry()));
+        EXPECT_GT(address->lineEdit()->width(), address->width() * 3 / 4);
         EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
         EXPECT_NEAR(double(scroll->value()) / scroll->maximum(), 0.5, 0.02);
     }
