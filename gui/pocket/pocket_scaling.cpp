@@ -76,6 +76,24 @@ void PocketScaling::setScreen(const PocketScreen& screen)
 {
     m_screen = screen;
     QApplication::setFont(screen.font(kTextHeight));
+    // The windows open now: sized and centred anew, as if opened again.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != m_handheld && window->isVisible() && isPlacedWindow(*window))
+            fit(*window);
+    }
+}
+
+void PocketScaling::fit(QWidget& window)
+{
+    if (window.property(kDeviceWindow).toBool())
+        window.resize(m_screen.px(kScreenWidth), m_screen.px(kDialogHeight));
+    // Placed once the window has taken its size: a message box sizes itself
+    // in its own show handling, after the filter.
+    QPointer<const PocketScaling> self(this);
+    QTimer::singleShot(0, &window, [self, target = &window] {
+        if (self)
+            self->place(*target);
+    });
 }
 
 void PocketScaling::place(QWidget& window) const
@@ -100,17 +118,8 @@ bool PocketScaling::eventFilter(QObject* watched, QEvent* event)
     // as a dialog is centred over its parent each time it opens.
     if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
-        // Placed once the window has taken its size: a message box sizes
-        // itself in its own show handling, after this filter.
-        if (widget != m_handheld && isPlacedWindow(*widget)) {
-            if (widget->property(kDeviceWindow).toBool())
-                widget->resize(m_screen.px(kScreenWidth), m_screen.px(kDialogHeight));
-            QPointer<const PocketScaling> self(this);
-            QTimer::singleShot(0, widget, [self, widget] {
-                if (self)
-                    self->place(*widget);
-            });
-        }
+        if (widget != m_handheld && isPlacedWindow(*widget))
+            fit(*widget);
     }
     return QObject::eventFilter(watched, event);
 }

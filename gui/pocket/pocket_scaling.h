@@ -38,7 +38,8 @@ public:
     PocketScaling(QWidget& handheld, PocketScreen screen);
     ~PocketScaling() override; // Gives the application its font back.
 
-    // The handheld's screen took a new scale: so do the windows opened from now.
+    // The handheld's screen took a new scale: so do the windows open now
+    // (sized and centred anew) and those opened from now.
     void setScreen(const PocketScreen& screen);
 
     // Centres `window` over the handheld window, inside the screen's free area.
@@ -48,6 +49,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A device window takes the screen's size; each window is then placed.
+    void fit(QWidget& window);
+
     QPointer<QWidget> m_handheld;
     PocketScreen m_screen;
     QFont m_previousFont;

@@ -214,6 +214,21 @@ namespace {
         gui().mailComposer().hide();
     }
 
+    TEST_F(ResizeTest, WindowsOpenDuringTheResizeTakeTheNewScaleAndStayOverTheHandheld)
+    {
+        show();
+        gui().showComposer();
+        QApplication::processEvents();
+        QtMailComposer& composer = gui().mailComposer();
+        EXPECT_EQ(composer.size(), QSize(480, 536));
+        composer.move(0, 0);
+        resize(360, 480);
+        EXPECT_EQ(composer.size(), QSize(360, 402));
+        const QPoint handheld = window().frameGeometry().center();
+        EXPECT_LE((composer.frameGeometry().center() - handheld).manhattanLength(), 2);
+        composer.hide();
+    }
+
     TEST_F(ResizeTest, NoSmallerThanTheDevicesOwnScreen)
     {
         show();
