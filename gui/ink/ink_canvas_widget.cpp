@@ -3,6 +3,8 @@
 #include "gui/ink/painter_ink_canvas.h"
 
 #include <QMouseEvent>
+
+#include <algorithm>
 #include <QPainter>
 
 namespace gui::ink {
@@ -58,15 +60,34 @@ void InkCanvasWidget::clear()
     update();
 }
 
+void InkCanvasWidget::setScale(double scale)
+{
+    m_scale = std::max(1.0, scale);
+    setMinimumSize(sizeHint());
+    updateGeometry();
+    update();
+}
+
+QRect InkCanvasWidget::canvasRect() const
+{
+    const double fit = std::min(static_cast<double>(width()) / kWidth, static_cast<double>(height()) / kHeight);
+    const int shownWidth = std::max(1, static_cast<int>(kWidth * fit));
+    const int shownHeight = std::max(1, static_cast<int>(kHeight * fit));
+    return QRect((width() - shownWidth) / 2, (height() - shownHeight) / 2, shownWidth, shownHeight);
+}
+
 QSize InkCanvasWidget::sizeHint() const
 {
-    return QSize(kWidth, kHeight);
+    return QSize(static_cast<int>(kWidth * m_scale + 0.5), static_cast<int>(kHeight * m_scale + 0.5));
 }
 
 void InkCanvasWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawImage(rect(), m_image);
+    const QRect shown = canvasRect();
+    if (shown.size() != size())
+        painter.fillRect(rect(), palette().window());
+    painter.drawImage(shown, m_image);
 }
 
 void InkCanvasWidget::mousePressEvent(QMouseEvent* event)
@@ -86,12 +107,13 @@ void InkCanvasWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void InkCanvasWidget::sendPen(pocket::ink::PenAction action, QMouseEvent* event)
 {
-    if (!m_penHandler || width() <= 0 || height() <= 0)
+    const QRect shown = canvasRect();
+    if (!m_penHandler || shown.width() <= 0 || shown.height() <= 0)
         return;
-    // The widget may be scaled; pen events are in canvas pixels.
-    const QPointF at = event->position();
-    const int x = static_cast<int>(at.x() * kWidth / width());
-    const int y = static_cast<int>(at.y() * kHeight / height());
+    // The canvas may be scaled; pen events are in canvas pixels.
+    const QPointF at = event->position() - QPointF(shown.topLeft());
+    const int x = static_cast<int>(at.x() * kWidth / shown.width());
+    const int y = static_cast<int>(at.y() * kHeight / shown.height());
     m_penHandler(pocket::ink::PenEvent { action, x, y });
 }
 

@@ -2,7 +2,8 @@
 
 // File: gui/ink/ink_canvas_widget.h
 // The drawing window of the composer and the viewer: a 240-pixel-wide
-// canvas with the toolbar row below it, shown scaled to the widget. Strokes
+// canvas with the toolbar row below it, shown as large as the widget allows
+// with its proportions kept, centred on a grey ground. Strokes
 // are painted into a backing image, so a repaint shows them all again. Pen
 // input becomes pocket::ink::PenEvent in canvas pixels; what they mean is
 // decided by pocket::ink::InkRecorder, not here. GUI thread only.
@@ -37,6 +38,12 @@ public:
 
     const QImage& image() const { return m_image; }
 
+    // The smallest the canvas is shown: `scale` times its own pixels, as
+    // the handheld's screen is drawn.
+    void setScale(double scale);
+    // Where the canvas is drawn within the widget.
+    QRect canvasRect() const;
+
     QSize sizeHint() const override;
 
 protected:
@@ -49,6 +56,7 @@ private:
     void sendPen(pocket::ink::PenAction action, QMouseEvent* event);
 
     QImage m_image;
+    double m_scale = 1.0;
     std::function<void(const pocket::ink::PenEvent&)> m_penHandler;
 };
 

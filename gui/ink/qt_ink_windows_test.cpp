@@ -78,6 +78,37 @@ TEST_F(QtInkWindowsTest, ComposerWindowFollowsTheComposer)
     EXPECT_FALSE(window.sendButton()->isEnabled());
 }
 
+TEST_F(QtInkWindowsTest, AScaledCanvasKeepsItsProportionsAndItsPen)
+{
+    QtInkComposerWindow window(m_clock);
+    NullCarriage carriage;
+    InkComposer composer({ Network::Icq, "42", "7", m_root.path() }, window, m_ui, carriage, m_loop);
+    window.setComposer(&composer);
+    composer.open();
+    composer.onPeerReady();
+    auto& canvas = *window.canvasWidget();
+    canvas.setScale(2);
+    EXPECT_EQ(canvas.minimumSize(), QSize(2 * InkCanvasWidget::kWidth, 2 * InkCanvasWidget::kHeight));
+    // Taller than its proportions: drawn twice as large, centred.
+    canvas.resize(480, 1000);
+    const QRect shown(0, 225, 480, 550);
+    EXPECT_EQ(canvas.canvasRect(), shown);
+    press(canvas, QEvent::MouseButtonPress, 20, 225 + 60);
+    press(canvas, QEvent::MouseMove, 200, 225 + 400);
+    press(canvas, QEvent::MouseButtonRelease, 200, 225 + 400);
+    EXPECT_EQ(canvas.image().pixel(55, 115), qRgb(0, 0, 0));
+
+    // What is drawn lands where the pen was: twice as large, centred.
+    InkCanvasWidget alone;
+    alone.setScale(2);
+    alone.resize(480, 1000);
+    alone.drawLine({ 10, 30 }, { 100, 200 }, 1, { 0, 0, 0 });
+    const QImage shot = alone.grab().toImage();
+    ASSERT_EQ(shot.size(), QSize(480, 1000));
+    EXPECT_EQ(shot.pixel(110, 225 + 230), qRgb(0, 0, 0));
+    EXPECT_NE(shot.pixel(110, 100), qRgb(255, 255, 255)); // The ground above the canvas.
+}
+
 TEST_F(QtInkWindowsTest, ViewerWindowsCloseThroughOk)
 {
     QtInkViewerHost host;

@@ -1,5 +1,6 @@
 #include "gui/pocket/pocket_scaling.h"
 
+#include "gui/ink/ink_canvas_widget.h"
 #include "pocket/device/screen_fit.h"
 
 #include <QApplication>
@@ -85,6 +86,13 @@ void PocketScaling::setScreen(const PocketScreen& screen)
 
 void PocketScaling::fit(QWidget& window)
 {
+    // Pen canvases are drawn at the screen's scale, like the screen itself.
+    // (The canvas has no meta-object of its own, so findChildren cannot
+    // tell it from other widgets.)
+    for (auto* child : window.findChildren<QWidget*>()) {
+        if (auto* canvas = dynamic_cast<gui::ink::InkCanvasWidget*>(child))
+            canvas->setScale(m_screen.scale);
+    }
     if (window.property(kDeviceWindow).toBool())
         window.resize(m_screen.px(kScreenWidth), m_screen.px(kDialogHeight));
     // Placed once the window has taken its size: a message box sizes itself

@@ -3,6 +3,7 @@
 // what was typed, chosen or scrolled, and windows opened afterwards take the
 // new scale.
 
+#include "gui/ink/ink_canvas_widget.h"
 #include "gui/pocket/pocket_scaling.h"
 #include "gui/pocket/qt_mail_composer.h"
 #include "gui/pocket/qt_options_sheet.h"
@@ -227,6 +228,17 @@ namespace {
         const QPoint handheld = window().frameGeometry().center();
         EXPECT_LE((composer.frameGeometry().center() - handheld).manhattanLength(), 2);
         composer.hide();
+    }
+
+    TEST_F(ResizeTest, PenCanvasesOpenAtTheScreensScale)
+    {
+        show();
+        resize(720, 960);
+        QWidget pen;
+        auto* canvas = new gui::ink::InkCanvasWidget(&pen);
+        pen.show();
+        QApplication::processEvents();
+        EXPECT_EQ(canvas->minimumSize(), QSize(3 * gui::ink::InkCanvasWidget::kWidth, 3 * gui::ink::InkCanvasWidget::kHeight));
     }
 
     TEST_F(ResizeTest, NoSmallerThanTheDevicesOwnScreen)
