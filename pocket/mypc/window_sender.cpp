@@ -4,6 +4,7 @@
 #include "pocket/mypc/source_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sys/types.h>
 
 namespace pocket::mypc {
@@ -50,30 +51,39 @@ std::optional<std::string> WindowSender::start(const proto::HeldAnswer& held)
     return proto::numberFrame(proto::FrameType::Start, m_offset);
 }
 
-std::optional<std::string> WindowSender::nextFrames()
+std::optional<std::string_view> WindowSender::nextFrames()
 {
-    std::string frames;
+    // At most a window of full data frames, and the end frame.
+    constexpr std::size_t kMostFrames = proto::kWindowBytes / proto::kMaxDataBytes;
+    constexpr std::size_t kBufferBytes = proto::kWindowBytes + (kMostFrames + 1) * proto::kFrameHeadBytes;
     if (m_endSent)
-        return frames;
+        return std::string_view();
+    if (!m_frames)
+        m_frames = std::make_unique_for_overwrite<char[]>(kBufferBytes);
+    char* frames = m_frames.get();
+    std::size_t length = 0;
     while (m_sent < m_size && m_sent - m_acked + proto::kMaxDataBytes <= proto::kWindowBytes) {
         if (!m_file)
             return std::nullopt;
         std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(proto::kMaxDataBytes, m_size - m_sent));
-        std::size_t at = frames.size();
-        frames += proto::frameHead(proto::FrameType::Data, want);
-        frames.resize(at + proto::kFrameHeadBytes + want);
-        if (std::fread(frames.data() + at + proto::kFrameHeadBytes, 1, want, m_file) != want) {
+        std::string head = proto::frameHead(proto::FrameType::Data, want);
+        std::memcpy(frames + length, head.data(), head.size());
+        length += head.size();
+        if (std::fread(frames + length, 1, want, m_file) != want) {
             close();
             return std::nullopt;
         }
+        length += want;
         m_sent += want;
     }
     if (m_sent == m_size) {
-        frames += proto::frameHead(proto::FrameType::End, 0);
+        std::string end = proto::frameHead(proto::FrameType::End, 0);
+        std::memcpy(frames + length, end.data(), end.size());
+        length += end.size();
         m_endSent = true;
         close();
     }
-    return frames;
+    return std::string_view(frames, length);
 }
 
 bool WindowSender::onReceived(std::string_view bytes)

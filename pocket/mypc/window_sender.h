@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,8 +43,9 @@ public:
 
     // The frames the window allows now (empty: wait for an acknowledgement
     // or, after the end frame, for nothing); nullopt when the file cannot
-    // be read.
-    std::optional<std::string> nextFrames();
+    // be read. The bytes stay valid until the next call: the file is read
+    // straight into one buffer kept for the whole upload.
+    std::optional<std::string_view> nextFrames();
 
     // Bytes from the PC. False when they are not acknowledgements of what
     // was sent (another frame, a total beyond the bytes sent or going back).
@@ -64,6 +66,7 @@ private:
     std::uint64_t m_acked = 0;
     bool m_endSent = false;
     proto::FrameReader m_acks;
+    std::unique_ptr<char[]> m_frames; // A window's data frames and the end frame.
 };
 
 } // namespace pocket::mypc

@@ -24,7 +24,7 @@ struct Unframed {
     std::string data;
     std::string types;
 };
-Unframed unframe(const std::string& frames)
+Unframed unframe(std::string_view frames)
 {
     proto::FrameReader reader;
     reader.feed(frames);
