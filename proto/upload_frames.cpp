@@ -56,6 +56,23 @@ std::optional<std::uint64_t> frameNumber(const Frame& frame)
     return value;
 }
 
+FrameReader::Status cutFrame(std::string_view& bytes, Frame& frame)
+{
+    if (bytes.size() < kFrameHeadBytes)
+        return FrameReader::Status::NeedMore;
+    std::uint32_t size = 0;
+    for (int i = 1; i <= 4; ++i)
+        size = (size << 8) | static_cast<unsigned char>(bytes[i]);
+    if (!fits(bytes[0], size))
+        return FrameReader::Status::Bad;
+    if (bytes.size() < kFrameHeadBytes + size)
+        return FrameReader::Status::NeedMore;
+    frame.type = static_cast<FrameType>(bytes[0]);
+    frame.payload = bytes.substr(kFrameHeadBytes, size);
+    bytes.remove_prefix(kFrameHeadBytes + size);
+    return FrameReader::Status::Frame;
+}
+
 FrameReader::Status FrameReader::next(Frame& frame)
 {
     // What earlier frames used goes once it is a good share of the buffer.
@@ -64,19 +81,26 @@ FrameReader::Status FrameReader::next(Frame& frame)
         m_used = 0;
     }
     std::string_view rest = std::string_view(m_bytes).substr(m_used);
-    if (rest.size() < kFrameHeadBytes)
-        return Status::NeedMore;
+    std::size_t before = rest.size();
+    Status status = cutFrame(rest, frame);
+    m_used += before - rest.size();
+    return status;
+}
+
+std::size_t FrameReader::missing() const
+{
+    std::size_t held = buffered();
+    if (held == 0)
+        return 0;
+    if (held < kFrameHeadBytes)
+        return kFrameHeadBytes - held;
     std::uint32_t size = 0;
-    for (int i = 1; i <= 4; ++i)
-        size = (size << 8) | static_cast<unsigned char>(rest[i]);
-    if (!fits(rest[0], size))
-        return Status::Bad;
-    if (rest.size() < kFrameHeadBytes + size)
-        return Status::NeedMore;
-    frame.type = static_cast<FrameType>(rest[0]);
-    frame.payload = rest.substr(kFrameHeadBytes, size);
-    m_used += kFrameHeadBytes + size;
-    return Status::Frame;
+    for (std::size_t i = 1; i <= 4; ++i)
+        size = (size << 8) | static_cast<unsigned char>(m_bytes[m_used + i]);
+    // A head no frame can have: nothing more is needed to tell.
+    if (!fits(m_bytes[m_used], size))
+        return 0;
+    return kFrameHeadBytes + size - held;
 }
 
 std::string formatHeldAnswer(std::uint64_t held, std::string_view sha256Hex)

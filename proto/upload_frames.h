@@ -73,10 +73,56 @@ public:
     Status next(Frame& frame);
     std::size_t buffered() const { return m_bytes.size() - m_used; }
 
+    // feed() and next() at once for a large receive: every whole frame of
+    // what was kept and `bytes` goes to onFrame (its payload valid during
+    // the call) until onFrame returns false (then Frame is returned). Only
+    // a frame begun and not ended is copied and kept; the frames whole in
+    // `bytes` are read where they lie.
+    template <class OnFrame>
+    Status feedFrames(std::string_view bytes, OnFrame&& onFrame);
+
 private:
+    // The bytes the frame begun in the buffer still lacks (0: none begun).
+    std::size_t missing() const;
+
     std::string m_bytes;
     std::size_t m_used = 0;
 };
+
+// The whole frame at the front of `bytes`, which is advanced past it.
+FrameReader::Status cutFrame(std::string_view& bytes, Frame& frame);
+
+template <class OnFrame>
+FrameReader::Status FrameReader::feedFrames(std::string_view bytes, OnFrame&& onFrame)
+{
+    Frame frame;
+    // First the frame begun in an earlier receive, completed from the front.
+    while (buffered() > 0) {
+        std::string_view more = bytes.substr(0, missing());
+        m_bytes.append(more);
+        bytes.remove_prefix(more.size());
+        Status status = next(frame);
+        if (status == Status::Bad)
+            return status;
+        if (status == Status::NeedMore && bytes.empty())
+            return status;
+        if (status == Status::Frame && !onFrame(frame)) {
+            feed(bytes);
+            return status;
+        }
+    }
+    for (;;) {
+        Status status = cutFrame(bytes, frame);
+        if (status == Status::NeedMore)
+            feed(bytes);
+        if (status != Status::Frame)
+            return status;
+        if (!onFrame(frame)) {
+            feed(bytes);
+            return status;
+        }
+    }
+}
 
 // The announcement's answer text "<held> <hex>" and back.
 std::string formatHeldAnswer(std::uint64_t held, std::string_view sha256Hex);

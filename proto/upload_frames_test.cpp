@@ -41,6 +41,58 @@ TEST(UploadFrames, ReaderCutsWholeFramesFromSplitAndJoinedBytes)
     }
 }
 
+TEST(UploadFrames, FeedingFramesAtOnceMatchesFeedAndNextForEveryCut)
+{
+    const std::string stream = numberFrame(FrameType::Start, 7) + frameHead(FrameType::Data, 3) + "abc"
+        + frameHead(FrameType::Data, 60000) + std::string(60000, 'x') + frameHead(FrameType::End, 0);
+    // The stream in three receives, cut everywhere around the frames' edges.
+    for (std::size_t first = 0; first <= 30; ++first) {
+        for (std::size_t second : { first, first + 1, first + 5, first + 40000, stream.size() - 3, stream.size() }) {
+            if (second < first || second > stream.size())
+                continue;
+            SCOPED_TRACE(std::to_string(first) + "/" + std::to_string(second));
+            FrameReader reader;
+            std::vector<std::string> seen;
+            auto keep = [&](const Frame& frame) {
+                seen.push_back(static_cast<char>(frame.type) + std::string(frame.payload));
+                return true;
+            };
+            for (auto piece : { stream.substr(0, first), stream.substr(first, second - first), stream.substr(second) })
+                ASSERT_EQ(reader.feedFrames(piece, keep), FrameReader::Status::NeedMore);
+            ASSERT_EQ(seen.size(), 4u);
+            EXPECT_EQ(seen[1], "Dabc");
+            EXPECT_EQ(seen[2], "D" + std::string(60000, 'x'));
+            EXPECT_EQ(seen[3], "E");
+            EXPECT_EQ(reader.buffered(), 0u);
+        }
+    }
+}
+
+TEST(UploadFrames, FeedingFramesStopsWhereToldAndKeepsTheRest)
+{
+    const std::string stream = frameHead(FrameType::Data, 2) + "ab" + frameHead(FrameType::Data, 2) + "cd"
+        + frameHead(FrameType::Data, 2) + "e";
+    FrameReader reader;
+    std::string got;
+    auto firstOnly = [&](const Frame& frame) {
+        got += frame.payload;
+        return false;
+    };
+    EXPECT_EQ(reader.feedFrames(stream, firstOnly), FrameReader::Status::Frame);
+    EXPECT_EQ(got, "ab");
+    // What was not taken is still there, read the other way.
+    reader.feed("f");
+    Frame frame;
+    ASSERT_EQ(reader.next(frame), FrameReader::Status::Frame);
+    EXPECT_EQ(frame.payload, "cd");
+    ASSERT_EQ(reader.next(frame), FrameReader::Status::Frame);
+    EXPECT_EQ(frame.payload, "ef");
+    // A head no frame has is refused whether it is whole or completed later.
+    FrameReader split;
+    EXPECT_EQ(split.feedFrames(std::string("X\0", 2), [](const Frame&) { return true; }), FrameReader::Status::NeedMore);
+    EXPECT_EQ(split.feedFrames(std::string("\0\0\0", 3), [](const Frame&) { return true; }), FrameReader::Status::Bad);
+}
+
 TEST(UploadFrames, ReaderRefusesWhatNoFrameCanBe)
 {
     for (const std::string& bad : { frameHead(FrameType::Data, kMaxDataBytes + 1), frameHead(FrameType::Data, 0),

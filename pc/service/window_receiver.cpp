@@ -34,16 +34,13 @@ void WindowReceiver::begin(int fd, std::uint64_t held, std::uint64_t announced)
 WindowReceiver::Result WindowReceiver::onBytes(std::string_view bytes)
 {
     Result result;
-    m_reader.feed(bytes);
-    proto::Frame frame;
-    for (;;) {
-        auto status = m_reader.next(frame);
-        if (status == proto::FrameReader::Status::NeedMore)
-            break;
-        result.step = status == proto::FrameReader::Status::Bad ? broken("not a frame") : onFrame(frame);
-        if (result.step != Step::Continue)
-            break;
-    }
+    // The frames are written from the receive itself, not from a copy.
+    auto status = m_reader.feedFrames(bytes, [&](const proto::Frame& frame) {
+        result.step = onFrame(frame);
+        return result.step == Step::Continue;
+    });
+    if (status == proto::FrameReader::Status::Bad)
+        result.step = broken("not a frame");
     // One acknowledgement for everything this read brought.
     if (m_total > m_acked && result.step != Step::Broken) {
         m_acked = m_total;
