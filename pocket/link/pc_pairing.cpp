@@ -23,17 +23,32 @@ std::string upper(std::string text)
 
 } // namespace
 
+std::string fingerprintLines(std::string_view fingerprint)
+{
+    constexpr std::size_t kGroupsPerLine = 8;
+    std::string lines;
+    std::size_t groups = 0;
+    for (char c : fingerprint) {
+        if (c == ':' && ++groups % kGroupsPerLine == 0) {
+            lines += '\n';
+            continue;
+        }
+        lines += c;
+    }
+    return lines;
+}
+
 std::string firstPairingQuestion(std::string_view address, std::string_view fingerprint)
 {
-    return "처음 연결하는 PC입니다 (" + std::string(address) + ").\nPC 인증서 지문:\n" + std::string(fingerprint)
+    return "처음 연결하는 PC입니다 (" + std::string(address) + ").\nPC 인증서 지문:\n" + fingerprintLines(fingerprint)
         + "\n\nPC 프로그램이 보여 주는 지문(로그, Quillon 정보)과 같습니까?";
 }
 
 std::string changedKeyMessage(std::string_view address, std::string_view pinned, std::string_view seen)
 {
     return "PC(" + std::string(address) + ")의 인증서가 처음 연결할 때와 다릅니다. 다른 컴퓨터가 PC인 척할 수 "
-        "있으므로 연결하지 않았습니다. 아무것도 보내지 않았습니다.\n기억한 지문: " + std::string(pinned)
-        + "\n받은 지문: " + std::string(seen);
+        "있으므로 연결하지 않았습니다. 아무것도 보내지 않았습니다.\n기억한 지문:\n" + fingerprintLines(pinned)
+        + "\n받은 지문:\n" + fingerprintLines(seen);
 }
 
 PcPairing::PcPairing(platform::Registry& registry, platform::Ui& ui, std::unique_ptr<platform::TlsRelay> relay)

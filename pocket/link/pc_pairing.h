@@ -64,7 +64,10 @@ private:
     std::unique_ptr<platform::TlsRelay> m_relay;
 };
 
-// The texts the user sees.
+// The texts the user sees. Fingerprints ("3F:A2:…") are written in lines of
+// eight groups, so that a message box as wide as the handheld shows them
+// whole and they are compared group by group.
+std::string fingerprintLines(std::string_view fingerprint);
 std::string firstPairingQuestion(std::string_view address, std::string_view fingerprint);
 std::string changedKeyMessage(std::string_view address, std::string_view pinned, std::string_view seen);
 inline constexpr std::string_view kNoPrivateLinkMessage

@@ -9,6 +9,8 @@
 #include "platform/tls/tls_identity.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -115,7 +117,13 @@ TEST_F(PcPairingTest, FirstConnectionShowsTheFingerprintAndAYesPinsIt)
     auto question = ui.calls().front();
     EXPECT_TRUE(question.isQuestion);
     EXPECT_EQ(question.text, firstPairingQuestion("127.0.0.1", pc.fingerprint()));
-    EXPECT_NE(question.text.find(pc.fingerprint()), std::string::npos);
+    // Four lines of eight groups: the fingerprint read as the PC shows it.
+    const std::string lines = fingerprintLines(pc.fingerprint());
+    EXPECT_NE(question.text.find("\n" + lines + "\n"), std::string::npos);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3);
+    std::string joined = lines;
+    std::replace(joined.begin(), joined.end(), '\n', ':');
+    EXPECT_EQ(joined, pc.fingerprint());
     EXPECT_EQ(m_pairing.pinnedFingerprint("127.0.0.1"), pc.fingerprint());
 
     // Later connections to the same PC ask nothing.

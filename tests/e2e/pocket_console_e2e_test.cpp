@@ -5,6 +5,7 @@
 // PATH is emptied for the handheld so that it finds no nmcli.
 
 #include "tests/e2e/e2e_harness.h"
+#include "pocket/link/pc_pairing.h"
 
 #include <gtest/gtest.h>
 
@@ -104,7 +105,7 @@ TEST_F(PocketConsoleE2e, PairsAtTheFirstConnectionAndTalksOnlyPrivately)
     // The fingerprint the handheld showed is the one the PC shows.
     std::string pcOutput = pc.output();
     std::string fingerprint = pcOutput.substr(pcOutput.find("fingerprint: ") + 13, 95);
-    EXPECT_NE(pocket.output().find(fingerprint), std::string::npos) << fingerprint;
+    EXPECT_NE(pocket.output().find(pocket::link::fingerprintLines(fingerprint)), std::string::npos) << fingerprint;
 
     pocket.type("ls C:/big\nsettings\n");
     ASSERT_TRUE(pocket.waitFor("SEVER_IP\t127.0.0.1\n")) << pocket.output();
