@@ -51,13 +51,33 @@ protected:
     FakeUi m_ui;
 };
 
+// A composer window with the real composer behind it, opened.
+struct OpenComposer {
+    OpenComposer(platform::Clock& clock, const std::filesystem::path& root, platform::Ui& ui, platform::EventLoop& loop)
+        : window(clock)
+        , composer({ Network::Icq, "42", "7", root }, window, ui, carriage, loop)
+    {
+        window.setComposer(&composer);
+        composer.open();
+    }
+    QtInkComposerWindow window;
+    NullCarriage carriage;
+    InkComposer composer;
+};
+
+// A stroke from canvas point (10, 30) to (100, 200), the canvas drawn
+// `scale` times larger at `origin` of the widget.
+void stroke(QWidget& canvas, QPoint origin = {}, int scale = 1)
+{
+    press(canvas, QEvent::MouseButtonPress, origin.x() + 10 * scale, origin.y() + 30 * scale);
+    press(canvas, QEvent::MouseMove, origin.x() + 100 * scale, origin.y() + 200 * scale);
+    press(canvas, QEvent::MouseButtonRelease, origin.x() + 100 * scale, origin.y() + 200 * scale);
+}
+
 TEST_F(QtInkWindowsTest, ComposerWindowFollowsTheComposer)
 {
-    QtInkComposerWindow window(m_clock);
-    NullCarriage carriage;
-    InkComposer composer({ Network::Icq, "42", "7", m_root.path() }, window, m_ui, carriage, m_loop);
-    window.setComposer(&composer);
-    composer.open();
+    OpenComposer open(m_clock, m_root.path(), m_ui, m_loop);
+    auto& [window, carriage, composer] = open;
     EXPECT_EQ(window.statusLabel()->text().toStdString(), "펜 메세지 수신 여부 체크 중..");
     EXPECT_FALSE(window.sendButton()->isEnabled());
 
@@ -65,9 +85,7 @@ TEST_F(QtInkWindowsTest, ComposerWindowFollowsTheComposer)
     EXPECT_TRUE(window.sendButton()->isEnabled());
     auto& canvas = *window.canvasWidget();
     canvas.resize(InkCanvasWidget::kWidth, InkCanvasWidget::kHeight);
-    press(canvas, QEvent::MouseButtonPress, 10, 30);
-    press(canvas, QEvent::MouseMove, 100, 200);
-    press(canvas, QEvent::MouseButtonRelease, 100, 200);
+    stroke(canvas);
     EXPECT_EQ(canvas.image().pixel(55, 115), qRgb(0, 0, 0));
     press(canvas, QEvent::MouseButtonRelease, 140, 260);
     EXPECT_FALSE(window.paletteRow(Palette::Colour)->isHidden());
@@ -80,22 +98,16 @@ TEST_F(QtInkWindowsTest, ComposerWindowFollowsTheComposer)
 
 TEST_F(QtInkWindowsTest, AScaledCanvasKeepsItsProportionsAndItsPen)
 {
-    QtInkComposerWindow window(m_clock);
-    NullCarriage carriage;
-    InkComposer composer({ Network::Icq, "42", "7", m_root.path() }, window, m_ui, carriage, m_loop);
-    window.setComposer(&composer);
-    composer.open();
-    composer.onPeerReady();
-    auto& canvas = *window.canvasWidget();
+    OpenComposer open(m_clock, m_root.path(), m_ui, m_loop);
+    open.composer.onPeerReady();
+    auto& canvas = *open.window.canvasWidget();
     canvas.setScale(2);
     EXPECT_EQ(canvas.minimumSize(), QSize(2 * InkCanvasWidget::kWidth, 2 * InkCanvasWidget::kHeight));
     // Taller than its proportions: drawn twice as large, centred.
     canvas.resize(480, 1000);
     const QRect shown(0, 225, 480, 550);
     EXPECT_EQ(canvas.canvasRect(), shown);
-    press(canvas, QEvent::MouseButtonPress, 20, 225 + 60);
-    press(canvas, QEvent::MouseMove, 200, 225 + 400);
-    press(canvas, QEvent::MouseButtonRelease, 200, 225 + 400);
+    stroke(canvas, shown.topLeft(), 2);
     EXPECT_EQ(canvas.image().pixel(55, 115), qRgb(0, 0, 0));
 
     // What is drawn lands where the pen was: twice as large, centred.
