@@ -1,6 +1,7 @@
 #include "pc/service/window_receiver.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pc::service {
@@ -19,6 +20,20 @@ bool writeAt(int fd, std::string_view bytes, std::uint64_t offset)
         offset += static_cast<std::uint64_t>(written);
     }
     return true;
+}
+
+// Cuts the file to `offset` when it is longer. A file that is not cut is
+// left alone: on ext4 even a cut to the length it has marks it to be
+// flushed on close, which made closing a new upload of a few GB write the
+// whole file out on the window thread.
+bool cutTo(int fd, std::uint64_t offset)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return false;
+    if (static_cast<std::uint64_t>(info.st_size) <= offset)
+        return true;
+    return ::ftruncate(fd, static_cast<off_t>(offset)) == 0;
 }
 
 } // namespace
@@ -59,7 +74,7 @@ WindowReceiver::Step WindowReceiver::onFrame(const proto::Frame& frame)
         if (*offset > m_held)
             return broken("start at " + std::to_string(*offset) + " beyond the " + std::to_string(m_held)
                 + " bytes held");
-        if (::ftruncate(m_fd, static_cast<off_t>(*offset)) != 0)
+        if (!cutTo(m_fd, *offset))
             return broken("cannot cut the file");
         m_started = true;
         m_total = m_acked = *offset;
