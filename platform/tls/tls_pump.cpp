@@ -113,6 +113,9 @@ std::string TlsPump::peerFingerprint() const
 void TlsPump::run()
 {
     for (;;) {
+        // SSL_get_error() reads the queue: empty it once a pass, not once a
+        // record (clearing it costs more than a small record).
+        ERR_clear_error();
         m_tlsWantsRead = false;
         bool moved = false;
         for (Step step : { fromTls(), toClear(), fromClear(), toTls(), toSocket() }) {
@@ -137,7 +140,6 @@ TlsPump::Step TlsPump::fromTls()
     // Every record already here, so that the holder gets them in one send.
     while (!m_tlsEnded && m_toClear.size() < TlsRelay::kClearBacklog) {
         std::size_t received = 0;
-        ERR_clear_error();
         int result = SSL_read_ex(m_ssl, m_toClear.reserve(kRecordBytes), kRecordBytes, &received);
         if (result == 1) {
             m_toClear.commit(received);
@@ -189,7 +191,6 @@ TlsPump::Step TlsPump::toTls()
     Step step = Step::Wait;
     while (!m_toTls.empty() && m_records.size() < kRecordBacklog) {
         std::size_t written = 0;
-        ERR_clear_error();
         int result = SSL_write_ex(m_ssl, m_toTls.data(), m_toTls.size(), &written);
         if (result == 1) {
             m_toTls.consume(written);
