@@ -3,7 +3,8 @@
 // and moves files both ways: a search of the PC with paging, downloads
 // through the PC's download folder and web server (a plain name, a name with
 // a space and Korean letters, a binary file), and uploads over the upload
-// port (a file of several blocks and an empty one), and a document viewed
+// port (a file of several blocks and an empty one, and an upload that
+// continues what the PC holds of it), and a document viewed
 // by a handheld that reached the PC by loopback.
 // PATH is emptied for the handheld so that it finds no nmcli.
 
@@ -169,6 +170,40 @@ TEST_F(PocketMyPcE2e, UploadsHandheldFiles)
 
     pocket.type("put C:\\docs\\report.txt\n");
     ASSERT_TRUE(pocket.waitFor("[Quillon] 해당 파일을 찾지 못하였습니다.\n")) << pocket.output();
+    pocket.endInput();
+    EXPECT_EQ(pocket.wait(), 0);
+}
+
+TEST_F(PocketMyPcE2e, AnUploadContinuesWhatThePcHoldsOfThatFileOnly)
+{
+    const std::string content = binaryContent(300000);
+    const std::string other = binaryContent(5000);
+    std::ofstream(root / "pocket" / "device" / "My Documents" / "up.bin", std::ios::binary) << content;
+    std::ofstream(root / "pocket" / "device" / "My Documents" / "other.bin", std::ios::binary) << other;
+    // What cut tries left on the PC: this file's first 100 000 bytes, and
+    // bytes of some other file under the second name.
+    fs::create_directories(uploads());
+    std::ofstream(uploads() / "up.bin", std::ios::binary) << content.substr(0, 100000);
+    std::ofstream(uploads() / "other.bin", std::ios::binary) << std::string(1000, 'x');
+    Child pc = startPc();
+    ASSERT_TRUE(pc.waitFor("PC 서버를 시작합니다..\n")) << pc.output();
+    Child pocket = startPocket();
+    ASSERT_TRUE(tests::e2e::logInOwner(pocket, ports)) << pocket.output();
+
+    // A round trip to the PC: its answer to the log-in's offer of windowed
+    // uploads has arrived by then.
+    pocket.type("ls C:/docs\n");
+    ASSERT_TRUE(pocket.waitFor("file\treport.txt\n")) << pocket.output();
+
+    pocket.type("put \\My Documents\\up.bin\n");
+    ASSERT_TRUE(pocket.waitFor("resume\tup.bin\t이어보내기 : 97.6 KB부터\n")) << pocket.output();
+    ASSERT_TRUE(pocket.waitFor("[Quillon] pc에 파일 upload를 완료하였습니다!\n")) << pocket.output();
+    EXPECT_EQ(readFile(uploads() / "up.bin"), content);
+
+    pocket.type("put \\My Documents\\other.bin\n");
+    ASSERT_TRUE(pocket.waitFor("[Quillon] pc에 파일 upload를 완료하였습니다!\n")) << pocket.output();
+    EXPECT_EQ(readFile(uploads() / "other.bin"), other);
+    EXPECT_EQ(pocket.output().find("resume\tother.bin"), std::string::npos) << pocket.output();
     pocket.endInput();
     EXPECT_EQ(pocket.wait(), 0);
 }
