@@ -195,7 +195,7 @@ private:
     DispatchTable m_table;
     PendingRequestStack m_pending;
     Session m_session;
-    PrefixDigest m_heldDigest; // Before the receiver that uses it.
+    platform::PrefixDigest m_heldDigest; // Before the receiver that uses it.
     UploadReceiver m_uploads;
     DownloadStage m_downloads;
     BrowseHandlers m_browse;

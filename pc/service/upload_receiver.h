@@ -20,9 +20,9 @@
 // its own thread: the answer goes out when it is ready, and an upload that
 // ends first never gets it), else at once.
 
-#include "pc/service/prefix_digest.h"
 #include "pc/service/service_ports.h"
 #include "pc/service/window_receiver.h"
+#include "platform/tls/prefix_digest.h"
 #include "proto/upload_block.h"
 
 #include <cstdint>
@@ -55,7 +55,7 @@ public:
     void setWindowAllowed(bool allowed) { m_windowAllowed = allowed; }
     // Hashes what the PC holds of a windowed upload away from this thread;
     // outlives the receiver.
-    void setDigest(PrefixDigest* digest) { m_digest = digest; }
+    void setDigest(platform::PrefixDigest* digest) { m_digest = digest; }
     bool isWindowed() const { return m_inProgress && m_windowed; }
 
     // Code 309: an announcement "size\nname\n..." (purpose = the request's
@@ -110,7 +110,7 @@ private:
     bool m_windowed = false; // The running upload is windowed.
     WindowReceiver m_window;
     std::uint64_t m_held = 0; // What the PC held of the windowed upload's file.
-    PrefixDigest* m_digest = nullptr;
+    platform::PrefixDigest* m_digest = nullptr;
 };
 
 } // namespace pc::service

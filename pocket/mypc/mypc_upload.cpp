@@ -1,5 +1,6 @@
 #include "pocket/mypc/mypc_upload.h"
 
+#include "platform/tls/file_digest.h"
 #include "platform/ui.h"
 #include "pocket/device/device_root.h"
 #include "pocket/link/pc_link.h"
@@ -59,6 +60,7 @@ MyPcUpload::MyPcUpload(platform::EventLoop& loop, platform::Ui& ui, link::PcLink
     , m_device(device)
     , m_busy(busy)
     , m_view(view)
+    , m_heldDigest(loop)
 {
     m_link.setHandler(proto::kCodeUpload, [this](const proto::PcAnswer& answer) { onAnswer(answer); });
     // The connection-lost reset closes an upload that is still open.
@@ -206,6 +208,7 @@ void MyPcUpload::end()
 {
     bool wasRunning = isRunning();
     stopWaiting();
+    m_heldDigest.cancel();
     m_sender.close();
     m_window.close();
     closeConnection();
@@ -290,7 +293,30 @@ void MyPcUpload::sendNext()
 
 void MyPcUpload::startWindow()
 {
-    auto start = m_window.open(m_device.toLocal(m_localPath)) ? m_window.start(*m_held) : std::nullopt;
+    if (!m_window.open(m_device.toLocal(m_localPath))) {
+        m_ui.messageBox(kMyPcTitle, kCannotOpenText, platform::Icon::Warning);
+        end();
+        return;
+    }
+    if (!m_window.mayContinue(*m_held)) {
+        beginWindow(0);
+        return;
+    }
+    // Whether the PC's part is this file's beginning: a part of gigabytes
+    // is hashed on a thread of its own while the window stays responsive.
+    // Meanwhile the PC waits for the start frame, so no answer is due.
+    stopWaiting();
+    m_state = State::Checking;
+    auto decide = [this](std::optional<std::string> sha256Hex) {
+        beginWindow(sha256Hex && m_held && *sha256Hex == m_held->sha256Hex ? m_held->held : 0);
+    };
+    if (!m_heldDigest.start(m_window.fd(), m_held->held, decide))
+        decide(platform::sha256OfPrefix(m_window.fd(), m_held->held));
+}
+
+void MyPcUpload::beginWindow(std::uint64_t from)
+{
+    auto start = m_window.startAt(from);
     if (!start) {
         m_ui.messageBox(kMyPcTitle, kCannotOpenText, platform::Icon::Warning);
         end();

@@ -23,6 +23,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/net_address.h"
+#include "platform/tls/prefix_digest.h"
 #include "pocket/mypc/mypc_upload_sender.h"
 #include "pocket/mypc/transfer_progress_text.h"
 #include "pocket/mypc/window_sender.h"
@@ -73,7 +74,9 @@ public:
     // request's answer.
     static constexpr unsigned kAnswerTimeoutMs = 60000;
 
-    enum class State { Idle, Connected, Requested, Sending, Finishing };
+    // Checking: the PC holds part of a windowed upload, and whether it is
+    // this file's beginning is being hashed off the window thread.
+    enum class State { Idle, Connected, Requested, Checking, Sending, Finishing };
 
     MyPcUpload(platform::EventLoop& loop, platform::Ui& ui, link::PcLink& link, const settings::PdaSettings& settings,
         const device::DeviceRoot& device, MyPcBusy& busy, ProgressView& view);
@@ -102,6 +105,7 @@ private:
     void startSending();
     void sendNext();
     void startWindow();
+    void beginWindow(std::uint64_t from);
     void sendWindow();
     // `held`: bytes the PC kept from a cut try, which this one continues.
     void openProgress(std::int64_t size, std::int64_t held = 0);
@@ -127,6 +131,7 @@ private:
     bool m_windowed = false; // Announced (and then taken) as a windowed upload.
     std::optional<proto::HeldAnswer> m_held;
     WindowSender m_window;
+    platform::PrefixDigest m_heldDigest;
     bool m_progressOpen = false;
     std::function<void()> m_ended;
     platform::OneShotId m_waitTimer = 0;

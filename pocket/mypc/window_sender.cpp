@@ -41,10 +41,20 @@ std::optional<std::string> WindowSender::start(const proto::HeldAnswer& held)
     if (!m_file)
         return std::nullopt;
     // The PC's part continues only when it is this file's beginning.
-    m_offset = 0;
-    if (held.held > 0 && held.held <= m_size
-        && platform::sha256OfPrefix(fileno(m_file), held.held) == held.sha256Hex)
-        m_offset = held.held;
+    bool continues = mayContinue(held) && platform::sha256OfPrefix(fileno(m_file), held.held) == held.sha256Hex;
+    return startAt(continues ? held.held : 0);
+}
+
+bool WindowSender::mayContinue(const proto::HeldAnswer& held) const
+{
+    return m_file && held.held > 0 && held.held <= m_size;
+}
+
+std::optional<std::string> WindowSender::startAt(std::uint64_t from)
+{
+    if (!m_file || from > m_size)
+        return std::nullopt;
+    m_offset = from;
     if (::fseeko(m_file, static_cast<off_t>(m_offset), SEEK_SET) != 0)
         return std::nullopt;
     m_sent = m_acked = m_offset;

@@ -39,7 +39,16 @@ public:
     bool isOpen() const { return m_file != nullptr; }
 
     // The start frame for what the PC holds; positions the file there.
+    // Compares the PC's part with this file's beginning at once (see
+    // mayContinue for doing that elsewhere).
     std::optional<std::string> start(const proto::HeldAnswer& held);
+    // Whether the PC's part could be this file's beginning: then the
+    // SHA-256 of the first held.held bytes of fd() decides.
+    bool mayContinue(const proto::HeldAnswer& held) const;
+    // The start frame for a start at `from` (0, or a held length found to
+    // be this file's beginning); positions the file there.
+    std::optional<std::string> startAt(std::uint64_t from);
+    int fd() const { return m_file ? fileno(m_file) : -1; }
 
     // The frames the window allows now (empty: wait for an acknowledgement
     // or, after the end frame, for nothing); nullopt when the file cannot

@@ -85,6 +85,14 @@ TEST_F(WindowSenderTest, StartsWhereThePcsPartIsThisFilesBeginning)
         EXPECT_EQ(m_sender.start(held), proto::numberFrame(FrameType::Start, 0));
         EXPECT_EQ(m_sender.offset(), 0u);
     }
+    // Nothing held, or more than the file: nothing to compare; and no start
+    // is made past the file's end.
+    ASSERT_TRUE(m_sender.open(write(file)));
+    EXPECT_FALSE(m_sender.mayContinue({ 0, digestOf(file, 0) }));
+    EXPECT_FALSE(m_sender.mayContinue({ 300001, "" }));
+    EXPECT_TRUE(m_sender.mayContinue({ 300000, "" }));
+    EXPECT_FALSE(m_sender.startAt(300001));
+    EXPECT_EQ(m_sender.startAt(300000), proto::numberFrame(FrameType::Start, 300000));
 }
 
 TEST_F(WindowSenderTest, KeepsAtMostTheWindowUnacknowledgedWhateverTheAcksLookLike)

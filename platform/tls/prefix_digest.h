@@ -1,9 +1,10 @@
 #pragma once
 
-// File: pc/service/prefix_digest.h
-// The SHA-256 of the part of a file the PC already holds, made on a thread
-// of its own: an upload continued after a cut may hold gigabytes, and the
-// window thread serves every other handheld request meanwhile. The result
+// File: platform/tls/prefix_digest.h
+// The SHA-256 of the beginning of a file, made on a thread of its own: the
+// part of an upload continued after a cut may be gigabytes, and the window
+// thread goes on with its other work meanwhile (the PC serves every other
+// handheld request, the handheld stays responsive). The result
 // comes back to the window thread as a posted message. One digest at a
 // time; a new start() or a cancel() stops the running one (within a MiB of
 // reading) and its result is never told.
@@ -20,9 +21,9 @@
 #include <string>
 #include <thread>
 
-namespace pc::service {
+namespace platform {
 
-class PrefixDigest final : public platform::MessageTarget {
+class PrefixDigest final : public MessageTarget {
 public:
     static constexpr int kMsgDigestDone = 5201; // wParam: the start's number.
 
@@ -32,7 +33,7 @@ public:
     using Done = std::function<void(std::optional<std::string> sha256Hex)>;
 
     // `hash` defaults to platform::sha256OfPrefix.
-    explicit PrefixDigest(platform::EventLoop& loop, Hash hash = {});
+    explicit PrefixDigest(EventLoop& loop, Hash hash = {});
     ~PrefixDigest() override;
 
     // Hashes the first `bytes` of the open file `fd` through a duplicate of
@@ -57,4 +58,4 @@ private:
     std::optional<std::string> m_result; // Guarded by m_mutex.
 };
 
-} // namespace pc::service
+} // namespace platform

@@ -1,4 +1,4 @@
-#include "pc/service/prefix_digest.h"
+#include "platform/tls/prefix_digest.h"
 
 #include "platform/tls/file_digest.h"
 
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace pc::service {
+namespace platform {
 
 PrefixDigest::PrefixDigest(platform::EventLoop& loop, Hash hash)
     : m_loop(loop)
@@ -14,7 +14,7 @@ PrefixDigest::PrefixDigest(platform::EventLoop& loop, Hash hash)
 {
     if (!m_hash) {
         m_hash = [](int fd, std::uint64_t bytes, const std::atomic<bool>& stop) {
-            return platform::sha256OfPrefix(fd, bytes, &stop);
+            return sha256OfPrefix(fd, bytes, &stop);
         };
     }
 }
@@ -82,4 +82,4 @@ platform::LResult PrefixDigest::onMessage(int msg, platform::WParam wParam, plat
     return 1;
 }
 
-} // namespace pc::service
+} // namespace platform

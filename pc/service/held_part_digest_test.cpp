@@ -2,11 +2,11 @@
 // loop goes on serving meanwhile, the answer follows when the hash is
 // done, and an upload that ends first never gets it.
 
-#include "pc/service/prefix_digest.h"
 #include "pc/service/testing/service_fixture.h"
 #include "pc/service/upload_receiver.h"
 #include "platform/poll_event_loop.h"
 #include "platform/tls/file_digest.h"
+#include "platform/tls/prefix_digest.h"
 #include "proto/command_codes.h"
 #include "proto/upload_frames.h"
 
@@ -66,7 +66,7 @@ protected:
     std::atomic<bool> released { false };
     std::atomic<int> hashing { 0 };
     // The real hash, held back until the test releases it (or told to stop).
-    PrefixDigest digest { loop, [this](int fd, std::uint64_t bytes, const std::atomic<bool>& stop) {
+    platform::PrefixDigest digest { loop, [this](int fd, std::uint64_t bytes, const std::atomic<bool>& stop) {
                              ++hashing;
                              while (!released && !stop)
                                  std::this_thread::sleep_for(1ms);
