@@ -8,6 +8,7 @@
 //      upload_mb_per_s=... lockstep_tcp_mb_per_s=... plain_tcp_mb_per_s=...
 //      download_mb_per_s=... (308 copy + HTTP GET)
 
+#include "bench/service/bench_service.h"
 #include "bench/service/loopback_reference.h"
 #include "pc/service/http_web_service.h"
 #include "pc/service/remote_service.h"
@@ -60,11 +61,6 @@ double timeFind(const fs::path& top)
     return msSince(start);
 }
 
-class SilentLog final : public ServiceLog {
-public:
-    void appendLog(std::string_view) override { }
-};
-
 // The service with its web server on a real clock, C: mapped onto a
 // temporary disk folder.
 class BenchService {
@@ -76,15 +72,7 @@ public:
         fs::create_directories(disk());
         drives.setDrive('C', disk().string());
         ServiceFolders folders = ServiceFolders::under(m_home);
-        folders.create();
-        ServiceDependencies deps;
-        deps.log = &log;
-        deps.paths = &paths;
-        deps.folders = folders;
-        deps.credentials = [] { return Credentials { "owner", "secret" }; };
-        deps.mailClientKind = [] { return 1; };
-        deps.lookUpPcAddress = [] { return std::string("127.0.0.1"); };
-        service = std::make_unique<RemoteService>(loop, deps, ServiceConfig { "127.0.0.1", 0, 0 });
+        service = bench::makeBenchService(loop, log, paths, folders);
         web = std::make_unique<HttpWebService>(clock, service->webAccess(), accessLog, WebConfig { folders.root, 0, "127.0.0.1" });
         service->setWebService(web.get());
     }
@@ -115,7 +103,7 @@ private:
     platform::PollEventLoop loop;
     platform::DriveMap drives;
     DrivePaths paths { drives };
-    SilentLog log;
+    bench::SilentLog log;
     std::ostringstream accessLog;
     std::unique_ptr<RemoteService> service;
     std::unique_ptr<HttpWebService> web;

@@ -13,6 +13,7 @@
 //   -> upload_mb_per_s legacy=... private=... plain_tcp=... private/legacy=... private/plain=...
 //      download_mb_per_s clear=... private=... private/clear=...
 
+#include "bench/service/bench_service.h"
 #include "bench/service/loopback_reference.h"
 #include "pc/service/drive_paths.h"
 #include "pc/service/http_web_service.h"
@@ -51,11 +52,6 @@ double mbPerSecond(std::size_t bytes, Clock::time_point start)
     return bytes / 1e6 / std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-class SilentLog final : public ServiceLog {
-public:
-    void appendLog(std::string_view) override { }
-};
-
 class TransferBench {
 public:
     explicit TransferBench(std::size_t bytes);
@@ -77,7 +73,7 @@ private:
     platform::PollEventLoop m_loop { m_clock };
     platform::DriveMap m_drives;
     DrivePaths m_paths { m_drives };
-    SilentLog m_log;
+    bench::SilentLog m_log;
     std::ostringstream m_accessLog;
     platform::TlsIdentity m_identity;
     std::unique_ptr<platform::TlsRelay> m_serverRelay;
@@ -98,15 +94,7 @@ TransferBench::TransferBench(std::size_t bytes)
     fs::create_directories(m_home / "disk");
     m_drives.setDrive('C', (m_home / "disk").string());
     ServiceFolders folders = ServiceFolders::under(m_home);
-    folders.create();
-    ServiceDependencies deps;
-    deps.log = &m_log;
-    deps.paths = &m_paths;
-    deps.folders = folders;
-    deps.credentials = [] { return Credentials { "owner", "secret" }; };
-    deps.mailClientKind = [] { return 1; };
-    deps.lookUpPcAddress = [] { return std::string("127.0.0.1"); };
-    m_service = std::make_unique<RemoteService>(m_loop, deps, ServiceConfig { "127.0.0.1", 0, 0 });
+    m_service = bench::makeBenchService(m_loop, m_log, m_paths, folders);
     m_service->setSecureLink(m_link.get());
     WebConfig web { folders.root, 0, "127.0.0.1" };
     web.secureLink = m_link.get();

@@ -5,6 +5,7 @@
 #include "platform/http_fetch.h"
 #include "platform/tcp_listener.h"
 #include "platform/temp_folder.h"
+#include "platform/testing/accept_within.h"
 #include "platform/tls/tls_identity.h"
 #include "platform/tls/tls_relay.h"
 #include "platform/trusted_authorities.h"
@@ -40,10 +41,7 @@ public:
 private:
     void serve()
     {
-        pollfd wait { m_listener.fd(), POLLIN, 0 };
-        if (::poll(&wait, 1, 10000) <= 0)
-            return;
-        auto accepted = m_listener.accept();
+        auto accepted = platform::testing::acceptWithin(m_listener);
         if (!accepted)
             return;
         auto clear = m_relay->accept(std::move(accepted->socket));

@@ -41,7 +41,6 @@ public:
     // window thread. False when no thread could be started (nothing is told).
     bool start(int fd, std::uint64_t bytes, Done done);
     void cancel();
-    bool isRunning() const { return static_cast<bool>(m_done); }
 
     platform::LResult onMessage(int msg, platform::WParam wParam, platform::LParam lParam) override;
 

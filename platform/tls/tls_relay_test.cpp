@@ -2,6 +2,7 @@
 
 #include "platform/tcp_listener.h"
 #include "platform/temp_folder.h"
+#include "platform/testing/accept_within.h"
 #include "platform/tls/tls_identity.h"
 
 #include <gtest/gtest.h>
@@ -85,9 +86,7 @@ protected:
 
     SocketFd acceptOne()
     {
-        pollfd wait { m_listener.fd(), POLLIN, 0 };
-        ::poll(&wait, 1, 10000);
-        auto accepted = m_listener.accept();
+        auto accepted = platform::testing::acceptWithin(m_listener);
         EXPECT_TRUE(accepted);
         return accepted ? std::move(accepted->socket) : SocketFd();
     }

@@ -5,6 +5,7 @@
 #include "platform/net_address.h"
 #include "platform/tcp_listener.h"
 #include "platform/temp_folder.h"
+#include "platform/testing/accept_within.h"
 #include "platform/tls/tls_identity.h"
 #include "platform/tls/tls_relay.h"
 #include "platform/tls/verified_tls.h"
@@ -30,10 +31,7 @@ public:
         : m_listener(std::move(TcpListener::listen("127.0.0.1", 0).value()))
     {
         m_thread = std::thread([this, identity, clearAnswer] {
-            pollfd wait { m_listener.fd(), POLLIN, 0 };
-            if (::poll(&wait, 1, 10000) <= 0)
-                return;
-            auto accepted = m_listener.accept();
+            auto accepted = platform::testing::acceptWithin(m_listener);
             if (!accepted)
                 return;
             if (!identity) {

@@ -5,6 +5,7 @@
 #include "platform/registry.h"
 #include "platform/tcp_listener.h"
 #include "platform/temp_folder.h"
+#include "platform/testing/accept_within.h"
 #include "platform/testing/fake_ui.h"
 #include "platform/tls/tls_identity.h"
 
@@ -44,9 +45,7 @@ public:
     void serveOne(bool clear = false)
     {
         m_server = std::thread([this, clear] {
-            pollfd wait { m_listener.fd(), POLLIN, 0 };
-            ::poll(&wait, 1, 10000);
-            auto accepted = m_listener.accept();
+            auto accepted = platform::testing::acceptWithin(m_listener);
             if (!accepted)
                 return;
             platform::SocketFd socket = std::move(accepted->socket);
